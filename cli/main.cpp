@@ -1,0 +1,100 @@
+// pardow-cli: the command-line tool. It opens database files the way the
+// window program does (an old file may be upgraded in place) and prints what
+// it finds.
+//
+//   pardow-cli [--today YYYY-MM-DD] [--log FILE] COMMAND ARGS
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Adbengine.h"
+#include "Json.h"
+#include "Logger.h"
+#include "Platform.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: pardow-cli [--today YYYY-MM-DD] [--log FILE] COMMAND ARGS\n"
+    "commands:\n"
+    "  create FILE   create a new database file\n"
+    "  info FILE     print the file's header and table sizes as JSON\n";
+
+int Fail(const std::string& text) {
+  std::cerr << "pardow-cli: " << text << "\n";
+  return 2;
+}
+
+int CmdCreate(const std::string& file) {
+  CADBEngine db;
+  try {
+    db.Create(file);
+  } catch (const CFileError& e) {
+    std::cerr << e.what() << "\n";
+    return 1;
+  }
+  return db.IsOpened() ? 0 : 1;
+}
+
+int CmdInfo(const std::string& file) {
+  CADBEngine db;
+  if (!db.Open(file)) return 1;
+  CJsonWriter json;
+  json.BeginObject();
+  json.Value("version", std::int64_t{db.GetVersion()});
+  json.Value("headerSize", std::int64_t{db.GetHeaderSize()});
+  json.Value("fileSize", static_cast<std::int64_t>(db.GetFileSize()));
+  json.Value("nextItemId", std::int64_t{db.GetNextItemId()});
+  json.Value("nextStringId", std::int64_t{db.GetNextStringId()});
+  json.BeginObject("interval");
+  json.Value("begin", FormatIsoDate(db.GetIntervalStart()));
+  json.Value("end", FormatIsoDate(db.GetIntervalEnd()));
+  json.EndObject();
+  json.Value("selectedAccount", std::int64_t{db.GetSelectedAccount()});
+  json.Value("selectedCurrency", std::int64_t{db.GetSelectedCurrency()});
+  json.BeginObject("counts");
+  json.Value("currencies", static_cast<std::int64_t>(db.Currencies().size()));
+  json.Value("accounts", static_cast<std::int64_t>(db.Accounts().size()));
+  json.Value("subtypes", static_cast<std::int64_t>(db.SubTypes().size()));
+  json.Value("rates", static_cast<std::int64_t>(db.ExchangeRates().size()));
+  json.Value("transactions", static_cast<std::int64_t>(db.Transactions().size()));
+  json.Value("planned", static_cast<std::int64_t>(db.PlnTransactions().size()));
+  json.Value("strings", static_cast<std::int64_t>(db.GetStringCount()));
+  json.EndObject();
+  json.EndObject();
+  std::cout << json.Text() << "\n";
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  std::unique_ptr<CLogger> logger;
+  // Warnings and errors of the engine are the tool's diagnostics.
+  SetLogTap([](std::uint8_t level, const std::string& text) {
+    if (level >= 2) std::cerr << text << "\n";
+  });
+  std::size_t i = 0;
+  for (; i < args.size() && args[i].rfind("--", 0) == 0; ++i) {
+    if (args[i] == "--today" && i + 1 < args.size()) {
+      Date today = 0;
+      if (!ParseIsoDate(args[++i], today)) return Fail("--today wants YYYY-MM-DD");
+      SetClock(today);
+    } else if (args[i] == "--log" && i + 1 < args.size()) {
+      logger = std::make_unique<CLogger>(args[++i]);
+    } else if (args[i] == "--help") {
+      std::cout << kUsage;
+      return 0;
+    } else {
+      return Fail("unknown option " + args[i] + "\n" + kUsage);
+    }
+  }
+  if (i >= args.size()) return Fail(std::string("no command\n") + kUsage);
+  const std::string command = args[i];
+  std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+  if (command == "create" && rest.size() == 1) return CmdCreate(rest[0]);
+  if (command == "info" && rest.size() == 1) return CmdInfo(rest[0]);
+  return Fail("bad command or arguments\n" + std::string(kUsage));
+}

@@ -1,0 +1,173 @@
+#include "Abstractdb.h"
+
+#include <cstring>
+
+#include "Logger.h"
+
+// ---- TStringIndexes ----
+
+std::uint32_t TStringIndexes::Find(std::uint32_t id) const {
+  if (id < dense_.size()) return dense_[id];
+  auto it = sparse_.find(id);
+  return it == sparse_.end() ? 0 : it->second;
+}
+
+bool TStringIndexes::Insert(std::uint32_t id, std::uint32_t position, bool keepExisting) {
+  std::uint32_t* slot = nullptr;
+  if (id < dense_.size() || id - dense_.size() < kDenseSlack) {
+    if (id >= dense_.size()) dense_.resize(std::max<std::size_t>(id + 1, dense_.size() * 3 / 2));
+    slot = &dense_[id];
+  } else {
+    slot = &sparse_[id];
+  }
+  bool present = *slot != 0;
+  if (!present) ++count_;
+  if (!present || !keepExisting) *slot = position;
+  return !present;
+}
+
+bool TStringIndexes::Erase(std::uint32_t id) {
+  if (id < dense_.size()) {
+    if (dense_[id] == 0) return false;
+    dense_[id] = 0;
+  } else if (sparse_.erase(id) == 0) {
+    return false;
+  }
+  --count_;
+  return true;
+}
+
+void TStringIndexes::clear() {
+  std::vector<std::uint32_t>().swap(dense_);
+  sparse_.clear();
+  count_ = 0;
+}
+
+// ---- CAbstractDB ----
+
+int StringClassOf(std::size_t length) {
+  for (int k = 1; k <= kStringClasses; ++k)
+    if (length < StringSlotSize(k)) return k;
+  return 0;
+}
+
+CAbstractDB::CAbstractDB() = default;
+CAbstractDB::~CAbstractDB() = default;
+
+std::uint32_t CAbstractDB::AppendPosition(std::uint32_t dataSize) const {
+  std::uint64_t end = stream->Size();
+  if (end + sizeof(RecordHeader) + dataSize > UINT32_MAX)
+    throw CFileError("the database file cannot grow beyond 4 GiB");
+  return static_cast<std::uint32_t>(end);
+}
+
+std::uint32_t CAbstractDB::AddString(const std::string& value) {
+  std::string text(value.c_str());  // a text ends at its first zero byte
+  if (text.empty() || stream == nullptr) return 0;
+  int k = StringClassOf(text.size());
+  if (k == 0) {
+    LogError("[AddString] String length > " + std::to_string(1023));
+    return 0;
+  }
+  const std::uint32_t slotSize = StringSlotSize(k);
+  RecordHeader header;
+  std::uint32_t position = 0;
+  bool reused = !freeStrings[k - 1].empty();
+  if (reused) {
+    position = freeStrings[k - 1].back();
+    freeStrings[k - 1].pop_back();
+    header = stream->Read<RecordHeader>(position);  // keeps the deleted string's id
+    header.state = 0;
+    header.size = slotSize;
+  } else {
+    position = AppendPosition(slotSize);
+    ++nextStringId;
+    WriteCounters();
+    if (stream == nullptr) return 0;  // the counters could not be written
+    header.state = 0;
+    header.type = static_cast<std::uint8_t>(k);
+    header.id = nextStringId;
+    header.size = slotSize;
+  }
+  strings.Insert(header.id, position, false);
+
+  std::vector<char> record(sizeof header + slotSize, 0);
+  std::memcpy(record.data(), &header, sizeof header);
+  std::memcpy(record.data() + sizeof header, text.data(), text.size());
+  if (reused) {
+    // The text goes in before the header that makes the slot live again, so
+    // an interrupted write never shows a live record with a stale text.
+    stream->WriteAt(position + sizeof header, record.data() + sizeof header, slotSize);
+    stream->Write(position, header);
+  } else {
+    stream->WriteAt(position, record.data(), record.size());
+  }
+  return header.id;
+}
+
+std::string CAbstractDB::GetString(std::uint32_t stringId) const {
+  if (stringId < kFirstFreeId || stream == nullptr || !opened) return {};
+  std::uint32_t position = strings.Find(stringId);
+  if (position == 0) {
+    LogWarning("[GetString] Can't find string ID: " + std::to_string(stringId));
+    return {};
+  }
+  // Most texts are short: read the header and the start of the slot at once.
+  char buf[sizeof(RecordHeader) + 256];
+  std::size_t got = stream->ReadSomeAt(position, buf, sizeof buf);
+  if (got < sizeof(RecordHeader)) return {};
+  RecordHeader header;
+  std::memcpy(&header, buf, sizeof header);
+  if (header.type < kStringRecordFirst || header.type > kStringRecordLast) {
+    LogError("[GetString] Unexpected String type: " + std::to_string(header.type));
+    return {};
+  }
+  const std::size_t slotSize = StringSlotSize(header.type);
+  const char* data = buf + sizeof header;
+  std::size_t inBuf = std::min(got - sizeof header, slotSize);
+  std::size_t len = strnlen(data, inBuf);
+  if (len < inBuf || inBuf == slotSize) return std::string(data, len);
+  std::vector<char> slot(slotSize);
+  std::size_t n = stream->ReadSomeAt(position + sizeof header, slot.data(), slotSize);
+  return std::string(slot.data(), strnlen(slot.data(), n));
+}
+
+bool CAbstractDB::DelString(std::uint32_t stringId) {
+  if (stringId < kFirstFreeId) return true;
+  std::uint32_t position = stream ? strings.Find(stringId) : 0;
+  if (position == 0) {
+    LogWarning("[DelString] Can't find string ID: " + std::to_string(stringId));
+    return false;
+  }
+  RecordHeader header = stream->Read<RecordHeader>(position);
+  header.state = kDeletedState;
+  stream->Write(position, header);
+  strings.Erase(stringId);
+  return true;
+}
+
+std::uint32_t CAbstractDB::EditString(std::uint32_t stringId, const std::string& text) {
+  // The new text is stored first and the old one freed after it, so that a
+  // record never points at a freed text whatever instant the process dies.
+  std::uint32_t newId = AddString(text);
+  if (!DelString(stringId))
+    LogWarning("[EditString] Can't find string ID: " + std::to_string(stringId) +
+               ". String Added.");
+  return newId;
+}
+
+void CAbstractDB::WriteCounters() {
+  if (stream == nullptr) return;
+  try {
+    std::uint32_t counters[2] = {nextItemId, nextStringId};
+    stream->WriteAt(kCountersOffset, counters, sizeof counters);
+  } catch (const CFileError&) {
+    opened = false;
+    stream.reset();
+  }
+}
+
+void CAbstractDB::ClearStrings() {
+  strings.clear();
+  for (TFreeIndexes& stack : freeStrings) TFreeIndexes().swap(stack);
+}

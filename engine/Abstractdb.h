@@ -1,0 +1,91 @@
+// CAbstractDB: the bottom of the database engine. It owns the open database
+// file, the two id counters of the file header and the string pool: every
+// text is stored once as a string record in one of seven size classes and
+// referred to from records by a 32-bit string id.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Filestream.h"
+#include "Records.h"
+
+// TStringIndexes: string id -> file position of the live string record.
+// String ids are handed out one after another and every id ever handed out
+// took a record in the file, so the ids of a file are dense: they are held in
+// a plain array indexed by id (4 bytes a string). An id far beyond the array
+// (only a damaged file has one) goes to a small ordered map instead.
+class TStringIndexes {
+ public:
+  // The position of `id`, or 0 when it is not present.
+  std::uint32_t Find(std::uint32_t id) const;
+  // Enters id -> position, overwriting a present entry. Returns false when
+  // the id was already present (the position is then NOT changed if
+  // `keepExisting`).
+  bool Insert(std::uint32_t id, std::uint32_t position, bool keepExisting);
+  bool Erase(std::uint32_t id);
+  std::size_t size() const { return count_; }
+  void clear();
+
+ private:
+  static constexpr std::uint32_t kDenseSlack = 1u << 20;  // how far past the array an id may grow it
+  std::vector<std::uint32_t> dense_;                 // index = id; 0 = absent
+  std::map<std::uint32_t, std::uint32_t> sparse_;    // ids too far beyond dense_
+  std::size_t count_ = 0;                            // live ids in both
+};
+
+// Number of string size classes, and the slot size of class k (1..7).
+constexpr int kStringClasses = 7;
+constexpr std::uint32_t StringSlotSize(int k) { return 1u << (2 * (k + 1)); }
+// The class of a text of `length` bytes, or 0 when it is too long to store.
+int StringClassOf(std::size_t length);
+
+class CAbstractDB {
+ public:
+  CAbstractDB();
+  virtual ~CAbstractDB();
+  CAbstractDB(const CAbstractDB&) = delete;
+  CAbstractDB& operator=(const CAbstractDB&) = delete;
+
+  // Stores `text` (up to its first zero byte) and returns its string id; 0 for
+  // an empty text, a text of 65536 bytes or more, or when no file is open.
+  // A write failure throws CFileError.
+  std::uint32_t AddString(const std::string& text);
+  // The stored text of `stringId`; empty for ids below 100, while closed, and
+  // (with a warning) for ids not in the pool.
+  std::string GetString(std::uint32_t stringId) const;
+  // Deletes a stored text. True when deleted or the id is below 100; false
+  // (with a warning) when the id is not in the pool.
+  bool DelString(std::uint32_t stringId);
+  // Replaces a stored text: stores `text` as a new string and deletes the old
+  // one. Returns the new id (0 for an empty text); callers store it in place
+  // of the old id. The new text is on disk before the old one is freed.
+  std::uint32_t EditString(std::uint32_t stringId, const std::string& text);
+  // Writes both counters to the file header. On failure the file is given up
+  // at once: the engine behaves as closed from then on.
+  void WriteCounters();
+
+  bool IsOpened() const { return opened && stream != nullptr; }
+  std::uint32_t GetNextItemId() const { return nextItemId; }
+  std::uint32_t GetNextStringId() const { return nextStringId; }
+  std::size_t GetStringCount() const { return strings.size(); }
+
+ protected:
+  // The file position where a record of `dataSize` bytes would be appended.
+  // Throws CFileError when the file would pass the 4 GiB that 32-bit
+  // positions can address.
+  std::uint32_t AppendPosition(std::uint32_t dataSize) const;
+  // Empties the string directory and the free-slot stacks.
+  void ClearStrings();
+
+  std::uint32_t nextItemId = kFirstFreeId;  // last item id handed out
+  std::unique_ptr<CFileStream> stream;      // the open file, or none
+  bool opened = false;                      // a file is open and loaded
+  std::uint32_t nextStringId = kFirstFreeId;  // last string id handed out
+  TStringIndexes strings;                     // live strings by id
+  std::array<TFreeIndexes, kStringClasses> freeStrings;  // deleted slots per class
+};

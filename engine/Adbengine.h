@@ -1,0 +1,158 @@
+// CADBEngine: the table engine. It keeps the six tables of a database file in
+// memory: at open it scans every record once (converting the records of older
+// formats on the way) and builds, per table, an ordered map from item id to an
+// index entry holding the record's file position and a copy of its bytes.
+// Afterwards every read is served from memory and the file is only written:
+// new records are appended or written over freed records of the same table,
+// edited records are overwritten in place, deleted records are flagged.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Abstractdb.h"
+
+class CRecordScanner;
+
+class CADBEngine : public CAbstractDB {
+ public:
+  CADBEngine();
+  ~CADBEngine() override;
+
+  // The guard every table operation runs first: false (with a warning) while
+  // no file is open; false (with an error and a message box) when the file
+  // can no longer be written.
+  bool CheckOpened(const std::string& name);
+
+  // Stores a new record of the record's table; returns its new id, or 0 when
+  // the guard fails.
+  std::uint32_t AddItem(const CurrencyRecord& record);
+  std::uint32_t AddItem(const AccountRecord& record);
+  std::uint32_t AddItem(const SubTypeRecord& record);
+  std::uint32_t AddItem(const ExchangeRateRecord& record);
+  std::uint32_t AddItem(const TransactionRecord& record);
+  std::uint32_t AddItem(const PlnTransactionRecord& record);
+
+  // Rewrites the record of `id` in the record's table; false when the id is
+  // not in that table.
+  bool EditItem(std::uint32_t id, const CurrencyRecord& record);
+  bool EditItem(std::uint32_t id, const AccountRecord& record);
+  bool EditItem(std::uint32_t id, const SubTypeRecord& record);
+  bool EditItem(std::uint32_t id, const ExchangeRateRecord& record);
+  bool EditItem(std::uint32_t id, const TransactionRecord& record);
+  bool EditItem(std::uint32_t id, const PlnTransactionRecord& record);
+
+  // Deletes `id` from the table whose entries are `Entry` (exchange rates are
+  // never deleted); false when the id is not in that table.
+  template <class Entry>
+  bool DelItem(std::uint32_t id);
+
+  // Every planned transaction in id order. False (vector untouched) when the
+  // guard fails.
+  bool GetItems(TPlnTransactionInterval& out);
+  // The transactions whose whole day lies from the day of `start` to the day
+  // of `end` (both inclusive), in ascending day order, as [first, last) of a
+  // result vector that the next call refills. Valid until the next change of
+  // the transactions table.
+  bool GetItemsInterval(const CTransactionRef& start, const CTransactionRef& end,
+                        TTransactionInterval::iterator& first,
+                        TTransactionInterval::iterator& last);
+  // The same for two dates.
+  bool GetItemsInterval(Date start, Date end, TTransactionInterval::iterator& first,
+                        TTransactionInterval::iterator& last);
+
+  // Creates (or overwrites) `name` as a new database holding the default
+  // currencies and account, and leaves it open. File system failures throw
+  // CFileError.
+  void Create(const std::string& name);
+  // Opens and loads `name`; false (after logging and, where described,
+  // showing a message) when it cannot be opened.
+  bool Open(const std::string& name);
+  // Closes the open file; nothing when none is open.
+  void Close();
+
+  // Read access to the tables.
+  TCurrencyIndexes& Currencies() { return currencies; }
+  TAccountIndexes& Accounts() { return accounts; }
+  TSubTypeIndexes& SubTypes() { return subTypes; }
+  TExchangeRateIndexes& ExchangeRates() { return exchangeRates; }
+  TTransactionIndexes& Transactions() { return transactions; }
+  TPlnTransactionIndexes& PlnTransactions() { return plnTransactions; }
+
+  std::int32_t GetVersion() const { return version; }
+  std::uint32_t GetHeaderSize() const { return headerSize; }
+  const std::string& GetFileName() const { return fileName; }
+  Date GetIntervalStart() const { return intervalStart; }
+  Date GetIntervalEnd() const { return intervalEnd; }
+  std::int32_t GetSelectedAccount() const { return selectedAccount; }
+  std::int32_t GetSelectedCurrency() const { return selectedCurrency; }
+  void SetSelectedAccount(std::int32_t index) { selectedAccount = index; }
+  void SetSelectedCurrency(std::int32_t index) { selectedCurrency = index; }
+  // The current length of the open file (0 while closed).
+  std::uint64_t GetFileSize() const;
+
+ protected:
+  // The scan that builds the tables, from the header size to the end of file.
+  void LoadRecords();
+
+  std::int32_t version = kCurrentVersion;
+  std::uint32_t headerSize = kHeaderLength;
+  std::string fileName;
+  Date intervalStart = 0.0;
+  Date intervalEnd = 0.0;
+  std::int32_t selectedAccount = 0;
+  std::int32_t selectedCurrency = 0;
+
+  TCurrencyIndexes currencies;
+  TFreeIndexes freeCurrencies;
+  TAccountIndexes accounts;
+  TFreeIndexes freeAccounts;
+  TSubTypeIndexes subTypes;
+  TFreeIndexes freeSubTypes;
+  TExchangeRateIndexes exchangeRates;
+  TFreeIndexes freeExchangeRates;
+  TTransactionIndexes transactions;
+  TFreeIndexes freeTransactions;
+  TPlnTransactionIndexes plnTransactions;
+  TFreeIndexes freePlnTransactions;
+
+ private:
+  template <class Entry>
+  struct Table;  // per-table constants and members
+  template <class Entry, class Record>
+  std::uint32_t AddRecord(const Record& record);
+  template <class Entry, class Record>
+  bool EditRecord(std::uint32_t id, const Record& record);
+  template <class Entry>
+  void LoadTableRecord(CRecordScanner& scan, std::uint32_t position, const RecordHeader& header);
+  void ConvertLegacyRecord(CRecordScanner& scan, std::uint32_t position, RecordHeader header);
+  // Open's version and signature checks; upgrades the version of an old file.
+  bool CheckHeaderAndUpgrade();
+  // Releases the file and empties every table, without logging.
+  void ResetToClosed();
+  void ClearTables();
+  void LogStatistics();
+  // Keeps dayIndex in step with a change of one transaction.
+  void DayIndexRemove(std::uint32_t id, const TransactionRecord& record);
+  void DayIndexAdd(std::uint32_t id, const TransactionRecord& record);
+  void BuildDayIndex();
+
+  // Transactions ordered by (whole day, id): lets a date range be found by
+  // binary search instead of sorting every transaction on every query. Built
+  // on the first range query and kept up to date by every change after it.
+  struct DayKey {
+    std::int32_t day;
+    std::uint32_t id;
+    auto operator<=>(const DayKey&) const = default;
+  };
+  std::vector<DayKey> dayIndex;
+  bool dayIndexBuilt = false;
+  TTransactionInterval intervalResult;  // refilled by GetItemsInterval
+  std::uint32_t maxItemIdSeen = 0;      // largest item id met by the load scan
+  std::uint32_t maxStringIdSeen = 0;    // largest string id met by the load scan
+};
+
+// The whole day of a date as an ordering key (NaN and out-of-range values of
+// damaged files are clamped).
+std::int32_t DayKeyOf(Date date);

@@ -1,0 +1,155 @@
+// TIndexMap: the ordered map from item id to index entry that each table of
+// the engine keeps in memory.
+//
+// Ids only grow while a file is open, so entries are kept in one sequence
+// sorted by id: lookups are binary searches, iteration walks the sequence and
+// an add appends. A std::deque holds the entries so that an append never moves
+// the entries already there. A deleted entry becomes a tombstone (position 0:
+// no record can start inside the file header) that iteration skips; the
+// tombstones are swept out only when they outnumber the live entries. Entry
+// pointers handed out stay valid until the next change of the table. An entry
+// costs its own size plus the 4-byte id.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <iterator>
+#include <utility>
+
+template <class Entry>
+class TIndexMap {
+  struct Slot {
+    std::uint32_t id;
+    Entry entry;  // entry.position == 0 marks a deleted slot
+  };
+
+ public:
+  using value_type = std::pair<std::uint32_t, Entry*>;
+
+  // Visits the live entries in ascending id order, as (id, entry pointer).
+  class iterator {
+   public:
+    using difference_type = std::ptrdiff_t;
+    using value_type = TIndexMap::value_type;
+    using iterator_category = std::input_iterator_tag;
+    using reference = value_type;
+    using pointer = void;
+
+    iterator() = default;
+    value_type operator*() const { return {(*slots_)[i_].id, &(*slots_)[i_].entry}; }
+    iterator& operator++() {
+      ++i_;
+      SkipDead();
+      return *this;
+    }
+    iterator operator++(int) {
+      iterator old = *this;
+      ++*this;
+      return old;
+    }
+    bool operator==(const iterator& o) const { return i_ == o.i_; }
+
+   private:
+    friend class TIndexMap;
+    iterator(std::deque<Slot>* slots, std::size_t i) : slots_(slots), i_(i) { SkipDead(); }
+    void SkipDead() {
+      while (i_ < slots_->size() && (*slots_)[i_].entry.position == 0) ++i_;
+    }
+    std::deque<Slot>* slots_ = nullptr;
+    std::size_t i_ = 0;
+  };
+
+  TIndexMap() = default;
+  TIndexMap(const TIndexMap&) = delete;
+  TIndexMap& operator=(const TIndexMap&) = delete;
+
+  iterator begin() { return iterator(&slots_, 0); }
+  iterator end() { return iterator(&slots_, slots_.size()); }
+  std::size_t size() const { return live_; }
+  bool empty() const { return live_ == 0; }
+
+  // The entry of `id`, or nullptr.
+  Entry* Find(std::uint32_t id) {
+    std::size_t i = LowerBound(id);
+    bool found = i < slots_.size() && slots_[i].id == id && slots_[i].entry.position != 0;
+    return found ? &slots_[i].entry : nullptr;
+  }
+  const Entry* Find(std::uint32_t id) const { return const_cast<TIndexMap*>(this)->Find(id); }
+
+  // Adds `entry` (whose position must not be 0) under `id`. Returns false and
+  // adds nothing when the id is present. An id above every held id appends in
+  // O(1); a smaller one is inserted in its place in linear time.
+  bool Insert(std::uint32_t id, const Entry& entry) {
+    if (slots_.empty() || id > slots_.back().id) {
+      slots_.push_back(Slot{id, entry});
+      ++live_;
+      return true;
+    }
+    std::size_t i = LowerBound(id);
+    if (i < slots_.size() && slots_[i].id == id) {
+      if (slots_[i].entry.position != 0) return false;
+      slots_[i].entry = entry;
+    } else {
+      slots_.insert(slots_.begin() + static_cast<std::ptrdiff_t>(i), Slot{id, entry});
+    }
+    ++live_;
+    return true;
+  }
+
+  // Bulk loading: appends without any check. FinishLoad() must follow before
+  // the map is used; it orders the entries by id and, of entries that share an
+  // id, keeps the one appended first.
+  void LoadAppend(std::uint32_t id, const Entry& entry) {
+    if (!slots_.empty() && id <= slots_.back().id) unordered_ = true;
+    slots_.push_back(Slot{id, entry});
+  }
+  void FinishLoad() {
+    if (unordered_) {
+      std::stable_sort(slots_.begin(), slots_.end(),
+                       [](const Slot& a, const Slot& b) { return a.id < b.id; });
+      auto last = std::unique(slots_.begin(), slots_.end(),
+                              [](const Slot& a, const Slot& b) { return a.id == b.id; });
+      slots_.erase(last, slots_.end());
+      unordered_ = false;
+    }
+    live_ = slots_.size();
+  }
+
+  // Removes `id`; false when it is not present.
+  bool Erase(std::uint32_t id) {
+    Entry* e = Find(id);
+    if (e == nullptr) return false;
+    e->position = 0;
+    --live_;
+    while (!slots_.empty() && slots_.front().entry.position == 0) slots_.pop_front();
+    while (!slots_.empty() && slots_.back().entry.position == 0) slots_.pop_back();
+    if (slots_.size() > 1024 && slots_.size() > 2 * live_) Sweep();
+    return true;
+  }
+
+  void clear() {
+    std::deque<Slot>().swap(slots_);
+    live_ = 0;
+    unordered_ = false;
+  }
+
+ private:
+  std::size_t LowerBound(std::uint32_t id) const {
+    auto it = std::lower_bound(slots_.begin(), slots_.end(), id,
+                               [](const Slot& s, std::uint32_t v) { return s.id < v; });
+    return static_cast<std::size_t>(it - slots_.begin());
+  }
+
+  void Sweep() {
+    std::deque<Slot> kept;
+    for (const Slot& s : slots_)
+      if (s.entry.position != 0) kept.push_back(s);
+    slots_.swap(kept);
+  }
+
+  std::deque<Slot> slots_;  // sorted by id (after FinishLoad); dead slots keep their id
+  std::size_t live_ = 0;    // number of live slots
+  bool unordered_ = false;  // a LoadAppend broke the id order
+};
