@@ -1,0 +1,128 @@
+// Items made from records, record defaults, transaction kinds and the
+// in-memory index map.
+#include <gtest/gtest.h>
+
+#include "Adbengine.h"
+#include "EngineTestUtil.h"
+
+TEST(Records, DefaultsCarryTodayAndQuantityOne) {
+  CCapture capture;  // pins today to 15 May 2007, 12:00
+  CTransactionItem t;
+  EXPECT_EQ(t.id, 0u);
+  EXPECT_EQ(t.record.date, EncodeDate(2007, 5, 15));
+  EXPECT_EQ(t.record.quantity, 1.0f);
+  CPlnTransactionItem p;
+  EXPECT_EQ(p.record.schedule.kind, kScheduleNotSet);
+  EXPECT_EQ(p.record.schedule.lastProcessed, EncodeDate(2007, 5, 15));
+  EXPECT_EQ(p.record.schedule.onceDate, 0.0);
+  EXPECT_EQ(p.record.transaction.date, EncodeDate(2007, 5, 15));
+  CAccountItem a;
+  EXPECT_EQ(a.balance, 0);
+  EXPECT_EQ(a.record.budgetEnabled, 0);
+}
+
+TEST(Records, KindFollowsTheAccountFields) {
+  TransactionRecord r;
+  r.fromAccount = 103;
+  EXPECT_TRUE(IsExpense(r));
+  r.fromAccount = 0;
+  r.toAccount = 103;
+  EXPECT_TRUE(IsIncome(r));
+  r.fromAccount = 104;
+  EXPECT_TRUE(IsTransfer(r));
+  EXPECT_FALSE(IsIncome(r));
+  EXPECT_FALSE(IsExpense(r));
+}
+
+TEST(Records, ItemTextsComeFromThePoolAndMissingTextsAreEmpty) {
+  CCapture capture;
+  CScratch dir;
+  CADBEngine db;
+  db.Create(dir.Path("a.vlt"));
+  TransactionRecord r = DefaultTransactionRecord();
+  r.descriptionId = db.AddString("Bread");
+  r.commentId = 0;
+  std::uint32_t id = db.AddItem(r);
+  capture.Clear();
+  CTransactionItem item = MakeItem(db, id, *db.Transactions().Find(id));
+  EXPECT_EQ(item.id, id);
+  EXPECT_EQ(item.description, "Bread");
+  EXPECT_EQ(item.comment, "");
+  EXPECT_TRUE(capture.log.empty()) << "an id below 100 is no text, not a missing one";
+
+  // A string deleted behind the record's back: empty text and the pool's warning.
+  ASSERT_TRUE(db.DelString(r.descriptionId));
+  item = MakeItem(db, id, *db.Transactions().Find(id));
+  EXPECT_EQ(item.description, "");
+  EXPECT_TRUE(capture.Logged(2, "[GetString] Can't find string ID: " +
+                                    std::to_string(r.descriptionId)));
+
+  CCurrencyItem euro = MakeItem(db, 102, *db.Currencies().Find(102));
+  EXPECT_EQ(euro.name, "\x88");
+  EXPECT_EQ(euro.fullName, "Euro");
+  CAccountItem cash = MakeItem(db, 103, *db.Accounts().Find(103));
+  EXPECT_EQ(cash.name, "Cash");
+  EXPECT_EQ(cash.record.currencyId, 101u);
+}
+
+namespace {
+struct TestEntry : CBaseIndex {
+  int record = 0;
+};
+TestEntry Entry(std::uint32_t position, int value) {
+  TestEntry e;
+  e.position = position;
+  e.record = value;
+  return e;
+}
+std::vector<std::uint32_t> Ids(TIndexMap<TestEntry>& map) {
+  std::vector<std::uint32_t> ids;
+  for (auto [id, entry] : map) ids.push_back(id);
+  return ids;
+}
+}  // namespace
+
+TEST(IndexMap, KeepsIdOrderWhateverTheInsertOrder) {
+  TIndexMap<TestEntry> map;
+  EXPECT_TRUE(map.Insert(105, Entry(2000, 5)));
+  EXPECT_TRUE(map.Insert(101, Entry(2100, 1)));
+  EXPECT_TRUE(map.Insert(103, Entry(2200, 3)));
+  EXPECT_FALSE(map.Insert(103, Entry(2300, 9))) << "a present id is not replaced";
+  EXPECT_EQ(Ids(map), (std::vector<std::uint32_t>{101, 103, 105}));
+  EXPECT_EQ(map.Find(103)->record, 3);
+  EXPECT_EQ(map.Find(104), nullptr);
+  EXPECT_EQ(map.size(), 3u);
+}
+
+TEST(IndexMap, BulkLoadKeepsTheFirstOfDuplicateIds) {
+  TIndexMap<TestEntry> map;
+  map.LoadAppend(110, Entry(1024, 10));
+  map.LoadAppend(102, Entry(1100, 2));
+  map.LoadAppend(110, Entry(1200, 99));
+  map.LoadAppend(120, Entry(1300, 20));
+  map.FinishLoad();
+  EXPECT_EQ(Ids(map), (std::vector<std::uint32_t>{102, 110, 120}));
+  EXPECT_EQ(map.Find(110)->record, 10);
+  EXPECT_EQ(map.size(), 3u);
+}
+
+TEST(IndexMap, EraseHidesEntriesAndAppendsNeverMoveOthers) {
+  TIndexMap<TestEntry> map;
+  for (std::uint32_t id = 101; id < 5101; ++id) map.Insert(id, Entry(1024 + id, int(id)));
+  TestEntry* kept = map.Find(4000);
+  for (std::uint32_t id = 5101; id < 20101; ++id) map.Insert(id, Entry(1024 + id, int(id)));
+  EXPECT_EQ(kept, map.Find(4000)) << "appends must not move entries";
+  EXPECT_TRUE(map.Erase(102));
+  EXPECT_FALSE(map.Erase(102));
+  EXPECT_EQ(map.Find(102), nullptr);
+  // Erase most entries: the sweep must keep the survivors and their order.
+  for (std::uint32_t id = 103; id < 20000; ++id) ASSERT_TRUE(map.Erase(id));
+  EXPECT_EQ(map.size(), 102u);
+  std::vector<std::uint32_t> ids = Ids(map);
+  ASSERT_EQ(ids.size(), 102u);
+  EXPECT_EQ(ids.front(), 101u);
+  EXPECT_EQ(ids[1], 20000u);
+  EXPECT_EQ(map.Find(20100)->record, 20100);
+  EXPECT_TRUE(map.Insert(20101, Entry(9999, 1)));
+  EXPECT_EQ(Ids(map).back(), 20101u);
+}
