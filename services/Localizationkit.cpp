@@ -1,0 +1,128 @@
+#include "Localizationkit.h"
+
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string_view>
+
+#include "Logger.h"
+#include "Textcodec.h"
+
+namespace Localization {
+
+namespace {
+
+// Reads a decimal id; nothing for an empty token, a sign, any non-digit or a
+// value beyond 32 bits.
+std::optional<std::uint32_t> ParseId(std::string_view token) {
+  if (token.empty() || token.size() > 10) return std::nullopt;
+  std::uint64_t value = 0;
+  for (char c : token) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + static_cast<std::uint64_t>(c - '0');
+  }
+  if (value > UINT32_MAX) return std::nullopt;
+  return static_cast<std::uint32_t>(value);
+}
+
+// Characters of a UTF-8 text (continuation bytes do not count).
+size_t CharacterCount(std::string_view text) {
+  size_t count = 0;
+  for (char c : text) {
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
+  }
+  return count;
+}
+
+}  // namespace
+
+CLocalizationKit::CLocalizationKit(const std::string& path) {
+  LogDetail("LocalizationKit v1.0 initialized");
+  ReadFile(path);
+}
+
+CLocalizationKit::~CLocalizationKit() {
+  FTexts.clear();
+  FMissing.clear();
+  LogDetail("LocalizationKit uninitialized");
+}
+
+std::string CLocalizationKit::GetText(std::uint32_t id, const std::string& defaultText) {
+  auto it = FTexts.find(id);
+  if (it != FTexts.end()) return it->second;
+  FMissing[id] = defaultText;
+  return defaultText;
+}
+
+void CLocalizationKit::WriteMissingTexts(const std::string& path) const {
+  if (FMissing.empty()) return;
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  for (const auto& [id, text] : FMissing) {
+    out << id << " = \"" << text << "\"\r\n";
+  }
+  out.flush();
+  if (!out) LogError("[LocKit] Can't write file: " + path);
+}
+
+void CLocalizationKit::ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    LogError("[LocKit] Can't open file: " + path);
+    return;
+  }
+  FFileRead = true;
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string text = StoredToUtf8(bytes);
+  // A byte order mark some editors put in front of UTF-8 files.
+  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);
+
+  size_t lineNumber = 0;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(pos, end - pos);
+    pos = end + 1;
+    ++lineNumber;
+    // Tolerate CR LF line ends, and stop a line at a zero byte as a C text would.
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (size_t zero = line.find('\0'); zero != std::string::npos) line.resize(zero);
+    if (CharacterCount(line) > kMaxLineLength) {
+      // Longer than a line may be: reported and skipped like any bad line, so
+      // the entries after it still load.
+      LogError("[LocKit] Error in string " + std::to_string(lineNumber));
+      continue;
+    }
+    if (line.empty() || line[0] == ';') continue;
+    ParseLine(line, lineNumber);
+  }
+}
+
+void CLocalizationKit::ParseLine(const std::string& line, size_t lineNumber) {
+  // The id: skip leading blanks and equals signs; the token runs to the next
+  // blank or equals sign, which is consumed with it.
+  size_t start = line.find_first_not_of(" =");
+  if (start == std::string::npos) start = line.size();
+  size_t stop = line.find_first_of(" =", start);
+  if (stop == std::string::npos) stop = line.size();
+  std::optional<std::uint32_t> id = ParseId(std::string_view(line).substr(start, stop - start));
+  if (!id) {
+    LogError("[LocKit] Error in string " + std::to_string(lineNumber));
+    return;
+  }
+  // The text: between the first double quote after the consumed character and
+  // the next one (to the end of the line when that is missing).
+  std::string value;
+  const size_t open = stop < line.size() ? line.find('"', stop + 1) : std::string::npos;
+  if (open != std::string::npos) {
+    const size_t close = line.find('"', open + 1);
+    value = line.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1);
+  }
+  if (FTexts.count(*id)) {
+    LogError("[LocKit] Dublicate ID = " + std::to_string(*id) + " in string " +
+             std::to_string(lineNumber));
+  }
+  FTexts[*id] = value;
+}
+
+}  // namespace Localization
