@@ -30,6 +30,13 @@ class TStringIndexes {
   bool Erase(std::uint32_t id);
   std::size_t size() const { return count_; }
   void clear();
+  // Calls f(id, position) for every present id, in ascending id order.
+  template <class F>
+  void ForEach(F f) const {
+    for (std::size_t id = 0; id < dense_.size(); ++id)
+      if (dense_[id] != 0) f(static_cast<std::uint32_t>(id), dense_[id]);
+    for (const auto& [id, position] : sparse_) f(id, position);
+  }
 
  private:
   static constexpr std::uint32_t kDenseSlack = 1u << 20;  // how far past the array an id may grow it
@@ -73,6 +80,7 @@ class CAbstractDB {
   std::uint32_t GetNextItemId() const { return nextItemId; }
   std::uint32_t GetNextStringId() const { return nextStringId; }
   std::size_t GetStringCount() const { return strings.size(); }
+  const TStringIndexes& Strings() const { return strings; }
 
  protected:
   // The file position where a record of `dataSize` bytes would be appended.

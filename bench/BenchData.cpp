@@ -1,0 +1,60 @@
+#include "BenchData.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "Adbengine.h"
+#include "Platform.h"
+
+#ifndef PARDOW_BENCH_DIR
+#define PARDOW_BENCH_DIR "."
+#endif
+
+std::string LargeDatabase(int transactions) {
+  const std::string path =
+      std::string(PARDOW_BENCH_DIR) + "/bench-" + std::to_string(transactions) + ".vlt";
+  const std::string done = path + ".done";
+  if (FileExists(done)) return path;
+  std::fprintf(stderr, "building %s ...\n", path.c_str());
+  CADBEngine db;
+  db.Create(path);
+  std::uint32_t accounts[4];
+  for (std::uint32_t& id : accounts) {
+    AccountRecord a;
+    a.nameId = db.AddString("Account " + std::to_string(&id - accounts));
+    a.currencyId = 101;
+    id = db.AddItem(a);
+  }
+  std::uint32_t categories[60];
+  for (std::uint32_t& id : categories) {
+    SubTypeRecord s;
+    s.nameId = db.AddString("Category " + std::to_string(&id - categories));
+    s.parentId = (&id - categories) % 3 == 0 ? kIncomeRoot : kExpenseRoot;
+    id = db.AddItem(s);
+  }
+  const Date first = EncodeDate(2015, 1, 1);
+  for (int i = 0; i < transactions; ++i) {
+    TransactionRecord t;
+    t.date = first + (i * 3653.0) / transactions;
+    t.fromAccount = accounts[i % 4];
+    t.amountOut = t.amountIn = 10000 + (i * 7919) % 1000000;
+    t.categoryId = categories[i % 60];
+    t.descriptionId = db.AddString("Purchase number " + std::to_string(i));
+    db.AddItem(t);
+  }
+  db.Close();
+  std::ofstream(done) << "ok\n";
+  return path;
+}
+
+long ResidentBytes() {
+  long pages = 0, resident = 0;
+  if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+    if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    std::fclose(f);
+  }
+  return resident * sysconf(_SC_PAGESIZE);
+}
