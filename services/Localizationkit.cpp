@@ -1,5 +1,6 @@
 #include "Localizationkit.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
@@ -65,8 +66,11 @@ void CLocalizationKit::WriteMissingTexts(const std::string& path) const {
 }
 
 void CLocalizationKit::ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  std::error_code error;
+  std::ifstream in;
+  // A folder opens as a stream on Linux but reads nothing: it is no file.
+  if (!std::filesystem::is_directory(path, error)) in.open(path, std::ios::binary);
+  if (!in.is_open()) {
     LogError("[LocKit] Can't open file: " + path);
     return;
   }

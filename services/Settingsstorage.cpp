@@ -98,6 +98,9 @@ std::unique_ptr<QSettings> CSettingsStorage::Open() const {
 
 std::string CSettingsStorage::Flush(QSettings& settings) {
   settings.sync();
+  // A format error comes from reading a garbled file, which is read as far as
+  // it goes and then written anew; only an access error means a lost write.
+  if (settings.status() != QSettings::AccessError) return {};
   return StatusMessage(settings);
 }
 
@@ -204,17 +207,24 @@ void CSettingsStorage::DeriveSeparators() {
   // the first digit.
   const QLocale locale;
   QString text = locale.toString(1000.0, 'f', 2);
-  if (text.size() > 1 && text.at(1).isDigit()) {
-    // Some locales group only from five digits on (Spanish "1000,00" but
-    // "1.000.000,00"); a million shows whether the locale groups at all.
-    text = locale.toString(1000000.0, 'f', 2);
-  }
   if (text.size() < 4) text = QStringLiteral("1000.00");
+  QString group = text.mid(1, 1);
+  if (group.at(0).isDigit()) {
+    // Some locales group only from five digits on (Spanish "1000,00" but
+    // "10.000,00"): a million shows whether the locale groups at all.
+    const QString million = locale.toString(1000000.0, 'f', 2);
+    for (qsizetype i = 1; i + 3 < million.size(); ++i) {
+      if (!million.at(i).isDigit()) {
+        group = million.mid(i, 1);
+        break;
+      }
+    }
+  }
   FDecimalSeparator = FromQ(QString(text.at(text.size() - 3)));
   FAltDecimalSeparator = FDecimalSeparator == "," ? "." : ",";
-  FGroupSeparator = FromQ(QString(text.at(1)));
+  FGroupSeparator = FromQ(group);
   if (FGroupSeparator == FAltDecimalSeparator) FAltDecimalSeparator = FDecimalSeparator;
-  FDigitGrouping = !text.at(1).isDigit();
+  FDigitGrouping = !group.at(0).isDigit();
   if (!FDigitGrouping) FGroupSeparator = " ";
 }
 

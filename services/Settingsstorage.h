@@ -167,7 +167,7 @@ class CSettingsStorage {
 
  private:
   std::unique_ptr<QSettings> Open() const;
-  // Writes pending changes and reports a failure as a message ("" = none).
+  // Writes pending changes; a failed write comes back as a message ("" = none).
   static std::string Flush(QSettings& settings);
   bool GetBool(const std::string& key, bool defaultValue) { return GetInt(key, defaultValue) != 0; }
   void SetBool(const std::string& key, bool value) { SetInt(key, value ? 1 : 0); }
