@@ -7,22 +7,6 @@
 #include "Logger.h"
 #include "Platform.h"
 
-// Per-table constants and members, so that one template serves all tables.
-#define PARDOW_TABLE(Entry, map, freeStack, recordType)                             \
-  template <>                                                                       \
-  struct CADBEngine::Table<Entry> {                                                 \
-    static constexpr std::uint8_t kType = recordType;                               \
-    static constexpr std::uint32_t kSize = sizeof(Entry::record);                   \
-    static TIndexMap<Entry>& Map(CADBEngine& e) { return e.map; }                   \
-    static TFreeIndexes& Free(CADBEngine& e) { return e.freeStack; }                \
-  };
-PARDOW_TABLE(CCurrencyIndex, currencies, freeCurrencies, kCurrencyRecord)
-PARDOW_TABLE(CAccountIndex, accounts, freeAccounts, kAccountRecord)
-PARDOW_TABLE(CSubTypeIndex, subTypes, freeSubTypes, kSubTypeRecord)
-PARDOW_TABLE(CExchangeRateIndex, exchangeRates, freeExchangeRates, kExchangeRateRecord)
-PARDOW_TABLE(CTransactionIndex, transactions, freeTransactions, kTransactionRecord)
-PARDOW_TABLE(CPlnTransactionIndex, plnTransactions, freePlnTransactions, kPlnTransactionRecord)
-#undef PARDOW_TABLE
 
 // Reads the record area in large chunks, so the load scan costs a few system
 // calls rather than one per record. Bytes the scan itself writes later (a
@@ -279,6 +263,14 @@ bool CADBEngine::GetItemsInterval(Date start, Date end, TTransactionInterval::it
                                   TTransactionInterval::iterator& last) {
   if (!CheckOpened("GetItemsInterval")) return false;
   if (!dayIndexBuilt) BuildDayIndex();
+  if (!dayPending.empty()) {
+    std::sort(dayPending.begin(), dayPending.end());
+    const std::size_t sorted = dayIndex.size();
+    dayIndex.insert(dayIndex.end(), dayPending.begin(), dayPending.end());
+    std::inplace_merge(dayIndex.begin(), dayIndex.begin() + static_cast<std::ptrdiff_t>(sorted),
+                       dayIndex.end());
+    dayPending.clear();
+  }
   auto lo = std::lower_bound(dayIndex.begin(), dayIndex.end(), DayKey{DayKeyOf(start), 0});
   auto hi = std::upper_bound(lo, dayIndex.end(), DayKey{DayKeyOf(end), UINT32_MAX});
   intervalResult.clear();
@@ -299,15 +291,19 @@ void CADBEngine::BuildDayIndex() {
 
 void CADBEngine::DayIndexAdd(std::uint32_t id, const TransactionRecord& record) {
   if (!dayIndexBuilt) return;
-  DayKey key{DayKeyOf(record.date), id};
-  dayIndex.insert(std::upper_bound(dayIndex.begin(), dayIndex.end(), key), key);
+  dayPending.push_back(DayKey{DayKeyOf(record.date), id});
 }
 
 void CADBEngine::DayIndexRemove(std::uint32_t id, const TransactionRecord& record) {
   if (!dayIndexBuilt) return;
   DayKey key{DayKeyOf(record.date), id};
   auto it = std::lower_bound(dayIndex.begin(), dayIndex.end(), key);
-  if (it != dayIndex.end() && *it == key) dayIndex.erase(it);
+  if (it != dayIndex.end() && *it == key) {
+    dayIndex.erase(it);
+  } else {
+    auto pending = std::find(dayPending.begin(), dayPending.end(), key);
+    if (pending != dayPending.end()) dayPending.erase(pending);
+  }
 }
 
 // ---- Loading ----
@@ -614,6 +610,7 @@ void CADBEngine::ClearTables() {
                               &freeTransactions, &freePlnTransactions})
     TFreeIndexes().swap(*stack);
   std::vector<DayKey>().swap(dayIndex);
+  std::vector<DayKey>().swap(dayPending);
   dayIndexBuilt = false;
   TTransactionInterval().swap(intervalResult);
   maxItemIdSeen = maxStringIdSeen = 0;

@@ -117,9 +117,13 @@ class CADBEngine : public CAbstractDB {
   TPlnTransactionIndexes plnTransactions;
   TFreeIndexes freePlnTransactions;
 
- private:
+ protected:
+  // Per-table constants and members, so that one template serves all tables:
+  // kType, kSize, Map(engine) and Free(engine).
   template <class Entry>
-  struct Table;  // per-table constants and members
+  struct Table;
+
+ private:
   template <class Entry, class Record>
   std::uint32_t AddRecord(const Record& record);
   template <class Entry, class Record>
@@ -141,17 +145,38 @@ class CADBEngine : public CAbstractDB {
   // Transactions ordered by (whole day, id): lets a date range be found by
   // binary search instead of sorting every transaction on every query. Built
   // on the first range query and kept up to date by every change after it.
+  // Added keys wait unsorted in dayPending and are merged in by the next
+  // query, so a run of adds (executing a long overdue schedule) costs no
+  // reshuffling of the whole index per add.
   struct DayKey {
     std::int32_t day;
     std::uint32_t id;
     auto operator<=>(const DayKey&) const = default;
   };
   std::vector<DayKey> dayIndex;
+  std::vector<DayKey> dayPending;
   bool dayIndexBuilt = false;
   TTransactionInterval intervalResult;  // refilled by GetItemsInterval
   std::uint32_t maxItemIdSeen = 0;      // largest item id met by the load scan
   std::uint32_t maxStringIdSeen = 0;    // largest string id met by the load scan
 };
+
+// The table constants and members of each index entry type.
+#define PARDOW_TABLE(Entry, map, freeStack, recordType)                             \
+  template <>                                                                       \
+  struct CADBEngine::Table<Entry> {                                                 \
+    static constexpr std::uint8_t kType = recordType;                               \
+    static constexpr std::uint32_t kSize = sizeof(Entry::record);                   \
+    static TIndexMap<Entry>& Map(CADBEngine& e) { return e.map; }                   \
+    static TFreeIndexes& Free(CADBEngine& e) { return e.freeStack; }                \
+  };
+PARDOW_TABLE(CCurrencyIndex, currencies, freeCurrencies, kCurrencyRecord)
+PARDOW_TABLE(CAccountIndex, accounts, freeAccounts, kAccountRecord)
+PARDOW_TABLE(CSubTypeIndex, subTypes, freeSubTypes, kSubTypeRecord)
+PARDOW_TABLE(CExchangeRateIndex, exchangeRates, freeExchangeRates, kExchangeRateRecord)
+PARDOW_TABLE(CTransactionIndex, transactions, freeTransactions, kTransactionRecord)
+PARDOW_TABLE(CPlnTransactionIndex, plnTransactions, freePlnTransactions, kPlnTransactionRecord)
+#undef PARDOW_TABLE
 
 // The whole day of a date as an ordering key (NaN and out-of-range values of
 // damaged files are clamped).

@@ -78,6 +78,14 @@ class TIndexMap {
   }
   const Entry* Find(std::uint32_t id) const { return const_cast<TIndexMap*>(this)->Find(id); }
 
+  // Calls f(id, entry pointer) for the live entries from the highest id down,
+  // until f returns false.
+  template <class F>
+  void ForEachDescending(F f) {
+    for (std::size_t i = slots_.size(); i-- > 0;)
+      if (slots_[i].entry.position != 0 && !f(slots_[i].id, &slots_[i].entry)) return;
+  }
+
   // Adds `entry` (whose position must not be 0) under `id`. Returns false and
   // adds nothing when the id is present. An id above every held id appends in
   // O(1); a smaller one is inserted in its place in linear time.

@@ -19,6 +19,7 @@ using std::chrono::year_month_day;
 constexpr sys_days kEpoch = sys_days{year{1899} / 12 / 30};
 
 std::optional<Date> g_pinnedClock;  // set while tests or --today pin the clock
+DateFormatter g_shortDateFormatter = nullptr;  // the regional short date, once installed
 
 // Day number clamped to what the civil calendar can represent.
 long WholeDayNumber(Date date) {
@@ -90,6 +91,12 @@ bool ParseIsoDate(const std::string& text, Date& out) {
   out = EncodeDate(y, m, d);
   return true;
 }
+
+std::string FormatShortDate(Date date) {
+  return g_shortDateFormatter ? g_shortDateFormatter(date) : FormatIsoDate(date);
+}
+
+void SetShortDateFormatter(DateFormatter formatter) { g_shortDateFormatter = formatter; }
 
 Date Now() {
   if (g_pinnedClock) return *g_pinnedClock;

@@ -35,6 +35,12 @@ std::string FormatIsoDate(Date date, bool withTime = false);
 // Reads "YYYY-MM-DD"; false for anything else or an impossible day.
 bool ParseIsoDate(const std::string& text, Date& out);
 
+// A date in the regional short format with a four-digit year. The window
+// program installs the regional formatter; until then dates read YYYY-MM-DD.
+std::string FormatShortDate(Date date);
+using DateFormatter = std::string (*)(Date date);
+void SetShortDateFormatter(DateFormatter formatter);
+
 // The current local date and time, from a process clock that tests and the
 // command-line tool can pin.
 Date Now();

@@ -1,0 +1,200 @@
+// CDataBase: the one object through which every window reads and changes the
+// finance data. On top of the table engine it offers items with their texts,
+// the working interval and its transactions, planned transactions with their
+// scheduler, computed account figures, exchange rates, description
+// statistics and the header string slots (the password).
+//
+// List operations answer with a buffer the database owns: it stays valid
+// until the next call of the same operation. No operation throws for an
+// ordinary failure: it answers 0, false, an empty item or an empty list and
+// logs the reason.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "Adbengine.h"
+
+// Key of the exchange-rate cache: the lower currency id first.
+struct CurrencyPack {
+  std::uint32_t lower = 0;
+  std::uint32_t higher = 0;
+};
+struct CurrPack_comp {
+  bool operator()(const CurrencyPack& a, const CurrencyPack& b) const {
+    return a.lower != b.lower ? a.lower < b.lower : a.higher < b.higher;
+  }
+};
+// Units of the higher-id currency per unit of the lower-id currency, and the
+// exchange-rate record it came from.
+struct ExRateValuePack {
+  double rate = 1.0;
+  std::uint32_t id = 0;
+};
+using TExchangeRateItems = std::map<CurrencyPack, ExRateValuePack, CurrPack_comp>;
+
+// Budget figures of one account while the account figures are computed.
+struct CAccountBudget {
+  Date from = 0.0;
+  Date to = 0.0;
+  Money used = 0;
+  bool enabled = false;
+};
+
+// One entry of the description statistics.
+struct CLastTransaction {
+  std::string description;
+  std::uint32_t transaction = 0;  // the most recently created transaction with it
+  std::uint32_t uses = 0;
+};
+using TLastTransactions = std::vector<CLastTransaction>;
+
+// Modes of CalcPlnTransactions.
+constexpr std::uint8_t kPlnExecute = 0;
+constexpr std::uint8_t kPlnSummary = 1;
+
+class CDataBase : public CADBEngine {
+ public:
+  // Planned money into and out of one account over a period.
+  struct PlnSummary {
+    Money in = 0;
+    Money out = 0;
+  };
+  using TPlnSummary = std::map<std::uint32_t, PlnSummary>;
+
+  CDataBase();
+  ~CDataBase() override;  // closes the file first
+
+  // ---- Planned transactions: execution and forecast ----
+  // Turns every planned occurrence due up to today into a transaction.
+  virtual void ApplyPlnTransactions();
+  // Expands every schedule: kPlnSummary adds the occurrences in begin..end to
+  // `summary`; kPlnExecute stores the occurrences due up to `end`.
+  virtual void CalcPlnTransactions(std::uint8_t mode, const Date& begin, TPlnSummary& summary,
+                                   const Date& end);
+  virtual void AddPlnOccurrence(const Date& begin, const Date& day, TPlnSummary& summary,
+                                const PlnTransactionRecord& record);
+  virtual void ExecutePlnTransaction(const Date& day, const PlnTransactionRecord& record);
+
+  // ---- Header string slots and the password ----
+  virtual std::string GetLocalizedString(std::int8_t slot, const std::string& defaultText);
+  virtual bool SetLocalizedString(std::int8_t slot, const std::string& text);
+  virtual std::string GetPassword();
+  // False (and nothing stored) for a password that cannot be stored whole.
+  virtual bool SetPassword(const std::string& text);
+
+  // ---- Files ----
+  virtual void Create(const std::string& name);
+  virtual bool Open(const std::string& name);
+  virtual void Close();
+
+  // ---- The working interval ----
+  virtual const Date& GetIntervalBegin();
+  virtual const Date& GetIntervalEnd();
+  virtual bool SetInterval(Date begin, Date end);
+
+  // ---- Currencies ----
+  virtual std::uint32_t AddCurrency(CCurrencyItem item);
+  virtual CCurrencyItem& GetCurrency(std::uint32_t id, CCurrencyItem& item);
+  virtual TCurrencyItems& GetCurrencyItems();  // sorted by full name
+  virtual int EditCurrency(CCurrencyItem item);
+  virtual bool DelCurrency(std::uint32_t id);
+
+  // ---- Accounts ----
+  virtual std::uint32_t AddAccount(CAccountItem item);
+  virtual CAccountItem& GetAccount(std::uint32_t id, CAccountItem& item);
+  virtual TAccountItems& GetAccountItems();  // sorted by name, with figures
+  virtual int EditAccount(CAccountItem item);
+  virtual bool DelAccount(std::uint32_t id);
+
+  // ---- Subtypes ----
+  virtual std::uint32_t AddSubType(CSubTypeItem item);
+  virtual CSubTypeItem& GetSubType(std::uint32_t id, CSubTypeItem& item);
+  virtual TSubTypeItems& GetSubTypeItems(std::uint32_t parent);  // direct children by name
+  virtual int EditSubType(CSubTypeItem item);
+  virtual bool DelSubType(std::uint32_t id, bool withChildren);
+
+  // ---- Transactions ----
+  virtual std::uint32_t AddTransaction(CTransactionItem item);
+  virtual CTransactionItem& GetTransaction(std::uint32_t id, CTransactionItem& item);
+  // The working interval's transactions in day order, after executing what
+  // has fallen due.
+  virtual bool GetTransactions(TTransactionInterval::iterator& first,
+                               TTransactionInterval::iterator& last);
+  virtual int EditTransaction(CTransactionItem item);
+  virtual bool DelTransaction(std::uint32_t id);
+
+  // ---- Planned transactions ----
+  virtual std::uint32_t AddPlnTransaction(CPlnTransactionItem item);
+  virtual CPlnTransactionItem& GetPlnTransaction(std::uint32_t id, CPlnTransactionItem& item);
+  virtual bool GetPlnTransactions(TPlnTransactionInterval::iterator& first,
+                                  TPlnTransactionInterval::iterator& last);
+  virtual int EditPlnTransaction(CPlnTransactionItem item);
+  virtual bool DelPlnTransaction(std::uint32_t id);
+
+  virtual bool DelItemByKind(std::uint8_t kind, std::uint32_t id);
+  virtual bool DelAnyTransaction(std::uint32_t id);
+  virtual std::int32_t GetSelectedAccount();
+
+  // ---- Exchange rates ----
+  // Units of currency b that one unit of currency a is worth (1.0 when not set).
+  double GetExchangeRate(std::uint32_t a, std::uint32_t b) const;
+  // Stores: one unit of a is worth `rate` units of b.
+  void SetExchangeRate(std::uint32_t a, std::uint32_t b, double rate);
+  std::uint32_t GetAccountCurrency(std::uint32_t accountId);
+  const TExchangeRateItems& GetExchangeRateItems() const { return exchangeRateCache; }
+
+  // The most used descriptions among recent matching transactions, at most
+  // `limit`, in byte order.
+  TLastTransactions& GetLastTransactions(std::uint32_t fromAccount, std::uint32_t toAccount,
+                                         std::uint32_t limit, std::uint8_t byCategory,
+                                         std::uint32_t category);
+
+ protected:
+  void LoadExchangeRates();
+
+ private:
+  // The item-level patterns shared by every table. An add stores the texts
+  // as new pooled strings into the record's string-id fields and then the
+  // record (freeing the new strings again if the record cannot be stored).
+  // An edit stores the new texts, rewrites the record, and only then frees
+  // the texts whose ids the item carried, so that the record never points at
+  // a freed text. A delete removes the record first and its texts after it.
+  template <class Record>
+  std::uint32_t StoreNew(Record& record, std::initializer_list<std::uint32_t*> idFields,
+                         std::initializer_list<const std::string*> texts);
+  template <class Record>
+  int StoreEdit(std::uint32_t id, Record& record, std::initializer_list<std::uint32_t*> idFields,
+                std::initializer_list<const std::string*> texts);
+  template <class Entry, class StringIds>
+  bool DeleteWithTexts(std::uint32_t id, StringIds stringIdsOf);
+  // Stores each text as a new pooled string into its field; returns the ids.
+  std::vector<std::uint32_t> AddTexts(std::initializer_list<std::uint32_t*> idFields,
+                                      std::initializer_list<const std::string*> texts);
+  // Frees pooled strings; a missing one is logged as `operation` would.
+  void FreeTexts(const std::vector<std::uint32_t>& stringIds, bool asEdit);
+  // Saves a planned transaction's record after an executed occurrence.
+  void SavePlnRecord(std::uint32_t id, const PlnTransactionRecord& record);
+
+  TExchangeRateItems exchangeRateCache;
+  TCurrencyItems currencyItems;        // buffer of GetCurrencyItems
+  TAccountItems accountItems;          // buffer of GetAccountItems
+  TSubTypeItems subTypeItems;          // buffer of GetSubTypeItems
+  TPlnTransactionInterval plnItems;    // buffer of GetPlnTransactions
+  TLastTransactions lastTransactions;  // buffer of GetLastTransactions
+};
+
+// Owns the one database of the program's run.
+class CBaseContainer {
+ public:
+  CBaseContainer() : db_(new CDataBase) {}
+  ~CBaseContainer() { delete db_; }
+  CBaseContainer(const CBaseContainer&) = delete;
+  CBaseContainer& operator=(const CBaseContainer&) = delete;
+  CDataBase& GetDataBase() { return *db_; }
+
+ private:
+  CDataBase* db_;  // created with the container, destroyed with it
+};

@@ -1,0 +1,118 @@
+// CDataBase: account figures (balance, planned flows, budget use) and the
+// exchange-rate cache.
+#include <algorithm>
+#include <cmath>
+
+#include "Logger.h"
+#include "Omrindb.h"
+
+namespace {
+
+// Sums that wrap instead of overflowing: a damaged file must not make the
+// arithmetic undefined.
+Money AddMoney(Money a, Money b) {
+  return static_cast<Money>(static_cast<std::uint64_t>(a) + static_cast<std::uint64_t>(b));
+}
+
+// Per-account running figures, found by binary search among the listed
+// accounts. Ids of no listed account (dangling references, 0) find nothing:
+// their sums would never be read.
+struct CAccountFigures {
+  std::vector<std::uint32_t> ids;  // sorted
+  std::vector<Money> balance;
+  std::vector<CAccountBudget> budget;
+
+  explicit CAccountFigures(const TAccountItems& items) {
+    for (const CAccountItem& item : items) ids.push_back(item.id);
+    std::sort(ids.begin(), ids.end());
+    balance.assign(ids.size(), 0);
+    budget.resize(ids.size());
+    for (const CAccountItem& item : items) {
+      CAccountBudget& b = budget[Index(item.id)];
+      b.from = item.record.budgetStart;
+      b.to = item.record.budgetEnd;
+      b.enabled = item.record.budgetEnabled != 0;
+    }
+  }
+  // The slot of `id`, or -1.
+  std::ptrdiff_t Index(std::uint32_t id) const {
+    auto it = std::lower_bound(ids.begin(), ids.end(), id);
+    return it != ids.end() && *it == id ? it - ids.begin() : -1;
+  }
+};
+
+}  // namespace
+
+TAccountItems& CDataBase::GetAccountItems() {
+  accountItems.clear();
+  if (!CheckOpened("GetAccountItems")) return accountItems;
+  for (auto [id, entry] : accounts) accountItems.push_back(MakeItem(*this, id, *entry));
+  CAccountFigures figures(accountItems);
+  const Date endDay = WholeDay(intervalEnd);
+  for (auto [id, entry] : transactions) {
+    const TransactionRecord& t = entry->record;
+    const Date day = WholeDay(t.date);
+    const std::ptrdiff_t from = figures.Index(t.fromAccount);
+    if (!(day > endDay)) {
+      if (from >= 0) figures.balance[from] = AddMoney(figures.balance[from], -t.amountOut);
+      const std::ptrdiff_t to = figures.Index(t.toAccount);
+      if (to >= 0) figures.balance[to] = AddMoney(figures.balance[to], t.amountIn);
+    }
+    if (from >= 0) {
+      CAccountBudget& b = figures.budget[from];
+      if (b.enabled && day >= b.from && day <= b.to) b.used = AddMoney(b.used, t.amountOut);
+    }
+  }
+  TPlnSummary planned;
+  CalcPlnTransactions(kPlnSummary, intervalStart, planned, intervalEnd);
+  for (CAccountItem& item : accountItems) {
+    const std::ptrdiff_t i = figures.Index(item.id);
+    item.balance = figures.balance[i];
+    item.budgetUsed = figures.budget[i].used;
+    auto p = planned.find(item.id);
+    if (p != planned.end()) {
+      item.plannedIn = p->second.in;
+      item.plannedOut = p->second.out;
+    }
+  }
+  std::stable_sort(accountItems.begin(), accountItems.end(),
+                   [](const CAccountItem& a, const CAccountItem& b) { return a.name < b.name; });
+  return accountItems;
+}
+
+double CDataBase::GetExchangeRate(std::uint32_t a, std::uint32_t b) const {
+  if (a == b) return 1.0;
+  auto it = exchangeRateCache.find(CurrencyPack{std::min(a, b), std::max(a, b)});
+  if (it == exchangeRateCache.end()) return 1.0;
+  const double rate = it->second.rate;
+  if (a < b) return rate;
+  return rate > 0 ? 1.0 / rate : rate;
+}
+
+void CDataBase::SetExchangeRate(std::uint32_t a, std::uint32_t b, double rate) {
+  if (a == b || !(rate > 0) || !std::isfinite(rate)) return;
+  ExchangeRateRecord record;
+  record.currencyA = std::max(a, b);
+  record.currencyB = std::min(a, b);
+  record.rate = a > b ? rate : 1.0 / rate;
+  auto it = exchangeRateCache.find(CurrencyPack{record.currencyB, record.currencyA});
+  if (it != exchangeRateCache.end())
+    EditItem(it->second.id, record);
+  else
+    AddItem(record);
+  LoadExchangeRates();
+}
+
+void CDataBase::LoadExchangeRates() {
+  exchangeRateCache.clear();
+  for (auto [id, entry] : exchangeRates) {
+    const ExchangeRateRecord& r = entry->record;
+    CurrencyPack key{r.currencyA, r.currencyB};
+    double value = r.rate;
+    if (!(r.currencyA < r.currencyB)) {
+      key = CurrencyPack{r.currencyB, r.currencyA};
+      value = r.rate > 0 ? 1.0 / r.rate : 1.0;
+    }
+    exchangeRateCache.emplace(key, ExRateValuePack{value, id});  // the first record wins
+  }
+}
