@@ -46,7 +46,9 @@ Settings::CSettingsStorage& GetSettings() {
   return *g_settings;
 }
 
-void FreeSettings() { g_settings.reset(); }
+void FreeSettings() {
+  g_settings.reset();
+}
 
 void InitLocalization(const std::string& path) {
   FreeLocalization("");
@@ -64,7 +66,9 @@ void FreeLocalization(const std::string& dumpPath) {
   g_localization.reset();
 }
 
-Localization::CLocalizationKit* GetLocalizationKit() { return g_localization.get(); }
+Localization::CLocalizationKit* GetLocalizationKit() {
+  return g_localization.get();
+}
 
 // --- Money texts -------------------------------------------------------------
 
@@ -85,7 +89,9 @@ size_t CharLength(const std::string& text, size_t i) {
   return len;
 }
 
-bool IsDigit(const std::string& ch) { return ch.size() == 1 && ch[0] >= '0' && ch[0] <= '9'; }
+bool IsDigit(const std::string& ch) {
+  return ch.size() == 1 && ch[0] >= '0' && ch[0] <= '9';
+}
 
 // Digits as an integer; false when they do not fit.
 bool DigitsToInt(const std::string& digits, Money& out) {
@@ -103,8 +109,8 @@ bool DigitsToInt(const std::string& digits, Money& out) {
 // integer part grouped by threes when `grouped`.
 std::string FormatFixed(Money amount, int decimals, bool grouped) {
   const auto& settings = GetSettings();
-  std::uint64_t magnitude = amount < 0 ? 0 - static_cast<std::uint64_t>(amount)
-                                       : static_cast<std::uint64_t>(amount);
+  std::uint64_t magnitude =
+      amount < 0 ? 0 - static_cast<std::uint64_t>(amount) : static_cast<std::uint64_t>(amount);
   std::uint64_t divisor = 1;
   for (int i = decimals; i < 4; ++i) divisor *= 10;
   std::uint64_t units = magnitude / divisor;
@@ -188,7 +194,9 @@ Money StrToMoney(const std::string& text, std::uint8_t& errorOut, int decimals) 
   return result + fractionMoney;
 }
 
-Money IntToMoney(std::int32_t n) { return static_cast<Money>(n) * 10000; }
+Money IntToMoney(std::int32_t n) {
+  return static_cast<Money>(n) * 10000;
+}
 
 Money FloatToMoney(double x) {
   if (std::isnan(x)) return 0;
@@ -199,9 +207,13 @@ Money FloatToMoney(double x) {
   return static_cast<Money>(scaled);
 }
 
-std::string MoneyToStr(Money amount) { return FormatFixed(amount, 2, true); }
+std::string MoneyToStr(Money amount) {
+  return FormatFixed(amount, 2, true);
+}
 
-std::string RateToStr(Money amount) { return FormatFixed(amount, 4, true); }
+std::string RateToStr(Money amount) {
+  return FormatFixed(amount, 4, true);
+}
 
 std::string QuantityToStr(Money amount) {
   std::string text = FormatFixed(amount, 4, false);

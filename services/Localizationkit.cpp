@@ -120,7 +120,8 @@ void CLocalizationKit::ParseLine(const std::string& line, size_t lineNumber) {
   const size_t open = stop < line.size() ? line.find('"', stop + 1) : std::string::npos;
   if (open != std::string::npos) {
     const size_t close = line.find('"', open + 1);
-    value = line.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1);
+    value =
+        line.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1);
   }
   if (FTexts.count(*id)) {
     LogError("[LocKit] Dublicate ID = " + std::to_string(*id) + " in string " +

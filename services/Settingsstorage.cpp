@@ -3,7 +3,6 @@
 #include <QLocale>
 #include <QSettings>
 #include <QStringList>
-
 #include <algorithm>
 #include <cmath>
 
@@ -21,7 +20,9 @@ QString ToQ(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-std::string FromQ(const QString& text) { return text.toUtf8().toStdString(); }
+std::string FromQ(const QString& text) {
+  return text.toUtf8().toStdString();
+}
 
 // A value as text. A hand-edited file may hold an unquoted comma, which
 // QSettings reads as a list; it is joined back.
@@ -32,9 +33,12 @@ std::string ValueToString(const QVariant& value) {
 
 std::string StatusMessage(const QSettings& settings) {
   switch (settings.status()) {
-    case QSettings::NoError: return {};
-    case QSettings::AccessError: return "Access denied: " + FromQ(settings.fileName());
-    case QSettings::FormatError: return "Invalid file format: " + FromQ(settings.fileName());
+    case QSettings::NoError:
+      return {};
+    case QSettings::AccessError:
+      return "Access denied: " + FromQ(settings.fileName());
+    case QSettings::FormatError:
+      return "Invalid file format: " + FromQ(settings.fileName());
   }
   return "Unknown error: " + FromQ(settings.fileName());
 }
@@ -82,7 +86,9 @@ CSettingsStorage::CSettingsStorage(const std::string& path, bool useIniFile)
   LogDetail("SettingsStorage v1.0 initialized");
 }
 
-CSettingsStorage::~CSettingsStorage() { LogDetail("SettingsStorage uninitialized"); }
+CSettingsStorage::~CSettingsStorage() {
+  LogDetail("SettingsStorage uninitialized");
+}
 
 std::unique_ptr<QSettings> CSettingsStorage::Open() const {
   std::unique_ptr<QSettings> settings;
@@ -104,7 +110,9 @@ std::string CSettingsStorage::Flush(QSettings& settings) {
   return StatusMessage(settings);
 }
 
-std::string CSettingsStorage::GetFileName() const { return FromQ(Open()->fileName()); }
+std::string CSettingsStorage::GetFileName() const {
+  return FromQ(Open()->fileName());
+}
 
 void CSettingsStorage::SetString(const std::string& key, const std::string& value) {
   std::unique_ptr<QSettings> settings = Open();
@@ -173,7 +181,9 @@ std::string CSettingsStorage::TabKey(const char* key, int tab) {
   return tab == 1 ? std::string(kShedulerPrefix) + key : std::string(key);
 }
 
-std::string CSettingsStorage::ColumnKey(int column) { return kColumnWidth + std::to_string(column); }
+std::string CSettingsStorage::ColumnKey(int column) {
+  return kColumnWidth + std::to_string(column);
+}
 
 std::vector<std::string> CSettingsStorage::GetReopenList() {
   std::vector<std::string> list;

@@ -61,6 +61,11 @@ inline constexpr const char* kImportField = "ImportField_";
 inline constexpr const char* kImportCreateType = "ImportCreateType";
 inline constexpr const char* kImportFirstRow = "ImportFirstRow";
 
+// Defaults the callers pass: the database opened on a first start (the "..\"
+// marker stands for the data folder) and the language file.
+inline constexpr const char* kDefaultLastOpened = "..\\demo2.vlt";
+inline constexpr const char* kDefaultLocaleFileName = "Lang/english.txt";
+
 // The key path the application opens the registry-style store with.
 inline constexpr const char* kRegistryPath = "\\software\\Omrin\\Pardow";
 // Most entries of the reopen list.

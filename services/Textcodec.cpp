@@ -1,12 +1,12 @@
 #include "Textcodec.h"
 
 #include <QString>
-
 #include <cstdint>
 
 namespace {
 
 // Unicode code points of the bytes 0x80..0xFF of Windows-1251.
+// clang-format off
 constexpr char16_t kCp1251High[128] = {
     // 0x80
     0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,
@@ -31,6 +31,7 @@ constexpr char16_t kCp1251High[128] = {
     0x0440, 0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446, 0x0447,
     0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,
 };
+// clang-format on
 
 void AppendUtf8(std::string& out, char16_t cp) {
   if (cp < 0x80) {
@@ -45,7 +46,9 @@ void AppendUtf8(std::string& out, char16_t cp) {
   }
 }
 
-bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+bool IsContinuation(unsigned char c) {
+  return (c & 0xC0) == 0x80;
+}
 
 }  // namespace
 
@@ -106,4 +109,6 @@ QString StoredToQString(std::string_view bytes) {
   return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
 
-std::string QStringToStored(const QString& text) { return text.toUtf8().toStdString(); }
+std::string QStringToStored(const QString& text) {
+  return text.toUtf8().toStdString();
+}
