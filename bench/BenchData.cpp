@@ -13,12 +13,19 @@
 #define PARDOW_BENCH_DIR "."
 #endif
 
+Date BenchToday() { return EncodeDate(2025, 1, 1); }
+
+void CopyDatabase(const std::string& path, const std::string& copy) {
+  std::filesystem::copy_file(path, copy, std::filesystem::copy_options::overwrite_existing);
+}
+
 std::string LargeDatabase(int transactions) {
   const std::string path =
-      std::string(PARDOW_BENCH_DIR) + "/bench-" + std::to_string(transactions) + ".vlt";
+      std::string(PARDOW_BENCH_DIR) + "/bench-" + std::to_string(transactions) + "-v2.vlt";
   const std::string done = path + ".done";
   if (FileExists(done)) return path;
   std::fprintf(stderr, "building %s ...\n", path.c_str());
+  SetClock(BenchToday());
   CADBEngine db;
   db.Create(path);
   std::uint32_t accounts[4];
@@ -35,7 +42,18 @@ std::string LargeDatabase(int transactions) {
     s.parentId = (&id - categories) % 3 == 0 ? kIncomeRoot : kExpenseRoot;
     id = db.AddItem(s);
   }
-  const Date first = EncodeDate(2015, 1, 1);
+  for (int i = 0; i < 100; ++i) {
+    PlnTransactionRecord p = DefaultPlnTransactionRecord();
+    p.schedule.kind = static_cast<std::uint8_t>(i % 5);
+    p.schedule.period = static_cast<std::uint16_t>(i % 5 == 2 ? 7 : 15 + 50);
+    p.schedule.weekdays[i % 7] = 1;
+    p.schedule.onceDate = BenchToday() + 10;
+    p.transaction.fromAccount = accounts[i % 4];
+    p.transaction.amountOut = p.transaction.amountIn = 50000;
+    p.transaction.descriptionId = db.AddString("Plan " + std::to_string(i));
+    db.AddItem(p);
+  }
+  const Date first = BenchToday() - 3653;
   for (int i = 0; i < transactions; ++i) {
     TransactionRecord t;
     t.date = first + (i * 3653.0) / transactions;
@@ -46,6 +64,7 @@ std::string LargeDatabase(int transactions) {
     db.AddItem(t);
   }
   db.Close();
+  ResetClock();
   std::ofstream(done) << "ok\n";
   return path;
 }

@@ -4,10 +4,19 @@
 
 #include <string>
 
+#include "Dates.h"
+
+// The day the large database's data ends; benchmarks pin the clock to it.
+Date BenchToday();
+
 // Path of a database with `transactions` transactions, each with its own
-// description, spread over ten years, plus a few accounts and categories.
-// Built on first use.
+// description, spread over the ten years up to BenchToday(), plus a few
+// accounts, 60 categories and 100 planned transactions processed up to
+// BenchToday(). Built on first use.
 std::string LargeDatabase(int transactions);
+
+// A private copy of `path` at `copy`.
+void CopyDatabase(const std::string& path, const std::string& copy);
 
 // Resident memory of this process in bytes.
 long ResidentBytes();
