@@ -1,5 +1,6 @@
 #include "Json.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -68,15 +69,27 @@ void CJsonWriter::Value(const char* key, std::int64_t number) {
   out_ += std::to_string(number);
 }
 
+namespace {
+
+// JSON has no infinities or NaN: a damaged file's odd value shows as null.
+template <class Float>
+std::string NumberText(Float number) {
+  if (!std::isfinite(number)) return "null";
+  char buf[64];
+  auto result = std::to_chars(buf, buf + sizeof buf, number);
+  return std::string(buf, result.ptr);
+}
+
+}  // namespace
+
 void CJsonWriter::Value(const char* key, double number) {
   Key(key);
-  if (!std::isfinite(number)) {
-    out_ += "null";
-    return;
-  }
-  char buf[40];
-  std::snprintf(buf, sizeof buf, "%.10g", number);
-  out_ += buf;
+  out_ += NumberText(number);
+}
+
+void CJsonWriter::Value(const char* key, float number) {
+  Key(key);
+  out_ += NumberText(number);
 }
 
 void CJsonWriter::Value(const char* key, bool flag) {

@@ -13,7 +13,9 @@ class CJsonWriter {
   void Value(const char* key, const std::string& text);
   void Value(const char* key, const char* text) { Value(key, std::string(text)); }
   void Value(const char* key, std::int64_t number);
+  // Numbers in the shortest form that reads back as the same value.
   void Value(const char* key, double number);
+  void Value(const char* key, float number);
   void Value(const char* key, bool flag);
   // The text written so far.
   const std::string& Text() const { return out_; }

@@ -3,15 +3,18 @@
 // it finds.
 //
 //   pardow-cli [--today YYYY-MM-DD] [--log FILE] COMMAND ARGS
+#include <charconv>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "Adbengine.h"
+#include "Demo.h"
 #include "Json.h"
 #include "Logger.h"
+#include "Omrindb.h"
 #include "Platform.h"
+#include "Report.h"
 
 namespace {
 
@@ -19,7 +22,13 @@ const char kUsage[] =
     "usage: pardow-cli [--today YYYY-MM-DD] [--log FILE] COMMAND ARGS\n"
     "commands:\n"
     "  create FILE   create a new database file\n"
-    "  info FILE     print the file's header and table sizes as JSON\n";
+    "  info FILE     print the file's header and table sizes as JSON\n"
+    "  dump FILE     print every item and computed figure as JSON\n"
+    "  apply FILE    turn the planned transactions due up to today into\n"
+    "                transactions; print the added ones as JSON\n"
+    "  balance FILE  print the accounts' figures and the total balance\n"
+    "  demo FILE [--transactions N] [--seed S]\n"
+    "                create the demo database (3000 transactions by default)\n";
 
 int Fail(const std::string& text) {
   std::cerr << "pardow-cli: " << text << "\n";
@@ -27,7 +36,7 @@ int Fail(const std::string& text) {
 }
 
 int CmdCreate(const std::string& file) {
-  CADBEngine db;
+  CDataBase db;
   try {
     db.Create(file);
   } catch (const CFileError& e) {
@@ -38,7 +47,7 @@ int CmdCreate(const std::string& file) {
 }
 
 int CmdInfo(const std::string& file) {
-  CADBEngine db;
+  CDataBase db;
   if (!db.Open(file)) return 1;
   CJsonWriter json;
   json.BeginObject();
@@ -65,6 +74,63 @@ int CmdInfo(const std::string& file) {
   json.EndObject();
   std::cout << json.Text() << "\n";
   return 0;
+}
+
+int CmdDump(const std::string& file) {
+  CDataBase db;
+  if (!db.Open(file)) return 1;
+  std::cout << DumpJson(db) << "\n";
+  return 0;
+}
+
+int CmdApply(const std::string& file) {
+  CDataBase db;
+  if (!db.Open(file)) return 1;
+  const std::uint32_t last = LastTransactionId(db);
+  db.ApplyPlnTransactions();
+  CJsonWriter json;
+  json.BeginObject();
+  json.Value("today", FormatIsoDate(Today()));
+  WriteTransactionsAfter(json, "added", db, last);
+  json.EndObject();
+  const bool ok = db.IsOpened();  // a failed write gives the file up
+  db.Close();
+  std::cout << json.Text() << "\n";
+  return ok ? 0 : 1;
+}
+
+int CmdBalance(const std::string& file) {
+  CDataBase db;
+  if (!db.Open(file)) return 1;
+  std::cout << BalanceTable(db);
+  return 0;
+}
+
+// A whole number in 0 .. max, nothing else.
+bool ParseCount(const std::string& text, std::uint64_t max, std::uint64_t& out) {
+  const char* end = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(text.data(), end, out);
+  return !text.empty() && ec == std::errc() && ptr == end && out <= max;
+}
+
+int CmdDemo(const std::vector<std::string>& args) {
+  if (args.empty()) return Fail("demo wants a FILE\n" + std::string(kUsage));
+  CDemoOptions options;
+  // Ten million transactions make a file of about a gigabyte.
+  constexpr std::uint64_t kMaxTransactions = 10'000'000;
+  for (std::size_t i = 1; i < args.size(); i += 2) {
+    const bool hasValue = i + 1 < args.size();
+    if (args[i] == "--transactions" && hasValue) {
+      if (!ParseCount(args[i + 1], kMaxTransactions, options.transactions))
+        return Fail("--transactions wants a number from 0 to 10000000");
+    } else if (args[i] == "--seed" && hasValue) {
+      if (!ParseCount(args[i + 1], UINT64_MAX, options.seed))
+        return Fail("--seed wants a whole number");
+    } else {
+      return Fail("bad demo option " + args[i] + "\n" + kUsage);
+    }
+  }
+  return BuildDemoDatabase(args[0], options) ? 0 : 1;
 }
 
 }  // namespace
@@ -96,5 +162,9 @@ int main(int argc, char** argv) {
   std::vector<std::string> rest(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
   if (command == "create" && rest.size() == 1) return CmdCreate(rest[0]);
   if (command == "info" && rest.size() == 1) return CmdInfo(rest[0]);
+  if (command == "dump" && rest.size() == 1) return CmdDump(rest[0]);
+  if (command == "apply" && rest.size() == 1) return CmdApply(rest[0]);
+  if (command == "balance" && rest.size() == 1) return CmdBalance(rest[0]);
+  if (command == "demo") return CmdDemo(rest);
   return Fail("bad command or arguments\n" + std::string(kUsage));
 }

@@ -1,0 +1,34 @@
+// What pardow-cli prints about an open database: the full JSON dump, the
+// transactions an apply added, and the readable balance table.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "Omrindb.h"
+
+class CJsonWriter;
+
+// Every figure of the database as one JSON object. Reads only: planned
+// transactions are forecast for the interval, never executed.
+std::string DumpJson(CDataBase& db);
+
+// The transactions whose id is above `afterId` (those added since a moment
+// when `afterId` was the largest id), in id order, as an array under `key`.
+void WriteTransactionsAfter(CJsonWriter& json, const char* key, CDataBase& db,
+                            std::uint32_t afterId);
+
+// The largest transaction id stored, 0 when there is none.
+std::uint32_t LastTransactionId(CDataBase& db);
+
+// The accounts with balance, planned flows and budget use, and the total of
+// all balances in the selected base currency.
+std::string BalanceTable(CDataBase& db);
+
+// `amount` expressed in another currency: the rate is rounded to four
+// decimals as a money amount and the product is cut to four decimals.
+Money ConvertMoney(Money amount, double rate);
+
+// A money amount as plain digits with two decimals ("-1234.57"), rounded half
+// away from zero; no digit groups, so the text is the same in every locale.
+std::string PlainMoney(Money amount);
