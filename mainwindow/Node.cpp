@@ -1,0 +1,456 @@
+#include "Node.h"
+
+#include <QLocale>
+#include <QPointer>
+#include <QTreeWidget>
+#include <cmath>
+
+#include "Textcodec.h"
+
+namespace {
+
+// Depth of the category chains followed; deeper (or circular) parent chains
+// of damaged data end there instead of recursing forever.
+constexpr int kMaxCategoryDepth = 64;
+
+int g_sortParam = 1;  // parameter of the sort in progress (see SortTree)
+
+Money WrapAdd(Money a, Money b) {
+  return static_cast<Money>(static_cast<std::uint64_t>(a) + static_cast<std::uint64_t>(b));
+}
+
+std::int8_t PercentOf(Money part, Money whole) {
+  if (whole == 0) return 0;
+  double p = std::trunc(static_cast<double>(part) / static_cast<double>(whole) * 100 + 0.5);
+  return static_cast<std::int8_t>(std::clamp(p, -128.0, 127.0));
+}
+
+// `amount` in another currency: the rate as a fixed-point amount (rounded,
+// ties to even), the product truncated to four decimals.
+Money Convert(Money amount, double rate) {
+  const double fixed = std::nearbyint(rate * 10000);
+  if (!std::isfinite(fixed) || std::fabs(fixed) > 9e18) return 0;
+  const __int128 product = static_cast<__int128>(amount) * static_cast<std::int64_t>(fixed) / 10000;
+  if (product > INT64_MAX || product < INT64_MIN) return 0;
+  return static_cast<Money>(product);
+}
+
+bool IsLeafKind(const CTransactionNode* n) {
+  return n->kind == NodeTransaction || n->kind == NodeGroup;
+}
+
+}  // namespace
+
+// ---- Screen items ----
+
+CNodeItem::CNodeItem(CTransactionNode* node) : node_(node) {
+  setData(0, kNodeRole, QVariant::fromValue(static_cast<void*>(node)));
+}
+
+bool CNodeItem::operator<(const QTreeWidgetItem& other) const {
+  const bool bothTop = parent() == nullptr && other.parent() == nullptr;
+  return CompareNodes(node_, NodeOf(&other), g_sortParam, bothTop) < 0;
+}
+
+CTransactionNode* NodeOf(const QTreeWidgetItem* item) {
+  if (item == nullptr) return nullptr;
+  return static_cast<CTransactionNode*>(item->data(0, kNodeRole).value<void*>());
+}
+
+void CTransactionNode::UnmarkChildren() {
+  for (auto& [key, child] : children) {
+    child->used = false;
+    child->UnmarkChildren();
+  }
+}
+
+// ---- The tree ----
+
+CTransactionsTree::CTransactionsTree(QTreeWidget* control, CDataBase& db, std::string incomesTitle,
+                                     std::string expensesTitle)
+    : control_(control),
+      db_(db),
+      incomesTitle_(std::move(incomesTitle)),
+      expensesTitle_(std::move(expensesTitle)) {
+  kind = NodeCategory;  // the invisible root sums its children like a category
+}
+
+CTransactionsTree::~CTransactionsTree() {
+  // The control may outlive the tree: its items must not keep pointers to
+  // the nodes about to go.
+  if (control_ != nullptr) control_->clear();
+}
+
+CTransactionNode* CTransactionsTree::FindOrAddChild(CTransactionNode* parent, std::uint32_t key,
+                                                    bool& existed) {
+  auto it = parent->children.find(key);
+  existed = it != parent->children.end();
+  if (existed) {
+    it->second->used = true;
+    return it->second.get();
+  }
+  auto node = std::make_unique<CTransactionNode>();
+  node->parent = parent;
+  CTransactionNode* raw = node.get();
+  parent->children.emplace(key, std::move(node));
+  return raw;
+}
+
+void CTransactionsTree::GiveItem(CTransactionNode* node, CTransactionNode* parent, TNodeKind k) {
+  node->kind = k;
+  auto* item = new CNodeItem(node);
+  if (parent == this)
+    control_->addTopLevelItem(item);
+  else
+    parent->item->addChild(item);
+  node->item = item;
+}
+
+const std::string& CTransactionsTree::Text(std::uint32_t stringId) {
+  auto it = texts_.find(stringId);
+  if (it == texts_.end()) it = texts_.emplace(stringId, db_.GetString(stringId)).first;
+  return it->second;
+}
+
+const std::string& CTransactionsTree::NameOf(CTransactionNode* node) { return Text(node->nameId); }
+
+void CTransactionsTree::ResolveNames() {
+  std::vector<CTransactionNode*> stack{this};
+  while (!stack.empty()) {
+    CTransactionNode* node = stack.back();
+    stack.pop_back();
+    if (node->displayName.empty()) node->displayName = Text(node->nameId);
+    for (auto& [key, child] : node->children) stack.push_back(child.get());
+  }
+}
+
+void CTransactionsTree::Clear() {
+  if (control_ != nullptr) control_->clear();  // the items go before the nodes they show
+  children.clear();
+  incomes_ = expenses_ = nullptr;
+  texts_.clear();
+  sum = 0;
+  quantity = 0;
+}
+
+void CTransactionsTree::StartBuild(bool full, bool showEmpty) {
+  if (full) {
+    Clear();
+  } else {
+    UnmarkChildren();
+    used = true;
+  }
+  bool existed = false;
+  incomes_ = FindOrAddChild(this, kIncomesKey, existed);
+  incomes_->displayName = incomesTitle_;
+  incomes_->sum = 0;
+  if (!existed) GiveItem(incomes_, this, NodeIncomes);
+  expenses_ = FindOrAddChild(this, kExpensesKey, existed);
+  expenses_->displayName = expensesTitle_;
+  expenses_->sum = 0;
+  if (!existed) GiveItem(expenses_, this, NodeExpenses);
+  if (showEmpty) {
+    AddCategoryHierarchy(incomes_, kIncomeRoot, 0);
+    AddCategoryHierarchy(expenses_, kExpenseRoot, 0);
+  }
+}
+
+void CTransactionsTree::FinishBuild(bool full) {
+  if (!full) Prune();
+  CalculateTotals();
+}
+
+void CTransactionsTree::AddCategoryHierarchy(CTransactionNode* parent, std::uint32_t subTypeId,
+                                             std::int32_t depth) {
+  if (depth >= kMaxCategoryDepth) return;
+  const TSubTypeItems subTypes = db_.GetSubTypeItems(subTypeId);  // a copy: recursion refills it
+  for (const CSubTypeItem& subType : subTypes) {
+    bool existed = false;
+    CTransactionNode* node = FindOrAddChild(parent, subType.id, existed);
+    node->subTypeId = subType.id;
+    node->displayName = subType.name;
+    node->depth = depth + 1;
+    if (!existed) GiveItem(node, parent, NodeCategory);
+    AddCategoryHierarchy(node, subType.id, depth + 1);
+  }
+}
+
+CTransactionNode* CTransactionsTree::CategoryNode(CTransactionNode* top, std::uint32_t subTypeId,
+                                                  int guard) {
+  const CSubTypeIndex* subType = db_.SubTypes().Find(subTypeId);
+  if (subType == nullptr || subTypeId <= kFirstFreeId) {
+    top->depth = 0;
+    return top;
+  }
+  const std::uint32_t parentId = subType->record.parentId;
+  CTransactionNode* parentNode =
+      parentId > kFirstFreeId && guard < kMaxCategoryDepth ? CategoryNode(top, parentId, guard + 1)
+                                                           : top;
+  bool existed = false;
+  CTransactionNode* node = FindOrAddChild(parentNode, subTypeId, existed);
+  node->nameId = subType->record.nameId;
+  node->showQuantity = subType->record.showQuantity != 0;
+  node->depth = parentNode->depth + 1;
+  node->subTypeId = subTypeId;
+  if (!existed) GiveItem(node, parentNode, NodeCategory);
+  return node;
+}
+
+CTransactionNode* CTransactionsTree::PlaceNode(CTransactionNode* top,
+                                               const TransactionRecord& record, std::uint32_t id) {
+  CTransactionNode* p = top;
+  if (ShowTypes && record.categoryId > kFirstFreeId) p = CategoryNode(top, record.categoryId, 0);
+  if (GroupByName) {
+    const std::string& name = Text(record.descriptionId);
+    for (auto& [key, child] : p->children) {
+      if (!child->used || NameOf(child.get()) != name) continue;
+      if (child->kind == NodeTransaction) {
+        // The first of a name becomes a group holding itself as a child.
+        CTransactionNode* old = child.get();
+        bool existed = false;
+        CTransactionNode* first = FindOrAddChild(old, old->transactionId, existed);
+        if (!existed) GiveItem(first, old, NodeTransaction);
+        first->displayName = old->displayName;
+        first->nameId = old->nameId;
+        first->date = old->date;
+        first->percent = old->percent;
+        first->quantity = old->quantity;
+        first->transactionId = old->transactionId;
+        first->showQuantity = old->showQuantity;
+        first->sum = old->sum;
+        old->kind = NodeGroup;
+        old->transactionId = 0;
+        old->showQuantity = true;
+        old->sum = 0;
+        old->quantity = 0;
+        old->used = true;
+        p = old;
+      } else if (child->kind == NodeGroup) {
+        child->used = true;
+        p = child.get();
+      }
+      break;  // only the first match counts
+    }
+  }
+  bool existed = false;
+  CTransactionNode* node = FindOrAddChild(p, id, existed);
+  node->nameId = record.descriptionId;
+  node->transactionId = id;
+  if (existed) {
+    node->kind = NodeTransaction;  // it may have been a group in the previous build
+    node->showQuantity = true;
+  } else {
+    GiveItem(node, p, NodeTransaction);
+  }
+  return node;
+}
+
+void CTransactionsTree::FillLeaf(CTransactionNode* node, const TransactionRecord& record,
+                                 Money amount) {
+  node->quantity = static_cast<std::int64_t>(std::nearbyint(record.quantity * 10000.0));
+  node->sum = amount;
+  node->date = record.date;
+  node->displayName.clear();
+  node->showQuantity = true;
+}
+
+void CTransactionsTree::AddForAccount(const TransactionRecord& record, std::uint32_t id) {
+  // Id 0 and the reserved ids name no account: with none chosen, an income
+  // (no source account) must not be taken for the account's expense.
+  if (accountId_ <= kFirstFreeId) return;
+  if (record.fromAccount == accountId_)
+    FillLeaf(PlaceNode(expenses_, record, id), record, record.amountOut);
+  if (record.toAccount == accountId_)
+    FillLeaf(PlaceNode(incomes_, record, id), record, record.amountIn);
+}
+
+void CTransactionsTree::AddInCurrency(const TransactionRecord& record, std::uint32_t id,
+                                      std::uint32_t currencyId, CDataBase& db) {
+  if (record.fromAccount > kFirstFreeId) {
+    const double rate = db.GetExchangeRate(db.GetAccountCurrency(record.fromAccount), currencyId);
+    FillLeaf(PlaceNode(expenses_, record, id), record, Convert(record.amountOut, rate));
+  }
+  if (record.toAccount > kFirstFreeId) {
+    const double rate = db.GetExchangeRate(db.GetAccountCurrency(record.toAccount), currencyId);
+    FillLeaf(PlaceNode(incomes_, record, id), record, Convert(record.amountIn, rate));
+  }
+}
+
+void CTransactionsTree::BuildForAccount(TTransactionInterval::iterator first,
+                                        TTransactionInterval::iterator last,
+                                        std::uint32_t accountId, bool full, bool showEmpty) {
+  accountId_ = accountId;
+  StartBuild(full, showEmpty);
+  for (auto it = first; it != last; ++it) AddForAccount(it->entry->record, it->id);
+  FinishBuild(full);
+}
+
+void CTransactionsTree::BuildForAccount(TPlnTransactionInterval::iterator first,
+                                        TPlnTransactionInterval::iterator last,
+                                        std::uint32_t accountId, bool full, bool showEmpty) {
+  accountId_ = accountId;
+  StartBuild(full, showEmpty);
+  for (auto it = first; it != last; ++it) AddForAccount(it->entry->record.transaction, it->id);
+  FinishBuild(full);
+}
+
+void CTransactionsTree::BuildInCurrency(TTransactionInterval::iterator first,
+                                        TTransactionInterval::iterator last,
+                                        std::uint32_t currencyId, bool full, bool showEmpty) {
+  StartBuild(full, showEmpty);
+  for (auto it = first; it != last; ++it) AddInCurrency(it->entry->record, it->id, currencyId, db_);
+  FinishBuild(full);
+}
+
+void CTransactionsTree::BuildInCurrency(TPlnTransactionInterval::iterator first,
+                                        TPlnTransactionInterval::iterator last,
+                                        std::uint32_t currencyId, bool full, bool showEmpty) {
+  StartBuild(full, showEmpty);
+  for (auto it = first; it != last; ++it)
+    AddInCurrency(it->entry->record.transaction, it->id, currencyId, db_);
+  FinishBuild(full);
+}
+
+// ---- Totals and pruning ----
+
+void CTransactionsTree::Totals(CTransactionNode* node) {
+  if (node != this && node->kind == NodeTransaction) return;
+  Money total = 0;
+  for (auto& [key, child] : node->children) {
+    Totals(child.get());
+    total = WrapAdd(total, child->sum);
+  }
+  node->sum = total;
+  for (auto& [key, child] : node->children) child->percent = PercentOf(child->sum, total);
+}
+
+std::int64_t CTransactionsTree::Quantities(CTransactionNode* node) {
+  if (node != this && node->kind == NodeTransaction) return node->quantity;
+  std::int64_t total = 0;
+  for (auto& [key, child] : node->children) total = WrapAdd(total, Quantities(child.get()));
+  node->quantity = total;
+  return total;
+}
+
+void CTransactionsTree::CalculateTotals() {
+  Totals(this);
+  Quantities(this);
+  for (CTransactionNode* top : {incomes_, expenses_})
+    if (top != nullptr && top->item != nullptr) top->item->setExpanded(true);
+}
+
+Money CTransactionsTree::GetSum(CTransactionNode* node, bool recalculate) {
+  if (recalculate) Totals(node);
+  return node->sum;
+}
+
+std::int64_t CTransactionsTree::GetQuantity(CTransactionNode* node, bool recalculate) {
+  return recalculate ? Quantities(node) : node->quantity;
+}
+
+void CTransactionsTree::PruneBelow(CTransactionNode* node) {
+  for (auto it = node->children.begin(); it != node->children.end();) {
+    CTransactionNode* child = it->second.get();
+    PruneBelow(child);
+    if (!child->used && child->children.empty()) {
+      delete child->item;
+      it = node->children.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+void CTransactionsTree::Prune() { PruneBelow(this); }
+
+// ---- Sorting ----
+
+int CompareNodes(const CTransactionNode* a, const CTransactionNode* b, int param,
+                 bool bothTopLevel) {
+  if (a == nullptr || b == nullptr || bothTopLevel) return 0;
+  const bool aLeaf = IsLeafKind(a), bLeaf = IsLeafKind(b);
+  if (aLeaf && !bLeaf) return 1;  // categories first, whatever the direction
+  if (bLeaf && !aLeaf) return -1;
+  const int column = param < 0 ? ~param : param - 1;
+  const int less = param > 0 ? -1 : 1;
+  auto order = [&](auto x, auto y) { return x < y ? less : (y < x ? -less : 0); };
+  switch (column + 1) {
+    case 1: {
+      const QLocale locale;
+      const QString x = locale.toUpper(StoredToQString(a->displayName));
+      const QString y = locale.toUpper(StoredToQString(b->displayName));
+      const int c = x.compare(y, Qt::CaseSensitive);
+      return c < 0 ? less : (c > 0 ? -less : 0);
+    }
+    case 2:
+      if (!a->showQuantity || !b->showQuantity) {
+        if (!a->showQuantity && !b->showQuantity) return 0;
+        return !a->showQuantity ? less : -less;
+      }
+      return order(a->quantity, b->quantity);
+    case 3:
+    case 4:
+      return order(a->sum, b->sum);
+    case 5:
+      if (a->kind == NodeTransaction && b->kind == NodeTransaction) return order(a->date, b->date);
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+void SortTree(CTransactionsTree& tree, int param) {
+  if (tree.Control() == nullptr) return;
+  if (param == 1 || param == ~0) tree.ResolveNames();  // the description sort compares names
+  g_sortParam = param;
+  // The direction is part of the parameter, so the control always sorts
+  // "ascending" by the node comparison; its own sort keeps expansion and
+  // selection.
+  tree.Control()->sortItems(0, Qt::AscendingOrder);
+}
+
+// ---- CSubTypeNode ----
+
+CSubTypeNode* CSubTypeNode::FindOrAddChild(std::uint32_t key, bool& existed) {
+  auto it = children.find(key);
+  existed = it != children.end();
+  if (existed) {
+    it->second->used = true;
+    return it->second.get();
+  }
+  auto node = std::make_unique<CSubTypeNode>();
+  node->parent = this;
+  node->subTypeId = key;
+  CSubTypeNode* raw = node.get();
+  children.emplace(key, std::move(node));
+  return raw;
+}
+
+void CSubTypeNode::UnmarkChildren() {
+  for (auto& [key, child] : children) {
+    child->used = false;
+    child->UnmarkChildren();
+  }
+}
+
+void CSubTypeNode::Prune() {
+  for (auto it = children.begin(); it != children.end();) {
+    it->second->Prune();
+    if (!it->second->used && it->second->children.empty()) {
+      delete it->second->item;
+      it = children.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+void CSubTypeNode::Clear() {
+  children.clear();
+  depth = 0;
+  strip = 0;
+  background = 0xFFFFFF;
+  textColor = 0x000000;
+  fontSize = 10;
+  fontStyle = 0;
+}

@@ -1,0 +1,199 @@
+// The grouped tree of incomes and expenses: two top nodes, under them the
+// category hierarchy, under the categories groups of equally named
+// transactions and the transactions themselves. Every node carries a sum, a
+// total quantity and a percentage of its parent, and mirrors itself into one
+// item of a QTreeWidget that stores the node as its data, so drawing and
+// commands go from a screen item straight to its node.
+//
+// A rebuild is either full (every node and item recreated) or incremental:
+// every node is unmarked, the nodes the data needs are found again or
+// created, and what stayed unmarked is pruned, so that the screen items that
+// remain keep their expansion and selection.
+#pragma once
+
+#include <QPointer>
+#include <QTreeWidget>
+#include <QTreeWidgetItem>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "Omrindb.h"
+
+
+
+enum TNodeKind : std::uint8_t {
+  NodeIncomes = 0,
+  NodeExpenses = 1,
+  NodeCategory = 6,
+  NodeGroup = 7,
+  NodeTransaction = 8,
+};
+
+// Keys of the two top nodes under the root.
+constexpr std::uint32_t kIncomesKey = 1;
+constexpr std::uint32_t kExpensesKey = 2;
+
+// The item data role under which a screen item holds its node.
+constexpr int kNodeRole = Qt::UserRole + 1;
+
+class CTransactionNode;
+
+// The screen item of a node: it knows its node and sorts by the node rules.
+class CNodeItem : public QTreeWidgetItem {
+ public:
+  explicit CNodeItem(CTransactionNode* node);
+  CTransactionNode* Node() const { return node_; }
+  bool operator<(const QTreeWidgetItem& other) const override;
+
+ private:
+  CTransactionNode* node_;  // the node this item shows (owned by the tree)
+};
+
+// The node of a screen item, or nullptr.
+CTransactionNode* NodeOf(const QTreeWidgetItem* item);
+
+class CTransactionNode {
+ public:
+  using TChildren = std::map<std::uint32_t, std::unique_ptr<CTransactionNode>>;
+
+  CTransactionNode() = default;
+  virtual ~CTransactionNode() = default;  // screen items are not touched here
+  CTransactionNode(const CTransactionNode&) = delete;
+  CTransactionNode& operator=(const CTransactionNode&) = delete;
+
+  TChildren children;          // keyed by the child's identity
+  TNodeKind kind = NodeTransaction;
+  std::int32_t depth = 0;      // 0 for top nodes, transactions and groups
+  QTreeWidgetItem* item = nullptr;  // the screen item, owned by the control
+  std::string displayName;     // stored bytes; filled when first drawn
+  std::uint32_t nameId = 0;    // string id of the name
+  std::uint32_t subTypeId = 0;  // for categories
+  Money sum = 0;
+  std::int8_t percent = 0;     // of the parent's sum
+  std::int64_t quantity = 0;   // quantity x 10000
+  Date date = 0.0;
+  bool showQuantity = false;
+  std::uint32_t transactionId = 0;  // 0 for a group
+  bool used = true;            // mark of the incremental rebuild
+  CTransactionNode* parent = nullptr;  // the node that holds this one; none for the root
+
+  // Clears the used mark of every node below (not of this node).
+  void UnmarkChildren();
+};
+
+class CTransactionsTree : public CTransactionNode {
+ public:
+  CTransactionsTree(QTreeWidget* control, CDataBase& db, std::string incomesTitle,
+                    std::string expensesTitle);
+  ~CTransactionsTree() override;
+
+  // Rebuilds from (id, record) pairs, for one account or in a base currency.
+  void BuildForAccount(TTransactionInterval::iterator first, TTransactionInterval::iterator last,
+                       std::uint32_t accountId, bool full, bool showEmpty);
+  void BuildForAccount(TPlnTransactionInterval::iterator first,
+                       TPlnTransactionInterval::iterator last, std::uint32_t accountId, bool full,
+                       bool showEmpty);
+  void BuildInCurrency(TTransactionInterval::iterator first, TTransactionInterval::iterator last,
+                       std::uint32_t currencyId, bool full, bool showEmpty);
+  void BuildInCurrency(TPlnTransactionInterval::iterator first,
+                       TPlnTransactionInterval::iterator last, std::uint32_t currencyId, bool full,
+                       bool showEmpty);
+
+  // Places one more transaction, as one step of a build does.
+  void AddForAccount(const TransactionRecord& record, std::uint32_t transactionId);
+  void AddInCurrency(const TransactionRecord& record, std::uint32_t transactionId,
+                     std::uint32_t currencyId, CDataBase& db);
+
+  // Sums, quantities and percentages of the whole tree; expands the top nodes.
+  void CalculateTotals();
+  // Deletes every unmarked node without children, with its screen item.
+  void Prune();
+  // Deletes every node and screen item.
+  void Clear();
+
+  Money GetSum(CTransactionNode* node, bool recalculate);
+  std::int64_t GetQuantity(CTransactionNode* node, bool recalculate);
+  // The child of `parent` under `key`; `existed` tells whether it was there.
+  // A found child is marked used; a new one is created marked, without a
+  // screen item.
+  CTransactionNode* FindOrAddChild(CTransactionNode* parent, std::uint32_t key, bool& existed);
+
+  // The name text of a node (stored bytes), read once from the string pool.
+  const std::string& NameOf(CTransactionNode* node);
+  // Fills the display names of every node that has none yet.
+  void ResolveNames();
+
+  bool ShowTypes = true;    // show the category hierarchy
+  bool GroupByName = true;  // group transactions of equal name
+
+  CTransactionNode* Incomes() const { return incomes_; }
+  CTransactionNode* Expenses() const { return expenses_; }
+  std::uint32_t AccountId() const { return accountId_; }
+  QTreeWidget* Control() const { return control_; }
+  CDataBase& DataBase() const { return db_; }
+
+ private:
+  void StartBuild(bool full, bool showEmpty);
+  void FinishBuild(bool full);
+  void AddCategoryHierarchy(CTransactionNode* parent, std::uint32_t subTypeId, std::int32_t depth);
+  // Finds or creates the node of transaction `id` under top node `top`.
+  CTransactionNode* PlaceNode(CTransactionNode* top, const TransactionRecord& record,
+                              std::uint32_t id);
+  CTransactionNode* CategoryNode(CTransactionNode* top, std::uint32_t subTypeId, int guard);
+  void FillLeaf(CTransactionNode* node, const TransactionRecord& record, Money sum);
+  void GiveItem(CTransactionNode* node, CTransactionNode* parent, TNodeKind kind);
+  void Totals(CTransactionNode* node);
+  std::int64_t Quantities(CTransactionNode* node);
+  void PruneBelow(CTransactionNode* node);
+  const std::string& Text(std::uint32_t stringId);
+
+  QPointer<QTreeWidget> control_;  // the screen control (not owned; may go first)
+  CDataBase& db_;         // not owned
+  std::string incomesTitle_;
+  std::string expensesTitle_;
+  std::uint32_t accountId_ = 0;  // account of the last per-account build
+  CTransactionNode* incomes_ = nullptr;
+  CTransactionNode* expenses_ = nullptr;
+  // Texts read from the string pool during this open session: grouping
+  // compares names many times, and each costs a file read otherwise.
+  std::unordered_map<std::uint32_t, std::string> texts_;
+};
+
+// The sort of the screen tree. `param` is the column index + 1 ascending and
+// its bitwise complement descending. Returns <0 when a goes first, >0 when b
+// does, 0 when equal.
+int CompareNodes(const CTransactionNode* a, const CTransactionNode* b, int param,
+                 bool bothTopLevel);
+// Sorts the screen items of `control` recursively by `param`, keeping the
+// expansion and selection of every item.
+void SortTree(CTransactionsTree& tree, int param);
+
+// A node of the categories window and the subtype picker.
+struct CSubTypeNode {
+  using TChildren = std::map<std::uint32_t, std::unique_ptr<CSubTypeNode>>;
+
+  TChildren children;
+  std::int32_t depth = 0;
+  std::string name;
+  std::uint32_t subTypeId = 0;
+  bool used = true;
+  QTreeWidgetItem* item = nullptr;  // owned by the control
+  CSubTypeNode* parent = nullptr;   // none for the root
+  std::int32_t strip = 0;
+  std::uint32_t background = 0xFFFFFF;  // RGB
+  std::uint32_t textColor = 0x000000;   // RGB
+  std::int32_t fontSize = 10;
+  std::uint8_t fontStyle = 0;  // bit 0 bold, 1 italic, 2 underline, 3 strike-out
+
+  // The child under `key`, created (and its parent set) when missing; a
+  // found child is marked used.
+  CSubTypeNode* FindOrAddChild(std::uint32_t key, bool& existed);
+  void UnmarkChildren();
+  // Deletes every unmarked child without children, with its screen item.
+  void Prune();
+  // Back to a fresh node: no children, default style.
+  void Clear();
+};
