@@ -77,6 +77,7 @@ std::uint32_t CAbstractDB::AddString(const std::string& value) {
     position = freeStrings[k - 1].back();
     freeStrings[k - 1].pop_back();
     header = stream->Read<RecordHeader>(position);  // keeps the deleted string's id
+    ++stringGeneration;
     header.state = 0;
     header.size = slotSize;
   } else {
@@ -168,6 +169,7 @@ void CAbstractDB::WriteCounters() {
 }
 
 void CAbstractDB::ClearStrings() {
+  ++stringGeneration;
   strings.clear();
   for (TFreeIndexes& stack : freeStrings) TFreeIndexes().swap(stack);
 }

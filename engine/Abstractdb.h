@@ -81,6 +81,10 @@ class CAbstractDB {
   std::uint32_t GetNextStringId() const { return nextStringId; }
   std::size_t GetStringCount() const { return strings.size(); }
   const TStringIndexes& Strings() const { return strings; }
+  // Changes whenever a string id may start to name another text (a file
+  // opened or closed, a freed slot reused with its old id): caches of texts
+  // by string id are valid while it stays the same.
+  std::uint64_t GetStringGeneration() const { return stringGeneration; }
 
  protected:
   // The file position where a record of `dataSize` bytes would be appended.
@@ -96,4 +100,5 @@ class CAbstractDB {
   std::uint32_t nextStringId = kFirstFreeId;  // last string id handed out
   TStringIndexes strings;                     // live strings by id
   std::array<TFreeIndexes, kStringClasses> freeStrings;  // deleted slots per class
+  std::uint64_t stringGeneration = 0;  // see GetStringGeneration
 };

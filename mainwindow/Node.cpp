@@ -112,14 +112,34 @@ const std::string& CTransactionsTree::Text(std::uint32_t stringId) {
   return it->second;
 }
 
-const std::string& CTransactionsTree::NameOf(CTransactionNode* node) { return Text(node->nameId); }
+const std::string& CTransactionsTree::NameOf(CTransactionNode* node) {
+  if (node->nameText == nullptr || node->nameTextId != node->nameId) {
+    node->nameText = &Text(node->nameId);  // map nodes never move: the pointer stays good
+    node->nameTextId = node->nameId;
+  }
+  return *node->nameText;
+}
 
-void CTransactionsTree::ResolveNames() {
+void CTransactionsTree::CheckTextCache() {
+  if (textsGeneration_ == db_.GetStringGeneration()) return;
+  texts_.clear();
+  textsGeneration_ = db_.GetStringGeneration();
   std::vector<CTransactionNode*> stack{this};
   while (!stack.empty()) {
     CTransactionNode* node = stack.back();
     stack.pop_back();
-    if (node->displayName.empty()) node->displayName = Text(node->nameId);
+    node->nameText = nullptr;
+    for (auto& [key, child] : node->children) stack.push_back(child.get());
+  }
+}
+
+void CTransactionsTree::ResolveNames() {
+  CheckTextCache();
+  std::vector<CTransactionNode*> stack{this};
+  while (!stack.empty()) {
+    CTransactionNode* node = stack.back();
+    stack.pop_back();
+    if (node->displayName.empty()) node->displayName = NameOf(node);
     for (auto& [key, child] : node->children) stack.push_back(child.get());
   }
 }
@@ -128,12 +148,12 @@ void CTransactionsTree::Clear() {
   if (control_ != nullptr) control_->clear();  // the items go before the nodes they show
   children.clear();
   incomes_ = expenses_ = nullptr;
-  texts_.clear();
   sum = 0;
   quantity = 0;
 }
 
 void CTransactionsTree::StartBuild(bool full, bool showEmpty) {
+  CheckTextCache();
   if (full) {
     Clear();
   } else {

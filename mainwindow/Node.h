@@ -79,6 +79,9 @@ class CTransactionNode {
   std::uint32_t transactionId = 0;  // 0 for a group
   bool used = true;            // mark of the incremental rebuild
   CTransactionNode* parent = nullptr;  // the node that holds this one; none for the root
+  // The tree's cached text of nameId (set by CTransactionsTree::NameOf).
+  const std::string* nameText = nullptr;
+  std::uint32_t nameTextId = 0;
 
   // Clears the used mark of every node below (not of this node).
   void UnmarkChildren();
@@ -149,6 +152,9 @@ class CTransactionsTree : public CTransactionNode {
   std::int64_t Quantities(CTransactionNode* node);
   void PruneBelow(CTransactionNode* node);
   const std::string& Text(std::uint32_t stringId);
+  // Empties the text cache when the database's strings may have changed
+  // meaning since it was filled.
+  void CheckTextCache();
 
   QPointer<QTreeWidget> control_;  // the screen control (not owned; may go first)
   CDataBase& db_;         // not owned
@@ -160,6 +166,7 @@ class CTransactionsTree : public CTransactionNode {
   // Texts read from the string pool during this open session: grouping
   // compares names many times, and each costs a file read otherwise.
   std::unordered_map<std::uint32_t, std::string> texts_;
+  std::uint64_t textsGeneration_ = 0;  // the database's string generation texts_ belongs to
 };
 
 // The sort of the screen tree. `param` is the column index + 1 ascending and
