@@ -186,6 +186,11 @@ class CDataBase : public CADBEngine {
   TLastTransactions lastTransactions;  // buffer of GetLastTransactions
 };
 
+// `amount` expressed in another currency at `rate` (GetExchangeRate): the
+// rate is first rounded to four decimals as a money amount (ties to even),
+// the product truncated to four decimals. 0 when the result does not fit.
+Money ConvertAmount(Money amount, double rate);
+
 // Owns the one database of the program's run.
 class CBaseContainer {
  public:

@@ -25,16 +25,6 @@ std::int8_t PercentOf(Money part, Money whole) {
   return static_cast<std::int8_t>(std::clamp(p, -128.0, 127.0));
 }
 
-// `amount` in another currency: the rate as a fixed-point amount (rounded,
-// ties to even), the product truncated to four decimals.
-Money Convert(Money amount, double rate) {
-  const double fixed = std::nearbyint(rate * 10000);
-  if (!std::isfinite(fixed) || std::fabs(fixed) > 9e18) return 0;
-  const __int128 product = static_cast<__int128>(amount) * static_cast<std::int64_t>(fixed) / 10000;
-  if (product > INT64_MAX || product < INT64_MIN) return 0;
-  return static_cast<Money>(product);
-}
-
 bool IsLeafKind(const CTransactionNode* n) {
   return n->kind == NodeTransaction || n->kind == NodeGroup;
 }
@@ -175,6 +165,11 @@ void CTransactionsTree::StartBuild(bool full, bool showEmpty) {
   }
 }
 
+void CTransactionsTree::ReportProgress(std::size_t done, std::size_t total) {
+  constexpr std::size_t kStep = 2000;  // elements between two reports
+  if (Progress && done % kStep == 0 && total > kStep) Progress(done, total);
+}
+
 void CTransactionsTree::FinishBuild(bool full) {
   if (!full) Prune();
   CalculateTotals();
@@ -288,11 +283,11 @@ void CTransactionsTree::AddInCurrency(const TransactionRecord& record, std::uint
                                       std::uint32_t currencyId, CDataBase& db) {
   if (record.fromAccount > kFirstFreeId) {
     const double rate = db.GetExchangeRate(db.GetAccountCurrency(record.fromAccount), currencyId);
-    FillLeaf(PlaceNode(expenses_, record, id), record, Convert(record.amountOut, rate));
+    FillLeaf(PlaceNode(expenses_, record, id), record, ConvertAmount(record.amountOut, rate));
   }
   if (record.toAccount > kFirstFreeId) {
     const double rate = db.GetExchangeRate(db.GetAccountCurrency(record.toAccount), currencyId);
-    FillLeaf(PlaceNode(incomes_, record, id), record, Convert(record.amountIn, rate));
+    FillLeaf(PlaceNode(incomes_, record, id), record, ConvertAmount(record.amountIn, rate));
   }
 }
 
@@ -301,7 +296,10 @@ void CTransactionsTree::BuildForAccount(TTransactionInterval::iterator first,
                                         std::uint32_t accountId, bool full, bool showEmpty) {
   accountId_ = accountId;
   StartBuild(full, showEmpty);
-  for (auto it = first; it != last; ++it) AddForAccount(it->entry->record, it->id);
+  for (auto it = first; it != last; ++it) {
+    AddForAccount(it->entry->record, it->id);
+    ReportProgress(static_cast<std::size_t>(it - first), static_cast<std::size_t>(last - first));
+  }
   FinishBuild(full);
 }
 
@@ -310,7 +308,10 @@ void CTransactionsTree::BuildForAccount(TPlnTransactionInterval::iterator first,
                                         std::uint32_t accountId, bool full, bool showEmpty) {
   accountId_ = accountId;
   StartBuild(full, showEmpty);
-  for (auto it = first; it != last; ++it) AddForAccount(it->entry->record.transaction, it->id);
+  for (auto it = first; it != last; ++it) {
+    AddForAccount(it->entry->record.transaction, it->id);
+    ReportProgress(static_cast<std::size_t>(it - first), static_cast<std::size_t>(last - first));
+  }
   FinishBuild(full);
 }
 
@@ -318,7 +319,10 @@ void CTransactionsTree::BuildInCurrency(TTransactionInterval::iterator first,
                                         TTransactionInterval::iterator last,
                                         std::uint32_t currencyId, bool full, bool showEmpty) {
   StartBuild(full, showEmpty);
-  for (auto it = first; it != last; ++it) AddInCurrency(it->entry->record, it->id, currencyId, db_);
+  for (auto it = first; it != last; ++it) {
+    AddInCurrency(it->entry->record, it->id, currencyId, db_);
+    ReportProgress(static_cast<std::size_t>(it - first), static_cast<std::size_t>(last - first));
+  }
   FinishBuild(full);
 }
 
@@ -326,8 +330,10 @@ void CTransactionsTree::BuildInCurrency(TPlnTransactionInterval::iterator first,
                                         TPlnTransactionInterval::iterator last,
                                         std::uint32_t currencyId, bool full, bool showEmpty) {
   StartBuild(full, showEmpty);
-  for (auto it = first; it != last; ++it)
+  for (auto it = first; it != last; ++it) {
     AddInCurrency(it->entry->record.transaction, it->id, currencyId, db_);
+    ReportProgress(static_cast<std::size_t>(it - first), static_cast<std::size_t>(last - first));
+  }
   FinishBuild(full);
 }
 

@@ -15,6 +15,7 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -129,6 +130,10 @@ class CTransactionsTree : public CTransactionNode {
   // Fills the display names of every node that has none yet.
   void ResolveNames();
 
+  // Called now and then during a build with the elements placed so far and
+  // their number, so that a long build can show its progress.
+  std::function<void(std::size_t done, std::size_t total)> Progress;
+
   bool ShowTypes = true;    // show the category hierarchy
   bool GroupByName = true;  // group transactions of equal name
 
@@ -140,6 +145,7 @@ class CTransactionsTree : public CTransactionNode {
 
  private:
   void StartBuild(bool full, bool showEmpty);
+  void ReportProgress(std::size_t done, std::size_t total);
   void FinishBuild(bool full);
   void AddCategoryHierarchy(CTransactionNode* parent, std::uint32_t subTypeId, std::int32_t depth);
   // Finds or creates the node of transaction `id` under top node `top`.
