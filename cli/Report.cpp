@@ -186,11 +186,20 @@ std::uint32_t LastTransactionId(CDataBase& db) {
   return last;
 }
 
+namespace {
+
+// Amounts of a damaged file may be anywhere in the range of Money: sums are
+// taken wide and clamped.
+Money Clamp(__int128 amount) {
+  if (amount > std::numeric_limits<Money>::max()) return std::numeric_limits<Money>::max();
+  if (amount < std::numeric_limits<Money>::min()) return std::numeric_limits<Money>::min();
+  return static_cast<Money>(amount);
+}
+
+}  // namespace
+
 Money ConvertMoney(Money amount, double rate) {
-  const __int128 product = static_cast<__int128>(amount) * FloatToMoney(rate) / 10000;
-  if (product > std::numeric_limits<Money>::max()) return std::numeric_limits<Money>::max();
-  if (product < std::numeric_limits<Money>::min()) return std::numeric_limits<Money>::min();
-  return static_cast<Money>(product);
+  return Clamp(static_cast<__int128>(amount) * FloatToMoney(rate) / 10000);
 }
 
 std::string PlainMoney(Money amount) {
@@ -220,7 +229,7 @@ std::string BalanceTable(CDataBase& db) {
 
   std::vector<std::vector<std::string>> rows;
   rows.push_back({"Account", "Currency", "Balance", "Planned in", "Planned out", "Budget used"});
-  Money total = 0;
+  __int128 total = 0;
   for (const CAccountItem& a : db.GetAccountItems()) {
     std::string budget = "-";
     if (a.record.budgetEnabled != 0)
@@ -244,6 +253,6 @@ std::string BalanceTable(CDataBase& db) {
   }
   out << "\nTotal";
   if (base.id != 0) out << " in " << StoredToUtf8(base.fullName) << " (" << StoredToUtf8(base.name) << ")";
-  out << ": " << PlainMoney(total) << "\n";
+  out << ": " << PlainMoney(Clamp(total)) << "\n";
   return out.str();
 }

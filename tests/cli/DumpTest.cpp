@@ -185,3 +185,34 @@ TEST(DumpTest, RefusedFilesFailWithoutOutput) {
 }
 
 }  // namespace
+
+namespace {
+
+// Amounts at the ends of the range (only a damaged file holds them) must
+// not make the figures undefined. Run under -fsanitize=undefined this shows
+// the unguarded sums of the account figures and of the planned forecast.
+TEST(DumpTest, ExtremeAmountsOfADamagedFileStillGiveFigures) {
+  CVltBuilder b(kMay1, kMay31);
+  const std::uint32_t dollar = b.Currency("$", "Dollar");
+  const std::uint32_t a = b.Account("A", dollar);
+  TxSpec t;
+  t.date = Day(2007, 5, 2);
+  t.from = a;
+  t.amountOut = t.amountIn = INT64_MIN;
+  b.Transaction(t);
+  t.amountOut = t.amountIn = INT64_MAX;
+  b.Transaction(t);
+  ScheduleSpec daily;
+  daily.kind = 2;
+  daily.period = 1;
+  daily.lastProcessed = Day(2007, 4, 30);
+  b.Planned(t, daily);
+  const std::string file = TempFile("db.vlt");
+  b.Write(file);
+  Json d = Dump(file);
+  EXPECT_EQ(d["accounts"].size(), 1u);
+  CliResult r = RunCli({"--today", "2007-05-15", "balance", file});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+}
+
+}  // namespace
