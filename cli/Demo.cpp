@@ -20,7 +20,9 @@ namespace {
 constexpr int kDays = 731;  // today and the 730 days before it
 constexpr Money kCent = 100;
 
-Money Amount(std::int64_t cents) { return cents * kCent; }
+Money Amount(std::int64_t cents) {
+  return cents * kCent;
+}
 
 // ---- The subtype trees ----
 
@@ -120,14 +122,14 @@ enum class Pay { kSmall, kCard, kBank };
 struct CPurchase {
   const char* description;
   const char* category;
-  Money price;            // per unit, at the start of the two years
-  std::int32_t qtyMin;    // quantity in thousandths
+  Money price;          // per unit, at the start of the two years
+  std::int32_t qtyMin;  // quantity in thousandths
   std::int32_t qtyMax;
-  bool wholeUnits;        // pieces rather than kilograms or litres
-  unsigned weight;        // how often it is bought, relative to the others
+  bool wholeUnits;  // pieces rather than kilograms or litres
+  unsigned weight;  // how often it is bought, relative to the others
   Pay pay;
-  const char* section;    // nullptr: sometimes "Everyday"
-  bool travel;            // also bought abroad, on the travel card
+  const char* section;  // nullptr: sometimes "Everyday"
+  bool travel;          // also bought abroad, on the travel card
 };
 
 const CPurchase kPurchases[] = {
@@ -171,8 +173,8 @@ const CPurchase kPurchases[] = {
 };
 
 const char* const kComments[] = {
-    "paid with the discount card", "special offer", "for the weekend",
-    "shared with friends", "receipt in the folder", "bought on the way home",
+    "paid with the discount card", "special offer",         "for the weekend",
+    "shared with friends",         "receipt in the folder", "bought on the way home",
 };
 
 // ---- Building ----
@@ -223,13 +225,24 @@ class CDemoBuilder {
   std::uint32_t cash_ = 0, bank_ = 0, card_ = 0, savings_ = 0, travel_ = 0;
   std::map<std::string, std::uint32_t> types_;
   std::map<std::uint32_t, std::uint32_t> currencyOf_;  // account -> currency
-  std::map<std::uint32_t, Money> balance_;            // running, per account
-  std::vector<std::uint32_t> purchaseWeights_;        // cumulative
+  std::map<std::uint32_t, Money> balance_;             // running, per account
+  std::vector<std::uint32_t> purchaseWeights_;         // cumulative
 };
 
 enum FixedEvent {
-  kSalaryMe, kSalaryPartner, kBonus, kRent, kElectricity, kWater, kInternet, kCardRepayment,
-  kCashWithdrawal, kSavings, kTravelMoney, kInterest, kBirthdayGift,
+  kSalaryMe,
+  kSalaryPartner,
+  kBonus,
+  kRent,
+  kElectricity,
+  kWater,
+  kInternet,
+  kCardRepayment,
+  kCashWithdrawal,
+  kSavings,
+  kTravelMoney,
+  kInterest,
+  kBirthdayGift,
 };
 
 std::uint32_t CDemoBuilder::Add(Date date, std::uint32_t from, std::uint32_t to, Money out,
@@ -302,8 +315,8 @@ void CDemoBuilder::AddCurrenciesAndAccounts() {
   card.record.budgetEnd = LastDayOfMonth(today_);
   card.record.budgetSum = Amount(150000);
   card_ = db_.AddAccount(card);
-  currencyOf_ = {{cash_, dollar_}, {bank_, dollar_}, {card_, dollar_}, {savings_, euro_},
-                 {travel_, pound_}};
+  currencyOf_ = {
+      {cash_, dollar_}, {bank_, dollar_}, {card_, dollar_}, {savings_, euro_}, {travel_, pound_}};
 }
 
 void CDemoBuilder::AddTypes() {
@@ -403,18 +416,24 @@ void CDemoBuilder::AddRandomPurchase(Date day) {
       purchaseWeights_.begin());
   const CPurchase& p = kPurchases[i];
 
-  std::int32_t qty = static_cast<std::int32_t>(
-      p.wholeUnits ? rng_.Between(p.qtyMin / 1000, p.qtyMax / 1000) * 1000
-                   : rng_.Between(p.qtyMin, p.qtyMax));
+  std::int32_t qty =
+      static_cast<std::int32_t>(p.wholeUnits ? rng_.Between(p.qtyMin / 1000, p.qtyMax / 1000) * 1000
+                                             : rng_.Between(p.qtyMin, p.qtyMax));
   // Prices rise by about 3% a year.
   const double years = (day - start_) / 365.0;
   Money price = static_cast<Money>(static_cast<double>(p.price) * (1.0 + 0.03 * years));
 
   std::uint32_t account = bank_;
   switch (p.pay) {
-    case Pay::kSmall: account = rng_.Chance(55) ? cash_ : card_; break;
-    case Pay::kCard: account = rng_.Chance(85) ? card_ : bank_; break;
-    case Pay::kBank: account = bank_; break;
+    case Pay::kSmall:
+      account = rng_.Chance(55) ? cash_ : card_;
+      break;
+    case Pay::kCard:
+      account = rng_.Chance(85) ? card_ : bank_;
+      break;
+    case Pay::kBank:
+      account = bank_;
+      break;
   }
   std::uint32_t section = p.section ? Type(p.section) : (rng_.Chance(40) ? Type("Everyday") : 0);
   if (p.travel && rng_.Chance(4)) {  // bought on a trip, in pounds
@@ -545,8 +564,7 @@ bool BuildDemoDatabase(const std::string& path, const CDemoOptions& options) {
   if (!db.IsOpened()) return false;
   CDemoBuilder(db, options).Build();
   if (db.Transactions().size() != options.transactions) {
-    std::cerr << "pardow-cli: the demo database could not be written completely: " << path
-              << "\n";
+    std::cerr << "pardow-cli: the demo database could not be written completely: " << path << "\n";
     return false;
   }
   db.Close();

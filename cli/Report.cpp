@@ -14,7 +14,9 @@ std::string Text(const CDataBase& db, std::uint32_t stringId) {
   return StoredToUtf8(db.GetString(stringId));
 }
 
-std::int64_t Int(std::uint32_t n) { return static_cast<std::int64_t>(n); }
+std::int64_t Int(std::uint32_t n) {
+  return static_cast<std::int64_t>(n);
+}
 
 void WriteTransactionFields(CJsonWriter& json, const CDataBase& db, std::uint32_t id,
                             const TransactionRecord& t) {
@@ -252,7 +254,8 @@ std::string BalanceTable(CDataBase& db) {
     out << "\n";
   }
   out << "\nTotal";
-  if (base.id != 0) out << " in " << StoredToUtf8(base.fullName) << " (" << StoredToUtf8(base.name) << ")";
+  if (base.id != 0)
+    out << " in " << StoredToUtf8(base.fullName) << " (" << StoredToUtf8(base.name) << ")";
   out << ": " << PlainMoney(Clamp(total)) << "\n";
   return out.str();
 }

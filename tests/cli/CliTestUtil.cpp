@@ -45,8 +45,8 @@ CliResult RunCli(const std::vector<std::string>& args) {
 
 std::string TempFile(const std::string& name) {
   const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-  std::string path = testing::TempDir() + "cli-" + info->test_suite_name() + "-" + info->name() +
-                     "-" + name;
+  std::string path =
+      testing::TempDir() + "cli-" + info->test_suite_name() + "-" + info->name() + "-" + name;
   std::remove(path.c_str());
   return path;
 }

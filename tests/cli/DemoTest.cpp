@@ -41,9 +41,11 @@ TEST(DemoTest, SameSeedAndTodayGiveTheSameFile) {
 
 TEST(DemoTest, RefusesBadOptions) {
   const std::string file = TempFile("bad.vlt");
-  for (const std::vector<std::string>& options :
-       {std::vector<std::string>{"--transactions", "12x"}, {"--transactions", "-5"},
-        {"--transactions", "10000001"}, {"--seed"}, {"--colour", "red"}}) {
+  for (const std::vector<std::string>& options : {std::vector<std::string>{"--transactions", "12x"},
+                                                  {"--transactions", "-5"},
+                                                  {"--transactions", "10000001"},
+                                                  {"--seed"},
+                                                  {"--colour", "red"}}) {
     std::vector<std::string> args = {"demo", file};
     args.insert(args.end(), options.begin(), options.end());
     EXPECT_EQ(RunCli(args).exitCode, 2) << options[0];
@@ -189,9 +191,15 @@ TEST_F(DemoContentTest, PlannedTransactionsOfEveryScheduleKindStartAfterToday) {
     const Json& s = p["schedule"];
     kinds.insert(s["kind"].get<int>());
     switch (s["kind"].get<int>()) {
-      case 1: EXPECT_GT(s["onceDate"], kToday); break;
-      case 2: EXPECT_GE(s["period"], 1); break;
-      case 3: EXPECT_NE(s["weekdays"], Json::parse("[0,0,0,0,0,0,0]")); break;
+      case 1:
+        EXPECT_GT(s["onceDate"], kToday);
+        break;
+      case 2:
+        EXPECT_GE(s["period"], 1);
+        break;
+      case 3:
+        EXPECT_NE(s["weekdays"], Json::parse("[0,0,0,0,0,0,0]"));
+        break;
       case 4:
         EXPECT_GE(s["period"].get<int>() % 50, 1);
         EXPECT_LE(s["period"].get<int>() % 50, 31);
@@ -212,8 +220,7 @@ TEST_F(DemoContentTest, PlansFallDueOnlyAfterToday) {
     if (p["schedule"]["kind"] != 0) due.insert(p["description"].get<std::string>());
   std::set<std::string> executed;
   const Json later = Apply(copy, "2024-07-16");
-  for (const Json& x : later["added"])
-    executed.insert(x["description"].get<std::string>());
+  for (const Json& x : later["added"]) executed.insert(x["description"].get<std::string>());
   EXPECT_EQ(executed, due);
 }
 

@@ -76,7 +76,7 @@ TEST(DumpTest, QuantitiesReadBackAsTheStoredFloat) {
 
 TEST(DumpTest, TextsAreUtf8WhetherStoredAsUtf8OrWindows1251) {
   CVltBuilder b(kMay1, kMay31);
-  b.Currency("\x88", "Euro");                       // the euro sign of code page 1251
+  b.Currency("\x88", "Euro");                      // the euro sign of code page 1251
   b.Currency("\xD0\xA0", "\xD0\xF3\xE1\xEB\xFC");  // UTF-8 "Р"; 1251 "Рубль"
   const std::string file = TempFile("db.vlt");
   b.Write(file);
@@ -92,7 +92,9 @@ TEST(DumpTest, ListsAreInByteOrderAndSubtypesInIdOrder) {
   CVltBuilder b(kMay1, kMay31);
   const std::uint32_t c1 = b.Currency("e", "euro");
   const std::uint32_t c2 = b.Currency("D", "Dollar");
-  const std::uint32_t c3 = b.Currency("U", "\xC3\x9C" "ber");  // "Über": bytes above 'z'
+  const std::uint32_t c3 = b.Currency("U",
+                                      "\xC3\x9C"
+                                      "ber");  // "Über": bytes above 'z'
   const std::uint32_t b1 = b.Account("b", c1);
   const std::uint32_t b2 = b.Account("B", c1);
   const std::uint32_t b3 = b.Account("a", c1);

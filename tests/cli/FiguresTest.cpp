@@ -46,11 +46,11 @@ TEST(BalanceTest, CountsEveryTransactionUpToTheIntervalEnd) {
   const std::uint32_t a = b.Account("A", dollar);
   const std::uint32_t e = b.Account("E", euro);
   const std::uint32_t idle = b.Account("Idle", dollar);
-  b.Transaction(Income(a, 10000000, Day(1990, 1, 1)));              // years before: counts
+  b.Transaction(Income(a, 10000000, Day(1990, 1, 1)));               // years before: counts
   b.Transaction(Transfer(a, e, 1000000, 800000, Day(2007, 5, 10)));  // 100 $ become 80 E
   b.Transaction(Expense(a, 300000, Day(2007, 5, 31, 23.0 / 24 + 59.0 / 1440)));  // 23:59
-  b.Transaction(Expense(a, 5000000, Day(2007, 6, 1)));               // after the end
-  b.Transaction(Expense(999, 7000000, Day(2007, 5, 2)));             // no such account
+  b.Transaction(Expense(a, 5000000, Day(2007, 6, 1)));                           // after the end
+  b.Transaction(Expense(999, 7000000, Day(2007, 5, 2)));                         // no such account
   const std::string file = TempFile("db.vlt");
   b.Write(file);
 
@@ -66,14 +66,14 @@ TEST(BudgetTest, CountsExpensesFromTheFromDayThroughTheToDay) {
   CVltBuilder b(kMay1, kMay31);
   const std::uint32_t dollar = b.Currency("$", "Dollar");
   const std::uint32_t other = b.Account("Other", dollar);
-  const std::uint32_t card = b.BudgetAccount("Card", dollar, true, Day(2007, 5, 5),
-                                             Day(2007, 5, 20), 5000000);
-  b.Transaction(Expense(card, 10000, Day(2007, 5, 4)));          // day before: no
-  b.Transaction(Expense(card, 20000, Day(2007, 5, 5)));          // from day: yes
-  b.Transaction(Expense(card, 40000, Day(2007, 5, 20, 0.99)));   // to day, late: yes
-  b.Transaction(Expense(card, 80000, Day(2007, 5, 21)));         // day after: no
+  const std::uint32_t card =
+      b.BudgetAccount("Card", dollar, true, Day(2007, 5, 5), Day(2007, 5, 20), 5000000);
+  b.Transaction(Expense(card, 10000, Day(2007, 5, 4)));                    // day before: no
+  b.Transaction(Expense(card, 20000, Day(2007, 5, 5)));                    // from day: yes
+  b.Transaction(Expense(card, 40000, Day(2007, 5, 20, 0.99)));             // to day, late: yes
+  b.Transaction(Expense(card, 80000, Day(2007, 5, 21)));                   // day after: no
   b.Transaction(Transfer(card, other, 160000, 160000, Day(2007, 5, 10)));  // money out: yes
-  b.Transaction(Income(card, 320000, Day(2007, 5, 10)));         // money in: no
+  b.Transaction(Income(card, 320000, Day(2007, 5, 10)));                   // money in: no
   const std::string file = TempFile("db.vlt");
   b.Write(file);
   Json account = ById(Dump(file)["accounts"], card);
@@ -89,10 +89,10 @@ TEST(BudgetTest, IgnoresTheWorkingIntervalAndHonoursTimesOnItsDates) {
   const std::uint32_t dollar = b.Currency("$", "Dollar");
   // April budget seen from a May interval; from date at noon excludes its
   // own day, to date at noon includes its own day.
-  const std::uint32_t april = b.BudgetAccount("April", dollar, true, Day(2007, 4, 5, 0.5),
-                                              Day(2007, 4, 20, 0.5), 0);
-  const std::uint32_t off = b.BudgetAccount("Off", dollar, false, Day(2007, 4, 1),
-                                            Day(2007, 6, 30), 100);
+  const std::uint32_t april =
+      b.BudgetAccount("April", dollar, true, Day(2007, 4, 5, 0.5), Day(2007, 4, 20, 0.5), 0);
+  const std::uint32_t off =
+      b.BudgetAccount("Off", dollar, false, Day(2007, 4, 1), Day(2007, 6, 30), 100);
   b.Transaction(Expense(april, 10000, Day(2007, 4, 5, 0.9)));   // day of from: no
   b.Transaction(Expense(april, 20000, Day(2007, 4, 6)));        // yes
   b.Transaction(Expense(april, 40000, Day(2007, 4, 20, 0.9)));  // day of to: yes
@@ -205,7 +205,7 @@ TEST(ForecastTest, PlannedFlowsCountTheOccurrencesInsideTheInterval) {
   EXPECT_EQ(ById(d["accounts"], a)["plannedOut"], 500000 + 1000000);
   EXPECT_EQ(ById(d["accounts"], e)["plannedIn"], 800000);
   EXPECT_EQ(ById(d["accounts"], w)["plannedOut"], 4 * 10000);  // 7, 14, 21, 28 May
-  EXPECT_EQ(ById(d["accounts"], a)["balance"], 0);  // a forecast stores nothing
+  EXPECT_EQ(ById(d["accounts"], a)["balance"], 0);             // a forecast stores nothing
 }
 
 TEST(ForecastTest, IntervalEndedBeforeTheLastProcessedDayForecastsNothing) {

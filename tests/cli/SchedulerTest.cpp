@@ -54,7 +54,7 @@ TEST_F(SchedulerTest, EverySevenDaysFromTheFirstDay) {
 
 TEST_F(SchedulerTest, WeekdaysStartAfterTheDayOfCreation) {
   ScheduleSpec s = Schedule(3, Day(2007, 5, 4));  // created on Friday 4 May
-  s.weekdays = {1, 0, 0, 0, 1, 0, 0};           // Monday and Friday
+  s.weekdays = {1, 0, 0, 0, 1, 0, 0};             // Monday and Friday
   const std::string file = OnePlanned(s);
   EXPECT_EQ(AppliedDates(file, "2007-05-07"), Strings{"2007-05-07"});
   EXPECT_EQ(AppliedDates(file, "2007-05-14"), (Strings{"2007-05-11", "2007-05-14"}));
@@ -82,9 +82,8 @@ TEST_F(SchedulerTest, EveryFiveMonthsComparesMonthNumbersWithinTheYear) {
   ScheduleSpec s = Schedule(4, Day(2007, 1, 5));
   s.period = 10 + 50 * 5;
   const std::string file = OnePlanned(s);
-  EXPECT_EQ(AppliedDates(file, "2008-12-31"),
-            (Strings{"2007-01-10", "2007-06-10", "2007-11-10", "2008-01-10", "2008-06-10",
-                     "2008-11-10"}));
+  EXPECT_EQ(AppliedDates(file, "2008-12-31"), (Strings{"2007-01-10", "2007-06-10", "2007-11-10",
+                                                       "2008-01-10", "2008-06-10", "2008-11-10"}));
 }
 
 TEST_F(SchedulerTest, OnceForTomorrowIsForecastThenExecutedAtTheFirstApplyAfterIt) {
@@ -130,7 +129,7 @@ TEST_F(SchedulerTest, ExecutedTransactionCopiesThePlannedFieldsOnAWholeDay) {
   t.from = 999;              // a dangling account is copied as it is
   t.to = 998;
   t.amountOut = 1000000;
-  t.amountIn = 123;          // a transfer keeps both amounts, no rate applied
+  t.amountIn = 123;  // a transfer keeps both amounts, no rate applied
   t.quantity = 3.5f;
   t.member = 201;
   t.category = 202;

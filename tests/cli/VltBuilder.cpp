@@ -7,13 +7,15 @@
 
 double Day(int year, unsigned month, unsigned day, double fraction) {
   using namespace std::chrono;
-  const sys_days d = year_month_day{std::chrono::year{year}, std::chrono::month{month},
-                                    std::chrono::day{day}};
+  const sys_days d =
+      year_month_day{std::chrono::year{year}, std::chrono::month{month}, std::chrono::day{day}};
   const sys_days epoch = year_month_day{std::chrono::year{1899}, December, std::chrono::day{30}};
   return static_cast<double>((d - epoch).count()) + fraction;
 }
 
-void PutU8(std::vector<std::uint8_t>& out, std::uint8_t v) { out.push_back(v); }
+void PutU8(std::vector<std::uint8_t>& out, std::uint8_t v) {
+  out.push_back(v);
+}
 void PutU16(std::vector<std::uint8_t>& out, std::uint16_t v) {
   for (int i = 0; i < 2; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
@@ -200,7 +202,8 @@ void CVltBuilder::Write(const std::string& path) const {
   PutAt(header, 256, PutU32, nextItemId_);
   PutAt(header, 260, PutU32, nextStringId_);
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(header.data()), static_cast<std::streamsize>(header.size()));
+  out.write(reinterpret_cast<const char*>(header.data()),
+            static_cast<std::streamsize>(header.size()));
   out.write(reinterpret_cast<const char*>(records_.data()),
             static_cast<std::streamsize>(records_.size()));
   if (!out) throw std::runtime_error("cannot write " + path);
