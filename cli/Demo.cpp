@@ -269,7 +269,7 @@ std::uint32_t CDemoBuilder::Add(Date date, std::uint32_t from, std::uint32_t to,
 Money CDemoBuilder::InCurrencyOf(std::uint32_t fromAccount, std::uint32_t toAccount,
                                  Money out) const {
   const double rate = db_.GetExchangeRate(currencyOf_.at(fromAccount), currencyOf_.at(toAccount));
-  return ConvertMoney(out, rate);
+  return ConvertAmount(out, rate);
 }
 
 std::uint32_t CDemoBuilder::AddTransfer(Date date, std::uint32_t from, std::uint32_t to, Money out,

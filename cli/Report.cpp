@@ -200,10 +200,6 @@ Money Clamp(__int128 amount) {
 
 }  // namespace
 
-Money ConvertMoney(Money amount, double rate) {
-  return Clamp(static_cast<__int128>(amount) * FloatToMoney(rate) / 10000);
-}
-
 std::string PlainMoney(Money amount) {
   // Work on the magnitude as unsigned so that the most negative amount does
   // not overflow.
@@ -239,7 +235,7 @@ std::string BalanceTable(CDataBase& db) {
     rows.push_back({StoredToUtf8(a.name), symbolOf(a.record.currencyId), PlainMoney(a.balance),
                     PlainMoney(a.plannedIn), PlainMoney(a.plannedOut), budget});
     const double rate = db.GetExchangeRate(a.record.currencyId, base.id);
-    total += ConvertMoney(a.balance, rate);
+    total += ConvertAmount(a.balance, rate);
   }
   std::vector<std::size_t> widths(rows[0].size(), 0);
   for (const auto& row : rows)

@@ -9,8 +9,8 @@
 
 class CJsonWriter;
 
-// Every figure of the database as one JSON object. Reads only: planned
-// transactions are forecast for the interval, never executed.
+// Every figure of the database as one JSON object. Planned transactions are
+// forecast for the interval, never executed.
 std::string DumpJson(CDataBase& db);
 
 // The transactions whose id is above `afterId` (those added since a moment
@@ -22,12 +22,9 @@ void WriteTransactionsAfter(CJsonWriter& json, const char* key, CDataBase& db,
 std::uint32_t LastTransactionId(CDataBase& db);
 
 // The accounts with balance, planned flows and budget use, and the total of
-// all balances in the selected base currency.
+// all balances in the selected base currency (converted as the summary pane
+// converts them, with ConvertAmount).
 std::string BalanceTable(CDataBase& db);
-
-// `amount` expressed in another currency: the rate is rounded to four
-// decimals as a money amount and the product is cut to four decimals.
-Money ConvertMoney(Money amount, double rate);
 
 // A money amount as plain digits with two decimals ("-1234.57"), rounded half
 // away from zero; no digit groups, so the text is the same in every locale.
