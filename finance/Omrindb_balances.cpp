@@ -8,12 +8,6 @@
 
 namespace {
 
-// Sums that wrap instead of overflowing: a damaged file must not make the
-// arithmetic undefined.
-Money AddMoney(Money a, Money b) {
-  return static_cast<Money>(static_cast<std::uint64_t>(a) + static_cast<std::uint64_t>(b));
-}
-
 // Per-account running figures, found by binary search among the listed
 // accounts. Ids of no listed account (dangling references, 0) find nothing:
 // their sums would never be read.
@@ -62,13 +56,13 @@ TAccountItems& CDataBase::GetAccountItems() {
     const Date day = WholeDay(t.date);
     const std::ptrdiff_t from = figures.Index(t.fromAccount);
     if (!(day > endDay)) {
-      if (from >= 0) figures.balance[from] = AddMoney(figures.balance[from], -t.amountOut);
+      if (from >= 0) figures.balance[from] = WrapSub(figures.balance[from], t.amountOut);
       const std::ptrdiff_t to = figures.Index(t.toAccount);
-      if (to >= 0) figures.balance[to] = AddMoney(figures.balance[to], t.amountIn);
+      if (to >= 0) figures.balance[to] = WrapAdd(figures.balance[to], t.amountIn);
     }
     if (from >= 0) {
       CAccountBudget& b = figures.budget[from];
-      if (b.enabled && day >= b.from && day <= b.to) b.used = AddMoney(b.used, t.amountOut);
+      if (b.enabled && day >= b.from && day <= b.to) b.used = WrapAdd(b.used, t.amountOut);
     }
   }
   TPlnSummary planned;

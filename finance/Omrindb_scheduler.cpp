@@ -119,8 +119,10 @@ void CDataBase::AddPlnOccurrence(const Date& begin, const Date& day, TPlnSummary
                                  const PlnTransactionRecord& record) {
   if (WholeDay(day) < WholeDay(begin)) return;
   const TransactionRecord& t = record.transaction;
-  summary[t.fromAccount].out += t.amountOut;
-  summary[t.toAccount].in += t.amountIn;
+  PlnSummary& from = summary[t.fromAccount];
+  from.out = WrapAdd(from.out, t.amountOut);
+  PlnSummary& to = summary[t.toAccount];
+  to.in = WrapAdd(to.in, t.amountIn);
 }
 
 void CDataBase::ExecutePlnTransaction(const Date& day, const PlnTransactionRecord& record) {

@@ -15,10 +15,6 @@ constexpr int kMaxCategoryDepth = 64;
 
 int g_sortParam = 1;  // parameter of the sort in progress (see SortTree)
 
-Money WrapAdd(Money a, Money b) {
-  return static_cast<Money>(static_cast<std::uint64_t>(a) + static_cast<std::uint64_t>(b));
-}
-
 std::int8_t PercentOf(Money part, Money whole) {
   if (whole == 0) return 0;
   double p = std::trunc(static_cast<double>(part) / static_cast<double>(whole) * 100 + 0.5);
