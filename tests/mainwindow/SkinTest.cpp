@@ -1,0 +1,492 @@
+// Row looks: the strip picture, the composition of tree rows (strips, shading,
+// texts per column), the tree control's painting, and the account and
+// currency rows. Set PARDOW_PREVIEW_DIR to keep the rendered pictures.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QPainter>
+#include <QScrollBar>
+#include <cmath>
+#include <functional>
+
+#include "EngineTestUtil.h"
+#include "Node.h"
+#include "Skin.h"
+
+namespace {
+
+Money M(double units) {
+  return std::llround(units * 10000);
+}
+
+void Preview(const QImage& image, const char* name) {
+  const QByteArray dir = qgetenv("PARDOW_PREVIEW_DIR");
+  if (!dir.isEmpty()) image.save(QString::fromUtf8(dir) + "/" + name);
+}
+
+int Lightness(QRgb c) {
+  return qRed(c) + qGreen(c) + qBlue(c);
+}
+
+// Pixels of `image` inside `area` for which `test` holds.
+int CountPixels(const QImage& image, const QRect& area, const std::function<bool(QRgb)>& test) {
+  int count = 0;
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x)
+      if (test(image.pixel(x, y))) ++count;
+  return count;
+}
+
+}  // namespace
+
+// ---- The strip picture ----------------------------------------------------------
+
+TEST(ImgLines, StripsHaveTheirGeometryAndColours) {
+  const QImage image = MakeImgLinesImage();
+  Preview(image, "imglines.png");
+  ASSERT_EQ(image.size(), QSize(192, 620));
+  EXPECT_EQ(MakeImgLines().size(), QSize(192, 620));
+  auto middle = [&](int strip) { return image.pixel(96, strip * 20 + 10); };
+  // Every row of a strip's middle is one colour from x 20 to 171, so that
+  // stretching it keeps the picture.
+  for (int strip = 0; strip < 10; ++strip)
+    for (int y = strip * 20; y < strip * 20 + 20; ++y)
+      ASSERT_EQ(image.pixel(20, y), image.pixel(171, y)) << "strip " << strip << " row " << y;
+  for (int y = 480; y < 620; ++y) ASSERT_EQ(image.pixel(20, y), image.pixel(171, y)) << y;
+
+  const QRgb selection = middle(0), expenses = middle(1), incomes = middle(2);
+  EXPECT_GT(qBlue(selection), qRed(selection) + 100) << "a strong blue under white text";
+  EXPECT_LT(Lightness(selection), 3 * 170);
+  EXPECT_GT(qRed(expenses), qGreen(expenses) + 80);
+  EXPECT_GT(qGreen(incomes), qRed(incomes) + 80);
+  for (int strip = 3; strip <= 7; ++strip) {
+    EXPECT_GT(qBlue(middle(strip)), qRed(middle(strip))) << strip;
+    if (strip > 3) {
+      EXPECT_GT(Lightness(middle(strip)), Lightness(middle(strip - 1))) << strip;
+    }
+  }
+  const QRgb light = middle(8), dark = middle(9);
+  EXPECT_NEAR(qRed(light), 242, 6);
+  EXPECT_EQ(qRed(light), qBlue(light));
+  EXPECT_LT(Lightness(dark), Lightness(light));
+  EXPECT_GT(Lightness(dark), 3 * 200);
+
+  // Rounded caps: the outer corners are empty, the strip's inside is not.
+  EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
+  EXPECT_EQ(qAlpha(image.pixel(191, 19)), 0);
+  EXPECT_EQ(qAlpha(image.pixel(10, 10)), 255);
+  // The account cards: light, the selected one bluer than the normal one.
+  const QRgb card = image.pixel(96, 515), selectedCard = image.pixel(96, 585);
+  EXPECT_GT(Lightness(card), 3 * 220);
+  EXPECT_GT(qBlue(selectedCard) - qRed(selectedCard), qBlue(card) - qRed(card) + 20);
+  EXPECT_EQ(qAlpha(image.pixel(96, 480)), 0) << "air between neighbouring cards";
+}
+
+TEST(ImgLines, DrawStripKeepsTheCapsAndStretchesTheMiddle) {
+  const QPixmap lines = MakeImgLines();
+  const QImage source = lines.toImage();
+  QImage wide(500, 20, QImage::Format_ARGB32_Premultiplied);
+  wide.fill(Qt::transparent);
+  {
+    QPainter p(&wide);
+    DrawStrip(p, lines, 20, 20, QRect(0, 0, 500, 20));
+  }
+  for (int y = 0; y < 20; ++y) {
+    EXPECT_EQ(wide.pixel(3, y), source.pixel(3, 20 + y)) << y;
+    EXPECT_EQ(wide.pixel(496, y), source.pixel(188, 20 + y)) << y;
+    EXPECT_EQ(wide.pixel(250, y), source.pixel(96, 20 + y)) << y;
+  }
+}
+
+// ---- Row composition --------------------------------------------------------------
+
+namespace {
+
+class Rows : public testing::Test {
+ protected:
+  void SetUp() override {
+    SetClock(EncodeDate(2007, 5, 20));
+    db.Create(dir.Path("rows.vlt"));
+    db.SetInterval(EncodeDate(2007, 5, 1), EncodeDate(2007, 5, 31));
+    tree = std::make_unique<CTransactionsTree>(&control, db, "Incomings", "Expenses");
+    food = SubType("Food", kExpenseRoot);
+    member = SubType("Anna", kMemberRoot);
+    section = SubType("Home", kSectionRoot);
+  }
+  std::uint32_t SubType(const std::string& name, std::uint32_t parent, bool showQuantity = false) {
+    CSubTypeItem s;
+    s.name = name;
+    s.record.parentId = parent;
+    s.record.showQuantity = showQuantity;
+    return db.AddSubType(s);
+  }
+  TransactionRecord Record(std::uint32_t category, double amount, float quantity) {
+    TransactionRecord r;
+    r.date = EncodeDate(2007, 5, 10);
+    r.fromAccount = 103;
+    r.categoryId = category;
+    r.amountOut = r.amountIn = M(amount);
+    r.quantity = quantity;
+    r.memberId = member;
+    r.sectionId = section;
+    return r;
+  }
+  std::uint32_t Add(const std::string& name, std::uint32_t category, double amount,
+                    float quantity = 1, const std::string& comment = "") {
+    CTransactionItem t;
+    t.description = name;
+    t.comment = comment;
+    t.record = Record(category, amount, quantity);
+    return db.AddTransaction(t);
+  }
+  void Build(bool showEmpty = false) {
+    TTransactionInterval::iterator first, last;
+    ASSERT_TRUE(db.GetTransactions(first, last));
+    tree->BuildForAccount(first, last, 103, true, showEmpty);
+  }
+  CTransactionNode* Child(CTransactionNode* node, std::uint32_t key) {
+    auto it = node->children.find(key);
+    return it == node->children.end() ? nullptr : it->second.get();
+  }
+  TRowLook Look(CTransactionNode* node, bool selected = false, int tab = kTransactionsTab) {
+    return ComposeRow(*tree, node, selected, tab, db);
+  }
+
+  CCapture capture;
+  CScratch dir;
+  CDataBase db;
+  CFundsTree control;
+  std::unique_ptr<CTransactionsTree> tree;
+  std::uint32_t food = 0, member = 0, section = 0;
+};
+
+}  // namespace
+
+TEST_F(Rows, StripFollowsKindDepthAndSelection) {
+  std::uint32_t parent = food, deepest = food;
+  for (int level = 2; level <= 6; ++level)
+    parent = deepest = SubType("L" + std::to_string(level), parent);
+  Add("Deep", deepest, 5);
+  Build();
+  EXPECT_EQ(Look(tree->Incomes()).strip, 2);
+  EXPECT_EQ(Look(tree->Expenses()).strip, 1);
+  EXPECT_EQ(Look(tree->Expenses()).textColor, qRgb(255, 255, 255));
+  EXPECT_TRUE(Look(tree->Expenses()).bold);
+  const int expected[] = {0, 3, 4, 5, 6, 7, 7};  // by depth; depth 6 stays on 7
+  CTransactionNode* node = Child(tree->Expenses(), food);
+  for (int depth = 1; depth <= 6; ++depth) {
+    ASSERT_NE(node, nullptr);
+    ASSERT_EQ(node->depth, depth);
+    const TRowLook look = Look(node);
+    EXPECT_EQ(look.strip, expected[depth]) << "depth " << depth;
+    EXPECT_EQ(look.fontSize, depth <= 2 ? 10 : 9);
+    EXPECT_EQ(look.textColor, qRgb(0, 0, 0));
+    node = node->children.begin()->second.get();
+  }
+  ASSERT_EQ(node->kind, NodeTransaction);
+  EXPECT_EQ(Look(node).strip, 8);
+  EXPECT_EQ(Look(node).fontSize, 8);
+  const TRowLook selected = Look(tree->Incomes(), true);
+  EXPECT_EQ(selected.strip, 0);
+  EXPECT_EQ(selected.textColor, qRgb(255, 255, 255));
+  EXPECT_EQ(Look(node, true).textColor, qRgb(255, 255, 255));
+}
+
+TEST_F(Rows, EverySecondTransactionOnTheScreenIsShadedAndACategoryRestartsTheCount) {
+  const std::uint32_t a = Add("Apples", food, 1), b = Add("Bread", food, 2),
+                      c = Add("Cheese", food, 3);
+  const std::uint32_t dairy = SubType("Dairy", food);
+  Add("Milk", dairy, 1);
+  Build();
+  CTransactionNode* foodNode = Child(tree->Expenses(), food);
+  QTreeWidgetItem* foodItem = foodNode->item;
+  auto strips = [&] {
+    std::vector<int> out;
+    for (std::uint32_t id : {a, b, c}) out.push_back(Look(Child(foodNode, id)).strip);
+    return out;
+  };
+  auto order = [&](std::initializer_list<std::uint32_t> keys) {
+    std::vector<QTreeWidgetItem*> items;
+    for (std::uint32_t key : keys) items.push_back(Child(foodNode, key)->item);
+    for (QTreeWidgetItem* item : items) foodItem->removeChild(item);
+    for (QTreeWidgetItem* item : items) foodItem->addChild(item);
+  };
+  order({dairy, a, b, c});
+  EXPECT_EQ(strips(), (std::vector<int>{8, 9, 8}));
+  order({a, dairy, b, c});
+  EXPECT_EQ(strips(), (std::vector<int>{8, 8, 9})) << "the category restarts the count";
+  order({c, b, a, dairy});
+  EXPECT_EQ(strips(), (std::vector<int>{8, 9, 8})) << "the screen order counts, not the keys";
+  order({b, a, c, dairy});
+  EXPECT_EQ(strips(), (std::vector<int>{9, 8, 8}));
+  EXPECT_EQ(Look(Child(foodNode, a), true).strip, 0) << "selection wins over the shade";
+  EXPECT_EQ(Look(Child(foodNode, dairy)).strip, 4) << "categories are never shaded";
+}
+
+TEST_F(Rows, FiguresPerColumn) {
+  const std::uint32_t drinks = SubType("Drinks", kExpenseRoot, true);
+  const std::uint32_t counted = SubType("Counted", kExpenseRoot, true);  // only from the empty pass
+  const std::uint32_t one = Add("Water", drinks, 150, 1);
+  const std::uint32_t half = Add("Juice", drinks, 1234.5, 2.5f);
+  Add("Refund", food, -1234.5 - 50);
+  Build(true);
+  const TRowLook top = Look(tree->Expenses());
+  EXPECT_EQ(top.Text(ColDescription), "Expenses");
+  EXPECT_EQ(top.Text(ColQuantity), "") << "top nodes show no quantity";
+  EXPECT_EQ(top.Text(ColPercent), "") << "nor a percent";
+  EXPECT_EQ(top.Text(ColSum), "100.00");
+
+  CTransactionNode* drinksNode = Child(tree->Expenses(), drinks);
+  const TRowLook category = Look(drinksNode);
+  EXPECT_EQ(category.Text(ColQuantity), "3.5");
+  EXPECT_EQ(category.Text(ColSum), "1,384.50");
+  EXPECT_EQ(category.Text(ColPercent), "100%") << "1384% of the parent is shown as 100%";
+  EXPECT_EQ(Look(Child(tree->Expenses(), food)).Text(ColPercent), "-128%");
+  EXPECT_EQ(Look(Child(tree->Expenses(), food)).Text(ColQuantity), "") << "Show total quantity off";
+  EXPECT_EQ(Look(Child(tree->Expenses(), counted)).Text(ColQuantity), "") << "empty pass";
+  EXPECT_EQ(Look(Child(tree->Expenses(), counted)).Text(ColPercent), "0%");
+
+  const TRowLook water = Look(Child(drinksNode, one));
+  EXPECT_EQ(water.Text(ColQuantity), "1");
+  EXPECT_EQ(water.Text(ColPercent), "11%");
+  EXPECT_EQ(water.Text(ColDate), "5/10/2007") << "the short date with four-digit year";
+  EXPECT_EQ(Look(Child(drinksNode, half)).Text(ColQuantity), "2.5");
+  for (const TRowCell& cell : water.cells)
+    EXPECT_EQ(cell.rightAligned, cell.column >= ColQuantity && cell.column <= ColDate)
+        << cell.column;
+  EXPECT_EQ(Look(Child(drinksNode, one), false, kSchedulerTab).Text(ColDate), "")
+      << "no date on the Scheduler tab";
+}
+
+TEST_F(Rows, NamesAreReadLazilyAndTextsDecoded) {
+  const std::uint32_t id =
+      Add("\xD0\x9C\xD0\xBE\xD0\xBB\xD0\xBE\xD0\xBA\xD0\xBE", food, 1);  // UTF-8
+  const std::uint32_t old = Add("\xCC\xEE\xEB\xEE\xEA\xEE", food, 1);    // Windows-1251
+  Build();
+  CTransactionNode* node = Child(Child(tree->Expenses(), food), id);
+  EXPECT_TRUE(node->displayName.empty()) << "no name is read while building";
+  EXPECT_EQ(Look(node).Text(ColDescription), QString::fromUtf8("Молоко"));
+  EXPECT_FALSE(node->displayName.empty()) << "the name stays in the node";
+  EXPECT_EQ(Look(Child(Child(tree->Expenses(), food), old)).Text(ColDescription),
+            QString::fromUtf8("Молоко"));
+}
+
+TEST_F(Rows, TransactionsShowMemberSectionAndNotesOnBothTabs) {
+  const std::uint32_t id = Add("Bread", food, 2, 1, "fresh\r\nfrom the bakery");
+  const std::uint32_t milk1 = Add("Milk", food, 1), milk2 = Add("Milk", food, 1);
+  Build();
+  CTransactionNode* foodNode = Child(tree->Expenses(), food);
+  const TRowLook bread = Look(Child(foodNode, id));
+  EXPECT_EQ(bread.Text(ColMember), "Anna");
+  EXPECT_EQ(bread.Text(ColSection), "Home");
+  EXPECT_EQ(bread.Text(ColNotes), "fresh from the bakery") << "one line on the row";
+  CTransactionNode* group = Child(foodNode, milk1);
+  ASSERT_EQ(group->kind, NodeGroup);
+  const TRowLook groupLook = Look(group);
+  EXPECT_EQ(groupLook.Text(ColMember), "") << "a group is no transaction";
+  EXPECT_EQ(groupLook.Text(ColDate), "");
+  EXPECT_EQ(groupLook.Text(ColQuantity), "2");
+  EXPECT_EQ(Look(Child(group, milk2)).Text(ColMember), "Anna");
+
+  // The Scheduler tab reads planned transactions.
+  CPlnTransactionItem planned;
+  planned.description = "Rent";
+  planned.comment = "monthly";
+  planned.record.schedule.kind = kScheduleNotSet;
+  planned.record.transaction = Record(food, 500, 1);
+  const std::uint32_t pln = db.AddPlnTransaction(planned);
+  CFundsTree schedulerControl;
+  CTransactionsTree scheduler(&schedulerControl, db, "Incomings", "Expenses");
+  TPlnTransactionInterval::iterator first, last;
+  ASSERT_TRUE(db.GetPlnTransactions(first, last));
+  scheduler.BuildForAccount(first, last, 103, true, false);
+  CTransactionNode* rent = Child(Child(scheduler.Expenses(), food), pln);
+  ASSERT_NE(rent, nullptr);
+  const TRowLook rentLook = ComposeRow(scheduler, rent, false, kSchedulerTab, db);
+  EXPECT_EQ(rentLook.Text(ColDescription), "Rent");
+  EXPECT_EQ(rentLook.Text(ColDate), "");
+  EXPECT_EQ(rentLook.Text(ColMember), "Anna");
+  EXPECT_EQ(rentLook.Text(ColSection), "Home");
+  EXPECT_EQ(rentLook.Text(ColNotes), "monthly");
+}
+
+TEST(ShortDate, FourDigitYearsInTheLocalesOrder) {
+  EXPECT_EQ(ShortDateText(EncodeDate(2007, 5, 10)), "5/10/2007");
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  EXPECT_EQ(ShortDateText(EncodeDate(2007, 5, 10)), "10.05.2007");
+  EXPECT_EQ(ShortDateUtf8(EncodeDate(1999, 12, 31)), "31.12.1999");
+  QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+}
+
+// ---- The tree control -------------------------------------------------------------
+
+TEST(FundsTree, HeaderHasTheEightColumns) {
+  CFundsTree tree;
+  ASSERT_EQ(tree.columnCount(), 8);
+  const QStringList titles = {"Description", "Quantity",      "Sum",     "%",
+                              "Date",        "Family member", "Section", "Notes"};
+  const int widths[] = {250, 85, 80, 55, 70, 110, 80, 100};
+  for (int i = 0; i < 8; ++i) {
+    EXPECT_EQ(tree.headerItem()->text(i), titles[i]);
+    if (i < 7) {
+      EXPECT_EQ(tree.header()->sectionSize(i), widths[i]) << i;
+    }
+    const bool right = i >= 1 && i <= 4;
+    EXPECT_EQ((tree.headerItem()->textAlignment(i) & Qt::AlignRight) != 0, right) << i;
+  }
+  tree.header()->resizeSection(0, 10);
+  EXPECT_EQ(tree.header()->sectionSize(0), 50) << "the description keeps 50 px";
+  tree.header()->resizeSection(1, 1);
+  EXPECT_EQ(tree.header()->sectionSize(1), 1);
+  EXPECT_EQ(tree.editTriggers(), QAbstractItemView::NoEditTriggers);
+  EXPECT_FALSE(tree.rootIsDecorated());
+  EXPECT_EQ(tree.font().pixelSize(), 16);
+}
+
+TEST_F(Rows, TheControlPaintsStripsTextsAndRules) {
+  const std::uint32_t dairy = SubType("Dairy", food);
+  const std::uint32_t bread = Add("Bread", food, 2, 1, "for the weekend");
+  Add("Milk", dairy, 1.25);
+  Add("Butter", food, 3.5);
+  CTransactionItem salary;
+  salary.description = "Salary";
+  salary.record = Record(0, 1000, 1);
+  salary.record.fromAccount = 0;
+  salary.record.toAccount = 103;
+  db.AddTransaction(salary);
+  Build();
+  tree->Expenses()->item->setExpanded(true);
+  Child(tree->Expenses(), food)->item->setExpanded(true);
+  Child(Child(tree->Expenses(), food), dairy)->item->setExpanded(true);
+  const QPixmap lines = MakeImgLines();
+  control.SetTree(tree.get(), &db, &lines);
+  control.resize(600, 260);
+  control.show();
+  QApplication::processEvents();
+  Child(Child(tree->Expenses(), food), bread)->item->setSelected(true);
+  QApplication::processEvents();
+
+  const QImage shot = control.viewport()->grab().toImage();
+  Preview(control.grab().toImage(), "fundstree.png");
+  auto rowOf = [&](CTransactionNode* node) { return control.visualItemRect(node->item); };
+  auto reddish = [](QRgb c) { return qRed(c) > 120 && qGreen(c) < 90 && qBlue(c) < 90; };
+  auto greenish = [](QRgb c) { return qGreen(c) > 120 && qRed(c) < 100 && qBlue(c) < 100; };
+  auto blueish = [](QRgb c) { return qBlue(c) > 150 && qRed(c) < 110; };
+
+  const QRect incomes = rowOf(tree->Incomes()), expenses = rowOf(tree->Expenses());
+  EXPECT_EQ(incomes.height(), 20);
+  EXPECT_TRUE(greenish(shot.pixel(420, incomes.center().y())));
+  EXPECT_TRUE(reddish(shot.pixel(420, expenses.center().y())));
+  const QRect breadRow = rowOf(Child(Child(tree->Expenses(), food), bread));
+  EXPECT_TRUE(blueish(shot.pixel(420, breadRow.center().y()))) << "the selected row";
+  // White text on the selection strip, black text on a category strip.
+  EXPECT_GT(CountPixels(shot, QRect(20, breadRow.top() + 2, 200, 16),
+                        [](QRgb c) { return Lightness(c) > 700; }),
+            10);
+  const QRect foodRow = rowOf(Child(tree->Expenses(), food));
+  EXPECT_GT(CountPixels(shot, QRect(20, foodRow.top() + 2, 200, 16),
+                        [](QRgb c) { return Lightness(c) < 150; }),
+            10);
+  // The strip starts 7 px right of the text area: left of that, the tree's own background.
+  const int textLeft = control.visualRect(control.indexFromItem(tree->Incomes()->item)).left();
+  EXPECT_EQ(shot.pixel(textLeft + 3, incomes.center().y()), qRgb(255, 255, 255));
+  // The sum ends 12 px before its column's edge: dark text pixels there, none after it.
+  const int sumRight =
+      control.header()->sectionViewportPosition(ColSum) + control.header()->sectionSize(ColSum);
+  auto textPixels = [&](const QRect& row, int from, int to) {
+    return CountPixels(shot, QRect(from, row.top() + 3, to - from, 13),
+                       [](QRgb c) { return Lightness(c) < 200; });
+  };
+  EXPECT_GT(textPixels(foodRow, sumRight - 40, sumRight - 12), 5);
+  EXPECT_EQ(textPixels(foodRow, sumRight - 11, sumRight - 3), 0);
+  // Dotted rules 2 px left of each column's right edge.
+  int dots = 0;
+  for (int y = foodRow.top(); y <= foodRow.bottom(); ++y)
+    dots += shot.pixel(sumRight - 2, y) != shot.pixel(sumRight - 3, y);
+  EXPECT_GE(dots, 5);
+
+  // Scrolling moves the rows with the header.
+  control.horizontalScrollBar()->setValue(100);
+  QApplication::processEvents();
+  const QImage scrolled = control.viewport()->grab().toImage();
+  EXPECT_EQ(control.header()->sectionViewportPosition(ColSum), sumRight - 80 - 100);
+  EXPECT_GT(CountPixels(scrolled, QRect(sumRight - 140, foodRow.top() + 3, 28, 13),
+                        [](QRgb c) { return Lightness(c) < 200; }),
+            5);
+}
+
+// ---- Account and currency rows ------------------------------------------------------
+
+namespace {
+
+QImage AccountCard(bool selected, const QString& comment, Money balance) {
+  QImage image(260, 70, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::white);
+  QPainter p(&image);
+  PaintAccountRow(p, image.rect(), selected, "Wallet", comment, "Balance", balance, "USD",
+                  MakeImgLines(), AccountIcon());
+  return image;
+}
+
+QImage CurrencyRow(int row, bool selected, Money rate) {
+  QImage image(240, 20, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::white);
+  QPainter p(&image);
+  PaintCurrencyRow(p, image.rect(), row, selected, "Euro", rate, "USD", MakeImgLines());
+  return image;
+}
+
+bool Red(QRgb c) {
+  return qRed(c) > 150 && qGreen(c) < 80 && qBlue(c) < 80;
+}
+bool DarkGreen(QRgb c) {
+  return qGreen(c) > 50 && qRed(c) < 40 && qBlue(c) < 40;
+}
+
+}  // namespace
+
+TEST(AccountRow, BalanceIsGreenOrRedAndOnlyTheCommentsFirstLineShows) {
+  EXPECT_EQ(BalanceColor(0), qRgb(0, 96, 0));
+  EXPECT_EQ(BalanceColor(-1), qRgb(204, 0, 0));
+  const QImage negative = AccountCard(false, "Cash", M(-12.5));
+  const QImage positive = AccountCard(true, "Cash", M(1234.56));
+  Preview(negative, "account.png");
+  Preview(positive, "account-selected.png");
+  const QRect balanceArea(130, 46, 120, 18);
+  EXPECT_GT(CountPixels(negative, balanceArea, Red), 10);
+  EXPECT_EQ(CountPixels(negative, negative.rect(), DarkGreen), 0);
+  EXPECT_GT(CountPixels(positive, balanceArea, DarkGreen), 10);
+  EXPECT_EQ(CountPixels(positive, positive.rect(), Red), 0);
+  EXPECT_NE(positive.pixel(130, 5), negative.pixel(130, 5)) << "the selected card differs";
+  // The icon sits at (10, 10).
+  EXPECT_GT(
+      CountPixels(negative, QRect(10, 10, 32, 32), [](QRgb c) { return qRed(c) > qBlue(c) + 40; }),
+      50);
+
+  EXPECT_EQ(FirstCommentLine("one\r\ntwo"), "one");
+  EXPECT_EQ(FirstCommentLine("one\ntwo"), "one");
+  EXPECT_EQ(FirstCommentLine("whole"), "whole");
+  EXPECT_EQ(AccountCard(false, "First line\r\nSecond line", 0),
+            AccountCard(false, "First line", 0));
+  EXPECT_NE(AccountCard(false, "First line", 0), AccountCard(false, "", 0));
+}
+
+TEST(CurrencyRow, RatesOnOtherRowsAndAlternatingStrips) {
+  const QImage even = CurrencyRow(0, false, M(1.35)), odd = CurrencyRow(1, false, M(1.35));
+  const QImage base = CurrencyRow(2, true, M(1.35));
+  Preview(even, "currency-even.png");
+  Preview(base, "currency-selected.png");
+  EXPECT_GT(Lightness(even.pixel(60, 10)), Lightness(odd.pixel(60, 10)));
+  EXPECT_GT(qBlue(base.pixel(100, 10)), qRed(base.pixel(100, 10)) + 100);
+  EXPECT_NE(CurrencyRow(0, false, M(2)), even) << "the rate shows";
+  EXPECT_EQ(CurrencyRow(2, true, M(2)), base) << "the base currency shows no rate";
+  // The rate ends 40 px from the right edge, the symbol starts 36 px from it.
+  auto ink = [](const QImage& image, int from, int to) {
+    return CountPixels(image, QRect(from, 3, to - from, 14),
+                       [](QRgb c) { return Lightness(c) < 200; });
+  };
+  EXPECT_GT(ink(even, 240 - 70, 240 - 40), 5);
+  EXPECT_EQ(ink(even, 240 - 39, 240 - 37), 0);
+  EXPECT_GT(ink(even, 240 - 36, 240 - 10), 5);
+}
