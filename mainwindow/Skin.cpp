@@ -391,18 +391,17 @@ void CFundsTree::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
 
   const int origin = textLeft + kStripOffset;
   const int width = head->length() - head->offset() - origin;
-  if (width >= 1) {
-    std::vector<TColumnSpan> columns(kFundsColumnCount);
-    for (int i = 0; i < kFundsColumnCount; ++i) {
-      columns[i].visible = !head->isSectionHidden(i);
-      columns[i].left = head->sectionViewportPosition(i) - origin;
-      columns[i].right = columns[i].left + head->sectionSize(i);
-    }
-    const TRowLook look = ComposeRow(*tree_, node, item->isSelected(), tab_, *db_);
-    painter->drawImage(QPoint(origin, row.y()),
-                       PaintRowImage(look, columns, width, *imgLines_,
-                                     palette().color(QPalette::Base), devicePixelRatioF()));
+  if (width < 1) return;
+  std::vector<TColumnSpan> columns(kFundsColumnCount);
+  for (int i = 0; i < kFundsColumnCount; ++i) {
+    columns[i].visible = !head->isSectionHidden(i);
+    columns[i].left = head->sectionViewportPosition(i) - origin;
+    columns[i].right = columns[i].left + head->sectionSize(i);
   }
+  const TRowLook look = ComposeRow(*tree_, node, item->isSelected(), tab_, *db_);
+  painter->drawImage(QPoint(origin, row.y()),
+                     PaintRowImage(look, columns, width, *imgLines_,
+                                   palette().color(QPalette::Base), devicePixelRatioF()));
 
   // Dotted column rules that invert what lies under them.
   painter->save();
