@@ -1,0 +1,606 @@
+// TFormMain: construction, layout and texts.
+#include "Unitmain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QBoxLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QLocale>
+#include <QMenuBar>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "Include.h"
+#include "Mainlogic.h"
+#include "Platform.h"
+#include "Settingsstorage.h"
+#include "Skin.h"
+#include "Textcodec.h"
+
+namespace {
+
+constexpr int kColumnCount = kFundsColumnCount;
+constexpr const char* kVersionText = "v1.62";
+
+QString Q(const std::string& text) { return QString::fromUtf8(text.c_str()); }
+std::string Loc(int id, const std::string& defaultText) { return GetLocalizedText(id, defaultText); }
+QString LocQ(int id, const QString& defaultText) {
+  return Q(GetLocalizedText(id, defaultText.toStdString()));
+}
+
+// A themed icon, or a drawn one: a rounded tile in `color` with a letter.
+QIcon ButtonIcon(const char* themeName, unsigned color, QChar letter) {
+  QIcon themed = QIcon::fromTheme(QString::fromLatin1(themeName));
+  if (!themed.isNull()) return themed;
+  QPixmap pixmap(36, 36);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  QLinearGradient gradient(0, 0, 0, 36);
+  const QColor base = QColor::fromRgb(static_cast<QRgb>(color));
+  gradient.setColorAt(0, base.lighter(135));
+  gradient.setColorAt(1, base.darker(115));
+  p.setBrush(gradient);
+  p.setPen(QPen(base.darker(140), 1));
+  p.drawRoundedRect(QRectF(2.5, 2.5, 31, 31), 7, 7);
+  QFont font(QStringLiteral("Sans"));
+  font.setBold(true);
+  font.setPixelSize(18);
+  p.setFont(font);
+  p.setPen(Qt::white);
+  p.drawText(QRect(2, 2, 32, 32), Qt::AlignCenter, QString(letter));
+  return QIcon(pixmap);
+}
+
+// A small arrow or calendar glyph for the date panel.
+QIcon GlyphIcon(const char* themeName, QChar glyph) {
+  QIcon themed = QIcon::fromTheme(QString::fromLatin1(themeName));
+  if (!themed.isNull()) return themed;
+  QPixmap pixmap(20, 20);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing);
+  QFont font(QStringLiteral("Sans"));
+  font.setBold(true);
+  font.setPixelSize(16);
+  p.setFont(font);
+  p.setPen(QColor(0, 0, 128));
+  p.drawText(QRect(0, 0, 20, 20), Qt::AlignCenter, QString(glyph));
+  return QIcon(pixmap);
+}
+
+}  // namespace
+
+TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
+  setObjectName(QStringLiteral("FormMain"));
+  FContainer = nullptr;
+  FLines = MakeImgLines();
+  FAccountIcon = AccountIcon();
+  FTexts = {"Incomings",
+            "Expenses",
+            "Planned expenditures",
+            "Delete Transaction",
+            "Reading file...",
+            "No file opened",
+            "Loading...",
+            "Building Tree...",
+            "Calculation...",
+            "Ready",
+            "Pardow report. Time interval:",
+            "Can't open file",
+            "Invalid password!",
+            "Check for New Version? (Internet connection required)",
+            "Balance",
+            "Scheduled",
+            "Budget"};
+  // The log comes first, so that every service's banner follows it.
+  FAppDataFolder = GetEnvVariable("U3_APP_DATA_PATH");
+  if (FAppDataFolder.empty()) FAppDataFolder = GetProgramFolder();
+  if (FAppDataFolder.back() != '/') FAppDataFolder += '/';
+  FLogger = std::make_unique<CLogger>(FAppDataFolder + "log.html");
+  InitSettings(Settings::kRegistryPath, false);
+  Settings::CSettingsStorage& settings = GetSettings();
+  settings.SetLocaleFileName(settings.GetLocaleFileName(Settings::kDefaultLocaleFileName));
+  SetShortDateFormatter(&ShortDateUtf8);
+
+  CreateControls();
+  CreateMenus();
+  setMinimumSize(800, 480);
+  resize(792, 666);
+  move(100, 100);
+  move(settings.GetPositionX(x()), settings.GetPositionY(y()));
+  resize(settings.GetWindowWidth(width()), settings.GetWindowHeight(height()));
+  BtGroups->setChecked(settings.GetGroupsVisible(0));
+  BtTypes->setChecked(settings.GetTypesVisible(0));
+  BtMembers->setChecked(false);
+  BtSections->setChecked(false);
+
+  ApplyLanguage();
+  FContainer = std::make_unique<CBaseContainer>();
+  FDataBase = &FContainer->GetDataBase();
+  EnableDataBaseControls(false);
+  FTransactionsTree = std::make_unique<CTransactionsTree>(FundsTree, *FDataBase,
+                                                          FTexts[kTextIncomes], FTexts[kTextExpenses]);
+  FShedulerTree = std::make_unique<CTransactionsTree>(ShedulerTree, *FDataBase,
+                                                      FTexts[kTextIncomes], FTexts[kTextExpenses]);
+  for (int tab = 0; tab < 2; ++tab) {
+    CTransactionsTree* tree = tab == 0 ? FTransactionsTree.get() : FShedulerTree.get();
+    tree->ShowTypes = settings.GetTypesVisible(tab);
+    tree->GroupByName = settings.GetGroupsVisible(tab);
+    tree->Progress = [this](std::size_t done, std::size_t total) {
+      LoadProgress->setMaximum(static_cast<int>(total));
+      LoadProgress->setValue(static_cast<int>(done));
+      LoadProgress->repaint();
+    };
+  }
+  static_cast<CFundsTree*>(FundsTree)->SetTree(FTransactionsTree.get(), FDataBase, &FLines,
+                                               kTransactionsTab);
+  static_cast<CFundsTree*>(ShedulerTree)->SetTree(FShedulerTree.get(), FDataBase, &FLines,
+                                                  kSchedulerTab);
+  InstallListPainters();
+}
+
+TFormMain::~TFormMain() {
+  FormDestroy();
+  FContainer.reset();  // closes the database
+  FLogger.reset();     // last: "DudoDov uninitialized" ends the log
+}
+
+// Paints the rows of a list through a function of the window.
+class CRowPainterDelegate : public QStyledItemDelegate {
+ public:
+  using Painter = std::function<void(QPainter&, const QRect&, int row)>;
+  CRowPainterDelegate(QObject* parent, int height, Painter painter)
+      : QStyledItemDelegate(parent), height_(height), painter_(std::move(painter)) {}
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override {
+    painter->save();
+    painter_(*painter, option.rect, index.row());
+    painter->restore();
+  }
+  QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
+    return QSize(0, height_);
+  }
+
+ private:
+  int height_;
+  Painter painter_;
+};
+
+void TFormMain::InstallListPainters() {
+  AccountsList->setItemDelegate(new CRowPainterDelegate(
+      AccountsList, 70, [this](QPainter& p, const QRect& rect, int row) {
+        if (row < 0 || row >= static_cast<int>(FAccounts.size())) return;
+        const CAccountItem& account = FAccounts[row];
+        CCurrencyItem currency;
+        FDataBase->GetCurrency(account.record.currencyId, currency);
+        PaintAccountRow(p, rect, row == FSelectedAccountRow, StoredToQString(account.name),
+                        StoredToQString(account.comment), Q(FTexts[kTextBalance]), account.balance,
+                        StoredToQString(currency.name), FLines, FAccountIcon);
+      }));
+  CurrenciesList->setItemDelegate(new CRowPainterDelegate(
+      CurrenciesList, 20, [this](QPainter& p, const QRect& rect, int row) {
+        if (row < 0 || row >= static_cast<int>(FCurrencies.size())) return;
+        const std::uint32_t base = BaseCurrencyId();
+        CCurrencyItem baseCurrency;
+        FDataBase->GetCurrency(base, baseCurrency);
+        const double rate = FDataBase->GetExchangeRate(FCurrencies[row].id, base);
+        PaintCurrencyRow(p, rect, row, row == FSelectedCurrencyRow,
+                         StoredToQString(FCurrencies[row].fullName), FloatToMoney(rate),
+                         StoredToQString(baseCurrency.name), FLines);
+      }));
+}
+
+// ---- Layout ----
+
+QToolButton* TFormMain::ToolButton(QToolBar* bar, const char* name, const char* text,
+                                   const char* icon, unsigned color) {
+  auto* button = new QToolButton(bar);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setText(QString::fromLatin1(text));
+  button->setIcon(ButtonIcon(icon, color, QChar::fromLatin1(text[0])));
+  button->setIconSize(QSize(36, 36));
+  button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+  button->setMinimumSize(69, 59);
+  button->setAutoRaise(true);
+  bar->addWidget(button);
+  return button;
+}
+
+void TFormMain::CreateControls() {
+  setFont(WindowFont());
+
+  ToolBar1 = addToolBar(QStringLiteral("Main"));
+  ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+  ToolBar1->setMovable(false);
+  BtCurrencesDir = ToolButton(ToolBar1, "BtCurrencesDir", "Currencies", "accessories-calculator", 0x2E7D32);
+  BtAccountsDir = ToolButton(ToolBar1, "BtAccountsDir", "Accounts", "x-office-address-book", 0x1565C0);
+  BtTypesDir = ToolButton(ToolBar1, "BtTypesDir", "Categories", "folder", 0xEF6C00);
+  BtMembersList = ToolButton(ToolBar1, "BtMembersList", "Family", "system-users", 0x6A1B9A);
+  BtSectionsList = ToolButton(ToolBar1, "BtSectionsList", "Sections", "view-list-details", 0x00838F);
+  ToolBar1->addSeparator();
+  BtMenuDBSettings = ToolButton(ToolBar1, "BtMenuDBSettings", "DataBase", "drive-harddisk", 0x546E7A);
+  BtExport = ToolButton(ToolBar1, "BtExport", "Export", "document-save-as", 0x8D6E63);
+  BtImport = ToolButton(ToolBar1, "BtImport", "Import", "document-open", 0x8D6E63);
+  ToolBar1->addSeparator();
+  BtSettings = ToolButton(ToolBar1, "BtSettings", "Settings", "preferences-system", 0x455A64);
+  BtReports = ToolButton(ToolBar1, "BtReports", "Reports", "x-office-spreadsheet", 0xAD1457);
+
+  auto* central = new QWidget(this);
+  auto* layout = new QHBoxLayout(central);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->setSpacing(6);
+  layout->addWidget(CreateLeftSide());
+  layout->addWidget(CreateRightSide(), 1);
+  setCentralWidget(central);
+
+  StatusPanel0 = new QLabel(this);
+  StatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
+  StatusPanel0->setMinimumWidth(270);
+  StatusPanel1 = new QLabel(this);
+  StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
+  StatusPanel1->setMinimumWidth(500);
+  LoadProgress = new QProgressBar(this);
+  LoadProgress->setObjectName(QStringLiteral("LoadProgress"));
+  LoadProgress->setMaximumWidth(150);
+  LoadProgress->setMaximumHeight(14);
+  LoadProgress->setTextVisible(false);
+  LoadProgress->hide();
+  statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+  statusBar()->addWidget(StatusPanel0);
+  statusBar()->addWidget(LoadProgress);
+  statusBar()->addWidget(StatusPanel1, 1);
+}
+
+QWidget* TFormMain::CreateLeftSide() {
+  auto* left = new QWidget(this);
+  left->setFixedWidth(236);
+  auto* layout = new QVBoxLayout(left);
+  layout->setContentsMargins(0, 0, 0, 0);
+
+  DatePanel = new QWidget(left);
+  DatePanel->setObjectName(QStringLiteral("DatePanel"));
+  auto* dates = new QHBoxLayout(DatePanel);
+  dates->setContentsMargins(0, 0, 0, 0);
+  auto glyphButton = [&](const char* name, const char* theme, QChar glyph) {
+    auto* button = new QToolButton(DatePanel);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setIcon(GlyphIcon(theme, glyph));
+    button->setAutoRaise(true);
+    return button;
+  };
+  BtPrevMonth = glyphButton("BtPrevMonth", "go-previous", QChar(0x25C0));
+  BtCalendar = glyphButton("BtCalendar", "x-office-calendar", QChar(0x2637));
+  BtNextMonth = glyphButton("BtNextMonth", "go-next", QChar(0x25B6));
+  LbCurrentDate = new QLabel(DatePanel);
+  LbCurrentDate->setObjectName(QStringLiteral("LbCurrentDate"));
+  LbCurrentDate->setAlignment(Qt::AlignCenter);
+  QFont dateFont(ArialFamily());
+  dateFont.setPixelSize(16);
+  dateFont.setBold(true);
+  LbCurrentDate->setFont(dateFont);
+  LbCurrentDate->setStyleSheet(QStringLiteral("color: navy;"));
+  dates->addWidget(BtPrevMonth);
+  dates->addWidget(LbCurrentDate, 1);
+  dates->addWidget(BtCalendar);
+  dates->addWidget(BtNextMonth);
+  layout->addWidget(DatePanel);
+
+  AccountsPageControl = new QTabWidget(left);
+  AccountsPageControl->setObjectName(QStringLiteral("AccountsPageControl"));
+  AccountsTab = new QWidget;
+  AccountsTab->setObjectName(QStringLiteral("AccountsTab"));
+  auto* accountsLayout = new QVBoxLayout(AccountsTab);
+  accountsLayout->setContentsMargins(2, 2, 2, 2);
+  AccountsList = new QListWidget(AccountsTab);
+  AccountsList->setObjectName(QStringLiteral("AccountsList"));
+  AccountsList->setUniformItemSizes(true);
+  accountsLayout->addWidget(AccountsList);
+  AccountsPageControl->addTab(AccountsTab, QStringLiteral("Accounts"));
+
+  SummaryTab = new QWidget;
+  SummaryTab->setObjectName(QStringLiteral("SummaryTab"));
+  auto* summary = new QVBoxLayout(SummaryTab);
+  summary->setContentsMargins(2, 2, 2, 2);
+  auto* box = new QGroupBox(SummaryTab);
+  auto* boxLayout = new QGridLayout(box);
+  LbBalance = new QLabel(QStringLiteral("Balance"), box);
+  LbBalance->setObjectName(QStringLiteral("LbBalance"));
+  LbBalanceValue = new QLabel(box);
+  LbBalanceValue->setObjectName(QStringLiteral("LbBalanceValue"));
+  LbBalanceValue->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  QFont balanceFont = LbBalanceValue->font();
+  balanceFont.setPixelSize(15);
+  balanceFont.setBold(true);
+  LbBalanceValue->setFont(balanceFont);
+  LbScheduled = new QLabel(QStringLiteral("Scheduled"), box);
+  LbScheduled->setObjectName(QStringLiteral("LbScheduled"));
+  LbScheduledValue = new QLabel(box);
+  LbScheduledValue->setObjectName(QStringLiteral("LbScheduledValue"));
+  boxLayout->addWidget(LbBalance, 0, 0);
+  boxLayout->addWidget(LbBalanceValue, 1, 0);
+  boxLayout->addWidget(LbScheduled, 2, 0);
+  boxLayout->addWidget(LbScheduledValue, 3, 0);
+  summary->addWidget(box);
+  auto* captions = new QHBoxLayout;
+  LbCurrency = new QLabel(QStringLiteral("Base currency"), SummaryTab);
+  LbCurrency->setObjectName(QStringLiteral("LbCurrency"));
+  LbExchangeRate = new QLabel(QStringLiteral("Exchange rate"), SummaryTab);
+  LbExchangeRate->setObjectName(QStringLiteral("LbExchangeRate"));
+  captions->addWidget(LbCurrency);
+  captions->addStretch();
+  captions->addWidget(LbExchangeRate);
+  summary->addLayout(captions);
+  CurrenciesList = new QListWidget(SummaryTab);
+  CurrenciesList->setObjectName(QStringLiteral("CurrenciesList"));
+  CurrenciesList->setUniformItemSizes(true);
+  summary->addWidget(CurrenciesList, 1);
+  BtExchangeRate = new QPushButton(QStringLiteral("Edit exchange rate"), SummaryTab);
+  BtExchangeRate->setObjectName(QStringLiteral("BtExchangeRate"));
+  summary->addWidget(BtExchangeRate);
+  AccountsPageControl->addTab(SummaryTab, QStringLiteral("Summary"));
+  layout->addWidget(AccountsPageControl, 1);
+
+  connect(BtPrevMonth, &QToolButton::clicked, this, &TFormMain::BtPrevMonthClick);
+  connect(BtNextMonth, &QToolButton::clicked, this, &TFormMain::BtNextMonthClick);
+  connect(AccountsList, &QListWidget::itemClicked, this, &TFormMain::AccountsListClick);
+  connect(CurrenciesList, &QListWidget::itemClicked, this, &TFormMain::CurrenciesListClick);
+  connect(AccountsPageControl, &QTabWidget::currentChanged, this,
+          &TFormMain::AccountsPageControlChange);
+  return left;
+}
+
+QWidget* TFormMain::CreateRightSide() {
+  auto* right = new QWidget(this);
+  auto* layout = new QVBoxLayout(right);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(2);
+  TransactionsTab = new QTabBar(right);
+  TransactionsTab->setObjectName(QStringLiteral("TransactionsTab"));
+  TransactionsTab->addTab(QStringLiteral("Transactions"));
+  TransactionsTab->addTab(QStringLiteral("Scheduler"));
+  TransactionsTab->setDrawBase(false);
+  layout->addWidget(TransactionsTab);
+
+  auto* middle = new QHBoxLayout;
+  TreesStack = new QStackedWidget(right);
+  auto makeTree = [&](const char* name) {
+    auto* tree = new CFundsTree(TreesStack);
+    tree->setObjectName(QString::fromLatin1(name));
+    tree->header()->setSectionsClickable(true);
+    tree->header()->setSortIndicatorShown(true);
+    TreesStack->addWidget(tree);
+    return tree;
+  };
+  FundsTree = makeTree("FundsTree");
+  ShedulerTree = makeTree("ShedulerTree");
+  FundsTree->header()->setObjectName(QStringLiteral("FundsHeader"));
+  FundsTree->horizontalScrollBar()->setObjectName(QStringLiteral("FundsScroll"));
+  FundsTree->horizontalScrollBar()->setSingleStep(20);
+  FundsTree->horizontalScrollBar()->setPageStep(100);
+  middle->addWidget(TreesStack, 1);
+
+  ToolBar2 = new QToolBar(right);
+  ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
+  ToolBar2->setOrientation(Qt::Vertical);
+  auto toggle = [&](const char* name, const char* theme, QChar glyph) {
+    auto* button = new QToolButton(ToolBar2);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setCheckable(true);
+    button->setIcon(ButtonIcon(theme, 0x607D8B, glyph));
+    button->setIconSize(QSize(22, 22));
+    ToolBar2->addWidget(button);
+    return button;
+  };
+  BtSections = toggle("BtSections", "view-list-details", QChar('S'));
+  BtMembers = toggle("BtMembers", "system-users", QChar('F'));
+  BtTypes = toggle("BtTypes", "folder", QChar('C'));
+  BtGroups = toggle("BtGroups", "view-group", QChar('G'));
+  middle->addWidget(ToolBar2);
+  layout->addLayout(middle, 1);
+
+  auto* buttons = new QHBoxLayout;
+  auto button = [&](const char* name, const char* text) {
+    auto* b = new QPushButton(QString::fromLatin1(text), right);
+    b->setObjectName(QString::fromLatin1(name));
+    buttons->addWidget(b);
+    return b;
+  };
+  BtFastExpence = button("BtFastExpence", "Quick Expense");
+  buttons->addStretch();
+  BtNew = button("BtNew", "New...");
+  BtNewCopy = button("BtNewCopy", "New (as copy)...");
+  BtEdit = button("BtEdit", "Edit");
+  BtDel = button("BtDel", "Delete");
+  BtNewCopy->setEnabled(false);
+  BtEdit->setEnabled(false);
+  BtDel->setEnabled(false);
+  layout->addLayout(buttons);
+
+  connect(TransactionsTab, &QTabBar::currentChanged, this, &TFormMain::TransactionsTabChange);
+  connect(BtTypes, &QToolButton::clicked, this, &TFormMain::BtTypesClick);
+  connect(BtGroups, &QToolButton::clicked, this, &TFormMain::BtGroupsClick);
+  for (QTreeWidget* tree : {FundsTree, ShedulerTree}) {
+    connect(tree->header(), &QHeaderView::sectionClicked, this, &TFormMain::FundsHeaderSectionClick);
+    connect(tree->header(), &QHeaderView::sectionResized, this,
+            &TFormMain::FundsHeaderSectionResize);
+  }
+  return right;
+}
+
+void TFormMain::CreateMenus() {
+  auto action = [&](QMenu* menu, const char* name, const char* text) {
+    QAction* a = menu->addAction(QString::fromLatin1(text));
+    a->setObjectName(QString::fromLatin1(name));
+    return a;
+  };
+  MnFile = menuBar()->addMenu(QStringLiteral("File"));
+  MnFile->setObjectName(QStringLiteral("MnFile"));
+  MnDBManager = action(MnFile, "MnDBManager", "DataBase Manager");
+  MnReopen = MnFile->addMenu(QStringLiteral("Reopen"));
+  MnReopen->setObjectName(QStringLiteral("MnReopen"));
+  MnPrint = action(MnFile, "MnPrint", "Print...");
+  MnPrint->setShortcut(QKeySequence::Print);
+  MnFile->addSeparator();
+  MnExit = action(MnFile, "MnExit", "Exit");
+  MnExit->setShortcut(QKeySequence::Quit);
+
+  MnTransaction = menuBar()->addMenu(QStringLiteral("Transaction"));
+  MnTransaction->setObjectName(QStringLiteral("MnTransaction"));
+  MnNew = action(MnTransaction, "MnNew", "New...");
+  MnNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+  MnNewCopy = action(MnTransaction, "MnNewCopy", "New (as copy)...");
+  MnNewCopy->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_N));
+  MnEdit = action(MnTransaction, "MnEdit", "Edit...");
+  MnEdit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+  MnDelete = action(MnTransaction, "MnDelete", "Delete");
+  MnDelete->setShortcut(QKeySequence(Qt::Key_Delete));
+
+  MnTools = menuBar()->addMenu(QStringLiteral("Tools"));
+  MnTools->setObjectName(QStringLiteral("MnTools"));
+  MnDBSettings = action(MnTools, "MnDBSettings", "DataBase Settings");
+  MnExport = action(MnTools, "MnExport", "Export");
+  MnImport = action(MnTools, "MnImport", "Import");
+
+  MnHelp = menuBar()->addMenu(QStringLiteral("Help"));
+  MnHelp->setObjectName(QStringLiteral("MnHelp"));
+  MnOnlineHelp = action(MnHelp, "MnOnlineHelp", "On-line Help");
+  MnOnlineHelp->setShortcut(QKeySequence::HelpContents);
+  MnHomePage = action(MnHelp, "MnHomePage", "Pardow Home Page");
+  MnCheckVersion = action(MnHelp, "MnCheckVersion", "Check for New Version");
+  MnHelp->addSeparator();
+  MnAbout = action(MnHelp, "MnAbout", "About...");
+
+  FundsMenu = new QMenu(this);
+  FundsMenu->setObjectName(QStringLiteral("FundsMenu"));
+  PmNew = action(FundsMenu, "PmNew", "New...");
+  PmNewCopy = action(FundsMenu, "PmNewCopy", "New (as copy)...");
+  PmEdit = action(FundsMenu, "PmEdit", "Edit...");
+  PmDelete = action(FundsMenu, "PmDelete", "Delete");
+  ExpensesMenu = new QMenu(this);
+  ExpensesMenu->setObjectName(QStringLiteral("ExpensesMenu"));
+
+  connect(MnPrint, &QAction::triggered, this, &TFormMain::BtMenuPrintClick);
+  connect(MnExit, &QAction::triggered, this, &QWidget::close);
+  FillReopenMenu();
+}
+
+void TFormMain::ApplyLanguage() {
+  InitLocalization(FAppDataFolder + GetSettings().GetLocaleFileName(Settings::kDefaultLocaleFileName));
+  LbCurrentDate->clear();
+  setWindowTitle(QStringLiteral("Pardow ") + QString::fromLatin1(kVersionText));
+  const QLocale locale;
+  for (int i = 0; i < 12; ++i)
+    FMonthNames[i] = Loc(100 + i, locale.standaloneMonthName(i + 1, QLocale::LongFormat).toStdString());
+  auto caption = [](QAbstractButton* b, int id) { b->setText(LocQ(id, b->text())); };
+  auto hint = [](QWidget* w, int id, const char* text) { w->setToolTip(LocQ(id, QString::fromLatin1(text))); };
+  caption(BtCurrencesDir, 1003);
+  hint(BtCurrencesDir, 1004, "Currencies list");
+  caption(BtAccountsDir, 1005);
+  hint(BtAccountsDir, 1006, "Accounts list");
+  caption(BtTypesDir, 1007);
+  hint(BtTypesDir, 1008, "Categories list");
+  AccountsPageControl->setTabText(0, LocQ(1009, QStringLiteral("Accounts")));
+  hint(AccountsList, 1010, "");
+  TransactionsTab->setTabText(0, LocQ(1011, QStringLiteral("Transactions")));
+  hint(FundsTree, 1012, "");
+  const char* const* headers = CFundsTree::kColumnTitles;
+  QStringList titles;
+  for (int i = 0; i < 5; ++i) titles << LocQ(1013 + i, QString::fromLatin1(headers[i]));
+  Loc(1018, "");
+  hint(BtSections, 1019, "Show\\Hide Sections");
+  hint(BtMembers, 1020, "Show\\Hide Family members");
+  hint(BtTypes, 1021, "Show\\Hide Categoryes and Types");
+  hint(BtGroups, 1022, "Group Transactions with same name");
+  hint(BtPrevMonth, 1023, "Previous month");
+  hint(BtNextMonth, 1024, "Next month");
+  Loc(1025, "");
+  const std::string add = Loc(4, "Add"), copy = Loc(10, "Add copy"), edit = Loc(5, "Edit"),
+                    del = Loc(6, "Delete");
+  BtNew->setText(Q(add));
+  hint(BtNew, 1026, "");
+  BtNewCopy->setText(Q(copy));
+  hint(BtNewCopy, 1027, "");
+  BtEdit->setText(Q(edit));
+  hint(BtEdit, 1028, "");
+  BtDel->setText(Q(del));
+  hint(BtDel, 1029, "");
+  PmNew->setText(Q(Loc(4, "Add")));
+  PmNewCopy->setText(Q(Loc(10, "Add copy")));
+  PmEdit->setText(Q(Loc(5, "Edit")));
+  PmDelete->setText(Q(Loc(6, "Delete")));
+  MnFile->setTitle(LocQ(1030, QStringLiteral("File")));
+  MnReopen->setTitle(LocQ(1031, QStringLiteral("Reopen")));
+  MnPrint->setText(LocQ(1032, QStringLiteral("Print...")));
+  MnExit->setText(Q(Loc(7, "Exit")));
+  MnTransaction->setTitle(LocQ(1033, QStringLiteral("Transaction")));
+  MnNew->setText(Q(Loc(4, "Add")));
+  MnNewCopy->setText(Q(Loc(10, "Add copy")));
+  MnEdit->setText(Q(Loc(5, "Edit")));
+  MnDelete->setText(Q(Loc(6, "Delete")));
+  MnHelp->setTitle(Q(Loc(12, "Help")));
+  MnHomePage->setText(LocQ(1034, QStringLiteral("Pardow Home Page")));
+  Loc(1035, "");
+  MnAbout->setText(LocQ(1036, QStringLiteral("About...")));
+  Loc(1037, "");
+  for (int i = 0; i < 4; ++i) FTexts[kTextIncomes + i] = Loc(1038 + i, FTexts[kTextIncomes + i]);
+  for (int i = 0; i < 6; ++i) FTexts[kTextReadingFile + i] = Loc(1042 + i, FTexts[kTextReadingFile + i]);
+  FTexts[kTextPrintTitle] = Loc(1048, FTexts[kTextPrintTitle]);
+  BtFastExpence->setText(LocQ(1049, QStringLiteral("Quick Expense")));
+  MnDBManager->setText(LocQ(1050, QStringLiteral("DataBase Manager")));
+  hint(BtCalendar, 1051, "Custom interval");
+  FTexts[kTextCantOpen] = Loc(1052, FTexts[kTextCantOpen]);
+  MnOnlineHelp->setText(LocQ(1053, QStringLiteral("On-line Help")));
+  Loc(1054, "");
+  Loc(1055, "");
+  MnCheckVersion->setText(LocQ(1056, QStringLiteral("Check for New Version")));
+  MnDBSettings->setText(LocQ(1057, QStringLiteral("DataBase Settings")));
+  FTexts[kTextInvalidPassword] = Loc(1058, FTexts[kTextInvalidPassword]);
+  Loc(1059, "");
+  Loc(1060, "");
+  FTexts[kTextCheckVersion] = Loc(1061, FTexts[kTextCheckVersion]);
+  BtExport->setText(LocQ(1062, QStringLiteral("Export")));
+  MnExport->setText(BtExport->text());
+  MnTools->setTitle(LocQ(1063, QStringLiteral("Tools")));
+  BtImport->setText(LocQ(1064, QStringLiteral("Import")));
+  MnImport->setText(BtImport->text());
+  Loc(1065, "");
+  hint(BtExport, 1066, "Data export");
+  hint(BtImport, 1067, "Data import");
+  caption(BtSettings, 1068);
+  hint(BtSettings, 1069, "Application settings");
+  caption(BtMembersList, 1070);
+  hint(BtMembersList, 1071, "Family members list");
+  caption(BtSectionsList, 1072);
+  hint(BtSectionsList, 1073, "Sections list");
+  caption(BtMenuDBSettings, 1074);
+  hint(BtMenuDBSettings, 1075, "DataBase settings");
+  FTexts[kTextBalance] = Loc(1076, FTexts[kTextBalance]);
+  LbBalance->setText(Q(FTexts[kTextBalance]));
+  FTexts[kTextScheduled] = Loc(1077, FTexts[kTextScheduled]);
+  LbScheduled->setText(Q(FTexts[kTextScheduled]));
+  for (int i = 5; i < kColumnCount; ++i) titles << LocQ(1078 + i - 5, QString::fromLatin1(headers[i]));
+  FTexts[kTextBudget] = Loc(1081, FTexts[kTextBudget]);
+  AccountsPageControl->setTabText(1, LocQ(1082, QStringLiteral("Summary")));
+  BtExchangeRate->setText(LocQ(1083, QStringLiteral("Edit exchange rate")));
+  LbCurrency->setText(LocQ(1084, QStringLiteral("Base currency")));
+  LbExchangeRate->setText(LocQ(1085, QStringLiteral("Exchange rate")));
+  for (QTreeWidget* tree : {FundsTree, ShedulerTree}) {
+    tree->setHeaderLabels(titles);
+    for (int i = 1; i <= 4; ++i)
+      tree->headerItem()->setTextAlignment(i, Qt::AlignRight | Qt::AlignVCenter);
+  }
+}

@@ -1,0 +1,222 @@
+// TFormMain: the main window and the owner of everything that lives for the
+// whole run: the logger, the settings storage, the localization kit, the one
+// finance database and the two transaction trees. It shows one working
+// interval of the open database as the two trees, the accounts and the
+// summary in a base currency.
+#pragma once
+
+#include <QIcon>
+#include <QMainWindow>
+#include <QPixmap>
+#include <array>
+#include <memory>
+#include <string>
+
+#include "Logger.h"
+#include "Node.h"
+#include "Omrindb.h"
+
+class QAction;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QStackedWidget;
+class QTabBar;
+class QTabWidget;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+
+// Indexes of the window's message texts.
+enum TMainText {
+  kTextIncomes,
+  kTextExpenses,
+  kTextPlanned,
+  kTextDeleteTransaction,
+  kTextReadingFile,
+  kTextNoFile,
+  kTextLoading,
+  kTextBuilding,
+  kTextCalculation,
+  kTextReady,
+  kTextPrintTitle,
+  kTextCantOpen,
+  kTextInvalidPassword,
+  kTextCheckVersion,
+  kTextBalance,
+  kTextScheduled,
+  kTextBudget,
+  kTextCount
+};
+
+class TFormMain : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit TFormMain(QWidget* parent = nullptr);
+  ~TFormMain() override;
+
+  // (Re)creates the localization kit and applies every text of the window.
+  void ApplyLanguage();
+  // Closes the current database and opens `path` ("..\" = data folder).
+  void OpenDataBase(const std::string& path);
+  void FillAccountsList();
+  void FillCurrenciesList();
+  // Reloads the accounts' figures and shows the total in the base currency.
+  void ShowBalance();
+  // Rebuilds both trees for the current pane selection.
+  void RebuildTrees(bool full);
+  void RefreshTotals(bool sort);
+  void SetWorkingInterval(Date begin, Date end, bool rebuild);
+  void EnableDataBaseControls(bool open);
+  void FillReopenMenu();
+  // A database counts as open when its open check passes.
+  bool IsDataBaseOpened();
+
+  CDataBase& DataBase() { return *FDataBase; }
+  CTransactionsTree* FundsTreeNodes() { return FTransactionsTree.get(); }
+  CTransactionsTree* ShedulerTreeNodes() { return FShedulerTree.get(); }
+  const QPixmap& LinesImage() const { return FLines; }
+  const std::string& Text(TMainText index) const { return FTexts[index]; }
+  // The text of status panel 0.
+  QString StatusText() const;
+  int CurrentTab() const { return FCurrentTab; }
+  int SortColumn() const { return FSortColumn; }
+  bool SortDescending() const { return FSortDescending; }
+
+ public slots:
+  void FormActivate();
+  void BtPrevMonthClick();
+  void BtNextMonthClick();
+  void AccountsListClick();
+  void AccountsPageControlChange(int index);
+  void CurrenciesListClick();
+  void TransactionsTabChange(int index);
+  void BtTypesClick();
+  void BtGroupsClick();
+  void FundsHeaderSectionClick(int column);
+  void FundsHeaderSectionResize(int column, int oldSize, int newSize);
+  void BtMenuPrintClick();
+  void ReopenClick();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void CreateControls();
+  // The account cards and currency rows are painted from the caches.
+  void InstallListPainters();
+  void CreateMenus();
+  QWidget* CreateLeftSide();
+  QWidget* CreateRightSide();
+  QToolButton* ToolButton(QToolBar* bar, const char* name, const char* text, const char* icon,
+                          unsigned color);
+  void SetStatus(TMainText text);
+  void SetPathPanel(const QString& path);
+  CTransactionsTree* CurrentTree();
+  QTreeWidget* CurrentTreeControl();
+  std::uint32_t SelectedAccountId() const;
+  std::uint32_t BaseCurrencyId() const;
+  bool SummaryPageShown() const;
+  int SortParam() const;
+  void FormClose();
+  void FormDestroy();
+
+  // Owned for the whole run, in the order they are created.
+  std::unique_ptr<CLogger> FLogger;
+  std::unique_ptr<CBaseContainer> FContainer;
+  CDataBase* FDataBase = nullptr;  // owned by FContainer
+  std::unique_ptr<CTransactionsTree> FTransactionsTree;
+  std::unique_ptr<CTransactionsTree> FShedulerTree;
+
+  std::string FAppDataFolder;  // log and language files live here
+  std::array<std::string, kTextCount> FTexts;
+  std::array<std::string, 12> FMonthNames;
+  int FCurrentTab = 0;
+  bool FSortDescending = false;
+  int FSortColumn = 0;
+  bool FActivated = false;  // FormActivate has run
+  bool FDestroyed = false;  // FormDestroy has run
+  int FSelectedAccountRow = -1;
+  int FSelectedCurrencyRow = -1;
+  TAccountItems FAccounts;      // one entry per row of AccountsList
+  TCurrencyItems FCurrencies;   // one entry per row of CurrenciesList
+  QPixmap FLines;               // ImgLines: the strip picture
+  QIcon FAccountIcon;           // ToolImages image 1
+  bool FSyncingHeaders = false;  // a header width is being copied to the other tree
+
+  // Controls, named as the window names them.
+  QToolBar* ToolBar1 = nullptr;
+  QToolButton* BtCurrencesDir = nullptr;
+  QToolButton* BtAccountsDir = nullptr;
+  QToolButton* BtTypesDir = nullptr;
+  QToolButton* BtMembersList = nullptr;
+  QToolButton* BtSectionsList = nullptr;
+  QToolButton* BtMenuDBSettings = nullptr;
+  QToolButton* BtExport = nullptr;
+  QToolButton* BtImport = nullptr;
+  QToolButton* BtSettings = nullptr;
+  QToolButton* BtReports = nullptr;
+  QWidget* DatePanel = nullptr;
+  QToolButton* BtPrevMonth = nullptr;
+  QToolButton* BtCalendar = nullptr;
+  QToolButton* BtNextMonth = nullptr;
+  QLabel* LbCurrentDate = nullptr;
+  QTabWidget* AccountsPageControl = nullptr;
+  QWidget* AccountsTab = nullptr;
+  QListWidget* AccountsList = nullptr;
+  QWidget* SummaryTab = nullptr;
+  QLabel* LbBalance = nullptr;
+  QLabel* LbBalanceValue = nullptr;
+  QLabel* LbScheduled = nullptr;
+  QLabel* LbScheduledValue = nullptr;
+  QLabel* LbCurrency = nullptr;
+  QLabel* LbExchangeRate = nullptr;
+  QListWidget* CurrenciesList = nullptr;
+  QPushButton* BtExchangeRate = nullptr;
+  QTabBar* TransactionsTab = nullptr;
+  QStackedWidget* TreesStack = nullptr;
+  QTreeWidget* FundsTree = nullptr;
+  QTreeWidget* ShedulerTree = nullptr;
+  QToolBar* ToolBar2 = nullptr;
+  QToolButton* BtSections = nullptr;
+  QToolButton* BtMembers = nullptr;
+  QToolButton* BtTypes = nullptr;
+  QToolButton* BtGroups = nullptr;
+  QPushButton* BtFastExpence = nullptr;
+  QPushButton* BtNew = nullptr;
+  QPushButton* BtNewCopy = nullptr;
+  QPushButton* BtEdit = nullptr;
+  QPushButton* BtDel = nullptr;
+  QLabel* StatusPanel0 = nullptr;
+  QLabel* StatusPanel1 = nullptr;
+  QProgressBar* LoadProgress = nullptr;
+  QMenu* MnFile = nullptr;
+  QMenu* MnReopen = nullptr;
+  QMenu* MnTransaction = nullptr;
+  QMenu* MnTools = nullptr;
+  QMenu* MnHelp = nullptr;
+  QMenu* FundsMenu = nullptr;
+  QMenu* ExpensesMenu = nullptr;
+  QAction* MnDBManager = nullptr;
+  QAction* MnPrint = nullptr;
+  QAction* MnExit = nullptr;
+  QAction* MnNew = nullptr;
+  QAction* MnNewCopy = nullptr;
+  QAction* MnEdit = nullptr;
+  QAction* MnDelete = nullptr;
+  QAction* MnDBSettings = nullptr;
+  QAction* MnExport = nullptr;
+  QAction* MnImport = nullptr;
+  QAction* MnOnlineHelp = nullptr;
+  QAction* MnHomePage = nullptr;
+  QAction* MnCheckVersion = nullptr;
+  QAction* MnAbout = nullptr;
+  QAction* PmNew = nullptr;
+  QAction* PmNewCopy = nullptr;
+  QAction* PmEdit = nullptr;
+  QAction* PmDelete = nullptr;
+};

@@ -1,0 +1,404 @@
+// TFormMain: opening databases, the panes, the interval, refreshing the trees
+// and keeping the window's state.
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "Include.h"
+#include "Mainlogic.h"
+#include "Platform.h"
+#include "Printing.h"
+#include "Settingsstorage.h"
+#include "Skin.h"
+#include "Textcodec.h"
+#include "Unitmain.h"
+
+namespace {
+
+constexpr int kColumnCount = 8;
+constexpr int kAccountRowHeight = 70;
+constexpr int kCurrencyRowHeight = 20;
+
+QString Q(const std::string& text) { return QString::fromUtf8(text.c_str()); }
+
+}  // namespace
+
+// ---- Helpers ----
+
+bool TFormMain::IsDataBaseOpened() { return FDataBase != nullptr && FDataBase->IsOpened(); }
+
+QString TFormMain::StatusText() const { return StatusPanel0->text(); }
+
+void TFormMain::SetStatus(TMainText text) {
+  StatusPanel0->setText(Q(FTexts[text]));
+  StatusPanel0->repaint();  // the thread stays busy: show the state now
+}
+
+void TFormMain::SetPathPanel(const QString& path) {
+  StatusPanel1->setText(path);
+  StatusPanel1->repaint();
+}
+
+CTransactionsTree* TFormMain::CurrentTree() {
+  return FCurrentTab == 0 ? FTransactionsTree.get() : FShedulerTree.get();
+}
+
+QTreeWidget* TFormMain::CurrentTreeControl() { return FCurrentTab == 0 ? FundsTree : ShedulerTree; }
+
+bool TFormMain::SummaryPageShown() const { return AccountsPageControl->currentIndex() == 1; }
+
+std::uint32_t TFormMain::SelectedAccountId() const {
+  const bool valid = FSelectedAccountRow >= 0 && FSelectedAccountRow < static_cast<int>(FAccounts.size());
+  return valid ? FAccounts[FSelectedAccountRow].id : 0;
+}
+
+std::uint32_t TFormMain::BaseCurrencyId() const {
+  const bool valid =
+      FSelectedCurrencyRow >= 0 && FSelectedCurrencyRow < static_cast<int>(FCurrencies.size());
+  return valid ? FCurrencies[FSelectedCurrencyRow].id : 0;
+}
+
+int TFormMain::SortParam() const { return FSortDescending ? ~FSortColumn : FSortColumn + 1; }
+
+// ---- Start and end of the run ----
+
+void TFormMain::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!FActivated) {
+    FActivated = true;
+    QTimer::singleShot(0, this, &TFormMain::FormActivate);
+  }
+}
+
+void TFormMain::FormActivate() {
+  Settings::CSettingsStorage& settings = GetSettings();
+  for (int i = 0; i < kColumnCount; ++i) {
+    const int width = settings.GetColumnWidth(i, FundsTree->header()->sectionSize(i));
+    FundsTree->header()->resizeSection(i, width);
+  }
+  EnableDataBaseControls(false);
+  if (settings.GetWindowMaximized()) showMaximized();
+  OpenDataBase(settings.GetLastOpened(Settings::kDefaultLastOpened));
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+  FormClose();
+  event->accept();
+}
+
+void TFormMain::FormClose() {
+  if (FDestroyed) return;
+  Settings::CSettingsStorage& settings = GetSettings();
+  if (!isMaximized()) {
+    settings.SetPositionX(x());
+    settings.SetPositionY(y());
+    settings.SetWindowHeight(height());
+    settings.SetWindowWidth(width());
+  }
+  settings.SetWindowMaximized(isMaximized());
+  for (int i = 0; i < kColumnCount; ++i)
+    settings.SetColumnWidth(i, FundsTree->header()->sectionSize(i));
+}
+
+void TFormMain::FormDestroy() {
+  if (FDestroyed) return;
+  FDestroyed = true;
+  FreeSettings();
+  FreeLocalization("");
+  FTransactionsTree.reset();
+  FShedulerTree.reset();
+}
+
+// ---- Opening ----
+
+void TFormMain::OpenDataBase(const std::string& path) {
+  if (FDataBase == nullptr) return;
+  FDataBase->Close();
+  EnableDataBaseControls(IsDataBaseOpened());
+  FillAccountsList();
+  FillCurrenciesList();
+  if (path.empty()) return;
+  SetStatus(kTextReadingFile);
+  Settings::CSettingsStorage& settings = GetSettings();
+  const std::string resolved = ResolveDatabasePath(path, settings.GetDataFolder());
+  FDataBase->Open(resolved);
+  SetWorkingInterval(FDataBase->GetIntervalBegin(), FDataBase->GetIntervalEnd(), false);
+  const bool open = IsDataBaseOpened();
+  EnableDataBaseControls(open);
+  FillCurrenciesList();
+  FillAccountsList();
+  settings.AddToReopenList(resolved);
+  FillReopenMenu();
+  settings.SetLastOpened(path);
+  if (!IsDataBaseOpened()) {
+    SetStatus(kTextNoFile);
+    ShowMessage(FTexts[kTextCantOpen] + ": " + resolved);
+  }
+}
+
+void TFormMain::FillReopenMenu() {
+  MnReopen->clear();
+  const std::vector<std::string> paths = GetSettings().GetReopenList();
+  for (std::size_t k = 0; k < paths.size(); ++k) {
+    QAction* entry = MnReopen->addAction(Q(paths[k]));
+    entry->setObjectName(QStringLiteral("OpenLast_%1").arg(k));
+    entry->setToolTip(Q(paths[k]));
+    entry->setData(Q(paths[k]));
+    connect(entry, &QAction::triggered, this, &TFormMain::ReopenClick);
+  }
+  if (paths.empty()) {
+    QAction* none = MnReopen->addAction(QStringLiteral("<none>"));
+    none->setObjectName(QStringLiteral("OpenNone"));
+    none->setEnabled(false);
+  }
+}
+
+void TFormMain::ReopenClick() {
+  if (auto* entry = qobject_cast<QAction*>(sender()))
+    OpenDataBase(entry->data().toString().toStdString());
+}
+
+void TFormMain::EnableDataBaseControls(bool open) {
+  for (QWidget* w : std::initializer_list<QWidget*>{BtPrevMonth, BtNextMonth, BtAccountsDir,
+                                                    BtCurrencesDir, BtTypesDir, BtTypes, BtNew,
+                                                    BtFastExpence, BtCalendar, BtMembers,
+                                                    BtSections})
+    w->setEnabled(open);
+  FundsTree->header()->setEnabled(open);
+  ShedulerTree->header()->setEnabled(open);
+  MnPrint->setEnabled(open);
+  MnDBSettings->setEnabled(open);
+  MnTransaction->setEnabled(open);
+  for (QAction* a : MnTransaction->actions()) a->setEnabled(open);
+  if (!open) {
+    SetStatus(kTextNoFile);
+    LbCurrentDate->clear();
+  }
+  BtTypes->setChecked(open && GetSettings().GetTypesVisible(FCurrentTab));
+  BtMembers->setChecked(false);
+  BtSections->setChecked(false);
+}
+
+// ---- The panes ----
+
+void TFormMain::FillAccountsList() {
+  AccountsList->clear();
+  FAccounts.clear();
+  FSelectedAccountRow = -1;
+  if (IsDataBaseOpened()) {
+    SetStatus(kTextLoading);
+    SetPathPanel(Q(FDataBase->GetFileName()));
+    FAccounts = FDataBase->GetAccountItems();
+    for (std::size_t i = 0; i < FAccounts.size(); ++i) {
+      auto* row = new QListWidgetItem(AccountsList);
+      row->setSizeHint(QSize(0, kAccountRowHeight));
+    }
+    int row = FDataBase->GetSelectedAccount();
+    if (row < 0 || row >= static_cast<int>(FAccounts.size())) row = FAccounts.empty() ? -1 : 0;
+    FSelectedAccountRow = row;
+    if (row >= 0) {
+      AccountsList->setCurrentRow(row);
+      FDataBase->SetSelectedAccount(row);
+    }
+  } else {
+    SetStatus(kTextNoFile);
+    SetPathPanel(QString());
+  }
+  RebuildTrees(true);
+}
+
+void TFormMain::FillCurrenciesList() {
+  CurrenciesList->clear();
+  FCurrencies.clear();
+  FSelectedCurrencyRow = -1;
+  if (IsDataBaseOpened()) {
+    SetStatus(kTextLoading);
+    SetPathPanel(Q(FDataBase->GetFileName()));
+    FCurrencies = FDataBase->GetCurrencyItems();
+    for (std::size_t i = 0; i < FCurrencies.size(); ++i) {
+      auto* row = new QListWidgetItem(CurrenciesList);
+      row->setSizeHint(QSize(0, kCurrencyRowHeight));
+    }
+    int row = FDataBase->GetSelectedCurrency();
+    if (row < 0 || row >= static_cast<int>(FCurrencies.size())) row = FCurrencies.empty() ? -1 : 0;
+    FSelectedCurrencyRow = row;
+    if (row >= 0) {
+      CurrenciesList->setCurrentRow(row);
+      FDataBase->SetSelectedCurrency(row);
+    }
+  } else {
+    SetStatus(kTextNoFile);
+    SetPathPanel(QString());
+  }
+  RebuildTrees(true);
+}
+
+void TFormMain::ShowBalance() {
+  if (!IsDataBaseOpened()) return;
+  FAccounts = FDataBase->GetAccountItems();
+  AccountsList->viewport()->update();
+  const std::uint32_t base = BaseCurrencyId();
+  const Money total = TotalBalance(FAccounts, base, *FDataBase);
+  CCurrencyItem currency;
+  FDataBase->GetCurrency(base, currency);
+  LbBalanceValue->setText(Q(MoneyToStr(total)) + " " + StoredToQString(currency.name));
+  LbBalanceValue->setStyleSheet(total >= 0 ? QStringLiteral("color: rgb(0, 96, 0);")
+                                           : QStringLiteral("color: rgb(204, 0, 0);"));
+  LbScheduled->hide();
+  LbScheduledValue->hide();
+}
+
+void TFormMain::AccountsListClick() {
+  const int row = AccountsList->currentRow();
+  if (row == FSelectedAccountRow || FDataBase == nullptr) return;
+  FDataBase->SetSelectedAccount(row);
+  FSelectedAccountRow = row;
+  RebuildTrees(true);
+}
+
+void TFormMain::AccountsPageControlChange(int) {
+  if (IsDataBaseOpened()) RebuildTrees(true);
+}
+
+void TFormMain::CurrenciesListClick() {
+  const int row = CurrenciesList->currentRow();
+  if (row == FSelectedCurrencyRow || FDataBase == nullptr) return;
+  FDataBase->SetSelectedCurrency(row);
+  FSelectedCurrencyRow = row;
+  RebuildTrees(false);
+  CurrenciesList->viewport()->update();
+}
+
+// ---- Trees ----
+
+void TFormMain::RebuildTrees(bool full) {
+  if (!FTransactionsTree || !FShedulerTree) return;
+  if (FSelectedAccountRow < 0 || !IsDataBaseOpened()) {
+    FTransactionsTree->Clear();
+    FShedulerTree->Clear();
+    return;
+  }
+  TTransactionInterval::iterator first, last;
+  TPlnTransactionInterval::iterator plnFirst, plnLast;
+  FDataBase->GetTransactions(first, last);
+  FDataBase->GetPlnTransactions(plnFirst, plnLast);
+  SetStatus(kTextBuilding);
+  LoadProgress->setValue(0);
+  LoadProgress->show();
+  const bool showEmpty = GetSettings().GetShowEmptyCategories();
+  if (SummaryPageShown()) {
+    FTransactionsTree->BuildInCurrency(first, last, BaseCurrencyId(), full, showEmpty);
+    FShedulerTree->BuildInCurrency(plnFirst, plnLast, BaseCurrencyId(), full, showEmpty);
+  } else {
+    FTransactionsTree->BuildForAccount(first, last, SelectedAccountId(), full, showEmpty);
+    FShedulerTree->BuildForAccount(plnFirst, plnLast, SelectedAccountId(), full, showEmpty);
+  }
+  LoadProgress->hide();
+  SetStatus(kTextCalculation);
+  RefreshTotals(true);
+  SetStatus(kTextReady);
+}
+
+void TFormMain::RefreshTotals(bool sort) {
+  FTransactionsTree->CalculateTotals();
+  FShedulerTree->CalculateTotals();
+  ShowBalance();
+  if (sort) {
+    // Both trees follow the chosen order, so the Scheduler tab shows its
+    // categories first as well.
+    SortTree(*FTransactionsTree, SortParam());
+    SortTree(*FShedulerTree, SortParam());
+  }
+  FundsTree->viewport()->update();
+  ShedulerTree->viewport()->update();
+}
+
+void TFormMain::TransactionsTabChange(int index) {
+  FCurrentTab = index == 1 ? 1 : 0;
+  TreesStack->setCurrentIndex(FCurrentTab);
+  Settings::CSettingsStorage& settings = GetSettings();
+  BtSections->setChecked(settings.GetSectionsVisible(FCurrentTab));
+  BtMembers->setChecked(settings.GetMemberssVisible(FCurrentTab));
+  BtTypes->setChecked(settings.GetTypesVisible(FCurrentTab));
+  BtGroups->setChecked(settings.GetGroupsVisible(FCurrentTab));
+}
+
+void TFormMain::BtTypesClick() {
+  GetSettings().SetTypesVisible(FCurrentTab, BtTypes->isChecked());
+  CurrentTree()->ShowTypes = BtTypes->isChecked();
+  RebuildTrees(false);
+}
+
+void TFormMain::BtGroupsClick() {
+  GetSettings().SetGroupsVisible(FCurrentTab, BtGroups->isChecked());
+  CurrentTree()->GroupByName = BtGroups->isChecked();
+  RebuildTrees(false);
+}
+
+void TFormMain::FundsHeaderSectionClick(int column) {
+  if (!IsDataBaseOpened()) return;
+  FSortDescending = column == FSortColumn && !FSortDescending;
+  FSortColumn = column;
+  SortTree(*CurrentTree(), SortParam());
+  CurrentTreeControl()->header()->setSortIndicator(
+      column, FSortDescending ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
+void TFormMain::FundsHeaderSectionResize(int column, int, int newSize) {
+  // The two trees stand at the same place and share their column widths.
+  if (FSyncingHeaders) return;
+  FSyncingHeaders = true;
+  for (QTreeWidget* tree : {FundsTree, ShedulerTree})
+    if (tree->header()->sectionSize(column) != newSize) tree->header()->resizeSection(column, newSize);
+  FSyncingHeaders = false;
+}
+
+// ---- The interval ----
+
+void TFormMain::SetWorkingInterval(Date begin, Date end, bool rebuild) {
+  if (!IsDataBaseOpened() || begin > end) return;
+  LbCurrentDate->setText(Q(IntervalCaption(begin, end, FMonthNames)));
+  FDataBase->SetInterval(begin, end);
+  if (rebuild) RebuildTrees(false);
+}
+
+void TFormMain::BtPrevMonthClick() {
+  if (!IsDataBaseOpened()) return;
+  const TInterval next = StepMonth(FDataBase->GetIntervalBegin(), FDataBase->GetIntervalEnd(), -1);
+  SetWorkingInterval(next.begin, next.end, true);
+}
+
+void TFormMain::BtNextMonthClick() {
+  if (!IsDataBaseOpened()) return;
+  const TInterval next = StepMonth(FDataBase->GetIntervalBegin(), FDataBase->GetIntervalEnd(), 1);
+  SetWorkingInterval(next.begin, next.end, true);
+}
+
+// ---- Printing ----
+
+void TFormMain::BtMenuPrintClick() {
+  if (!IsDataBaseOpened()) return;
+  QPrinter printer;
+  QPrintDialog dialog(&printer, this);
+  dialog.setOption(QAbstractPrintDialog::PrintSelection, true);
+  dialog.setPrintRange(QAbstractPrintDialog::Selection);
+  if (dialog.exec() != QDialog::Accepted) return;
+  const QString title = Q(FTexts[kTextPrintTitle]) + " " + LbCurrentDate->text();
+  PrintTree(printer, *FTransactionsTree, *FundsTree, title,
+            dialog.printRange() == QAbstractPrintDialog::Selection);
+}

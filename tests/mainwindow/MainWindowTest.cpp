@@ -1,0 +1,248 @@
+// The main window driven as a person would: first start, opening, the panes,
+// month navigation, enabling, and the state kept between runs.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <filesystem>
+
+#include "EngineTestUtil.h"
+#include "Include.h"
+#include "Localizationkit.h"
+#include "Mainlogic.h"
+#include "Platform.h"
+#include "Settingsstorage.h"
+#include "Textcodec.h"
+#include "Unitmain.h"
+
+namespace {
+
+Money M(double units) { return std::llround(units * 10000); }
+
+class MainWindow : public testing::Test {
+ protected:
+  void SetUp() override {
+    SetClock(EncodeDate(2006, 9, 20) + 0.5);
+    appData = dir.path().toStdString() + "/app";
+    documents = dir.path().toStdString() + "/docs";
+    std::filesystem::create_directories(appData + "/Lang");
+    std::filesystem::create_directories(documents + "/Pardow Data");
+    std::filesystem::copy_file(PARDOW_LANG_DIR "/english.txt", appData + "/Lang/english.txt");
+    setenv("U3_APP_DATA_PATH", appData.c_str(), 1);
+    setenv("U3_DEVICE_DOCUMENT_PATH", documents.c_str(), 1);
+    QFile::remove(QDir::homePath() + "/config/Omrin/Pardow.conf");
+    QFile::remove(QString::fromUtf8(qgetenv("XDG_CONFIG_HOME")) + "/Omrin/Pardow.conf");
+    SetMessageHook([this](const std::string& text) { messages.push_back(text); });
+  }
+  void TearDown() override {
+    SetMessageHook({});
+    ResetClock();
+  }
+  std::string DataPath(const std::string& name) { return documents + "/Pardow Data/" + name; }
+
+  // A database with two accounts in two currencies and a few transactions.
+  void MakeDemo(const std::string& path) {
+    CDataBase db;
+    db.Create(path);
+    db.SetInterval(EncodeDate(2006, 9, 1), EncodeDate(2006, 9, 30));
+    CAccountItem euro;
+    euro.name = "Euro card";
+    euro.record.currencyId = 102;
+    euroAccount = db.AddAccount(euro);
+    db.SetExchangeRate(102, 101, 2);
+    CSubTypeItem food;
+    food.name = "Food";
+    food.record.parentId = kExpenseRoot;
+    const std::uint32_t foodId = db.AddSubType(food);
+    auto add = [&](std::uint32_t from, std::uint32_t to, double amount, const char* name) {
+      CTransactionItem t;
+      t.description = name;
+      t.record.date = EncodeDate(2006, 9, 10);
+      t.record.fromAccount = from;
+      t.record.toAccount = to;
+      t.record.categoryId = foodId;
+      t.record.amountOut = t.record.amountIn = M(amount);
+      return db.AddTransaction(t);
+    };
+    add(0, 103, 100, "Salary");
+    add(103, 0, 30, "Bread");
+    add(0, euroAccount, 10, "Gift");
+    add(euroAccount, 0, 50, "Shoes");
+    db.SetSelectedAccount(1);  // rows are sorted by name: Cash, Euro card
+  }
+  // Shows the window and lets its start-up run.
+  void Start(TFormMain& form) {
+    form.show();
+    for (int i = 0; i < 50 && form.StatusText().isEmpty(); ++i) QTest::qWait(10);
+    QTest::qWait(50);
+  }
+  template <class T>
+  T* Find(TFormMain& form, const char* name) {
+    T* w = form.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+  }
+
+  QTemporaryDir dir;
+  std::string appData, documents;
+  std::vector<std::string> messages;
+  std::uint32_t euroAccount = 0;
+};
+
+}  // namespace
+
+TEST_F(MainWindow, FirstStartLooksForTheDemoInTheDataFolder) {
+  TFormMain form;
+  EXPECT_EQ(form.pos(), QPoint(100, 100));
+  EXPECT_EQ(form.size(), QSize(800, 666)) << "792 x 666, widened to the minimum width of 800";
+  EXPECT_EQ(form.windowTitle(), "Pardow v1.62");
+  Start(form);
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], "Can't open file: " + DataPath("demo2.vlt"));
+  EXPECT_EQ(form.StatusText(), "No file opened");
+  EXPECT_FALSE(Find<QPushButton>(form, "BtNew")->isEnabled());
+  EXPECT_FALSE(Find<QToolButton>(form, "BtPrevMonth")->isEnabled());
+  EXPECT_TRUE(Find<QLabel>(form, "LbCurrentDate")->text().isEmpty());
+  EXPECT_EQ(GetSettings().GetString("LastOpened", ""), "..\\demo2.vlt") << "stays relative";
+  EXPECT_EQ(GetSettings().GetReopenList(), std::vector<std::string>{DataPath("demo2.vlt")});
+  QMenu* reopen = Find<QMenu>(form, "MnReopen");
+  ASSERT_EQ(reopen->actions().size(), 1);
+  EXPECT_EQ(reopen->actions()[0]->objectName(), "OpenLast_0");
+  // Every text the window asks for is in the language file.
+  ASSERT_NE(GetLocalizationKit(), nullptr);
+  EXPECT_TRUE(GetLocalizationKit()->GetMissingTexts().empty());
+}
+
+TEST_F(MainWindow, OpensTheDemoWithItsSelectionIntervalAndTotals) {
+  MakeDemo(DataPath("demo2.vlt"));
+  TFormMain form;
+  Start(form);
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(form.StatusText(), "Ready");
+  EXPECT_EQ(Find<QLabel>(form, "LbCurrentDate")->text(), "September, 2006");
+  EXPECT_TRUE(Find<QPushButton>(form, "BtNew")->isEnabled());
+  QListWidget* accounts = Find<QListWidget>(form, "AccountsList");
+  EXPECT_EQ(accounts->count(), 2);
+  EXPECT_EQ(accounts->currentRow(), 1) << "the selection stored in the file";
+  // The trees show the Euro card: income 10, expense 50.
+  CTransactionsTree* tree = form.FundsTreeNodes();
+  EXPECT_EQ(tree->Incomes()->sum, M(10));
+  EXPECT_EQ(tree->Expenses()->sum, M(50));
+  // Summary: 70 dollars + (-40 euros at 2 dollars) = -10 dollars, in red.
+  QLabel* balance = Find<QLabel>(form, "LbBalanceValue");
+  EXPECT_EQ(balance->text(), "-10.00 $");
+  EXPECT_TRUE(balance->styleSheet().contains("204, 0, 0"));
+
+  // Clicking the other account rebuilds from scratch: new screen items.
+  QTreeWidgetItem* before = tree->Expenses()->item;
+  accounts->setCurrentRow(0);
+  form.AccountsListClick();
+  EXPECT_NE(tree->Expenses()->item, before);
+  EXPECT_EQ(tree->Expenses()->sum, M(30));
+  EXPECT_EQ(form.DataBase().GetSelectedAccount(), 0);
+  before = tree->Expenses()->item;
+  form.AccountsListClick();  // the same row again: nothing happens
+  EXPECT_EQ(tree->Expenses()->item, before);
+
+  // The Summary page builds in the base currency; another currency row
+  // rebuilds incrementally, keeping the items.
+  Find<QTabWidget>(form, "AccountsPageControl")->setCurrentIndex(1);
+  EXPECT_EQ(tree->Expenses()->sum, M(30 + 100)) << "50 euros are 100 dollars";
+  before = tree->Expenses()->item;
+  QListWidget* currencies = Find<QListWidget>(form, "CurrenciesList");
+  ASSERT_EQ(currencies->count(), 2);
+  currencies->setCurrentRow(1);  // Euro
+  form.CurrenciesListClick();
+  EXPECT_EQ(tree->Expenses()->item, before);
+  EXPECT_EQ(tree->Expenses()->sum, M(15 + 50));
+  EXPECT_EQ(balance->text(), QString::fromUtf8("-5.00 ") + StoredToQString("\x88"));
+}
+
+TEST_F(MainWindow, MonthButtonsMoveTheInterval) {
+  MakeDemo(DataPath("demo2.vlt"));
+  TFormMain form;
+  Start(form);
+  form.BtNextMonthClick();
+  EXPECT_EQ(Find<QLabel>(form, "LbCurrentDate")->text(), "October, 2006");
+  EXPECT_EQ(form.DataBase().GetIntervalEnd(), EncodeDate(2006, 10, 31));
+  EXPECT_EQ(form.FundsTreeNodes()->Expenses()->sum, 0);
+  form.BtPrevMonthClick();
+  form.BtPrevMonthClick();
+  EXPECT_EQ(Find<QLabel>(form, "LbCurrentDate")->text(), "August, 2006");
+  form.SetWorkingInterval(EncodeDate(2006, 9, 1), EncodeDate(2006, 9, 15), true);
+  EXPECT_EQ(Find<QLabel>(form, "LbCurrentDate")->text(), "9/1/2006 - 9/15/2006");
+  EXPECT_EQ(form.StatusText(), "Ready");
+}
+
+TEST_F(MainWindow, ClosingStoresGeometryAndColumnWidthsForTheNextStart) {
+  MakeDemo(DataPath("demo2.vlt"));
+  {
+    TFormMain form;
+    Start(form);
+    form.move(140, 120);
+    form.resize(900, 700);
+    QTreeWidget* funds = Find<QTreeWidget>(form, "FundsTree");
+    funds->header()->resizeSection(0, 321);
+    EXPECT_EQ(Find<QTreeWidget>(form, "ShedulerTree")->header()->sectionSize(0), 321)
+        << "both trees share their widths";
+    form.close();
+  }
+  TFormMain again;
+  EXPECT_EQ(again.pos(), QPoint(140, 120));
+  EXPECT_EQ(again.size(), QSize(900, 700));
+  Start(again);
+  EXPECT_EQ(Find<QTreeWidget>(again, "FundsTree")->header()->sectionSize(0), 321);
+}
+
+TEST_F(MainWindow, ControlsFollowTheOpenState) {
+  MakeDemo(DataPath("demo2.vlt"));
+  TFormMain form;
+  Start(form);
+  for (const char* name : {"BtPrevMonth", "BtNextMonth", "BtCalendar", "BtTypes"})
+    EXPECT_TRUE(Find<QToolButton>(form, name)->isEnabled()) << name;
+  EXPECT_TRUE(Find<QToolButton>(form, "BtTypes")->isChecked()) << "categories shown on tab 0";
+  form.OpenDataBase("");
+  for (const char* name : {"BtPrevMonth", "BtNextMonth", "BtCalendar", "BtTypes"})
+    EXPECT_FALSE(Find<QToolButton>(form, name)->isEnabled()) << name;
+  EXPECT_FALSE(Find<QToolButton>(form, "BtTypes")->isChecked());
+  EXPECT_EQ(form.StatusText(), "No file opened");
+  EXPECT_EQ(Find<QListWidget>(form, "AccountsList")->count(), 0);
+  EXPECT_TRUE(form.FundsTreeNodes()->children.empty());
+}
+
+TEST(MainLogic, MonthStepsKeepWholeMonthsAndCutDays) {
+  auto step = [](int y1, unsigned m1, unsigned d1, int y2, unsigned m2, unsigned d2, int dir) {
+    TInterval r = StepMonth(EncodeDate(y1, m1, d1), EncodeDate(y2, m2, d2), dir);
+    return FormatIsoDate(r.begin) + " " + FormatIsoDate(r.end);
+  };
+  EXPECT_EQ(step(2007, 3, 31, 2007, 4, 30, -1), "2007-02-28 2007-03-30");
+  EXPECT_EQ(step(2008, 3, 31, 2008, 4, 30, -1), "2008-02-29 2008-03-30");
+  EXPECT_EQ(step(2007, 3, 1, 2007, 3, 31, -1), "2007-02-01 2007-02-28");
+  EXPECT_EQ(step(2007, 12, 1, 2007, 12, 31, 1), "2008-01-01 2008-01-31");
+  EXPECT_EQ(step(2007, 1, 1, 2007, 3, 31, 1), "2007-02-01 2007-04-30") << "keeps its months";
+  EXPECT_EQ(step(2007, 1, 15, 2007, 2, 10, -1), "2006-12-15 2007-01-10");
+}
+
+TEST(MainLogic, CaptionsAndPaths) {
+  const std::array<std::string, 12> names = {"January", "February", "March",     "April",
+                                             "May",     "June",     "July",      "August",
+                                             "September", "October", "November", "December"};
+  EXPECT_EQ(IntervalCaption(EncodeDate(2006, 9, 1), EncodeDate(2006, 9, 30), names),
+            "September, 2006");
+  EXPECT_EQ(IntervalCaption(EncodeDate(2006, 9, 1), EncodeDate(2006, 10, 31), names).find(','),
+            std::string::npos);
+  EXPECT_EQ(ResolveDatabasePath("..\\demo2.vlt", "/data/"), "/data/demo2.vlt");
+  EXPECT_EQ(ResolveDatabasePath("/home/a/b.vlt", "/data/"), "/home/a/b.vlt");
+  EXPECT_EQ(ResolveDatabasePath(".\\x.vlt", "/data/"), ".\\x.vlt");
+}
