@@ -127,6 +127,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
   BtTypes->setChecked(settings.GetTypesVisible(0));
   BtMembers->setChecked(false);
   BtSections->setChecked(false);
+  ApplyColumnToggles();
 
   ApplyLanguage();
   FContainer = std::make_unique<CBaseContainer>();
@@ -431,6 +432,19 @@ QWidget* TFormMain::CreateRightSide() {
   layout->addLayout(buttons);
 
   connect(TransactionsTab, &QTabBar::currentChanged, this, &TFormMain::TransactionsTabChange);
+  connect(BtNew, &QPushButton::clicked, this, &TFormMain::BtNewClick);
+  connect(BtNewCopy, &QPushButton::clicked, this, &TFormMain::New_CopyClick);
+  connect(BtEdit, &QPushButton::clicked, this, &TFormMain::EditClick);
+  connect(BtDel, &QPushButton::clicked, this, &TFormMain::DeleteClick);
+  connect(BtFastExpence, &QPushButton::clicked, this, &TFormMain::BtFastExpenceClick);
+  connect(BtSections, &QToolButton::clicked, this, &TFormMain::BtSectionsClick);
+  connect(BtMembers, &QToolButton::clicked, this, &TFormMain::BtMembersClick);
+  for (QTreeWidget* tree : {FundsTree, ShedulerTree}) {
+    tree->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(tree, &QTreeWidget::itemDoubleClicked, this, &TFormMain::FundsTreeDblClick);
+    connect(tree, &QTreeWidget::customContextMenuRequested, this, &TFormMain::FundsTreeMouseDown);
+    connect(tree, &QTreeWidget::currentItemChanged, this, &TFormMain::FundsTreeGetSelectedIndex);
+  }
   connect(BtTypes, &QToolButton::clicked, this, &TFormMain::BtTypesClick);
   connect(BtGroups, &QToolButton::clicked, this, &TFormMain::BtGroupsClick);
   for (QTreeWidget* tree : {FundsTree, ShedulerTree}) {
@@ -494,6 +508,16 @@ void TFormMain::CreateMenus() {
   ExpensesMenu->setObjectName(QStringLiteral("ExpensesMenu"));
 
   connect(MnPrint, &QAction::triggered, this, &TFormMain::BtMenuPrintClick);
+  for (QAction* a : {MnNew, PmNew}) connect(a, &QAction::triggered, this, &TFormMain::BtNewClick);
+  for (QAction* a : {MnNewCopy, PmNewCopy})
+    connect(a, &QAction::triggered, this, &TFormMain::New_CopyClick);
+  for (QAction* a : {MnEdit, PmEdit}) connect(a, &QAction::triggered, this, &TFormMain::EditClick);
+  for (QAction* a : {MnDelete, PmDelete})
+    connect(a, &QAction::triggered, this, &TFormMain::DeleteClick);
+  connect(MnTransaction, &QMenu::aboutToShow, this, &TFormMain::BtMenuTransactionClick);
+  connect(BtTypesDir, &QToolButton::clicked, this, &TFormMain::BtTypesDirClick);
+  connect(BtMembersList, &QToolButton::clicked, this, &TFormMain::BtMembersListClick);
+  connect(BtSectionsList, &QToolButton::clicked, this, &TFormMain::BtSectionsListClick);
   connect(MnExit, &QAction::triggered, this, &QWidget::close);
   FillReopenMenu();
 }

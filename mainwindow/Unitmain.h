@@ -28,6 +28,7 @@ class QTabWidget;
 class QToolBar;
 class QToolButton;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 // Indexes of the window's message texts.
 enum TMainText {
@@ -72,6 +73,11 @@ class TFormMain : public QMainWindow {
   void SetWorkingInterval(Date begin, Date end, bool rebuild);
   void EnableDataBaseControls(bool open);
   void FillReopenMenu();
+  // Places one stored transaction (kind 204) or planned transaction (205)
+  // into the tree of its kind.
+  void InsertTransaction(int kind, std::uint32_t id);
+  // Fills the quick-expense menu (BtFastExpenceClick shows it).
+  void FillExpensesMenu();
   // A database counts as open when its open check passes.
   bool IsDataBaseOpened();
 
@@ -100,6 +106,23 @@ class TFormMain : public QMainWindow {
   void FundsHeaderSectionResize(int column, int oldSize, int newSize);
   void BtMenuPrintClick();
   void ReopenClick();
+  // Transaction commands.
+  void BtNewClick();
+  void New_CopyClick();
+  void EditClick();
+  void DeleteClick();
+  void FundsTreeDblClick(QTreeWidgetItem* item);
+  void FundsTreeMouseDown(const QPoint& position);
+  void FundsTreeGetSelectedIndex();
+  void BtMenuTransactionClick();
+  void BtFastExpenceClick();
+  void ExpenceMenuItemClick();
+  void BtSectionsClick();
+  void BtMembersClick();
+  // The categories window on its income, family-member or section tab.
+  void BtTypesDirClick();
+  void BtMembersListClick();
+  void BtSectionsListClick();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -123,6 +146,12 @@ class TFormMain : public QMainWindow {
   bool SummaryPageShown() const;
   int SortParam() const;
   void FormClose();
+  // The selected node of the current tab's tree, or nullptr.
+  CTransactionNode* SelectedNode();
+  int TabKind() const;
+  // Shows or hides the member and section columns of the current tab.
+  void ApplyColumnToggles();
+  void OpenCategories(int tabIndex);
   void FormDestroy();
 
   // Owned for the whole run, in the order they are created.

@@ -189,9 +189,12 @@ void TFormMain::EnableDataBaseControls(bool open) {
     SetStatus(kTextNoFile);
     LbCurrentDate->clear();
   }
-  BtTypes->setChecked(open && GetSettings().GetTypesVisible(FCurrentTab));
-  BtMembers->setChecked(false);
-  BtSections->setChecked(false);
+  Settings::CSettingsStorage& settings = GetSettings();
+  BtTypes->setChecked(open && settings.GetTypesVisible(FCurrentTab));
+  // The column toggles keep the state stored for the tab while a file is open.
+  BtMembers->setChecked(open && settings.GetMemberssVisible(FCurrentTab));
+  BtSections->setChecked(open && settings.GetSectionsVisible(FCurrentTab));
+  ApplyColumnToggles();
 }
 
 // ---- The panes ----
@@ -336,6 +339,8 @@ void TFormMain::TransactionsTabChange(int index) {
   BtMembers->setChecked(settings.GetMemberssVisible(FCurrentTab));
   BtTypes->setChecked(settings.GetTypesVisible(FCurrentTab));
   BtGroups->setChecked(settings.GetGroupsVisible(FCurrentTab));
+  ApplyColumnToggles();
+  FundsTreeGetSelectedIndex();
 }
 
 void TFormMain::BtTypesClick() {

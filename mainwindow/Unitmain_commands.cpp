@@ -1,0 +1,209 @@
+// TFormMain: the transaction commands (new, copy, edit, delete, quick
+// expense), the view toggles and the categories window.
+#include <QAction>
+#include <QCursor>
+#include <QHeaderView>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "DialogKit.h"
+#include "Include.h"
+#include "Settingsstorage.h"
+#include "Skin.h"
+#include "Textcodec.h"
+#include "Unitmain.h"
+#include "Unittransfer.h"
+#include "Unittypes.h"
+
+namespace {
+QString Q(const std::string& text) { return QString::fromUtf8(text.c_str()); }
+}  // namespace
+
+int TFormMain::TabKind() const { return FCurrentTab == 0 ? kTransactionKind : kPlnTransactionKind; }
+
+CTransactionNode* TFormMain::SelectedNode() { return NodeOf(CurrentTreeControl()->currentItem()); }
+
+void TFormMain::InsertTransaction(int kind, std::uint32_t id) {
+  const bool summary = SummaryPageShown();
+  if (kind == kTransactionKind) {
+    CTransactionItem item;
+    FDataBase->GetTransaction(id, item);
+    const Date day = WholeDay(item.record.date);
+    if (day < WholeDay(FDataBase->GetIntervalBegin()) || day > WholeDay(FDataBase->GetIntervalEnd()))
+      return;
+    if (summary)
+      FTransactionsTree->AddInCurrency(item.record, id, BaseCurrencyId(), *FDataBase);
+    else
+      FTransactionsTree->AddForAccount(item.record, id);
+  } else if (kind == kPlnTransactionKind) {
+    CPlnTransactionItem item;
+    FDataBase->GetPlnTransaction(id, item);
+    if (summary)
+      FShedulerTree->AddInCurrency(item.record.transaction, id, BaseCurrencyId(), *FDataBase);
+    else
+      FShedulerTree->AddForAccount(item.record.transaction, id);
+  } else {
+    LogError("[InsertTransaction] Invalid Transaction Type: " + std::to_string(kind));
+  }
+}
+
+void TFormMain::BtNewClick() {
+  if (!IsDataBaseOpened()) return;
+  TFormTransfer editor(this);
+  const int result = editor.OpenNew(SelectedAccountId(), *FDataBase, 0, TabKind(), FLines);
+  InsertTransaction(result, editor.GetItemId());
+  RefreshTotals(true);
+}
+
+void TFormMain::New_CopyClick() {
+  CTransactionNode* node = SelectedNode();
+  if (node == nullptr || !IsDataBaseOpened()) return;
+  if (node->kind == NodeGroup && node->item != nullptr && node->item->childCount() > 0) {
+    node = NodeOf(node->item->child(0));
+    if (node == nullptr) return;
+  }
+  TFormTransfer editor(this);
+  int result = 0;
+  if (node->kind == NodeTransaction)
+    result = editor.Open(*FDataBase, node->transactionId, false, true, TabKind(), FLines);
+  else
+    result = editor.OpenNew(SelectedAccountId(), *FDataBase, node->kind == NodeCategory ? node->subTypeId : 0,
+                            TabKind(), FLines);
+  InsertTransaction(result, editor.GetItemId());
+  RefreshTotals(true);
+}
+
+void TFormMain::EditClick() {
+  CTransactionNode* node = SelectedNode();
+  if (node == nullptr || node->kind != NodeTransaction || !IsDataBaseOpened()) return;
+  TFormTransfer editor(this);
+  const int result = editor.Open(*FDataBase, node->transactionId, false, false, TabKind(), FLines);
+  if (result == 0) return;
+  node->used = false;  // found again if it still belongs where it stands, else pruned
+  InsertTransaction(result, editor.GetItemId());
+  CurrentTree()->Prune();
+  RefreshTotals(true);
+}
+
+void TFormMain::DeleteClick() {
+  CTransactionNode* node = SelectedNode();
+  if (node == nullptr || node->kind != NodeTransaction || !IsDataBaseOpened()) return;
+  const QString question = Q(FTexts[kTextDeleteTransaction]) + " \"" +
+                           StoredToQString(CurrentTree()->NameOf(node)) + "\"?";
+  if (AskConfirmation(this, question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+    return;
+  FDataBase->DelItemByKind(static_cast<std::uint8_t>(TabKind()), node->transactionId);
+  node->used = false;
+  CurrentTree()->Prune();  // deletes the node and its screen item once
+  RefreshTotals(false);
+}
+
+void TFormMain::FundsTreeDblClick(QTreeWidgetItem* item) {
+  CTransactionNode* node = NodeOf(item);
+  if (node == nullptr) return;
+  if (node->kind == NodeTransaction)
+    EditClick();
+  else
+    item->setExpanded(!item->isExpanded());
+}
+
+void TFormMain::FundsTreeMouseDown(const QPoint& position) {
+  QTreeWidget* control = CurrentTreeControl();
+  if (QTreeWidgetItem* item = control->itemAt(position)) control->setCurrentItem(item);
+  CTransactionNode* node = SelectedNode();
+  const bool transaction = node != nullptr && node->kind == NodeTransaction;
+  PmNew->setEnabled(IsDataBaseOpened());
+  PmNewCopy->setEnabled(node != nullptr);
+  PmEdit->setEnabled(transaction);
+  PmDelete->setEnabled(transaction);
+  FundsMenu->popup(control->viewport()->mapToGlobal(position));
+}
+
+void TFormMain::FundsTreeGetSelectedIndex() {
+  CTransactionNode* node = SelectedNode();
+  const bool transaction = node != nullptr && node->kind == NodeTransaction;
+  BtNewCopy->setEnabled(node != nullptr);
+  BtEdit->setEnabled(transaction);
+  BtDel->setEnabled(transaction);
+}
+
+void TFormMain::BtMenuTransactionClick() {
+  if (!IsDataBaseOpened()) return;
+  MnEdit->setEnabled(BtEdit->isEnabled());
+  MnDelete->setEnabled(BtDel->isEnabled());
+  MnNewCopy->setEnabled(BtNewCopy->isEnabled());
+}
+
+// ---- Quick expenses ----
+
+void TFormMain::FillExpensesMenu() {
+  ExpensesMenu->clear();
+  const int count = GetSettings().GetMaximumQuickExpenses(30);
+  const std::uint32_t account = SummaryPageShown() ? 0 : SelectedAccountId();
+  const TLastTransactions list = FDataBase->GetLastTransactions(
+      account, 0, static_cast<std::uint32_t>(std::max(count, 0)), 0, 0);
+  for (std::size_t k = 0; k < list.size(); ++k) {
+    LogWarning(list[k].description + " " + std::to_string(list[k].uses));
+    QAction* entry = ExpensesMenu->addAction(StoredToQString(list[k].description));
+    entry->setObjectName(QStringLiteral("FastExpence_%1").arg(k));
+    entry->setToolTip(QString::number(list[k].transaction));
+    connect(entry, &QAction::triggered, this, &TFormMain::ExpenceMenuItemClick);
+  }
+  if (list.empty()) {
+    QAction* none = ExpensesMenu->addAction(QStringLiteral("<none>"));
+    none->setObjectName(QStringLiteral("FastExpenceNone"));
+    none->setEnabled(false);
+  }
+}
+
+void TFormMain::BtFastExpenceClick() {
+  if (!IsDataBaseOpened()) return;
+  FillExpensesMenu();
+  ExpensesMenu->popup(QCursor::pos());
+}
+
+void TFormMain::ExpenceMenuItemClick() {
+  auto* entry = qobject_cast<QAction*>(sender());
+  if (entry == nullptr) return;
+  bool number = false;
+  const qlonglong id = entry->toolTip().toLongLong(&number);
+  if (!number || id <= 0 || id > UINT32_MAX) return;
+  TFormTransfer editor(this);
+  const int result =
+      editor.Open(*FDataBase, static_cast<std::uint32_t>(id), true, true, kTransactionKind, FLines);
+  InsertTransaction(result, editor.GetItemId());
+  RefreshTotals(true);
+}
+
+// ---- Toggles and the categories window ----
+
+void TFormMain::ApplyColumnToggles() {
+  QTreeWidget* control = CurrentTreeControl();
+  control->setColumnHidden(ColSection, !BtSections->isChecked());
+  control->setColumnHidden(ColMember, !BtMembers->isChecked());
+}
+
+void TFormMain::BtSectionsClick() {
+  GetSettings().SetSectionsVisible(FCurrentTab, BtSections->isChecked());
+  ApplyColumnToggles();
+}
+
+void TFormMain::BtMembersClick() {
+  GetSettings().SetMemberssVisible(FCurrentTab, BtMembers->isChecked());
+  ApplyColumnToggles();
+}
+
+void TFormMain::OpenCategories(int tabIndex) {
+  if (!IsDataBaseOpened()) return;
+  TFormTypes window(this);
+  window.Execute(*FDataBase, FLines, tabIndex);
+  RebuildTrees(false);
+}
+
+void TFormMain::BtTypesDirClick() { OpenCategories(0); }
+void TFormMain::BtMembersListClick() { OpenCategories(3); }
+void TFormMain::BtSectionsListClick() { OpenCategories(4); }

@@ -1,0 +1,94 @@
+// A main window over a database in a temporary data folder, with its own
+// settings, language files and log, the clock pinned and messages recorded.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <filesystem>
+
+#include "EngineTestUtil.h"
+#include "Platform.h"
+#include "Unitmain.h"
+
+inline Money M(double units) { return std::llround(units * 10000); }
+
+class MainWindow : public testing::Test {
+ protected:
+  void SetUp() override {
+    SetClock(EncodeDate(2006, 9, 20) + 0.5);
+    appData = dir.path().toStdString() + "/app";
+    documents = dir.path().toStdString() + "/docs";
+    std::filesystem::create_directories(appData + "/Lang");
+    std::filesystem::create_directories(documents + "/Pardow Data");
+    std::filesystem::copy_file(PARDOW_LANG_DIR "/english.txt", appData + "/Lang/english.txt");
+    setenv("U3_APP_DATA_PATH", appData.c_str(), 1);
+    setenv("U3_DEVICE_DOCUMENT_PATH", documents.c_str(), 1);
+    {
+      // Every test starts as a first start: no stored settings.
+      QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "Omrin", "Pardow");
+      settings.clear();
+      settings.sync();
+    }
+    SetMessageHook([this](const std::string& text) { messages.push_back(text); });
+  }
+  void TearDown() override {
+    SetMessageHook({});
+    ResetClock();
+  }
+  std::string DataPath(const std::string& name) { return documents + "/Pardow Data/" + name; }
+
+  // A database with two accounts in two currencies and a few transactions.
+  void MakeDemo(const std::string& path) {
+    CDataBase db;
+    db.Create(path);
+    db.SetInterval(EncodeDate(2006, 9, 1), EncodeDate(2006, 9, 30));
+    CAccountItem euro;
+    euro.name = "Euro card";
+    euro.record.currencyId = 102;
+    euroAccount = db.AddAccount(euro);
+    db.SetExchangeRate(102, 101, 2);
+    CSubTypeItem food;
+    food.name = "Food";
+    food.record.parentId = kExpenseRoot;
+    foodId = db.AddSubType(food);
+    auto add = [&](std::uint32_t from, std::uint32_t to, double amount, const char* name) {
+      CTransactionItem t;
+      t.description = name;
+      t.record.date = EncodeDate(2006, 9, 10);
+      t.record.fromAccount = from;
+      t.record.toAccount = to;
+      t.record.categoryId = foodId;
+      t.record.amountOut = t.record.amountIn = M(amount);
+      return db.AddTransaction(t);
+    };
+    salary = add(0, 103, 100, "Salary");
+    bread = add(103, 0, 30, "Bread");
+    add(0, euroAccount, 10, "Gift");
+    add(euroAccount, 0, 50, "Shoes");
+    db.SetSelectedAccount(1);  // rows are sorted by name: Cash, Euro card
+  }
+  // Shows the window and lets its start-up run.
+  void Start(TFormMain& form) {
+    form.show();
+    for (int i = 0; i < 50 && form.StatusText().isEmpty(); ++i) QTest::qWait(10);
+    QTest::qWait(50);
+  }
+  template <class T>
+  T* Find(TFormMain& form, const char* name) {
+    T* w = form.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+  }
+
+  QTemporaryDir dir;
+  std::string appData, documents;
+  std::vector<std::string> messages;
+  std::uint32_t euroAccount = 0, foodId = 0, salary = 0, bread = 0;
+};
+
