@@ -40,18 +40,31 @@ void CDataBase::CalcPlnTransactions(std::uint8_t mode, const Date& begin, TPlnSu
     PlnTransactionRecord record = entry->record;
     ScheduleRecord& s = record.schedule;
     const Date L = WholeDay(s.lastProcessed);
+    const Date start = s.lastProcessed;  // occurrences of kind 2 count from here
     const bool plausible = IsPlausibleDay(L) && IsPlausibleDay(E);
+    // One occurrence on `day`: forecast it, or store it and save how far the
+    // schedule has been processed (so a run cut short continues after it).
+    auto occur = [&](Date day, Date processed) {
+      if (!execute) {
+        AddPlnOccurrence(begin, day, summary, record);
+        return;
+      }
+      ExecutePlnTransaction(day, record);
+      s.lastProcessed = processed;
+      SavePlnRecord(id, record);
+    };
+    // Every day after the last processed one up to the end; a forecast skips
+    // the days before its period, which it would not count anyway.
+    auto eachDay = [&](auto isOccurrence) {
+      Date J = L + 1;
+      if (!execute && firstCounted > J) J = firstCounted;
+      for (; J <= E; J += 1)
+        if (isOccurrence(J)) occur(J, J);
+    };
     switch (s.kind) {
       case kScheduleOnce: {
         const Date O = WholeDay(s.onceDate);
-        if (!(L < O && O <= E)) break;
-        if (!execute) {
-          AddPlnOccurrence(begin, s.onceDate, summary, record);
-        } else {
-          ExecutePlnTransaction(s.onceDate, record);
-          s.lastProcessed = Today();
-          SavePlnRecord(id, record);
-        }
+        if (L < O && O <= E) occur(s.onceDate, Today());
         break;
       }
       case kScheduleEveryNDays: {
@@ -60,52 +73,21 @@ void CDataBase::CalcPlnTransactions(std::uint8_t mode, const Date& begin, TPlnSu
         const long count = static_cast<long>(E - L);
         long k = n;
         if (!execute && firstCounted > L + n) k = static_cast<long>(std::ceil((firstCounted - L) / n)) * n;
-        for (; k <= count; k += n) {
-          if (!execute) {
-            AddPlnOccurrence(begin, s.lastProcessed + static_cast<double>(k), summary, record);
-          } else {
-            s.lastProcessed += n;
-            ExecutePlnTransaction(s.lastProcessed, record);
-            SavePlnRecord(id, record);
-          }
-        }
+        for (; k <= count; k += n) occur(start + static_cast<double>(k), start + static_cast<double>(k));
         break;
       }
-      case kScheduleWeekly: {
-        if (!plausible) break;
-        Date J = L + 1;
-        if (!execute && firstCounted > J) J = firstCounted;
-        for (; J <= E; J += 1) {
-          if (s.weekdays[DayOfWeek(J) - 1] == 0) continue;
-          if (!execute) {
-            AddPlnOccurrence(begin, J, summary, record);
-          } else {
-            ExecutePlnTransaction(J, record);
-            s.lastProcessed = J;
-            SavePlnRecord(id, record);
-          }
-        }
+      case kScheduleWeekly:
+        if (plausible) eachDay([&](Date J) { return s.weekdays[DayOfWeek(J) - 1] != 0; });
         break;
-      }
       case kScheduleMonthly: {
         if (!plausible) break;
-        const Date S = L + 1;
         const unsigned D = s.period % 50;
         const int M = s.period / 50 == 0 ? 1 : s.period / 50;
-        const int startMonth = static_cast<int>(DecodeDate(S).month);
-        Date J = S;
-        if (!execute && firstCounted > J) J = firstCounted;
-        for (; J <= E; J += 1) {
+        const int startMonth = static_cast<int>(DecodeDate(L + 1).month);
+        eachDay([&](Date J) {
           const CivilDate c = DecodeDate(J);
-          if (c.day != D || (startMonth - static_cast<int>(c.month)) % M != 0) continue;
-          if (!execute) {
-            AddPlnOccurrence(begin, J, summary, record);
-          } else {
-            ExecutePlnTransaction(J, record);
-            s.lastProcessed = J;
-            SavePlnRecord(id, record);
-          }
-        }
+          return c.day == D && (startMonth - static_cast<int>(c.month)) % M == 0;
+        });
         break;
       }
       default:  // not set: counts once, in full, in every forecast; never executed

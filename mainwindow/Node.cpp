@@ -287,50 +287,49 @@ void CTransactionsTree::AddInCurrency(const TransactionRecord& record, std::uint
   }
 }
 
+template <class Iterator, class Place>
+void CTransactionsTree::BuildFrom(Iterator first, Iterator last, bool full, bool showEmpty,
+                                  Place place) {
+  StartBuild(full, showEmpty);
+  const auto total = static_cast<std::size_t>(last - first);
+  for (auto it = first; it != last; ++it) {
+    place(*it);
+    ReportProgress(static_cast<std::size_t>(it - first), total);
+  }
+  FinishBuild(full);
+}
+
 void CTransactionsTree::BuildForAccount(TTransactionInterval::iterator first,
                                         TTransactionInterval::iterator last,
                                         std::uint32_t accountId, bool full, bool showEmpty) {
   accountId_ = accountId;
-  StartBuild(full, showEmpty);
-  for (auto it = first; it != last; ++it) {
-    AddForAccount(it->entry->record, it->id);
-    ReportProgress(static_cast<std::size_t>(it - first), static_cast<std::size_t>(last - first));
-  }
-  FinishBuild(full);
+  BuildFrom(first, last, full, showEmpty,
+            [this](const CTransactionRef& t) { AddForAccount(t.entry->record, t.id); });
 }
 
 void CTransactionsTree::BuildForAccount(TPlnTransactionInterval::iterator first,
                                         TPlnTransactionInterval::iterator last,
                                         std::uint32_t accountId, bool full, bool showEmpty) {
   accountId_ = accountId;
-  StartBuild(full, showEmpty);
-  for (auto it = first; it != last; ++it) {
-    AddForAccount(it->entry->record.transaction, it->id);
-    ReportProgress(static_cast<std::size_t>(it - first), static_cast<std::size_t>(last - first));
-  }
-  FinishBuild(full);
+  BuildFrom(first, last, full, showEmpty, [this](const CPlnTransactionRef& t) {
+    AddForAccount(t.entry->record.transaction, t.id);
+  });
 }
 
 void CTransactionsTree::BuildInCurrency(TTransactionInterval::iterator first,
                                         TTransactionInterval::iterator last,
                                         std::uint32_t currencyId, bool full, bool showEmpty) {
-  StartBuild(full, showEmpty);
-  for (auto it = first; it != last; ++it) {
-    AddInCurrency(it->entry->record, it->id, currencyId, db_);
-    ReportProgress(static_cast<std::size_t>(it - first), static_cast<std::size_t>(last - first));
-  }
-  FinishBuild(full);
+  BuildFrom(first, last, full, showEmpty, [&](const CTransactionRef& t) {
+    AddInCurrency(t.entry->record, t.id, currencyId, db_);
+  });
 }
 
 void CTransactionsTree::BuildInCurrency(TPlnTransactionInterval::iterator first,
                                         TPlnTransactionInterval::iterator last,
                                         std::uint32_t currencyId, bool full, bool showEmpty) {
-  StartBuild(full, showEmpty);
-  for (auto it = first; it != last; ++it) {
-    AddInCurrency(it->entry->record.transaction, it->id, currencyId, db_);
-    ReportProgress(static_cast<std::size_t>(it - first), static_cast<std::size_t>(last - first));
-  }
-  FinishBuild(full);
+  BuildFrom(first, last, full, showEmpty, [&](const CPlnTransactionRef& t) {
+    AddInCurrency(t.entry->record.transaction, t.id, currencyId, db_);
+  });
 }
 
 // ---- Totals and pruning ----

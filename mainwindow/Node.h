@@ -144,6 +144,9 @@ class CTransactionsTree : public CTransactionNode {
   CDataBase& DataBase() const { return db_; }
 
  private:
+  // A build: start, place every element of [first, last), finish.
+  template <class Iterator, class Place>
+  void BuildFrom(Iterator first, Iterator last, bool full, bool showEmpty, Place place);
   void StartBuild(bool full, bool showEmpty);
   void ReportProgress(std::size_t done, std::size_t total);
   void FinishBuild(bool full);
