@@ -326,3 +326,13 @@ TEST(SubTypeNodes, FindMarkAndPrune) {
   EXPECT_TRUE(root.children.empty());
   EXPECT_EQ(root.fontSize, 10);
 }
+
+TEST_F(Tree, LongBuildsReportTheirProgress) {
+  for (int i = 0; i < 4500; ++i) Add("Item", food, 1);
+  std::vector<std::pair<std::size_t, std::size_t>> reports;
+  tree->Progress = [&](std::size_t done, std::size_t total) { reports.emplace_back(done, total); };
+  Build(true);
+  ASSERT_EQ(reports.size(), 2u);
+  EXPECT_EQ(reports[0], (std::pair<std::size_t, std::size_t>{2000, 4500}));
+  EXPECT_EQ(reports[1].first, 4000u);
+}
