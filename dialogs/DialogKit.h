@@ -1,0 +1,33 @@
+// Small helpers every dialog uses: localized texts as QStrings, dates
+// between the finance data and the date pickers, and confirmation boxes that
+// tests can answer.
+#pragma once
+
+#include <QDate>
+#include <QMessageBox>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "Dates.h"
+
+// GetLocalizedText as a QString.
+QString LocalizedText(std::uint32_t id, const char* defaultText);
+
+// A finance date (days since 30 Dec 1899) as a calendar day, and back; the
+// time of day is dropped.
+QDate ToQDate(Date date);
+Date FromQDate(const QDate& date);
+// The regional short date format with a four-digit year, for date pickers.
+QString ShortDateFormat();
+
+// Asks the user a question in a message box and answers the button pressed.
+// Among `buttons`, QMessageBox::YesToAll is captioned "All". Tests replace
+// the box through SetConfirmationHook.
+QMessageBox::StandardButton AskConfirmation(QWidget* parent, const QString& text,
+                                            QMessageBox::StandardButtons buttons);
+using TConfirmationHook = std::function<QMessageBox::StandardButton(
+    QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons)>;
+// Installs `hook` in place of the message box; an empty function restores it.
+void SetConfirmationHook(TConfirmationHook hook);

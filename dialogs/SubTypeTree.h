@@ -1,0 +1,50 @@
+// The subtype trees of the categories window and the subtype picker: nodes
+// loaded from the database into a QTreeWidget, and rows drawn on the strips
+// of the lines image.
+#pragma once
+
+#include <QPixmap>
+#include <QStyledItemDelegate>
+#include <QTreeWidget>
+#include <cstdint>
+
+#include "Node.h"
+#include "Omrindb.h"
+
+// The node a screen item shows, or nullptr.
+CSubTypeNode* SubTypeNodeOf(const QTreeWidgetItem* item);
+
+// Gives a node the look of its depth: black text, font size 10 for the first
+// two levels and 9 below, strip depth + 2 up to strip 7.
+void SetSubTypeAppearance(CSubTypeNode& node);
+
+// Loads the children of `parent` (recursively) from the database: nodes that
+// exist are found again and marked, new ones get their look and a screen item
+// under the parent's item (or at the top of `control` for the root).
+void LoadSubTypes(CDataBase& db, CSubTypeNode& parent, QTreeWidget& control);
+
+// Creates the child `id` of `parent` with `name` (as the database holds it),
+// or finds it again; makes its screen item when it has none.
+CSubTypeNode* AddSubTypeNode(CSubTypeNode& parent, std::uint32_t id, const std::string& name,
+                             QTreeWidget& control);
+
+// Draws subtype rows: the strip of the node's style (strip 0 when selected)
+// stretched over the row, the name in the node's font, white on the
+// selected row.
+class CSubTypeDelegate : public QStyledItemDelegate {
+ public:
+  CSubTypeDelegate(const QPixmap& linesImage, QObject* parent);
+  void paint(QPainter* painter, const QStyleOptionViewItem& option,
+             const QModelIndex& index) const override;
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+  static constexpr int kRowHeight = 20;
+
+ private:
+  QPixmap lines_;  // the strip picture (rows of 20 pixels, 192 wide)
+};
+
+// Draws one row of `width` pixels for `node` at the top left of `painter`'s
+// current origin. The picker, the categories window and the tests share it.
+void PaintSubTypeRow(QPainter& painter, const QPixmap& lines, const CSubTypeNode& node, int width,
+                     bool selected);

@@ -1,0 +1,75 @@
+// The arithmetic behind the transaction editor: which of the three linked
+// boxes (price, quantity, sum) is recomputed from the other two, the texts a
+// stored transaction shows in them, and the amounts read back on OK.
+//
+// For an expense or an income the boxes are price, quantity and sum, with
+// sum = quantity x price. For a transfer the same boxes hold the amount out,
+// the exchange rate and the amount in, with amount in = rate x amount out.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "Omrindb.h"
+
+// The three linked boxes.
+enum EFieldType : std::uint8_t { efPrice = 0, efQuantity = 1, efSum = 2 };
+
+// The kind of a transaction, equal to the editor's tab index.
+enum TTransferKind : std::uint8_t { kKindExpense = 0, kKindIncome = 1, kKindTransfer = 2 };
+
+// Which linked box the user edited least recently: that one is recomputed.
+class CEditOrder {
+ public:
+  // Oldest first: sum, price, quantity.
+  CEditOrder() = default;
+  // `field` was edited now: it becomes the most recent.
+  void Touch(EFieldType field);
+  EFieldType Front() const { return order_[0]; }
+  const std::array<EFieldType, 3>& Order() const { return order_; }
+
+ private:
+  std::array<EFieldType, 3> order_{efSum, efPrice, efQuantity};  // oldest first
+};
+
+// The texts of the three linked boxes.
+struct TLinkedTexts {
+  std::string price;
+  std::string quantity;
+  std::string sum;
+  std::string& operator[](EFieldType field);
+};
+
+// The new text of box `front` computed from the two others:
+//  - quantity = sum / price, "1" when the price is 0 or does not read;
+//  - sum = quantity x price, "0.00" when the price does not read;
+//  - price = sum / quantity, "0.00" when the quantity is 0 or does not read.
+// Prices and sums are read with 2 decimals, quantities with 4; whether a
+// text "does not read" is decided by the second of the two texts read.
+std::string RecomputeField(EFieldType front, const TLinkedTexts& texts);
+
+// a x b / c in 128 bits, truncated toward zero and kept within the range of
+// Money (the boxes accept eleven characters, so products can leave it).
+Money MulDiv(Money a, Money b, Money c);
+
+// The kind of a stored transaction, from its accounts.
+TTransferKind KindOf(const TransactionRecord& record);
+
+// What the linked boxes show for a stored transaction of `kind`.
+TLinkedTexts LinkedTextsOf(TTransferKind kind, const TransactionRecord& record);
+
+// The quantity a text stands for: read with 3 decimals, as a float
+// ("1.2345" gives 1.234).
+float QuantityFromText(const std::string& text);
+
+// Reads the amounts and the quantity of `kind` from the boxes into `record`.
+// A transfer between accounts of one currency puts the amount out in both
+// amounts. The accounts are the caller's.
+void StoreAmounts(TTransferKind kind, const TLinkedTexts& texts, bool sameCurrency,
+                  TransactionRecord& record);
+
+// The root code of the subtree that holds subtype `id` (1, 2, 3, 5 or 6),
+// found by walking up the parents; 0 when `id` names no subtype or its
+// parents loop.
+std::uint32_t SubTypeRoot(CDataBase& db, std::uint32_t id);

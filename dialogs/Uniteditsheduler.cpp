@@ -1,0 +1,217 @@
+#include "Uniteditsheduler.h"
+
+#include <QButtonGroup>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLocale>
+#include <QVBoxLayout>
+
+#include "DialogKit.h"
+#include "ScheduleText.h"
+#include "Textcodec.h"
+
+namespace {
+
+QLineEdit* NumberBox(QWidget* parent, const char* name, int maxLength, const char* text) {
+  auto* box = new QLineEdit(text, parent);
+  box->setObjectName(name);
+  box->setMaxLength(maxLength);
+  box->setAlignment(Qt::AlignRight);
+  box->setFixedWidth(box->fontMetrics().horizontalAdvance(QString(maxLength + 2, '0')) + 12);
+  return box;
+}
+
+QDateEdit* DateBox(QWidget* parent, const char* name) {
+  auto* box = new QDateEdit(parent);
+  box->setObjectName(name);
+  box->setCalendarPopup(true);
+  return box;
+}
+
+}  // namespace
+
+TFormEditSheduler::TFormEditSheduler(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(LocalizedText(17000, "Schedule"));
+  auto radio = [this](const char* name, const QString& text) {
+    auto* button = new QRadioButton(text, this);
+    button->setObjectName(name);
+    return button;
+  };
+  auto check = [this](const char* name, const QString& text) {
+    auto* box = new QCheckBox(text, this);
+    box->setObjectName(name);
+    return box;
+  };
+  auto label = [this](const char* name, const QString& text) {
+    auto* lb = new QLabel(text, this);
+    lb->setObjectName(name);
+    return lb;
+  };
+  BtOK = new QPushButton(LocalizedText(1, "OK"), this);
+  BtOK->setObjectName("BtOK");
+  BtOK->setDefault(true);
+  BtCancel = new QPushButton(LocalizedText(2, "Cancel"), this);
+  BtCancel->setObjectName("BtCancel");
+  CBMonday = check("CBMonday", LocalizedText(200, "Monday"));
+  CBTuesday = check("CBTuesday", LocalizedText(201, "Tuesday"));
+  CBWednesday = check("CBWednesday", LocalizedText(202, "Wednesday"));
+  CBThursday = check("CBThursday", LocalizedText(203, "Thusday"));
+  CBFriday = check("CBFriday", LocalizedText(204, "Friday"));
+  CBSaturday = check("CBSaturday", LocalizedText(205, "Saturday"));
+  CBSunday = check("CBSunday", LocalizedText(206, "Sunday"));
+  RBNotSet = radio("RBNotSet", LocalizedText(17001, "Not set"));
+  RBEveryDay = radio("RBEveryDay", LocalizedText(17002, "Every day(s)"));
+  RBWeek = radio("RBWeek", LocalizedText(17003, "Every week"));
+  RBMonth = radio("RBMonth", LocalizedText(17004, "Every day of month(s)"));
+  RBOnce = radio("RBOnce", LocalizedText(17005, "Once"));
+  LbMonth = label("LbMonth", LocalizedText(17006, "Month:"));
+  LbDay = label("LbDay", LocalizedText(17007, "Day:"));
+  LbFirstDay = label("LbFirstDay", LocalizedText(17008, "First day:"));
+
+  OnceDate = DateBox(this, "OnceDate");
+  OnceDate->setDisplayFormat(QLocale().dateFormat(QLocale::LongFormat));
+  OnceDate->setDate(ToQDate(Today()));
+  EdFirstDate = DateBox(this, "EdFirstDate");
+  EdEveryDay = NumberBox(this, "EdEveryDay", 4, "1");
+  EdMonthDay = NumberBox(this, "EdMonthDay", 2, "10");
+  EdMonthMonth = NumberBox(this, "EdMonthMonth", 3, "1");
+
+  auto* group = new QButtonGroup(this);
+  for (QRadioButton* rb : {RBNotSet, RBOnce, RBEveryDay, RBWeek, RBMonth}) group->addButton(rb);
+
+  // One row per choice: the radio button, then its boxes.
+  auto* grid = new QGridLayout;
+  grid->setHorizontalSpacing(10);
+  grid->setVerticalSpacing(8);
+  grid->addWidget(RBNotSet, 0, 0);
+  grid->addWidget(RBOnce, 1, 0);
+  grid->addWidget(OnceDate, 1, 1, 1, 2);
+  grid->addWidget(RBEveryDay, 2, 0);
+  auto* everyDay = new QHBoxLayout;
+  everyDay->addWidget(EdEveryDay);
+  everyDay->addSpacing(12);
+  everyDay->addWidget(LbFirstDay);
+  everyDay->addWidget(EdFirstDate);
+  everyDay->addStretch();
+  grid->addLayout(everyDay, 2, 1, 1, 2);
+  grid->addWidget(RBWeek, 3, 0);
+  auto* days = new QGridLayout;
+  days->setHorizontalSpacing(12);
+  const auto weekdays = Weekdays();
+  for (int i = 0; i < 7; ++i) days->addWidget(weekdays[static_cast<size_t>(i)], i / 4, i % 4);
+  grid->addLayout(days, 4, 0, 1, 3);
+  days->setContentsMargins(22, 0, 0, 0);
+  grid->addWidget(RBMonth, 5, 0);
+  auto* month = new QHBoxLayout;
+  month->addWidget(LbDay);
+  month->addWidget(EdMonthDay);
+  month->addSpacing(12);
+  month->addWidget(LbMonth);
+  month->addWidget(EdMonthMonth);
+  month->addStretch();
+  grid->addLayout(month, 5, 1, 1, 2);
+  grid->setColumnStretch(2, 1);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(BtOK);
+  buttons->addWidget(BtCancel);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(grid);
+  layout->addSpacing(10);
+  layout->addLayout(buttons);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+
+  for (QRadioButton* rb : {RBNotSet, RBOnce, RBEveryDay, RBWeek, RBMonth}) {
+    connect(rb, &QRadioButton::clicked, this, &TFormEditSheduler::RBClick);
+  }
+  connect(EdEveryDay, &QLineEdit::textChanged, this, &TFormEditSheduler::EdEveryDayChange);
+  connect(EdMonthDay, &QLineEdit::textChanged, this, &TFormEditSheduler::EdMonthDayChange);
+  connect(EdMonthMonth, &QLineEdit::textChanged, this, &TFormEditSheduler::EdMonthMonthChange);
+  connect(BtOK, &QPushButton::clicked, this, &QDialog::accept);
+  connect(BtCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+std::array<QCheckBox*, 7> TFormEditSheduler::Weekdays() const {
+  return {CBMonday, CBTuesday, CBWednesday, CBThursday, CBFriday, CBSaturday, CBSunday};
+}
+
+bool TFormEditSheduler::EditSchedule(ScheduleRecord& record) {
+  // Exclusive groups keep one button checked; lift that to uncheck all.
+  auto* group = RBNotSet->group();
+  group->setExclusive(false);
+  for (QAbstractButton* rb : group->buttons()) rb->setChecked(false);
+  group->setExclusive(true);
+  EdFirstDate->setDate(ToQDate(Today()));
+  switch (record.kind) {
+    case kScheduleOnce:
+      RBOnce->setChecked(true);
+      OnceDate->setDate(ToQDate(record.onceDate));
+      break;
+    case kScheduleEveryNDays:
+      RBEveryDay->setChecked(true);
+      EdEveryDay->setText(QString::number(record.period));
+      EdFirstDate->setDate(ToQDate(WholeDay(record.lastProcessed) + record.period));
+      break;
+    case kScheduleWeekly:
+      for (size_t i = 0; i < 7; ++i) Weekdays()[i]->setChecked(record.weekdays[i] != 0);
+      RBWeek->setChecked(true);
+      break;
+    case kScheduleMonthly:
+      RBMonth->setChecked(true);
+      EdMonthDay->setText(QString::number(record.period % 50));
+      EdMonthMonth->setText(QString::number(record.period / 50 == 0 ? 1 : record.period / 50));
+      break;
+    default:
+      RBNotSet->setChecked(true);
+      break;
+  }
+  RBClick();
+  if (exec() != QDialog::Accepted) return false;
+
+  TScheduleInput input;
+  input.kind = RBOnce->isChecked()       ? kScheduleOnce
+               : RBEveryDay->isChecked() ? kScheduleEveryNDays
+               : RBWeek->isChecked()     ? kScheduleWeekly
+               : RBMonth->isChecked()    ? kScheduleMonthly
+                                         : kScheduleNotSet;
+  input.onceDate = FromQDate(OnceDate->date());
+  input.everyDay = EdEveryDay->text().toStdString();
+  input.firstDate = FromQDate(EdFirstDate->date());
+  for (size_t i = 0; i < 7; ++i) input.weekdays[i] = Weekdays()[i]->isChecked();
+  input.monthDay = EdMonthDay->text().toStdString();
+  input.monthMonth = EdMonthMonth->text().toStdString();
+  ConfirmSchedule(input, Today(), record);
+  return true;
+}
+
+void TFormEditSheduler::RBClick() {
+  OnceDate->setEnabled(RBOnce->isChecked());
+  EdEveryDay->setEnabled(RBEveryDay->isChecked());
+  EdFirstDate->setEnabled(RBEveryDay->isChecked());
+  for (QCheckBox* box : Weekdays()) box->setEnabled(RBWeek->isChecked());
+  EdMonthDay->setEnabled(RBMonth->isChecked());
+  EdMonthMonth->setEnabled(RBMonth->isChecked());
+}
+
+void TFormEditSheduler::CheckNumber(QLineEdit* box, QString& previous, const QString& text,
+                                    int limit) {
+  if (ScheduleNumberAccepted(text.toStdString(), limit)) {
+    previous = text;
+    return;
+  }
+  const QSignalBlocker block(box);
+  box->setText(previous);
+}
+
+void TFormEditSheduler::EdEveryDayChange(const QString& text) {
+  CheckNumber(EdEveryDay, prevEveryDay_, text, 0);
+}
+
+void TFormEditSheduler::EdMonthDayChange(const QString& text) {
+  CheckNumber(EdMonthDay, prevMonthDay_, text, 32);
+}
+
+void TFormEditSheduler::EdMonthMonthChange(const QString& text) {
+  CheckNumber(EdMonthMonth, prevMonthMonth_, text, 0);
+}

@@ -1,0 +1,37 @@
+// TFormEditType: the name and the "Show total quantity" flag of one subtype
+// (a category, a family member or a section).
+#pragma once
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <cstdint>
+
+#include "Omrindb.h"
+
+class TFormEditType : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TFormEditType(QWidget* parent = nullptr);
+
+  // Edits subtype `subtypeId` when it is 101 or more, else creates a new one
+  // under `parentId`. Answers the id of the stored subtype on OK, 0 on Cancel.
+  std::uint32_t Execute(CDataBase& database, std::uint32_t parentId, std::uint32_t subtypeId);
+
+  QLabel* LbName;
+  QLineEdit* EdName;
+  QCheckBox* CBShowQuantity;
+  QLabel* LbShowQuantity;
+  QPushButton* BtOk;
+  QPushButton* BtCancel;
+
+ private slots:
+  void EdNameChange();
+  void LbShowQuantityClick();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+};

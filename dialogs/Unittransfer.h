@@ -1,0 +1,180 @@
+// TFormTransfer: the transaction editor. Enters a new expense, income or
+// transfer, edits or copies a stored one, or starts one from a quick-expense
+// template; the same for planned transactions with their schedule.
+//
+// The window holds its own copy of the item. Price, quantity and sum stay
+// consistent while the user types (TransferLogic.h); OK writes the item to
+// the database as an addition or an edit.
+#pragma once
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDialog>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QToolButton>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "Omrindb.h"
+#include "ScheduleText.h"
+#include "TransferLogic.h"
+
+class TFormTransfer : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TFormTransfer(QWidget* parent = nullptr);
+
+  // Shows the window for a new item of `typeCode` (204 transaction, 205
+  // planned transaction) with account `accountId` selected and
+  // `presetSubtypeId` (0 for none) as its category, member or section.
+  // Answers `typeCode` after OK, 0 after Cancel; 0 at once when
+  // `linesImage` is null.
+  int OpenNew(std::uint32_t accountId, CDataBase& db, std::uint32_t presetSubtypeId, int typeCode,
+              const QPixmap& linesImage);
+  // Shows the stored item `itemId` of `typeCode`. `asNew`: OK stores a new
+  // item (a copy); otherwise the item is edited in place and its kind is
+  // fixed. `resetExtras`: member, section and comment are cleared and the
+  // quantity set to 1 (quick-expense templates). Answers as OpenNew.
+  int Open(CDataBase& db, std::uint32_t itemId, bool resetExtras, bool asNew, int typeCode,
+           const QPixmap& linesImage);
+  // After OK: the id of the stored item (the new id after an addition).
+  std::uint32_t GetItemId() const { return FItem.id; }
+
+  // Window heights with the optional fields shown and hidden.
+  static constexpr int kFullHeight = 425;
+  static constexpr int kShortHeight = 308;
+
+  QTabBar* TabTransaction;
+  QLabel* LbTransactionName;
+  QFrame* TransactionBevel;
+  QLabel* LbFromAccount;
+  QComboBox* CBFromAccount;
+  QLabel* LbToAccount;
+  QComboBox* CBToAccount;
+  QLabel* LbPrice;
+  QLineEdit* EdPrice;
+  QLabel* LbQuantity;
+  QLineEdit* EdQuantity;
+  QLabel* LbSum;
+  QLineEdit* EdSumm;
+  QLabel* LbDate;
+  QDateEdit* EDDate;
+  QLabel* LbShedule;
+  QFrame* ShedulerBevel;
+  QLabel* LbSheduleStatus;
+  QToolButton* BtSheduler;
+  QLabel* LbCategory;
+  QLineEdit* EdType;
+  QToolButton* BtSelCategory;
+  QToolButton* BtClrCategory;
+  QToolButton* BtTypes1;
+  QLabel* LbDescription;
+  QComboBox* EdDescription;
+  QFrame* Bevel2;
+  QLabel* LbComment;
+  QPlainTextEdit* MComment;
+  QLabel* LbMember;
+  QLineEdit* EdMember;
+  QToolButton* BtSelMember;
+  QToolButton* BtClrMember;
+  QToolButton* BtTypes2;
+  QLabel* LbSection;
+  QLineEdit* EdSection;
+  QToolButton* BtSelSection;
+  QToolButton* BtClrSection;
+  QToolButton* BtTypes3;
+  QLabel* LbNoAccounts;  // says why OK stays disabled without accounts
+  QPushButton* BtMore;
+  QPushButton* BtOk;
+  QPushButton* BtCancel;
+
+ private slots:
+  void TabTransactionChange(int index);
+  void CBAccountChange();
+  void EdPriceChange();
+  void EdQuantityChange();
+  void EdSummChange();
+  void BtSelCategoryClick();
+  void BtClrCategoryClick();
+  void BtSelMemberClick();
+  void BtClrMemberClick();
+  void BtSelSectionClick();
+  void BtClrSectionClick();
+  void BtTypes1Click();
+  void BtTypes2Click();
+  void BtTypes3Click();
+  void BtMoreClick();
+  void BtShedulerClick();
+  void BtOkClick();
+  void MCommentChange();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // An account as the two account lists show it, in the database's order.
+  struct TAccountEntry {
+    std::uint32_t id = 0;
+    std::string name;
+    std::uint32_t currencyId = 0;
+  };
+  // The three subtype boxes: category, family member, section.
+  enum TSubTypeBox { kCategoryBox, kMemberBox, kSectionBox };
+
+  void BuildControls();
+  void BuildLayout();
+  // Shows the date picker for transactions, the schedule for planned ones.
+  void ShowForType(int typeCode);
+  void FillFields();
+  void FillAccounts();
+  void ArrangeForKind();
+  void FillDescriptions();
+  void ShowMoreFields(bool shown);
+  void UpdateScheduleStatus();
+  void Apply();
+  int ShowModal();
+  // Runs the recalculation for a change of `field`'s box.
+  void Recalculate(EFieldType field);
+  QLineEdit* FieldBox(EFieldType field) const;
+  // Writes a linked box without recalculating.
+  void SetLinkedTexts(const TLinkedTexts& texts);
+  TLinkedTexts LinkedTexts() const;
+
+  const TAccountEntry* SelectedAccount(const QComboBox* box) const;
+  bool SameCurrency() const;
+  // The rate text from the from account's currency to the to account's.
+  QString RateText() const;
+  void SetSubType(TSubTypeBox box, std::uint32_t id);
+  void SelectSubType(TSubTypeBox box);
+  std::uint32_t& SubTypeField(TSubTypeBox box);
+  QLineEdit* SubTypeEdit(TSubTypeBox box) const;
+  // The root a box picks from.
+  std::uint32_t PickerRoot(TSubTypeBox box) const;
+  void OpenCategories(int tabIndex);
+
+  CDataBase* FDb = nullptr;  // set by OpenNew / Open; not owned
+  QPixmap FLines;            // the strip picture for the subtype trees
+  int FTypeCode = 0;         // 204 or 205
+  TTransferKind FKind = kKindExpense;
+  CTransactionItem FItem;    // the held item
+  ScheduleRecord FSchedule;  // its schedule (planned transactions)
+  std::vector<TAccountEntry> FAccounts;
+  CEditOrder FEditOrder;
+  bool FMoreFields = false;
+  bool FFilling = false;     // linked boxes are being written: no recalculation
+  bool FArranging = false;   // the window sets the tab or the accounts itself
+
+  // Texts taken once at construction.
+  QString FTextNone, FTextPrice, FTextSum, FTextRate, FTextQuantity, FTextEdit, FTextNew;
+  QString FTextHide, FTextMore;
+  QString FKindNames[3];  // expense, income, transfer
+  TScheduleWords FWords;
+};

@@ -1,0 +1,240 @@
+#include "Unittypes.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QVBoxLayout>
+
+#include "DialogKit.h"
+#include "Logger.h"
+#include "SubTypeTree.h"
+#include "Textcodec.h"
+#include "Unitedittype.h"
+
+namespace {
+
+constexpr std::uint32_t kTabRoots[] = {kIncomeRoot, kExpenseRoot, kTransferRoot, kMemberRoot,
+                                       kSectionRoot};
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text) {
+  auto* button = new QPushButton(text, parent);
+  button->setObjectName(name);
+  return button;
+}
+
+QAction* MakeAction(QMenu* menu, const char* name, const QString& text) {
+  QAction* action = menu->addAction(text);
+  action->setObjectName(name);
+  return action;
+}
+
+}  // namespace
+
+std::uint32_t TFormTypes::RootOfTab(int tabIndex) {
+  return tabIndex >= 0 && tabIndex < 5 ? kTabRoots[tabIndex] : kIncomeRoot;
+}
+
+TFormTypes::TFormTypes(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(LocalizedText(7000, "Categories"));
+  const QString addSub = LocalizedText(7001, "AddSub...");
+  const QString close = LocalizedText(8, "Close");
+  const QString add = LocalizedText(4, "Add...");
+  const QString del = LocalizedText(6, "Delete");
+  const QString edit = LocalizedText(5, "Edit...");
+
+  CategoryTab = new QTabBar(this);
+  CategoryTab->setObjectName("CategoryTab");
+  CategoryTab->setExpanding(false);
+  CategoryTab->addTab(LocalizedText(7002, "Income"));
+  CategoryTab->addTab(LocalizedText(7003, "Expense"));
+  CategoryTab->addTab(LocalizedText(7004, "Transfer"));
+  CategoryTab->addTab(LocalizedText(7005, "Family members"));
+  CategoryTab->addTab(LocalizedText(7006, "Sections"));
+  textDeleteItem_ = LocalizedText(7007, "Delete item");
+  textDeleteOnlyItem_ = LocalizedText(7008, "Delete only item");
+  textWithSubItems_ = LocalizedText(7009, "or delete it with all sub items?");
+
+  SubTypeTree = new QTreeWidget(this);
+  SubTypeTree->setObjectName("SubTypeTree");
+  SubTypeTree->setHeaderHidden(true);
+  SubTypeTree->setIndentation(19);
+  SubTypeTree->setUniformRowHeights(true);
+  SubTypeTree->setExpandsOnDoubleClick(false);
+  SubTypeTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  SubTypeTree->setContextMenuPolicy(Qt::CustomContextMenu);
+  SubTypeTree->header()->setStretchLastSection(true);
+
+  BtAdd = MakeButton(this, "BtAdd", add);
+  BtAddSub = MakeButton(this, "BtAddSub", addSub);
+  BtEdit = MakeButton(this, "BtEdit", edit);
+  BtDelete = MakeButton(this, "BtDelete", del);
+  BtExit = MakeButton(this, "BtExit", close);
+  BtExit->setDefault(true);
+
+  TypesMenu = new QMenu(this);
+  TypesMenu->setObjectName("TypesMenu");
+  Add1 = MakeAction(TypesMenu, "Add1", add);
+  AddSub1 = MakeAction(TypesMenu, "AddSub1", addSub);
+  Edit1 = MakeAction(TypesMenu, "Edit1", edit);
+  Delete1 = MakeAction(TypesMenu, "Delete1", del);
+
+  auto* buttons = new QVBoxLayout;
+  buttons->addWidget(BtAdd);
+  buttons->addWidget(BtAddSub);
+  buttons->addWidget(BtEdit);
+  buttons->addWidget(BtDelete);
+  buttons->addStretch();
+  buttons->addWidget(BtExit);
+  auto* body = new QHBoxLayout;
+  body->addWidget(SubTypeTree, 1);
+  body->addLayout(buttons);
+  auto* layout = new QVBoxLayout(this);
+  layout->setSpacing(0);
+  layout->addWidget(CategoryTab);
+  layout->addLayout(body);
+  body->setContentsMargins(0, 6, 0, 0);
+  resize(460, 380);
+
+  connect(CategoryTab, &QTabBar::currentChanged, this, &TFormTypes::CategoryTabChange);
+  connect(BtAdd, &QPushButton::clicked, this, &TFormTypes::BtAddClick);
+  connect(BtAddSub, &QPushButton::clicked, this, &TFormTypes::BtAddSubClick);
+  connect(BtEdit, &QPushButton::clicked, this, &TFormTypes::BtEditClick);
+  connect(BtDelete, &QPushButton::clicked, this, &TFormTypes::BtDeleteClick);
+  connect(BtExit, &QPushButton::clicked, this, &QDialog::accept);
+  connect(Add1, &QAction::triggered, this, &TFormTypes::BtAddClick);
+  connect(AddSub1, &QAction::triggered, this, &TFormTypes::BtAddSubClick);
+  connect(Edit1, &QAction::triggered, this, &TFormTypes::BtEditClick);
+  connect(Delete1, &QAction::triggered, this, &TFormTypes::BtDeleteClick);
+  connect(SubTypeTree, &QTreeWidget::itemDoubleClicked, this, &TFormTypes::SubTypeTreeDblClick);
+  connect(SubTypeTree, &QTreeWidget::customContextMenuRequested, this,
+          &TFormTypes::SubTypeTreeMouseDown);
+  connect(SubTypeTree, &QTreeWidget::itemSelectionChanged, this, &TFormTypes::UpdateCommands);
+  UpdateCommands();
+}
+
+void TFormTypes::Execute(CDataBase& database, const QPixmap& linesImage, int tabIndex) {
+  if (linesImage.isNull()) {
+    LogError("[Types Directory] Not initialized!");
+    return;
+  }
+  db_ = &database;
+  SubTypeTree->setItemDelegate(new CSubTypeDelegate(linesImage, SubTypeTree));
+  SubTypeTree->clear();
+  root_.Clear();
+  {
+    const QSignalBlocker block(CategoryTab);
+    if (tabIndex >= 0 && tabIndex < CategoryTab->count()) CategoryTab->setCurrentIndex(tabIndex);
+  }
+  LoadTree();
+  exec();
+  db_ = nullptr;
+}
+
+void TFormTypes::LoadTree() {
+  if (!db_) {
+    LogError("[Types Directory] NULL DataBase reference!");
+    return;
+  }
+  root_.UnmarkChildren();
+  root_.subTypeId = RootOfTab(CategoryTab->currentIndex());
+  LoadSubTypes(*db_, root_, *SubTypeTree);
+  root_.Prune();
+  UpdateCommands();
+}
+
+void TFormTypes::CategoryTabChange(int index) {
+  if (index < 0) return;
+  // Nodes are keyed by subtype id, so another root's nodes never match.
+  SubTypeTree->clear();
+  root_.Clear();
+  LoadTree();
+}
+
+CSubTypeNode* TFormTypes::SelectedNode() const {
+  const QList<QTreeWidgetItem*> selected = SubTypeTree->selectedItems();
+  return selected.isEmpty() ? nullptr : SubTypeNodeOf(selected.front());
+}
+
+void TFormTypes::UpdateCommands() {
+  const bool selected = SelectedNode() != nullptr;
+  BtAdd->setEnabled(true);
+  BtEdit->setEnabled(selected);
+  BtDelete->setEnabled(selected);
+  BtAddSub->setEnabled(selected);
+  Add1->setEnabled(true);
+  Edit1->setEnabled(BtEdit->isEnabled());
+  Delete1->setEnabled(BtDelete->isEnabled());
+  AddSub1->setEnabled(BtAddSub->isEnabled());
+}
+
+void TFormTypes::AddUnder(CSubTypeNode& parent) {
+  if (!db_) return;
+  TFormEditType editor(this);
+  const std::uint32_t id = editor.Execute(*db_, parent.subTypeId, 0);
+  if (id > kFirstFreeId) {
+    CSubTypeItem item;
+    db_->GetSubType(id, item);
+    CSubTypeNode* node = AddSubTypeNode(parent, id, item.name, *SubTypeTree);
+    SubTypeTree->setCurrentItem(node->item);
+  }
+  if (parent.item) parent.item->setExpanded(true);
+  SubTypeTree->setFocus();
+}
+
+void TFormTypes::BtAddClick() {
+  CSubTypeNode* selected = SelectedNode();
+  AddUnder(selected && selected->parent ? *selected->parent : root_);
+}
+
+void TFormTypes::BtAddSubClick() {
+  if (CSubTypeNode* selected = SelectedNode()) AddUnder(*selected);
+}
+
+void TFormTypes::BtEditClick() {
+  CSubTypeNode* node = SelectedNode();
+  if (node && db_) {
+    TFormEditType editor(this);
+    const std::uint32_t parentId = node->parent ? node->parent->subTypeId : root_.subTypeId;
+    if (editor.Execute(*db_, parentId, node->subTypeId) > kFirstFreeId) {
+      CSubTypeItem item;
+      node->name = db_->GetSubType(node->subTypeId, item).name;
+      node->item->setText(0, StoredToQString(node->name));
+    }
+  }
+  SubTypeTree->setFocus();
+}
+
+void TFormTypes::BtDeleteClick() {
+  CSubTypeNode* node = SelectedNode();
+  if (node && db_) {
+    const QString name = "\"" + StoredToQString(node->name) + "\"";
+    if (!node->children.empty()) {
+      const auto answer = AskConfirmation(
+          this, textDeleteOnlyItem_ + " " + name + ", " + textWithSubItems_,
+          QMessageBox::Ok | QMessageBox::Cancel | QMessageBox::YesToAll);
+      if (answer == QMessageBox::Ok) db_->DelSubType(node->subTypeId, false);
+      if (answer == QMessageBox::YesToAll) db_->DelSubType(node->subTypeId, true);
+    } else if (AskConfirmation(this, textDeleteItem_ + " " + name + "?",
+                               QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok) {
+      db_->DelSubType(node->subTypeId, false);
+    }
+    LoadTree();
+  }
+  SubTypeTree->setFocus();
+}
+
+void TFormTypes::SubTypeTreeDblClick(QTreeWidgetItem* item) {
+  if (!item) return;
+  if (item->childCount() > 0) {
+    item->setExpanded(!item->isExpanded());
+  } else {
+    SubTypeTree->setCurrentItem(item);
+    BtEditClick();
+  }
+}
+
+void TFormTypes::SubTypeTreeMouseDown(const QPoint& pos) {
+  QTreeWidgetItem* item = SubTypeTree->itemAt(pos);
+  if (!item) return;
+  SubTypeTree->setCurrentItem(item);
+  TypesMenu->popup(SubTypeTree->viewport()->mapToGlobal(pos));
+}

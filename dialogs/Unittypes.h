@@ -1,0 +1,67 @@
+// TFormTypes: the categories window. Five tabs show the income, expense and
+// transfer categories, the family members and the sections; subtypes are
+// added, added below another, renamed and deleted here.
+#pragma once
+
+#include <QAction>
+#include <QDialog>
+#include <QMenu>
+#include <QPixmap>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTreeWidget>
+#include <cstdint>
+
+#include "Node.h"
+#include "Omrindb.h"
+
+class TFormTypes : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TFormTypes(QWidget* parent = nullptr);
+
+  // Shows the window on tab `tabIndex` (0 income, 1 expense, 2 transfer,
+  // 3 family members, 4 sections; another value keeps tab 0). A null
+  // `linesImage` logs "[Types Directory] Not initialized!" and shows nothing.
+  void Execute(CDataBase& database, const QPixmap& linesImage, int tabIndex);
+
+  // The root code of a tab.
+  static std::uint32_t RootOfTab(int tabIndex);
+
+  QTabBar* CategoryTab;
+  QTreeWidget* SubTypeTree;
+  QPushButton* BtAdd;
+  QPushButton* BtAddSub;
+  QPushButton* BtEdit;
+  QPushButton* BtDelete;
+  QPushButton* BtExit;
+  QMenu* TypesMenu;
+  QAction* Add1;
+  QAction* AddSub1;
+  QAction* Edit1;
+  QAction* Delete1;
+
+ private slots:
+  void CategoryTabChange(int index);
+  void BtAddClick();
+  void BtAddSubClick();
+  void BtEditClick();
+  void BtDeleteClick();
+  void SubTypeTreeDblClick(QTreeWidgetItem* item);
+  void SubTypeTreeMouseDown(const QPoint& pos);
+  void UpdateCommands();
+
+ private:
+  // Reloads the current tab's tree, keeping the nodes that are still there.
+  void LoadTree();
+  CSubTypeNode* SelectedNode() const;
+  // Opens the subtype editor for a new child of `parent` and shows it.
+  void AddUnder(CSubTypeNode& parent);
+
+  CDataBase* db_ = nullptr;  // the database of the current Execute
+  CSubTypeNode root_;        // the current tab's root code
+  QString textDeleteItem_;
+  QString textDeleteOnlyItem_;
+  QString textWithSubItems_;
+};

@@ -1,0 +1,440 @@
+// The transaction editor through its controls: the linked boxes while
+// typing, the three kinds, edit and copy modes, quick-expense templates,
+// planned transactions with their schedule, the subtype boxes and the
+// optional fields.
+#include <gtest/gtest.h>
+
+#include <QDateEdit>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QtTest/QTest>
+
+#include "DialogKit.h"
+#include "DialogsTestUtil.h"
+#include "Settingsstorage.h"
+#include "SubTypeTree.h"
+#include "Unittransfer.h"
+
+namespace {
+
+class Editor : public testing::Test {
+ protected:
+  void SetUp() override { GetSettings().SetFullEditWindow(false); }
+
+  // Opens a new item of `type` on `account` and runs `action` in the window.
+  int New(std::function<void(TFormTransfer*)> action, std::uint32_t account = 0,
+          std::uint32_t preset = 0, int type = kTransactionKind) {
+    TFormTransfer editor;
+    OnModal([&](QWidget*) { action(&editor); });
+    const int result = editor.OpenNew(account ? account : base.cash, base.db, preset, type,
+                                      LinesImage());
+    itemId = editor.GetItemId();
+    return result;
+  }
+  int Open(std::uint32_t id, bool resetExtras, bool asNew,
+           std::function<void(TFormTransfer*)> action, int type = kTransactionKind) {
+    TFormTransfer editor;
+    OnModal([&](QWidget*) { action(&editor); });
+    const int result = editor.Open(base.db, id, resetExtras, asNew, type, LinesImage());
+    itemId = editor.GetItemId();
+    return result;
+  }
+  CTransactionItem Stored() {
+    CTransactionItem item;
+    return base.db.GetTransaction(itemId, item);
+  }
+
+  CTestBase base;
+  std::uint32_t itemId = 0;
+};
+
+QString Text(QLineEdit* box) { return box->text(); }
+
+}  // namespace
+
+TEST_F(Editor, TypingKeepsPriceQuantityAndSumConsistent) {
+  EXPECT_EQ(New([](TFormTransfer* w) {
+              EXPECT_EQ(Text(w->EdPrice), "0.00");
+              EXPECT_EQ(Text(w->EdQuantity), "1");
+              EXPECT_EQ(Text(w->EdSumm), "0.00");
+              EXPECT_EQ(w->windowTitle(), "New");
+              EXPECT_EQ(w->focusWidget(), w->EdPrice);
+              TypeInto(w->EdPrice, "12.5");
+              EXPECT_EQ(Text(w->EdSumm), "12.50");
+              TypeInto(w->EdQuantity, "3");
+              EXPECT_EQ(Text(w->EdSumm), "37.50");
+              TypeInto(w->EdSumm, "40");
+              EXPECT_EQ(Text(w->EdPrice), "13.33");
+              EXPECT_EQ(Text(w->EdQuantity), "3");
+              Click(w->BtOk);
+            }),
+            kTransactionKind);
+  const CTransactionItem item = Stored();
+  ASSERT_GT(item.id, 100u);
+  EXPECT_EQ(item.record.fromAccount, base.cash);
+  EXPECT_EQ(item.record.toAccount, 0u);
+  EXPECT_EQ(item.record.amountOut, M(40));
+  EXPECT_EQ(item.record.amountIn, M(40));
+  EXPECT_FLOAT_EQ(item.record.quantity, 3.0f);
+  EXPECT_EQ(item.record.date, EncodeDate(2007, 5, 4));
+}
+
+TEST_F(Editor, ZeroPriceAndZeroQuantityFallBack) {
+  New([](TFormTransfer* w) {
+    TypeInto(w->EdPrice, "0");
+    TypeInto(w->EdSumm, "10");  // the quantity is recomputed from a price of 0
+    EXPECT_EQ(Text(w->EdQuantity), "1");
+    TypeInto(w->EdQuantity, "0");  // now the price, from a quantity of 0
+    EXPECT_EQ(Text(w->EdPrice), "0.00");
+    Click(w->BtCancel);
+  });
+  EXPECT_TRUE(base.Transactions().empty());
+}
+
+TEST_F(Editor, QuantityKeepsThreeDecimalsAndAMinusSignIsNoSign) {
+  New([](TFormTransfer* w) {
+    TypeInto(w->EdQuantity, "1.2345");
+    TypeInto(w->EdSumm, "-5");
+    Click(w->BtOk);
+  });
+  const CTransactionItem item = Stored();
+  EXPECT_FLOAT_EQ(item.record.quantity, 1.234f);
+  EXPECT_EQ(item.record.amountOut, M(5));
+}
+
+TEST_F(Editor, TransferInOneCurrencyMovesTheSameAmount) {
+  New([this](TFormTransfer* w) {
+    w->TabTransaction->setCurrentIndex(kKindTransfer);
+    EXPECT_TRUE(w->CBToAccount->isVisible());
+    EXPECT_EQ(w->LbPrice->text(), "Sum");
+    EXPECT_EQ(w->LbQuantity->text(), "Exchange rate");
+    w->CBToAccount->setCurrentIndex(w->CBToAccount->findText("Bank"));
+    EXPECT_EQ(Text(w->EdQuantity), "1.0000");
+    EXPECT_FALSE(w->EdQuantity->isEnabled());
+    EXPECT_FALSE(w->EdSumm->isEnabled());
+    TypeInto(w->EdPrice, "50");
+    Click(w->BtOk);
+    (void)this;
+  });
+  const CTransactionItem item = Stored();
+  EXPECT_EQ(item.record.fromAccount, base.cash);
+  EXPECT_EQ(item.record.toAccount, base.bank);
+  EXPECT_EQ(item.record.amountOut, M(50));
+  EXPECT_EQ(item.record.amountIn, M(50));
+  EXPECT_FLOAT_EQ(item.record.quantity, 1.0f);
+}
+
+TEST_F(Editor, TransferAcrossCurrenciesUsesTheRate) {
+  New([](TFormTransfer* w) {
+    w->TabTransaction->setCurrentIndex(kKindTransfer);
+    w->CBToAccount->setCurrentIndex(w->CBToAccount->findText("Savings"));
+    EXPECT_EQ(Text(w->EdQuantity), "0.8000");
+    EXPECT_TRUE(w->EdQuantity->isEnabled());
+    EXPECT_TRUE(w->EdSumm->isEnabled());
+    TypeInto(w->EdPrice, "100");
+    EXPECT_EQ(Text(w->EdSumm), "80.00");
+    Click(w->BtOk);
+  });
+  const CTransactionItem item = Stored();
+  EXPECT_EQ(item.record.toAccount, base.savings);
+  EXPECT_EQ(item.record.amountOut, M(100));
+  EXPECT_EQ(item.record.amountIn, M(80));
+
+  // Opened again, the rate box shows amount in / amount out.
+  Open(item.id, false, false, [](TFormTransfer* w) {
+    EXPECT_EQ(Text(w->EdQuantity), "0.8");
+    EXPECT_EQ(w->LbTransactionName->text(), "Transfer");
+    Click(w->BtCancel);
+  });
+}
+
+TEST_F(Editor, SwitchingTabsClearsTheCategory) {
+  const std::uint32_t food = base.AddSubType("Food", kExpenseRoot);
+  const std::uint32_t dairy = base.AddSubType("Dairy", food);
+  New(
+      [](TFormTransfer* w) {
+        EXPECT_EQ(Text(w->EdType), "Dairy");
+        w->TabTransaction->setCurrentIndex(kKindIncome);
+        EXPECT_EQ(Text(w->EdType), "<none>");
+        EXPECT_FALSE(w->CBFromAccount->isVisible());
+        EXPECT_TRUE(w->CBToAccount->isVisible());
+        TypeInto(w->EdSumm, "7");
+        Click(w->BtOk);
+      },
+      base.bank, dairy);
+  const CTransactionItem item = Stored();
+  EXPECT_EQ(item.record.categoryId, 0u);
+  EXPECT_EQ(item.record.fromAccount, 0u);
+  EXPECT_EQ(item.record.toAccount, base.bank);
+}
+
+TEST_F(Editor, EditModeHasNoTabsAndChangesTheItemInPlace) {
+  const std::uint32_t id = base.AddExpense("Milk", 20, 2.0f);
+  EXPECT_EQ(Open(id, false, false,
+                 [](TFormTransfer* w) {
+                   EXPECT_EQ(w->windowTitle(), "Edit");
+                   EXPECT_EQ(w->TabTransaction->count(), 0);
+                   EXPECT_FALSE(w->TabTransaction->isVisible());
+                   EXPECT_TRUE(w->LbTransactionName->isVisible());
+                   EXPECT_TRUE(w->LbTransactionName->font().bold());
+                   EXPECT_EQ(w->LbTransactionName->text(), "Expense");
+                   EXPECT_EQ(w->EdDescription->currentText(), "Milk");
+                   EXPECT_EQ(Text(w->EdPrice), "10.00");
+                   EXPECT_EQ(w->EDDate->date(), QDate(2007, 4, 1));
+                   TypeInto(w->EdSumm, "30");
+                   Click(w->BtOk);
+                 }),
+            kTransactionKind);
+  EXPECT_EQ(itemId, id);
+  ASSERT_EQ(base.Transactions().size(), 1u);
+  EXPECT_EQ(Stored().record.amountOut, M(30));
+  EXPECT_EQ(Stored().description, "Milk");
+}
+
+TEST_F(Editor, CopyModeKeepsTheTabsAndStoresANewItem) {
+  CTransactionItem income;
+  income.description = "Salary";
+  income.record.date = EncodeDate(2007, 4, 30);
+  income.record.toAccount = base.bank;
+  income.record.amountOut = income.record.amountIn = M(1000);
+  const std::uint32_t id = base.db.AddTransaction(income);
+  Open(id, false, true, [](TFormTransfer* w) {
+    EXPECT_EQ(w->windowTitle(), "New");
+    EXPECT_EQ(w->TabTransaction->count(), 3);
+    EXPECT_EQ(w->TabTransaction->currentIndex(), kKindIncome);
+    EXPECT_EQ(w->EDDate->date(), QDate(2007, 5, 4));
+    EXPECT_EQ(Text(w->EdSumm), "1,000.00");
+    Click(w->BtOk);
+  });
+  EXPECT_NE(itemId, id);
+  EXPECT_EQ(base.Transactions().size(), 2u);
+  EXPECT_EQ(Stored().record.toAccount, base.bank);
+  EXPECT_EQ(Stored().record.amountIn, M(1000));
+  EXPECT_EQ(Stored().record.date, EncodeDate(2007, 5, 4));
+  Open(id, false, true, [](TFormTransfer* w) { Click(w->BtCancel); });
+  EXPECT_EQ(itemId, 0u);
+}
+
+TEST_F(Editor, QuickExpenseTemplateClearsTheExtras) {
+  const std::uint32_t food = base.AddSubType("Food", kExpenseRoot);
+  const std::uint32_t anna = base.AddSubType("Anna", kMemberRoot);
+  const std::uint32_t home = base.AddSubType("Home", kSectionRoot);
+  CTransactionItem item;
+  item.description = "Apples";
+  item.comment = "from the market";
+  item.record.date = EncodeDate(2007, 4, 20);
+  item.record.fromAccount = base.bank;
+  item.record.amountOut = item.record.amountIn = M(30);
+  item.record.quantity = 3.0f;
+  item.record.categoryId = food;
+  item.record.memberId = anna;
+  item.record.sectionId = home;
+  const std::uint32_t id = base.db.AddTransaction(item);
+  GetSettings().SetFullEditWindow(true);
+  Open(id, true, true, [](TFormTransfer* w) {
+    EXPECT_EQ(w->EDDate->date(), QDate(2007, 5, 4));
+    EXPECT_EQ(Text(w->EdQuantity), "1");
+    EXPECT_EQ(Text(w->EdSumm), "10.00");
+    EXPECT_EQ(Text(w->EdMember), "<none>");
+    EXPECT_EQ(Text(w->EdSection), "<none>");
+    EXPECT_EQ(Text(w->EdType), "Food");
+    EXPECT_TRUE(w->MComment->toPlainText().isEmpty());
+    EXPECT_EQ(w->CBFromAccount->currentText(), "Bank");
+    Click(w->BtOk);
+  });
+  const CTransactionItem copy = Stored();
+  EXPECT_NE(copy.id, id);
+  EXPECT_EQ(copy.description, "Apples");
+  EXPECT_EQ(copy.comment, "");
+  EXPECT_FLOAT_EQ(copy.record.quantity, 1.0f);
+  EXPECT_EQ(copy.record.amountOut, M(10));
+  EXPECT_EQ(copy.record.categoryId, food);
+  EXPECT_EQ(copy.record.memberId, 0u);
+  EXPECT_EQ(copy.record.sectionId, 0u);
+  EXPECT_EQ(copy.record.fromAccount, base.bank);
+}
+
+TEST_F(Editor, FullEditWindowChoosesTheHeightAndPersists) {
+  New([](TFormTransfer* w) {
+    EXPECT_EQ(w->height(), TFormTransfer::kShortHeight);
+    EXPECT_LE(w->layout()->minimumSize().height(), w->height());
+    EXPECT_FALSE(w->MComment->isVisible());
+    EXPECT_FALSE(w->EdMember->isVisible());
+    EXPECT_EQ(w->BtMore->text(), "More fields -->");
+    Click(w->BtMore);
+    EXPECT_EQ(w->height(), TFormTransfer::kFullHeight);
+    EXPECT_LE(w->layout()->minimumSize().height(), w->height());
+    EXPECT_TRUE(w->MComment->isVisible());
+    EXPECT_TRUE(w->EdSection->isVisible());
+    EXPECT_EQ(w->BtMore->text(), "Hide fields <--");
+    Click(w->BtCancel);
+  });
+  EXPECT_TRUE(GetSettings().GetFullEditWindow());
+  New([](TFormTransfer* w) {
+    EXPECT_EQ(w->height(), TFormTransfer::kFullHeight);
+    EXPECT_TRUE(w->MComment->isVisible());
+    Click(w->BtMore);
+    Click(w->BtCancel);
+  });
+  EXPECT_FALSE(GetSettings().GetFullEditWindow());
+}
+
+TEST_F(Editor, WithoutAccountsOkStaysDisabledAndSaysWhy) {
+  for (const CAccountItem& account : std::vector<CAccountItem>(base.db.GetAccountItems())) {
+    base.db.DelAccount(account.id);
+  }
+  EXPECT_EQ(New([](TFormTransfer* w) {
+              EXPECT_FALSE(w->BtOk->isEnabled());
+              EXPECT_TRUE(w->LbNoAccounts->isVisible());
+              EXPECT_FALSE(w->LbNoAccounts->text().isEmpty());
+              TypeInto(w->EdSumm, "5");
+              Click(w->BtOk);
+              EXPECT_TRUE(w->isVisible());
+              Click(w->BtCancel);
+            }),
+            0);
+  EXPECT_TRUE(base.Transactions().empty());
+}
+
+TEST_F(Editor, MemberAndSectionArePickedFromTheirTrees) {
+  const std::uint32_t anna = base.AddSubType("Anna", kMemberRoot);
+  const std::uint32_t home = base.AddSubType("Home", kSectionRoot);
+  base.AddSubType("Food", kExpenseRoot);
+  GetSettings().SetFullEditWindow(true);
+  New([](TFormTransfer* w) {
+    OnModal(
+        [](QWidget* picker) {
+          auto* tree = Find<QTreeWidget>(picker, "SubTypeTree");
+          ASSERT_EQ(tree->topLevelItemCount(), 1);
+          QTreeWidgetItem* item = tree->topLevelItem(0);
+          EXPECT_EQ(SubTypeNodeOf(item)->name, "Anna");
+          DoubleClick(tree, item);
+        },
+        w);
+    Click(w->BtSelMember);
+    EXPECT_EQ(Text(w->EdMember), "Anna");
+
+    OnModal(
+        [](QWidget* picker) {
+          auto* tree = Find<QTreeWidget>(picker, "SubTypeTree");
+          ASSERT_EQ(tree->topLevelItemCount(), 1);
+          EXPECT_EQ(SubTypeNodeOf(tree->topLevelItem(0))->name, "Home");
+          tree->setCurrentItem(tree->topLevelItem(0));
+          Click(Find<QPushButton>(picker, "BtOK"));
+        },
+        w);
+    QTest::keyClick(w->EdSection, 'h');  // a typed character opens the picker
+    EXPECT_EQ(Text(w->EdSection), "Home");
+
+    QTest::keyClick(w->EdType, Qt::Key_Backspace);
+    EXPECT_EQ(Text(w->EdType), "<none>");
+    Click(w->BtOk);
+  });
+  EXPECT_EQ(Stored().record.memberId, anna);
+  EXPECT_EQ(Stored().record.sectionId, home);
+
+  // Backspace clears, and the clear button too.
+  Open(itemId, false, false, [](TFormTransfer* w) {
+    QTest::keyClick(w->EdMember, Qt::Key_Backspace);
+    EXPECT_EQ(Text(w->EdMember), "<none>");
+    Click(w->BtClrSection);
+    EXPECT_EQ(Text(w->EdSection), "<none>");
+    Click(w->BtOk);
+  });
+  EXPECT_EQ(Stored().record.memberId, 0u);
+  EXPECT_EQ(Stored().record.sectionId, 0u);
+}
+
+TEST_F(Editor, PresetSubtypesLandInTheirBox) {
+  const std::uint32_t food = base.AddSubType("Food", kExpenseRoot);
+  const std::uint32_t dairy = base.AddSubType("Dairy", food);
+  const std::uint32_t anna = base.AddSubType("Anna", kMemberRoot);
+  New([](TFormTransfer* w) {
+    EXPECT_EQ(Text(w->EdType), "Dairy");
+    EXPECT_EQ(Text(w->EdMember), "<none>");
+    Click(w->BtOk);
+  }, 0, dairy);
+  EXPECT_EQ(Stored().record.categoryId, dairy);
+  New([](TFormTransfer* w) {
+    EXPECT_EQ(Text(w->EdType), "<none>");
+    EXPECT_EQ(Text(w->EdMember), "Anna");
+    Click(w->BtCancel);
+  }, 0, anna);
+}
+
+TEST_F(Editor, DescriptionsSuggestThoseOfTheAccountAndCategory) {
+  base.AddExpense("Bread", 2);
+  base.AddExpense("Apples", 3);
+  CTransactionItem other;
+  other.description = "Rent";
+  other.record.fromAccount = base.bank;
+  base.db.AddTransaction(other);
+  New([](TFormTransfer* w) {
+    ASSERT_EQ(w->EdDescription->count(), 2);
+    EXPECT_EQ(w->EdDescription->itemText(0), "Apples");
+    EXPECT_EQ(w->EdDescription->itemText(1), "Bread");
+    EXPECT_TRUE(w->EdDescription->currentText().isEmpty());
+    w->CBFromAccount->setCurrentIndex(w->CBFromAccount->findText("Bank"));
+    ASSERT_EQ(w->EdDescription->count(), 1);
+    EXPECT_EQ(w->EdDescription->itemText(0), "Rent");
+    Click(w->BtCancel);
+  });
+}
+
+TEST_F(Editor, PlannedTransactionCarriesItsSchedule) {
+  EXPECT_EQ(New(
+                [](TFormTransfer* w) {
+                  EXPECT_FALSE(w->EDDate->isVisible());
+                  EXPECT_TRUE(w->BtSheduler->isVisible());
+                  EXPECT_EQ(w->LbSheduleStatus->text(), "Not set");
+                  OnModal(
+                      [](QWidget* s) {
+                        Click(Find<QRadioButton>(s, "RBEveryDay"));
+                        TypeInto(Find<QLineEdit>(s, "EdEveryDay"), "7");
+                        Find<QDateEdit>(s, "EdFirstDate")->setDate(QDate(2007, 5, 10));
+                        Click(Find<QPushButton>(s, "BtOK"));
+                      },
+                      w);
+                  Click(w->BtSheduler);
+                  EXPECT_EQ(w->LbSheduleStatus->text(), "Every 7 Day(s)");
+                  TypeInto(w->EdSumm, "15");
+                  Click(w->BtOk);
+                },
+                0, 0, kPlnTransactionKind),
+            kPlnTransactionKind);
+  CPlnTransactionItem planned;
+  base.db.GetPlnTransaction(itemId, planned);
+  ASSERT_EQ(planned.id, itemId);
+  EXPECT_EQ(planned.record.schedule.kind, kScheduleEveryNDays);
+  EXPECT_EQ(planned.record.schedule.period, 7);
+  EXPECT_EQ(planned.record.schedule.lastProcessed, EncodeDate(2007, 5, 3));
+  EXPECT_EQ(planned.record.transaction.amountOut, M(15));
+  EXPECT_TRUE(base.Transactions().empty());
+
+  const std::uint32_t id = itemId;
+  Open(
+      id, false, false,
+      [](TFormTransfer* w) {
+        EXPECT_EQ(w->LbSheduleStatus->text(), "Every 7 Day(s)");
+        TypeInto(w->EdSumm, "16");
+        Click(w->BtOk);
+      },
+      kPlnTransactionKind);
+  EXPECT_EQ(itemId, id);
+  base.db.GetPlnTransaction(id, planned);
+  EXPECT_EQ(planned.record.transaction.amountOut, M(16));
+  EXPECT_EQ(planned.record.schedule.period, 7);
+}
+
+TEST_F(Editor, MissingImageOrUnknownTypeIsHandled) {
+  TFormTransfer editor;
+  EXPECT_EQ(editor.OpenNew(base.cash, base.db, 0, kTransactionKind, QPixmap()), 0);
+  EXPECT_EQ(editor.Open(base.db, 0, false, false, kTransactionKind, QPixmap()), 0);
+}

@@ -1,0 +1,130 @@
+// The linked boxes of the transaction editor as plain functions: the edit
+// order, the three recalculations, the texts of stored items and the amounts
+// read back.
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "DialogsTestUtil.h"
+#include "Include.h"
+#include "TransferLogic.h"
+
+namespace {
+
+// Types `text` into `field` of `texts` and recomputes as the editor does.
+void Type(CEditOrder& order, TLinkedTexts& texts, EFieldType field, const std::string& text) {
+  texts[field] = text;
+  order.Touch(field);
+  texts[order.Front()] = RecomputeField(order.Front(), texts);
+}
+
+}  // namespace
+
+TEST(TransferLogic, TheLeastRecentlyEditedBoxIsRecomputed) {
+  CEditOrder order;
+  EXPECT_EQ(order.Order(), (std::array<EFieldType, 3>{efSum, efPrice, efQuantity}));
+  TLinkedTexts texts{"0.00", "1", "0.00"};
+  Type(order, texts, efPrice, "12.5");
+  EXPECT_EQ(order.Order(), (std::array<EFieldType, 3>{efSum, efQuantity, efPrice}));
+  EXPECT_EQ(texts.sum, "12.50");
+  Type(order, texts, efQuantity, "3");
+  EXPECT_EQ(texts.sum, "37.50");
+  Type(order, texts, efSum, "40");
+  EXPECT_EQ(order.Front(), efPrice);
+  EXPECT_EQ(texts.price, "13.33");
+  EXPECT_EQ(texts.quantity, "3");
+  // Sum, then price, then sum again: the quantity is the oldest now.
+  Type(order, texts, efPrice, "8");
+  EXPECT_EQ(texts.quantity, "5");
+}
+
+TEST(TransferLogic, ZeroOrUnreadableInputsFallBack) {
+  // Quantity from a price of 0, or from a price that does not read.
+  EXPECT_EQ(RecomputeField(efQuantity, {"0.00", "3", "10.00"}), "1");
+  EXPECT_EQ(RecomputeField(efQuantity, {"", "3", "10.00"}), "1");
+  EXPECT_EQ(RecomputeField(efQuantity, {"4", "3", "10"}), "2.5");
+  // Price from a quantity of 0.
+  EXPECT_EQ(RecomputeField(efPrice, {"7.00", "0", "10.00"}), "0.00");
+  EXPECT_EQ(RecomputeField(efPrice, {"7.00", "3", "10.00"}), "3.33");
+  // Sum from a price that does not read is 0; a minus sign is no sign.
+  EXPECT_EQ(RecomputeField(efSum, {"abc", "3", "10.00"}), "0.00");
+  EXPECT_EQ(RecomputeField(efSum, {"2", "-3", "10.00"}), "6.00");
+  EXPECT_EQ(RecomputeField(efSum, {"1,000.5", "2", ""}), "2,001.00");
+}
+
+TEST(TransferLogic, ProductsOfElevenDigitBoxesStayInRange) {
+  const Money max = std::numeric_limits<Money>::max();
+  EXPECT_EQ(MulDiv(M(99999999999), M(99999999999), 10000), max);
+  EXPECT_EQ(MulDiv(M(99999999999), 10000, 1), max);
+  EXPECT_EQ(MulDiv(M(40), 10000, M(3)), 133333);
+  EXPECT_EQ(MulDiv(5, 5, 0), 0);
+  EXPECT_EQ(RecomputeField(efSum, {"99999999999", "99999999999", ""}), MoneyToStr(max));
+}
+
+TEST(TransferLogic, StoredItemsShowTheirPriceRateAndSum) {
+  TransactionRecord record;
+  record.fromAccount = 103;
+  record.amountOut = record.amountIn = M(37.5);
+  record.quantity = 3.0f;
+  ASSERT_EQ(KindOf(record), kKindExpense);
+  TLinkedTexts texts = LinkedTextsOf(kKindExpense, record);
+  EXPECT_EQ(texts.price, "12.50");
+  EXPECT_EQ(texts.quantity, "3");
+  EXPECT_EQ(texts.sum, "37.50");
+  record.quantity = 1.234f;
+  EXPECT_EQ(LinkedTextsOf(kKindExpense, record).quantity, "1.234");
+  record.quantity = 0.0f;
+  EXPECT_EQ(LinkedTextsOf(kKindExpense, record).price, "0");
+
+  record.fromAccount = 0;
+  record.toAccount = 104;
+  record.amountIn = M(20);
+  record.quantity = 4.0f;
+  ASSERT_EQ(KindOf(record), kKindIncome);
+  EXPECT_EQ(LinkedTextsOf(kKindIncome, record).price, "5.00");
+
+  record.fromAccount = 103;
+  record.amountOut = M(100);
+  record.amountIn = M(80);
+  ASSERT_EQ(KindOf(record), kKindTransfer);
+  texts = LinkedTextsOf(kKindTransfer, record);
+  EXPECT_EQ(texts.price, "100.00");
+  EXPECT_EQ(texts.quantity, "0.8");
+  EXPECT_EQ(texts.sum, "80.00");
+  record.amountOut = 0;
+  EXPECT_EQ(LinkedTextsOf(kKindTransfer, record).quantity, "0");
+}
+
+TEST(TransferLogic, AmountsAreReadBackFromTheBoxes) {
+  EXPECT_FLOAT_EQ(QuantityFromText("1.2345"), 1.234f);
+  EXPECT_FLOAT_EQ(QuantityFromText("2.5"), 2.5f);
+
+  TransactionRecord record;
+  StoreAmounts(kKindExpense, {"2.00", "1.2345", "-5"}, false, record);
+  EXPECT_EQ(record.amountOut, M(5));
+  EXPECT_EQ(record.amountIn, M(5));
+  EXPECT_FLOAT_EQ(record.quantity, 1.234f);
+
+  StoreAmounts(kKindTransfer, {"100", "0.8", "80"}, false, record);
+  EXPECT_EQ(record.amountOut, M(100));
+  EXPECT_EQ(record.amountIn, M(80));
+  EXPECT_FLOAT_EQ(record.quantity, 1.0f);
+  StoreAmounts(kKindTransfer, {"100", "1.0000", "55"}, true, record);
+  EXPECT_EQ(record.amountIn, M(100));
+}
+
+TEST(TransferLogic, PresetSubtypesAreFoundByTheirRoot) {
+  CTestBase base;
+  const std::uint32_t food = base.AddSubType("Food", kExpenseRoot);
+  const std::uint32_t dairy = base.AddSubType("Dairy", food);
+  const std::uint32_t anna = base.AddSubType("Anna", kMemberRoot);
+  EXPECT_EQ(SubTypeRoot(base.db, dairy), kExpenseRoot);
+  EXPECT_EQ(SubTypeRoot(base.db, anna), kMemberRoot);
+  EXPECT_EQ(SubTypeRoot(base.db, 999), 0u);
+  // Parents that loop (the database does not refuse them) find no root.
+  CSubTypeItem item;
+  base.db.GetSubType(food, item);
+  item.record.parentId = dairy;
+  base.db.EditSubType(item);
+  EXPECT_EQ(SubTypeRoot(base.db, dairy), 0u);
+}

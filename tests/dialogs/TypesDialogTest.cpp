@@ -1,0 +1,291 @@
+// The categories window, the subtype editor and the subtype picker through
+// their controls; the rows they draw; and the texts every window of this
+// folder looks up.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTreeWidget>
+#include <QtTest/QTest>
+
+#include "DialogKit.h"
+#include "DialogsTestUtil.h"
+#include "Include.h"
+#include "Localizationkit.h"
+#include "Logger.h"
+#include "SubTypeTree.h"
+#include "Uniteditsheduler.h"
+#include "Unitedittype.h"
+#include "Unitselecttype.h"
+#include "Unittransfer.h"
+#include "Unittypes.h"
+
+namespace {
+
+QTreeWidgetItem* ItemNamed(QTreeWidget* tree, const std::string& name) {
+  for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+    if (SubTypeNodeOf(*it)->name == name) return *it;
+  }
+  return nullptr;
+}
+
+// Answers every confirmation with `answer` and keeps the questions.
+class CAnswer {
+ public:
+  explicit CAnswer(QMessageBox::StandardButton answer) {
+    SetConfirmationHook([this, answer](QWidget*, const QString& text,
+                                       QMessageBox::StandardButtons buttons) {
+      questions.push_back(text);
+      offered = buttons;
+      return answer;
+    });
+  }
+  ~CAnswer() { SetConfirmationHook(nullptr); }
+  std::vector<QString> questions;
+  QMessageBox::StandardButtons offered;
+};
+
+class Types : public testing::Test {
+ protected:
+  // Runs the categories window on `tab` with `action`.
+  void Run(int tab, std::function<void(TFormTypes*)> action) {
+    TFormTypes window;
+    OnModal([&](QWidget*) {
+      action(&window);
+      Click(window.BtExit);
+    });
+    window.Execute(base.db, LinesImage(), tab);
+  }
+  std::vector<std::string> Children(std::uint32_t parent) {
+    std::vector<std::string> names;
+    for (const CSubTypeItem& item : base.db.GetSubTypeItems(parent)) names.push_back(item.name);
+    return names;
+  }
+
+  CTestBase base;
+};
+
+}  // namespace
+
+TEST_F(Types, DeleteWithOkLiftsTheChildrenAndWithAllRemovesThem) {
+  const std::uint32_t food = base.AddSubType("Food", kExpenseRoot);
+  const std::uint32_t dairy = base.AddSubType("Dairy", food);
+  base.AddSubType("Milk", dairy);
+  base.AddSubType("Rent", kExpenseRoot);
+  Run(1, [&](TFormTypes* w) {
+    EXPECT_EQ(w->CategoryTab->currentIndex(), 1);
+    {
+      CAnswer answer(QMessageBox::Ok);
+      w->SubTypeTree->setCurrentItem(ItemNamed(w->SubTypeTree, "Food"));
+      Click(w->BtDelete);
+      ASSERT_EQ(answer.questions.size(), 1u);
+      EXPECT_EQ(answer.questions[0], "Delete only item \"Food\", or delete it with all sub items?");
+      EXPECT_TRUE(answer.offered.testFlag(QMessageBox::YesToAll));
+    }
+    EXPECT_EQ(Children(kExpenseRoot), (std::vector<std::string>{"Dairy", "Rent"}));
+    QTreeWidgetItem* lifted = ItemNamed(w->SubTypeTree, "Dairy");
+    ASSERT_NE(lifted, nullptr);
+    EXPECT_EQ(lifted->parent(), nullptr);
+    EXPECT_EQ(ItemNamed(w->SubTypeTree, "Food"), nullptr);
+    EXPECT_EQ(SubTypeNodeOf(ItemNamed(w->SubTypeTree, "Milk"))->depth, 2);
+    {
+      CAnswer answer(QMessageBox::YesToAll);
+      w->SubTypeTree->setCurrentItem(lifted);
+      Click(w->BtDelete);
+    }
+    EXPECT_EQ(Children(kExpenseRoot), (std::vector<std::string>{"Rent"}));
+    EXPECT_EQ(ItemNamed(w->SubTypeTree, "Milk"), nullptr);
+    {
+      CAnswer answer(QMessageBox::Cancel);
+      w->SubTypeTree->setCurrentItem(ItemNamed(w->SubTypeTree, "Rent"));
+      Click(w->BtDelete);
+      ASSERT_EQ(answer.questions.size(), 1u);
+      EXPECT_EQ(answer.questions[0], "Delete item \"Rent\"?");
+      EXPECT_FALSE(answer.offered.testFlag(QMessageBox::YesToAll));
+    }
+    EXPECT_EQ(Children(kExpenseRoot), (std::vector<std::string>{"Rent"}));
+  });
+}
+
+TEST_F(Types, AddMakesSiblingsAndAddSubMakesChildren) {
+  Run(3, [&](TFormTypes* w) {
+    EXPECT_TRUE(w->BtAdd->isEnabled());
+    EXPECT_FALSE(w->BtAddSub->isEnabled());
+    EXPECT_FALSE(w->BtEdit->isEnabled());
+    EXPECT_FALSE(w->Delete1->isEnabled());
+    OnModal(
+        [](QWidget* e) {
+          TypeInto(Find<QLineEdit>(e, "EdName"), "Anna");
+          Click(Find<QPushButton>(e, "BtOk"));
+        },
+        w);
+    Click(w->BtAdd);  // nothing selected: a top-level member
+    QTreeWidgetItem* anna = ItemNamed(w->SubTypeTree, "Anna");
+    ASSERT_NE(anna, nullptr);
+    w->SubTypeTree->setCurrentItem(anna);
+    EXPECT_TRUE(w->BtAddSub->isEnabled());
+    EXPECT_TRUE(w->AddSub1->isEnabled());
+    EXPECT_TRUE(w->Edit1->isEnabled());
+    OnModal(
+        [](QWidget* e) {
+          TypeInto(Find<QLineEdit>(e, "EdName"), "Anna's school");
+          Click(Find<QPushButton>(e, "BtOk"));
+        },
+        w);
+    w->AddSub1->trigger();
+    OnModal(
+        [](QWidget* e) {
+          TypeInto(Find<QLineEdit>(e, "EdName"), "Bob");
+          Click(Find<QPushButton>(e, "BtOk"));
+        },
+        w);
+    w->SubTypeTree->setCurrentItem(ItemNamed(w->SubTypeTree, "Anna's school"));
+    Click(w->BtAdd);  // a sibling of the selected node
+  });
+  ASSERT_EQ(Children(kMemberRoot), (std::vector<std::string>{"Anna"}));
+  const std::uint32_t anna = base.db.GetSubTypeItems(kMemberRoot)[0].id;
+  EXPECT_EQ(Children(anna), (std::vector<std::string>{"Anna's school", "Bob"}));
+}
+
+TEST_F(Types, EditRenamesAndAnEmptyNameCannotBeConfirmed) {
+  const std::uint32_t rent = base.AddSubType("Rent", kIncomeRoot);
+  Run(0, [&](TFormTypes* w) {
+    OnModal(
+        [](QWidget* e) {
+          auto* name = Find<QLineEdit>(e, "EdName");
+          auto* ok = Find<QPushButton>(e, "BtOk");
+          EXPECT_EQ(name->text(), "Rent");
+          name->clear();
+          EXPECT_FALSE(ok->isEnabled());
+          Click(ok);
+          EXPECT_TRUE(e->isVisible());
+          QTest::keyClicks(name, "Rents");
+          QTest::mouseClick(Find<QLabel>(e, "LbShowQuantity"), Qt::LeftButton);
+          EXPECT_TRUE(Find<QCheckBox>(e, "CBShowQuantity")->isChecked());
+          Click(ok);
+        },
+        w);
+    DoubleClick(w->SubTypeTree, ItemNamed(w->SubTypeTree, "Rent"));  // a leaf is edited
+    EXPECT_NE(ItemNamed(w->SubTypeTree, "Rents"), nullptr);
+  });
+  CSubTypeItem item;
+  base.db.GetSubType(rent, item);
+  EXPECT_EQ(item.name, "Rents");
+  EXPECT_EQ(item.record.showQuantity, 1);
+  EXPECT_EQ(item.record.parentId, kIncomeRoot);
+}
+
+TEST_F(Types, DeepTreesShareTheLastStripFromTheFifthLevel) {
+  std::uint32_t parent = kTransferRoot;
+  for (int level = 1; level <= 6; ++level) {
+    parent = base.AddSubType("Level " + std::to_string(level), parent);
+  }
+  Run(2, [&](TFormTypes* w) {
+    const int strips[] = {3, 4, 5, 6, 7, 7};
+    const int sizes[] = {10, 10, 9, 9, 9, 9};
+    for (int level = 1; level <= 6; ++level) {
+      const CSubTypeNode* node =
+          SubTypeNodeOf(ItemNamed(w->SubTypeTree, "Level " + std::to_string(level)));
+      ASSERT_NE(node, nullptr);
+      EXPECT_EQ(node->depth, level);
+      EXPECT_EQ(node->strip, strips[level - 1]) << level;
+      EXPECT_EQ(node->fontSize, sizes[level - 1]) << level;
+    }
+  });
+}
+
+TEST(SubTypeRows, AreDrawnOnTheStripOfTheirStyle) {
+  CSubTypeNode node;
+  node.name = "Food";
+  node.depth = 1;
+  SetSubTypeAppearance(node);
+  QImage image(120, 20, QImage::Format_RGB32);
+  image.fill(Qt::black);
+  {
+    QPainter painter(&image);
+    PaintSubTypeRow(painter, LinesImage(), node, 120, false);
+  }
+  EXPECT_EQ(image.pixel(2, 18), StripColor(3));
+  EXPECT_EQ(image.pixel(60, 18), StripColor(3));
+  EXPECT_EQ(image.pixel(118, 18), StripColor(3));
+  {
+    QPainter painter(&image);
+    PaintSubTypeRow(painter, LinesImage(), node, 120, true);
+  }
+  EXPECT_EQ(image.pixel(118, 18), StripColor(0));
+  bool white = false;
+  for (int x = 8; x < 40 && !white; ++x) {
+    for (int y = 2; y < 18 && !white; ++y) white = image.pixel(x, y) == qRgb(255, 255, 255);
+  }
+  EXPECT_TRUE(white) << "the selected name is written in white";
+}
+
+TEST(Picker, DoubleClickExpandsACollapsedParentAndThenChooses) {
+  CTestBase base;
+  const std::uint32_t food = base.AddSubType("Food", kExpenseRoot);
+  base.AddSubType("Dairy", food);
+  base.AddSubType("Salary", kIncomeRoot);
+  TFormSelectType picker;
+  OnModal([&](QWidget*) {
+    QTreeWidget* tree = picker.SubTypeTree;
+    ASSERT_EQ(tree->topLevelItemCount(), 1);  // only the expense tree
+    QTreeWidgetItem* item = tree->topLevelItem(0);
+    EXPECT_TRUE(item->isExpanded());
+    item->setExpanded(false);
+    DoubleClick(tree, item);
+    EXPECT_TRUE(item->isExpanded());
+    EXPECT_TRUE(picker.isVisible());
+    DoubleClick(tree, item);
+  });
+  EXPECT_EQ(picker.Execute(base.db, LinesImage(), kExpenseRoot), food);
+}
+
+TEST(Picker, CancelOrNoSelectionAnswersNothing) {
+  CTestBase base;
+  base.AddSubType("Food", kExpenseRoot);
+  {
+    TFormSelectType picker;
+    OnModal([&](QWidget*) {
+      picker.SubTypeTree->setCurrentItem(picker.SubTypeTree->topLevelItem(0));
+      Click(picker.BtCancel);
+    });
+    EXPECT_EQ(picker.Execute(base.db, LinesImage(), kExpenseRoot), 0u);
+  }
+  {
+    TFormSelectType picker;
+    OnModal([&](QWidget*) { Click(picker.BtOK); });
+    EXPECT_EQ(picker.Execute(base.db, LinesImage(), kExpenseRoot), 0u);
+  }
+  std::vector<std::string> errors;
+  SetLogTap([&](std::uint8_t level, const std::string& text) {
+    if (level == 3) errors.push_back(text);
+  });
+  TFormSelectType picker;
+  EXPECT_EQ(picker.Execute(base.db, QPixmap(), kExpenseRoot), 0u);
+  TFormTypes types;
+  types.Execute(base.db, QPixmap(), 0);
+  SetLogTap(nullptr);
+  EXPECT_EQ(errors, (std::vector<std::string>{"[Select Type] Not initialized!",
+                                              "[Types Directory] Not initialized!"}));
+}
+
+TEST(LanguageFile, DefinesEveryTextOfTheseWindows) {
+  InitLocalization(PARDOW_SOURCE_DIR "/resources/Lang/english.txt");
+  ASSERT_TRUE(GetLocalizationKit()->IsFileRead());
+  {
+    TFormTransfer transfer;
+    TFormEditSheduler schedule;
+    TFormTypes types;
+    TFormEditType editType;
+    TFormSelectType selectType;
+  }
+  const auto& missing = GetLocalizationKit()->GetMissingTexts();
+  for (const auto& [id, text] : missing) ADD_FAILURE() << id << " = \"" << text << "\"";
+  EXPECT_TRUE(missing.empty());
+}
