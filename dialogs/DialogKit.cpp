@@ -46,4 +46,6 @@ QMessageBox::StandardButton AskConfirmation(QWidget* parent, const QString& text
   return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
-void SetConfirmationHook(TConfirmationHook hook) { Hook() = std::move(hook); }
+void SetConfirmationHook(TConfirmationHook hook) {
+  Hook() = std::move(hook);
+}

@@ -4,7 +4,9 @@
 
 #include "Dates.h"
 
-int MonthlyDay(std::uint16_t period) { return period % 50; }
+int MonthlyDay(std::uint16_t period) {
+  return period % 50;
+}
 
 int MonthlyMonths(std::uint16_t period) {
   const int months = period / 50;

@@ -23,9 +23,8 @@ QFont NodeFont(const CSubTypeNode& node) {
 }
 
 void GiveItem(CSubTypeNode& node, QTreeWidget& control) {
-  QTreeWidgetItem* item =
-      node.parent && node.parent->item ? new QTreeWidgetItem(node.parent->item)
-                                       : new QTreeWidgetItem(&control);
+  QTreeWidgetItem* item = node.parent && node.parent->item ? new QTreeWidgetItem(node.parent->item)
+                                                           : new QTreeWidgetItem(&control);
   item->setData(0, kNodeDataRole, QVariant::fromValue(static_cast<void*>(&node)));
   // The delegate draws the row; the text serves keyboard search.
   item->setText(0, StoredToQString(node.name));

@@ -12,9 +12,12 @@ void CEditOrder::Touch(EFieldType field) {
 
 std::string& TLinkedTexts::operator[](EFieldType field) {
   switch (field) {
-    case efPrice: return price;
-    case efQuantity: return quantity;
-    default: return sum;
+    case efPrice:
+      return price;
+    case efQuantity:
+      return quantity;
+    default:
+      return sum;
   }
 }
 
@@ -61,8 +64,9 @@ TLinkedTexts LinkedTextsOf(TTransferKind kind, const TransactionRecord& record) 
   if (kind == kKindTransfer) {
     texts.price = MoneyToStr(record.amountOut);
     texts.sum = MoneyToStr(record.amountIn);
-    texts.quantity =
-        record.amountOut == 0 ? "0" : QuantityToStr(MulDiv(record.amountIn, 10000, record.amountOut));
+    texts.quantity = record.amountOut == 0
+                         ? "0"
+                         : QuantityToStr(MulDiv(record.amountIn, 10000, record.amountOut));
     return texts;
   }
   const Money amount = kind == kKindIncome ? record.amountIn : record.amountOut;

@@ -72,6 +72,7 @@ TFormEditSheduler::TFormEditSheduler(QWidget* parent) : QDialog(parent) {
   OnceDate->setDisplayFormat(QLocale().dateFormat(QLocale::LongFormat));
   OnceDate->setDate(ToQDate(Today()));
   EdFirstDate = DateBox(this, "EdFirstDate");
+  EdFirstDate->setDisplayFormat(ShortDateFormat());
   EdEveryDay = NumberBox(this, "EdEveryDay", 4, "1");
   EdMonthDay = NumberBox(this, "EdMonthDay", 2, "10");
   EdMonthMonth = NumberBox(this, "EdMonthMonth", 3, "1");

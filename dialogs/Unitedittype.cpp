@@ -70,9 +70,13 @@ std::uint32_t TFormEditType::Execute(CDataBase& database, std::uint32_t parentId
   return database.EditSubType(item) ? subtypeId : 0;
 }
 
-void TFormEditType::EdNameChange() { BtOk->setEnabled(!EdName->text().isEmpty()); }
+void TFormEditType::EdNameChange() {
+  BtOk->setEnabled(!EdName->text().isEmpty());
+}
 
-void TFormEditType::LbShowQuantityClick() { CBShowQuantity->toggle(); }
+void TFormEditType::LbShowQuantityClick() {
+  CBShowQuantity->toggle();
+}
 
 bool TFormEditType::eventFilter(QObject* watched, QEvent* event) {
   if (watched == LbShowQuantity && event->type() == QEvent::MouseButtonRelease &&

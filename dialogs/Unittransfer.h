@@ -51,6 +51,8 @@ class TFormTransfer : public QDialog {
   // Window heights with the optional fields shown and hidden.
   static constexpr int kFullHeight = 425;
   static constexpr int kShortHeight = 308;
+  // Longest description and comment, in characters.
+  static constexpr int kMaxTextLength = 1023;
 
   QTabBar* TabTransaction;
   QLabel* LbTransactionName;
@@ -169,8 +171,8 @@ class TFormTransfer : public QDialog {
   std::vector<TAccountEntry> FAccounts;
   CEditOrder FEditOrder;
   bool FMoreFields = false;
-  bool FFilling = false;     // linked boxes are being written: no recalculation
-  bool FArranging = false;   // the window sets the tab or the accounts itself
+  bool FFilling = false;    // linked boxes are being written: no recalculation
+  bool FArranging = false;  // the window sets the tab or the accounts itself
 
   // Texts taken once at construction.
   QString FTextNone, FTextPrice, FTextSum, FTextRate, FTextQuantity, FTextEdit, FTextNew;

@@ -85,13 +85,14 @@ TFormTypes::TFormTypes(QWidget* parent) : QDialog(parent) {
   buttons->addStretch();
   buttons->addWidget(BtExit);
   auto* body = new QHBoxLayout;
+  body->setSpacing(8);
   body->addWidget(SubTypeTree, 1);
   body->addLayout(buttons);
   auto* layout = new QVBoxLayout(this);
   layout->setSpacing(0);
   layout->addWidget(CategoryTab);
   layout->addLayout(body);
-  body->setContentsMargins(0, 6, 0, 0);
+  body->setContentsMargins(0, 8, 0, 0);
   resize(460, 380);
 
   connect(CategoryTab, &QTabBar::currentChanged, this, &TFormTypes::CategoryTabChange);
@@ -208,9 +209,9 @@ void TFormTypes::BtDeleteClick() {
   if (node && db_) {
     const QString name = "\"" + StoredToQString(node->name) + "\"";
     if (!node->children.empty()) {
-      const auto answer = AskConfirmation(
-          this, textDeleteOnlyItem_ + " " + name + ", " + textWithSubItems_,
-          QMessageBox::Ok | QMessageBox::Cancel | QMessageBox::YesToAll);
+      const auto answer =
+          AskConfirmation(this, textDeleteOnlyItem_ + " " + name + ", " + textWithSubItems_,
+                          QMessageBox::Ok | QMessageBox::Cancel | QMessageBox::YesToAll);
       if (answer == QMessageBox::Ok) db_->DelSubType(node->subTypeId, false);
       if (answer == QMessageBox::YesToAll) db_->DelSubType(node->subTypeId, true);
     } else if (AskConfirmation(this, textDeleteItem_ + " " + name + "?",

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "DialogsTestUtil.h"
+
+#include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -30,8 +30,7 @@ std::uint32_t CTestBase::AddSubType(const std::string& name, std::uint32_t paren
   return db.AddSubType(item);
 }
 
-std::uint32_t CTestBase::AddExpense(const std::string& description, double amount,
-                                    float quantity) {
+std::uint32_t CTestBase::AddExpense(const std::string& description, double amount, float quantity) {
   CTransactionItem item;
   item.description = description;
   item.record.date = EncodeDate(2007, 4, 1);
@@ -50,9 +49,13 @@ std::vector<CTransactionItem> CTestBase::Transactions() {
   return items;
 }
 
-Money M(double units) { return std::llround(units * 10000); }
+Money M(double units) {
+  return std::llround(units * 10000);
+}
 
-QRgb StripColor(int strip) { return qRgb(20 * strip, 255 - 20 * strip, 100 + strip); }
+QRgb StripColor(int strip) {
+  return qRgb(20 * strip, 255 - 20 * strip, 100 + strip);
+}
 
 const QPixmap& LinesImage() {
   static const QPixmap image = [] {

@@ -3,6 +3,8 @@
 // modal window once it is showing.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QPixmap>
 #include <QTemporaryDir>
 #include <QWidget>

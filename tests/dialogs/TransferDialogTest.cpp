@@ -33,8 +33,8 @@ class Editor : public testing::Test {
           std::uint32_t preset = 0, int type = kTransactionKind) {
     TFormTransfer editor;
     OnModal([&](QWidget*) { action(&editor); });
-    const int result = editor.OpenNew(account ? account : base.cash, base.db, preset, type,
-                                      LinesImage());
+    const int result =
+        editor.OpenNew(account ? account : base.cash, base.db, preset, type, LinesImage());
     itemId = editor.GetItemId();
     return result;
   }
@@ -55,7 +55,9 @@ class Editor : public testing::Test {
   std::uint32_t itemId = 0;
 };
 
-QString Text(QLineEdit* box) { return box->text(); }
+QString Text(QLineEdit* box) {
+  return box->text();
+}
 
 }  // namespace
 
@@ -356,17 +358,21 @@ TEST_F(Editor, PresetSubtypesLandInTheirBox) {
   const std::uint32_t food = base.AddSubType("Food", kExpenseRoot);
   const std::uint32_t dairy = base.AddSubType("Dairy", food);
   const std::uint32_t anna = base.AddSubType("Anna", kMemberRoot);
-  New([](TFormTransfer* w) {
-    EXPECT_EQ(Text(w->EdType), "Dairy");
-    EXPECT_EQ(Text(w->EdMember), "<none>");
-    Click(w->BtOk);
-  }, 0, dairy);
+  New(
+      [](TFormTransfer* w) {
+        EXPECT_EQ(Text(w->EdType), "Dairy");
+        EXPECT_EQ(Text(w->EdMember), "<none>");
+        Click(w->BtOk);
+      },
+      0, dairy);
   EXPECT_EQ(Stored().record.categoryId, dairy);
-  New([](TFormTransfer* w) {
-    EXPECT_EQ(Text(w->EdType), "<none>");
-    EXPECT_EQ(Text(w->EdMember), "Anna");
-    Click(w->BtCancel);
-  }, 0, anna);
+  New(
+      [](TFormTransfer* w) {
+        EXPECT_EQ(Text(w->EdType), "<none>");
+        EXPECT_EQ(Text(w->EdMember), "Anna");
+        Click(w->BtCancel);
+      },
+      0, anna);
 }
 
 TEST_F(Editor, DescriptionsSuggestThoseOfTheAccountAndCategory) {

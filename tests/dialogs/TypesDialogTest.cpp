@@ -39,12 +39,12 @@ QTreeWidgetItem* ItemNamed(QTreeWidget* tree, const std::string& name) {
 class CAnswer {
  public:
   explicit CAnswer(QMessageBox::StandardButton answer) {
-    SetConfirmationHook([this, answer](QWidget*, const QString& text,
-                                       QMessageBox::StandardButtons buttons) {
-      questions.push_back(text);
-      offered = buttons;
-      return answer;
-    });
+    SetConfirmationHook(
+        [this, answer](QWidget*, const QString& text, QMessageBox::StandardButtons buttons) {
+          questions.push_back(text);
+          offered = buttons;
+          return answer;
+        });
   }
   ~CAnswer() { SetConfirmationHook(nullptr); }
   std::vector<QString> questions;
