@@ -268,7 +268,7 @@ void TFormMain::CreateControls() {
 
 QWidget* TFormMain::CreateLeftSide() {
   auto* left = new QWidget(this);
-  left->setFixedWidth(236);
+  left->setFixedWidth(262);
   auto* layout = new QVBoxLayout(left);
   layout->setContentsMargins(0, 0, 0, 0);
 
@@ -276,6 +276,7 @@ QWidget* TFormMain::CreateLeftSide() {
   DatePanel->setObjectName(QStringLiteral("DatePanel"));
   auto* dates = new QHBoxLayout(DatePanel);
   dates->setContentsMargins(0, 0, 0, 0);
+  dates->setSpacing(1);
   auto glyphButton = [&](const char* name, const char* theme, QChar glyph) {
     auto* button = new QToolButton(DatePanel);
     button->setObjectName(QString::fromLatin1(name));

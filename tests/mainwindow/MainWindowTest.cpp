@@ -92,6 +92,13 @@ TEST_F(MainWindow, OpensTheDemoWithItsSelectionIntervalAndTotals) {
   form.CurrenciesListClick();
   EXPECT_EQ(tree->Expenses()->item, before);
   EXPECT_EQ(tree->Expenses()->sum, M(15 + 50));
+  // Set PARDOW_PREVIEW_DIR to keep pictures of both pages and of the Scheduler tab.
+  if (const QByteArray preview = qgetenv("PARDOW_PREVIEW_DIR"); !preview.isEmpty()) {
+    form.findChild<QTreeWidget*>("FundsTree")->expandAll();
+    form.grab().save(QString::fromUtf8(preview) + "/main-summary.png");
+    Find<QTabWidget>(form, "AccountsPageControl")->setCurrentIndex(0);
+    form.grab().save(QString::fromUtf8(preview) + "/main-accounts.png");
+  }
   EXPECT_EQ(balance->text(), QString::fromUtf8("-5.00 ") + StoredToQString("\x88"));
 }
 
