@@ -22,6 +22,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <optional>
 
 #include "Include.h"
 #include "Mainlogic.h"
@@ -41,45 +42,42 @@ QString LocQ(int id, const QString& defaultText) {
   return Q(GetLocalizedText(id, defaultText.toStdString()));
 }
 
-// A themed icon, or a drawn one: a rounded tile in `color` with a letter.
-QIcon ButtonIcon(const char* themeName, unsigned color, QChar letter) {
+// The theme's icon, or one drawn in code: `size` px square with `glyph` in
+// the middle, on a rounded tile of `tile` when it is given (0x00RRGGBB).
+QIcon DrawnIcon(const char* themeName, QChar glyph, int size, std::optional<unsigned> tile,
+                QColor glyphColor) {
   QIcon themed = QIcon::fromTheme(QString::fromLatin1(themeName));
   if (!themed.isNull()) return themed;
-  QPixmap pixmap(36, 36);
+  QPixmap pixmap(size, size);
   pixmap.fill(Qt::transparent);
   QPainter p(&pixmap);
   p.setRenderHint(QPainter::Antialiasing);
-  QLinearGradient gradient(0, 0, 0, 36);
-  const QColor base = QColor::fromRgb(static_cast<QRgb>(color));
-  gradient.setColorAt(0, base.lighter(135));
-  gradient.setColorAt(1, base.darker(115));
-  p.setBrush(gradient);
-  p.setPen(QPen(base.darker(140), 1));
-  p.drawRoundedRect(QRectF(2.5, 2.5, 31, 31), 7, 7);
+  if (tile) {
+    QLinearGradient gradient(0, 0, 0, size);
+    const QColor base = QColor::fromRgb(static_cast<QRgb>(*tile));
+    gradient.setColorAt(0, base.lighter(135));
+    gradient.setColorAt(1, base.darker(115));
+    p.setBrush(gradient);
+    p.setPen(QPen(base.darker(140), 1));
+    p.drawRoundedRect(QRectF(2.5, 2.5, size - 5, size - 5), size / 5.0, size / 5.0);
+  }
   QFont font(QStringLiteral("Sans"));
   font.setBold(true);
-  font.setPixelSize(18);
+  font.setPixelSize(tile ? size / 2 : size * 4 / 5);
   p.setFont(font);
-  p.setPen(Qt::white);
-  p.drawText(QRect(2, 2, 32, 32), Qt::AlignCenter, QString(letter));
+  p.setPen(glyphColor);
+  p.drawText(QRect(0, 0, size, size), Qt::AlignCenter, QString(glyph));
   return QIcon(pixmap);
+}
+
+// A tool button's icon: a coloured tile with a white letter.
+QIcon ButtonIcon(const char* themeName, unsigned color, QChar letter) {
+  return DrawnIcon(themeName, letter, 36, color, Qt::white);
 }
 
 // A small arrow or calendar glyph for the date panel.
 QIcon GlyphIcon(const char* themeName, QChar glyph) {
-  QIcon themed = QIcon::fromTheme(QString::fromLatin1(themeName));
-  if (!themed.isNull()) return themed;
-  QPixmap pixmap(20, 20);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  QFont font(QStringLiteral("Sans"));
-  font.setBold(true);
-  font.setPixelSize(16);
-  p.setFont(font);
-  p.setPen(QColor(0, 0, 128));
-  p.drawText(QRect(0, 0, 20, 20), Qt::AlignCenter, QString(glyph));
-  return QIcon(pixmap);
+  return DrawnIcon(themeName, glyph, 20, std::nullopt, QColor(0, 0, 128));
 }
 
 }  // namespace
