@@ -1,6 +1,7 @@
 // The demo database: the same seed and today give the same file, and it holds
 // everything it promises.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <fstream>
@@ -62,7 +63,9 @@ TEST(DemoTest, ZeroTransactionsStillGivesTheDirectoriesAndPlans) {
 class DemoContentTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    file_ = new std::string(testing::TempDir() + "cli-demo-default.vlt");
+    // One file per process: ctest runs the cases of this suite side by side.
+    file_ = new std::string(testing::TempDir() + "cli-demo-default-" + std::to_string(getpid()) +
+                            ".vlt");
     std::remove(file_->c_str());
     CliResult r = RunCli({"--today", kToday, "demo", *file_});  // the default size
     ASSERT_EQ(r.exitCode, 0) << r.err;
