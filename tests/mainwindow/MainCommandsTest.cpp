@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -280,4 +281,34 @@ TEST_F(Commands, ColumnTogglesShowMembersAndSectionsPerTab) {
   EXPECT_TRUE(control->isColumnHidden(6));
   EXPECT_TRUE(GetSettings().GetMemberssVisible(0));
   EXPECT_FALSE(GetSettings().GetMemberssVisible(1));
+}
+
+TEST_F(Commands, SchedulerTabWorksOnPlannedTransactions) {
+  form->findChild<QTabBar*>("TransactionsTab")->setCurrentIndex(1);
+  EXPECT_EQ(form->CurrentTab(), 1);
+  WhenEditorShows([](TFormTransfer& editor) {
+    editor.EdDescription->setEditText("Rent");
+    editor.EdSumm->setText("700");
+    editor.BtOk->click();
+  });
+  form->BtNewClick();
+  ASSERT_EQ(form->DataBase().PlnTransactions().size(), 1u);
+  TPlnTransactionInterval::iterator first, last;
+  ASSERT_TRUE(form->DataBase().GetPlnTransactions(first, last));
+  const std::uint32_t rent = first->id;
+  CTransactionsTree* planned = form->ShedulerTreeNodes();
+  ASSERT_NE(Leaf(planned->Expenses(), rent), nullptr);
+  EXPECT_EQ(planned->Expenses()->sum, M(700));
+  EXPECT_EQ(tree->Expenses()->sum, M(30)) << "the Transactions tree is untouched";
+
+  std::vector<QString> questions;
+  SetConfirmationHook([&](QWidget*, const QString& text, QMessageBox::StandardButtons) {
+    questions.push_back(text);
+    return QMessageBox::Yes;
+  });
+  form->findChild<QTreeWidget*>("ShedulerTree")->setCurrentItem(Leaf(planned->Expenses(), rent)->item);
+  form->DeleteClick();
+  EXPECT_TRUE(form->DataBase().PlnTransactions().empty());
+  EXPECT_EQ(Leaf(planned->Expenses(), rent), nullptr);
+  ASSERT_EQ(questions.size(), 1u);
 }
