@@ -53,7 +53,7 @@ class TIndexMap {
 
    private:
     friend class TIndexMap;
-    iterator(std::deque<Slot>* slots, std::size_t i) : slots_(slots), i_(i) { SkipDead(); }
+    iterator(std::deque<Slot>* all, std::size_t i) : slots_(all), i_(i) { SkipDead(); }
     void SkipDead() {
       while (i_ < slots_->size() && (*slots_)[i_].entry.position == 0) ++i_;
     }

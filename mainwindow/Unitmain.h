@@ -81,7 +81,7 @@ class TFormMain : public QMainWindow {
   // A database counts as open when its open check passes.
   bool IsDataBaseOpened();
 
-  CDataBase& DataBase() { return *FDataBase; }
+  CDataBase& DataBase();
   CTransactionsTree* FundsTreeNodes() { return FTransactionsTree.get(); }
   CTransactionsTree* ShedulerTreeNodes() { return FShedulerTree.get(); }
   const QPixmap& LinesImage() const { return FLines; }

@@ -40,6 +40,8 @@ QString Q(const std::string& text) { return QString::fromUtf8(text.c_str()); }
 
 // ---- Helpers ----
 
+CDataBase& TFormMain::DataBase() { return *FDataBase; }
+
 bool TFormMain::IsDataBaseOpened() { return FDataBase != nullptr && FDataBase->IsOpened(); }
 
 QString TFormMain::StatusText() const { return StatusPanel0->text(); }

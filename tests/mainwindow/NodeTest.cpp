@@ -337,3 +337,16 @@ TEST_F(Tree, LongBuildsReportTheirProgress) {
   EXPECT_EQ(reports[1].first, 2000u);
   EXPECT_EQ(reports[2].first, 4000u);
 }
+
+// Window code sees Qt's keyword macros (`slots` among them): the index maps
+// must iterate there exactly as in the engine.
+TEST_F(Tree, IndexMapsIterateInWindowCode) {
+  const std::uint32_t a = Add("Milk", dairy, 1);
+  std::vector<std::uint32_t> ids;
+  for (auto [id, entry] : db.Transactions()) {
+    ids.push_back(id);
+    EXPECT_NE(entry, nullptr);
+  }
+  EXPECT_EQ(ids, std::vector<std::uint32_t>{a});
+  EXPECT_EQ((*db.SubTypes().begin()).first, food);
+}
