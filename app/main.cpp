@@ -9,9 +9,9 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <cstring>
-#include <memory>
 #include <exception>
 #include <iostream>
+#include <memory>
 
 #include "Platform.h"
 #include "Textcodec.h"

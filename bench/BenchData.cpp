@@ -13,7 +13,9 @@
 #define PARDOW_BENCH_DIR "."
 #endif
 
-Date BenchToday() { return EncodeDate(2025, 1, 1); }
+Date BenchToday() {
+  return EncodeDate(2025, 1, 1);
+}
 
 void CopyDatabase(const std::string& path, const std::string& copy) {
   std::filesystem::copy_file(path, copy, std::filesystem::copy_options::overwrite_existing);

@@ -39,15 +39,18 @@ class TStringIndexes {
   }
 
  private:
-  static constexpr std::uint32_t kDenseSlack = 1u << 20;  // how far past the array an id may grow it
-  std::vector<std::uint32_t> dense_;                 // index = id; 0 = absent
-  std::map<std::uint32_t, std::uint32_t> sparse_;    // ids too far beyond dense_
-  std::size_t count_ = 0;                            // live ids in both
+  static constexpr std::uint32_t kDenseSlack = 1u
+                                               << 20;  // how far past the array an id may grow it
+  std::vector<std::uint32_t> dense_;                   // index = id; 0 = absent
+  std::map<std::uint32_t, std::uint32_t> sparse_;      // ids too far beyond dense_
+  std::size_t count_ = 0;                              // live ids in both
 };
 
 // Number of string size classes, and the slot size of class k (1..7).
 constexpr int kStringClasses = 7;
-constexpr std::uint32_t StringSlotSize(int k) { return 1u << (2 * (k + 1)); }
+constexpr std::uint32_t StringSlotSize(int k) {
+  return 1u << (2 * (k + 1));
+}
 // The class of a text of `length` bytes, or 0 when it is too long to store.
 int StringClassOf(std::size_t length);
 
@@ -94,11 +97,11 @@ class CAbstractDB {
   // Empties the string directory and the free-slot stacks.
   void ClearStrings();
 
-  std::uint32_t nextItemId = kFirstFreeId;  // last item id handed out
-  std::unique_ptr<CFileStream> stream;      // the open file, or none
-  bool opened = false;                      // a file is open and loaded
-  std::uint32_t nextStringId = kFirstFreeId;  // last string id handed out
-  TStringIndexes strings;                     // live strings by id
+  std::uint32_t nextItemId = kFirstFreeId;               // last item id handed out
+  std::unique_ptr<CFileStream> stream;                   // the open file, or none
+  bool opened = false;                                   // a file is open and loaded
+  std::uint32_t nextStringId = kFirstFreeId;             // last string id handed out
+  TStringIndexes strings;                                // live strings by id
   std::array<TFreeIndexes, kStringClasses> freeStrings;  // deleted slots per class
-  std::uint64_t stringGeneration = 0;  // see GetStringGeneration
+  std::uint64_t stringGeneration = 0;                    // see GetStringGeneration
 };

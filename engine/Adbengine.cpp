@@ -7,7 +7,6 @@
 #include "Logger.h"
 #include "Platform.h"
 
-
 // Reads the record area in large chunks, so the load scan costs a few system
 // calls rather than one per record. Bytes the scan itself writes later (a
 // converted record appended at the end) are read afresh when reached.
@@ -38,17 +37,26 @@ namespace {
 // types whose size field rules (fillers and unknown types).
 std::uint32_t FixedDataSize(std::uint8_t type) {
   switch (type) {
-    case kCurrencyRecord: return sizeof(CurrencyRecord);
-    case kSubTypeRecord: return sizeof(SubTypeRecord);
-    case kAccountRecord: return sizeof(AccountRecord);
-    case kExchangeRateRecord: return sizeof(ExchangeRateRecord);
-    case kTransactionRecord: return sizeof(TransactionRecord);
-    case kPlnTransactionRecord: return sizeof(PlnTransactionRecord);
-    case kLegacyAccountRecord: return sizeof(LegacyAccountRecord);
+    case kCurrencyRecord:
+      return sizeof(CurrencyRecord);
+    case kSubTypeRecord:
+      return sizeof(SubTypeRecord);
+    case kAccountRecord:
+      return sizeof(AccountRecord);
+    case kExchangeRateRecord:
+      return sizeof(ExchangeRateRecord);
+    case kTransactionRecord:
+      return sizeof(TransactionRecord);
+    case kPlnTransactionRecord:
+      return sizeof(PlnTransactionRecord);
+    case kLegacyAccountRecord:
+      return sizeof(LegacyAccountRecord);
     case kLegacyIncomeRecord:
     case kLegacyExpenseRecord:
-    case kLegacyPlannedRecord: return 48;
-    case kLegacyTransferRecord: return sizeof(LegacyTransactionRecord);
+    case kLegacyPlannedRecord:
+      return 48;
+    case kLegacyTransferRecord:
+      return sizeof(LegacyTransactionRecord);
     default:
       if (type >= kStringRecordFirst && type <= kStringRecordLast) return StringSlotSize(type);
       return 0;
@@ -57,16 +65,29 @@ std::uint32_t FixedDataSize(std::uint8_t type) {
 
 bool IsTableType(std::uint8_t type) {
   switch (type) {
-    case kCurrencyRecord: case kSubTypeRecord: case kAccountRecord: case kExchangeRateRecord:
-    case kTransactionRecord: case kPlnTransactionRecord: return true;
-    default: return false;
+    case kCurrencyRecord:
+    case kSubTypeRecord:
+    case kAccountRecord:
+    case kExchangeRateRecord:
+    case kTransactionRecord:
+    case kPlnTransactionRecord:
+      return true;
+    default:
+      return false;
   }
 }
 
 bool IsUpgradableVersion(std::int32_t version) {
   switch (version) {
-    case 202: case 203: case 204: case 210: case 211: case 220: return true;
-    default: return false;
+    case 202:
+    case 203:
+    case 204:
+    case 210:
+    case 211:
+    case 220:
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -105,9 +126,13 @@ std::int32_t DayKeyOf(Date date) {
 
 CADBEngine::CADBEngine() = default;
 
-CADBEngine::~CADBEngine() { Close(); }
+CADBEngine::~CADBEngine() {
+  Close();
+}
 
-std::uint64_t CADBEngine::GetFileSize() const { return stream ? stream->Size() : 0; }
+std::uint64_t CADBEngine::GetFileSize() const {
+  return stream ? stream->Size() : 0;
+}
 
 bool CADBEngine::CheckOpened(const std::string& name) {
   if (stream == nullptr || !opened) {
@@ -211,9 +236,15 @@ template bool CADBEngine::DelItem<CSubTypeIndex>(std::uint32_t);
 template bool CADBEngine::DelItem<CTransactionIndex>(std::uint32_t);
 template bool CADBEngine::DelItem<CPlnTransactionIndex>(std::uint32_t);
 
-std::uint32_t CADBEngine::AddItem(const CurrencyRecord& r) { return AddRecord<CCurrencyIndex>(r); }
-std::uint32_t CADBEngine::AddItem(const AccountRecord& r) { return AddRecord<CAccountIndex>(r); }
-std::uint32_t CADBEngine::AddItem(const SubTypeRecord& r) { return AddRecord<CSubTypeIndex>(r); }
+std::uint32_t CADBEngine::AddItem(const CurrencyRecord& r) {
+  return AddRecord<CCurrencyIndex>(r);
+}
+std::uint32_t CADBEngine::AddItem(const AccountRecord& r) {
+  return AddRecord<CAccountIndex>(r);
+}
+std::uint32_t CADBEngine::AddItem(const SubTypeRecord& r) {
+  return AddRecord<CSubTypeIndex>(r);
+}
 std::uint32_t CADBEngine::AddItem(const ExchangeRateRecord& r) {
   return AddRecord<CExchangeRateIndex>(r);
 }
@@ -284,7 +315,8 @@ bool CADBEngine::GetItemsInterval(Date start, Date end, TTransactionInterval::it
 void CADBEngine::BuildDayIndex() {
   dayIndex.clear();
   dayIndex.reserve(transactions.size());
-  for (auto [id, entry] : transactions) dayIndex.push_back(DayKey{DayKeyOf(entry->record.date), id});
+  for (auto [id, entry] : transactions)
+    dayIndex.push_back(DayKey{DayKeyOf(entry->record.date), id});
   std::sort(dayIndex.begin(), dayIndex.end());
   dayIndexBuilt = true;
 }
@@ -412,12 +444,24 @@ void CADBEngine::LoadRecords() {
         stream->Write(p, header);
       }
       switch (type) {
-        case kCurrencyRecord: LoadTableRecord<CCurrencyIndex>(scan, p, header); break;
-        case kAccountRecord: LoadTableRecord<CAccountIndex>(scan, p, header); break;
-        case kSubTypeRecord: LoadTableRecord<CSubTypeIndex>(scan, p, header); break;
-        case kExchangeRateRecord: LoadTableRecord<CExchangeRateIndex>(scan, p, header); break;
-        case kTransactionRecord: LoadTableRecord<CTransactionIndex>(scan, p, header); break;
-        case kPlnTransactionRecord: LoadTableRecord<CPlnTransactionIndex>(scan, p, header); break;
+        case kCurrencyRecord:
+          LoadTableRecord<CCurrencyIndex>(scan, p, header);
+          break;
+        case kAccountRecord:
+          LoadTableRecord<CAccountIndex>(scan, p, header);
+          break;
+        case kSubTypeRecord:
+          LoadTableRecord<CSubTypeIndex>(scan, p, header);
+          break;
+        case kExchangeRateRecord:
+          LoadTableRecord<CExchangeRateIndex>(scan, p, header);
+          break;
+        case kTransactionRecord:
+          LoadTableRecord<CTransactionIndex>(scan, p, header);
+          break;
+        case kPlnTransactionRecord:
+          LoadTableRecord<CPlnTransactionIndex>(scan, p, header);
+          break;
         default:
           ConvertLegacyRecord(scan, p, header);
           fileSize = stream->Size();
@@ -555,8 +599,7 @@ bool CADBEngine::Open(const std::string& name) {
 
 void CADBEngine::LogStatistics() {
   auto line = [](const char* what, std::size_t count, std::size_t size) {
-    LogDetail(std::string(what) + std::to_string(count) + " * " + std::to_string(size) +
-              " bytes");
+    LogDetail(std::string(what) + std::to_string(count) + " * " + std::to_string(size) + " bytes");
   };
   LogDetail("| DataBase version: " + FormatVersion(version));
   LogDetail("| File size: " + std::to_string(GetFileSize()) + " bytes");

@@ -162,13 +162,13 @@ class CADBEngine : public CAbstractDB {
 };
 
 // The table constants and members of each index entry type.
-#define PARDOW_TABLE(Entry, map, freeStack, recordType)                             \
-  template <>                                                                       \
-  struct CADBEngine::Table<Entry> {                                                 \
-    static constexpr std::uint8_t kType = recordType;                               \
-    static constexpr std::uint32_t kSize = sizeof(Entry::record);                   \
-    static TIndexMap<Entry>& Map(CADBEngine& e) { return e.map; }                   \
-    static TFreeIndexes& Free(CADBEngine& e) { return e.freeStack; }                \
+#define PARDOW_TABLE(Entry, map, freeStack, recordType)              \
+  template <>                                                        \
+  struct CADBEngine::Table<Entry> {                                  \
+    static constexpr std::uint8_t kType = recordType;                \
+    static constexpr std::uint32_t kSize = sizeof(Entry::record);    \
+    static TIndexMap<Entry>& Map(CADBEngine& e) { return e.map; }    \
+    static TFreeIndexes& Free(CADBEngine& e) { return e.freeStack; } \
   };
 PARDOW_TABLE(CCurrencyIndex, currencies, freeCurrencies, kCurrencyRecord)
 PARDOW_TABLE(CAccountIndex, accounts, freeAccounts, kAccountRecord)

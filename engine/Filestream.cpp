@@ -69,7 +69,7 @@ void CFileStream::WriteAt(std::uint64_t pos, const void* buf, std::size_t n) {
 }
 
 std::uint64_t CFileStream::Size() const {
-  struct stat st{};
+  struct stat st {};
   if (::fstat(fd_, &st) != 0) throw CFileError(ErrorText("cannot stat", path_));
   return static_cast<std::uint64_t>(st.st_size);
 }

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "Dates.h"
-#include "IndexMap.h"
 #include "Include.h"
+#include "IndexMap.h"
 
 // Record types of the database file.
 enum RecordType : std::uint8_t {
@@ -186,7 +186,7 @@ struct ScheduleRecord {
   std::uint8_t reserved1[7] = {};
   double lastProcessed = 0.0;  // the item constructors set today's date
   double onceDate = 0.0;
-  std::uint16_t period = 0;  // kind 2: N days; kind 4: day + 50 * months
+  std::uint16_t period = 0;       // kind 2: N days; kind 4: day + 50 * months
   std::uint8_t weekdays[7] = {};  // Monday first
   std::uint8_t reserved2[7] = {};
 };

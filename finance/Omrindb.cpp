@@ -23,7 +23,9 @@ CDataBase::CDataBase() {
   LogDetail("Omrin DataBase Engine v" + FormatVersion(kCurrentVersion) + " initialized");
 }
 
-CDataBase::~CDataBase() { Close(); }
+CDataBase::~CDataBase() {
+  Close();
+}
 
 // ---- Files ----
 
@@ -47,8 +49,12 @@ void CDataBase::Close() {
 
 // ---- The working interval ----
 
-const Date& CDataBase::GetIntervalBegin() { return intervalStart; }
-const Date& CDataBase::GetIntervalEnd() { return intervalEnd; }
+const Date& CDataBase::GetIntervalBegin() {
+  return intervalStart;
+}
+const Date& CDataBase::GetIntervalEnd() {
+  return intervalEnd;
+}
 
 bool CDataBase::SetInterval(Date begin, Date end) {
   if (!CheckOpened("SetInterval")) return false;
@@ -158,7 +164,8 @@ TCurrencyItems& CDataBase::GetCurrencyItems() {
   currencyItems.clear();
   if (!CheckOpened("GetCurrencyItems")) return currencyItems;
   for (auto [id, entry] : currencies) currencyItems.push_back(MakeItem(*this, id, *entry));
-  SortByText(currencyItems, [](const CCurrencyItem& c) -> const std::string& { return c.fullName; });
+  SortByText(currencyItems,
+             [](const CCurrencyItem& c) -> const std::string& { return c.fullName; });
   return currencyItems;
 }
 
@@ -330,4 +337,6 @@ bool CDataBase::DelAnyTransaction(std::uint32_t id) {
   return DelTransaction(id) || DelPlnTransaction(id);
 }
 
-std::int32_t CDataBase::GetSelectedAccount() { return selectedAccount; }
+std::int32_t CDataBase::GetSelectedAccount() {
+  return selectedAccount;
+}

@@ -9,7 +9,9 @@ namespace {
 
 // Days a schedule may name: years 1 to 9999. A date outside (only a damaged
 // file holds one) gives no occurrence rather than an endless walk.
-bool IsPlausibleDay(Date day) { return day >= -693593.0 && day <= 2958465.0; }
+bool IsPlausibleDay(Date day) {
+  return day >= -693593.0 && day <= 2958465.0;
+}
 
 }  // namespace
 
@@ -72,8 +74,10 @@ void CDataBase::CalcPlnTransactions(std::uint8_t mode, const Date& begin, TPlnSu
         if (n == 0 || !plausible) break;  // a period of 0 has no occurrence
         const long count = static_cast<long>(E - L);
         long k = n;
-        if (!execute && firstCounted > L + n) k = static_cast<long>(std::ceil((firstCounted - L) / n)) * n;
-        for (; k <= count; k += n) occur(start + static_cast<double>(k), start + static_cast<double>(k));
+        if (!execute && firstCounted > L + n)
+          k = static_cast<long>(std::ceil((firstCounted - L) / n)) * n;
+        for (; k <= count; k += n)
+          occur(start + static_cast<double>(k), start + static_cast<double>(k));
         break;
       }
       case kScheduleWeekly:

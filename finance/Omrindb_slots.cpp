@@ -13,8 +13,7 @@ constexpr std::uint32_t kMaxCounted = 1002;  // matching transactions examined a
 
 TLastTransactions& CDataBase::GetLastTransactions(std::uint32_t fromAccount,
                                                   std::uint32_t toAccount, std::uint32_t limit,
-                                                  std::uint8_t byCategory,
-                                                  std::uint32_t category) {
+                                                  std::uint8_t byCategory, std::uint32_t category) {
   lastTransactions.clear();
   std::map<std::string, CLastTransaction> byText;
   if (!CheckOpened("GetLastTransactions")) return lastTransactions;
@@ -37,8 +36,9 @@ TLastTransactions& CDataBase::GetLastTransactions(std::uint32_t fromAccount,
     return byText.size() < maxEntries && counted < kMaxCounted;
   });
   for (auto& [text, e] : byText) lastTransactions.push_back(std::move(e));
-  std::stable_sort(lastTransactions.begin(), lastTransactions.end(),
-                   [](const CLastTransaction& a, const CLastTransaction& b) { return a.uses > b.uses; });
+  std::stable_sort(
+      lastTransactions.begin(), lastTransactions.end(),
+      [](const CLastTransaction& a, const CLastTransaction& b) { return a.uses > b.uses; });
   if (lastTransactions.size() > limit) lastTransactions.resize(limit);
   std::sort(lastTransactions.begin(), lastTransactions.end(),
             [](const CLastTransaction& a, const CLastTransaction& b) {
@@ -95,8 +95,9 @@ bool CDataBase::SetPassword(const std::string& password) {
     if (c == 0) {
       // The scrambled text would hold a zero byte, which the string pool
       // cannot store whole: storing it would silently change the password.
-      LogWarning("[SetPassword] The password can't be stored: it holds a character that "
-                 "equals its length");
+      LogWarning(
+          "[SetPassword] The password can't be stored: it holds a character that "
+          "equals its length");
       return false;
     }
   }

@@ -50,7 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         t.descriptionId = db.AddString("fuzz");
         std::uint32_t id = db.AddItem(t);
         db.EditItem(id, t);
-        if (!db.Transactions().empty()) db.DelItem<CTransactionIndex>((*db.Transactions().begin()).first);
+        if (!db.Transactions().empty())
+          db.DelItem<CTransactionIndex>((*db.Transactions().begin()).first);
         db.EditString(t.descriptionId, std::string(300, 'x'));
       } catch (const CFileError&) {
       }

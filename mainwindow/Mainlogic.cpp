@@ -46,9 +46,9 @@ Money TotalBalance(const TAccountItems& accounts, std::uint32_t baseCurrency, CD
   double total = 0;
   for (const CAccountItem& account : accounts) {
     const double rate = db.GetExchangeRate(account.record.currencyId, baseCurrency);
-    total = static_cast<double>(WrapAdd(FloatToMoney(total), ConvertAmount(account.balance, rate))) /
-            10000.0;
+    total =
+        static_cast<double>(WrapAdd(FloatToMoney(total), ConvertAmount(account.balance, rate))) /
+        10000.0;
   }
   return FloatToMoney(total);
 }
-

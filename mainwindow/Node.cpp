@@ -194,9 +194,9 @@ CTransactionNode* CTransactionsTree::CategoryNode(CTransactionNode* top, std::ui
     return top;
   }
   const std::uint32_t parentId = subType->record.parentId;
-  CTransactionNode* parentNode =
-      parentId > kFirstFreeId && guard < kMaxCategoryDepth ? CategoryNode(top, parentId, guard + 1)
-                                                           : top;
+  CTransactionNode* parentNode = parentId > kFirstFreeId && guard < kMaxCategoryDepth
+                                     ? CategoryNode(top, parentId, guard + 1)
+                                     : top;
   bool existed = false;
   CTransactionNode* node = FindOrAddChild(parentNode, subTypeId, existed);
   node->nameId = subType->record.nameId;
@@ -382,7 +382,9 @@ void CTransactionsTree::PruneBelow(CTransactionNode* node) {
   }
 }
 
-void CTransactionsTree::Prune() { PruneBelow(this); }
+void CTransactionsTree::Prune() {
+  PruneBelow(this);
+}
 
 // ---- Sorting ----
 

@@ -23,8 +23,6 @@
 
 #include "Omrindb.h"
 
-
-
 enum TNodeKind : std::uint8_t {
   NodeIncomes = 0,
   NodeExpenses = 1,
@@ -65,20 +63,20 @@ class CTransactionNode {
   CTransactionNode(const CTransactionNode&) = delete;
   CTransactionNode& operator=(const CTransactionNode&) = delete;
 
-  TChildren children;          // keyed by the child's identity
+  TChildren children;  // keyed by the child's identity
   TNodeKind kind = NodeTransaction;
-  std::int32_t depth = 0;      // 0 for top nodes, transactions and groups
+  std::int32_t depth = 0;           // 0 for top nodes, transactions and groups
   QTreeWidgetItem* item = nullptr;  // the screen item, owned by the control
-  std::string displayName;     // stored bytes; filled when first drawn
-  std::uint32_t nameId = 0;    // string id of the name
-  std::uint32_t subTypeId = 0;  // for categories
+  std::string displayName;          // stored bytes; filled when first drawn
+  std::uint32_t nameId = 0;         // string id of the name
+  std::uint32_t subTypeId = 0;      // for categories
   Money sum = 0;
-  std::int8_t percent = 0;     // of the parent's sum
-  std::int64_t quantity = 0;   // quantity x 10000
+  std::int8_t percent = 0;    // of the parent's sum
+  std::int64_t quantity = 0;  // quantity x 10000
   Date date = 0.0;
   bool showQuantity = false;
-  std::uint32_t transactionId = 0;  // 0 for a group
-  bool used = true;            // mark of the incremental rebuild
+  std::uint32_t transactionId = 0;     // 0 for a group
+  bool used = true;                    // mark of the incremental rebuild
   CTransactionNode* parent = nullptr;  // the node that holds this one; none for the root
   // The tree's cached text of nameId (set by CTransactionsTree::NameOf).
   const std::string* nameText = nullptr;
@@ -166,7 +164,7 @@ class CTransactionsTree : public CTransactionNode {
   void CheckTextCache();
 
   QPointer<QTreeWidget> control_;  // the screen control (not owned; may go first)
-  CDataBase& db_;         // not owned
+  CDataBase& db_;                  // not owned
   std::string incomesTitle_;
   std::string expensesTitle_;
   std::uint32_t accountId_ = 0;  // account of the last per-account build

@@ -11,12 +11,12 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QPainter>
-#include <QStyledItemDelegate>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolBar>
@@ -36,8 +36,12 @@ namespace {
 constexpr int kColumnCount = kFundsColumnCount;
 constexpr const char* kVersionText = "v1.62";
 
-QString Q(const std::string& text) { return QString::fromUtf8(text.c_str()); }
-std::string Loc(int id, const std::string& defaultText) { return GetLocalizedText(id, defaultText); }
+QString Q(const std::string& text) {
+  return QString::fromUtf8(text.c_str());
+}
+std::string Loc(int id, const std::string& defaultText) {
+  return GetLocalizedText(id, defaultText);
+}
 QString LocQ(int id, const QString& defaultText) {
   return Q(GetLocalizedText(id, defaultText.toStdString()));
 }
@@ -131,8 +135,8 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
   FContainer = std::make_unique<CBaseContainer>();
   FDataBase = &FContainer->GetDataBase();
   EnableDataBaseControls(false);
-  FTransactionsTree = std::make_unique<CTransactionsTree>(FundsTree, *FDataBase,
-                                                          FTexts[kTextIncomes], FTexts[kTextExpenses]);
+  FTransactionsTree = std::make_unique<CTransactionsTree>(
+      FundsTree, *FDataBase, FTexts[kTextIncomes], FTexts[kTextExpenses]);
   FShedulerTree = std::make_unique<CTransactionsTree>(ShedulerTree, *FDataBase,
                                                       FTexts[kTextIncomes], FTexts[kTextExpenses]);
   for (int tab = 0; tab < 2; ++tab) {
@@ -147,8 +151,8 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
   }
   static_cast<CFundsTree*>(FundsTree)->SetTree(FTransactionsTree.get(), FDataBase, &FLines,
                                                kTransactionsTab);
-  static_cast<CFundsTree*>(ShedulerTree)->SetTree(FShedulerTree.get(), FDataBase, &FLines,
-                                                  kSchedulerTab);
+  static_cast<CFundsTree*>(ShedulerTree)
+      ->SetTree(FShedulerTree.get(), FDataBase, &FLines, kSchedulerTab);
   InstallListPainters();
 }
 
@@ -180,8 +184,8 @@ class CRowPainterDelegate : public QStyledItemDelegate {
 };
 
 void TFormMain::InstallListPainters() {
-  AccountsList->setItemDelegate(new CRowPainterDelegate(
-      AccountsList, 70, [this](QPainter& p, const QRect& rect, int row) {
+  AccountsList->setItemDelegate(
+      new CRowPainterDelegate(AccountsList, 70, [this](QPainter& p, const QRect& rect, int row) {
         if (row < 0 || row >= static_cast<int>(FAccounts.size())) return;
         const CAccountItem& account = FAccounts[row];
         CCurrencyItem currency;
@@ -190,8 +194,8 @@ void TFormMain::InstallListPainters() {
                         StoredToQString(account.comment), Q(FTexts[kTextBalance]), account.balance,
                         StoredToQString(currency.name), FLines, FAccountIcon);
       }));
-  CurrenciesList->setItemDelegate(new CRowPainterDelegate(
-      CurrenciesList, 20, [this](QPainter& p, const QRect& rect, int row) {
+  CurrenciesList->setItemDelegate(
+      new CRowPainterDelegate(CurrenciesList, 20, [this](QPainter& p, const QRect& rect, int row) {
         if (row < 0 || row >= static_cast<int>(FCurrencies.size())) return;
         const std::uint32_t base = BaseCurrencyId();
         CCurrencyItem baseCurrency;
@@ -225,13 +229,17 @@ void TFormMain::CreateControls() {
   ToolBar1 = addToolBar(QStringLiteral("Main"));
   ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
   ToolBar1->setMovable(false);
-  BtCurrencesDir = ToolButton(ToolBar1, "BtCurrencesDir", "Currencies", "accessories-calculator", 0x2E7D32);
-  BtAccountsDir = ToolButton(ToolBar1, "BtAccountsDir", "Accounts", "x-office-address-book", 0x1565C0);
+  BtCurrencesDir =
+      ToolButton(ToolBar1, "BtCurrencesDir", "Currencies", "accessories-calculator", 0x2E7D32);
+  BtAccountsDir =
+      ToolButton(ToolBar1, "BtAccountsDir", "Accounts", "x-office-address-book", 0x1565C0);
   BtTypesDir = ToolButton(ToolBar1, "BtTypesDir", "Categories", "folder", 0xEF6C00);
   BtMembersList = ToolButton(ToolBar1, "BtMembersList", "Family", "system-users", 0x6A1B9A);
-  BtSectionsList = ToolButton(ToolBar1, "BtSectionsList", "Sections", "view-list-details", 0x00838F);
+  BtSectionsList =
+      ToolButton(ToolBar1, "BtSectionsList", "Sections", "view-list-details", 0x00838F);
   ToolBar1->addSeparator();
-  BtMenuDBSettings = ToolButton(ToolBar1, "BtMenuDBSettings", "DataBase", "drive-harddisk", 0x546E7A);
+  BtMenuDBSettings =
+      ToolButton(ToolBar1, "BtMenuDBSettings", "DataBase", "drive-harddisk", 0x546E7A);
   BtExport = ToolButton(ToolBar1, "BtExport", "Export", "document-save-as", 0x8D6E63);
   BtImport = ToolButton(ToolBar1, "BtImport", "Import", "document-open", 0x8D6E63);
   ToolBar1->addSeparator();
@@ -447,7 +455,8 @@ QWidget* TFormMain::CreateRightSide() {
   connect(BtTypes, &QToolButton::clicked, this, &TFormMain::BtTypesClick);
   connect(BtGroups, &QToolButton::clicked, this, &TFormMain::BtGroupsClick);
   for (QTreeWidget* tree : {FundsTree, ShedulerTree}) {
-    connect(tree->header(), &QHeaderView::sectionClicked, this, &TFormMain::FundsHeaderSectionClick);
+    connect(tree->header(), &QHeaderView::sectionClicked, this,
+            &TFormMain::FundsHeaderSectionClick);
     connect(tree->header(), &QHeaderView::sectionResized, this,
             &TFormMain::FundsHeaderSectionResize);
   }
@@ -522,14 +531,18 @@ void TFormMain::CreateMenus() {
 }
 
 void TFormMain::ApplyLanguage() {
-  InitLocalization(FAppDataFolder + GetSettings().GetLocaleFileName(Settings::kDefaultLocaleFileName));
+  InitLocalization(FAppDataFolder +
+                   GetSettings().GetLocaleFileName(Settings::kDefaultLocaleFileName));
   LbCurrentDate->clear();
   setWindowTitle(QStringLiteral("Pardow ") + QString::fromLatin1(kVersionText));
   const QLocale locale;
   for (int i = 0; i < 12; ++i)
-    FMonthNames[i] = Loc(100 + i, locale.standaloneMonthName(i + 1, QLocale::LongFormat).toStdString());
+    FMonthNames[i] =
+        Loc(100 + i, locale.standaloneMonthName(i + 1, QLocale::LongFormat).toStdString());
   auto caption = [](QAbstractButton* b, int id) { b->setText(LocQ(id, b->text())); };
-  auto hint = [](QWidget* w, int id, const char* text) { w->setToolTip(LocQ(id, QString::fromLatin1(text))); };
+  auto hint = [](QWidget* w, int id, const char* text) {
+    w->setToolTip(LocQ(id, QString::fromLatin1(text)));
+  };
   caption(BtCurrencesDir, 1003);
   hint(BtCurrencesDir, 1004, "Currencies list");
   caption(BtAccountsDir, 1005);
@@ -580,7 +593,8 @@ void TFormMain::ApplyLanguage() {
   MnAbout->setText(LocQ(1036, QStringLiteral("About...")));
   Loc(1037, "");
   for (int i = 0; i < 4; ++i) FTexts[kTextIncomes + i] = Loc(1038 + i, FTexts[kTextIncomes + i]);
-  for (int i = 0; i < 6; ++i) FTexts[kTextReadingFile + i] = Loc(1042 + i, FTexts[kTextReadingFile + i]);
+  for (int i = 0; i < 6; ++i)
+    FTexts[kTextReadingFile + i] = Loc(1042 + i, FTexts[kTextReadingFile + i]);
   FTexts[kTextPrintTitle] = Loc(1048, FTexts[kTextPrintTitle]);
   BtFastExpence->setText(LocQ(1049, QStringLiteral("Quick Expense")));
   MnDBManager->setText(LocQ(1050, QStringLiteral("DataBase Manager")));
@@ -615,7 +629,8 @@ void TFormMain::ApplyLanguage() {
   LbBalance->setText(Q(FTexts[kTextBalance]));
   FTexts[kTextScheduled] = Loc(1077, FTexts[kTextScheduled]);
   LbScheduled->setText(Q(FTexts[kTextScheduled]));
-  for (int i = 5; i < kColumnCount; ++i) titles << LocQ(1078 + i - 5, QString::fromLatin1(headers[i]));
+  for (int i = 5; i < kColumnCount; ++i)
+    titles << LocQ(1078 + i - 5, QString::fromLatin1(headers[i]));
   FTexts[kTextBudget] = Loc(1081, FTexts[kTextBudget]);
   AccountsPageControl->setTabText(1, LocQ(1082, QStringLiteral("Summary")));
   BtExchangeRate->setText(LocQ(1083, QStringLiteral("Edit exchange rate")));

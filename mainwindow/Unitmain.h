@@ -171,10 +171,10 @@ class TFormMain : public QMainWindow {
   bool FDestroyed = false;  // FormDestroy has run
   int FSelectedAccountRow = -1;
   int FSelectedCurrencyRow = -1;
-  TAccountItems FAccounts;      // one entry per row of AccountsList
-  TCurrencyItems FCurrencies;   // one entry per row of CurrenciesList
-  QPixmap FLines;               // ImgLines: the strip picture
-  QIcon FAccountIcon;           // ToolImages image 1
+  TAccountItems FAccounts;       // one entry per row of AccountsList
+  TCurrencyItems FCurrencies;    // one entry per row of CurrenciesList
+  QPixmap FLines;                // ImgLines: the strip picture
+  QIcon FAccountIcon;            // ToolImages image 1
   bool FSyncingHeaders = false;  // a header width is being copied to the other tree
 
   // Controls, named as the window names them.

@@ -20,12 +20,18 @@
 #include "Unittypes.h"
 
 namespace {
-QString Q(const std::string& text) { return QString::fromUtf8(text.c_str()); }
+QString Q(const std::string& text) {
+  return QString::fromUtf8(text.c_str());
+}
 }  // namespace
 
-int TFormMain::TabKind() const { return FCurrentTab == 0 ? kTransactionKind : kPlnTransactionKind; }
+int TFormMain::TabKind() const {
+  return FCurrentTab == 0 ? kTransactionKind : kPlnTransactionKind;
+}
 
-CTransactionNode* TFormMain::SelectedNode() { return NodeOf(CurrentTreeControl()->currentItem()); }
+CTransactionNode* TFormMain::SelectedNode() {
+  return NodeOf(CurrentTreeControl()->currentItem());
+}
 
 void TFormMain::InsertTransaction(int kind, std::uint32_t id) {
   const bool summary = SummaryPageShown();
@@ -33,7 +39,8 @@ void TFormMain::InsertTransaction(int kind, std::uint32_t id) {
     CTransactionItem item;
     FDataBase->GetTransaction(id, item);
     const Date day = WholeDay(item.record.date);
-    if (day < WholeDay(FDataBase->GetIntervalBegin()) || day > WholeDay(FDataBase->GetIntervalEnd()))
+    if (day < WholeDay(FDataBase->GetIntervalBegin()) ||
+        day > WholeDay(FDataBase->GetIntervalEnd()))
       return;
     if (summary)
       FTransactionsTree->AddInCurrency(item.record, id, BaseCurrencyId(), *FDataBase);
@@ -71,8 +78,8 @@ void TFormMain::New_CopyClick() {
   if (node->kind == NodeTransaction)
     result = editor.Open(*FDataBase, node->transactionId, false, true, TabKind(), FLines);
   else
-    result = editor.OpenNew(SelectedAccountId(), *FDataBase, node->kind == NodeCategory ? node->subTypeId : 0,
-                            TabKind(), FLines);
+    result = editor.OpenNew(SelectedAccountId(), *FDataBase,
+                            node->kind == NodeCategory ? node->subTypeId : 0, TabKind(), FLines);
   InsertTransaction(result, editor.GetItemId());
   RefreshTotals(true);
 }
@@ -204,6 +211,12 @@ void TFormMain::OpenCategories(int tabIndex) {
   RebuildTrees(false);
 }
 
-void TFormMain::BtTypesDirClick() { OpenCategories(0); }
-void TFormMain::BtMembersListClick() { OpenCategories(3); }
-void TFormMain::BtSectionsListClick() { OpenCategories(4); }
+void TFormMain::BtTypesDirClick() {
+  OpenCategories(0);
+}
+void TFormMain::BtMembersListClick() {
+  OpenCategories(3);
+}
+void TFormMain::BtSectionsListClick() {
+  OpenCategories(4);
+}

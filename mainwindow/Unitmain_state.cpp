@@ -34,17 +34,25 @@ constexpr int kColumnCount = 8;
 constexpr int kAccountRowHeight = 70;
 constexpr int kCurrencyRowHeight = 20;
 
-QString Q(const std::string& text) { return QString::fromUtf8(text.c_str()); }
+QString Q(const std::string& text) {
+  return QString::fromUtf8(text.c_str());
+}
 
 }  // namespace
 
 // ---- Helpers ----
 
-CDataBase& TFormMain::DataBase() { return *FDataBase; }
+CDataBase& TFormMain::DataBase() {
+  return *FDataBase;
+}
 
-bool TFormMain::IsDataBaseOpened() { return FDataBase != nullptr && FDataBase->IsOpened(); }
+bool TFormMain::IsDataBaseOpened() {
+  return FDataBase != nullptr && FDataBase->IsOpened();
+}
 
-QString TFormMain::StatusText() const { return StatusPanel0->text(); }
+QString TFormMain::StatusText() const {
+  return StatusPanel0->text();
+}
 
 void TFormMain::SetStatus(TMainText text) {
   StatusPanel0->setText(Q(FTexts[text]));
@@ -60,12 +68,17 @@ CTransactionsTree* TFormMain::CurrentTree() {
   return FCurrentTab == 0 ? FTransactionsTree.get() : FShedulerTree.get();
 }
 
-QTreeWidget* TFormMain::CurrentTreeControl() { return FCurrentTab == 0 ? FundsTree : ShedulerTree; }
+QTreeWidget* TFormMain::CurrentTreeControl() {
+  return FCurrentTab == 0 ? FundsTree : ShedulerTree;
+}
 
-bool TFormMain::SummaryPageShown() const { return AccountsPageControl->currentIndex() == 1; }
+bool TFormMain::SummaryPageShown() const {
+  return AccountsPageControl->currentIndex() == 1;
+}
 
 std::uint32_t TFormMain::SelectedAccountId() const {
-  const bool valid = FSelectedAccountRow >= 0 && FSelectedAccountRow < static_cast<int>(FAccounts.size());
+  const bool valid =
+      FSelectedAccountRow >= 0 && FSelectedAccountRow < static_cast<int>(FAccounts.size());
   return valid ? FAccounts[FSelectedAccountRow].id : 0;
 }
 
@@ -75,7 +88,9 @@ std::uint32_t TFormMain::BaseCurrencyId() const {
   return valid ? FCurrencies[FSelectedCurrencyRow].id : 0;
 }
 
-int TFormMain::SortParam() const { return FSortDescending ? ~FSortColumn : FSortColumn + 1; }
+int TFormMain::SortParam() const {
+  return FSortDescending ? ~FSortColumn : FSortColumn + 1;
+}
 
 // ---- Start and end of the run ----
 
@@ -176,10 +191,9 @@ void TFormMain::ReopenClick() {
 }
 
 void TFormMain::EnableDataBaseControls(bool open) {
-  for (QWidget* w : std::initializer_list<QWidget*>{BtPrevMonth, BtNextMonth, BtAccountsDir,
-                                                    BtCurrencesDir, BtTypesDir, BtTypes, BtNew,
-                                                    BtFastExpence, BtCalendar, BtMembers,
-                                                    BtSections})
+  for (QWidget* w : std::initializer_list<QWidget*>{
+           BtPrevMonth, BtNextMonth, BtAccountsDir, BtCurrencesDir, BtTypesDir, BtTypes, BtNew,
+           BtFastExpence, BtCalendar, BtMembers, BtSections})
     w->setEnabled(open);
   FundsTree->header()->setEnabled(open);
   ShedulerTree->header()->setEnabled(open);
@@ -371,7 +385,8 @@ void TFormMain::FundsHeaderSectionResize(int column, int, int newSize) {
   if (FSyncingHeaders) return;
   FSyncingHeaders = true;
   for (QTreeWidget* tree : {FundsTree, ShedulerTree})
-    if (tree->header()->sectionSize(column) != newSize) tree->header()->resizeSection(column, newSize);
+    if (tree->header()->sectionSize(column) != newSize)
+      tree->header()->resizeSection(column, newSize);
   FSyncingHeaders = false;
 }
 

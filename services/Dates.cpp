@@ -18,7 +18,7 @@ using std::chrono::year_month_day;
 
 constexpr sys_days kEpoch = sys_days{year{1899} / 12 / 30};
 
-std::optional<Date> g_pinnedClock;  // set while tests or --today pin the clock
+std::optional<Date> g_pinnedClock;             // set while tests or --today pin the clock
 DateFormatter g_shortDateFormatter = nullptr;  // the regional short date, once installed
 
 // Day number clamped to what the civil calendar can represent.
@@ -43,7 +43,9 @@ CivilDate DecodeDate(Date date) {
                    static_cast<unsigned>(ymd.day())};
 }
 
-Date WholeDay(Date date) { return std::trunc(date); }
+Date WholeDay(Date date) {
+  return std::trunc(date);
+}
 
 unsigned DayOfWeek(Date date) {
   std::chrono::weekday wd{kEpoch + days{WholeDayNumber(date)}};
@@ -96,7 +98,9 @@ std::string FormatShortDate(Date date) {
   return g_shortDateFormatter ? g_shortDateFormatter(date) : FormatIsoDate(date);
 }
 
-void SetShortDateFormatter(DateFormatter formatter) { g_shortDateFormatter = formatter; }
+void SetShortDateFormatter(DateFormatter formatter) {
+  g_shortDateFormatter = formatter;
+}
 
 Date Now() {
   if (g_pinnedClock) return *g_pinnedClock;
@@ -111,8 +115,14 @@ Date Now() {
   return d + (local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec) / 86400.0;
 }
 
-Date Today() { return WholeDay(Now()); }
+Date Today() {
+  return WholeDay(Now());
+}
 
-void SetClock(Date date) { g_pinnedClock = date; }
+void SetClock(Date date) {
+  g_pinnedClock = date;
+}
 
-void ResetClock() { g_pinnedClock.reset(); }
+void ResetClock() {
+  g_pinnedClock.reset();
+}

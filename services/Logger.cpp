@@ -13,11 +13,16 @@ LogTap g_tap;      // optional observer of every message
 
 const char* OpeningTag(std::uint8_t level) {
   switch (level) {
-    case 0: return "<font color=\"#8f8f8f\"><b>";
-    case 1: return "<font color=\"#4f4f4f\"><b>";
-    case 2: return "<font color=\"#ffff00\"><b>";
-    case 3: return "<font color=\"#ff0000\"><b>";
-    default: return "<font color=\"#ffffff\"><b>";
+    case 0:
+      return "<font color=\"#8f8f8f\"><b>";
+    case 1:
+      return "<font color=\"#4f4f4f\"><b>";
+    case 2:
+      return "<font color=\"#ffff00\"><b>";
+    case 3:
+      return "<font color=\"#ff0000\"><b>";
+    default:
+      return "<font color=\"#ffffff\"><b>";
   }
 }
 
@@ -62,13 +67,31 @@ void WriteLog(std::uint8_t level, const char* text) {
   WriteAll(g_logFd, entry);
 }
 
-void LogEvent(const char* text) { WriteLog(0, text); }
-void LogEvent(const std::string& text) { WriteLog(0, text.c_str()); }
-void LogDetail(const char* text) { WriteLog(1, text); }
-void LogDetail(const std::string& text) { WriteLog(1, text.c_str()); }
-void LogWarning(const char* text) { WriteLog(2, text); }
-void LogWarning(const std::string& text) { WriteLog(2, text.c_str()); }
-void LogError(const char* text) { WriteLog(3, text); }
-void LogError(const std::string& text) { WriteLog(3, text.c_str()); }
+void LogEvent(const char* text) {
+  WriteLog(0, text);
+}
+void LogEvent(const std::string& text) {
+  WriteLog(0, text.c_str());
+}
+void LogDetail(const char* text) {
+  WriteLog(1, text);
+}
+void LogDetail(const std::string& text) {
+  WriteLog(1, text.c_str());
+}
+void LogWarning(const char* text) {
+  WriteLog(2, text);
+}
+void LogWarning(const std::string& text) {
+  WriteLog(2, text.c_str());
+}
+void LogError(const char* text) {
+  WriteLog(3, text);
+}
+void LogError(const std::string& text) {
+  WriteLog(3, text.c_str());
+}
 
-void SetLogTap(LogTap tap) { g_tap = std::move(tap); }
+void SetLogTap(LogTap tap) {
+  g_tap = std::move(tap);
+}

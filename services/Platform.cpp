@@ -17,7 +17,9 @@ void ShowMessage(const std::string& text) {
   }
 }
 
-void SetMessageHook(MessageHook hook) { g_messageHook = std::move(hook); }
+void SetMessageHook(MessageHook hook) {
+  g_messageHook = std::move(hook);
+}
 
 std::string GetProgramFolder() {
   char buf[4096];
@@ -28,11 +30,11 @@ std::string GetProgramFolder() {
 }
 
 bool FileExists(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 void ClearFileAttributes(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   if (::stat(path.c_str(), &st) == 0) ::chmod(path.c_str(), st.st_mode | S_IWUSR);
 }

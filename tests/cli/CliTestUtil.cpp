@@ -27,7 +27,8 @@ std::string ReadAll(const std::string& path) {
 
 CliResult RunCli(const std::vector<std::string>& args) {
   static int runs = 0;
-  const std::string errPath = testing::TempDir() + "cli-stderr-" + std::to_string(getpid()) + "-" + std::to_string(++runs);
+  const std::string errPath =
+      testing::TempDir() + "cli-stderr-" + std::to_string(getpid()) + "-" + std::to_string(++runs);
   std::string command = Quote(PARDOW_CLI);
   for (const std::string& a : args) command += " " + Quote(a);
   command += " 2>" + Quote(errPath);

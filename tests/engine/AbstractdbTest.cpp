@@ -38,8 +38,8 @@ TEST_F(StringPool, SizeClassesFollowTheTextLength) {
     std::size_t length;
     std::uint8_t type;
     std::uint32_t slot;
-  } cases[] = {{1, 1, 16},    {15, 1, 16},      {16, 2, 64},        {63, 2, 64},
-               {64, 3, 256},  {1023, 4, 1024},  {1024, 5, 4096},    {4095, 5, 4096},
+  } cases[] = {{1, 1, 16},        {15, 1, 16},      {16, 2, 64},     {63, 2, 64},
+               {64, 3, 256},      {1023, 4, 1024},  {1024, 5, 4096}, {4095, 5, 4096},
                {16383, 6, 16384}, {65535, 7, 65536}};
   for (const Case& c : cases) {
     std::uint64_t end = db.GetFileSize();
@@ -76,8 +76,12 @@ TEST_F(StringPool, RecordBytesAreExact) {
   std::uint32_t id = db.AddString("Milk");
   std::vector<char> bytes = ReadFileBytes(path);
   ASSERT_EQ(bytes.size(), end + 28u);
-  const unsigned char expected[28] = {0, 1, 0, 0, static_cast<unsigned char>(id), 0, 0, 0, 16, 0, 0,
-                                      0, 'M', 'i', 'l', 'k', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  const unsigned char expected[28] = {0,   1, 0,   0,   static_cast<unsigned char>(id),
+                                      0,   0, 0,   16,  0,
+                                      0,   0, 'M', 'i', 'l',
+                                      'k', 0, 0,   0,   0,
+                                      0,   0, 0,   0,   0,
+                                      0,   0, 0};
   EXPECT_EQ(std::memcmp(bytes.data() + end, expected, 28), 0);
   // Both counters are rewritten whenever an id is handed out.
   EXPECT_EQ(ReadAt<std::uint32_t>(bytes, 256), 103u);

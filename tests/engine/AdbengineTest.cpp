@@ -1,7 +1,6 @@
 // The table engine: one id counter for all tables, slot reuse, edits and
 // deletes, the guard, and date-range queries.
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <sys/resource.h>
 

@@ -46,7 +46,9 @@ CScratch::CScratch() {
   dir_ = mkdtemp(buf.data());
 }
 
-CScratch::~CScratch() { std::filesystem::remove_all(dir_); }
+CScratch::~CScratch() {
+  std::filesystem::remove_all(dir_);
+}
 
 CFileBuilder::CFileBuilder(std::int32_t version, const char* signature) {
   FileHeader header;
@@ -87,7 +89,9 @@ CFileBuilder& CFileBuilder::String(std::uint32_t id, const std::string& text, st
                 slot.size());
 }
 
-void CFileBuilder::Save(const std::string& path) const { WriteFileBytes(path, bytes); }
+void CFileBuilder::Save(const std::string& path) const {
+  WriteFileBytes(path, bytes);
+}
 
 std::vector<char> ReadFileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -45,7 +45,8 @@ class CFileBuilder {
   CFileBuilder& Record(std::uint8_t state, std::uint8_t type, std::uint32_t id, std::uint32_t size,
                        const void* data, std::size_t dataLength);
   template <class T>
-  CFileBuilder& Table(std::uint8_t type, std::uint32_t id, const T& record, std::uint8_t state = 0) {
+  CFileBuilder& Table(std::uint8_t type, std::uint32_t id, const T& record,
+                      std::uint8_t state = 0) {
     return Record(state, type, id, sizeof record, &record, sizeof record);
   }
   // A string record of class k holding `text`.

@@ -47,7 +47,7 @@ TEST_F(Files, CreateWritesTheDefaultItemsInOrder) {
     std::uint8_t type;
     std::uint32_t id;
     std::string text;
-  } expected[] = {{1, 101, "$"},   {1, 102, "Dollar"}, {100, 101, ""}, {1, 103, "\x88"},
+  } expected[] = {{1, 101, "$"},    {1, 102, "Dollar"}, {100, 101, ""},   {1, 103, "\x88"},
                   {1, 104, "Euro"}, {100, 102, ""},     {1, 105, "Cash"}, {103, 103, ""}};
   std::size_t pos = 1024;
   for (const Expect& e : expected) {
@@ -265,7 +265,9 @@ TEST_F(Files, RefusedFilesAreLeftUnchangedAndTheEngineClosed) {
     std::vector<std::pair<int, std::string>> log;
     std::string message;  // empty: no message box
   };
-  auto header = [](int version, const char* signature) { return CFileBuilder(version, signature).bytes; };
+  auto header = [](int version, const char* signature) {
+    return CFileBuilder(version, signature).bytes;
+  };
   std::vector<char> shortFile = header(230, "Omrin DBE");
   shortFile.resize(600);
   std::vector<char> smallHeader = header(230, "Omrin DBE");
@@ -274,16 +276,23 @@ TEST_F(Files, RefusedFilesAreLeftUnchangedAndTheEngineClosed) {
   std::vector<char> bigHeader = header(230, "Omrin DBE");
   bigHeader[1] = 0x20;  // header size 8192 in a 1024-byte file
   std::vector<Case> cases = {
-      {"newer", header(231, "Omrin DBE"), {{3, "Invalid database version: 2.31"}},
-       "Invalid database version: 2.31\nPlease, update software to latest version to open this file"},
+      {"newer",
+       header(231, "Omrin DBE"),
+       {{3, "Invalid database version: 2.31"}},
+       "Invalid database version: 2.31\nPlease, update software to latest version to open this "
+       "file"},
       {"v130", header(130, "Omrin DBE"), {{2, "Try to convert old database. v1.30"}}, ""},
-      {"unknown", header(229, "Omrin DBE"),
+      {"unknown",
+       header(229, "Omrin DBE"),
        {{2, "Try to convert old database. v2.29"}, {3, "Can't convert! Unknown version."}},
        "Can't convert! Unknown version."},
       {"foreign230", header(230, "Other FILE"), {{3, "Wrong file type!"}}, "Invalid file type!"},
       {"foreign220", header(220, "Omrin DBX"), {{3, "Wrong file type!"}}, "Invalid file type!"},
-      {"foreignNewer", header(900, "PK"), {{3, "Invalid database version: 9.00"}},
-       "Invalid database version: 9.00\nPlease, update software to latest version to open this file"},
+      {"foreignNewer",
+       header(900, "PK"),
+       {{3, "Invalid database version: 9.00"}},
+       "Invalid database version: 9.00\nPlease, update software to latest version to open this "
+       "file"},
       {"short", shortFile, {{3, "Wrong file type!"}}, "Invalid file type!"},
       {"smallHeader", smallHeader, {{3, "Wrong file type!"}}, "Invalid file type!"},
       {"bigHeader", bigHeader, {{3, "Wrong file type!"}}, "Invalid file type!"},
@@ -295,7 +304,8 @@ TEST_F(Files, RefusedFilesAreLeftUnchangedAndTheEngineClosed) {
     WriteFileBytes(path, c.bytes);
     capture.Clear();
     EXPECT_FALSE(db.Open(path)) << c.name;
-    for (const auto& [level, text] : c.log) EXPECT_TRUE(capture.Logged(level, text)) << c.name << text;
+    for (const auto& [level, text] : c.log)
+      EXPECT_TRUE(capture.Logged(level, text)) << c.name << text;
     if (c.message.empty()) {
       EXPECT_TRUE(capture.messages.empty()) << c.name;
     } else {
@@ -361,8 +371,10 @@ TEST_F(Files, TornLastRecordIsCutAwayAndLaterRecordsSurvive) {
     WriteFileBytes(path, torn);
     capture.Clear();
     ASSERT_TRUE(db.Open(path)) << cut;
-    EXPECT_TRUE(capture.Logged(2, "[LoadRecords] Incomplete record at the end of the file cut "
-                                  "away. Position: " + std::to_string(whole)))
+    EXPECT_TRUE(capture.Logged(2,
+                               "[LoadRecords] Incomplete record at the end of the file cut "
+                               "away. Position: " +
+                                   std::to_string(whole)))
         << cut;
     EXPECT_EQ(db.GetFileSize(), whole);
     EXPECT_NE(db.Transactions().Find(kept), nullptr);
@@ -384,8 +396,10 @@ TEST_F(Files, OversizedFillerEndsTheScanButKeepsEverythingBefore) {
   const std::uint32_t fillerPos = file.Position();
   file.Record(0, kFillerRecord, 0, 1000000, "", 0).Table(kCurrencyRecord, 102, c).Save(path);
   ASSERT_TRUE(db.Open(path));
-  EXPECT_TRUE(capture.Logged(2, "[LoadRecords] Record size runs past the end of the file. "
-                                "Position: " + std::to_string(fillerPos)));
+  EXPECT_TRUE(capture.Logged(2,
+                             "[LoadRecords] Record size runs past the end of the file. "
+                             "Position: " +
+                                 std::to_string(fillerPos)));
   EXPECT_NE(db.Currencies().Find(101), nullptr);
   EXPECT_EQ(db.Currencies().size(), 1u);
   EXPECT_EQ(db.GetFileSize(), file.bytes.size()) << "damaged bytes are kept";

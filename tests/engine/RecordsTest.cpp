@@ -54,8 +54,8 @@ TEST(Records, ItemTextsComeFromThePoolAndMissingTextsAreEmpty) {
   ASSERT_TRUE(db.DelString(r.descriptionId));
   item = MakeItem(db, id, *db.Transactions().Find(id));
   EXPECT_EQ(item.description, "");
-  EXPECT_TRUE(capture.Logged(2, "[GetString] Can't find string ID: " +
-                                    std::to_string(r.descriptionId)));
+  EXPECT_TRUE(
+      capture.Logged(2, "[GetString] Can't find string ID: " + std::to_string(r.descriptionId)));
 
   CCurrencyItem euro = MakeItem(db, 102, *db.Currencies().Find(102));
   EXPECT_EQ(euro.name, "\x88");

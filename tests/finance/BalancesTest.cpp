@@ -27,12 +27,12 @@ TEST_F(FinanceTest, BudgetCountsExpensesWithinItsDays) {
   card.record.budgetEnd = D(2007, 4, 30);
   card.record.budgetSum = M(100);
   const std::uint32_t id = db.AddAccount(card);
-  Move(D(2007, 3, 31) + 0.9, id, 0, 1);   // the day before: out
-  Move(D(2007, 4, 1), id, 0, 2);          // first day: in
-  Move(D(2007, 4, 30) + 0.9, id, 0, 4);   // on the to date: in
-  Move(D(2007, 5, 1), id, 0, 8);          // the day after: out
-  Move(D(2007, 4, 15), id, 103, 16);      // a transfer out of the account counts too
-  Move(D(2007, 4, 15), 0, id, 32);        // money in does not
+  Move(D(2007, 3, 31) + 0.9, id, 0, 1);  // the day before: out
+  Move(D(2007, 4, 1), id, 0, 2);         // first day: in
+  Move(D(2007, 4, 30) + 0.9, id, 0, 4);  // on the to date: in
+  Move(D(2007, 5, 1), id, 0, 8);         // the day after: out
+  Move(D(2007, 4, 15), id, 103, 16);     // a transfer out of the account counts too
+  Move(D(2007, 4, 15), 0, id, 32);       // money in does not
   EXPECT_EQ(Figures(id).budgetUsed, M(2 + 4 + 16)) << "the working interval plays no part";
   CAccountItem item;
   db.GetAccount(id, item);
@@ -53,12 +53,13 @@ TEST_F(FinanceTest, PlannedFlowsForecastTheInterval) {
   ScheduleRecord weekly;
   weekly.kind = kScheduleWeekly;
   weekly.lastProcessed = D(2007, 5, 15);  // today
-  weekly.weekdays[0] = 1;                  // Mondays: 21 and 28 May
+  weekly.weekdays[0] = 1;                 // Mondays: 21 and 28 May
   Plan(weekly, 103, savings, 10);
   EXPECT_EQ(Figures(103).plannedOut, M(50 + 20));
   EXPECT_EQ(Figures(savings).plannedIn, M(20));
   db.SetInterval(D(2007, 4, 1), D(2007, 4, 30));
-  EXPECT_EQ(Figures(103).plannedOut, M(50)) << "an interval before last processed forecasts nothing";
+  EXPECT_EQ(Figures(103).plannedOut, M(50))
+      << "an interval before last processed forecasts nothing";
   EXPECT_EQ(Stored().size(), 0u) << "listing accounts executes nothing";
 }
 

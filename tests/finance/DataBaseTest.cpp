@@ -22,9 +22,9 @@ TEST(DataBase, BannerAndClosedStateAnswers) {
   EXPECT_EQ(db.GetPassword(), "");
   EXPECT_FALSE(db.DelTransaction(101));
   EXPECT_EQ(db.GetExchangeRate(101, 102), 1.0);
-  for (const char* name : {"GetCurrency", "GetTransaction", "GetCurrencyItems", "GetAccountItems",
-                           "GetSubTypeItems", "GetLastTransactions", "SetInterval",
-                           "GetLocalizedString"})
+  for (const char* name :
+       {"GetCurrency", "GetTransaction", "GetCurrencyItems", "GetAccountItems", "GetSubTypeItems",
+        "GetLastTransactions", "SetInterval", "GetLocalizedString"})
     EXPECT_TRUE(capture.Logged(2, std::string("[") + name + "] Base not opened")) << name;
 }
 
@@ -79,7 +79,8 @@ TEST_F(FinanceTest, AddIgnoresIdsAndEditReplacesTexts) {
   EXPECT_EQ(edited.record.commentId, 0u);
   EXPECT_EQ(db.GetStringCount(), strings - 1) << "old texts freed, one new text stored";
   EXPECT_EQ(db.GetString(oldDescription), "");
-  EXPECT_TRUE(capture.Logged(2, "[GetString] Can't find string ID: " + std::to_string(oldDescription)));
+  EXPECT_TRUE(
+      capture.Logged(2, "[GetString] Can't find string ID: " + std::to_string(oldDescription)));
 
   // An edit passed back with string id 0 stores the text without a warning.
   capture.Clear();

@@ -23,7 +23,8 @@ TEST_F(FinanceTest, ListsSortByBytes) {
   Currency("A", "Austral");
   std::vector<std::string> currencies;
   for (const CCurrencyItem& c : db.GetCurrencyItems()) currencies.push_back(c.fullName);
-  EXPECT_EQ(currencies, (std::vector<std::string>{"Austral", "Dollar", "Euro", "\xd0\xaf\xd0\xbd"}));
+  EXPECT_EQ(currencies,
+            (std::vector<std::string>{"Austral", "Dollar", "Euro", "\xd0\xaf\xd0\xbd"}));
 }
 
 TEST_F(FinanceTest, DirectoryItemsKeepEveryStoredField) {

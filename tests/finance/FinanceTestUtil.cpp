@@ -2,8 +2,12 @@
 
 #include <cmath>
 
-Money M(double units) { return std::llround(units * 10000); }
-Date D(int y, unsigned m, unsigned d) { return EncodeDate(y, m, d); }
+Money M(double units) {
+  return std::llround(units * 10000);
+}
+Date D(int y, unsigned m, unsigned d) {
+  return EncodeDate(y, m, d);
+}
 
 void FinanceTest::SetUp() {
   path = dir.Path("f.vlt");

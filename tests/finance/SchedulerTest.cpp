@@ -65,14 +65,16 @@ TEST_F(Scheduler, OnceFiresOnlyAfterItsLastProcessedDay) {
   CTransactionItem made;
   db.GetTransaction(db.Transactions().begin().operator*().first, made);
   EXPECT_EQ(made.description, "Rent");
-  EXPECT_NE(made.record.descriptionId, db.PlnTransactions().Find(tomorrow)->record.transaction.descriptionId)
+  EXPECT_NE(made.record.descriptionId,
+            db.PlnTransactions().Find(tomorrow)->record.transaction.descriptionId)
       << "the transaction gets its own copy of the text";
 }
 
 TEST_F(Scheduler, EveryNDaysStartsOnTheFirstDay) {
   const std::uint32_t id = Plan(EveryNDays(7, D(2007, 5, 1)), 103, 0, 1);
   EXPECT_EQ(LastProcessed(id), D(2007, 4, 24));
-  EXPECT_EQ(ApplyOn(2007, 5, 20), (std::vector<Date>{D(2007, 5, 1), D(2007, 5, 8), D(2007, 5, 15)}));
+  EXPECT_EQ(ApplyOn(2007, 5, 20),
+            (std::vector<Date>{D(2007, 5, 1), D(2007, 5, 8), D(2007, 5, 15)}));
   EXPECT_EQ(LastProcessed(id), D(2007, 5, 15));
   Reopen();
   EXPECT_EQ(LastProcessed(id), D(2007, 5, 15)) << "saved after each occurrence";
@@ -92,7 +94,8 @@ TEST_F(Scheduler, PeriodZeroHasNoOccurrence) {
 TEST_F(Scheduler, WeekdaysStartTheDayAfterCreation) {
   // Created on Friday 4 May 2007 for Mondays and Fridays.
   Plan(Weekly(D(2007, 5, 4), {1, 5}), 103, 0, 1);
-  EXPECT_EQ(ApplyOn(2007, 5, 14), (std::vector<Date>{D(2007, 5, 7), D(2007, 5, 11), D(2007, 5, 14)}));
+  EXPECT_EQ(ApplyOn(2007, 5, 14),
+            (std::vector<Date>{D(2007, 5, 7), D(2007, 5, 11), D(2007, 5, 14)}));
 }
 
 TEST_F(Scheduler, MonthlySkipsMonthsWithoutTheDay) {

@@ -20,7 +20,8 @@ TEST_F(FinanceTest, MostUsedDescriptionsInByteOrder) {
   EXPECT_EQ(list[1].uses, 5u);
   EXPECT_EQ(Texts(db.GetLastTransactions(0, 0, 10, 0, 0)),
             (std::vector<std::string>{"", "Apples", "Bus", "bread"}));
-  EXPECT_EQ(db.GetLastTransactions(0, 0, 10, 0, 0)[0].uses, 2u) << "empty descriptions are one entry";
+  EXPECT_EQ(db.GetLastTransactions(0, 0, 10, 0, 0)[0].uses, 2u)
+      << "empty descriptions are one entry";
   EXPECT_TRUE(db.GetLastTransactions(0, 0, 0, 0, 0).empty());
 }
 
@@ -31,7 +32,8 @@ TEST_F(FinanceTest, StatisticsFilterByAccountsAndCategory) {
   Move(D(2007, 5, 1), 0, 103, 1, -1, "Income");
   EXPECT_EQ(Texts(db.GetLastTransactions(103, 0, 10, 0, 0)), std::vector<std::string>{"Expense"});
   EXPECT_EQ(Texts(db.GetLastTransactions(0, 103, 10, 0, 0)), std::vector<std::string>{"Income"});
-  EXPECT_EQ(Texts(db.GetLastTransactions(103, other, 10, 0, 0)), std::vector<std::string>{"Transfer"});
+  EXPECT_EQ(Texts(db.GetLastTransactions(103, other, 10, 0, 0)),
+            std::vector<std::string>{"Transfer"});
   EXPECT_EQ(db.GetLastTransactions(0, 0, 10, 0, 0).size(), 3u);
   EXPECT_TRUE(db.GetLastTransactions(103, 0, 10, 1, 555).empty());
 }
@@ -69,7 +71,9 @@ TEST_F(FinanceTest, PasswordIsStoredScrambledInSlotZero) {
 TEST_F(FinanceTest, PasswordThatCannotBeStoredWholeIsRefused) {
   ASSERT_TRUE(db.SetPassword("secret"));
   // Four characters, one of which is the byte 4: it would scramble to a zero.
-  EXPECT_FALSE(db.SetPassword(std::string("ab\x04" "c")));
+  EXPECT_FALSE(
+      db.SetPassword(std::string("ab\x04"
+                                 "c")));
   EXPECT_TRUE(capture.LoggedPrefix("[SetPassword] "));
   EXPECT_EQ(db.GetPassword(), "secret") << "the old password stays";
   // A 32-character password with a blank is the everyday case of it.

@@ -306,7 +306,8 @@ TEST_F(Commands, SchedulerTabWorksOnPlannedTransactions) {
     questions.push_back(text);
     return QMessageBox::Yes;
   });
-  form->findChild<QTreeWidget*>("ShedulerTree")->setCurrentItem(Leaf(planned->Expenses(), rent)->item);
+  form->findChild<QTreeWidget*>("ShedulerTree")
+      ->setCurrentItem(Leaf(planned->Expenses(), rent)->item);
   form->DeleteClick();
   EXPECT_TRUE(form->DataBase().PlnTransactions().empty());
   EXPECT_EQ(Leaf(planned->Expenses(), rent), nullptr);

@@ -16,7 +16,9 @@
 #include "Platform.h"
 #include "Unitmain.h"
 
-inline Money M(double units) { return std::llround(units * 10000); }
+inline Money M(double units) {
+  return std::llround(units * 10000);
+}
 
 class MainWindow : public testing::Test {
  protected:
@@ -91,4 +93,3 @@ class MainWindow : public testing::Test {
   std::vector<std::string> messages;
   std::uint32_t euroAccount = 0, foodId = 0, salary = 0, bread = 0;
 };
-

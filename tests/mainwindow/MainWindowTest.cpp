@@ -20,13 +20,12 @@
 #include "EngineTestUtil.h"
 #include "Include.h"
 #include "Localizationkit.h"
+#include "MainWindowFixture.h"
 #include "Mainlogic.h"
 #include "Platform.h"
 #include "Settingsstorage.h"
 #include "Textcodec.h"
-#include "MainWindowFixture.h"
 #include "Unitmain.h"
-
 
 TEST_F(MainWindow, FirstStartLooksForTheDemoInTheDataFolder) {
   TFormMain form;
@@ -168,9 +167,9 @@ TEST(MainLogic, MonthStepsKeepWholeMonthsAndCutDays) {
 }
 
 TEST(MainLogic, CaptionsAndPaths) {
-  const std::array<std::string, 12> names = {"January", "February", "March",     "April",
-                                             "May",     "June",     "July",      "August",
-                                             "September", "October", "November", "December"};
+  const std::array<std::string, 12> names = {"January",   "February", "March",    "April",
+                                             "May",       "June",     "July",     "August",
+                                             "September", "October",  "November", "December"};
   EXPECT_EQ(IntervalCaption(EncodeDate(2006, 9, 1), EncodeDate(2006, 9, 30), names),
             "September, 2006");
   EXPECT_EQ(IntervalCaption(EncodeDate(2006, 9, 1), EncodeDate(2006, 10, 31), names).find(','),

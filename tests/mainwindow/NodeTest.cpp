@@ -11,7 +11,9 @@
 
 namespace {
 
-Money M(double units) { return std::llround(units * 10000); }
+Money M(double units) {
+  return std::llround(units * 10000);
+}
 
 class Tree : public testing::Test {
  protected:

@@ -9,7 +9,7 @@ TEST(Dates, DayNumbersMatchTheCalendar) {
     unsigned m, d;
     double number;
     unsigned weekday;
-  } cases[] = {{1899, 12, 30, 0, 6}, {1899, 12, 31, 1, 7}, {1900, 1, 1, 2, 1},
+  } cases[] = {{1899, 12, 30, 0, 6},    {1899, 12, 31, 1, 7},   {1900, 1, 1, 2, 1},
                {2000, 2, 29, 36585, 2}, {2007, 5, 5, 39207, 6}, {1899, 12, 29, -1, 5}};
   for (const Case& c : cases) {
     EXPECT_EQ(EncodeDate(c.y, c.m, c.d), c.number) << c.y << "-" << c.m << "-" << c.d;

@@ -44,8 +44,14 @@ TEST(Logger, WritesExactEntriesOnOneLine) {
 
 TEST(Logger, EachRunStartsAFreshFileAndRedIsForErrors) {
   std::string path = testing::TempDir() + "/log-twice.html";
-  { CLogger first(path); LogError("first run"); }
-  { CLogger second(path); LogError("second run"); }
+  {
+    CLogger first(path);
+    LogError("first run");
+  }
+  {
+    CLogger second(path);
+    LogError("second run");
+  }
   std::string text = ReadText(path);
   EXPECT_EQ(text.find("first run"), std::string::npos);
   EXPECT_NE(text.find("<font color=\"#ff0000\"><b>second run</b></font><br>"), std::string::npos);
