@@ -364,8 +364,10 @@ QWidget* TFormMain::CreateLeftSide() {
 
   connect(BtPrevMonth, &QToolButton::clicked, this, &TFormMain::BtPrevMonthClick);
   connect(BtNextMonth, &QToolButton::clicked, this, &TFormMain::BtNextMonthClick);
-  connect(AccountsList, &QListWidget::itemClicked, this, &TFormMain::AccountsListClick);
-  connect(CurrenciesList, &QListWidget::itemClicked, this, &TFormMain::CurrenciesListClick);
+  // A row chosen with the mouse or the keyboard selects the account or the
+  // base currency.
+  connect(AccountsList, &QListWidget::currentRowChanged, this, &TFormMain::AccountsListClick);
+  connect(CurrenciesList, &QListWidget::currentRowChanged, this, &TFormMain::CurrenciesListClick);
   connect(AccountsPageControl, &QTabWidget::currentChanged, this,
           &TFormMain::AccountsPageControlChange);
   return left;

@@ -284,7 +284,7 @@ void TFormMain::ShowBalance() {
 
 void TFormMain::AccountsListClick() {
   const int row = AccountsList->currentRow();
-  if (row == FSelectedAccountRow || FDataBase == nullptr) return;
+  if (row < 0 || row == FSelectedAccountRow || FDataBase == nullptr) return;
   FDataBase->SetSelectedAccount(row);
   FSelectedAccountRow = row;
   RebuildTrees(true);
@@ -296,7 +296,7 @@ void TFormMain::AccountsPageControlChange(int) {
 
 void TFormMain::CurrenciesListClick() {
   const int row = CurrenciesList->currentRow();
-  if (row == FSelectedCurrencyRow || FDataBase == nullptr) return;
+  if (row < 0 || row == FSelectedCurrencyRow || FDataBase == nullptr) return;
   FDataBase->SetSelectedCurrency(row);
   FSelectedCurrencyRow = row;
   RebuildTrees(false);
