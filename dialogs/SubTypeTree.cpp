@@ -33,6 +33,17 @@ void GiveItem(CSubTypeNode& node, QTreeWidget& control) {
 
 }  // namespace
 
+QTreeWidget* MakeSubTypeTreeControl(QWidget* parent) {
+  auto* control = new QTreeWidget(parent);
+  control->setObjectName("SubTypeTree");
+  control->setHeaderHidden(true);
+  control->setIndentation(19);
+  control->setUniformRowHeights(true);
+  control->setExpandsOnDoubleClick(false);
+  control->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  return control;
+}
+
 CSubTypeNode* SubTypeNodeOf(const QTreeWidgetItem* item) {
   if (!item) return nullptr;
   return static_cast<CSubTypeNode*>(item->data(0, kNodeDataRole).value<void*>());

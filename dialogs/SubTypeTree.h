@@ -14,6 +14,10 @@
 // The node a screen item shows, or nullptr.
 CSubTypeNode* SubTypeNodeOf(const QTreeWidgetItem* item);
 
+// A read-only tree control for subtypes, named "SubTypeTree": no header,
+// uniform rows, double clicks left to the window.
+QTreeWidget* MakeSubTypeTreeControl(QWidget* parent);
+
 // Gives a node the look of its depth: black text, font size 10 for the first
 // two levels and 9 below, strip depth + 2 up to strip 7.
 void SetSubTypeAppearance(CSubTypeNode& node);

@@ -10,14 +10,8 @@
 
 TFormSelectType::TFormSelectType(QWidget* parent) : QDialog(parent) {
   setWindowTitle(LocalizedText(20000, "Select"));
-  SubTypeTree = new QTreeWidget(this);
-  SubTypeTree->setObjectName("SubTypeTree");
-  SubTypeTree->setHeaderHidden(true);
-  SubTypeTree->setIndentation(19);
-  SubTypeTree->setUniformRowHeights(true);
-  SubTypeTree->setExpandsOnDoubleClick(false);
+  SubTypeTree = MakeSubTypeTreeControl(this);
   SubTypeTree->setSelectionBehavior(QAbstractItemView::SelectRows);
-  SubTypeTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
   SubTypeTree->header()->setStretchLastSection(true);
   BtOK = new QPushButton(LocalizedText(1, "OK"), this);
   BtOK->setObjectName("BtOK");

@@ -53,13 +53,7 @@ TFormTypes::TFormTypes(QWidget* parent) : QDialog(parent) {
   textDeleteOnlyItem_ = LocalizedText(7008, "Delete only item");
   textWithSubItems_ = LocalizedText(7009, "or delete it with all sub items?");
 
-  SubTypeTree = new QTreeWidget(this);
-  SubTypeTree->setObjectName("SubTypeTree");
-  SubTypeTree->setHeaderHidden(true);
-  SubTypeTree->setIndentation(19);
-  SubTypeTree->setUniformRowHeights(true);
-  SubTypeTree->setExpandsOnDoubleClick(false);
-  SubTypeTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  SubTypeTree = MakeSubTypeTreeControl(this);
   SubTypeTree->setContextMenuPolicy(Qt::CustomContextMenu);
   SubTypeTree->header()->setStretchLastSection(true);
 
