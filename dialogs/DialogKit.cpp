@@ -31,12 +31,6 @@ Date FromQDate(const QDate& date) {
                     static_cast<unsigned>(date.day()));
 }
 
-QString ShortDateFormat() {
-  QString format = QLocale().dateFormat(QLocale::ShortFormat);
-  if (!format.contains("yyyy")) format.replace("yy", "yyyy");
-  return format;
-}
-
 QMessageBox::StandardButton AskConfirmation(QWidget* parent, const QString& text,
                                             QMessageBox::StandardButtons buttons) {
   if (Hook()) return Hook()(parent, text, buttons);

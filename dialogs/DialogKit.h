@@ -19,8 +19,6 @@ QString LocalizedText(std::uint32_t id, const char* defaultText);
 // time of day is dropped.
 QDate ToQDate(Date date);
 Date FromQDate(const QDate& date);
-// The regional short date format with a four-digit year, for date pickers.
-QString ShortDateFormat();
 
 // Asks the user a question in a message box and answers the button pressed.
 // Among `buttons`, QMessageBox::YesToAll is captioned "All". Tests replace

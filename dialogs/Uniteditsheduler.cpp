@@ -8,6 +8,7 @@
 
 #include "DialogKit.h"
 #include "ScheduleText.h"
+#include "Skin.h"
 #include "Textcodec.h"
 
 namespace {

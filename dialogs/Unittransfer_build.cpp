@@ -7,6 +7,7 @@
 
 #include "DialogKit.h"
 #include "Include.h"
+#include "Skin.h"
 #include "Unittransfer.h"
 
 namespace {

@@ -159,10 +159,14 @@ QFont WindowFont() {
   return ArialPixels(13);
 }
 
-QString ShortDateText(Date date) {
+QString ShortDateFormat() {
   QString format = QLocale().dateFormat(QLocale::ShortFormat);
   static const QRegularExpression years("y+");
-  format.replace(years, "yyyy");
+  return format.replace(years, "yyyy");
+}
+
+QString ShortDateText(Date date) {
+  const QString format = ShortDateFormat();
   const CivilDate day = DecodeDate(date);
   return QLocale().toString(QDate(day.year, static_cast<int>(day.month), static_cast<int>(day.day)),
                             format);

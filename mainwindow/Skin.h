@@ -76,6 +76,8 @@ QFont WindowFont();
 // year. Suitable as the regional formatter of FormatShortDate through
 // ShortDateUtf8.
 QString ShortDateText(Date date);
+// The locale's short date format with a four-digit year, for date pickers.
+QString ShortDateFormat();
 std::string ShortDateUtf8(Date date);
 
 // ---- Tree rows ---------------------------------------------------------------
