@@ -14,11 +14,8 @@
 
 #include "EngineTestUtil.h"
 #include "Platform.h"
+#include "TreeTestUtil.h"
 #include "Unitmain.h"
-
-inline Money M(double units) {
-  return std::llround(units * 10000);
-}
 
 class MainWindow : public testing::Test {
  protected:

@@ -8,12 +8,9 @@
 #include "EngineTestUtil.h"
 #include "Node.h"
 #include "Skin.h"
+#include "TreeTestUtil.h"
 
 namespace {
-
-Money M(double units) {
-  return std::llround(units * 10000);
-}
 
 class Tree : public testing::Test {
  protected:
@@ -27,11 +24,7 @@ class Tree : public testing::Test {
     salary = SubType("Salary", kIncomeRoot);
   }
   std::uint32_t SubType(const std::string& name, std::uint32_t parent, bool showQuantity = false) {
-    CSubTypeItem s;
-    s.name = name;
-    s.record.parentId = parent;
-    s.record.showQuantity = showQuantity;
-    return db.AddSubType(s);
+    return AddSubType(db, name, parent, showQuantity);
   }
   std::uint32_t Add(const std::string& name, std::uint32_t category, double amount,
                     std::uint32_t from = 103, std::uint32_t to = 0, double in = -1, float qty = 1) {

@@ -11,12 +11,9 @@
 #include "Node.h"
 #include "Printing.h"
 #include "Skin.h"
+#include "TreeTestUtil.h"
 
 namespace {
-
-Money M(double units) {
-  return std::llround(units * 10000);
-}
 
 class Report : public testing::Test {
  protected:
@@ -30,11 +27,8 @@ class Report : public testing::Test {
     printer.setOutputFileName(QString::fromStdString(dir.Path("report.pdf")));
     printer.setPageSize(QPageSize(QPageSize::A4));
   }
-  std::uint32_t SubType(const std::string& name, std::uint32_t parent) {
-    CSubTypeItem s;
-    s.name = name;
-    s.record.parentId = parent;
-    return db.AddSubType(s);
+  std::uint32_t SubType(const std::string& name, std::uint32_t parent, bool showQuantity = false) {
+    return AddSubType(db, name, parent, showQuantity);
   }
   std::uint32_t Add(const std::string& name, std::uint32_t category, double amount) {
     CTransactionItem t;

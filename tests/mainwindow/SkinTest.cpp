@@ -13,12 +13,9 @@
 #include "EngineTestUtil.h"
 #include "Node.h"
 #include "Skin.h"
+#include "TreeTestUtil.h"
 
 namespace {
-
-Money M(double units) {
-  return std::llround(units * 10000);
-}
 
 void Preview(const QImage& image, const char* name) {
   const QByteArray dir = qgetenv("PARDOW_PREVIEW_DIR");
@@ -108,11 +105,7 @@ class Rows : public testing::Test {
     section = SubType("Home", kSectionRoot);
   }
   std::uint32_t SubType(const std::string& name, std::uint32_t parent, bool showQuantity = false) {
-    CSubTypeItem s;
-    s.name = name;
-    s.record.parentId = parent;
-    s.record.showQuantity = showQuantity;
-    return db.AddSubType(s);
+    return AddSubType(db, name, parent, showQuantity);
   }
   TransactionRecord Record(std::uint32_t category, double amount, float quantity) {
     TransactionRecord r;
