@@ -2,10 +2,14 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLineEdit>
 #include <QLocale>
+#include <QValidator>
 #include <cmath>
 
 #include "Include.h"
+#include "Platform.h"
+#include "Textcodec.h"
 
 namespace {
 
@@ -14,7 +18,44 @@ TConfirmationHook& Hook() {
   return hook;
 }
 
+// Judges every change of one box against the text it held before. The box
+// reports itself unmodified while its text is the one the program set last,
+// which is how set texts pass unchecked.
+class CTypingValidator : public QValidator {
+ public:
+  CTypingValidator(QLineEdit* box, TTypingRule allowed)
+      : QValidator(box), box_(box), before_(box->text()), allowed_(std::move(allowed)) {
+    connect(box, &QLineEdit::textChanged, this, [this](const QString& text) { before_ = text; });
+  }
+  State validate(QString& input, int&) const override {
+    if (input == before_ || !box_->isModified() || allowed_(before_, input)) return Acceptable;
+    return Invalid;
+  }
+
+ private:
+  QLineEdit* box_;
+  QString before_;  // the text before the change being judged
+  TTypingRule allowed_;
+};
+
 }  // namespace
+
+void LimitTyping(QLineEdit* box, TTypingRule allowed) {
+  box->setValidator(new CTypingValidator(box, std::move(allowed)));
+}
+
+TTypingRule MaxTypedLength(int maxLength) {
+  return [maxLength](const QString& before, const QString& after) {
+    return after.size() <= maxLength || after.size() <= before.size();
+  };
+}
+
+void InstallMessageBoxes() {
+  SetMessageHook([](const std::string& text) {
+    QMessageBox::critical(QApplication::activeWindow(), qApp->applicationName(),
+                          StoredToQString(text));
+  });
+}
 
 QString LocalizedText(std::uint32_t id, const char* defaultText) {
   return QString::fromStdString(GetLocalizedText(id, defaultText));

@@ -20,6 +20,22 @@ QString LocalizedText(std::uint32_t id, const char* defaultText);
 QDate ToQDate(Date date);
 Date FromQDate(const QDate& date);
 
+// Lets the user type or paste into `box` only changes that `allowed(before,
+// after)` accepts; a refused change is undone at once, as if the key had not
+// been pressed. Texts the program sets are never checked or cut, so a box
+// always shows what is stored even beyond the typing limits.
+class QLineEdit;
+using TTypingRule = std::function<bool(const QString& before, const QString& after)>;
+void LimitTyping(QLineEdit* box, TTypingRule allowed);
+// The rule for a text box: at most `maxLength` characters, except that a
+// longer text the program filled in may be shortened or kept.
+TTypingRule MaxTypedLength(int maxLength);
+
+// Shows an error message box (critical icon) with `text` to the user.
+// Tests replace it through SetMessageHook (Platform.h): errors reach the
+// user through ShowMessage.
+void InstallMessageBoxes();
+
 // Asks the user a question in a message box and answers the button pressed.
 // Among `buttons`, QMessageBox::YesToAll is captioned "All". Tests replace
 // the box through SetConfirmationHook.

@@ -4,6 +4,37 @@
 #include <limits>
 
 #include "Include.h"
+#include "Settingsstorage.h"
+
+namespace {
+
+// a x b / c before it is brought into the range of Money; 0 when c is 0.
+__int128 WideMulDiv(Money a, Money b, Money c) {
+  return c == 0 ? 0 : static_cast<__int128>(a) * b / c;
+}
+
+bool OutOfRange(__int128 value) {
+  return value > std::numeric_limits<Money>::max() || value < std::numeric_limits<Money>::min();
+}
+
+// Length in bytes of the UTF-8 character at text[i] (separators may be
+// non-ASCII, like the no-break space that groups Russian digits).
+size_t CharLength(const std::string& text, size_t i) {
+  const auto c = static_cast<unsigned char>(text[i]);
+  const size_t len = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+  return i + len > text.size() ? 1 : len;
+}
+
+bool IsDigitChar(const std::string& ch) {
+  return ch.size() == 1 && ch[0] >= '0' && ch[0] <= '9';
+}
+
+int CountDigits(const std::string& text) {
+  return static_cast<int>(
+      std::count_if(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }));
+}
+
+}  // namespace
 
 void CEditOrder::Touch(EFieldType field) {
   auto it = std::find(order_.begin(), order_.end(), field);
@@ -22,8 +53,7 @@ std::string& TLinkedTexts::operator[](EFieldType field) {
 }
 
 Money MulDiv(Money a, Money b, Money c) {
-  if (c == 0) return 0;
-  const __int128 value = static_cast<__int128>(a) * b / c;
+  const __int128 value = WideMulDiv(a, b, c);
   constexpr Money kMax = std::numeric_limits<Money>::max();
   constexpr Money kMin = std::numeric_limits<Money>::min();
   if (value > kMax) return kMax;
@@ -38,7 +68,7 @@ std::string RecomputeField(EFieldType front, const TLinkedTexts& texts) {
       const Money sum = StrToMoney(texts.sum, error, 2);
       const Money price = StrToMoney(texts.price, error, 2);
       if (error != kMoneyTextOk || price == 0) return "1";
-      return QuantityToStr(MulDiv(sum, 10000, price));
+      return QuantityToStr(StoredQuantity(MulDiv(sum, 10000, price)));
     }
     case efSum: {
       const Money quantity = StrToMoney(texts.quantity, error, 4);
@@ -52,6 +82,60 @@ std::string RecomputeField(EFieldType front, const TLinkedTexts& texts) {
       return MoneyToStr(MulDiv(sum, 10000, quantity));
     }
   }
+}
+
+bool RecomputeOverflows(EFieldType front, const TLinkedTexts& texts) {
+  std::uint8_t error = 0;
+  switch (front) {
+    case efQuantity: {
+      const Money sum = StrToMoney(texts.sum, error, 2);
+      const Money price = StrToMoney(texts.price, error, 2);
+      return error == kMoneyTextOk && OutOfRange(WideMulDiv(sum, 10000, price));
+    }
+    case efSum: {
+      const Money quantity = StrToMoney(texts.quantity, error, 4);
+      const Money price = StrToMoney(texts.price, error, 2);
+      return error == kMoneyTextOk && OutOfRange(WideMulDiv(quantity, price, 10000));
+    }
+    default: {
+      const Money sum = StrToMoney(texts.sum, error, 2);
+      const Money quantity = StrToMoney(texts.quantity, error, 4);
+      return error == kMoneyTextOk && OutOfRange(WideMulDiv(sum, 10000, quantity));
+    }
+  }
+}
+
+int DecimalsOf(EFieldType field) {
+  return field == efQuantity ? 4 : 2;
+}
+
+bool AmountTypingAllowed(const std::string& before, const std::string& after, int decimals,
+                         bool quantity) {
+  const Settings::CSettingsStorage& settings = GetSettings();
+  int fraction = -1;  // digits after the decimal separator; -1 before it
+  for (size_t i = 0; i < after.size();) {
+    const std::string ch = after.substr(i, CharLength(after, i));
+    i += ch.size();
+    if (IsDigitChar(ch)) {
+      if (fraction >= 0 && ++fraction > decimals) return false;
+    } else if (fraction >= 0) {
+      return false;
+    } else if (ch == settings.GetDecimalSeparator() || ch == settings.GetAltDecimalSeparator()) {
+      fraction = 0;
+    } else if (ch != " " && ch != settings.GetGroupSeparator()) {
+      return false;
+    }
+  }
+  const int digits = CountDigits(after);
+  if (digits > kMaxTypedDigits && digits > CountDigits(before)) return false;
+  std::uint8_t error = 0;
+  const Money amount = StrToMoney(after, error, decimals);
+  if (error == kMoneyTextInvalid) return false;  // beyond the range of Money
+  return !quantity || StoredQuantity(amount) == amount;
+}
+
+Money StoredQuantity(Money quantity) {
+  return FloatToMoney(static_cast<float>(static_cast<double>(quantity) * 0.0001));
 }
 
 TTransferKind KindOf(const TransactionRecord& record) {
@@ -79,7 +163,7 @@ TLinkedTexts LinkedTextsOf(TTransferKind kind, const TransactionRecord& record) 
 
 float QuantityFromText(const std::string& text) {
   std::uint8_t error = 0;
-  return static_cast<float>(static_cast<double>(StrToMoney(text, error, 3)) * 0.0001);
+  return static_cast<float>(static_cast<double>(StrToMoney(text, error, 4)) * 0.0001);
 }
 
 void StoreAmounts(TTransferKind kind, const TLinkedTexts& texts, bool sameCurrency,
@@ -94,6 +178,25 @@ void StoreAmounts(TTransferKind kind, const TLinkedTexts& texts, bool sameCurren
   record.amountOut = StrToMoney(texts.sum, error, 2);
   record.amountIn = record.amountOut;
   record.quantity = QuantityFromText(texts.quantity);
+}
+
+void KeepUntouchedAmounts(TTransferKind kind, const TLinkedTexts& filled, const TLinkedTexts& texts,
+                          bool sameCurrency, const TransactionRecord& loaded,
+                          TransactionRecord& record) {
+  if (kind == kKindTransfer) {
+    if (texts.price == filled.price) record.amountOut = loaded.amountOut;
+    if (sameCurrency) {
+      record.amountIn = record.amountOut;
+    } else if (texts.sum == filled.sum) {
+      record.amountIn = loaded.amountIn;
+    }
+    return;
+  }
+  if (texts.sum == filled.sum) {
+    record.amountOut = loaded.amountOut;
+    record.amountIn = loaded.amountIn;
+  }
+  if (texts.quantity == filled.quantity) record.quantity = loaded.quantity;
 }
 
 std::uint32_t SubTypeRoot(CDataBase& db, std::uint32_t id) {

@@ -49,9 +49,32 @@ struct TLinkedTexts {
 // text "does not read" is decided by the second of the two texts read.
 std::string RecomputeField(EFieldType front, const TLinkedTexts& texts);
 
+// Whether recomputing box `front` from the two others leaves the range of
+// Money (RecomputeField then shows the nearest end of the range).
+bool RecomputeOverflows(EFieldType front, const TLinkedTexts& texts);
+
 // a x b / c in 128 bits, truncated toward zero and kept within the range of
-// Money (the boxes accept eleven characters, so products can leave it).
+// Money (the boxes accept eleven digits, so products can leave it).
 Money MulDiv(Money a, Money b, Money c);
+
+// The most digits a user may type into a linked box.
+constexpr int kMaxTypedDigits = 11;
+// Fraction digits a linked box takes: 2 for prices and sums, 4 for
+// quantities and rates.
+int DecimalsOf(EFieldType field);
+
+// Whether typing or pasting may turn the text `before` of a linked box into
+// `after`. `after` must read as exactly the amount it shows: digits, blanks
+// and group separators, then at most one decimal separator followed by at
+// most `decimals` digits (an empty text is 0). It may hold more than
+// kMaxTypedDigits digits only if it holds no more digits than `before`, so
+// amounts the window shows itself can still be corrected. A quantity must
+// also survive its 32-bit float in the file (`quantity`).
+bool AmountTypingAllowed(const std::string& before, const std::string& after, int decimals,
+                         bool quantity);
+
+// The quantity a 4-decimal amount becomes in the file, as a 4-decimal amount.
+Money StoredQuantity(Money quantity);
 
 // The kind of a stored transaction, from its accounts.
 TTransferKind KindOf(const TransactionRecord& record);
@@ -59,8 +82,8 @@ TTransferKind KindOf(const TransactionRecord& record);
 // What the linked boxes show for a stored transaction of `kind`.
 TLinkedTexts LinkedTextsOf(TTransferKind kind, const TransactionRecord& record);
 
-// The quantity a text stands for: read with 3 decimals, as a float
-// ("1.2345" gives 1.234).
+// The quantity a text stands for: read with the 4 decimals the box shows,
+// as a float ("1.2345" gives 1.2345).
 float QuantityFromText(const std::string& text);
 
 // Reads the amounts and the quantity of `kind` from the boxes into `record`.
@@ -68,6 +91,14 @@ float QuantityFromText(const std::string& text);
 // amounts. The accounts are the caller's.
 void StoreAmounts(TTransferKind kind, const TLinkedTexts& texts, bool sameCurrency,
                   TransactionRecord& record);
+
+// Puts back into `record` the amounts and the quantity of `loaded` whose box
+// still shows the text it was filled with (`filled`), so that a stored value
+// the boxes show rounded (four-decimal amounts, odd floats) is kept as it is
+// when the user did not touch it. Only for an item whose kind is unchanged.
+void KeepUntouchedAmounts(TTransferKind kind, const TLinkedTexts& filled, const TLinkedTexts& texts,
+                          bool sameCurrency, const TransactionRecord& loaded,
+                          TransactionRecord& record);
 
 // The root code of the subtree that holds subtype `id` (1, 2, 3, 5 or 6),
 // found by walking up the parents; 0 when `id` names no subtype or its

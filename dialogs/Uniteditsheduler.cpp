@@ -13,10 +13,17 @@
 
 namespace {
 
-QLineEdit* NumberBox(QWidget* parent, const char* name, int maxLength, const char* text) {
+// A number box: typing is undone at once unless it leaves a number of at
+// least 1, below `limit` when that is not 0, of at most `maxLength` digits.
+// Stored numbers the window fills in show whole, beyond these limits too.
+QLineEdit* NumberBox(QWidget* parent, const char* name, int maxLength, int limit,
+                     const char* text) {
   auto* box = new QLineEdit(text, parent);
   box->setObjectName(name);
-  box->setMaxLength(maxLength);
+  const TTypingRule length = MaxTypedLength(maxLength);
+  LimitTyping(box, [length, limit](const QString& before, const QString& after) {
+    return ScheduleNumberAccepted(after.toStdString(), limit) && length(before, after);
+  });
   box->setAlignment(Qt::AlignRight);
   box->setFixedWidth(box->fontMetrics().horizontalAdvance(QString(maxLength + 2, '0')) + 12);
   return box;
@@ -74,9 +81,9 @@ TFormEditSheduler::TFormEditSheduler(QWidget* parent) : QDialog(parent) {
   OnceDate->setDate(ToQDate(Today()));
   EdFirstDate = DateBox(this, "EdFirstDate");
   EdFirstDate->setDisplayFormat(ShortDateFormat());
-  EdEveryDay = NumberBox(this, "EdEveryDay", 4, "1");
-  EdMonthDay = NumberBox(this, "EdMonthDay", 2, "10");
-  EdMonthMonth = NumberBox(this, "EdMonthMonth", 3, "1");
+  EdEveryDay = NumberBox(this, "EdEveryDay", 4, 0, "1");
+  EdMonthDay = NumberBox(this, "EdMonthDay", 2, 32, "10");
+  EdMonthMonth = NumberBox(this, "EdMonthMonth", 3, 0, "1");
 
   auto* group = new QButtonGroup(this);
   for (QRadioButton* rb : {RBNotSet, RBOnce, RBEveryDay, RBWeek, RBMonth}) group->addButton(rb);
@@ -127,9 +134,6 @@ TFormEditSheduler::TFormEditSheduler(QWidget* parent) : QDialog(parent) {
   for (QRadioButton* rb : {RBNotSet, RBOnce, RBEveryDay, RBWeek, RBMonth}) {
     connect(rb, &QRadioButton::clicked, this, &TFormEditSheduler::RBClick);
   }
-  connect(EdEveryDay, &QLineEdit::textChanged, this, &TFormEditSheduler::EdEveryDayChange);
-  connect(EdMonthDay, &QLineEdit::textChanged, this, &TFormEditSheduler::EdMonthDayChange);
-  connect(EdMonthMonth, &QLineEdit::textChanged, this, &TFormEditSheduler::EdMonthMonthChange);
   connect(BtOK, &QPushButton::clicked, this, &QDialog::accept);
   connect(BtCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -194,26 +198,4 @@ void TFormEditSheduler::RBClick() {
   for (QCheckBox* box : Weekdays()) box->setEnabled(RBWeek->isChecked());
   EdMonthDay->setEnabled(RBMonth->isChecked());
   EdMonthMonth->setEnabled(RBMonth->isChecked());
-}
-
-void TFormEditSheduler::CheckNumber(QLineEdit* box, QString& previous, const QString& text,
-                                    int limit) {
-  if (ScheduleNumberAccepted(text.toStdString(), limit)) {
-    previous = text;
-    return;
-  }
-  const QSignalBlocker block(box);
-  box->setText(previous);
-}
-
-void TFormEditSheduler::EdEveryDayChange(const QString& text) {
-  CheckNumber(EdEveryDay, prevEveryDay_, text, 0);
-}
-
-void TFormEditSheduler::EdMonthDayChange(const QString& text) {
-  CheckNumber(EdMonthDay, prevMonthDay_, text, 32);
-}
-
-void TFormEditSheduler::EdMonthMonthChange(const QString& text) {
-  CheckNumber(EdMonthMonth, prevMonthMonth_, text, 0);
 }

@@ -51,17 +51,7 @@ class TFormEditSheduler : public QDialog {
   // The enabling rule: each choice's boxes are enabled only while it is
   // checked.
   void RBClick();
-  void EdEveryDayChange(const QString& text);
-  void EdMonthDayChange(const QString& text);
-  void EdMonthMonthChange(const QString& text);
 
  private:
   std::array<QCheckBox*, 7> Weekdays() const;
-  // Keeps `text` in `box` when it is a number from 1 up to below `limit`
-  // (no upper bound when 0); otherwise puts the previous text back.
-  void CheckNumber(QLineEdit* box, QString& previous, const QString& text, int limit);
-
-  QString prevEveryDay_ = "1";  // last accepted texts, for undoing
-  QString prevMonthDay_ = "10";
-  QString prevMonthMonth_ = "1";
 };

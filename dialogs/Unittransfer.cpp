@@ -7,6 +7,7 @@
 #include "DialogKit.h"
 #include "Include.h"
 #include "Logger.h"
+#include "Platform.h"
 #include "Settingsstorage.h"
 #include "Textcodec.h"
 #include "Uniteditsheduler.h"
@@ -120,13 +121,21 @@ void TFormTransfer::FillFields() {
     LogError("[Transfer] not initialized!");
     return;
   }
-  SetLinkedTexts(LinkedTextsOf(FKind, FItem.record));
+  FFilled = LinkedTextsOf(FKind, FItem.record);
+  FLoaded = FItem.record;
+  FLoadedKind = FKind;
+  SetLinkedTexts(FFilled);
   FillAccounts();
   SetSubType(kCategoryBox, FItem.record.categoryId);
   SetSubType(kMemberBox, FItem.record.memberId);
   SetSubType(kSectionBox, FItem.record.sectionId);
   EdDescription->setEditText(StoredToQString(FItem.description));
-  MComment->setPlainText(StoredToQString(FItem.comment));
+  {
+    // A stored comment shows whole, even beyond the typing limit.
+    const QSignalBlocker block(MComment);
+    MComment->setPlainText(StoredToQString(FItem.comment));
+  }
+  FCommentBefore = MComment->toPlainText();
 }
 
 void TFormTransfer::FillAccounts() {
@@ -258,6 +267,14 @@ void TFormTransfer::Recalculate(EFieldType field) {
   const EFieldType front = FEditOrder.Front();
   FieldBox(front)->setText(QString::fromStdString(RecomputeField(front, LinkedTexts())));
   FFilling = false;
+}
+
+bool TFormTransfer::TypingOverflows(EFieldType field, const QString& after) const {
+  CEditOrder order = FEditOrder;
+  order.Touch(field);
+  TLinkedTexts texts = LinkedTexts();
+  texts[field] = after.toStdString();
+  return RecomputeOverflows(order.Front(), texts);
 }
 
 void TFormTransfer::EdPriceChange() {
@@ -446,21 +463,37 @@ void TFormTransfer::BtShedulerClick() {
 
 void TFormTransfer::MCommentChange() {
   const QString text = MComment->toPlainText();
-  if (text.size() <= kMaxTextLength) return;
+  if (MaxTypedLength(kMaxTextLength)(FCommentBefore, text)) {
+    FCommentBefore = text;
+    return;
+  }
+  // Typing past the limit is undone; a longer stored comment may shrink.
+  const int position = MComment->textCursor().position();
   const QSignalBlocker block(MComment);
-  MComment->setPlainText(text.left(kMaxTextLength));
-  MComment->moveCursor(QTextCursor::End);
+  MComment->setPlainText(FCommentBefore);
+  QTextCursor cursor = MComment->textCursor();
+  cursor.setPosition(std::min(position, static_cast<int>(FCommentBefore.size())));
+  MComment->setTextCursor(cursor);
 }
 
 void TFormTransfer::BtOkClick() {
   if (FAccounts.empty()) return;
-  Apply();
+  if (!Apply()) {
+    // The window stays open with everything the user entered.
+    ShowMessage(GetLocalizedText(24100,
+                                 "The change could not be written to the database file. "
+                                 "Your input is kept; the log tells why."));
+    return;
+  }
   accept();
 }
 
-void TFormTransfer::Apply() {
+bool TFormTransfer::Apply() {
   TransactionRecord& record = FItem.record;
-  record.date = FromQDate(EDDate->date());
+  // A stored item whose day is left as it was keeps its time of day.
+  const Date picked = FromQDate(EDDate->date());
+  const bool keepTime = FItem.id >= kFirstFreeId && picked == WholeDay(FLoaded.date);
+  record.date = keepTime ? FLoaded.date : picked;
   FItem.description = QStringToStored(EdDescription->currentText());
   FItem.comment = QStringToStored(MComment->toPlainText());
   const TAccountEntry* from = SelectedAccount(CBFromAccount);
@@ -485,23 +518,23 @@ void TFormTransfer::Apply() {
       LogError("Unknown transaction in Transfer.Apply!");
       break;
   }
+  if (FKind == FLoadedKind)
+    KeepUntouchedAmounts(FKind, FFilled, LinkedTexts(), SameCurrency(), FLoaded, record);
   if (FTypeCode == kTransactionKind) {
-    if (FItem.id >= kFirstFreeId) {
-      FDb->EditTransaction(FItem);
-    } else {
-      FItem.id = FDb->AddTransaction(FItem);
-    }
-  } else if (FTypeCode == kPlnTransactionKind) {
+    if (FItem.id >= kFirstFreeId) return FDb->EditTransaction(FItem) != 0;
+    FItem.id = FDb->AddTransaction(FItem);
+    return FItem.id != 0;
+  }
+  if (FTypeCode == kPlnTransactionKind) {
     CPlnTransactionItem planned;
     planned.id = FItem.id;
     planned.description = FItem.description;
     planned.comment = FItem.comment;
     planned.record.schedule = FSchedule;
     planned.record.transaction = FItem.record;
-    if (FItem.id >= kFirstFreeId) {
-      FDb->EditPlnTransaction(planned);
-    } else {
-      FItem.id = FDb->AddPlnTransaction(planned);
-    }
+    if (FItem.id >= kFirstFreeId) return FDb->EditPlnTransaction(planned) != 0;
+    FItem.id = FDb->AddPlnTransaction(planned);
+    return FItem.id != 0;
   }
+  return true;
 }

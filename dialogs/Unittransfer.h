@@ -141,7 +141,11 @@ class TFormTransfer : public QDialog {
   void FillDescriptions();
   void ShowMoreFields(bool shown);
   void UpdateScheduleStatus();
-  void Apply();
+  // Stores the item; false when the database did not store it.
+  bool Apply();
+  // Whether typing `after` into `field`'s box would recompute a box beyond
+  // the range of an amount.
+  bool TypingOverflows(EFieldType field, const QString& after) const;
   int ShowModal();
   // Runs the recalculation for a change of `field`'s box.
   void Recalculate(EFieldType field);
@@ -166,7 +170,11 @@ class TFormTransfer : public QDialog {
   QPixmap FLines;            // the strip picture for the subtype trees
   int FTypeCode = 0;         // 204 or 205
   TTransferKind FKind = kKindExpense;
-  CTransactionItem FItem;    // the held item
+  CTransactionItem FItem;     // the held item
+  TransactionRecord FLoaded;  // the item as filled in, before any change
+  TLinkedTexts FFilled;       // what the linked boxes showed for it
+  TTransferKind FLoadedKind = kKindExpense;
+  QString FCommentBefore;    // the comment before its latest change
   ScheduleRecord FSchedule;  // its schedule (planned transactions)
   std::vector<TAccountEntry> FAccounts;
   CEditOrder FEditOrder;

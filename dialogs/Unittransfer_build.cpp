@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr int kAmountLength = 11;
-
 template <class W>
 W* Named(W* widget, const char* name) {
   widget->setObjectName(name);
@@ -91,9 +89,15 @@ void TFormTransfer::BuildControls() {
   EdQuantity->setToolTip(LocalizedText(2004, ""));
   EdSumm = Named(new QLineEdit(this), "EdSumm");
   EdSumm->setToolTip(LocalizedText(2005, ""));
-  for (QLineEdit* box : {EdPrice, EdQuantity, EdSumm}) {
-    box->setMaxLength(kAmountLength);
+  for (EFieldType field : {efPrice, efQuantity, efSum}) {
+    QLineEdit* box = FieldBox(field);
     box->setAlignment(Qt::AlignRight);
+    // A transfer's quantity box holds the rate, which is not stored.
+    LimitTyping(box, [this, field](const QString& before, const QString& after) {
+      return AmountTypingAllowed(before.toStdString(), after.toStdString(), DecimalsOf(field),
+                                 field == efQuantity && FKind != kKindTransfer) &&
+             !TypingOverflows(field, after);
+    });
   }
   LbToAccount = Named(new QLabel(LocalizedText(2006, "To Account"), this), "LbToAccount");
   CBToAccount = Named(new QComboBox(this), "CBToAccount");
@@ -114,7 +118,7 @@ void TFormTransfer::BuildControls() {
   EdDescription = Named(new QComboBox(this), "EdDescription");
   EdDescription->setEditable(true);
   EdDescription->setInsertPolicy(QComboBox::NoInsert);
-  EdDescription->lineEdit()->setMaxLength(kMaxTextLength);
+  LimitTyping(EdDescription->lineEdit(), MaxTypedLength(kMaxTextLength));
   EdDescription->completer()->setCompletionMode(QCompleter::PopupCompletion);
   EdDescription->setToolTip(LocalizedText(2015, ""));
   LbMember = Named(new QLabel(LocalizedText(2016, "Family member"), this), "LbMember");

@@ -11,6 +11,15 @@
 #include <QtTest/QTest>
 #include <cmath>
 
+#include "Platform.h"
+
+CMessages::CMessages() {
+  SetMessageHook([this](const std::string& text) { texts.push_back(text); });
+}
+CMessages::~CMessages() {
+  SetMessageHook({});
+}
+
 CTestBase::CTestBase() {
   db.Create(dir.filePath("test.vlt").toStdString());
   CAccountItem account;

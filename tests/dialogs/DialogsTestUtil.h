@@ -14,6 +14,43 @@
 
 #include "Omrindb.h"
 
+// The finance database with a switch that makes the windows' stores fail
+// as a full disk does: adds answer 0, edits and deletes fail, nothing is
+// written.
+class CSwitchableBase : public CDataBase {
+ public:
+  bool failStores = false;
+  std::uint32_t AddTransaction(CTransactionItem item) override {
+    return failStores ? 0 : CDataBase::AddTransaction(std::move(item));
+  }
+  int EditTransaction(CTransactionItem item) override {
+    return failStores ? 0 : CDataBase::EditTransaction(std::move(item));
+  }
+  std::uint32_t AddPlnTransaction(CPlnTransactionItem item) override {
+    return failStores ? 0 : CDataBase::AddPlnTransaction(std::move(item));
+  }
+  int EditPlnTransaction(CPlnTransactionItem item) override {
+    return failStores ? 0 : CDataBase::EditPlnTransaction(std::move(item));
+  }
+  std::uint32_t AddSubType(CSubTypeItem item) override {
+    return failStores ? 0 : CDataBase::AddSubType(std::move(item));
+  }
+  int EditSubType(CSubTypeItem item) override {
+    return failStores ? 0 : CDataBase::EditSubType(std::move(item));
+  }
+  bool DelSubType(std::uint32_t id, bool withChildren) override {
+    return !failStores && CDataBase::DelSubType(id, withChildren);
+  }
+};
+
+// Records the messages shown to the user while it lives.
+class CMessages {
+ public:
+  CMessages();
+  ~CMessages();
+  std::vector<std::string> texts;
+};
+
 // A new database with the accounts Cash and Bank in dollars and Savings in
 // euros (one dollar is worth 0.8 euros).
 class CTestBase {
@@ -25,7 +62,7 @@ class CTestBase {
   std::vector<CTransactionItem> Transactions();
 
   QTemporaryDir dir;
-  CDataBase db;
+  CSwitchableBase db;
   std::uint32_t dollar = 101, euro = 102;
   std::uint32_t cash = 103, bank = 0, savings = 0;
 };

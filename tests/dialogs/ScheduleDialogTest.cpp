@@ -141,3 +141,35 @@ TEST(ScheduleEditor, CancelLeavesTheRecordAsItWas) {
   }));
   EXPECT_EQ(std::memcmp(&record, &before, sizeof record), 0);
 }
+
+// Periods written by other tools may exceed what one can type; they show and
+// store whole, while typing still stops at the limits.
+TEST(ScheduleEditor, StoredNumbersBeyondTheTypingLimitsShowWhole) {
+  struct Case {
+    std::uint8_t kind;
+    std::uint16_t period;
+    const char* box;
+    const char* shown;
+  };
+  const Case cases[] = {
+      {kScheduleEveryNDays, 65535, "EdEveryDay", "65535"},
+      {kScheduleMonthly, 65535, "EdMonthMonth", "1310"},  // day 35 of every 1310 months
+      {kScheduleMonthly, 65535, "EdMonthDay", "35"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.box);
+    ScheduleRecord record = DefaultScheduleRecord();
+    record.kind = c.kind;
+    record.period = c.period;
+    record.lastProcessed = Today() - c.period;  // the first date is today
+    ASSERT_TRUE(Edit(record, [&c](QWidget* w) {
+      auto* box = Find<QLineEdit>(w, c.box);
+      EXPECT_EQ(box->text(), c.shown);
+      QTest::keyClick(box, Qt::Key_End);
+      QTest::keyClicks(box, "1");  // longer than the limit: refused
+      EXPECT_EQ(box->text(), c.shown);
+      Click(Find<QPushButton>(w, "BtOK"));
+    }));
+    EXPECT_EQ(record.period, c.period);
+  }
+}

@@ -15,9 +15,11 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest/QTest>
+#include <limits>
 
 #include "DialogKit.h"
 #include "DialogsTestUtil.h"
+#include "Include.h"
 #include "Settingsstorage.h"
 #include "SubTypeTree.h"
 #include "Unittransfer.h"
@@ -100,15 +102,145 @@ TEST_F(Editor, ZeroPriceAndZeroQuantityFallBack) {
   EXPECT_TRUE(base.Transactions().empty());
 }
 
-TEST_F(Editor, QuantityKeepsThreeDecimalsAndAMinusSignIsNoSign) {
+TEST_F(Editor, QuantityKeepsTheFourDecimalsItShows) {
   New([](TFormTransfer* w) {
     TypeInto(w->EdQuantity, "1.2345");
-    TypeInto(w->EdSumm, "-5");
+    TypeInto(w->EdSumm, "5");
     Click(w->BtOk);
   });
   const CTransactionItem item = Stored();
-  EXPECT_FLOAT_EQ(item.record.quantity, 1.234f);
+  EXPECT_FLOAT_EQ(item.record.quantity, 1.2345f);
   EXPECT_EQ(item.record.amountOut, M(5));
+}
+
+// Typing into an emptied box: what the box ends up showing is what OK stores.
+TEST_F(Editor, TypedAmountsAreStoredAsShownOrRefusedAtOnce) {
+  struct Case {
+    EFieldType box;
+    const char* typed;
+    const char* shown;  // after typing
+    const char* sum;    // the sum box then
+  };
+  const Case cases[] = {
+      {efPrice, "1234567.89", "1234567.89", "1,234,567.89"},
+      {efSum, "1,234,567,890.12", "1,234,567,890.1", "1,234,567,890.1"},  // 11 digits
+      {efPrice, "99999999999999", "99999999999", "99,999,999,999.00"},    // 11 digits at most
+      {efPrice, "-25", "25", "25.00"},                                    // no sign
+      {efPrice, "abc-5", "5", "5.00"},
+      {efPrice, "1.999", "1.99", "1.99"},           // two decimals
+      {efQuantity, "16777217", "1677721", "0.00"},  // beyond what the file's float holds
+      {efQuantity, "2.00005", "2.0000", "0.00"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    std::string shownSum;
+    New([&](TFormTransfer* w) {
+      QLineEdit* box = c.box == efPrice ? w->EdPrice : c.box == efSum ? w->EdSumm : w->EdQuantity;
+      box->clear();
+      QTest::keyClicks(box, c.typed);
+      EXPECT_EQ(Text(box), c.shown);
+      EXPECT_EQ(Text(w->EdSumm), c.sum);
+      shownSum = Text(w->EdSumm).toStdString();
+      QTest::keyClick(w->EdPrice, Qt::Key_Return);  // Enter is OK
+    });
+    std::uint8_t error = 0;
+    EXPECT_EQ(Stored().record.amountOut, StrToMoney(shownSum, error, 2));
+  }
+}
+
+TEST_F(Editor, ProductsBeyondTheLargestAmountAreRefusedWhileTyping) {
+  New([](TFormTransfer* w) {
+    TypeInto(w->EdPrice, "99999999999");
+    w->EdQuantity->clear();
+    QTest::keyClicks(w->EdQuantity, "99999");
+    // 99,999,999,999 x 9,999 leaves the range of an amount; x 999 does not.
+    EXPECT_EQ(Text(w->EdQuantity), "999");
+    EXPECT_EQ(Text(w->EdSumm), "99,899,999,999,001.00");
+    Click(w->BtOk);
+  });
+  EXPECT_EQ(Stored().record.amountOut, Money{998999999990010000});
+}
+
+// Every amount the file can hold shows whole and comes back unchanged when
+// the item is confirmed untouched, in each kind.
+TEST_F(Editor, UntouchedStoredAmountsAreStoredUnchanged) {
+  struct Case {
+    std::uint32_t from, to;
+    Money out, in;
+    float quantity;
+    const char* priceText;
+  };
+  const Money max = std::numeric_limits<Money>::max();
+  const Case cases[] = {
+      {base.cash, 0, M(1234567890.12), M(1234567890.12), 1.0f, "1,234,567,890.12"},
+      {base.cash, 0, 12345, 12345, 1.0f, "1.23"},  // four decimals stay four
+      {base.cash, 0, max, max, 1.0f, "922,337,203,685,477.58"},
+      {base.cash, 0, M(10), M(10), 1.23456f, "8.10"},  // a float the box rounds
+      {0, base.bank, M(99999999999.99), M(99999999999.99), 3.0f, "33,333,333,333.33"},
+      {base.bank, base.savings, M(1234567890.12), 98765, 1.0f, "1,234,567,890.12"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.priceText);
+    CTransactionItem item;
+    item.record.date = EncodeDate(2007, 4, 1) + 0.75;  // with a time of day
+    item.record.fromAccount = c.from;
+    item.record.toAccount = c.to;
+    item.record.amountOut = c.out;
+    item.record.amountIn = c.in;
+    item.record.quantity = c.quantity;
+    item.description = std::string(1500, 'd');  // longer than one may type
+    item.comment = std::string(1500, 'c');
+    const std::uint32_t id = base.db.AddTransaction(item);
+    GetSettings().SetFullEditWindow(true);
+    Open(id, false, false, [&](TFormTransfer* w) {
+      EXPECT_EQ(Text(w->EdPrice), c.priceText);
+      EXPECT_EQ(w->EdDescription->currentText().size(), 1500);
+      EXPECT_EQ(w->MComment->toPlainText().size(), 1500);
+      // Typing does not make them longer.
+      QTest::keyClick(w->EdDescription->lineEdit(), Qt::Key_End);
+      QTest::keyClicks(w->EdDescription->lineEdit(), "x");
+      w->MComment->moveCursor(QTextCursor::End);
+      QTest::keyClicks(w->MComment, "x");
+      Click(w->BtOk);
+    });
+    const CTransactionItem stored = Stored();
+    EXPECT_EQ(stored.record.amountOut, c.out);
+    EXPECT_EQ(stored.record.amountIn, c.in);
+    EXPECT_EQ(stored.record.quantity, c.quantity);
+    EXPECT_EQ(stored.record.date, item.record.date);
+    EXPECT_EQ(stored.description, item.description);
+    EXPECT_EQ(stored.comment, item.comment);
+  }
+}
+
+TEST_F(Editor, AStoreThatFailsIsReportedAndKeepsTheWindowWithItsInput) {
+  const std::uint32_t stored = base.AddExpense("Milk", 20);
+  CPlnTransactionItem plan;
+  plan.record.transaction.fromAccount = base.cash;
+  const std::uint32_t planned = base.db.AddPlnTransaction(plan);
+  struct Case {
+    std::uint32_t id;  // 0: a new item
+    int type;
+  };
+  for (const Case& c : {Case{0, kTransactionKind}, Case{stored, kTransactionKind},
+                        Case{0, kPlnTransactionKind}, Case{planned, kPlnTransactionKind}}) {
+    SCOPED_TRACE(c.id);
+    CMessages messages;
+    base.db.failStores = true;
+    auto action = [&](TFormTransfer* w) {
+      TypeInto(w->EdSumm, "12.34");
+      Click(w->BtOk);
+      EXPECT_TRUE(w->isVisible());
+      EXPECT_EQ(messages.texts.size(), 1u);
+      EXPECT_EQ(Text(w->EdSumm), "12.34");
+      base.db.failStores = false;
+      Click(w->BtOk);  // stored now
+    };
+    const int result = c.id ? Open(c.id, false, false, action, c.type) : New(action, 0, 0, c.type);
+    EXPECT_EQ(result, c.type);
+    EXPECT_GT(itemId, 100u);
+    EXPECT_EQ(messages.texts.size(), 1u);
+  }
 }
 
 TEST_F(Editor, TransferInOneCurrencyMovesTheSameAmount) {

@@ -96,14 +96,14 @@ TEST(TransferLogic, StoredItemsShowTheirPriceRateAndSum) {
 }
 
 TEST(TransferLogic, AmountsAreReadBackFromTheBoxes) {
-  EXPECT_FLOAT_EQ(QuantityFromText("1.2345"), 1.234f);
+  EXPECT_FLOAT_EQ(QuantityFromText("1.2345"), 1.2345f);
   EXPECT_FLOAT_EQ(QuantityFromText("2.5"), 2.5f);
 
   TransactionRecord record;
   StoreAmounts(kKindExpense, {"2.00", "1.2345", "-5"}, false, record);
   EXPECT_EQ(record.amountOut, M(5));
   EXPECT_EQ(record.amountIn, M(5));
-  EXPECT_FLOAT_EQ(record.quantity, 1.234f);
+  EXPECT_FLOAT_EQ(record.quantity, 1.2345f);
 
   StoreAmounts(kKindTransfer, {"100", "0.8", "80"}, false, record);
   EXPECT_EQ(record.amountOut, M(100));
