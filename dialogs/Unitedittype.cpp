@@ -7,6 +7,8 @@
 #include <QVBoxLayout>
 
 #include "DialogKit.h"
+#include "Include.h"
+#include "Platform.h"
 #include "Textcodec.h"
 
 TFormEditType::TFormEditType(QWidget* parent) : QDialog(parent) {
@@ -48,26 +50,44 @@ TFormEditType::TFormEditType(QWidget* parent) : QDialog(parent) {
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
   connect(EdName, &QLineEdit::textChanged, this, &TFormEditType::EdNameChange);
-  connect(BtOk, &QPushButton::clicked, this, &QDialog::accept);
+  connect(BtOk, &QPushButton::clicked, this, &TFormEditType::BtOkClick);
   connect(BtCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 std::uint32_t TFormEditType::Execute(CDataBase& database, std::uint32_t parentId,
                                      std::uint32_t subtypeId) {
-  CSubTypeItem item;
-  database.GetSubType(subtypeId, item);
-  EdName->setText(StoredToQString(item.name));
-  CBShowQuantity->setChecked(item.record.showQuantity != 0);
+  db_ = &database;
+  item_ = CSubTypeItem();
+  database.GetSubType(subtypeId, item_);
+  item_.id = subtypeId;
+  item_.record.parentId = parentId;
+  storedId_ = 0;
+  EdName->setText(StoredToQString(item_.name));
+  CBShowQuantity->setChecked(item_.record.showQuantity != 0);
   EdNameChange();
   EdName->setFocus();
-  if (exec() != QDialog::Accepted) return 0;
+  const bool stored = exec() == QDialog::Accepted;
+  db_ = nullptr;
+  return stored ? storedId_ : 0;
+}
 
+void TFormEditType::BtOkClick() {
+  if (!db_) return;
+  CSubTypeItem item = item_;
   item.name = QStringToStored(EdName->text());
   item.record.showQuantity = CBShowQuantity->isChecked() ? 1 : 0;
-  item.record.parentId = parentId;
-  if (subtypeId <= kFirstFreeId) return database.AddSubType(item);
-  item.id = subtypeId;
-  return database.EditSubType(item) ? subtypeId : 0;
+  if (item_.id <= kFirstFreeId) {
+    storedId_ = db_->AddSubType(item);
+  } else {
+    storedId_ = db_->EditSubType(item) ? item_.id : 0;
+  }
+  if (storedId_ == 0) {
+    ShowMessage(GetLocalizedText(24100,
+                                 "The change could not be written to the database file. "
+                                 "Your input is kept; the log tells why."));
+    return;
+  }
+  accept();
 }
 
 void TFormEditType::EdNameChange() {

@@ -19,6 +19,8 @@ class TFormEditType : public QDialog {
 
   // Edits subtype `subtypeId` when it is 101 or more, else creates a new one
   // under `parentId`. Answers the id of the stored subtype on OK, 0 on Cancel.
+  // When the database does not store it, the user is told and the window
+  // stays open with the input.
   std::uint32_t Execute(CDataBase& database, std::uint32_t parentId, std::uint32_t subtypeId);
 
   QLabel* LbName;
@@ -31,7 +33,14 @@ class TFormEditType : public QDialog {
  private slots:
   void EdNameChange();
   void LbShowQuantityClick();
+  // Stores the subtype and closes; tells the user when it was not stored.
+  void BtOkClick();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  CDataBase* db_ = nullptr;  // during Execute; not owned
+  CSubTypeItem item_;        // the subtype being edited or added
+  std::uint32_t storedId_ = 0;
 };

@@ -5,9 +5,12 @@
 #include <QVBoxLayout>
 
 #include "DialogKit.h"
+#include "Include.h"
 #include "Logger.h"
+#include "Platform.h"
 #include "SubTypeTree.h"
 #include "Textcodec.h"
+#include "TypesLogic.h"
 #include "Unitedittype.h"
 
 namespace {
@@ -202,15 +205,29 @@ void TFormTypes::BtDeleteClick() {
   CSubTypeNode* node = SelectedNode();
   if (node && db_) {
     const QString name = "\"" + StoredToQString(node->name) + "\"";
+    // Below the question: how many transactions lose the item.
+    const std::size_t uses = CountSubTypeUses(*db_, node->subTypeId);
+    const QString usesLine =
+        uses == 0 ? QString()
+                  : "\n\n" + LocalizedText(24101,
+                                           "%1 transactions (planned ones included) use it or "
+                                           "its sub items; they will show without it.")
+                                 .arg(uses);
+    bool deleted = true;
     if (!node->children.empty()) {
-      const auto answer =
-          AskConfirmation(this, textDeleteOnlyItem_ + " " + name + ", " + textWithSubItems_,
-                          QMessageBox::Ok | QMessageBox::Cancel | QMessageBox::YesToAll);
-      if (answer == QMessageBox::Ok) db_->DelSubType(node->subTypeId, false);
-      if (answer == QMessageBox::YesToAll) db_->DelSubType(node->subTypeId, true);
-    } else if (AskConfirmation(this, textDeleteItem_ + " " + name + "?",
+      const auto answer = AskConfirmation(
+          this, textDeleteOnlyItem_ + " " + name + ", " + textWithSubItems_ + usesLine,
+          QMessageBox::Ok | QMessageBox::Cancel | QMessageBox::YesToAll);
+      if (answer == QMessageBox::Ok) deleted = db_->DelSubType(node->subTypeId, false);
+      if (answer == QMessageBox::YesToAll) deleted = db_->DelSubType(node->subTypeId, true);
+    } else if (AskConfirmation(this, textDeleteItem_ + " " + name + "?" + usesLine,
                                QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok) {
-      db_->DelSubType(node->subTypeId, false);
+      deleted = db_->DelSubType(node->subTypeId, false);
+    }
+    if (!deleted) {
+      ShowMessage(GetLocalizedText(24102,
+                                   "The item could not be deleted from the database file; "
+                                   "the log tells why."));
     }
     LoadTree();
   }

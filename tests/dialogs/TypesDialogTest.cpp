@@ -19,6 +19,7 @@
 #include "Include.h"
 #include "Localizationkit.h"
 #include "Logger.h"
+#include "Platform.h"
 #include "SubTypeTree.h"
 #include "Uniteditsheduler.h"
 #include "Unitedittype.h"
@@ -111,6 +112,96 @@ TEST_F(Types, DeleteWithOkLiftsTheChildrenAndWithAllRemovesThem) {
     }
     EXPECT_EQ(Children(kExpenseRoot), (std::vector<std::string>{"Rent"}));
   });
+}
+
+TEST_F(Types, DeleteQuestionSaysHowManyTransactionsUseTheItem) {
+  const std::uint32_t food = base.AddSubType("Food", kExpenseRoot);
+  const std::uint32_t dairy = base.AddSubType("Dairy", food);
+  const std::uint32_t anna = base.AddSubType("Anna", kMemberRoot);
+  base.AddSubType("Rent", kExpenseRoot);
+  auto use = [&](std::uint32_t category, std::uint32_t member) {
+    CTransactionItem item;
+    item.record.fromAccount = base.cash;
+    item.record.categoryId = category;
+    item.record.memberId = member;
+    base.db.AddTransaction(item);
+  };
+  use(food, 0);
+  use(dairy, anna);
+  CPlnTransactionItem planned;
+  planned.record.transaction.categoryId = dairy;
+  base.db.AddPlnTransaction(planned);
+  const std::string line =
+      "transactions (planned ones included) use it or its sub items; they will show without it.";
+  struct Case {
+    int tab;
+    const char* name;
+    QString question;
+  };
+  const Case cases[] = {
+      {1, "Food",
+       "Delete only item \"Food\", or delete it with all sub items?\n\n3 " +
+           QString::fromStdString(line)},
+      {1, "Dairy", "Delete item \"Dairy\"?\n\n2 " + QString::fromStdString(line)},
+      {3, "Anna", "Delete item \"Anna\"?\n\n1 " + QString::fromStdString(line)},
+      {1, "Rent", "Delete item \"Rent\"?"},  // unused: the question alone
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Run(c.tab, [&](TFormTypes* w) {
+      CAnswer answer(QMessageBox::Cancel);
+      w->SubTypeTree->setCurrentItem(ItemNamed(w->SubTypeTree, c.name));
+      Click(w->BtDelete);
+      ASSERT_EQ(answer.questions.size(), 1u);
+      EXPECT_EQ(answer.questions[0], c.question);
+    });
+  }
+}
+
+TEST_F(Types, StoresThatFailAreReportedAndChangeNothing) {
+  const std::uint32_t rent = base.AddSubType("Rent", kIncomeRoot);
+  CMessages messages;
+  base.db.failStores = true;
+  Run(0, [&](TFormTypes* w) {
+    // Add and edit: the editor stays open with the name typed.
+    for (QPushButton* button : {w->BtAdd, w->BtEdit}) {
+      OnModal(
+          [&](QWidget* e) {
+            TypeInto(Find<QLineEdit>(e, "EdName"), "Salary");
+            Click(Find<QPushButton>(e, "BtOk"));
+            EXPECT_TRUE(e->isVisible());
+            EXPECT_EQ(Find<QLineEdit>(e, "EdName")->text(), "Salary");
+            Click(Find<QPushButton>(e, "BtCancel"));
+          },
+          w);
+      w->SubTypeTree->setCurrentItem(ItemNamed(w->SubTypeTree, "Rent"));
+      Click(button);
+    }
+    CAnswer answer(QMessageBox::Ok);
+    w->SubTypeTree->setCurrentItem(ItemNamed(w->SubTypeTree, "Rent"));
+    Click(w->BtDelete);
+    EXPECT_NE(ItemNamed(w->SubTypeTree, "Rent"), nullptr);
+    EXPECT_EQ(ItemNamed(w->SubTypeTree, "Salary"), nullptr);
+  });
+  EXPECT_EQ(messages.texts.size(), 3u);
+  EXPECT_EQ(Children(kIncomeRoot), (std::vector<std::string>{"Rent"}));
+  CSubTypeItem item;
+  EXPECT_EQ(base.db.GetSubType(rent, item).name, "Rent");
+}
+
+TEST(MessageBoxes, ErrorsShowTheCriticalIconAndQuestionsTheQuestionIcon) {
+  InstallMessageBoxes();
+  std::vector<QMessageBox::Icon> icons;
+  auto answer = [&icons](QWidget* box) {
+    icons.push_back(static_cast<QMessageBox*>(box)->icon());
+    static_cast<QMessageBox*>(box)->done(QMessageBox::Ok);
+  };
+  OnModal(answer);
+  ShowMessage("Can't open file");
+  OnModal(answer);
+  AskConfirmation(nullptr, "Delete item?", QMessageBox::Ok | QMessageBox::Cancel);
+  SetMessageHook({});
+  EXPECT_EQ(icons, (std::vector<QMessageBox::Icon>{QMessageBox::Critical, QMessageBox::Question}));
 }
 
 TEST_F(Types, AddMakesSiblingsAndAddSubMakesChildren) {
