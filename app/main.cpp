@@ -1,20 +1,24 @@
 // pardow: the desktop program.
 //
-//   pardow [--screenshot FILE.png]
+//   pardow [FILE.vlt] [--screenshot FILE.png]
+//   pardow --help | --version
 //
-// With --screenshot the program starts as usual, opens the last database,
-// waits until the window says it is ready, saves a picture of the main window
-// and closes it the normal way (its state stored, the log completed).
+// FILE.vlt is opened instead of the database opened last (a file manager and
+// the desktop entry call the program this way). With --screenshot the program starts as usual,
+// opens the last database, waits until the window says it is ready, saves a picture of the main
+// window and closes it the normal way (its state stored, the log completed).
 #include <QApplication>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QTimer>
-#include <cstring>
 #include <exception>
 #include <iostream>
 #include <memory>
+#include <string>
+#include <vector>
 
-#include "Platform.h"
-#include "Textcodec.h"
+#include "DialogKit.h"
+#include "Mainlogic.h"
 #include "Unitmain.h"
 
 namespace {
@@ -53,19 +57,30 @@ void TakeScreenshot(TFormMain& form, const QString& file) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  QString screenshot;
-  for (int i = 1; i + 1 < argc; ++i)
-    if (std::strcmp(argv[i], "--screenshot") == 0) screenshot = QString::fromLocal8Bit(argv[i + 1]);
+  const TCommandLine line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  switch (line.action) {
+    case TCommandLine::kHelp:
+      std::cout << CommandLineUsage();
+      return 0;
+    case TCommandLine::kVersion:
+      std::cout << "Pardow " << ProgramVersion() << "\n";
+      return 0;
+    case TCommandLine::kError:
+      std::cerr << "pardow: " << line.error << "\n" << CommandLineUsage();
+      return 2;
+    case TCommandLine::kRun:
+      break;
+  }
   CApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Pardow"));
-  if (screenshot.isEmpty()) {
-    SetMessageHook([](const std::string& text) {
-      QMessageBox::information(QApplication::activeWindow(), QStringLiteral("Pardow"),
-                               StoredToQString(text));
-    });
-  }
+  const QString screenshot = QString::fromLocal8Bit(line.screenshot.c_str());
+  if (screenshot.isEmpty()) InstallMessageBoxes();
   try {
     TFormMain form;
+    // A relative name means the folder the program was started from.
+    if (!line.file.empty())
+      form.SetStartFile(
+          QFileInfo(QString::fromLocal8Bit(line.file.c_str())).absoluteFilePath().toStdString());
     form.show();
     if (!screenshot.isEmpty()) TakeScreenshot(form, screenshot);
     return app.exec();

@@ -52,3 +52,49 @@ Money TotalBalance(const TAccountItems& accounts, std::uint32_t baseCurrency, CD
   }
   return FloatToMoney(total);
 }
+
+TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
+  TCommandLine result;
+  auto fail = [&result](const std::string& why) {
+    result.action = TCommandLine::kError;
+    result.error = why;
+    return result;
+  };
+  bool options = true;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (options && arg == "--") {
+      options = false;
+    } else if (options && (arg == "--help" || arg == "-h")) {
+      result.action = TCommandLine::kHelp;
+      return result;
+    } else if (options && arg == "--version") {
+      result.action = TCommandLine::kVersion;
+      return result;
+    } else if (options && arg == "--screenshot") {
+      if (i + 1 >= args.size()) return fail("--screenshot needs a file name");
+      result.screenshot = args[++i];
+    } else if (options && arg.size() > 1 && arg[0] == '-') {
+      return fail("unknown option " + arg);
+    } else if (!result.file.empty()) {
+      return fail("only one database file can be opened");
+    } else {
+      result.file = arg;
+    }
+  }
+  return result;
+}
+
+std::string CommandLineUsage() {
+  return "Usage: pardow [FILE.vlt] [--screenshot FILE.png]\n"
+         "       pardow --help | --version\n"
+         "\n"
+         "Opens FILE.vlt, or without it the database opened last.\n"
+         "  --screenshot FILE.png  save a picture of the main window once it is ready, then quit\n"
+         "  -h, --help             show this help and quit\n"
+         "  --version              show the version and quit\n";
+}
+
+const char* ProgramVersion() {
+  return "v1.62";
+}

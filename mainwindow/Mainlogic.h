@@ -5,6 +5,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "Omrindb.h"
 
@@ -33,3 +34,22 @@ std::string ResolveDatabasePath(const std::string& path, const std::string& data
 // The total of the accounts' balances in the base currency, each converted
 // with its currency's rate (rounded to four decimals, product truncated).
 Money TotalBalance(const TAccountItems& accounts, std::uint32_t baseCurrency, CDataBase& db);
+
+// What the command line of `pardow` asks for.
+struct TCommandLine {
+  enum TAction { kRun, kHelp, kVersion, kError } action = kRun;
+  std::string file;        // the database to open instead of the last one
+  std::string screenshot;  // --screenshot FILE.png
+  std::string error;       // what was wrong (kError)
+};
+
+// Reads the arguments after the program name: `FILE`, `--screenshot PNG`,
+// `--help` / `-h`, `--version`; "--" ends the options. More than one file,
+// an unknown option or a missing value is an error.
+TCommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// The usage text of `pardow --help`.
+std::string CommandLineUsage();
+
+// The program's version, as the window title shows it ("v1.62").
+const char* ProgramVersion();

@@ -312,7 +312,9 @@ QImage PaintRowImage(const TRowLook& look, const std::vector<TColumnSpan>& colum
     if (box.width() <= 0) continue;
     box.setHeight(lineHeight);
     p.setClipRect(box);
-    p.drawText(box, align, cell.text);
+    // Text that does not fit ends with an ellipsis, so no figure loses its
+    // leading digits.
+    p.drawText(box, align, p.fontMetrics().elidedText(cell.text, Qt::ElideRight, box.width()));
   }
   return image;
 }
@@ -350,7 +352,7 @@ CFundsTree::CFundsTree(QWidget* parent) : QTreeWidget(parent) {
   head->setSectionsMovable(false);
   head->setMinimumSectionSize(1);
   for (int column = 0; column < kFundsColumnCount; ++column)
-    head->resizeSection(column, kColumnWidths[column]);
+    head->resizeSection(column, DefaultColumnWidth(column));
   connect(head, &QHeaderView::sectionResized, this, [this](int index, int oldSize, int newSize) {
     KeepMinimumWidth(index, oldSize, newSize);
   });
@@ -361,6 +363,31 @@ CFundsTree::CFundsTree(QWidget* parent) : QTreeWidget(parent) {
   setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setAllColumnsShowFocus(true);
+}
+
+CFundsTree::~CFundsTree() {
+  // The header outlives this part of the tree: its last resizes must not
+  // reach a tree that is being destroyed.
+  disconnect(header(), nullptr, this, nullptr);
+}
+
+int CFundsTree::DefaultColumnWidth(int column) {
+  if (column < 0 || column >= kFundsColumnCount) return 0;
+  QStringList widest;
+  QFont font;
+  if (column == ColSum) {
+    widest = {QStringLiteral("999,999,999.99")};
+    font = ArialPoints(10, true);  // the totals of the top rows
+  } else if (column == ColDate) {
+    widest = {QStringLiteral("28.12.2026"), QStringLiteral("12/28/2026")};
+    font = ArialPoints(8, false);
+  } else {
+    return kColumnWidths[column];
+  }
+  int needed = 0;
+  for (const QString& text : widest)
+    needed = std::max(needed, QFontMetrics(font).horizontalAdvance(text) + kFigureGap + 4);
+  return std::max(kColumnWidths[column], needed);
 }
 
 void CFundsTree::SetTree(CTransactionsTree* tree, CDataBase* db, const QPixmap* imgLines, int tab) {
@@ -502,8 +529,10 @@ void PaintAccountRow(QPainter& painter, const QRect& row, bool selected, const Q
 
   painter.setFont(ArialPoints(8, false));
   painter.setClipRect(QRect(QPoint(left + 50, top + 30), QPoint(right - 11, top + 47)));
-  painter.drawText(QRect(QPoint(left + 51, top + 30), QPoint(right - 11, top + 47)), align,
-                   FirstCommentLine(comment));
+  const QRect commentBox(QPoint(left + 51, top + 30), QPoint(right - 11, top + 47));
+  painter.drawText(commentBox, align,
+                   painter.fontMetrics().elidedText(FirstCommentLine(comment), Qt::ElideRight,
+                                                    commentBox.width()));
   painter.setClipping(false);
 
   painter.setFont(ArialPoints(10, true));

@@ -156,10 +156,18 @@ class CFundsTree : public QTreeWidget {
   void SetTree(CTransactionsTree* tree, CDataBase* db, const QPixmap* imgLines,
                int tab = kTransactionsTab);
 
+  ~CFundsTree() override;
+
   // Header texts, widths and minimum widths of the eight columns.
   static const char* const kColumnTitles[kFundsColumnCount];
   static const int kColumnWidths[kFundsColumnCount];
   static const int kColumnMinimums[kFundsColumnCount];
+  // The width a column starts at: kColumnWidths, widened so that a sum up to
+  // 999,999,999.99 in the largest row font and a full date fit.
+  static int DefaultColumnWidth(int column);
+  // Narrower than this, a column counts as lost: it is shown and stored at
+  // its default width instead.
+  static constexpr int kNarrowestColumn = 16;
 
  protected:
   void drawRow(QPainter* painter, const QStyleOptionViewItem& option,

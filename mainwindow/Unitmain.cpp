@@ -34,7 +34,6 @@
 namespace {
 
 constexpr int kColumnCount = kFundsColumnCount;
-constexpr const char* kVersionText = "v1.62";
 
 QString Q(const std::string& text) {
   return QString::fromUtf8(text.c_str());
@@ -82,6 +81,14 @@ QIcon ButtonIcon(const char* themeName, unsigned color, QChar letter) {
 // A small arrow or calendar glyph for the date panel.
 QIcon GlyphIcon(const char* themeName, QChar glyph) {
   return DrawnIcon(themeName, glyph, 20, std::nullopt, QColor(0, 0, 128));
+}
+
+// A menu text as a tool button shows it: without its access-key marks.
+QString WithoutAccessKey(QString text) {
+  text.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
+  text.remove(QLatin1Char('&'));
+  text.replace(QStringLiteral("\x01"), QStringLiteral("&&"));
+  return text;
 }
 
 }  // namespace
@@ -157,6 +164,9 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
 }
 
 TFormMain::~TFormMain() {
+  // The controls outlive this destructor (QWidget deletes them later): none
+  // of their last signals may reach a handler of a window that is gone.
+  for (QObject* child : findChildren<QObject*>()) disconnect(child, nullptr, this, nullptr);
   FormDestroy();
   FContainer.reset();  // closes the database
   FLogger.reset();     // last: "DudoDov uninitialized" ends the log
@@ -392,6 +402,9 @@ QWidget* TFormMain::CreateRightSide() {
     tree->setObjectName(QString::fromLatin1(name));
     tree->header()->setSectionsClickable(true);
     tree->header()->setSortIndicatorShown(true);
+    // FundsTreeDblClick expands and collapses; the tree's own toggle would
+    // undo it.
+    tree->setExpandsOnDoubleClick(false);
     TreesStack->addWidget(tree);
     return tree;
   };
@@ -536,7 +549,7 @@ void TFormMain::ApplyLanguage() {
   InitLocalization(FAppDataFolder +
                    GetSettings().GetLocaleFileName(Settings::kDefaultLocaleFileName));
   LbCurrentDate->clear();
-  setWindowTitle(QStringLiteral("Pardow ") + QString::fromLatin1(kVersionText));
+  setWindowTitle(QStringLiteral("Pardow ") + QString::fromLatin1(ProgramVersion()));
   const QLocale locale;
   for (int i = 0; i < 12; ++i)
     FMonthNames[i] =
@@ -566,8 +579,8 @@ void TFormMain::ApplyLanguage() {
   hint(BtPrevMonth, 1023, "Previous month");
   hint(BtNextMonth, 1024, "Next month");
   Loc(1025, "");
-  const std::string add = Loc(4, "Add"), copy = Loc(10, "Add copy"), edit = Loc(5, "Edit"),
-                    del = Loc(6, "Delete");
+  const std::string add = Loc(4, "&Add"), copy = Loc(10, "Add &copy"), edit = Loc(5, "&Edit"),
+                    del = Loc(6, "&Delete");
   BtNew->setText(Q(add));
   hint(BtNew, 1026, "");
   BtNewCopy->setText(Q(copy));
@@ -576,46 +589,47 @@ void TFormMain::ApplyLanguage() {
   hint(BtEdit, 1028, "");
   BtDel->setText(Q(del));
   hint(BtDel, 1029, "");
-  PmNew->setText(Q(Loc(4, "Add")));
-  PmNewCopy->setText(Q(Loc(10, "Add copy")));
-  PmEdit->setText(Q(Loc(5, "Edit")));
-  PmDelete->setText(Q(Loc(6, "Delete")));
-  MnFile->setTitle(LocQ(1030, QStringLiteral("File")));
-  MnReopen->setTitle(LocQ(1031, QStringLiteral("Reopen")));
-  MnPrint->setText(LocQ(1032, QStringLiteral("Print...")));
-  MnExit->setText(Q(Loc(7, "Exit")));
-  MnTransaction->setTitle(LocQ(1033, QStringLiteral("Transaction")));
-  MnNew->setText(Q(Loc(4, "Add")));
-  MnNewCopy->setText(Q(Loc(10, "Add copy")));
-  MnEdit->setText(Q(Loc(5, "Edit")));
-  MnDelete->setText(Q(Loc(6, "Delete")));
-  MnHelp->setTitle(Q(Loc(12, "Help")));
-  MnHomePage->setText(LocQ(1034, QStringLiteral("Pardow Home Page")));
+  PmNew->setText(Q(Loc(4, "&Add")));
+  PmNewCopy->setText(Q(Loc(10, "Add &copy")));
+  PmEdit->setText(Q(Loc(5, "&Edit")));
+  PmDelete->setText(Q(Loc(6, "&Delete")));
+  MnFile->setTitle(LocQ(1030, QStringLiteral("&File")));
+  MnReopen->setTitle(LocQ(1031, QStringLiteral("&Reopen")));
+  MnPrint->setText(LocQ(1032, QStringLiteral("&Print...")));
+  MnExit->setText(Q(Loc(7, "E&xit")));
+  MnTransaction->setTitle(LocQ(1033, QStringLiteral("&Transaction")));
+  MnNew->setText(Q(Loc(4, "&Add")));
+  MnNewCopy->setText(Q(Loc(10, "Add &copy")));
+  MnEdit->setText(Q(Loc(5, "&Edit")));
+  MnDelete->setText(Q(Loc(6, "&Delete")));
+  MnHelp->setTitle(Q(Loc(12, "&Help")));
+  MnHomePage->setText(LocQ(1034, QStringLiteral("Pardow &Home Page")));
   Loc(1035, "");
-  MnAbout->setText(LocQ(1036, QStringLiteral("About...")));
+  MnAbout->setText(LocQ(1036, QStringLiteral("&About...")));
   Loc(1037, "");
   for (int i = 0; i < 4; ++i) FTexts[kTextIncomes + i] = Loc(1038 + i, FTexts[kTextIncomes + i]);
   for (int i = 0; i < 6; ++i)
     FTexts[kTextReadingFile + i] = Loc(1042 + i, FTexts[kTextReadingFile + i]);
   FTexts[kTextPrintTitle] = Loc(1048, FTexts[kTextPrintTitle]);
   BtFastExpence->setText(LocQ(1049, QStringLiteral("Quick Expense")));
-  MnDBManager->setText(LocQ(1050, QStringLiteral("DataBase Manager")));
+  MnDBManager->setText(LocQ(1050, QStringLiteral("&DataBase Manager")));
   hint(BtCalendar, 1051, "Custom interval");
   FTexts[kTextCantOpen] = Loc(1052, FTexts[kTextCantOpen]);
-  MnOnlineHelp->setText(LocQ(1053, QStringLiteral("On-line Help")));
+  MnOnlineHelp->setText(LocQ(1053, QStringLiteral("&On-line Help")));
   Loc(1054, "");
   Loc(1055, "");
-  MnCheckVersion->setText(LocQ(1056, QStringLiteral("Check for New Version")));
-  MnDBSettings->setText(LocQ(1057, QStringLiteral("DataBase Settings")));
+  MnCheckVersion->setText(LocQ(1056, QStringLiteral("&Check for New Version")));
+  MnDBSettings->setText(LocQ(1057, QStringLiteral("DataBase &Settings")));
   FTexts[kTextInvalidPassword] = Loc(1058, FTexts[kTextInvalidPassword]);
   Loc(1059, "");
   Loc(1060, "");
   FTexts[kTextCheckVersion] = Loc(1061, FTexts[kTextCheckVersion]);
-  BtExport->setText(LocQ(1062, QStringLiteral("Export")));
-  MnExport->setText(BtExport->text());
-  MnTools->setTitle(LocQ(1063, QStringLiteral("Tools")));
-  BtImport->setText(LocQ(1064, QStringLiteral("Import")));
-  MnImport->setText(BtImport->text());
+  // The tool bar shows the words without the menus' access keys.
+  MnExport->setText(LocQ(1062, QStringLiteral("&Export")));
+  BtExport->setText(WithoutAccessKey(MnExport->text()));
+  MnTools->setTitle(LocQ(1063, QStringLiteral("T&ools")));
+  MnImport->setText(LocQ(1064, QStringLiteral("&Import")));
+  BtImport->setText(WithoutAccessKey(MnImport->text()));
   Loc(1065, "");
   hint(BtExport, 1066, "Data export");
   hint(BtImport, 1067, "Data import");

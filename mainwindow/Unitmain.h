@@ -15,6 +15,7 @@
 #include "Logger.h"
 #include "Node.h"
 #include "Omrindb.h"
+#include "Skin.h"
 
 class QAction;
 class QLabel;
@@ -80,6 +81,9 @@ class TFormMain : public QMainWindow {
   void FillExpensesMenu();
   // A database counts as open when its open check passes.
   bool IsDataBaseOpened();
+  // The file the first activation opens instead of the last database
+  // ("" = the last one, as stored in the settings).
+  void SetStartFile(const std::string& path) { FStartFile = path; }
 
   CDataBase& DataBase();
   CTransactionsTree* FundsTreeNodes() { return FTransactionsTree.get(); }
@@ -153,6 +157,14 @@ class TFormMain : public QMainWindow {
   void ApplyColumnToggles();
   void OpenCategories(int tabIndex);
   void FormDestroy();
+  // Selects the row of stored transaction `id` (kind 204 on the
+  // Transactions tab, 205 on the Scheduler tab) and scrolls it into view.
+  void SelectTransaction(int kind, std::uint32_t id);
+  // Shows the column order in use in both headers.
+  void ShowSortIndicator();
+  // New (as copy) and the quick expenses: stores a new transaction through
+  // the editor and shows it selected.
+  void ShowAdded(int kind, std::uint32_t id);
 
   // Owned for the whole run, in the order they are created.
   std::unique_ptr<CLogger> FLogger;
@@ -176,6 +188,9 @@ class TFormMain : public QMainWindow {
   QPixmap FLines;                // ImgLines: the strip picture
   QIcon FAccountIcon;            // ToolImages image 1
   bool FSyncingHeaders = false;  // a header width is being copied to the other tree
+  std::string FStartFile;        // opened at the first activation when set
+  // Each column's width while shown, kept while it is hidden.
+  std::array<int, kFundsColumnCount> FColumnWidths{};
 
   // Controls, named as the window names them.
   QToolBar* ToolBar1 = nullptr;

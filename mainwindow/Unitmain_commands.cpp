@@ -9,9 +9,11 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
 #include "DialogKit.h"
 #include "Include.h"
+#include "Platform.h"
 #include "Settingsstorage.h"
 #include "Skin.h"
 #include "Textcodec.h"
@@ -58,12 +60,31 @@ void TFormMain::InsertTransaction(int kind, std::uint32_t id) {
   }
 }
 
+void TFormMain::ShowAdded(int kind, std::uint32_t id) {
+  InsertTransaction(kind, id);
+  RefreshTotals(true);
+  SelectTransaction(kind, id);
+}
+
+void TFormMain::SelectTransaction(int kind, std::uint32_t id) {
+  if (kind != TabKind() || id == 0) return;
+  QTreeWidget* control = CurrentTreeControl();
+  for (QTreeWidgetItemIterator it(control); *it; ++it) {
+    const CTransactionNode* node = NodeOf(*it);
+    if (node == nullptr || node->kind != NodeTransaction || node->transactionId != id) continue;
+    for (QTreeWidgetItem* parent = (*it)->parent(); parent; parent = parent->parent())
+      parent->setExpanded(true);
+    control->setCurrentItem(*it);
+    control->scrollToItem(*it);
+    return;
+  }
+}
+
 void TFormMain::BtNewClick() {
   if (!IsDataBaseOpened()) return;
   TFormTransfer editor(this);
   const int result = editor.OpenNew(SelectedAccountId(), *FDataBase, 0, TabKind(), FLines);
-  InsertTransaction(result, editor.GetItemId());
-  RefreshTotals(true);
+  ShowAdded(result, editor.GetItemId());
 }
 
 void TFormMain::New_CopyClick() {
@@ -80,8 +101,7 @@ void TFormMain::New_CopyClick() {
   else
     result = editor.OpenNew(SelectedAccountId(), *FDataBase,
                             node->kind == NodeCategory ? node->subTypeId : 0, TabKind(), FLines);
-  InsertTransaction(result, editor.GetItemId());
-  RefreshTotals(true);
+  ShowAdded(result, editor.GetItemId());
 }
 
 void TFormMain::EditClick() {
@@ -103,13 +123,21 @@ void TFormMain::DeleteClick() {
                            StoredToQString(CurrentTree()->NameOf(node)) + "\"?";
   if (AskConfirmation(this, question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
     return;
-  FDataBase->DelItemByKind(static_cast<std::uint8_t>(TabKind()), node->transactionId);
+  if (!FDataBase->DelItemByKind(static_cast<std::uint8_t>(TabKind()), node->transactionId)) {
+    // Not deleted: the row stays as the file still holds it.
+    ShowMessage(GetLocalizedText(24102,
+                                 "The item could not be deleted from the database file; "
+                                 "the log tells why."));
+    return;
+  }
   node->used = false;
   CurrentTree()->Prune();  // deletes the node and its screen item once
   RefreshTotals(false);
 }
 
 void TFormMain::FundsTreeDblClick(QTreeWidgetItem* item) {
+  // The trees do not expand on double click themselves (see CreateRightSide),
+  // so a row toggles exactly once.
   CTransactionNode* node = NodeOf(item);
   if (node == nullptr) return;
   if (node->kind == NodeTransaction)
@@ -136,6 +164,9 @@ void TFormMain::FundsTreeGetSelectedIndex() {
   BtNewCopy->setEnabled(node != nullptr);
   BtEdit->setEnabled(transaction);
   BtDel->setEnabled(transaction);
+  // The menu items carry the shortcuts (Del, Ctrl+E, Ctrl+Alt+N): they
+  // follow the selection at once, not only when the menu opens.
+  BtMenuTransactionClick();
 }
 
 void TFormMain::BtMenuTransactionClick() {
@@ -182,8 +213,7 @@ void TFormMain::ExpenceMenuItemClick() {
   TFormTransfer editor(this);
   const int result =
       editor.Open(*FDataBase, static_cast<std::uint32_t>(id), true, true, kTransactionKind, FLines);
-  InsertTransaction(result, editor.GetItemId());
-  RefreshTotals(true);
+  ShowAdded(result, editor.GetItemId());
 }
 
 // ---- Toggles and the categories window ----

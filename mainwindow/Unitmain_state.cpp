@@ -105,12 +105,17 @@ void TFormMain::showEvent(QShowEvent* event) {
 void TFormMain::FormActivate() {
   Settings::CSettingsStorage& settings = GetSettings();
   for (int i = 0; i < kColumnCount; ++i) {
-    const int width = settings.GetColumnWidth(i, FundsTree->header()->sectionSize(i));
-    FundsTree->header()->resizeSection(i, width);
+    // A hidden column reads as 0 px wide: such a width is never restored.
+    const int fallback = CFundsTree::DefaultColumnWidth(i);
+    const int width = settings.GetColumnWidth(i, fallback);
+    FColumnWidths[i] = width < CFundsTree::kNarrowestColumn ? fallback : width;
+    for (QTreeWidget* tree : {FundsTree, ShedulerTree})
+      tree->header()->resizeSection(i, FColumnWidths[i]);
   }
   EnableDataBaseControls(false);
   if (settings.GetWindowMaximized()) showMaximized();
-  OpenDataBase(settings.GetLastOpened(Settings::kDefaultLastOpened));
+  OpenDataBase(FStartFile.empty() ? settings.GetLastOpened(Settings::kDefaultLastOpened)
+                                  : FStartFile);
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
@@ -128,8 +133,12 @@ void TFormMain::FormClose() {
     settings.SetWindowWidth(width());
   }
   settings.SetWindowMaximized(isMaximized());
-  for (int i = 0; i < kColumnCount; ++i)
-    settings.SetColumnWidth(i, FundsTree->header()->sectionSize(i));
+  for (int i = 0; i < kColumnCount; ++i) {
+    const bool shown = !FundsTree->header()->isSectionHidden(i);
+    const int width = shown ? FundsTree->header()->sectionSize(i) : FColumnWidths[i];
+    settings.SetColumnWidth(
+        i, width < CFundsTree::kNarrowestColumn ? CFundsTree::DefaultColumnWidth(i) : width);
+  }
 }
 
 void TFormMain::FormDestroy() {
@@ -192,9 +201,12 @@ void TFormMain::ReopenClick() {
 
 void TFormMain::EnableDataBaseControls(bool open) {
   for (QWidget* w : std::initializer_list<QWidget*>{
-           BtPrevMonth, BtNextMonth, BtAccountsDir, BtCurrencesDir, BtTypesDir, BtTypes, BtNew,
-           BtFastExpence, BtCalendar, BtMembers, BtSections})
+           BtPrevMonth, BtNextMonth, BtAccountsDir, BtCurrencesDir, BtTypesDir, BtMembersList,
+           BtSectionsList, BtExport, BtImport, BtReports, BtTypes, BtNew, BtFastExpence, BtCalendar,
+           BtMembers, BtSections})
     w->setEnabled(open);
+  MnExport->setEnabled(open);
+  MnImport->setEnabled(open);
   FundsTree->header()->setEnabled(open);
   ShedulerTree->header()->setEnabled(open);
   MnPrint->setEnabled(open);
@@ -211,6 +223,8 @@ void TFormMain::EnableDataBaseControls(bool open) {
   BtMembers->setChecked(open && settings.GetMemberssVisible(FCurrentTab));
   BtSections->setChecked(open && settings.GetSectionsVisible(FCurrentTab));
   ApplyColumnToggles();
+  // Edit, Delete and New (as copy) follow the selection, not the open state.
+  if (open) FundsTreeGetSelectedIndex();
 }
 
 // ---- The panes ----
@@ -343,6 +357,7 @@ void TFormMain::RefreshTotals(bool sort) {
     SortTree(*FTransactionsTree, SortParam());
     SortTree(*FShedulerTree, SortParam());
   }
+  ShowSortIndicator();
   FundsTree->viewport()->update();
   ShedulerTree->viewport()->update();
 }
@@ -376,13 +391,21 @@ void TFormMain::FundsHeaderSectionClick(int column) {
   FSortDescending = column == FSortColumn && !FSortDescending;
   FSortColumn = column;
   SortTree(*CurrentTree(), SortParam());
-  CurrentTreeControl()->header()->setSortIndicator(
-      column, FSortDescending ? Qt::DescendingOrder : Qt::AscendingOrder);
+  ShowSortIndicator();
+}
+
+void TFormMain::ShowSortIndicator() {
+  for (QTreeWidget* tree : {FundsTree, ShedulerTree})
+    tree->header()->setSortIndicator(FSortColumn,
+                                     FSortDescending ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 void TFormMain::FundsHeaderSectionResize(int column, int, int newSize) {
   // The two trees stand at the same place and share their column widths.
-  if (FSyncingHeaders) return;
+  // Hiding a column reports it 0 px wide: that width is neither kept nor
+  // copied, so the column comes back at its width.
+  if (FSyncingHeaders || newSize < CFundsTree::kNarrowestColumn) return;
+  if (column >= 0 && column < kColumnCount) FColumnWidths[column] = newSize;
   FSyncingHeaders = true;
   for (QTreeWidget* tree : {FundsTree, ShedulerTree})
     if (tree->header()->sectionSize(column) != newSize)

@@ -1,5 +1,6 @@
 // The transaction commands of the main window, driven through its real
 // controls and the real transaction editor.
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
@@ -8,6 +9,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTabBar>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -312,4 +314,90 @@ TEST_F(Commands, SchedulerTabWorksOnPlannedTransactions) {
   EXPECT_TRUE(form->DataBase().PlnTransactions().empty());
   EXPECT_EQ(Leaf(planned->Expenses(), rent), nullptr);
   ASSERT_EQ(questions.size(), 1u);
+}
+
+TEST_F(Commands, NewAndCopiedTransactionsAreSelectedAndShown) {
+  WhenEditorShows([](TFormTransfer& editor) {
+    editor.EdDescription->setEditText("Milk");
+    editor.EdSumm->setText("12.5");
+    editor.BtOk->click();
+  });
+  form->BtNewClick();
+  const CTransactionNode* added = NodeOf(control->currentItem());
+  ASSERT_NE(added, nullptr);
+  EXPECT_EQ(tree->NameOf(const_cast<CTransactionNode*>(added)), "Milk");
+  EXPECT_TRUE(form->findChild<QPushButton*>("BtEdit")->isEnabled()) << "Ctrl+E edits it";
+
+  Select(Leaf(Food(tree->Expenses()), bread));
+  WhenEditorShows([](TFormTransfer& editor) { editor.BtOk->click(); });
+  form->New_CopyClick();
+  const CTransactionNode* copy = NodeOf(control->currentItem());
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(copy->kind, NodeTransaction);
+  EXPECT_NE(copy->transactionId, bread);
+  std::uint32_t newest = 0;
+  form->DataBase().Transactions().ForEachDescending([&](std::uint32_t id, CTransactionIndex*) {
+    newest = id;
+    return false;
+  });
+  EXPECT_EQ(copy->transactionId, newest);
+}
+
+TEST_F(Commands, DoubleClickOnACategoryTogglesItOnce) {
+  QTreeWidgetItem* food = Food(tree->Expenses())->item;
+  for (bool expanded : {!food->isExpanded(), food->isExpanded()}) {
+    const QPoint pos = control->visualItemRect(food).center();
+    QTest::mouseClick(control->viewport(), Qt::LeftButton, {}, pos);
+    QTest::mouseDClick(control->viewport(), Qt::LeftButton, {}, pos);
+    QTest::mouseRelease(control->viewport(), Qt::LeftButton, {}, pos);
+    EXPECT_EQ(food->isExpanded(), expanded);
+  }
+}
+
+TEST_F(Commands, ShortcutsFollowTheSelectionAfterTheMenuWasOpened) {
+  control->setCurrentItem(nullptr);
+  form->BtMenuTransactionClick();  // the Transaction menu opens with nothing selected
+  Select(Leaf(Food(tree->Expenses()), bread));
+  for (const char* name : {"MnEdit", "MnDelete", "MnNewCopy"})
+    EXPECT_TRUE(form->findChild<QAction*>(name)->isEnabled()) << name;
+  control->setCurrentItem(nullptr);
+  for (const char* name : {"MnEdit", "MnDelete", "MnNewCopy"})
+    EXPECT_FALSE(form->findChild<QAction*>(name)->isEnabled()) << name;
+}
+
+TEST_F(Commands, SortIndicatorShowsTheOrderInUseAfterARefresh) {
+  form->FundsHeaderSectionClick(2);
+  form->FundsHeaderSectionClick(2);  // Sum, descending
+  form->RefreshTotals(true);
+  for (const char* name : {"FundsTree", "ShedulerTree"}) {
+    QHeaderView* header = form->findChild<QTreeWidget*>(name)->header();
+    EXPECT_EQ(header->sortIndicatorSection(), 2) << name;
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder) << name;
+  }
+}
+
+TEST_F(Commands, ADeleteThatFailsIsReportedAndKeepsTheRow) {
+  SetConfirmationHook(
+      [](QWidget*, const QString&, QMessageBox::StandardButtons) { return QMessageBox::Yes; });
+  Select(Leaf(Food(tree->Expenses()), bread));
+  // The file no longer holds the row's transaction: its delete fails.
+  ASSERT_TRUE(form->DataBase().DelTransaction(bread));
+  form->DeleteClick();
+  EXPECT_EQ(messages.size(), 1u);
+  EXPECT_NE(Leaf(Food(tree->Expenses()), bread), nullptr);
+}
+
+// Every slot of the window is cut off from its controls before they go.
+TEST_F(Commands, NoHandlerRunsWhileTheWindowIsDestroyed) {
+  std::vector<std::string> connected;
+  TFormMain* window = form.get();
+  for (QObject* child : window->findChildren<QObject*>()) {
+    const std::string name =
+        child->objectName().toStdString() + " (" + child->metaObject()->className() + ")";
+    QObject::connect(child, &QObject::destroyed, [&connected, window, name](QObject* gone) {
+      if (QObject::disconnect(gone, nullptr, window, nullptr)) connected.push_back(name);
+    });
+  }
+  form.reset();
+  EXPECT_TRUE(connected.empty()) << connected.front();
 }

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -16,6 +17,8 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <filesystem>
+#include <set>
+#include <tuple>
 
 #include "EngineTestUtil.h"
 #include "Include.h"
@@ -153,6 +156,67 @@ TEST_F(MainWindow, ControlsFollowTheOpenState) {
   EXPECT_TRUE(form.FundsTreeNodes()->children.empty());
 }
 
+TEST_F(MainWindow, EveryControlThatNeedsADatabaseWaitsForOne) {
+  TFormMain form;
+  Start(form);  // no database yet
+  for (const char* name : {"BtCurrencesDir", "BtAccountsDir", "BtTypesDir", "BtMembersList",
+                           "BtSectionsList", "BtExport", "BtImport", "BtReports"})
+    EXPECT_FALSE(Find<QToolButton>(form, name)->isEnabled()) << name;
+  for (const char* name : {"MnExport", "MnImport", "MnDBSettings"})
+    EXPECT_FALSE(Find<QAction>(form, name)->isEnabled()) << name;
+  EXPECT_TRUE(Find<QToolButton>(form, "BtSettings")->isEnabled());
+  for (const char* name : {"MnDBManager", "MnAbout"})
+    EXPECT_TRUE(Find<QAction>(form, name)->isEnabled()) << name;
+}
+
+// Family member and section start hidden; shown, they take their width,
+// also in the run after one that closed with them hidden.
+TEST_F(MainWindow, HiddenColumnsComeBackAtTheirWidth) {
+  MakeDemo(DataPath("demo2.vlt"));
+  for (int run = 0; run < 2; ++run) {
+    SCOPED_TRACE(run);
+    TFormMain form;
+    Start(form);
+    QHeaderView* header = Find<QTreeWidget>(form, "FundsTree")->header();
+    for (auto [button, column, width] : {std::tuple{"BtMembers", 5, 110}, {"BtSections", 6, 80}}) {
+      auto* toggle = Find<QToolButton>(form, button);
+      ASSERT_FALSE(toggle->isChecked());
+      toggle->click();
+      EXPECT_EQ(header->sectionSize(column), width) << button;
+      toggle->click();  // hidden again for the close
+    }
+    form.close();
+  }
+}
+
+TEST_F(MainWindow, AFileNamedAtTheStartOpensInsteadOfTheLastOne) {
+  MakeDemo(DataPath("demo2.vlt"));
+  const std::string other = dir.path().toStdString() + "/other.vlt";
+  MakeDemo(other);
+  TFormMain form;
+  form.SetStartFile(other);
+  Start(form);
+  EXPECT_EQ(form.DataBase().GetFileName(), other);
+}
+
+TEST_F(MainWindow, MenusOpenWithTheirAccessKeys) {
+  MakeDemo(DataPath("demo2.vlt"));
+  TFormMain form;
+  Start(form);
+  // Each title and item has an access key, none taken twice in one menu.
+  auto keys = [](const QList<QAction*>& actions) {
+    std::set<QString> seen;
+    for (QAction* a : actions) {
+      if (a->isSeparator()) continue;
+      const QString key = QKeySequence::mnemonic(a->text()).toString();
+      EXPECT_FALSE(key.isEmpty()) << a->text().toStdString();
+      EXPECT_TRUE(seen.insert(key).second) << a->text().toStdString();
+    }
+  };
+  keys(form.menuBar()->actions());
+  for (QAction* title : form.menuBar()->actions()) keys(title->menu()->actions());
+}
+
 TEST(MainLogic, MonthStepsKeepWholeMonthsAndCutDays) {
   auto step = [](int y1, unsigned m1, unsigned d1, int y2, unsigned m2, unsigned d2, int dir) {
     TInterval r = StepMonth(EncodeDate(y1, m1, d1), EncodeDate(y2, m2, d2), dir);
@@ -177,4 +241,31 @@ TEST(MainLogic, CaptionsAndPaths) {
   EXPECT_EQ(ResolveDatabasePath("..\\demo2.vlt", "/data/"), "/data/demo2.vlt");
   EXPECT_EQ(ResolveDatabasePath("/home/a/b.vlt", "/data/"), "/home/a/b.vlt");
   EXPECT_EQ(ResolveDatabasePath(".\\x.vlt", "/data/"), ".\\x.vlt");
+}
+
+TEST(MainLogic, CommandLine) {
+  struct Case {
+    std::vector<std::string> args;
+    TCommandLine::TAction action;
+    std::string file, screenshot;
+  };
+  const Case cases[] = {
+      {{}, TCommandLine::kRun, "", ""},
+      {{"a.vlt"}, TCommandLine::kRun, "a.vlt", ""},
+      {{"--screenshot", "s.png", "a.vlt"}, TCommandLine::kRun, "a.vlt", "s.png"},
+      {{"--", "-odd.vlt"}, TCommandLine::kRun, "-odd.vlt", ""},
+      {{"a.vlt", "--help"}, TCommandLine::kHelp, "", ""},
+      {{"-h"}, TCommandLine::kHelp, "", ""},
+      {{"--version"}, TCommandLine::kVersion, "", ""},
+      {{"--bogus"}, TCommandLine::kError, "", ""},
+      {{"a.vlt", "b.vlt"}, TCommandLine::kError, "", ""},
+      {{"--screenshot"}, TCommandLine::kError, "", ""},
+  };
+  for (const Case& c : cases) {
+    const TCommandLine line = ParseCommandLine(c.args);
+    EXPECT_EQ(line.action, c.action) << testing::PrintToString(c.args);
+    if (c.action != TCommandLine::kRun) continue;
+    EXPECT_EQ(line.file, c.file);
+    EXPECT_EQ(line.screenshot, c.screenshot);
+  }
 }

@@ -278,6 +278,46 @@ TEST_F(Rows, TransactionsShowMemberSectionAndNotesOnBothTabs) {
   EXPECT_EQ(rentLook.Text(ColNotes), "monthly");
 }
 
+// Figures are right-aligned: a text cut on the left would leave ink at the
+// left edge of the space a figure may take (8 px into the column before).
+TEST(RowFigures, FitTheDefaultColumnsAndAreNeverCutOnTheLeft) {
+  struct Case {
+    int column;
+    const char* text;
+    int fontSize;
+    bool bold;
+    int width;  // 0: the column's default
+  };
+  const Case cases[] = {
+      {ColSum, "999,999,999.99", 10, true, 0},  // a top row's total
+      {ColSum, "-99,999,999.99", 8, false, 0},
+      {ColDate, "12/28/2026", 8, false, 0},
+      {ColDate, "28.12.2026", 8, false, 0},
+      {ColSum, "77,867.01", 10, true, 40},  // too narrow: ends with an ellipsis
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    std::vector<TColumnSpan> columns(kFundsColumnCount);
+    int x = 0;
+    for (int i = 0; i < kFundsColumnCount; ++i) {
+      const int width = i == c.column && c.width ? c.width : CFundsTree::DefaultColumnWidth(i);
+      columns[i] = {x, x + width, true};
+      x += width;
+    }
+    TRowLook look;
+    look.strip = 8;
+    look.textColor = qRgb(0, 0, 0);
+    look.fontSize = c.fontSize;
+    look.bold = c.bold;
+    look.cells = {{c.column, QString::fromLatin1(c.text), true}};
+    const QImage image = PaintRowImage(look, columns, x, MakeImgLines());
+    auto ink = [](QRgb p) { return Lightness(p) < 200; };
+    const int reach = columns[c.column].left - 8;
+    EXPECT_EQ(CountPixels(image, QRect(reach, 2, 2, 16), ink), 0) << "cut on the left";
+    EXPECT_GT(CountPixels(image, QRect(reach, 2, columns[c.column].right - reach, 16), ink), 10);
+  }
+}
+
 TEST(ShortDate, FourDigitYearsInTheLocalesOrder) {
   EXPECT_EQ(ShortDateText(EncodeDate(2007, 5, 10)), "5/10/2007");
   QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
@@ -362,7 +402,8 @@ TEST_F(Rows, TheControlPaintsStripsTextsAndRules) {
   control.horizontalScrollBar()->setValue(100);
   QApplication::processEvents();
   const QImage scrolled = control.viewport()->grab().toImage();
-  EXPECT_EQ(control.header()->sectionViewportPosition(ColSum), sumRight - 80 - 100);
+  EXPECT_EQ(control.header()->sectionViewportPosition(ColSum),
+            sumRight - control.header()->sectionSize(ColSum) - 100);
   EXPECT_GT(CountPixels(scrolled, QRect(sumRight - 140, foodRow.top() + 3, 28, 13),
                         [](QRgb c) { return Lightness(c) < 200; }),
             5);
