@@ -336,7 +336,9 @@ class CRowHeightDelegate : public QStyledItemDelegate {
 
 const char* const CFundsTree::kColumnTitles[kFundsColumnCount] = {
     "Description", "Quantity", "Sum", "%", "Date", "Family member", "Section", "Notes"};
-const int CFundsTree::kColumnWidths[kFundsColumnCount] = {250, 85, 80, 55, 70, 110, 80, 100};
+// Narrow enough that description, quantity, sum, percent and date show
+// together in the window at its default size.
+const int CFundsTree::kColumnWidths[kFundsColumnCount] = {150, 70, 80, 45, 70, 110, 80, 100};
 const int CFundsTree::kColumnMinimums[kFundsColumnCount] = {50, 1, 1, 1, 1, 1, 1, 1};
 
 CFundsTree::CFundsTree(QWidget* parent) : QTreeWidget(parent) {
@@ -380,6 +382,8 @@ int CFundsTree::DefaultColumnWidth(int column) {
     font = ArialPoints(10, true);  // the totals of the top rows
   } else if (column == ColDate) {
     widest = {QStringLiteral("28.12.2026"), QStringLiteral("12/28/2026")};
+    for (int month = 1; month <= 12; ++month)  // formats with month names
+      widest << QLocale().toString(QDate(2026, month, 28), ShortDateFormat());
     font = ArialPoints(8, false);
   } else {
     return kColumnWidths[column];

@@ -189,6 +189,16 @@ TEST_F(MainWindow, HiddenColumnsComeBackAtTheirWidth) {
   }
 }
 
+TEST_F(MainWindow, SumAndDateShowWholeAtTheDefaultSize) {
+  MakeDemo(DataPath("demo2.vlt"));
+  TFormMain form;
+  Start(form);
+  QTreeWidget* tree = Find<QTreeWidget>(form, "FundsTree");
+  const int dateRight =
+      tree->header()->sectionViewportPosition(ColDate) + tree->header()->sectionSize(ColDate);
+  EXPECT_LE(dateRight, tree->viewport()->width());
+}
+
 TEST_F(MainWindow, AFileNamedAtTheStartOpensInsteadOfTheLastOne) {
   MakeDemo(DataPath("demo2.vlt"));
   const std::string other = dir.path().toStdString() + "/other.vlt";
