@@ -42,6 +42,8 @@ class CTypingValidator : public QValidator {
 
 void LimitTyping(QLineEdit* box, TTypingRule allowed) {
   box->setValidator(new CTypingValidator(box, std::move(allowed)));
+  // The key has no effect on the text: the bell says it was heard.
+  QObject::connect(box, &QLineEdit::inputRejected, box, [] { QApplication::beep(); });
 }
 
 TTypingRule MaxTypedLength(int maxLength) {
