@@ -281,7 +281,12 @@ template <class Table>
 std::uint32_t EditedId(const Json& input, Table& table, const char* what) {
   if (!input.contains("id"))
     throw CBadInput("the input names no \"id\" of the " + std::string(what) + " to edit");
-  const std::uint32_t id = static_cast<std::uint32_t>(Whole(input["id"], 1, UINT32_MAX));
+  std::uint32_t id = 0;
+  try {
+    id = static_cast<std::uint32_t>(Whole(input["id"], 1, UINT32_MAX));
+  } catch (const CBadInput& e) {
+    throw CBadInput(std::string("\"id\": ") + e.what());
+  }
   if (table.Find(id) == nullptr)
     throw CBadInput("there is no " + std::string(what) + " " + std::to_string(id));
   return id;
