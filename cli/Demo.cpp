@@ -1,6 +1,12 @@
 #include "Demo.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <map>
 #include <vector>
@@ -551,9 +557,7 @@ void CDemoBuilder::Build() {
   AddPlanned();
 }
 
-}  // namespace
-
-bool BuildDemoDatabase(const std::string& path, const CDemoOptions& options) {
+bool BuildInto(const std::string& path, const CDemoOptions& options) {
   CDataBase db;
   try {
     db.Create(path);
@@ -563,10 +567,40 @@ bool BuildDemoDatabase(const std::string& path, const CDemoOptions& options) {
   }
   if (!db.IsOpened()) return false;
   CDemoBuilder(db, options).Build();
-  if (db.Transactions().size() != options.transactions) {
+  if (db.Transactions().size() != options.transactions || !db.IsOpened()) {
     std::cerr << "pardow-cli: the demo database could not be written completely: " << path << "\n";
     return false;
   }
   db.Close();
   return true;
+}
+
+// Forces a file's (or a folder's) bytes onto the disk.
+bool Sync(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool ok = ::fsync(fd) == 0;
+  ::close(fd);
+  if (!ok) std::cerr << "pardow-cli: cannot sync " << path << ": " << std::strerror(errno) << "\n";
+  return ok;
+}
+
+}  // namespace
+
+bool BuildDemoDatabase(const std::string& path, const CDemoOptions& options) {
+  // Built beside the target and renamed over it only when complete and on
+  // disk: a run cut short leaves whatever `path` held untouched.
+  const std::string part = path + ".part";
+  bool ok = BuildInto(part, options) && Sync(part);
+  if (ok && std::rename(part.c_str(), path.c_str()) != 0) {
+    std::cerr << "pardow-cli: cannot rename " << part << " to " << path << ": "
+              << std::strerror(errno) << "\n";
+    ok = false;
+  }
+  if (!ok) {
+    std::remove(part.c_str());
+    return false;
+  }
+  const std::string::size_type slash = path.rfind('/');
+  return Sync(slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash));
 }

@@ -30,6 +30,8 @@ class CSplitMix64 {
   std::uint64_t state_;
 };
 
-// Creates (or overwrites) `path` as the demo database, dated up to Today().
-// False, with the reason on stderr, when the file cannot be written.
+// Creates (or replaces) `path` as the demo database, dated up to Today(). The
+// file is built as `path`.part and renamed over `path` once complete and
+// synced, so `path` holds either its old bytes or the whole demo. False, with
+// the reason on stderr, when the file cannot be written (`path` is untouched).
 bool BuildDemoDatabase(const std::string& path, const CDemoOptions& options);

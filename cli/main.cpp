@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Demo.h"
+#include "Edit.h"
 #include "Json.h"
 #include "Logger.h"
 #include "Omrindb.h"
@@ -28,7 +29,7 @@ const char kUsage[] =
     "                transactions; print the added ones as JSON\n"
     "  balance FILE  print the accounts' figures and the total balance\n"
     "  demo FILE [--transactions N] [--seed S]\n"
-    "                create the demo database (3000 transactions by default)\n";
+    "                create the demo database (3000 transactions by default)\n" PARDOW_EDIT_USAGE;
 
 int Fail(const std::string& text) {
   std::cerr << "pardow-cli: " << text << "\n";
@@ -166,5 +167,6 @@ int main(int argc, char** argv) {
   if (command == "apply" && rest.size() == 1) return CmdApply(rest[0]);
   if (command == "balance" && rest.size() == 1) return CmdBalance(rest[0]);
   if (command == "demo") return CmdDemo(rest);
+  if (int rc = RunEditCommand(command, rest); rc >= 0) return rc;
   return Fail("bad command or arguments\n" + std::string(kUsage));
 }

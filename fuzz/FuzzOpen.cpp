@@ -1,21 +1,14 @@
 // Opens arbitrary bytes as a database file, reads every string and item,
 // makes one change of each kind and opens the result again. Whatever the
 // bytes, nothing may crash, hang, or read or write out of bounds.
-#include <unistd.h>
-
 #include <cstdint>
-#include <cstdio>
-#include <string>
 
 #include "Adbengine.h"
+#include "FuzzScratch.h"
 #include "Logger.h"
 #include "Platform.h"
 
 namespace {
-
-std::string ScratchPath() {
-  return "/tmp/pardow-fuzz-" + std::to_string(getpid()) + ".vlt";
-}
 
 void ReadEverything(CADBEngine& db) {
   db.Strings().ForEach([&](std::uint32_t id, std::uint32_t) { (void)db.GetString(id); });
@@ -36,11 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return true;
   }();
   (void)quiet;
-  const std::string path = ScratchPath();
-  if (FILE* f = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
-  }
+  CFuzzScratch scratch("open", data, size);
+  const std::string& path = scratch.Path();
   {
     CADBEngine db;
     if (db.Open(path)) {
@@ -59,6 +49,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       if (db.Open(path)) ReadEverything(db);
     }
   }
-  std::remove(path.c_str());
   return 0;
 }

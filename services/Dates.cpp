@@ -2,6 +2,7 @@
 
 #include <time.h>
 
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -83,11 +84,18 @@ std::string FormatIsoDate(Date date, bool withTime) {
 }
 
 bool ParseIsoDate(const std::string& text, Date& out) {
-  int y = 0;
-  unsigned m = 0, d = 0;
-  char tail = 0;
-  if (text.size() != 10 || std::sscanf(text.c_str(), "%4d-%2u-%2u%c", &y, &m, &d, &tail) != 3)
-    return false;
+  // Digits exactly where they belong: no blanks or signs inside a field.
+  if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
+  for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
+    if (!std::isdigit(static_cast<unsigned char>(text[i]))) return false;
+  auto number = [&](std::size_t at, std::size_t length) {
+    int n = 0;
+    for (std::size_t i = at; i < at + length; ++i) n = n * 10 + (text[i] - '0');
+    return n;
+  };
+  const int y = number(0, 4);
+  const auto m = static_cast<unsigned>(number(5, 2));
+  const auto d = static_cast<unsigned>(number(8, 2));
   year_month_day ymd{year{y}, month{m}, day{d}};
   if (!ymd.ok()) return false;
   out = EncodeDate(y, m, d);

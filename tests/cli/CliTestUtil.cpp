@@ -26,10 +26,14 @@ std::string ReadAll(const std::string& path) {
 }  // namespace
 
 CliResult RunCli(const std::vector<std::string>& args) {
+  return RunCliAfter("", args);
+}
+
+CliResult RunCliAfter(const std::string& shellPrefix, const std::vector<std::string>& args) {
   static int runs = 0;
   const std::string errPath =
       testing::TempDir() + "cli-stderr-" + std::to_string(getpid()) + "-" + std::to_string(++runs);
-  std::string command = Quote(PARDOW_CLI);
+  std::string command = shellPrefix + Quote(PARDOW_CLI);
   for (const std::string& a : args) command += " " + Quote(a);
   command += " 2>" + Quote(errPath);
   CliResult result;

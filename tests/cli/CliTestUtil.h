@@ -15,6 +15,9 @@ struct CliResult {
 
 // Runs pardow-cli with `args` (each passed as one argument).
 CliResult RunCli(const std::vector<std::string>& args);
+// The same, in a shell command line that starts with `shellPrefix` (limits to
+// set, or a pipe into the tool's standard input).
+CliResult RunCliAfter(const std::string& shellPrefix, const std::vector<std::string>& args);
 
 // A fresh path for a database file in the test's temporary folder.
 std::string TempFile(const std::string& name);

@@ -20,6 +20,7 @@
 #include "DialogKit.h"
 #include "DialogsTestUtil.h"
 #include "Include.h"
+#include "Logger.h"
 #include "Settingsstorage.h"
 #include "SubTypeTree.h"
 #include "Unittransfer.h"
@@ -575,4 +576,17 @@ TEST_F(Editor, MissingImageOrUnknownTypeIsHandled) {
   TFormTransfer editor;
   EXPECT_EQ(editor.OpenNew(base.cash, base.db, 0, kTransactionKind, QPixmap()), 0);
   EXPECT_EQ(editor.Open(base.db, 0, false, false, kTransactionKind, QPixmap()), 0);
+
+  std::vector<std::string> errors;
+  SetLogTap([&](std::uint8_t level, const std::string& text) {
+    if (level == 3) errors.push_back(text);
+  });
+  const std::size_t stored = base.db.Transactions().size();
+  const int unknownType = 77;
+  EXPECT_EQ(Open(
+                base.cash, false, false, [](TFormTransfer* w) { Click(w->BtCancel); }, unknownType),
+            0);
+  SetLogTap(nullptr);
+  EXPECT_EQ(errors, std::vector<std::string>{"[FormTransafer.Open] Unknown Type: 77"});
+  EXPECT_EQ(base.db.Transactions().size(), stored);
 }

@@ -1,6 +1,7 @@
 // Creating, opening, upgrading and closing database files, with files built
 // byte by byte: current and legacy formats, refused files and damaged ones.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "Adbengine.h"
 #include "EngineTestUtil.h"
@@ -78,6 +79,11 @@ TEST_F(Files, CreateOverwritesAnExistingReadOnlyFile) {
   db.Create(path);
   EXPECT_TRUE(db.IsOpened());
   EXPECT_EQ(db.Currencies().size(), 2u);
+  // Root may write any file whatever its mode: the cleared write bit itself
+  // shows that Create made the file writable again.
+  struct stat st {};
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  EXPECT_NE(st.st_mode & S_IWUSR, 0u);
 }
 
 TEST_F(Files, CreateInAMissingFolderThrows) {

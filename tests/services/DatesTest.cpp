@@ -39,7 +39,8 @@ TEST(Dates, IsoTexts) {
   Date d = 0;
   EXPECT_TRUE(ParseIsoDate("2024-02-29", d));
   EXPECT_EQ(d, EncodeDate(2024, 2, 29));
-  for (const char* bad : {"2023-02-29", "2024-13-01", "2024-1-1", "tomorrow", "2024-01-01x"})
+  for (const char* bad : {"2023-02-29", "2024-13-01", "2024-1-1", "tomorrow", "2024-01-01x",
+                          "2024- 5-15", " 024-05-15", "+024-05-15", "-024-05-15", "2024-05-+1"})
     EXPECT_FALSE(ParseIsoDate(bad, d)) << bad;
 }
 

@@ -58,8 +58,18 @@ TEST(Logger, EachRunStartsAFreshFileAndRedIsForErrors) {
   EXPECT_EQ(text.find('\n'), std::string::npos);
 }
 
-TEST(Logger, UncreatableFileLeavesTheLoggerClosed) {
-  CLogger logger("/nonexistent-folder/log.html");
-  LogError("nowhere to go");  // must not crash
-  SUCCEED();
+TEST(Logger, UncreatableFileDropsMessagesAndTheNextLogWorks) {
+  {
+    CLogger logger("/nonexistent-folder/log.html");
+    LogError("nowhere to go");
+  }
+  std::string path = testing::TempDir() + "/log-after-failure.html";
+  {
+    CLogger logger(path);
+    LogError("written");
+  }
+  EXPECT_EQ(ReadText(path), std::string(kHead) +
+                                "<font color=\"#4f4f4f\"><b>DudoDov v1.0 initialized</b></font><br>"
+                                "<font color=\"#ff0000\"><b>written</b></font><br>"
+                                "<font color=\"#4f4f4f\"><b>DudoDov uninitialized</b></font><br>");
 }

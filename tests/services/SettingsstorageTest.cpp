@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
@@ -59,7 +60,14 @@ TEST_F(RegistryStoreTest, EverySetIsOnDiskWhenItReturns) {
   storage.SetColumnWidth(7, 123);
   storage.SetLastUpdatesCheck(39208.75);
   storage.SetLastOpened(path);
-  QSettings store = NativeStore();  // as another process would read it
+  // The file's bytes: another QSettings of this process would share its cache.
+  QFile file(ConfigFolder() + "/Omrin/Pardow.conf");
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QByteArray bytes = file.readAll();
+  for (const char* line : {"\nShedulerGroupsVisible=1\n", "\nColumnWidth_7=123\n",
+                           "\nLastUpdatesCheck=39208\n", "\nLastOpened="})
+    EXPECT_TRUE(bytes.contains(line)) << line << " not in\n" << bytes.toStdString();
+  QSettings store = NativeStore();
   EXPECT_EQ(store.value("ShedulerGroupsVisible").toInt(), 1);
   EXPECT_FALSE(store.contains("GroupsVisible"));
   EXPECT_EQ(store.value("ColumnWidth_7").toInt(), 123);
