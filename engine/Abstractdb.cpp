@@ -84,7 +84,7 @@ std::uint32_t CAbstractDB::AddString(const std::string& value) {
     position = AppendPosition(slotSize);
     ++nextStringId;
     WriteCounters();
-    if (stream == nullptr) throw CFileError("the id counters could not be written");
+    if (stream == nullptr) throw CFileError(lastWriteError);  // the counters failed
     header.type = static_cast<std::uint8_t>(k);
     header.id = nextStringId;
     header.size = slotSize;

@@ -436,7 +436,6 @@ std::uint32_t CADBEngine::KnownDataSize(std::uint8_t type) const {
 bool CADBEngine::IsCleanRecord(const RecordHeader& header) const {
   const std::uint32_t fixedSize = KnownDataSize(header.type);
   if (header.type == kFillerRecord) return true;
-  if (header.type >= kStringRecordFirst && header.type <= kStringRecordLast) return true;
   return fixedSize != 0 &&
          (header.size == fixedSize || (header.size == 0 && IsTableType(header.type)));
 }
@@ -450,7 +449,8 @@ bool CADBEngine::WellFormedAt(CRecordScanner& scan, std::uint64_t pos, std::uint
   if (header.state > kDeletedState) return false;  // writers write 0 or 1
   std::uint64_t dataSize = header.size;
   if (header.type == kFillerRecord) {
-    if (header.id != 0) return false;
+    // Zero bytes read as bare fillers: they prove no record boundary.
+    if (header.id != 0 || header.size == 0) return false;
   } else if (header.type >= kStringRecordFirst && header.type <= kStringRecordLast) {
     if (header.id <= kFirstFreeId) return false;
     dataSize = StringSlotSize(header.type);  // whatever the size field says
@@ -560,7 +560,7 @@ void CADBEngine::LoadRecords() {
           continue;
         }
       } else if (pos + sizeof header + fixedSize <= fileSize &&
-                 FrameHoldsFrom(scan, pos + sizeof header + fixedSize, fileSize)) {
+                 FrameHoldsFrom(scan, pos + sizeof header + fixedSize, fileSize, true)) {
         // Only the size field is wrong: the type's own size frames the file.
         LogWarning("[LoadRecords] Wrong record size field. Position: " + std::to_string(p));
         goto load;
@@ -568,7 +568,7 @@ void CADBEngine::LoadRecords() {
       // Damage: go on from the next place where whole records follow each
       // other again. Nothing is changed in the file for it.
       next = pos + sizeof header + header.size;
-      if (!(next <= fileSize && FrameHoldsFrom(scan, next, fileSize)))
+      if (!(next <= fileSize && FrameHoldsFrom(scan, next, fileSize, true)))
         next = FindNextRecord(scan, pos + 1, fileSize);
       LogWarning("[LoadRecords] Damaged record skipped. Position: " + std::to_string(p) +
                  ", type " + std::to_string(header.type) + ", " + std::to_string(next - pos) +
@@ -738,7 +738,7 @@ void CADBEngine::UpgradeBeside(const std::string& name) {
   }
   upgrading = false;
   WriteCounters();
-  if (stream == nullptr) throw CFileError("cannot write the upgraded file " + work);
+  if (stream == nullptr) throw CFileError(lastWriteError);  // the counters failed
   stream->Sync();
   ClearStrings();
   ClearTables();

@@ -25,7 +25,7 @@ std::string ErrorText(const std::string& what, const std::string& path, int code
 // Runs the test seam; throws the error it asks for.
 void CheckWriteFault(const char* what, const std::string& path) {
   if (!g_writeFault) return;
-  if (int code = g_writeFault(path)) throw CFileError(ErrorText(what, path, code), code);
+  if (int code = g_writeFault(path, what)) throw CFileError(ErrorText(what, path, code), code);
 }
 
 }  // namespace

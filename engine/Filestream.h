@@ -25,11 +25,11 @@ class CFileError : public std::runtime_error {
   int code_;
 };
 
-// Test seam: called before every write and sync of every stream with the
-// file's path. Returning a non-zero error number makes that operation fail
-// with it as if the system had refused (ENOSPC for a full disk); a hook may
-// also end the process to stand for a kill at that instant. Empty: no hook.
-using WriteFaultHook = std::function<int(const std::string& path)>;
+// Test seam: called before every write, sync and rename with the file's path
+// and what is done ("cannot write", "cannot sync", "cannot rename"). Returning a non-zero error
+// number makes that operation fail with it as if the system had refused (ENOSPC for a full disk); a
+// hook may also end the process to stand for a kill at that instant. Empty: no hook.
+using WriteFaultHook = std::function<int(const std::string& path, const char* what)>;
 void SetWriteFaultHook(WriteFaultHook hook);
 
 class CFileStream {
