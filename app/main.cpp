@@ -13,6 +13,7 @@
 #include <iostream>
 #include <memory>
 
+#include "Enginetexts.h"
 #include "Platform.h"
 #include "Textcodec.h"
 #include "Unitmain.h"
@@ -61,7 +62,7 @@ int main(int argc, char** argv) {
   if (screenshot.isEmpty()) {
     SetMessageHook([](const std::string& text) {
       QMessageBox::information(QApplication::activeWindow(), QStringLiteral("Pardow"),
-                               StoredToQString(text));
+                               StoredToQString(LocalizeEngineMessage(text)));
     });
   }
   try {
