@@ -26,7 +26,9 @@ class CADBEngine : public CAbstractDB {
   bool CheckOpened(const std::string& name);
 
   // Stores a new record of the record's table; returns its new id, or 0 when
-  // the guard fails.
+  // the guard fails, the record could not be written (nothing of it stays:
+  // an append cut short is taken back) or the item ids are used up; the last
+  // two set GetLastWriteError. The change is not synced: callers sync.
   std::uint32_t AddItem(const CurrencyRecord& record);
   std::uint32_t AddItem(const AccountRecord& record);
   std::uint32_t AddItem(const SubTypeRecord& record);
@@ -35,7 +37,7 @@ class CADBEngine : public CAbstractDB {
   std::uint32_t AddItem(const PlnTransactionRecord& record);
 
   // Rewrites the record of `id` in the record's table; false when the id is
-  // not in that table.
+  // not in that table or the write failed (GetLastWriteError set).
   bool EditItem(std::uint32_t id, const CurrencyRecord& record);
   bool EditItem(std::uint32_t id, const AccountRecord& record);
   bool EditItem(std::uint32_t id, const SubTypeRecord& record);
@@ -44,7 +46,8 @@ class CADBEngine : public CAbstractDB {
   bool EditItem(std::uint32_t id, const PlnTransactionRecord& record);
 
   // Deletes `id` from the table whose entries are `Entry` (exchange rates are
-  // never deleted); false when the id is not in that table.
+  // never deleted); false when the id is not in that table or the write
+  // failed (GetLastWriteError set).
   template <class Entry>
   bool DelItem(std::uint32_t id);
 
@@ -67,7 +70,11 @@ class CADBEngine : public CAbstractDB {
   // CFileError.
   void Create(const std::string& name);
   // Opens and loads `name`; false (after logging and, where described,
-  // showing a message) when it cannot be opened.
+  // showing a message) when it cannot be opened: a folder, a file held by
+  // another program, a file of 4 GiB or more, a foreign or too new file.
+  // An old file is upgraded beside itself (see UpgradeBeside). Damage is
+  // skipped without a change where possible; before any repair the file as
+  // found is copied to NAME.damaged-YYYYMMDD-HHMMSS and the user is told.
   bool Open(const std::string& name);
   // Closes the open file (its data synced to the medium); nothing when none
   // is open. False when the file could not take every change (a write or
