@@ -539,10 +539,11 @@ void CADBEngine::LoadRecords() {
     std::uint64_t next = 0;
     if (!IsCleanRecord(header) ||
         pos + sizeof header + (fixedSize ? fixedSize : header.size) > fileSize) {
-      if (header.type != kFillerRecord && WellFormedAt(scan, pos, UINT64_MAX, next) &&
-          next > fileSize) {
-        // A well-formed header whose data runs past the end: the last record
-        // of an append that was cut short. Cut it away.
+      if (header.type != kFillerRecord && IsCleanRecord(header) &&
+          WellFormedAt(scan, pos, UINT64_MAX, next) && next > fileSize) {
+        // A well-formed header (its size field the type's own) whose data
+        // runs past the end: the last record of an append that was cut
+        // short. Cut it away.
         PrepareRepair();
         LogWarning("[LoadRecords] Incomplete record at the end of the file cut away. Position: " +
                    std::to_string(p));
@@ -568,12 +569,13 @@ void CADBEngine::LoadRecords() {
       // Damage: go on from the next place where whole records follow each
       // other again. Nothing is changed in the file for it.
       next = pos + sizeof header + header.size;
-      if (!(next <= fileSize && FrameHoldsFrom(scan, next, fileSize, true)))
-        next = FindNextRecord(scan, pos + 1, fileSize);
+      const bool framed = next <= fileSize && FrameHoldsFrom(scan, next, fileSize, true);
+      if (!framed) next = FindNextRecord(scan, pos + 1, fileSize);
       LogWarning("[LoadRecords] Damaged record skipped. Position: " + std::to_string(p) +
                  ", type " + std::to_string(header.type) + ", " + std::to_string(next - pos) +
                  " bytes");
-      if (next >= fileSize) {
+      if (!framed && next >= fileSize) {
+        // No whole record follows: later appends must be found after it.
         RepairTail(pos, fileSize);
         break;
       }

@@ -36,10 +36,11 @@ std::vector<char> RecordArea(const std::vector<char>& bytes) {
 
 }  // namespace
 
-// Every single-bit flip of one type byte in the middle of a file: opening
-// it costs no other record and either leaves the records as they are or
-// keeps a copy of the file as found; restoring the byte brings every
-// record back.
+// Every single-bit flip of the type byte of a transaction in the middle of
+// a file, and of a short text at its end (a flip that gives a larger string
+// class runs past the end without being a torn record): opening costs no
+// other record and either leaves the records as they are or keeps a copy
+// of the file as found; restoring the byte brings every record back.
 TEST_F(Damage, TypeByteFlipsNeverCostAnotherRecord) {
   const std::string path = dir.Path("flip.vlt");
   db.Create(path);
@@ -51,28 +52,34 @@ TEST_F(Damage, TypeByteFlipsNeverCostAnotherRecord) {
     if (i == 25) middle = static_cast<std::uint32_t>(db.GetFileSize());
     ids.push_back(db.AddItem(t));
   }
+  const std::uint32_t tail = static_cast<std::uint32_t>(db.GetFileSize());
+  const std::uint32_t text = db.AddString("tail");
   db.Close();
   const std::vector<char> good = ReadFileBytes(path);
-  for (int bit = 0; bit < 8; ++bit) {
-    std::vector<char> flipped = good;
-    flipped[middle + 1] = static_cast<char>(flipped[middle + 1] ^ (1 << bit));
-    WriteFileBytes(path, flipped);
-    ASSERT_TRUE(db.Open(path)) << bit;
-    EXPECT_GE(db.Transactions().size(), 49u) << bit;
-    db.Close();
-    const std::vector<std::string> copies = DamagedCopies(dir, "flip.vlt");
-    if (copies.empty()) {
-      EXPECT_EQ(RecordArea(ReadFileBytes(path)), RecordArea(flipped)) << bit;
-    } else {
-      EXPECT_EQ(ReadFileBytes(copies[0]), flipped) << bit;
-      for (const std::string& copy : copies) std::filesystem::remove(copy);
+  for (std::uint32_t at : {middle, tail}) {
+    for (int bit = 0; bit < 8; ++bit) {
+      std::vector<char> flipped = good;
+      flipped[at + 1] = static_cast<char>(flipped[at + 1] ^ (1 << bit));
+      WriteFileBytes(path, flipped);
+      ASSERT_TRUE(db.Open(path)) << at << " " << bit;
+      EXPECT_GE(db.Transactions().size(), at == middle ? 49u : 50u) << at << " " << bit;
+      db.Close();
+      const std::vector<std::string> copies = DamagedCopies(dir, "flip.vlt");
+      if (copies.empty()) {
+        EXPECT_EQ(RecordArea(ReadFileBytes(path)), RecordArea(flipped)) << at << " " << bit;
+      } else {
+        EXPECT_EQ(ReadFileBytes(copies[0]), flipped) << at << " " << bit;
+        for (const std::string& copy : copies) std::filesystem::remove(copy);
+      }
+      std::vector<char> restored = ReadFileBytes(path);
+      ASSERT_GT(restored.size(), at + 1) << at << " " << bit;
+      restored[at + 1] = good[at + 1];
+      WriteFileBytes(path, restored);
+      ASSERT_TRUE(db.Open(path));
+      for (std::uint32_t id : ids) EXPECT_NE(db.Transactions().Find(id), nullptr) << bit;
+      EXPECT_EQ(db.GetString(text), "tail") << at << " " << bit;
+      db.Close();
     }
-    std::vector<char> restored = ReadFileBytes(path);
-    restored[middle + 1] = good[middle + 1];
-    WriteFileBytes(path, restored);
-    ASSERT_TRUE(db.Open(path));
-    for (std::uint32_t id : ids) EXPECT_NE(db.Transactions().Find(id), nullptr) << bit << " " << id;
-    db.Close();
   }
 }
 
