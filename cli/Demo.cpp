@@ -566,13 +566,14 @@ bool BuildInto(const std::string& path, const CDemoOptions& options) {
     return false;
   }
   if (!db.IsOpened()) return false;
+  db.BeginBatch();  // synced once, at the end, not after each of its adds
   CDemoBuilder(db, options).Build();
-  if (db.Transactions().size() != options.transactions || !db.IsOpened()) {
+  const bool synced = db.EndBatch("demo");
+  if (!synced || db.Transactions().size() != options.transactions || !db.IsOpened()) {
     std::cerr << "pardow-cli: the demo database could not be written completely: " << path << "\n";
     return false;
   }
-  db.Close();
-  return true;
+  return db.Close();
 }
 
 // Forces a file's (or a folder's) bytes onto the disk.

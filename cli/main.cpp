@@ -88,16 +88,25 @@ int CmdApply(const std::string& file) {
   CDataBase db;
   if (!db.Open(file)) return 1;
   const std::uint32_t last = LastTransactionId(db);
-  db.ApplyPlnTransactions();
+  const bool applied = db.ApplyPlnTransactions();
+  const std::string failure = db.GetLastWriteError();
   CJsonWriter json;
   json.BeginObject();
   json.Value("today", FormatIsoDate(Today()));
-  WriteTransactionsAfter(json, "added", db, last);
+  WriteTransactionsAfter(json, "added", db, last);  // only what was stored
   json.EndObject();
-  const bool ok = db.IsOpened();  // a failed write gives the file up
-  db.Close();
+  const bool closed = db.Close();
   std::cout << json.Text() << "\n";
-  return ok ? 0 : 1;
+  if (!applied) {
+    std::cerr << "pardow-cli: apply stopped: planned transactions could not be stored (" << failure
+              << "); the ones listed were stored, a later apply adds the rest\n";
+    return 1;
+  }
+  if (!closed) {
+    std::cerr << "pardow-cli: apply: the file could not be closed cleanly\n";
+    return 1;
+  }
+  return 0;
 }
 
 int CmdBalance(const std::string& file) {
@@ -151,6 +160,7 @@ int main(int argc, char** argv) {
       SetClock(today);
     } else if (args[i] == "--log" && i + 1 < args.size()) {
       logger = std::make_unique<CLogger>(args[++i]);
+      if (!IsLogOpen()) return Fail("cannot write the log file " + args[i]);
     } else if (args[i] == "--help") {
       std::cout << kUsage;
       return 0;

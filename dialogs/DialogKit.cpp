@@ -7,6 +7,7 @@
 #include <QValidator>
 #include <cmath>
 
+#include "Enginetexts.h"
 #include "Include.h"
 #include "Platform.h"
 #include "Textcodec.h"
@@ -55,7 +56,7 @@ TTypingRule MaxTypedLength(int maxLength) {
 void InstallMessageBoxes() {
   SetMessageHook([](const std::string& text) {
     QMessageBox::critical(QApplication::activeWindow(), qApp->applicationName(),
-                          StoredToQString(text));
+                          StoredToQString(LocalizeEngineMessage(text)));
   });
 }
 

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <vector>
 
+#include "Logger.h"
 #include "Skin.h"
 #include "Textcodec.h"
 
@@ -74,12 +75,27 @@ CSubTypeNode* AddSubTypeNode(CSubTypeNode& parent, std::uint32_t id, const std::
 }
 
 void LoadSubTypes(CDataBase& db, CSubTypeNode& parent, QTreeWidget& control) {
-  // The list lives in the database's buffer until the next call: copy it.
-  const std::vector<CSubTypeItem> children = db.GetSubTypeItems(parent.subTypeId);
-  for (const CSubTypeItem& child : children) {
-    CSubTypeNode* node = AddSubTypeNode(parent, child.id, child.name, control);
-    LoadSubTypes(db, *node, control);
+  // Walked with a list of its own rather than by recursion, and no deeper
+  // than the transaction tree follows categories: nodes and screen items
+  // are freed recursively, so a chain of thousands of nested subtypes (or a
+  // parent cycle of a damaged file) must not become one.
+  std::vector<CSubTypeNode*> pending{&parent};
+  bool cut = false;
+  while (!pending.empty()) {
+    CSubTypeNode* node = pending.back();
+    pending.pop_back();
+    if (node->depth - parent.depth >= kMaxSubTypeDepth) {
+      cut = cut || !db.GetSubTypeItems(node->subTypeId).empty();
+      continue;
+    }
+    // The list lives in the database's buffer until the next call: copy it.
+    const std::vector<CSubTypeItem> children = db.GetSubTypeItems(node->subTypeId);
+    for (auto it = children.rbegin(); it != children.rend(); ++it)
+      pending.push_back(AddSubTypeNode(*node, it->id, it->name, control));
   }
+  if (cut)
+    LogWarning("[LoadSubTypes] Subtypes nested deeper than " + std::to_string(kMaxSubTypeDepth) +
+               " levels are not shown");
 }
 
 void PaintSubTypeRow(QPainter& painter, const QPixmap& lines, const CSubTypeNode& node, int width,

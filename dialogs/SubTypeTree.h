@@ -22,9 +22,14 @@ QTreeWidget* MakeSubTypeTreeControl(QWidget* parent);
 // two levels and 9 below, strip depth + 2 up to strip 7.
 void SetSubTypeAppearance(CSubTypeNode& node);
 
-// Loads the children of `parent` (recursively) from the database: nodes that
-// exist are found again and marked, new ones get their look and a screen item
-// under the parent's item (or at the top of `control` for the root).
+// How many levels below the given parent LoadSubTypes loads.
+constexpr int kMaxSubTypeDepth = 64;
+
+// Loads the descendants of `parent` from the database, at most
+// kMaxSubTypeDepth levels deep (a deeper part is logged and not shown):
+// nodes that exist are found again and marked, new ones get their look and a
+// screen item under the parent's item (or at the top of `control` for the
+// root).
 void LoadSubTypes(CDataBase& db, CSubTypeNode& parent, QTreeWidget& control);
 
 // Creates the child `id` of `parent` with `name` (as the database holds it),

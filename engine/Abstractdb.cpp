@@ -72,25 +72,23 @@ std::uint32_t CAbstractDB::AddString(const std::string& value) {
   const std::uint32_t slotSize = StringSlotSize(k);
   RecordHeader header;
   std::uint32_t position = 0;
-  bool reused = !freeStrings[k - 1].empty();
+  const bool reused = !freeStrings[k - 1].empty();
   if (reused) {
     position = freeStrings[k - 1].back();
-    freeStrings[k - 1].pop_back();
     header = stream->Read<RecordHeader>(position);  // keeps the deleted string's id
-    ++stringGeneration;
     header.state = 0;
     header.size = slotSize;
   } else {
+    // A wrapped counter would hand out the reserved ids 0..100.
+    if (nextStringId == UINT32_MAX) throw CFileError("no string id is left in the file");
     position = AppendPosition(slotSize);
     ++nextStringId;
     WriteCounters();
-    if (stream == nullptr) return 0;  // the counters could not be written
-    header.state = 0;
+    if (stream == nullptr) throw CFileError(lastWriteError);  // the counters failed
     header.type = static_cast<std::uint8_t>(k);
     header.id = nextStringId;
     header.size = slotSize;
   }
-  strings.Insert(header.id, position, false);
 
   std::vector<char> record(sizeof header + slotSize, 0);
   std::memcpy(record.data(), &header, sizeof header);
@@ -100,9 +98,23 @@ std::uint32_t CAbstractDB::AddString(const std::string& value) {
     // an interrupted write never shows a live record with a stale text.
     stream->WriteAt(position + sizeof header, record.data() + sizeof header, slotSize);
     stream->Write(position, header);
+    freeStrings[k - 1].pop_back();
+    ++stringGeneration;
   } else {
-    stream->WriteAt(position, record.data(), record.size());
+    try {
+      stream->WriteAt(position, record.data(), record.size());
+    } catch (const CFileError&) {
+      // Part of the record may have reached the file: take it back off, so
+      // the next record follows the last whole one.
+      try {
+        stream->SetSize(position);
+      } catch (const CFileError&) {
+        GiveUpFile();
+      }
+      throw;
+    }
   }
+  strings.Insert(header.id, position, false);
   return header.id;
 }
 
@@ -162,10 +174,46 @@ void CAbstractDB::WriteCounters() {
   try {
     std::uint32_t counters[2] = {nextItemId, nextStringId};
     stream->WriteAt(kCountersOffset, counters, sizeof counters);
-  } catch (const CFileError&) {
-    opened = false;
-    stream.reset();
+  } catch (const CFileError& e) {
+    lastWriteError = e.what();
+    GiveUpFile();
   }
+}
+
+void CAbstractDB::NoteWriteFailure(const std::string& operation, const std::string& what) {
+  LogError("[" + operation + "] " + what);
+  lastWriteError = what;
+}
+
+void CAbstractDB::GiveUpFile() {
+  opened = false;
+  stream.reset();
+}
+
+bool CAbstractDB::SyncChanges(const char* operation) {
+  if (batchDepth > 0) {
+    syncDue = true;
+    return true;
+  }
+  syncDue = false;
+  if (stream == nullptr) {
+    if (lastWriteError.empty()) lastWriteError = "the file was given up";
+    return false;
+  }
+  try {
+    stream->Sync();
+  } catch (const CFileError& e) {
+    NoteWriteFailure(operation, e.what());
+    GiveUpFile();
+    return false;
+  }
+  return true;
+}
+
+bool CAbstractDB::EndBatch(const char* operation) {
+  if (batchDepth > 0) --batchDepth;
+  if (batchDepth > 0 || !syncDue) return true;
+  return SyncChanges(operation);
 }
 
 void CAbstractDB::ClearStrings() {

@@ -63,7 +63,9 @@ class CAbstractDB {
 
   // Stores `text` (up to its first zero byte) and returns its string id; 0 for
   // an empty text, a text of 65536 bytes or more, or when no file is open.
-  // A write failure throws CFileError.
+  // A write failure throws CFileError and leaves the pool as it was (an
+  // append cut short is taken back off the end of the file); so does a pool
+  // whose string ids are used up.
   std::uint32_t AddString(const std::string& text);
   // The stored text of `stringId`; empty for ids below 100, while closed, and
   // (with a warning) for ids not in the pool.
@@ -80,6 +82,26 @@ class CAbstractDB {
   void WriteCounters();
 
   bool IsOpened() const { return opened && stream != nullptr; }
+
+  // ---- Failed writes and durability ----
+  // The reason of the last change that could not be stored (a failed write
+  // or sync, ids used up), in the system's words; empty when the last change
+  // operation of the finance database succeeded or was merely refused. An
+  // operation that answers 0 or false with this empty was refused (no file
+  // open, unknown id); with it set, the file could not be written.
+  const std::string& GetLastWriteError() const { return lastWriteError; }
+  void ClearLastWriteError() { lastWriteError.clear(); }
+  // Puts every change so far on the medium (fdatasync), unless a batch is
+  // open, in which case the sync waits for the batch's end. A failed sync
+  // gives the file up like a failed counter write: the data may not be on
+  // the medium, so nothing more is written to it. True when synced (or
+  // deferred); false, with the reason in GetLastWriteError, otherwise.
+  bool SyncChanges(const char* operation);
+  // A batch of changes synced once at its end (an apply run, the demo):
+  // SyncChanges inside it only notes that a sync is due. Batches nest; the
+  // outermost EndBatch syncs and answers like SyncChanges.
+  void BeginBatch() { ++batchDepth; }
+  bool EndBatch(const char* operation);
   std::uint32_t GetNextItemId() const { return nextItemId; }
   std::uint32_t GetNextStringId() const { return nextStringId; }
   std::size_t GetStringCount() const { return strings.size(); }
@@ -96,6 +118,12 @@ class CAbstractDB {
   std::uint32_t AppendPosition(std::uint32_t dataSize) const;
   // Empties the string directory and the free-slot stacks.
   void ClearStrings();
+  // Logs "[operation] what" as an error and keeps `what` as the last write
+  // error.
+  void NoteWriteFailure(const std::string& operation, const std::string& what);
+  // Gives the file up after a failure that leaves its state on the medium
+  // unknown: the engine behaves as closed from then on.
+  void GiveUpFile();
 
   std::uint32_t nextItemId = kFirstFreeId;               // last item id handed out
   std::unique_ptr<CFileStream> stream;                   // the open file, or none
@@ -104,4 +132,7 @@ class CAbstractDB {
   TStringIndexes strings;                                // live strings by id
   std::array<TFreeIndexes, kStringClasses> freeStrings;  // deleted slots per class
   std::uint64_t stringGeneration = 0;                    // see GetStringGeneration
+  std::string lastWriteError;                            // see GetLastWriteError
+  int batchDepth = 0;                                    // open batches
+  bool syncDue = false;                                  // a change waits for its sync
 };

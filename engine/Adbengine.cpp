@@ -1,7 +1,9 @@
 #include "Adbengine.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "Logger.h"
@@ -141,7 +143,8 @@ bool CADBEngine::CheckOpened(const std::string& name) {
   }
   try {
     stream->Write(kCountersOffset, nextItemId);  // probe: the file is still writable
-  } catch (const CFileError&) {
+  } catch (const CFileError& e) {
+    lastWriteError = e.what();
     LogError("[" + name + "] Can't initialize file stream.");
     LogError("[" + name + "] File is corrupted or read only!");
     ShowMessage("Can't initialize file stream.\nFile is corrupted or read only!");
@@ -156,6 +159,12 @@ template <class Entry, class Record>
 std::uint32_t CADBEngine::AddRecord(const Record& record) {
   using T = Table<Entry>;
   if (!CheckOpened("AddItem:")) return 0;
+  if (nextItemId == UINT32_MAX) {
+    // A wrapped counter would hand out the reserved ids 0..100: refused like
+    // a full disk, with nothing stored.
+    NoteWriteFailure("AddItem:", "no item id is left in the file");
+    return 0;
+  }
   TFreeIndexes& freeStack = T::Free(*this);
   const bool reused = !freeStack.empty();
   Entry entry;
@@ -176,17 +185,34 @@ std::uint32_t CADBEngine::AddRecord(const Record& record) {
       char bytes[sizeof header + sizeof record];
       std::memcpy(bytes, &header, sizeof header);
       std::memcpy(bytes + sizeof header, &record, sizeof record);
-      stream->WriteAt(entry.position, bytes, sizeof bytes);
+      WriteAppend(entry.position, bytes, sizeof bytes);
     }
   } catch (const CFileError& e) {
-    LogError(std::string("[AddItem:] ") + e.what());
+    NoteWriteFailure("AddItem:", e.what());
     return 0;
   }
   nextItemId = header.id;
   T::Map(*this).Insert(header.id, entry);
   if constexpr (std::is_same_v<Entry, CTransactionIndex>) DayIndexAdd(header.id, record);
+  // Should the counters fail now, the file is given up; the record is
+  // stored all the same and the next open raises the counters past it.
   WriteCounters();
   return header.id;
+}
+
+void CADBEngine::WriteAppend(std::uint32_t position, const void* bytes, std::size_t n) {
+  try {
+    stream->WriteAt(position, bytes, n);
+  } catch (const CFileError&) {
+    // Part of the record may have reached the file: take it back off, so
+    // the next record follows the last whole one.
+    try {
+      stream->SetSize(position);
+    } catch (const CFileError&) {
+      GiveUpFile();
+    }
+    throw;
+  }
 }
 
 template <class Entry, class Record>
@@ -197,7 +223,7 @@ bool CADBEngine::EditRecord(std::uint32_t id, const Record& record) {
   try {
     stream->Write(entry->position + sizeof(RecordHeader), record);
   } catch (const CFileError& e) {
-    LogError(std::string("[EditItem] ") + e.what());
+    NoteWriteFailure("EditItem", e.what());
     return false;
   }
   if constexpr (std::is_same_v<Entry, CTransactionIndex>) {
@@ -221,7 +247,7 @@ bool CADBEngine::DelItem(std::uint32_t id) {
     header.state = kDeletedState;
     stream->Write(entry->position, header);
   } catch (const CFileError& e) {
-    LogError(std::string("[DelItem] ") + e.what());
+    NoteWriteFailure("DelItem", e.what());
     return false;
   }
   T::Free(*this).push_back(entry->position);
@@ -398,6 +424,100 @@ void CADBEngine::ConvertLegacyRecord(CRecordScanner& scan, std::uint32_t positio
   stream->Write(position, header);
 }
 
+std::uint32_t CADBEngine::KnownDataSize(std::uint8_t type) const {
+  const bool legacy = type == kLegacyAccountRecord ||
+                      (type >= kLegacyIncomeRecord && type <= kLegacyTransferRecord);
+  // Records of older formats belong only in a file being upgraded; inside a
+  // current file such a type is a damaged byte, not a record to convert.
+  if (legacy && !upgrading) return 0;
+  return FixedDataSize(type);
+}
+
+bool CADBEngine::IsCleanRecord(const RecordHeader& header) const {
+  const std::uint32_t fixedSize = KnownDataSize(header.type);
+  if (header.type == kFillerRecord) return true;
+  return fixedSize != 0 &&
+         (header.size == fixedSize || (header.size == 0 && IsTableType(header.type)));
+}
+
+bool CADBEngine::WellFormedAt(CRecordScanner& scan, std::uint64_t pos, std::uint64_t fileSize,
+                              std::uint64_t& next, bool unknownTypes) const {
+  const char* raw = scan.Get(pos, sizeof(RecordHeader));
+  if (raw == nullptr) return false;
+  RecordHeader header;
+  std::memcpy(&header, raw, sizeof header);
+  if (header.state > kDeletedState) return false;  // writers write 0 or 1
+  std::uint64_t dataSize = header.size;
+  if (header.type == kFillerRecord) {
+    // Zero bytes read as bare fillers: they prove no record boundary.
+    if (header.id != 0 || header.size == 0) return false;
+  } else if (header.type >= kStringRecordFirst && header.type <= kStringRecordLast) {
+    if (header.id <= kFirstFreeId) return false;
+    dataSize = StringSlotSize(header.type);  // whatever the size field says
+  } else if (FixedDataSize(header.type) == 0) {
+    if (!unknownTypes) return false;  // skipped by the size field
+  } else {
+    const std::uint32_t fixedSize = KnownDataSize(header.type);
+    if (fixedSize == 0 || header.id <= kFirstFreeId) return false;
+    if (header.size != fixedSize && !(header.size == 0 && IsTableType(header.type))) return false;
+    dataSize = fixedSize;
+  }
+  next = pos + sizeof header + dataSize;
+  return next <= fileSize;
+}
+
+bool CADBEngine::FrameHoldsFrom(CRecordScanner& scan, std::uint64_t pos, std::uint64_t fileSize,
+                                bool unknownTypes) const {
+  // A few well-formed records in a row (or the end of the file) tell a real
+  // record boundary from bytes that merely look like a header.
+  for (int i = 0; i < 8 && pos != fileSize; ++i)
+    if (!WellFormedAt(scan, pos, fileSize, pos, unknownTypes)) return false;
+  return pos <= fileSize;
+}
+
+std::uint64_t CADBEngine::FindNextRecord(CRecordScanner& scan, std::uint64_t from,
+                                         std::uint64_t fileSize) const {
+  for (std::uint64_t q = from; q + sizeof(RecordHeader) <= fileSize; ++q)
+    if (FrameHoldsFrom(scan, q, fileSize)) return q;
+  return fileSize;
+}
+
+void CADBEngine::PrepareRepair() {
+  if (upgrading || !repairCopy.empty()) return;
+  // Nothing found in a damaged file is ever lost by opening it: the file as
+  // found is copied beside it before the first byte is changed.
+  const CivilDate day = DecodeDate(Now());
+  const double fraction = Now() - std::floor(Now());
+  const long seconds = std::lround(fraction * 86400.0) % 86400;
+  char stamp[32];
+  std::snprintf(stamp, sizeof stamp, "%04d%02u%02u-%02ld%02ld%02ld", day.year, day.month, day.day,
+                seconds / 3600, seconds / 60 % 60, seconds % 60);
+  repairCopy = FreeFileName(fileName + ".damaged-" + stamp);
+  CopyFileSynced(*stream, repairCopy);
+  LogWarning("[LoadRecords] The file is damaged. A copy of it as found is kept as " + repairCopy);
+  ShowMessage("The file " + fileName +
+              " is damaged and will be repaired.\nA copy of it as found is kept as " + repairCopy +
+              ".");
+}
+
+void CADBEngine::RepairTail(std::uint64_t pos, std::uint64_t fileSize) {
+  PrepareRepair();
+  const std::uint32_t p = static_cast<std::uint32_t>(pos);
+  if (fileSize - pos >= sizeof(RecordHeader)) {
+    // The bytes stay, covered by one filler, so that records appended from
+    // now on are found again.
+    LogWarning("[LoadRecords] Damaged bytes at the end of the file kept as filler. Position: " +
+               std::to_string(p));
+    RecordHeader filler;
+    filler.size = static_cast<std::uint32_t>(fileSize - pos - sizeof filler);
+    stream->Write(p, filler);
+  } else {
+    LogWarning("[LoadRecords] Incomplete record at the end of the file cut away. Position: " +
+               std::to_string(p));
+    stream->SetSize(p);
+  }
+}
+
 void CADBEngine::LoadRecords() {
   CRecordScanner scan(*stream);
   std::uint64_t fileSize = stream->Size();
@@ -405,38 +525,74 @@ void CADBEngine::LoadRecords() {
   while (pos < fileSize) {
     const std::uint32_t p = static_cast<std::uint32_t>(pos);
     const char* raw = scan.Get(p, sizeof(RecordHeader));
+    if (raw == nullptr) {
+      // Less than a header after the last whole record: a torn append.
+      PrepareRepair();
+      LogWarning("[LoadRecords] Incomplete record at the end of the file cut away. Position: " +
+                 std::to_string(p));
+      stream->SetSize(p);
+      break;
+    }
     RecordHeader header;
-    if (raw != nullptr) std::memcpy(&header, raw, sizeof header);
-    const std::uint32_t fixedSize = raw ? FixedDataSize(header.type) : 0;
-    const std::uint64_t dataSize = fixedSize ? fixedSize : (raw ? header.size : 0);
-    if (raw == nullptr || pos + sizeof header + dataSize > fileSize) {
-      if (raw == nullptr || fixedSize != 0) {
-        // A record torn by an interrupted append: cut it away, so records
-        // added from now on follow the last whole one and are found again.
+    std::memcpy(&header, raw, sizeof header);
+    const std::uint32_t fixedSize = KnownDataSize(header.type);
+    std::uint64_t next = 0;
+    if (!IsCleanRecord(header) ||
+        pos + sizeof header + (fixedSize ? fixedSize : header.size) > fileSize) {
+      if (header.type != kFillerRecord && IsCleanRecord(header) &&
+          WellFormedAt(scan, pos, UINT64_MAX, next) && next > fileSize) {
+        // A well-formed header (its size field the type's own) whose data
+        // runs past the end: the last record of an append that was cut
+        // short. Cut it away.
+        PrepareRepair();
         LogWarning("[LoadRecords] Incomplete record at the end of the file cut away. Position: " +
                    std::to_string(p));
         stream->SetSize(p);
-      } else {
-        // A damaged size field: the bytes stay, but the record is stretched
-        // to the end of the file so that records appended later are found.
-        LogWarning("[LoadRecords] Record size runs past the end of the file. Position: " +
-                   std::to_string(p));
-        header.size = static_cast<std::uint32_t>(fileSize - pos - sizeof header);
-        stream->Write(p, header);
+        break;
       }
-      break;
+      if (header.type == kFillerRecord || fixedSize == 0 || fixedSize == header.size) {
+        // An unknown type or a filler: skipped by its size field when the
+        // records after it are where that says.
+        next = pos + sizeof header + header.size;
+        if (next <= fileSize && FrameHoldsFrom(scan, next, fileSize, true)) {
+          if (header.type != kFillerRecord)
+            LogWarning("Unknown record missed. Record type: " + std::to_string(header.type));
+          pos = next;
+          continue;
+        }
+      } else if (pos + sizeof header + fixedSize <= fileSize &&
+                 FrameHoldsFrom(scan, pos + sizeof header + fixedSize, fileSize, true)) {
+        // Only the size field is wrong: the type's own size frames the file.
+        LogWarning("[LoadRecords] Wrong record size field. Position: " + std::to_string(p));
+        goto load;
+      }
+      // Damage: go on from the next place where whole records follow each
+      // other again. Nothing is changed in the file for it.
+      next = pos + sizeof header + header.size;
+      const bool framed = next <= fileSize && FrameHoldsFrom(scan, next, fileSize, true);
+      if (!framed) next = FindNextRecord(scan, pos + 1, fileSize);
+      LogWarning("[LoadRecords] Damaged record skipped. Position: " + std::to_string(p) +
+                 ", type " + std::to_string(header.type) + ", " + std::to_string(next - pos) +
+                 " bytes");
+      if (!framed && next >= fileSize) {
+        // No whole record follows: later appends must be found after it.
+        RepairTail(pos, fileSize);
+        break;
+      }
+      pos = next;
+      continue;
     }
+  load:
     const std::uint8_t type = header.type;
+    const std::uint64_t dataSize = fixedSize ? fixedSize : header.size;
     if (type >= kStringRecordFirst && type <= kStringRecordLast) {
       if (header.state == kDeletedState)
         freeStrings[type - 1].push_back(p);
       else
         strings.Insert(header.id, p, true);
       maxStringIdSeen = std::max(maxStringIdSeen, header.id);
-    } else if (type == kFillerRecord) {
-      // dead space
-    } else if (fixedSize == 0) {
-      LogWarning("Unknown record missed. Record type: " + std::to_string(type));
+    } else if (type == kFillerRecord || fixedSize == 0) {
+      // dead space (an unknown type was reported above)
     } else {
       maxItemIdSeen = std::max(maxItemIdSeen, header.id);
       if (header.size == 0 && IsTableType(type)) {
@@ -497,6 +653,7 @@ void CADBEngine::Create(const std::string& name) {
   }
   LogEvent("New base created: " + name);
   Open(name);
+  BeginBatch();
   CurrencyRecord dollar;
   dollar.nameId = AddString("$");
   dollar.fullNameId = AddString("Dollar");
@@ -509,9 +666,10 @@ void CADBEngine::Create(const std::string& name) {
   cash.nameId = AddString("Cash");
   cash.currencyId = 101;
   AddItem(cash);
+  EndBatch("Create");
 }
 
-bool CADBEngine::CheckHeaderAndUpgrade() {
+CADBEngine::HeaderCheck CADBEngine::CheckHeader() {
   char head[18] = {};
   stream->ReadSomeAt(0, head, sizeof head);
   std::uint32_t size = 0;
@@ -519,43 +677,88 @@ bool CADBEngine::CheckHeaderAndUpgrade() {
   std::memcpy(&size, head, 4);
   std::memcpy(&fileVersion, head + 4, 4);
   head[17] = 0;  // the tenth signature byte counts as 0 whatever it holds
-  if (fileVersion > kCurrentVersion) {
-    std::string text = "Invalid database version: " + FormatVersion(fileVersion);
-    LogError(text);
-    ShowMessage(text + "\nPlease, update software to latest version to open this file");
-    return false;
-  }
-  bool upgrade = false;
-  if (fileVersion < kCurrentVersion) {
-    LogWarning("Try to convert old database. v" + FormatVersion(fileVersion));
-    if (fileVersion == 130) return false;  // recognised, but no converter exists
-    if (!IsUpgradableVersion(fileVersion)) {
-      LogError("Can't convert! Unknown version.");
-      ShowMessage("Can't convert! Unknown version.");
-      return false;
-    }
-    upgrade = true;
-  }
+  // The signature first: a file that is no database of ours (random bytes,
+  // an empty file) is named so, whatever its version field happens to hold.
   // A header that is cut short or claims an impossible size is no database
-  // of ours either, whatever its signature says.
+  // of ours either.
   const std::uint64_t fileSize = stream->Size();
   if (std::strcmp(head + 8, kSignature) != 0 || fileSize < kHeaderLength || size < kHeaderLength ||
       size > fileSize) {
     LogError("Wrong file type!");
     ShowMessage("Invalid file type!");
-    return false;
+    return HeaderCheck::kRefused;
   }
-  version = fileVersion;
-  if (upgrade) {
-    version = kCurrentVersion;
-    stream->Write(kVersionOffset, version);
+  if (fileVersion > kCurrentVersion) {
+    std::string text = "Invalid database version: " + FormatVersion(fileVersion);
+    LogError(text);
+    ShowMessage(text + "\nPlease, update software to latest version to open this file");
+    return HeaderCheck::kRefused;
   }
   headerSize = size;
-  stream->Write<std::uint32_t>(offsetof(FileHeader, openedMarker), 100);
-  return true;
+  version = fileVersion;
+  if (fileVersion == kCurrentVersion) return HeaderCheck::kCurrent;
+  LogWarning("Try to convert old database. v" + FormatVersion(fileVersion));
+  if (fileVersion == 130) return HeaderCheck::kRefused;  // recognised, but no converter exists
+  if (!IsUpgradableVersion(fileVersion)) {
+    LogError("Can't convert! Unknown version.");
+    ShowMessage("Can't convert! Unknown version.");
+    return HeaderCheck::kRefused;
+  }
+  return HeaderCheck::kUpgrade;
+}
+
+void CADBEngine::ReadHeaderFields() {
+  FileHeader header;
+  stream->ReadAt(kCountersOffset, &header.nextItemId, kTextSlotsOffset - kCountersOffset);
+  nextItemId = header.nextItemId;
+  nextStringId = header.nextStringId;
+  intervalStart = header.intervalStart;
+  intervalEnd = header.intervalEnd;
+  selectedAccount = header.selectedAccount;
+  selectedCurrency = header.selectedCurrency;
+}
+
+void CADBEngine::UpgradeBeside(const std::string& name) {
+  // The old file is never changed: the upgrade is done on a copy beside it,
+  // which is synced and then renamed over it in one step, after the
+  // original has been kept as NAME.bak-VERSION. A kill at any instant leaves
+  // either the old file or the upgraded one.
+  const std::string work = name + ".upgrading";
+  const std::string backup = FreeFileName(name + ".bak-" + FormatVersion(version));
+  CopyFileSynced(*stream, work);
+  std::unique_ptr<CFileStream> original = std::move(stream);
+  stream = std::make_unique<CFileStream>(work, CFileStream::Mode::kOpenReadWrite);
+  version = kCurrentVersion;
+  stream->Write(kVersionOffset, version);
+  ReadHeaderFields();
+  upgrading = true;
+  try {
+    LoadRecords();
+  } catch (...) {
+    upgrading = false;
+    throw;
+  }
+  upgrading = false;
+  WriteCounters();
+  if (stream == nullptr) throw CFileError(lastWriteError);  // the counters failed
+  stream->Sync();
+  ClearStrings();
+  ClearTables();
+  stream.reset();
+  CopyFileSynced(*original, backup);
+  RenameSynced(work, name);
+  original.reset();
+  stream = std::make_unique<CFileStream>(name, CFileStream::Mode::kOpenReadWrite);
+  LogWarning("[Open] The file was upgraded to version " + FormatVersion(kCurrentVersion) +
+             "; the original is kept as " + backup);
 }
 
 bool CADBEngine::Open(const std::string& name) {
+  if (IsFolder(name)) {
+    LogError("[Open] Not a file but a folder: " + name);
+    ShowMessage("Can't open: " + name + ".\nThis is a folder, not a database file!");
+    return false;
+  }
   if (!FileExists(name)) {
     LogError("File not exists: " + name);
     return false;
@@ -565,26 +768,35 @@ bool CADBEngine::Open(const std::string& name) {
   fileName = name;
   try {
     stream = std::make_unique<CFileStream>(name, CFileStream::Mode::kOpenReadWrite);
-  } catch (const CFileError&) {
+  } catch (const CFileError& e) {
     LogError("[Open] Can't initialize file stream: " + name);
-    LogError("[Open] File is corrupted or read only!");
-    ShowMessage("Can't open: " + name + ".\nFile is corrupted or read only!");
+    if (e.Code() == EWOULDBLOCK) {
+      LogError("[Open] File is open in another program!");
+      ShowMessage("Can't open: " + name + ".\nFile is open in another program!");
+    } else {
+      LogError("[Open] File is corrupted or read only!");
+      ShowMessage("Can't open: " + name + ".\nFile is corrupted or read only!");
+    }
     ResetToClosed();
     return false;
   }
   try {
-    if (!CheckHeaderAndUpgrade()) {
+    // Record positions are 32-bit: a file that reaches 4 GiB cannot be
+    // addressed whole, and writing to it would land at the wrong place.
+    if (stream->Size() > UINT32_MAX) {
+      LogError("[Open] File is 4 GiB or larger: " + name);
+      ShowMessage("Can't open: " + name + ".\nFile is 4 GiB or larger!");
       ResetToClosed();
       return false;
     }
-    FileHeader header;
-    stream->ReadAt(kCountersOffset, &header.nextItemId, kTextSlotsOffset - kCountersOffset);
-    nextItemId = header.nextItemId;
-    nextStringId = header.nextStringId;
-    intervalStart = header.intervalStart;
-    intervalEnd = header.intervalEnd;
-    selectedAccount = header.selectedAccount;
-    selectedCurrency = header.selectedCurrency;
+    const HeaderCheck check = CheckHeader();
+    if (check == HeaderCheck::kRefused) {
+      ResetToClosed();
+      return false;
+    }
+    if (check == HeaderCheck::kUpgrade) UpgradeBeside(name);
+    stream->Write<std::uint32_t>(offsetof(FileHeader, openedMarker), 100);
+    ReadHeaderFields();
     LoadRecords();
   } catch (const CFileError& e) {
     LogError(std::string("[Open] ") + e.what());
@@ -611,8 +823,10 @@ void CADBEngine::LogStatistics() {
   line("| PlnTransactions: ", plnTransactions.size(), sizeof(PlnTransactionRecord));
 }
 
-void CADBEngine::Close() {
-  if (stream == nullptr && fileName.empty()) return;
+bool CADBEngine::Close() {
+  if (stream == nullptr && fileName.empty()) return true;
+  // A file given up after a failed write or sync may lack changes.
+  bool stored = stream != nullptr;
   if (stream != nullptr) {
     WriteCounters();  // gives the stream up if it fails
   }
@@ -620,17 +834,26 @@ void CADBEngine::Close() {
     try {
       std::int32_t selection[2] = {selectedAccount, selectedCurrency};
       stream->WriteAt(kSelectionOffset, selection, sizeof selection);
-      stream->Flush();
-    } catch (const CFileError&) {
-      // the file is being given up anyway
+      stream->Sync();
+    } catch (const CFileError& e) {
+      NoteWriteFailure("Close", e.what());
+      stored = false;
     }
+  } else {
+    stored = false;
   }
+  if (!stored) LogError("[Close] The file may not hold every change: " + lastWriteError);
   ResetToClosed();
   LogEvent("Base closed");
+  return stored;
 }
 
 void CADBEngine::ResetToClosed() {
   opened = false;
+  batchDepth = 0;
+  syncDue = false;
+  upgrading = false;
+  repairCopy.clear();
   ClearStrings();
   ClearTables();
   version = kCurrentVersion;

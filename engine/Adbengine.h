@@ -26,7 +26,9 @@ class CADBEngine : public CAbstractDB {
   bool CheckOpened(const std::string& name);
 
   // Stores a new record of the record's table; returns its new id, or 0 when
-  // the guard fails.
+  // the guard fails, the record could not be written (nothing of it stays:
+  // an append cut short is taken back) or the item ids are used up; the last
+  // two set GetLastWriteError. The change is not synced: callers sync.
   std::uint32_t AddItem(const CurrencyRecord& record);
   std::uint32_t AddItem(const AccountRecord& record);
   std::uint32_t AddItem(const SubTypeRecord& record);
@@ -35,7 +37,7 @@ class CADBEngine : public CAbstractDB {
   std::uint32_t AddItem(const PlnTransactionRecord& record);
 
   // Rewrites the record of `id` in the record's table; false when the id is
-  // not in that table.
+  // not in that table or the write failed (GetLastWriteError set).
   bool EditItem(std::uint32_t id, const CurrencyRecord& record);
   bool EditItem(std::uint32_t id, const AccountRecord& record);
   bool EditItem(std::uint32_t id, const SubTypeRecord& record);
@@ -44,7 +46,8 @@ class CADBEngine : public CAbstractDB {
   bool EditItem(std::uint32_t id, const PlnTransactionRecord& record);
 
   // Deletes `id` from the table whose entries are `Entry` (exchange rates are
-  // never deleted); false when the id is not in that table.
+  // never deleted); false when the id is not in that table or the write
+  // failed (GetLastWriteError set).
   template <class Entry>
   bool DelItem(std::uint32_t id);
 
@@ -67,10 +70,16 @@ class CADBEngine : public CAbstractDB {
   // CFileError.
   void Create(const std::string& name);
   // Opens and loads `name`; false (after logging and, where described,
-  // showing a message) when it cannot be opened.
+  // showing a message) when it cannot be opened: a folder, a file held by
+  // another program, a file of 4 GiB or more, a foreign or too new file.
+  // An old file is upgraded beside itself (see UpgradeBeside). Damage is
+  // skipped without a change where possible; before any repair the file as
+  // found is copied to NAME.damaged-YYYYMMDD-HHMMSS and the user is told.
   bool Open(const std::string& name);
-  // Closes the open file; nothing when none is open.
-  void Close();
+  // Closes the open file (its data synced to the medium); nothing when none
+  // is open. False when the file could not take every change (a write or
+  // the final sync failed, or the file had been given up after a failure).
+  bool Close();
 
   // Read access to the tables.
   TCurrencyIndexes& Currencies() { return currencies; }
@@ -128,11 +137,42 @@ class CADBEngine : public CAbstractDB {
   std::uint32_t AddRecord(const Record& record);
   template <class Entry, class Record>
   bool EditRecord(std::uint32_t id, const Record& record);
+  // Appends `n` bytes at `position` (the end of the file); on failure takes
+  // back whatever part reached the file and throws.
+  void WriteAppend(std::uint32_t position, const void* bytes, std::size_t n);
   template <class Entry>
   void LoadTableRecord(CRecordScanner& scan, std::uint32_t position, const RecordHeader& header);
   void ConvertLegacyRecord(CRecordScanner& scan, std::uint32_t position, RecordHeader header);
-  // Open's version and signature checks; upgrades the version of an old file.
-  bool CheckHeaderAndUpgrade();
+  // Open's signature and version checks (the signature first).
+  enum class HeaderCheck { kRefused, kCurrent, kUpgrade };
+  HeaderCheck CheckHeader();
+  // The counters, interval and selection of the file header.
+  void ReadHeaderFields();
+  // Upgrades an old file: a copy is upgraded, synced and renamed over it;
+  // the original stays as NAME.bak-VERSION. Leaves the stream on the
+  // upgraded file. Throws CFileError.
+  void UpgradeBeside(const std::string& name);
+  // Load-scan helpers for damaged files. The data size of a record type
+  // this file may hold (legacy types only while upgrading), 0 for others.
+  std::uint32_t KnownDataSize(std::uint8_t type) const;
+  bool IsCleanRecord(const RecordHeader& header) const;
+  // A strictly well-formed record at `pos` ending at or before `fileSize`
+  // (records of unknown types only when `unknownTypes`); `next` is where the
+  // following record starts.
+  bool WellFormedAt(CRecordScanner& scan, std::uint64_t pos, std::uint64_t fileSize,
+                    std::uint64_t& next, bool unknownTypes = false) const;
+  // Whether whole records follow each other from `pos` on.
+  bool FrameHoldsFrom(CRecordScanner& scan, std::uint64_t pos, std::uint64_t fileSize,
+                      bool unknownTypes = false) const;
+  // The first position from `from` on where whole records follow each other
+  // again; `fileSize` when there is none.
+  std::uint64_t FindNextRecord(CRecordScanner& scan, std::uint64_t from,
+                               std::uint64_t fileSize) const;
+  // Before the first change to a damaged file: keeps a copy of it as found
+  // (NAME.damaged-YYYYMMDD-HHMMSS) and tells the log and the user.
+  void PrepareRepair();
+  // Makes the damaged bytes from `pos` to the end dead space.
+  void RepairTail(std::uint64_t pos, std::uint64_t fileSize);
   // Releases the file and empties every table, without logging.
   void ResetToClosed();
   void ClearTables();
@@ -159,6 +199,8 @@ class CADBEngine : public CAbstractDB {
   TTransactionInterval intervalResult;  // refilled by GetItemsInterval
   std::uint32_t maxItemIdSeen = 0;      // largest item id met by the load scan
   std::uint32_t maxStringIdSeen = 0;    // largest string id met by the load scan
+  bool upgrading = false;               // the load scan converts legacy records
+  std::string repairCopy;               // copy of the damaged file, once made
 };
 
 // The table constants and members of each index entry type.

@@ -7,14 +7,30 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
-// Thrown by CFileStream for every failure to open, read, write or resize.
+// Thrown by CFileStream for every failure to open, read, write, resize or
+// sync. `Code()` is the system's error number (0 when there is none), so
+// callers can tell a file held by another program (EWOULDBLOCK) or a folder
+// (EISDIR) from other failures.
 class CFileError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit CFileError(const std::string& what, int code = 0)
+      : std::runtime_error(what), code_(code) {}
+  int Code() const { return code_; }
+
+ private:
+  int code_;
 };
+
+// Test seam: called before every write, sync and rename with the file's path
+// and what is done ("cannot write", "cannot sync", "cannot rename"). Returning a non-zero error
+// number makes that operation fail with it as if the system had refused (ENOSPC for a full disk); a
+// hook may also end the process to stand for a kill at that instant. Empty: no hook.
+using WriteFaultHook = std::function<int(const std::string& path, const char* what)>;
+void SetWriteFaultHook(WriteFaultHook hook);
 
 class CFileStream {
  public:
@@ -40,8 +56,9 @@ class CFileStream {
   std::uint64_t Size() const;
   // Sets the length (zero-filling when it grows).
   void SetSize(std::uint64_t size);
-  // Asks the system to put written data on the medium.
-  void Flush();
+  // Puts written data and the file's size on the medium (fdatasync); throws
+  // when the system reports that it could not.
+  void Sync();
 
   template <class T>
   void Write(std::uint64_t pos, const T& value) {
@@ -58,3 +75,14 @@ class CFileStream {
   int fd_ = -1;       // open descriptor holding the lock
   std::string path_;  // for error texts
 };
+
+// Copies the whole of `source` into `target` (created or emptied) and syncs
+// it. Throws CFileError on any failure; a partial `target` may remain.
+void CopyFileSynced(const CFileStream& source, const std::string& target);
+// Renames `from` over `to` in one step and syncs the folder, so the new name
+// survives a power cut. Throws CFileError on failure.
+void RenameSynced(const std::string& from, const std::string& to);
+// True when `path` names a folder.
+bool IsFolder(const std::string& path);
+// `base` when no file or folder has that name, else `base` + "-2", "-3"...
+std::string FreeFileName(const std::string& base);

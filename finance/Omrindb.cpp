@@ -3,6 +3,8 @@
 #include "Omrindb.h"
 
 #include <algorithm>
+#include <map>
+#include <set>
 
 #include "Logger.h"
 #include "Platform.h"
@@ -42,9 +44,12 @@ bool CDataBase::Open(const std::string& name) {
   return ok;
 }
 
-void CDataBase::Close() {
-  CADBEngine::Close();
+bool CDataBase::Close() {
+  const bool stored = CADBEngine::Close();
   exchangeRateCache.clear();
+  applyFailure.clear();
+  applyFailureTaken = false;
+  return stored;
 }
 
 // ---- The working interval ----
@@ -77,16 +82,15 @@ bool CDataBase::SetInterval(Date begin, Date end) {
 
 // ---- Shared item patterns ----
 
-std::vector<std::uint32_t> CDataBase::AddTexts(std::initializer_list<std::uint32_t*> idFields,
-                                               std::initializer_list<const std::string*> texts) {
-  std::vector<std::uint32_t> added;
+void CDataBase::AddTexts(std::initializer_list<std::uint32_t*> idFields,
+                         std::initializer_list<const std::string*> texts,
+                         std::vector<std::uint32_t>& added) {
   auto field = idFields.begin();
   for (const std::string* text : texts) {
     **field = AddString(*text);
     added.push_back(**field);
     ++field;
   }
-  return added;
 }
 
 void CDataBase::FreeTexts(const std::vector<std::uint32_t>& stringIds, bool asEdit) {
@@ -104,13 +108,14 @@ void CDataBase::FreeTexts(const std::vector<std::uint32_t>& stringIds, bool asEd
 template <class Record>
 std::uint32_t CDataBase::StoreNew(Record& record, std::initializer_list<std::uint32_t*> idFields,
                                   std::initializer_list<const std::string*> texts) {
+  ClearLastWriteError();
   std::vector<std::uint32_t> added;
   try {
-    added = AddTexts(idFields, texts);
+    AddTexts(idFields, texts, added);
     std::uint32_t id = AddItem(record);
-    if (id != 0) return id;
+    if (id != 0) return SyncChanges("AddItem:") ? id : 0;
   } catch (const CFileError& e) {
-    LogError(std::string("[AddItem:] ") + e.what());
+    NoteWriteFailure("AddItem:", e.what());
   }
   FreeTexts(added, false);  // the record was not stored: nothing refers to them
   return 0;
@@ -120,17 +125,18 @@ template <class Record>
 int CDataBase::StoreEdit(std::uint32_t id, Record& record,
                          std::initializer_list<std::uint32_t*> idFields,
                          std::initializer_list<const std::string*> texts) {
+  ClearLastWriteError();
   std::vector<std::uint32_t> oldIds;
   for (std::uint32_t* field : idFields) oldIds.push_back(*field);
   std::vector<std::uint32_t> added;
   try {
-    added = AddTexts(idFields, texts);
+    AddTexts(idFields, texts, added);
     if (EditItem(id, record)) {
       FreeTexts(oldIds, true);
-      return 1;
+      return SyncChanges("EditItem") ? 1 : 0;
     }
   } catch (const CFileError& e) {
-    LogError(std::string("[EditItem] ") + e.what());
+    NoteWriteFailure("EditItem", e.what());
   }
   FreeTexts(added, false);
   return 0;
@@ -138,12 +144,13 @@ int CDataBase::StoreEdit(std::uint32_t id, Record& record,
 
 template <class Entry, class StringIds>
 bool CDataBase::DeleteWithTexts(std::uint32_t id, StringIds stringIdsOf) {
+  ClearLastWriteError();
   const Entry* entry = Table<Entry>::Map(*this).Find(id);
   if (entry == nullptr) return false;
   std::vector<std::uint32_t> stringIds = stringIdsOf(entry->record);
   if (!DelItem<Entry>(id)) return false;
   FreeTexts(stringIds, false);
-  return true;
+  return SyncChanges("DelItem");
 }
 
 // ---- Currencies ----
@@ -241,22 +248,47 @@ int CDataBase::EditSubType(CSubTypeItem item) {
 
 bool CDataBase::DelSubType(std::uint32_t id, bool withChildren) {
   if (!CheckOpened("DelSubType")) return false;
-  if (withChildren) {
-    TSubTypeItems children = GetSubTypeItems(id);  // a copy: the recursion refills the buffer
-    for (const CSubTypeItem& child : children) DelSubType(child.id, true);
-  }
-  const CSubTypeIndex* entry = subTypes.Find(id);
-  if (entry == nullptr) return false;
-  if (!withChildren) {
-    const std::uint32_t parent = entry->record.parentId;
-    TSubTypeItems children = GetSubTypeItems(id);
-    for (CSubTypeItem& child : children) {
-      child.record.parentId = parent;
-      EditSubType(child);
-    }
+  if (subTypes.Find(id) == nullptr) return false;
+  // One sync for the whole change, however many records it touches.
+  BeginBatch();
+  bool ok = withChildren ? DelSubTypeTree(id) : DelSubTypeLiftChildren(id);
+  ok = EndBatch("DelSubType") && ok;
+  return ok;
+}
+
+bool CDataBase::DelSubTypeLiftChildren(std::uint32_t id) {
+  const std::uint32_t parent = subTypes.Find(id)->record.parentId;
+  TSubTypeItems children = GetSubTypeItems(id);
+  for (CSubTypeItem& child : children) {
+    child.record.parentId = parent;
+    if (EditSubType(child) == 0) return false;  // the subtype stays, with its other children
   }
   return DeleteWithTexts<CSubTypeIndex>(
       id, [](const SubTypeRecord& r) { return std::vector<std::uint32_t>{r.nameId}; });
+}
+
+bool CDataBase::DelSubTypeTree(std::uint32_t id) {
+  // The subtree is walked with a list of its own, not by recursion: a chain
+  // of nested categories may be any number of levels deep. Children by
+  // parent are gathered in one pass over the table.
+  std::multimap<std::uint32_t, std::uint32_t> childrenOf;
+  for (auto [childId, entry] : subTypes) childrenOf.emplace(entry->record.parentId, childId);
+  std::vector<std::uint32_t> order;  // parents before their children
+  std::set<std::uint32_t> seen{id};  // a damaged file may hold a parent cycle
+  order.push_back(id);
+  for (std::size_t i = 0; i < order.size(); ++i) {
+    auto [from, to] = childrenOf.equal_range(order[i]);
+    for (auto it = from; it != to; ++it)
+      if (seen.insert(it->second).second) order.push_back(it->second);
+  }
+  // Children go before their parents, so a failure midway never leaves a
+  // child whose parent is gone.
+  for (auto it = order.rbegin(); it != order.rend(); ++it) {
+    if (!DeleteWithTexts<CSubTypeIndex>(
+            *it, [](const SubTypeRecord& r) { return std::vector<std::uint32_t>{r.nameId}; }))
+      return false;
+  }
+  return true;
 }
 
 // ---- Transactions ----
@@ -275,7 +307,7 @@ CTransactionItem& CDataBase::GetTransaction(std::uint32_t id, CTransactionItem& 
 
 bool CDataBase::GetTransactions(TTransactionInterval::iterator& first,
                                 TTransactionInterval::iterator& last) {
-  ApplyPlnTransactions();
+  ApplyPlnTransactions();  // a failure is kept for TakeApplyFailure
   return GetItemsInterval(intervalStart, intervalEnd, first, last);
 }
 

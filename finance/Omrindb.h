@@ -8,6 +8,21 @@
 // until the next call of the same operation. No operation throws for an
 // ordinary failure: it answers 0, false, an empty item or an empty list and
 // logs the reason.
+//
+// Changes and their results. Every add answers the new id or 0, every edit 1
+// or 0, every delete (and SetExchangeRate, SetLocalizedString, SetPassword)
+// true or false. A change that answers success is written and synced to the
+// medium (fdatasync) before it returns; inside a batch (an apply run) the
+// sync comes once at the batch's end. A failure is one of two kinds, told
+// apart by GetLastWriteError():
+//   - empty: refused, nothing was written (no file open, unknown id, a
+//     password that cannot be stored);
+//   - set: the file could not take the change (full disk, failed sync,
+//     ids used up); the text says why, in the system's words. Nothing of
+//     the change is visible in the tables. After a failed sync, or a failed
+//     write of the id counters, the file is given up and every later
+//     operation is refused until it is opened again.
+// Callers show the failure to the user and keep the user's input.
 #pragma once
 
 #include <cstdint>
@@ -68,15 +83,30 @@ class CDataBase : public CADBEngine {
   ~CDataBase() override;  // closes the file first
 
   // ---- Planned transactions: execution and forecast ----
-  // Turns every planned occurrence due up to today into a transaction.
-  virtual void ApplyPlnTransactions();
+  // Turns every planned occurrence due up to today into a transaction, in
+  // one batch synced at its end. A schedule's progress moves only past
+  // occurrences that were stored; the first failed write stops the run.
+  // True when everything due was stored (or no file is open); false with
+  // the reason in GetLastWriteError() and kept for TakeApplyFailure().
+  virtual bool ApplyPlnTransactions();
   // Expands every schedule: kPlnSummary adds the occurrences in begin..end to
-  // `summary`; kPlnExecute stores the occurrences due up to `end`.
-  virtual void CalcPlnTransactions(std::uint8_t mode, const Date& begin, TPlnSummary& summary,
+  // `summary`; kPlnExecute stores the occurrences due up to `end`, skipping
+  // (with a warning) those more than 100 years before today, which only a
+  // damaged date yields. The first occurrence of a run that equals the
+  // newest stored transaction counts as executed: it was stored by a run
+  // that stopped before saving the schedule's progress. False when an
+  // occurrence or a schedule's progress could not be stored.
+  virtual bool CalcPlnTransactions(std::uint8_t mode, const Date& begin, TPlnSummary& summary,
                                    const Date& end);
   virtual void AddPlnOccurrence(const Date& begin, const Date& day, TPlnSummary& summary,
                                 const PlnTransactionRecord& record);
-  virtual void ExecutePlnTransaction(const Date& day, const PlnTransactionRecord& record);
+  // Stores one occurrence as a transaction; false when it was not stored.
+  virtual bool ExecutePlnTransaction(const Date& day, const PlnTransactionRecord& record);
+  // The reason of the last failed apply run, once: empty after it has been
+  // taken, until a later run fails again after one that succeeded. The
+  // window program shows it, so that a failure repeated by every refresh
+  // is shown one time.
+  std::string TakeApplyFailure();
 
   // ---- Header string slots and the password ----
   virtual std::string GetLocalizedString(std::int8_t slot, const std::string& defaultText);
@@ -88,7 +118,8 @@ class CDataBase : public CADBEngine {
   // ---- Files ----
   virtual void Create(const std::string& name);
   virtual bool Open(const std::string& name);
-  virtual void Close();
+  // False when the file could not take every change (see CADBEngine::Close).
+  virtual bool Close();
 
   // ---- The working interval ----
   virtual const Date& GetIntervalBegin();
@@ -141,8 +172,9 @@ class CDataBase : public CADBEngine {
   // ---- Exchange rates ----
   // Units of currency b that one unit of currency a is worth (1.0 when not set).
   double GetExchangeRate(std::uint32_t a, std::uint32_t b) const;
-  // Stores: one unit of a is worth `rate` units of b.
-  void SetExchangeRate(std::uint32_t a, std::uint32_t b, double rate);
+  // Stores: one unit of a is worth `rate` units of b. False when refused (the
+  // same currency, a rate that is not a positive number) or not stored.
+  bool SetExchangeRate(std::uint32_t a, std::uint32_t b, double rate);
   std::uint32_t GetAccountCurrency(std::uint32_t accountId);
   const TExchangeRateItems& GetExchangeRateItems() const { return exchangeRateCache; }
 
@@ -170,13 +202,21 @@ class CDataBase : public CADBEngine {
                 std::initializer_list<const std::string*> texts);
   template <class Entry, class StringIds>
   bool DeleteWithTexts(std::uint32_t id, StringIds stringIdsOf);
-  // Stores each text as a new pooled string into its field; returns the ids.
-  std::vector<std::uint32_t> AddTexts(std::initializer_list<std::uint32_t*> idFields,
-                                      std::initializer_list<const std::string*> texts);
+  // Stores each text as a new pooled string into its field; appends each id
+  // to `added` as soon as it is stored (so a failure midway frees them).
+  void AddTexts(std::initializer_list<std::uint32_t*> idFields,
+                std::initializer_list<const std::string*> texts, std::vector<std::uint32_t>& added);
   // Frees pooled strings; a missing one is logged as `operation` would.
   void FreeTexts(const std::vector<std::uint32_t>& stringIds, bool asEdit);
   // Saves a planned transaction's record after an executed occurrence.
-  void SavePlnRecord(std::uint32_t id, const PlnTransactionRecord& record);
+  bool SavePlnRecord(std::uint32_t id, const PlnTransactionRecord& record);
+  // Whether the newest stored transaction is the occurrence on `day` of
+  // `record` (same day, accounts, amounts, subtypes and texts).
+  bool IsStoredOccurrence(std::uint32_t transactionId, Date day,
+                          const PlnTransactionRecord& record);
+  // DelSubType's two ways, without recursion.
+  bool DelSubTypeTree(std::uint32_t id);
+  bool DelSubTypeLiftChildren(std::uint32_t id);
 
   TExchangeRateItems exchangeRateCache;
   TCurrencyItems currencyItems;        // buffer of GetCurrencyItems
@@ -184,6 +224,8 @@ class CDataBase : public CADBEngine {
   TSubTypeItems subTypeItems;          // buffer of GetSubTypeItems
   TPlnTransactionInterval plnItems;    // buffer of GetPlnTransactions
   TLastTransactions lastTransactions;  // buffer of GetLastTransactions
+  std::string applyFailure;            // reason of the last failed apply run
+  bool applyFailureTaken = false;      // TakeApplyFailure has handed it out
 };
 
 // Sums of amounts wrap around instead of overflowing: a damaged file must

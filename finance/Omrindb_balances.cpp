@@ -91,18 +91,18 @@ double CDataBase::GetExchangeRate(std::uint32_t a, std::uint32_t b) const {
   return rate > 0 ? 1.0 / rate : rate;
 }
 
-void CDataBase::SetExchangeRate(std::uint32_t a, std::uint32_t b, double rate) {
-  if (a == b || !(rate > 0) || !std::isfinite(rate)) return;
+bool CDataBase::SetExchangeRate(std::uint32_t a, std::uint32_t b, double rate) {
+  ClearLastWriteError();
+  if (a == b || !(rate > 0) || !std::isfinite(rate)) return false;
   ExchangeRateRecord record;
   record.currencyA = std::max(a, b);
   record.currencyB = std::min(a, b);
   record.rate = a > b ? rate : 1.0 / rate;
   auto it = exchangeRateCache.find(CurrencyPack{record.currencyB, record.currencyA});
-  if (it != exchangeRateCache.end())
-    EditItem(it->second.id, record);
-  else
-    AddItem(record);
+  const bool stored =
+      it != exchangeRateCache.end() ? EditItem(it->second.id, record) : AddItem(record) != 0;
   LoadExchangeRates();
+  return stored && SyncChanges("SetExchangeRate");
 }
 
 void CDataBase::LoadExchangeRates() {

@@ -64,6 +64,7 @@ std::string CDataBase::GetLocalizedString(std::int8_t slot, const std::string& d
 }
 
 bool CDataBase::SetLocalizedString(std::int8_t slot, const std::string& text) {
+  ClearLastWriteError();
   if (slot < 0 || slot >= kSlotCount || !CheckOpened("SetLocalizedString")) return false;
   const std::uint32_t offset = kTextSlotsOffset + 4u * slot;
   try {
@@ -74,10 +75,10 @@ bool CDataBase::SetLocalizedString(std::int8_t slot, const std::string& text) {
     stream->Write(offset, newId);
     FreeTexts({oldId}, true);
   } catch (const CFileError& e) {
-    LogError(std::string("[SetLocalizedString] ") + e.what());
+    NoteWriteFailure("SetLocalizedString", e.what());
     return false;
   }
-  return true;
+  return SyncChanges("SetLocalizedString");
 }
 
 std::string CDataBase::GetPassword() {
@@ -88,6 +89,7 @@ std::string CDataBase::GetPassword() {
 }
 
 bool CDataBase::SetPassword(const std::string& password) {
+  ClearLastWriteError();
   std::string text(password.c_str());  // a text ends at its first zero byte
   const auto n = static_cast<unsigned char>(text.size());
   for (char& c : text) {
@@ -101,6 +103,5 @@ bool CDataBase::SetPassword(const std::string& password) {
       return false;
     }
   }
-  SetLocalizedString(0, text);
-  return true;
+  return SetLocalizedString(0, text);
 }

@@ -345,6 +345,11 @@ void TFormMain::RebuildTrees(bool full) {
   SetStatus(kTextCalculation);
   RefreshTotals(true);
   SetStatus(kTextReady);
+  // Planned transactions that could not be stored: shown once, not again
+  // at every refresh that runs into the same failure.
+  const std::string applyFailure = FDataBase->TakeApplyFailure();
+  if (!applyFailure.empty())
+    ShowMessage("Planned transactions could not be stored: " + applyFailure);
 }
 
 void TFormMain::RefreshTotals(bool sort) {

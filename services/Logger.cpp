@@ -56,6 +56,10 @@ CLogger::~CLogger() {
   g_logFd = -1;
 }
 
+bool IsLogOpen() {
+  return g_logFd >= 0;
+}
+
 void WriteLog(std::uint8_t level, const char* text) {
   if (text == nullptr) text = "";
   if (g_tap) g_tap(level, text);

@@ -19,6 +19,9 @@ class CLogger {
   CLogger& operator=(const CLogger&) = delete;
 };
 
+// True while a log file is open (a CLogger whose file could be created).
+bool IsLogOpen();
+
 // Appends one entry of the given level (0 event, 1 detail, 2 warning,
 // 3 error; any other value is written in white). Does nothing while no log
 // is open.

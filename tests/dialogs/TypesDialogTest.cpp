@@ -291,6 +291,22 @@ TEST_F(Types, DeepTreesShareTheLastStripFromTheFifthLevel) {
   });
 }
 
+// A chain of 100,000 nested categories: the window shows the first 64
+// levels instead of recursing through all of them.
+TEST_F(Types, DeepChainIsLoadedToTheTreesDepthLimit) {
+  base.db.BeginBatch();
+  std::uint32_t parent = kTransferRoot;
+  for (int level = 1; level <= 100000; ++level)
+    parent = base.AddSubType("Level " + std::to_string(level), parent);
+  ASSERT_TRUE(base.db.EndBatch("test"));
+  Run(2, [&](TFormTypes* w) {
+    const QTreeWidgetItem* last = ItemNamed(w->SubTypeTree, "Level 64");
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(SubTypeNodeOf(last)->depth, kMaxSubTypeDepth);
+    EXPECT_EQ(ItemNamed(w->SubTypeTree, "Level 65"), nullptr);
+  });
+}
+
 TEST(SubTypeRows, AreDrawnOnTheStripOfTheirStyle) {
   CSubTypeNode node;
   node.name = "Food";

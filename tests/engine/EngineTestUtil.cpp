@@ -102,3 +102,11 @@ void WriteFileBytes(const std::string& path, const std::vector<char>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
+
+std::vector<std::string> DamagedCopies(const CScratch& dir, const std::string& name) {
+  std::vector<std::string> copies;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.Path("")))
+    if (entry.path().filename().string().rfind(name + ".damaged-", 0) == 0)
+      copies.push_back(entry.path().string());
+  return copies;
+}

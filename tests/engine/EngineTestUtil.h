@@ -58,6 +58,8 @@ class CFileBuilder {
 };
 
 std::vector<char> ReadFileBytes(const std::string& path);
+// The copies NAME.damaged-* the engine kept of `name` in `dir`.
+std::vector<std::string> DamagedCopies(const CScratch& dir, const std::string& name);
 void WriteFileBytes(const std::string& path, const std::vector<char>& bytes);
 
 template <class T>

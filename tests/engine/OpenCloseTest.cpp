@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <filesystem>
+
 #include "Adbengine.h"
 #include "EngineTestUtil.h"
 
@@ -294,11 +296,10 @@ TEST_F(Files, RefusedFilesAreLeftUnchangedAndTheEngineClosed) {
        "Can't convert! Unknown version."},
       {"foreign230", header(230, "Other FILE"), {{3, "Wrong file type!"}}, "Invalid file type!"},
       {"foreign220", header(220, "Omrin DBX"), {{3, "Wrong file type!"}}, "Invalid file type!"},
-      {"foreignNewer",
-       header(900, "PK"),
-       {{3, "Invalid database version: 9.00"}},
-       "Invalid database version: 9.00\nPlease, update software to latest version to open this "
-       "file"},
+      // The signature is checked before the version: a file that is no
+      // database says so, whatever its version field holds.
+      {"foreignNewer", header(900, "PK"), {{3, "Wrong file type!"}}, "Invalid file type!"},
+      {"foreignOld", header(229, "PK"), {{3, "Wrong file type!"}}, "Invalid file type!"},
       {"short", shortFile, {{3, "Wrong file type!"}}, "Invalid file type!"},
       {"smallHeader", smallHeader, {{3, "Wrong file type!"}}, "Invalid file type!"},
       {"bigHeader", bigHeader, {{3, "Wrong file type!"}}, "Invalid file type!"},
@@ -348,9 +349,9 @@ TEST_F(Files, SecondOpenOfTheSameFileIsRefused) {
   capture.Clear();
   EXPECT_FALSE(second.Open(path));
   EXPECT_TRUE(capture.Logged(3, "[Open] Can't initialize file stream: " + path));
-  EXPECT_TRUE(capture.Logged(3, "[Open] File is corrupted or read only!"));
+  EXPECT_TRUE(capture.Logged(3, "[Open] File is open in another program!"));
   ASSERT_EQ(capture.messages.size(), 1u);
-  EXPECT_EQ(capture.messages[0], "Can't open: " + path + ".\nFile is corrupted or read only!");
+  EXPECT_EQ(capture.messages[0], "Can't open: " + path + ".\nFile is open in another program!");
   EXPECT_FALSE(second.IsOpened());
   EXPECT_THROW(second.Create(path), CFileError) << "Create must not empty a file in use";
   EXPECT_EQ(db.Currencies().size(), 2u);
@@ -384,6 +385,12 @@ TEST_F(Files, TornLastRecordIsCutAwayAndLaterRecordsSurvive) {
         << cut;
     EXPECT_EQ(db.GetFileSize(), whole);
     EXPECT_NE(db.Transactions().Find(kept), nullptr);
+    const std::vector<std::string> copies = DamagedCopies(dir, "torn.vlt");
+    ASSERT_EQ(copies.size(), 1u) << "the file as found is kept before the cut";
+    EXPECT_EQ(ReadFileBytes(copies[0]), torn);
+    ASSERT_EQ(capture.messages.size(), 1u);
+    EXPECT_NE(capture.messages[0].find(copies[0]), std::string::npos) << "the user is told where";
+    std::filesystem::remove(copies[0]);
     std::uint32_t added = db.AddItem(t);
     db.Close();
     ASSERT_TRUE(db.Open(path));
@@ -394,7 +401,7 @@ TEST_F(Files, TornLastRecordIsCutAwayAndLaterRecordsSurvive) {
   }
 }
 
-TEST_F(Files, OversizedFillerEndsTheScanButKeepsEverythingBefore) {
+TEST_F(Files, OversizedFillerIsSkippedToTheNextWholeRecordWithoutAChange) {
   std::string path = dir.Path("damaged.vlt");
   CurrencyRecord c{0, 0, 0};
   CFileBuilder file;
@@ -402,20 +409,16 @@ TEST_F(Files, OversizedFillerEndsTheScanButKeepsEverythingBefore) {
   const std::uint32_t fillerPos = file.Position();
   file.Record(0, kFillerRecord, 0, 1000000, "", 0).Table(kCurrencyRecord, 102, c).Save(path);
   ASSERT_TRUE(db.Open(path));
-  EXPECT_TRUE(capture.Logged(2,
-                             "[LoadRecords] Record size runs past the end of the file. "
-                             "Position: " +
-                                 std::to_string(fillerPos)));
-  EXPECT_NE(db.Currencies().Find(101), nullptr);
-  EXPECT_EQ(db.Currencies().size(), 1u);
-  EXPECT_EQ(db.GetFileSize(), file.bytes.size()) << "damaged bytes are kept";
+  EXPECT_TRUE(capture.LoggedPrefix("[LoadRecords] Damaged record skipped. Position: " +
+                                   std::to_string(fillerPos)));
+  EXPECT_EQ(db.Currencies().size(), 2u) << "the record after the damage is found";
   std::uint32_t added = db.AddItem(c);
   db.Close();
+  EXPECT_EQ(DamagedCopies(dir, "damaged.vlt").size(), 0u) << "nothing was changed";
   capture.Clear();
   ASSERT_TRUE(db.Open(path));
   EXPECT_NE(db.Currencies().Find(added), nullptr) << "a record added after the damage is found";
-  EXPECT_FALSE(capture.LoggedPrefix("[LoadRecords]")) << "the damage is reported once";
-  EXPECT_EQ(db.Currencies().size(), 2u);
+  EXPECT_EQ(db.Currencies().size(), 3u);
 }
 
 TEST_F(Files, CountersBehindTheRecordsAreRaisedAtOpen) {

@@ -45,8 +45,10 @@ TEST_F(FinanceTest, StatisticsNameTheMostRecentlyCreatedTransaction) {
 }
 
 TEST_F(FinanceTest, StatisticsLookAtRecentTransactionsOnly) {
+  db.BeginBatch();  // one sync for the thousand adds
   Move(D(2007, 5, 1), 103, 0, 1, -1, "Ancient");
   for (int i = 0; i < 1002; ++i) Move(D(2007, 5, 1), 103, 0, 1, -1, "Recent");
+  ASSERT_TRUE(db.EndBatch("test"));
   EXPECT_EQ(Texts(db.GetLastTransactions(0, 0, 5, 0, 0)), std::vector<std::string>{"Recent"});
   // Once 16 x limit descriptions are known the walk stops too.
   for (int i = 0; i < 20; ++i) Move(D(2007, 5, 1), 103, 0, 1, -1, "Item " + std::to_string(i));

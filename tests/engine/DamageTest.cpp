@@ -1,0 +1,173 @@
+// Opening files that are damaged, too large or interrupted while being
+// upgraded never costs a stored record.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <set>
+
+#include "Adbengine.h"
+#include "EngineTestUtil.h"
+
+namespace {
+
+class Damage : public testing::Test {
+ protected:
+  // The ids of every live item of every table.
+  std::set<std::uint32_t> LiveIds() {
+    std::set<std::uint32_t> ids;
+    for (auto [id, e] : db.Currencies()) ids.insert(id);
+    for (auto [id, e] : db.Accounts()) ids.insert(id);
+    for (auto [id, e] : db.Transactions()) ids.insert(id);
+    for (auto [id, e] : db.PlnTransactions()) ids.insert(id);
+    return ids;
+  }
+
+  CCapture capture;
+  CScratch dir;
+  CADBEngine db;
+};
+
+std::vector<char> RecordArea(const std::vector<char>& bytes) {
+  return std::vector<char>(bytes.begin() + kHeaderLength, bytes.end());
+}
+
+}  // namespace
+
+// Every single-bit flip of the type byte of a transaction in the middle of
+// a file, and of a short text at its end (a flip that gives a larger string
+// class runs past the end without being a torn record): opening costs no
+// other record and either leaves the records as they are or keeps a copy
+// of the file as found; restoring the byte brings every record back.
+TEST_F(Damage, TypeByteFlipsNeverCostAnotherRecord) {
+  const std::string path = dir.Path("flip.vlt");
+  db.Create(path);
+  TransactionRecord t = DefaultTransactionRecord();
+  t.fromAccount = 103;
+  std::vector<std::uint32_t> ids;
+  std::uint32_t middle = 0;
+  for (int i = 0; i < 50; ++i) {
+    if (i == 25) middle = static_cast<std::uint32_t>(db.GetFileSize());
+    ids.push_back(db.AddItem(t));
+  }
+  const std::uint32_t tail = static_cast<std::uint32_t>(db.GetFileSize());
+  const std::uint32_t text = db.AddString("tail");
+  db.Close();
+  const std::vector<char> good = ReadFileBytes(path);
+  for (std::uint32_t at : {middle, tail}) {
+    for (int bit = 0; bit < 8; ++bit) {
+      std::vector<char> flipped = good;
+      flipped[at + 1] = static_cast<char>(flipped[at + 1] ^ (1 << bit));
+      WriteFileBytes(path, flipped);
+      ASSERT_TRUE(db.Open(path)) << at << " " << bit;
+      EXPECT_GE(db.Transactions().size(), at == middle ? 49u : 50u) << at << " " << bit;
+      db.Close();
+      const std::vector<std::string> copies = DamagedCopies(dir, "flip.vlt");
+      if (copies.empty()) {
+        EXPECT_EQ(RecordArea(ReadFileBytes(path)), RecordArea(flipped)) << at << " " << bit;
+      } else {
+        EXPECT_EQ(ReadFileBytes(copies[0]), flipped) << at << " " << bit;
+        for (const std::string& copy : copies) std::filesystem::remove(copy);
+      }
+      std::vector<char> restored = ReadFileBytes(path);
+      ASSERT_GT(restored.size(), at + 1) << at << " " << bit;
+      restored[at + 1] = good[at + 1];
+      WriteFileBytes(path, restored);
+      ASSERT_TRUE(db.Open(path));
+      for (std::uint32_t id : ids) EXPECT_NE(db.Transactions().Find(id), nullptr) << bit;
+      EXPECT_EQ(db.GetString(text), "tail") << at << " " << bit;
+      db.Close();
+    }
+  }
+}
+
+TEST_F(Damage, FileOfFourGiBIsRefusedUnchanged) {
+  const std::string path = dir.Path("huge.vlt");
+  db.Create(path);
+  db.Close();
+  const std::vector<char> header = ReadFileBytes(path);
+  const std::uint64_t size = (std::uint64_t{1} << 32) + 68;
+  ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(size)), 0);  // sparse
+  capture.Clear();
+  EXPECT_FALSE(db.Open(path));
+  ASSERT_EQ(capture.messages.size(), 1u);
+  EXPECT_EQ(capture.messages[0], "Can't open: " + path + ".\nFile is 4 GiB or larger!");
+  EXPECT_EQ(std::filesystem::file_size(path), size);
+  std::vector<char> start(header.size());
+  FILE* f = std::fopen(path.c_str(), "rb");
+  ASSERT_EQ(std::fread(start.data(), 1, start.size(), f), start.size());
+  std::fclose(f);
+  EXPECT_EQ(start, header) << "not a byte written";
+}
+
+TEST_F(Damage, FolderGivenAsTheFileSaysItIsAFolder) {
+  const std::string path = dir.Path("base.vlt");
+  db.Create(path);
+  capture.Clear();
+  EXPECT_FALSE(db.Open(dir.Path("")));
+  ASSERT_EQ(capture.messages.size(), 1u);
+  EXPECT_EQ(capture.messages[0],
+            "Can't open: " + dir.Path("") + ".\nThis is a folder, not a database file!");
+  EXPECT_TRUE(db.IsOpened()) << "the open database stays open";
+}
+
+// The upgrade of an old file killed at any of its writes, syncs or renames
+// leaves a file that opens with every item exactly once: deleting them all
+// leaves nothing to come back at the next open.
+TEST_F(Damage, UpgradeKilledAtAnyWriteLeavesEveryItemOnce) {
+  const std::string path = dir.Path("old.vlt");
+  LegacyAccountRecord account{101, 0, 100, 0};
+  LegacyTransactionRecord expense{};
+  expense.date = EncodeDate(2006, 3, 4);
+  expense.accountId = 110;
+  expense.amount = 20000;
+  CFileBuilder file(220);
+  file.Counters(120, 101)
+      .String(101, "Wallet")
+      .Table(kLegacyAccountRecord, 110, account)
+      .Record(0, kLegacyIncomeRecord, 112, 48, &expense, 48)
+      .Record(0, kLegacyExpenseRecord, 113, 48, &expense, 48)
+      .Record(0, kLegacyPlannedRecord, 114, 48, &expense, 48)
+      .Record(0, kLegacyTransferRecord, 115, 64, &expense, 64);
+  const std::set<std::uint32_t> expected{110, 112, 113, 114, 115};
+  int events = 0;
+  SetWriteFaultHook([&](const std::string&, const char*) { return ++events, 0; });
+  file.Save(path);
+  events = 0;
+  ASSERT_TRUE(db.Open(path));
+  SetWriteFaultHook({});
+  const int upgradeEvents = events;
+  ASSERT_EQ(LiveIds(), expected);
+  db.Close();
+  const std::string backup = path + ".bak-2.20";
+  EXPECT_EQ(ReadFileBytes(backup), file.bytes) << "the original is kept";
+  for (int n = 1; n <= upgradeEvents; ++n) {
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path("")))
+      std::filesystem::remove(entry.path());
+    file.Save(path);
+    const pid_t child = fork();
+    if (child == 0) {
+      int seen = 0;
+      SetWriteFaultHook([&](const std::string&, const char*) {
+        if (++seen == n) _exit(9);  // killed at this instant
+        return 0;
+      });
+      CADBEngine victim;
+      victim.Open(path);
+      _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(db.Open(path)) << n;
+    ASSERT_EQ(LiveIds(), expected) << "killed at event " << n;
+    for (std::uint32_t id : {112u, 113u, 115u}) EXPECT_TRUE(db.DelItem<CTransactionIndex>(id));
+    EXPECT_TRUE(db.DelItem<CPlnTransactionIndex>(114));
+    EXPECT_TRUE(db.DelItem<CAccountIndex>(110));
+    db.Close();
+    ASSERT_TRUE(db.Open(path));
+    EXPECT_EQ(LiveIds(), std::set<std::uint32_t>{}) << "killed at event " << n;
+    db.Close();
+  }
+}
