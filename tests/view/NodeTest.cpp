@@ -57,7 +57,7 @@ class Tree : public testing::Test {
   CCapture capture;
   CScratch dir;
   CDataBase db;
-  QTreeWidget widget;
+  CNodeTreeControl widget;
   std::unique_ptr<CTransactionsTree> tree;
   std::uint32_t food = 0, dairy = 0, salary = 0;
 };
@@ -248,17 +248,17 @@ TEST_F(Tree, SortKeepsCategoriesFirstInEveryColumnAndDirection) {
     }
     return names;
   };
-  SortTree(*tree, 1);
+  SortTree(*tree, {ColDescription, false});
   EXPECT_EQ(order(), "[Cheese]Abc");
-  SortTree(*tree, ~0);
+  SortTree(*tree, {ColDescription, true});
   EXPECT_EQ(order(), "[Cheese]cbA");
-  SortTree(*tree, 3);  // Sum ascending
+  SortTree(*tree, {ColSum, false});  // Sum ascending
   EXPECT_EQ(order(), "[Cheese]Acb");
-  SortTree(*tree, ~3);  // % descending sorts by sum too
+  SortTree(*tree, {ColPercent, true});  // % descending sorts by sum too
   EXPECT_EQ(order(), "[Cheese]bcA");
-  SortTree(*tree, 2);  // Quantity
+  SortTree(*tree, {ColQuantity, false});  // Quantity
   EXPECT_EQ(order(), "[Cheese]cbA");
-  SortTree(*tree, ~5);  // Date: all equal days keep their order
+  SortTree(*tree, {ColDate, true});  // Date: all equal days keep their order
   EXPECT_EQ(order(), "[Cheese]cbA");
   EXPECT_EQ(NodeOf(widget.topLevelItem(0)), tree->Incomes()) << "top nodes keep their order";
 }
@@ -273,18 +273,20 @@ TEST(TreeSort, CompareRules) {
   b.date = 20;
   a.sum = 5;
   b.sum = 5;
-  EXPECT_EQ(CompareNodes(&group, &category, 1, false), 1);
-  EXPECT_EQ(CompareNodes(&category, &group, ~0, false), -1);
-  EXPECT_EQ(CompareNodes(&a, &b, 5, false), -1);
-  EXPECT_EQ(CompareNodes(&a, &b, ~4, false), 1);
-  EXPECT_EQ(CompareNodes(&group, &a, 5, false), 0) << "a group has no date";
-  EXPECT_EQ(CompareNodes(&a, &b, 3, false), 0);
-  EXPECT_EQ(CompareNodes(&a, &b, 6, false), 0);
-  EXPECT_EQ(CompareNodes(&a, &b, 1, true), 0) << "top-level items keep their order";
+  EXPECT_EQ(CompareNodes(&group, &category, {ColDescription, false}, false), 1);
+  EXPECT_EQ(CompareNodes(&category, &group, {ColDescription, true}, false), -1);
+  EXPECT_EQ(CompareNodes(&a, &b, {ColDate, false}, false), -1);
+  EXPECT_EQ(CompareNodes(&a, &b, {ColDate, true}, false), 1);
+  EXPECT_EQ(CompareNodes(&group, &a, {ColDate, false}, false), 0) << "a group has no date";
+  EXPECT_EQ(CompareNodes(&a, &b, {ColSum, false}, false), 0);
+  EXPECT_EQ(CompareNodes(&a, &b, {ColMember, false}, false), 0);
+  EXPECT_EQ(CompareNodes(&a, &b, {ColDescription, false}, true), 0)
+      << "top-level items keep their order";
   b.showQuantity = false;
-  EXPECT_EQ(CompareNodes(&a, &b, 2, false), 1) << "no quantity sorts first ascending";
-  EXPECT_EQ(CompareNodes(&a, &b, ~1, false), -1);
-  EXPECT_EQ(CompareNodes(&a, nullptr, 1, false), 0);
+  EXPECT_EQ(CompareNodes(&a, &b, {ColQuantity, false}, false), 1)
+      << "no quantity sorts first ascending";
+  EXPECT_EQ(CompareNodes(&a, &b, {ColQuantity, true}, false), -1);
+  EXPECT_EQ(CompareNodes(&a, nullptr, {ColDescription, false}, false), 0);
 }
 
 TEST(NodeStyles, StripsFontsAndColours) {
