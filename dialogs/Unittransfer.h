@@ -132,6 +132,8 @@ class TFormTransfer : public QDialog {
   enum TSubTypeBox { kCategoryBox, kMemberBox, kSectionBox };
 
   void BuildControls();
+  // Looks up every text of the window, in the order of its text list.
+  void LoadTexts();
   void BuildLayout();
   // Shows the date picker for transactions, the schedule for planned ones.
   void ShowForType(int typeCode);
