@@ -1,14 +1,11 @@
 // The categories window, the subtype editor and the subtype picker through
-// their controls; the rows they draw; and the texts every window of this
-// folder looks up.
+// their controls, and the texts every window of this folder looks up.
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QCheckBox>
-#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTreeWidget>
@@ -289,32 +286,6 @@ TEST_F(Types, DeepTreesShareTheLastStripFromTheFifthLevel) {
       EXPECT_EQ(node->fontSize, sizes[level - 1]) << level;
     }
   });
-}
-
-TEST(SubTypeRows, AreDrawnOnTheStripOfTheirStyle) {
-  CSubTypeNode node;
-  node.name = "Food";
-  node.depth = 1;
-  SetSubTypeAppearance(node);
-  QImage image(120, 20, QImage::Format_RGB32);
-  image.fill(Qt::black);
-  {
-    QPainter painter(&image);
-    PaintSubTypeRow(painter, LinesImage(), node, 120, false);
-  }
-  EXPECT_EQ(image.pixel(2, 18), StripColor(3));
-  EXPECT_EQ(image.pixel(60, 18), StripColor(3));
-  EXPECT_EQ(image.pixel(118, 18), StripColor(3));
-  {
-    QPainter painter(&image);
-    PaintSubTypeRow(painter, LinesImage(), node, 120, true);
-  }
-  EXPECT_EQ(image.pixel(118, 18), StripColor(0));
-  bool white = false;
-  for (int x = 8; x < 40 && !white; ++x) {
-    for (int y = 2; y < 18 && !white; ++y) white = image.pixel(x, y) == qRgb(255, 255, 255);
-  }
-  EXPECT_TRUE(white) << "the selected name is written in white";
 }
 
 TEST(Picker, DoubleClickExpandsACollapsedParentAndThenChooses) {

@@ -20,20 +20,13 @@
 #include "MainWindowFixture.h"
 #include "Settingsstorage.h"
 #include "Unittransfer.h"
+#include "WindowDriver.h"
 
 namespace {
 
 // Acts on the transaction editor as soon as it is shown modally.
 void WhenEditorShows(std::function<void(TFormTransfer&)> act) {
-  auto* timer = new QTimer;
-  QObject::connect(timer, &QTimer::timeout, [timer, act] {
-    auto* editor = qobject_cast<TFormTransfer*>(QApplication::activeModalWidget());
-    if (editor == nullptr) return;
-    timer->stop();
-    timer->deleteLater();
-    act(*editor);
-  });
-  timer->start(10);
+  OnModalOf<TFormTransfer>(std::move(act));
 }
 
 class Commands : public MainWindow {

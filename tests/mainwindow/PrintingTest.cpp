@@ -7,11 +7,8 @@
 #include <QRegularExpression>
 #include <cmath>
 
-#include "EngineTestUtil.h"
-#include "Node.h"
 #include "Printing.h"
-#include "Skin.h"
-#include "TreeTestUtil.h"
+#include "TreeFixture.h"
 
 namespace {
 

@@ -5,26 +5,17 @@
 
 #include <QTreeWidget>
 
-#include "EngineTestUtil.h"
-#include "Node.h"
-#include "Skin.h"
-#include "TreeTestUtil.h"
+#include "TreeFixture.h"
 
 namespace {
 
-class Tree : public testing::Test {
+class Tree : public CTreeFixture {
  protected:
   void SetUp() override {
-    db.Create(dir.Path("t.vlt"));
-    db.SetInterval(EncodeDate(2007, 5, 1), EncodeDate(2007, 5, 31));
-    widget.setColumnCount(8);
-    tree = std::make_unique<CTransactionsTree>(&widget, db, "Incomings", "Expenses");
+    CTreeFixture::SetUp();
     food = SubType("Food", kExpenseRoot);
     dairy = SubType("Dairy", food);
     salary = SubType("Salary", kIncomeRoot);
-  }
-  std::uint32_t SubType(const std::string& name, std::uint32_t parent, bool showQuantity = false) {
-    return AddSubType(db, name, parent, showQuantity);
   }
   std::uint32_t Add(const std::string& name, std::uint32_t category, double amount,
                     std::uint32_t from = 103, std::uint32_t to = 0, double in = -1, float qty = 1) {
@@ -39,26 +30,7 @@ class Tree : public testing::Test {
     t.record.quantity = qty;
     return db.AddTransaction(t);
   }
-  void Build(bool full, std::uint32_t account = 103, bool showEmpty = false) {
-    TTransactionInterval::iterator first, last;
-    ASSERT_TRUE(db.GetTransactions(first, last));
-    tree->BuildForAccount(first, last, account, full, showEmpty);
-  }
-  void BuildInCurrency(std::uint32_t currency) {
-    TTransactionInterval::iterator first, last;
-    ASSERT_TRUE(db.GetTransactions(first, last));
-    tree->BuildInCurrency(first, last, currency, true, false);
-  }
-  CTransactionNode* Child(CTransactionNode* node, std::uint32_t key) {
-    auto it = node->children.find(key);
-    return it == node->children.end() ? nullptr : it->second.get();
-  }
 
-  CCapture capture;
-  CScratch dir;
-  CDataBase db;
-  CNodeTreeControl widget;
-  std::unique_ptr<CTransactionsTree> tree;
   std::uint32_t food = 0, dairy = 0, salary = 0;
 };
 
@@ -66,8 +38,8 @@ class Tree : public testing::Test {
 
 TEST_F(Tree, EmptyTreeShowsBothTopNodesAndOptionallyEveryCategory) {
   Build(true);
-  ASSERT_EQ(widget.topLevelItemCount(), 2);
-  EXPECT_EQ(NodeOf(widget.topLevelItem(0)), tree->Incomes());
+  ASSERT_EQ(control.topLevelItemCount(), 2);
+  EXPECT_EQ(NodeOf(control.topLevelItem(0)), tree->Incomes());
   EXPECT_EQ(tree->Incomes()->displayName, "Incomings");
   EXPECT_EQ(tree->Expenses()->displayName, "Expenses");
   EXPECT_EQ(tree->Incomes()->sum, 0);
@@ -83,8 +55,8 @@ TEST_F(Tree, EmptyTreeShowsBothTopNodesAndOptionallyEveryCategory) {
   ASSERT_NE(Child(foodNode, dairy), nullptr);
   EXPECT_EQ(Child(foodNode, dairy)->depth, 2);
   EXPECT_NE(Child(tree->Incomes(), salary), nullptr);
-  EXPECT_EQ(widget.topLevelItem(1)->childCount(), 1);
-  EXPECT_TRUE(widget.topLevelItem(1)->isExpanded());
+  EXPECT_EQ(control.topLevelItem(1)->childCount(), 1);
+  EXPECT_TRUE(control.topLevelItem(1)->isExpanded());
 
   tree->ShowTypes = false;
   Add("Milk", dairy, 2);
@@ -183,7 +155,7 @@ TEST_F(Tree, IncrementalRebuildKeepsItemsExpansionAndSelection) {
   QTreeWidgetItem* cheeseItem = Child(dairyNode, c)->item;
   QTreeWidgetItem* firstMilk = Child(Child(dairyNode, a), a)->item;
   dairyItem->setExpanded(true);
-  widget.setCurrentItem(cheeseItem);
+  control.setCurrentItem(cheeseItem);
   cheeseItem->setSelected(true);
 
   Build(false);
@@ -192,7 +164,7 @@ TEST_F(Tree, IncrementalRebuildKeepsItemsExpansionAndSelection) {
   EXPECT_EQ(Child(dairyNode, a)->kind, NodeGroup);
   EXPECT_EQ(Child(Child(dairyNode, a), a)->item, firstMilk);
   EXPECT_TRUE(dairyItem->isExpanded());
-  EXPECT_EQ(widget.currentItem(), cheeseItem);
+  EXPECT_EQ(control.currentItem(), cheeseItem);
   EXPECT_TRUE(cheeseItem->isSelected());
 
   // Grouping off: the group turns back into its first transaction's node.
@@ -229,7 +201,7 @@ TEST_F(Tree, ChangedCategoryMovesTheNodeAndPrunesTheOldOne) {
   EXPECT_EQ(foodNode, nullptr) << "an emptied category is pruned";
   ASSERT_NE(Child(tree->Expenses(), salary), nullptr);
   EXPECT_NE(Child(Child(tree->Expenses(), salary), t), nullptr);
-  EXPECT_EQ(widget.topLevelItem(1)->childCount(), 1);
+  EXPECT_EQ(control.topLevelItem(1)->childCount(), 1);
 }
 
 TEST_F(Tree, SortKeepsCategoriesFirstInEveryColumnAndDirection) {
@@ -260,7 +232,7 @@ TEST_F(Tree, SortKeepsCategoriesFirstInEveryColumnAndDirection) {
   EXPECT_EQ(order(), "[Cheese]cbA");
   SortTree(*tree, {ColDate, true});  // Date: all equal days keep their order
   EXPECT_EQ(order(), "[Cheese]cbA");
-  EXPECT_EQ(NodeOf(widget.topLevelItem(0)), tree->Incomes()) << "top nodes keep their order";
+  EXPECT_EQ(NodeOf(control.topLevelItem(0)), tree->Incomes()) << "top nodes keep their order";
 }
 
 TEST(TreeSort, CompareRules) {
