@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QVBoxLayout>
 
+#include "ControlTexts.h"
 #include "DialogKit.h"
 #include "ScheduleText.h"
 #include "Skin.h"
@@ -39,42 +40,61 @@ QDateEdit* DateBox(QWidget* parent, const char* name) {
 }  // namespace
 
 TFormEditSheduler::TFormEditSheduler(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(LocalizedText(17000, "Schedule"));
-  auto radio = [this](const char* name, const QString& text) {
-    auto* button = new QRadioButton(text, this);
+  auto radio = [this](const char* name) {
+    auto* button = new QRadioButton(this);
     button->setObjectName(name);
     return button;
   };
-  auto check = [this](const char* name, const QString& text) {
-    auto* box = new QCheckBox(text, this);
+  auto check = [this](const char* name) {
+    auto* box = new QCheckBox(this);
     box->setObjectName(name);
     return box;
   };
-  auto label = [this](const char* name, const QString& text) {
-    auto* lb = new QLabel(text, this);
+  auto label = [this](const char* name) {
+    auto* lb = new QLabel(this);
     lb->setObjectName(name);
     return lb;
   };
-  BtOK = new QPushButton(LocalizedText(1, "OK"), this);
+  BtOK = new QPushButton(this);
   BtOK->setObjectName("BtOK");
   BtOK->setDefault(true);
-  BtCancel = new QPushButton(LocalizedText(2, "Cancel"), this);
+  BtCancel = new QPushButton(this);
   BtCancel->setObjectName("BtCancel");
-  CBMonday = check("CBMonday", LocalizedText(200, "Monday"));
-  CBTuesday = check("CBTuesday", LocalizedText(201, "Tuesday"));
-  CBWednesday = check("CBWednesday", LocalizedText(202, "Wednesday"));
-  CBThursday = check("CBThursday", LocalizedText(203, "Thusday"));
-  CBFriday = check("CBFriday", LocalizedText(204, "Friday"));
-  CBSaturday = check("CBSaturday", LocalizedText(205, "Saturday"));
-  CBSunday = check("CBSunday", LocalizedText(206, "Sunday"));
-  RBNotSet = radio("RBNotSet", LocalizedText(17001, "Not set"));
-  RBEveryDay = radio("RBEveryDay", LocalizedText(17002, "Every day(s)"));
-  RBWeek = radio("RBWeek", LocalizedText(17003, "Every week"));
-  RBMonth = radio("RBMonth", LocalizedText(17004, "Every day of month(s)"));
-  RBOnce = radio("RBOnce", LocalizedText(17005, "Once"));
-  LbMonth = label("LbMonth", LocalizedText(17006, "Month:"));
-  LbDay = label("LbDay", LocalizedText(17007, "Day:"));
-  LbFirstDay = label("LbFirstDay", LocalizedText(17008, "First day:"));
+  CBMonday = check("CBMonday");
+  CBTuesday = check("CBTuesday");
+  CBWednesday = check("CBWednesday");
+  CBThursday = check("CBThursday");
+  CBFriday = check("CBFriday");
+  CBSaturday = check("CBSaturday");
+  CBSunday = check("CBSunday");
+  RBNotSet = radio("RBNotSet");
+  RBEveryDay = radio("RBEveryDay");
+  RBWeek = radio("RBWeek");
+  RBMonth = radio("RBMonth");
+  RBOnce = radio("RBOnce");
+  LbMonth = label("LbMonth");
+  LbDay = label("LbDay");
+  LbFirstDay = label("LbFirstDay");
+  ApplyTexts({
+      {CaptionOf(this), 17000, "Schedule"},
+      {CaptionOf(BtOK), 1, "OK"},
+      {CaptionOf(BtCancel), 2, "Cancel"},
+      {CaptionOf(CBMonday), 200, "Monday"},
+      {CaptionOf(CBTuesday), 201, "Tuesday"},
+      {CaptionOf(CBWednesday), 202, "Wednesday"},
+      {CaptionOf(CBThursday), 203, "Thusday"},
+      {CaptionOf(CBFriday), 204, "Friday"},
+      {CaptionOf(CBSaturday), 205, "Saturday"},
+      {CaptionOf(CBSunday), 206, "Sunday"},
+      {CaptionOf(RBNotSet), 17001, "Not set"},
+      {CaptionOf(RBEveryDay), 17002, "Every day(s)"},
+      {CaptionOf(RBWeek), 17003, "Every week"},
+      {CaptionOf(RBMonth), 17004, "Every day of month(s)"},
+      {CaptionOf(RBOnce), 17005, "Once"},
+      {CaptionOf(LbMonth), 17006, "Month:"},
+      {CaptionOf(LbDay), 17007, "Day:"},
+      {CaptionOf(LbFirstDay), 17008, "First day:"},
+  });
 
   OnceDate = DateBox(this, "OnceDate");
   OnceDate->setDisplayFormat(QLocale().dateFormat(QLocale::LongFormat));

@@ -24,34 +24,35 @@ class TFormEditSheduler : public QDialog {
   // Cancel leaves it untouched and answers false.
   bool EditSchedule(ScheduleRecord& record);
 
-  QRadioButton* RBNotSet;
-  QRadioButton* RBOnce;
-  QRadioButton* RBEveryDay;
-  QRadioButton* RBWeek;
-  QRadioButton* RBMonth;
-  QDateEdit* OnceDate;
-  QDateEdit* EdFirstDate;
-  QLineEdit* EdEveryDay;
-  QLineEdit* EdMonthDay;
-  QLineEdit* EdMonthMonth;
-  QCheckBox* CBMonday;
-  QCheckBox* CBTuesday;
-  QCheckBox* CBWednesday;
-  QCheckBox* CBThursday;
-  QCheckBox* CBFriday;
-  QCheckBox* CBSaturday;
-  QCheckBox* CBSunday;
-  QLabel* LbMonth;
-  QLabel* LbDay;
-  QLabel* LbFirstDay;
-  QPushButton* BtOK;
-  QPushButton* BtCancel;
-
  private slots:
   // The enabling rule: each choice's boxes are enabled only while it is
   // checked.
   void RBClick();
 
  private:
+  // The controls, each named by its objectName.
+  QRadioButton* RBNotSet = nullptr;
+  QRadioButton* RBOnce = nullptr;
+  QRadioButton* RBEveryDay = nullptr;
+  QRadioButton* RBWeek = nullptr;
+  QRadioButton* RBMonth = nullptr;
+  QDateEdit* OnceDate = nullptr;
+  QDateEdit* EdFirstDate = nullptr;
+  QLineEdit* EdEveryDay = nullptr;
+  QLineEdit* EdMonthDay = nullptr;
+  QLineEdit* EdMonthMonth = nullptr;
+  QCheckBox* CBMonday = nullptr;
+  QCheckBox* CBTuesday = nullptr;
+  QCheckBox* CBWednesday = nullptr;
+  QCheckBox* CBThursday = nullptr;
+  QCheckBox* CBFriday = nullptr;
+  QCheckBox* CBSaturday = nullptr;
+  QCheckBox* CBSunday = nullptr;
+  QLabel* LbMonth = nullptr;
+  QLabel* LbDay = nullptr;
+  QLabel* LbFirstDay = nullptr;
+  QPushButton* BtOK = nullptr;
+  QPushButton* BtCancel = nullptr;
+
   std::array<QCheckBox*, 7> Weekdays() const;
 };

@@ -6,14 +6,14 @@
 #include <QMouseEvent>
 #include <QVBoxLayout>
 
+#include "ControlTexts.h"
 #include "DialogKit.h"
 #include "Include.h"
 #include "Platform.h"
 #include "Textcodec.h"
 
 TFormEditType::TFormEditType(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(LocalizedText(8000, "Category"));
-  LbName = new QLabel(LocalizedText(9, "Name"), this);
+  LbName = new QLabel(this);
   LbName->setObjectName("LbName");
   EdName = new QLineEdit(this);
   EdName->setObjectName("EdName");
@@ -21,14 +21,21 @@ TFormEditType::TFormEditType(QWidget* parent) : QDialog(parent) {
   LbName->setBuddy(EdName);
   CBShowQuantity = new QCheckBox(this);
   CBShowQuantity->setObjectName("CBShowQuantity");
-  LbShowQuantity = new QLabel(LocalizedText(8001, "Show total quantity"), this);
+  LbShowQuantity = new QLabel(this);
   LbShowQuantity->setObjectName("LbShowQuantity");
   LbShowQuantity->installEventFilter(this);
-  BtOk = new QPushButton(LocalizedText(1, "OK"), this);
+  BtOk = new QPushButton(this);
   BtOk->setObjectName("BtOk");
   BtOk->setDefault(true);
-  BtCancel = new QPushButton(LocalizedText(2, "Cancel"), this);
+  BtCancel = new QPushButton(this);
   BtCancel->setObjectName("BtCancel");
+  ApplyTexts({
+      {CaptionOf(this), 8000, "Category"},
+      {CaptionOf(LbName), 9, "Name"},
+      {CaptionOf(LbShowQuantity), 8001, "Show total quantity"},
+      {CaptionOf(BtOk), 1, "OK"},
+      {CaptionOf(BtCancel), 2, "Cancel"},
+  });
 
   auto* grid = new QGridLayout;
   grid->addWidget(LbName, 0, 0);

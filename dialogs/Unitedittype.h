@@ -23,13 +23,6 @@ class TFormEditType : public QDialog {
   // stays open with the input.
   std::uint32_t Execute(CDataBase& database, std::uint32_t parentId, std::uint32_t subtypeId);
 
-  QLabel* LbName;
-  QLineEdit* EdName;
-  QCheckBox* CBShowQuantity;
-  QLabel* LbShowQuantity;
-  QPushButton* BtOk;
-  QPushButton* BtCancel;
-
  private slots:
   void EdNameChange();
   void LbShowQuantityClick();
@@ -40,6 +33,14 @@ class TFormEditType : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The controls, each named by its objectName.
+  QLabel* LbName = nullptr;
+  QLineEdit* EdName = nullptr;
+  QCheckBox* CBShowQuantity = nullptr;
+  QLabel* LbShowQuantity = nullptr;
+  QPushButton* BtOk = nullptr;
+  QPushButton* BtCancel = nullptr;
+
   CDataBase* db_ = nullptr;  // during Execute; not owned
   CSubTypeItem item_;        // the subtype being edited or added
   std::uint32_t storedId_ = 0;

@@ -4,20 +4,25 @@
 #include <QHeaderView>
 #include <QVBoxLayout>
 
+#include "ControlTexts.h"
 #include "DialogKit.h"
 #include "Logger.h"
 #include "SubTypeTree.h"
 
 TFormSelectType::TFormSelectType(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(LocalizedText(20000, "Select"));
   SubTypeTree = MakeSubTypeTreeControl(this);
   SubTypeTree->setSelectionBehavior(QAbstractItemView::SelectRows);
   SubTypeTree->header()->setStretchLastSection(true);
-  BtOK = new QPushButton(LocalizedText(1, "OK"), this);
+  BtOK = new QPushButton(this);
   BtOK->setObjectName("BtOK");
   BtOK->setDefault(true);
-  BtCancel = new QPushButton(LocalizedText(2, "Cancel"), this);
+  BtCancel = new QPushButton(this);
   BtCancel->setObjectName("BtCancel");
+  ApplyTexts({
+      {CaptionOf(this), 20000, "Select"},
+      {CaptionOf(BtOK), 1, "OK"},
+      {CaptionOf(BtCancel), 2, "Cancel"},
+  });
 
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();

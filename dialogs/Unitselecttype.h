@@ -22,13 +22,14 @@ class TFormSelectType : public QDialog {
   // `linesImage` logs "[Select Type] Not initialized!" and answers 0.
   std::uint32_t Execute(CDataBase& database, const QPixmap& linesImage, std::uint32_t rootId);
 
-  QTreeWidget* SubTypeTree;
-  QPushButton* BtOK;
-  QPushButton* BtCancel;
-
  private slots:
   void SubTypeTreeDblClick(QTreeWidgetItem* item);
 
  private:
+  // The controls, each named by its objectName.
+  QTreeWidget* SubTypeTree = nullptr;
+  QPushButton* BtOK = nullptr;
+  QPushButton* BtCancel = nullptr;
+
   CSubTypeNode root_;  // the root code's node; its children are the tree
 };

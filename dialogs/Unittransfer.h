@@ -54,50 +54,6 @@ class TFormTransfer : public QDialog {
   // Longest description and comment, in characters.
   static constexpr int kMaxTextLength = 1023;
 
-  QTabBar* TabTransaction;
-  QLabel* LbTransactionName;
-  QFrame* TransactionBevel;
-  QLabel* LbFromAccount;
-  QComboBox* CBFromAccount;
-  QLabel* LbToAccount;
-  QComboBox* CBToAccount;
-  QLabel* LbPrice;
-  QLineEdit* EdPrice;
-  QLabel* LbQuantity;
-  QLineEdit* EdQuantity;
-  QLabel* LbSum;
-  QLineEdit* EdSumm;
-  QLabel* LbDate;
-  QDateEdit* EDDate;
-  QLabel* LbShedule;
-  QFrame* ShedulerBevel;
-  QLabel* LbSheduleStatus;
-  QToolButton* BtSheduler;
-  QLabel* LbCategory;
-  QLineEdit* EdType;
-  QToolButton* BtSelCategory;
-  QToolButton* BtClrCategory;
-  QToolButton* BtTypes1;
-  QLabel* LbDescription;
-  QComboBox* EdDescription;
-  QFrame* Bevel2;
-  QLabel* LbComment;
-  QPlainTextEdit* MComment;
-  QLabel* LbMember;
-  QLineEdit* EdMember;
-  QToolButton* BtSelMember;
-  QToolButton* BtClrMember;
-  QToolButton* BtTypes2;
-  QLabel* LbSection;
-  QLineEdit* EdSection;
-  QToolButton* BtSelSection;
-  QToolButton* BtClrSection;
-  QToolButton* BtTypes3;
-  QLabel* LbNoAccounts;  // says why OK stays disabled without accounts
-  QPushButton* BtMore;
-  QPushButton* BtOk;
-  QPushButton* BtCancel;
-
  private slots:
   void TabTransactionChange(int index);
   void CBAccountChange();
@@ -122,6 +78,51 @@ class TFormTransfer : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // The controls, each named by its objectName.
+  QTabBar* TabTransaction = nullptr;
+  QLabel* LbTransactionName = nullptr;
+  QFrame* TransactionBevel = nullptr;
+  QLabel* LbFromAccount = nullptr;
+  QComboBox* CBFromAccount = nullptr;
+  QLabel* LbToAccount = nullptr;
+  QComboBox* CBToAccount = nullptr;
+  QLabel* LbPrice = nullptr;
+  QLineEdit* EdPrice = nullptr;
+  QLabel* LbQuantity = nullptr;
+  QLineEdit* EdQuantity = nullptr;
+  QLabel* LbSum = nullptr;
+  QLineEdit* EdSumm = nullptr;
+  QLabel* LbDate = nullptr;
+  QDateEdit* EDDate = nullptr;
+  QLabel* LbShedule = nullptr;
+  QFrame* ShedulerBevel = nullptr;
+  QLabel* LbSheduleStatus = nullptr;
+  QToolButton* BtSheduler = nullptr;
+  QLabel* LbCategory = nullptr;
+  QLineEdit* EdType = nullptr;
+  QToolButton* BtSelCategory = nullptr;
+  QToolButton* BtClrCategory = nullptr;
+  QToolButton* BtTypes1 = nullptr;
+  QLabel* LbDescription = nullptr;
+  QComboBox* EdDescription = nullptr;
+  QFrame* Bevel2 = nullptr;
+  QLabel* LbComment = nullptr;
+  QPlainTextEdit* MComment = nullptr;
+  QLabel* LbMember = nullptr;
+  QLineEdit* EdMember = nullptr;
+  QToolButton* BtSelMember = nullptr;
+  QToolButton* BtClrMember = nullptr;
+  QToolButton* BtTypes2 = nullptr;
+  QLabel* LbSection = nullptr;
+  QLineEdit* EdSection = nullptr;
+  QToolButton* BtSelSection = nullptr;
+  QToolButton* BtClrSection = nullptr;
+  QToolButton* BtTypes3 = nullptr;
+  QLabel* LbNoAccounts = nullptr;  // says why OK stays disabled without accounts
+  QPushButton* BtMore = nullptr;
+  QPushButton* BtOk = nullptr;
+  QPushButton* BtCancel = nullptr;
+
   // An account as the two account lists show it, in the database's order.
   struct TAccountEntry {
     std::uint32_t id = 0;
@@ -132,6 +133,8 @@ class TFormTransfer : public QDialog {
   enum TSubTypeBox { kCategoryBox, kMemberBox, kSectionBox };
 
   void BuildControls();
+  // Looks up every text of the window, in the order of its text list.
+  void LoadTexts();
   void BuildLayout();
   // Shows the date picker for transactions, the schedule for planned ones.
   void ShowForType(int typeCode);

@@ -5,6 +5,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "ControlTexts.h"
 #include "DialogKit.h"
 #include "Include.h"
 #include "Skin.h"
@@ -18,9 +19,8 @@ W* Named(W* widget, const char* name) {
   return widget;
 }
 
-QToolButton* ToolButton(QWidget* parent, const char* name, const QString& hint) {
+QToolButton* ToolButton(QWidget* parent, const char* name) {
   auto* button = Named(new QToolButton(parent), name);
-  button->setToolTip(hint);
   button->setAutoRaise(false);
   return button;
 }
@@ -46,33 +46,96 @@ QHBoxLayout* SubTypeRow(QLineEdit* edit, QToolButton* select, QToolButton* clear
 
 }  // namespace
 
+void TFormTransfer::LoadTexts() {
+  QString clear;
+  const std::vector<TControlText> table = {
+      {CaptionOf(BtOk), 1, "OK"},
+      {CaptionOf(BtCancel), 2, "Cancel"},
+      {Store(&FKindNames[kKindIncome]), 13, "Income"},
+      {Store(&FKindNames[kKindExpense]), 14, "Expense"},
+      {Store(&FKindNames[kKindTransfer]), 15, "Transfer"},
+      {Store(&clear), 17, "Clear"},
+      {Store(&FWords.weekdays[0]), 200, "WeekDay_0"},
+      {Store(&FWords.weekdays[1]), 201, "WeekDay_1"},
+      {Store(&FWords.weekdays[2]), 202, "WeekDay_2"},
+      {Store(&FWords.weekdays[3]), 203, "WeekDay_3"},
+      {Store(&FWords.weekdays[4]), 204, "WeekDay_4"},
+      {Store(&FWords.weekdays[5]), 205, "WeekDay_5"},
+      {Store(&FWords.weekdays[6]), 206, "WeekDay_6"},
+      {CaptionOf(this), 2000, "Transaction"},
+      {CaptionOf(LbFromAccount), 2001, "From Account"},
+      {HintOf(CBFromAccount), 2002, ""},
+      {HintOf(EdPrice), 2003, ""},
+      {HintOf(EdQuantity), 2004, ""},
+      {HintOf(EdSumm), 2005, ""},
+      {CaptionOf(LbToAccount), 2006, "To Account"},
+      {HintOf(CBToAccount), 2007, ""},
+      {CaptionOf(LbComment), 2008, "Comment"},
+      {HintOf(MComment), 2009, ""},
+      {CaptionOf(LbDate), 2010, "Date"},
+      {HintOf(EDDate), 2011, ""},
+      {CaptionOf(LbCategory), 2012, "Category"},
+      {HintOf(EdType), 2013, ""},
+      {CaptionOf(LbDescription), 2014, "Description"},
+      {HintOf(EdDescription), 2015, ""},
+      {CaptionOf(LbMember), 2016, "Family member"},
+      {HintOf(EdMember), 2017, ""},
+      {CaptionOf(LbSection), 2018, "Section"},
+      {HintOf(EdSection), 2019, ""},
+      {HintOf(BtSelCategory), 2020, "Select Category"},
+      {HintOf(BtSelMember), 2021, "Select Family member"},
+      {HintOf(BtSelSection), 2022, "Select Section"},
+      {HintOf(BtTypes1), 2023, "Add, remove and edit Categories"},
+      {HintOf(BtTypes2), 2024, "Add, remove and edit Family members"},
+      {HintOf(BtTypes3), 2025, "Add, remove and edit Sections"},
+      {Store(&FTextNone), 2030, "<none>"},
+      {Store(&FTextPrice), 2031, "Price"},
+      {Store(&FTextSum), 2032, "Sum"},
+      {Store(&FTextRate), 2033, "Exchange rate"},
+      {Store(&FTextQuantity), 2034, "Quantity"},
+      {Store(&FTextEdit), 2035, "Edit"},
+      {Store(&FTextNew), 2036, "New"},
+      {Store(&FTextHide), 2037, "Hide fields <--"},
+      {Store(&FTextMore), 2038, "More fields -->"},
+      {HintOf(BtSheduler), 2039, "Edit Schedule"},
+      {CaptionOf(LbShedule), 2040, "Schedule"},
+      {Store(&FWords.notSet), 2041, "Not set"},
+      {Store(&FWords.once), 2042, "Once:"},
+      {Store(&FWords.every), 2043, "Every"},
+      {Store(&FWords.days), 2044, "Day(s)"},
+      {Store(&FWords.everyWeek), 2045, "Every week:"},
+      {Store(&FWords.everyMonthDay), 2046, "Every day of month(s)."},
+      {Store(&FWords.month), 2047, "Month:"},
+      {Store(&FWords.day), 2048, "day:"},
+  };
+  ApplyTexts(table);
+  TabTransaction->setTabText(0, FKindNames[kKindExpense]);
+  TabTransaction->setTabText(1, FKindNames[kKindIncome]);
+  TabTransaction->setTabText(2, FKindNames[kKindTransfer]);
+  for (QToolButton* b : {BtClrCategory, BtClrMember, BtClrSection}) b->setToolTip(clear);
+  LbPrice->setText(FTextPrice);
+  LbQuantity->setText(FTextQuantity);
+  LbSum->setText(FTextSum);
+  LbSheduleStatus->setText(QString::fromStdString(FWords.notSet));
+}
+
 TFormTransfer::TFormTransfer(QWidget* parent) : QDialog(parent) {
   BuildControls();
+  LoadTexts();
   BuildLayout();
   FSchedule = DefaultScheduleRecord();
   ShowMoreFields(false);
 }
 
 void TFormTransfer::BuildControls() {
-  BtOk = Named(new QPushButton(LocalizedText(1, "OK"), this), "BtOk");
+  BtOk = Named(new QPushButton(this), "BtOk");
   BtOk->setDefault(true);
-  BtCancel = Named(new QPushButton(LocalizedText(2, "Cancel"), this), "BtCancel");
-  FKindNames[kKindIncome] = LocalizedText(13, "Income");
-  FKindNames[kKindExpense] = LocalizedText(14, "Expense");
-  FKindNames[kKindTransfer] = LocalizedText(15, "Transfer");
-  const QString clear = LocalizedText(17, "Clear");
-  for (int i = 0; i < 7; ++i) {
-    FWords.weekdays[static_cast<size_t>(i)] =
-        GetLocalizedText(200 + i, "WeekDay_" + std::to_string(i));
-  }
-  setWindowTitle(LocalizedText(2000, "Transaction"));
+  BtCancel = Named(new QPushButton(this), "BtCancel");
 
   TabTransaction = Named(new QTabBar(this), "TabTransaction");
   TabTransaction->setExpanding(false);
   TabTransaction->setDrawBase(false);
-  TabTransaction->addTab(FKindNames[kKindExpense]);
-  TabTransaction->addTab(FKindNames[kKindIncome]);
-  TabTransaction->addTab(FKindNames[kKindTransfer]);
+  for (int tab = 0; tab < 3; ++tab) TabTransaction->addTab(QString());
   LbTransactionName = Named(new QLabel(this), "LbTransactionName");
   QFont bold = LbTransactionName->font();
   bold.setBold(true);
@@ -80,15 +143,11 @@ void TFormTransfer::BuildControls() {
   LbTransactionName->setFont(bold);
   TransactionBevel = Line(this, "TransactionBevel");
 
-  LbFromAccount = Named(new QLabel(LocalizedText(2001, "From Account"), this), "LbFromAccount");
+  LbFromAccount = Named(new QLabel(this), "LbFromAccount");
   CBFromAccount = Named(new QComboBox(this), "CBFromAccount");
-  CBFromAccount->setToolTip(LocalizedText(2002, ""));
   EdPrice = Named(new QLineEdit(this), "EdPrice");
-  EdPrice->setToolTip(LocalizedText(2003, ""));
   EdQuantity = Named(new QLineEdit(this), "EdQuantity");
-  EdQuantity->setToolTip(LocalizedText(2004, ""));
   EdSumm = Named(new QLineEdit(this), "EdSumm");
-  EdSumm->setToolTip(LocalizedText(2005, ""));
   for (EFieldType field : {efPrice, efQuantity, efSum}) {
     QLineEdit* box = FieldBox(field);
     box->setAlignment(Qt::AlignRight);
@@ -99,44 +158,36 @@ void TFormTransfer::BuildControls() {
              !TypingOverflows(field, after);
     });
   }
-  LbToAccount = Named(new QLabel(LocalizedText(2006, "To Account"), this), "LbToAccount");
+  LbToAccount = Named(new QLabel(this), "LbToAccount");
   CBToAccount = Named(new QComboBox(this), "CBToAccount");
-  CBToAccount->setToolTip(LocalizedText(2007, ""));
-  LbComment = Named(new QLabel(LocalizedText(2008, "Comment"), this), "LbComment");
+  LbComment = Named(new QLabel(this), "LbComment");
   MComment = Named(new QPlainTextEdit(this), "MComment");
-  MComment->setToolTip(LocalizedText(2009, ""));
   MComment->setTabChangesFocus(true);
-  LbDate = Named(new QLabel(LocalizedText(2010, "Date"), this), "LbDate");
+  LbDate = Named(new QLabel(this), "LbDate");
   EDDate = Named(new QDateEdit(this), "EDDate");
-  EDDate->setToolTip(LocalizedText(2011, ""));
   EDDate->setCalendarPopup(true);
   EDDate->setDisplayFormat(ShortDateFormat());
-  LbCategory = Named(new QLabel(LocalizedText(2012, "Category"), this), "LbCategory");
+  LbCategory = Named(new QLabel(this), "LbCategory");
   EdType = Named(new QLineEdit(this), "EdType");
-  EdType->setToolTip(LocalizedText(2013, ""));
-  LbDescription = Named(new QLabel(LocalizedText(2014, "Description"), this), "LbDescription");
+  LbDescription = Named(new QLabel(this), "LbDescription");
   EdDescription = Named(new QComboBox(this), "EdDescription");
   EdDescription->setEditable(true);
   EdDescription->setInsertPolicy(QComboBox::NoInsert);
   LimitTyping(EdDescription->lineEdit(), MaxTypedLength(kMaxTextLength));
   EdDescription->completer()->setCompletionMode(QCompleter::PopupCompletion);
-  EdDescription->setToolTip(LocalizedText(2015, ""));
-  LbMember = Named(new QLabel(LocalizedText(2016, "Family member"), this), "LbMember");
+  LbMember = Named(new QLabel(this), "LbMember");
   EdMember = Named(new QLineEdit(this), "EdMember");
-  EdMember->setToolTip(LocalizedText(2017, ""));
-  LbSection = Named(new QLabel(LocalizedText(2018, "Section"), this), "LbSection");
+  LbSection = Named(new QLabel(this), "LbSection");
   EdSection = Named(new QLineEdit(this), "EdSection");
-  EdSection->setToolTip(LocalizedText(2019, ""));
-  BtSelCategory = ToolButton(this, "BtSelCategory", LocalizedText(2020, "Select Category"));
-  BtSelMember = ToolButton(this, "BtSelMember", LocalizedText(2021, "Select Family member"));
-  BtSelSection = ToolButton(this, "BtSelSection", LocalizedText(2022, "Select Section"));
-  BtTypes1 = ToolButton(this, "BtTypes1", LocalizedText(2023, "Add, remove and edit Categories"));
-  BtTypes2 =
-      ToolButton(this, "BtTypes2", LocalizedText(2024, "Add, remove and edit Family members"));
-  BtTypes3 = ToolButton(this, "BtTypes3", LocalizedText(2025, "Add, remove and edit Sections"));
-  BtClrCategory = ToolButton(this, "BtClrCategory", clear);
-  BtClrMember = ToolButton(this, "BtClrMember", clear);
-  BtClrSection = ToolButton(this, "BtClrSection", clear);
+  BtSelCategory = ToolButton(this, "BtSelCategory");
+  BtSelMember = ToolButton(this, "BtSelMember");
+  BtSelSection = ToolButton(this, "BtSelSection");
+  BtTypes1 = ToolButton(this, "BtTypes1");
+  BtTypes2 = ToolButton(this, "BtTypes2");
+  BtTypes3 = ToolButton(this, "BtTypes3");
+  BtClrCategory = ToolButton(this, "BtClrCategory");
+  BtClrMember = ToolButton(this, "BtClrMember");
+  BtClrSection = ToolButton(this, "BtClrSection");
   const QIcon clearIcon =
       QIcon::fromTheme("edit-clear", style()->standardIcon(QStyle::SP_LineEditClearButton));
   const QIcon typesIcon =
@@ -149,34 +200,16 @@ void TFormTransfer::BuildControls() {
     box->installEventFilter(this);
   }
 
-  FTextNone = LocalizedText(2030, "<none>");
-  FTextPrice = LocalizedText(2031, "Price");
-  FTextSum = LocalizedText(2032, "Sum");
-  FTextRate = LocalizedText(2033, "Exchange rate");
-  FTextQuantity = LocalizedText(2034, "Quantity");
-  FTextEdit = LocalizedText(2035, "Edit");
-  FTextNew = LocalizedText(2036, "New");
-  FTextHide = LocalizedText(2037, "Hide fields <--");
-  FTextMore = LocalizedText(2038, "More fields -->");
-  LbPrice = Named(new QLabel(FTextPrice, this), "LbPrice");
-  LbQuantity = Named(new QLabel(FTextQuantity, this), "LbQuantity");
-  LbSum = Named(new QLabel(FTextSum, this), "LbSum");
-  BtSheduler = ToolButton(this, "BtSheduler", LocalizedText(2039, "Edit Schedule"));
+  LbPrice = Named(new QLabel(this), "LbPrice");
+  LbQuantity = Named(new QLabel(this), "LbQuantity");
+  LbSum = Named(new QLabel(this), "LbSum");
+  BtSheduler = ToolButton(this, "BtSheduler");
   BtSheduler->setText("...");
-  LbShedule = Named(new QLabel(LocalizedText(2040, "Schedule"), this), "LbShedule");
-  FWords.notSet = GetLocalizedText(2041, "Not set");
-  FWords.once = GetLocalizedText(2042, "Once:");
-  FWords.every = GetLocalizedText(2043, "Every");
-  FWords.days = GetLocalizedText(2044, "Day(s)");
-  FWords.everyWeek = GetLocalizedText(2045, "Every week:");
-  FWords.everyMonthDay = GetLocalizedText(2046, "Every day of month(s).");
-  FWords.month = GetLocalizedText(2047, "Month:");
-  FWords.day = GetLocalizedText(2048, "day:");
+  LbShedule = Named(new QLabel(this), "LbShedule");
   ShedulerBevel = Named(new QFrame(this), "ShedulerBevel");
   ShedulerBevel->setFrameShape(QFrame::StyledPanel);
   ShedulerBevel->setFrameShadow(QFrame::Sunken);
-  LbSheduleStatus =
-      Named(new QLabel(QString::fromStdString(FWords.notSet), ShedulerBevel), "LbSheduleStatus");
+  LbSheduleStatus = Named(new QLabel(ShedulerBevel), "LbSheduleStatus");
   BtSheduler->setParent(ShedulerBevel);
   Bevel2 = Line(this, "Bevel2");
   LbNoAccounts = Named(new QLabel(this), "LbNoAccounts");

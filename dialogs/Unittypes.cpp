@@ -3,7 +3,9 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QVBoxLayout>
+#include <tuple>
 
+#include "ControlTexts.h"
 #include "DialogKit.h"
 #include "Include.h"
 #include "Logger.h"
@@ -18,14 +20,14 @@ namespace {
 constexpr std::uint32_t kTabRoots[] = {kIncomeRoot, kExpenseRoot, kTransferRoot, kMemberRoot,
                                        kSectionRoot};
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text) {
-  auto* button = new QPushButton(text, parent);
+QPushButton* MakeButton(QWidget* parent, const char* name) {
+  auto* button = new QPushButton(parent);
   button->setObjectName(name);
   return button;
 }
 
-QAction* MakeAction(QMenu* menu, const char* name, const QString& text) {
-  QAction* action = menu->addAction(text);
+QAction* MakeAction(QMenu* menu, const char* name) {
+  QAction* action = menu->addAction(QString());
   action->setObjectName(name);
   return action;
 }
@@ -37,42 +39,54 @@ std::uint32_t TFormTypes::RootOfTab(int tabIndex) {
 }
 
 TFormTypes::TFormTypes(QWidget* parent) : QDialog(parent) {
-  setWindowTitle(LocalizedText(7000, "Categories"));
-  const QString addSub = LocalizedText(7001, "AddSub...");
-  const QString close = LocalizedText(8, "Close");
-  const QString add = LocalizedText(4, "Add...");
-  const QString del = LocalizedText(6, "Delete");
-  const QString edit = LocalizedText(5, "Edit...");
-
   CategoryTab = new QTabBar(this);
   CategoryTab->setObjectName("CategoryTab");
   CategoryTab->setExpanding(false);
-  CategoryTab->addTab(LocalizedText(7002, "Income"));
-  CategoryTab->addTab(LocalizedText(7003, "Expense"));
-  CategoryTab->addTab(LocalizedText(7004, "Transfer"));
-  CategoryTab->addTab(LocalizedText(7005, "Family members"));
-  CategoryTab->addTab(LocalizedText(7006, "Sections"));
-  textDeleteItem_ = LocalizedText(7007, "Delete item");
-  textDeleteOnlyItem_ = LocalizedText(7008, "Delete only item");
-  textWithSubItems_ = LocalizedText(7009, "or delete it with all sub items?");
+  for (int tab = 0; tab < 5; ++tab) CategoryTab->addTab(QString());
 
   SubTypeTree = MakeSubTypeTreeControl(this);
   SubTypeTree->setContextMenuPolicy(Qt::CustomContextMenu);
   SubTypeTree->header()->setStretchLastSection(true);
 
-  BtAdd = MakeButton(this, "BtAdd", add);
-  BtAddSub = MakeButton(this, "BtAddSub", addSub);
-  BtEdit = MakeButton(this, "BtEdit", edit);
-  BtDelete = MakeButton(this, "BtDelete", del);
-  BtExit = MakeButton(this, "BtExit", close);
+  BtAdd = MakeButton(this, "BtAdd");
+  BtAddSub = MakeButton(this, "BtAddSub");
+  BtEdit = MakeButton(this, "BtEdit");
+  BtDelete = MakeButton(this, "BtDelete");
+  BtExit = MakeButton(this, "BtExit");
   BtExit->setDefault(true);
 
   TypesMenu = new QMenu(this);
   TypesMenu->setObjectName("TypesMenu");
-  Add1 = MakeAction(TypesMenu, "Add1", add);
-  AddSub1 = MakeAction(TypesMenu, "AddSub1", addSub);
-  Edit1 = MakeAction(TypesMenu, "Edit1", edit);
-  Delete1 = MakeAction(TypesMenu, "Delete1", del);
+  Add1 = MakeAction(TypesMenu, "Add1");
+  AddSub1 = MakeAction(TypesMenu, "AddSub1");
+  Edit1 = MakeAction(TypesMenu, "Edit1");
+  Delete1 = MakeAction(TypesMenu, "Delete1");
+
+  QString addSub, close, add, del, edit;
+  ApplyTexts({
+      {CaptionOf(this), 7000, "Categories"},
+      {Store(&addSub), 7001, "AddSub..."},
+      {Store(&close), 8, "Close"},
+      {Store(&add), 4, "Add..."},
+      {Store(&del), 6, "Delete"},
+      {Store(&edit), 5, "Edit..."},
+      {TabOf(CategoryTab, 0), 7002, "Income"},
+      {TabOf(CategoryTab, 1), 7003, "Expense"},
+      {TabOf(CategoryTab, 2), 7004, "Transfer"},
+      {TabOf(CategoryTab, 3), 7005, "Family members"},
+      {TabOf(CategoryTab, 4), 7006, "Sections"},
+      {Store(&textDeleteItem_), 7007, "Delete item"},
+      {Store(&textDeleteOnlyItem_), 7008, "Delete only item"},
+      {Store(&textWithSubItems_), 7009, "or delete it with all sub items?"},
+  });
+  for (auto [button, action, text] : {std::tuple{BtAdd, Add1, add},
+                                      {BtAddSub, AddSub1, addSub},
+                                      {BtEdit, Edit1, edit},
+                                      {BtDelete, Delete1, del}}) {
+    button->setText(text);
+    action->setText(text);
+  }
+  BtExit->setText(close);
 
   auto* buttons = new QVBoxLayout;
   buttons->addWidget(BtAdd);

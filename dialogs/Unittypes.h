@@ -29,19 +29,6 @@ class TFormTypes : public QDialog {
   // The root code of a tab.
   static std::uint32_t RootOfTab(int tabIndex);
 
-  QTabBar* CategoryTab;
-  QTreeWidget* SubTypeTree;
-  QPushButton* BtAdd;
-  QPushButton* BtAddSub;
-  QPushButton* BtEdit;
-  QPushButton* BtDelete;
-  QPushButton* BtExit;
-  QMenu* TypesMenu;
-  QAction* Add1;
-  QAction* AddSub1;
-  QAction* Edit1;
-  QAction* Delete1;
-
  private slots:
   void CategoryTabChange(int index);
   void BtAddClick();
@@ -53,6 +40,20 @@ class TFormTypes : public QDialog {
   void UpdateCommands();
 
  private:
+  // The controls, each named by its objectName.
+  QTabBar* CategoryTab = nullptr;
+  QTreeWidget* SubTypeTree = nullptr;
+  QPushButton* BtAdd = nullptr;
+  QPushButton* BtAddSub = nullptr;
+  QPushButton* BtEdit = nullptr;
+  QPushButton* BtDelete = nullptr;
+  QPushButton* BtExit = nullptr;
+  QMenu* TypesMenu = nullptr;
+  QAction* Add1 = nullptr;
+  QAction* AddSub1 = nullptr;
+  QAction* Edit1 = nullptr;
+  QAction* Delete1 = nullptr;
+
   // Reloads the current tab's tree, keeping the nodes that are still there.
   void LoadTree();
   CSubTypeNode* SelectedNode() const;

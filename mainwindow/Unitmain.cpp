@@ -22,8 +22,11 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <array>
 #include <optional>
+#include <vector>
 
+#include "ControlTexts.h"
 #include "Include.h"
 #include "Mainlogic.h"
 #include "Platform.h"
@@ -37,12 +40,6 @@ constexpr int kColumnCount = kFundsColumnCount;
 
 QString Q(const std::string& text) {
   return QString::fromUtf8(text.c_str());
-}
-std::string Loc(int id, const std::string& defaultText) {
-  return GetLocalizedText(id, defaultText);
-}
-QString LocQ(int id, const QString& defaultText) {
-  return Q(GetLocalizedText(id, defaultText.toStdString()));
 }
 
 // The theme's icon, or one drawn in code: `size` px square with `glyph` in
@@ -551,109 +548,135 @@ void TFormMain::ApplyLanguage() {
   LbCurrentDate->clear();
   setWindowTitle(QStringLiteral("Pardow ") + QString::fromLatin1(ProgramVersion()));
   const QLocale locale;
+  // The month names default to the system's.
   for (int i = 0; i < 12; ++i)
-    FMonthNames[i] =
-        Loc(100 + i, locale.standaloneMonthName(i + 1, QLocale::LongFormat).toStdString());
-  auto caption = [](QAbstractButton* b, int id) { b->setText(LocQ(id, b->text())); };
-  auto hint = [](QWidget* w, int id, const char* text) {
-    w->setToolTip(LocQ(id, QString::fromLatin1(text)));
-  };
-  caption(BtCurrencesDir, 1003);
-  hint(BtCurrencesDir, 1004, "Currencies list");
-  caption(BtAccountsDir, 1005);
-  hint(BtAccountsDir, 1006, "Accounts list");
-  caption(BtTypesDir, 1007);
-  hint(BtTypesDir, 1008, "Categories list");
-  AccountsPageControl->setTabText(0, LocQ(1009, QStringLiteral("Accounts")));
-  hint(AccountsList, 1010, "");
-  TransactionsTab->setTabText(0, LocQ(1011, QStringLiteral("Transactions")));
-  hint(FundsTree, 1012, "");
+    FMonthNames[i] = locale.standaloneMonthName(i + 1, QLocale::LongFormat).toStdString();
   const char* const* headers = CFundsTree::kColumnTitles;
-  QStringList titles;
-  for (int i = 0; i < 5; ++i) titles << LocQ(1013 + i, QString::fromLatin1(headers[i]));
-  Loc(1018, "");
-  hint(BtSections, 1019, "Show\\Hide Sections");
-  hint(BtMembers, 1020, "Show\\Hide Family members");
-  hint(BtTypes, 1021, "Show\\Hide Categoryes and Types");
-  hint(BtGroups, 1022, "Group Transactions with same name");
-  hint(BtPrevMonth, 1023, "Previous month");
-  hint(BtNextMonth, 1024, "Next month");
-  Loc(1025, "");
-  const std::string add = Loc(4, "&Add"), copy = Loc(10, "Add &copy"), edit = Loc(5, "&Edit"),
-                    del = Loc(6, "&Delete");
-  BtNew->setText(Q(add));
-  hint(BtNew, 1026, "");
-  BtNewCopy->setText(Q(copy));
-  hint(BtNewCopy, 1027, "");
-  BtEdit->setText(Q(edit));
-  hint(BtEdit, 1028, "");
-  BtDel->setText(Q(del));
-  hint(BtDel, 1029, "");
-  PmNew->setText(Q(Loc(4, "&Add")));
-  PmNewCopy->setText(Q(Loc(10, "Add &copy")));
-  PmEdit->setText(Q(Loc(5, "&Edit")));
-  PmDelete->setText(Q(Loc(6, "&Delete")));
-  MnFile->setTitle(LocQ(1030, QStringLiteral("&File")));
-  MnReopen->setTitle(LocQ(1031, QStringLiteral("&Reopen")));
-  MnPrint->setText(LocQ(1032, QStringLiteral("&Print...")));
-  MnExit->setText(Q(Loc(7, "E&xit")));
-  MnTransaction->setTitle(LocQ(1033, QStringLiteral("&Transaction")));
-  MnNew->setText(Q(Loc(4, "&Add")));
-  MnNewCopy->setText(Q(Loc(10, "Add &copy")));
-  MnEdit->setText(Q(Loc(5, "&Edit")));
-  MnDelete->setText(Q(Loc(6, "&Delete")));
-  MnHelp->setTitle(Q(Loc(12, "&Help")));
-  MnHomePage->setText(LocQ(1034, QStringLiteral("Pardow &Home Page")));
-  Loc(1035, "");
-  MnAbout->setText(LocQ(1036, QStringLiteral("&About...")));
-  Loc(1037, "");
-  for (int i = 0; i < 4; ++i) FTexts[kTextIncomes + i] = Loc(1038 + i, FTexts[kTextIncomes + i]);
-  for (int i = 0; i < 6; ++i)
-    FTexts[kTextReadingFile + i] = Loc(1042 + i, FTexts[kTextReadingFile + i]);
-  FTexts[kTextPrintTitle] = Loc(1048, FTexts[kTextPrintTitle]);
-  BtFastExpence->setText(LocQ(1049, QStringLiteral("Quick Expense")));
-  MnDBManager->setText(LocQ(1050, QStringLiteral("&DataBase Manager")));
-  hint(BtCalendar, 1051, "Custom interval");
-  FTexts[kTextCantOpen] = Loc(1052, FTexts[kTextCantOpen]);
-  MnOnlineHelp->setText(LocQ(1053, QStringLiteral("&On-line Help")));
-  Loc(1054, "");
-  Loc(1055, "");
-  MnCheckVersion->setText(LocQ(1056, QStringLiteral("&Check for New Version")));
-  MnDBSettings->setText(LocQ(1057, QStringLiteral("DataBase &Settings")));
-  FTexts[kTextInvalidPassword] = Loc(1058, FTexts[kTextInvalidPassword]);
-  Loc(1059, "");
-  Loc(1060, "");
-  FTexts[kTextCheckVersion] = Loc(1061, FTexts[kTextCheckVersion]);
-  // The tool bar shows the words without the menus' access keys.
-  MnExport->setText(LocQ(1062, QStringLiteral("&Export")));
+  std::array<QString, kColumnCount> titles;
+  auto title = [&](int column, std::uint32_t id) {
+    return TControlText{Store(&titles[column]), id, headers[column]};
+  };
+  // Rows without a default take what the control or the kept text holds.
+  const std::vector<TControlText> table = {
+      {Store(&FMonthNames[0]), 100},
+      {Store(&FMonthNames[1]), 101},
+      {Store(&FMonthNames[2]), 102},
+      {Store(&FMonthNames[3]), 103},
+      {Store(&FMonthNames[4]), 104},
+      {Store(&FMonthNames[5]), 105},
+      {Store(&FMonthNames[6]), 106},
+      {Store(&FMonthNames[7]), 107},
+      {Store(&FMonthNames[8]), 108},
+      {Store(&FMonthNames[9]), 109},
+      {Store(&FMonthNames[10]), 110},
+      {Store(&FMonthNames[11]), 111},
+      {CaptionOf(BtCurrencesDir), 1003},
+      {HintOf(BtCurrencesDir), 1004, "Currencies list"},
+      {CaptionOf(BtAccountsDir), 1005},
+      {HintOf(BtAccountsDir), 1006, "Accounts list"},
+      {CaptionOf(BtTypesDir), 1007},
+      {HintOf(BtTypesDir), 1008, "Categories list"},
+      {TabOf(AccountsPageControl, 0), 1009, "Accounts"},
+      {HintOf(AccountsList), 1010, ""},
+      {TabOf(TransactionsTab, 0), 1011, "Transactions"},
+      {HintOf(FundsTree), 1012, ""},
+      title(0, 1013),
+      title(1, 1014),
+      title(2, 1015),
+      title(3, 1016),
+      title(4, 1017),
+      {Nowhere(), 1018, ""},
+      {HintOf(BtSections), 1019, "Show\\Hide Sections"},
+      {HintOf(BtMembers), 1020, "Show\\Hide Family members"},
+      {HintOf(BtTypes), 1021, "Show\\Hide Categoryes and Types"},
+      {HintOf(BtGroups), 1022, "Group Transactions with same name"},
+      {HintOf(BtPrevMonth), 1023, "Previous month"},
+      {HintOf(BtNextMonth), 1024, "Next month"},
+      {Nowhere(), 1025, ""},
+      {CaptionOf(BtNew), 4, "&Add"},
+      {HintOf(BtNew), 1026, ""},
+      {CaptionOf(BtNewCopy), 10, "Add &copy"},
+      {HintOf(BtNewCopy), 1027, ""},
+      {CaptionOf(BtEdit), 5, "&Edit"},
+      {HintOf(BtEdit), 1028, ""},
+      {CaptionOf(BtDel), 6, "&Delete"},
+      {HintOf(BtDel), 1029, ""},
+      {CaptionOf(PmNew), 4, "&Add"},
+      {CaptionOf(PmNewCopy), 10, "Add &copy"},
+      {CaptionOf(PmEdit), 5, "&Edit"},
+      {CaptionOf(PmDelete), 6, "&Delete"},
+      {CaptionOf(MnFile), 1030, "&File"},
+      {CaptionOf(MnReopen), 1031, "&Reopen"},
+      {CaptionOf(MnPrint), 1032, "&Print..."},
+      {CaptionOf(MnExit), 7, "E&xit"},
+      {CaptionOf(MnTransaction), 1033, "&Transaction"},
+      {CaptionOf(MnNew), 4, "&Add"},
+      {CaptionOf(MnNewCopy), 10, "Add &copy"},
+      {CaptionOf(MnEdit), 5, "&Edit"},
+      {CaptionOf(MnDelete), 6, "&Delete"},
+      {CaptionOf(MnHelp), 12, "&Help"},
+      {CaptionOf(MnHomePage), 1034, "Pardow &Home Page"},
+      {Nowhere(), 1035, ""},
+      {CaptionOf(MnAbout), 1036, "&About..."},
+      {Nowhere(), 1037, ""},
+      {Store(&FTexts[kTextIncomes]), 1038},
+      {Store(&FTexts[kTextExpenses]), 1039},
+      {Store(&FTexts[kTextPlanned]), 1040},
+      {Store(&FTexts[kTextDeleteTransaction]), 1041},
+      {Store(&FTexts[kTextReadingFile]), 1042},
+      {Store(&FTexts[kTextNoFile]), 1043},
+      {Store(&FTexts[kTextLoading]), 1044},
+      {Store(&FTexts[kTextBuilding]), 1045},
+      {Store(&FTexts[kTextCalculation]), 1046},
+      {Store(&FTexts[kTextReady]), 1047},
+      {Store(&FTexts[kTextPrintTitle]), 1048},
+      {CaptionOf(BtFastExpence), 1049, "Quick Expense"},
+      {CaptionOf(MnDBManager), 1050, "&DataBase Manager"},
+      {HintOf(BtCalendar), 1051, "Custom interval"},
+      {Store(&FTexts[kTextCantOpen]), 1052},
+      {CaptionOf(MnOnlineHelp), 1053, "&On-line Help"},
+      {Nowhere(), 1054, ""},
+      {Nowhere(), 1055, ""},
+      {CaptionOf(MnCheckVersion), 1056, "&Check for New Version"},
+      {CaptionOf(MnDBSettings), 1057, "DataBase &Settings"},
+      {Store(&FTexts[kTextInvalidPassword]), 1058},
+      {Nowhere(), 1059, ""},
+      {Nowhere(), 1060, ""},
+      {Store(&FTexts[kTextCheckVersion]), 1061},
+      {CaptionOf(MnExport), 1062, "&Export"},
+      {CaptionOf(MnTools), 1063, "T&ools"},
+      {CaptionOf(MnImport), 1064, "&Import"},
+      {Nowhere(), 1065, ""},
+      {HintOf(BtExport), 1066, "Data export"},
+      {HintOf(BtImport), 1067, "Data import"},
+      {CaptionOf(BtSettings), 1068},
+      {HintOf(BtSettings), 1069, "Application settings"},
+      {CaptionOf(BtMembersList), 1070},
+      {HintOf(BtMembersList), 1071, "Family members list"},
+      {CaptionOf(BtSectionsList), 1072},
+      {HintOf(BtSectionsList), 1073, "Sections list"},
+      {CaptionOf(BtMenuDBSettings), 1074},
+      {HintOf(BtMenuDBSettings), 1075, "DataBase settings"},
+      {Store(&FTexts[kTextBalance]), 1076},
+      {Store(&FTexts[kTextScheduled]), 1077},
+      title(5, 1078),
+      title(6, 1079),
+      title(7, 1080),
+      {Store(&FTexts[kTextBudget]), 1081},
+      {TabOf(AccountsPageControl, 1), 1082, "Summary"},
+      {CaptionOf(BtExchangeRate), 1083, "Edit exchange rate"},
+      {CaptionOf(LbCurrency), 1084, "Base currency"},
+      {CaptionOf(LbExchangeRate), 1085, "Exchange rate"},
+  };
+  ApplyTexts(table);
+  // The tool bar shows the menus' words without their access keys.
   BtExport->setText(WithoutAccessKey(MnExport->text()));
-  MnTools->setTitle(LocQ(1063, QStringLiteral("T&ools")));
-  MnImport->setText(LocQ(1064, QStringLiteral("&Import")));
   BtImport->setText(WithoutAccessKey(MnImport->text()));
-  Loc(1065, "");
-  hint(BtExport, 1066, "Data export");
-  hint(BtImport, 1067, "Data import");
-  caption(BtSettings, 1068);
-  hint(BtSettings, 1069, "Application settings");
-  caption(BtMembersList, 1070);
-  hint(BtMembersList, 1071, "Family members list");
-  caption(BtSectionsList, 1072);
-  hint(BtSectionsList, 1073, "Sections list");
-  caption(BtMenuDBSettings, 1074);
-  hint(BtMenuDBSettings, 1075, "DataBase settings");
-  FTexts[kTextBalance] = Loc(1076, FTexts[kTextBalance]);
   LbBalance->setText(Q(FTexts[kTextBalance]));
-  FTexts[kTextScheduled] = Loc(1077, FTexts[kTextScheduled]);
   LbScheduled->setText(Q(FTexts[kTextScheduled]));
-  for (int i = 5; i < kColumnCount; ++i)
-    titles << LocQ(1078 + i - 5, QString::fromLatin1(headers[i]));
-  FTexts[kTextBudget] = Loc(1081, FTexts[kTextBudget]);
-  AccountsPageControl->setTabText(1, LocQ(1082, QStringLiteral("Summary")));
-  BtExchangeRate->setText(LocQ(1083, QStringLiteral("Edit exchange rate")));
-  LbCurrency->setText(LocQ(1084, QStringLiteral("Base currency")));
-  LbExchangeRate->setText(LocQ(1085, QStringLiteral("Exchange rate")));
+  const QStringList labels(titles.begin(), titles.end());
   for (QTreeWidget* tree : {FundsTree, ShedulerTree}) {
-    tree->setHeaderLabels(titles);
+    tree->setHeaderLabels(labels);
     for (int i = 1; i <= 4; ++i)
       tree->headerItem()->setTextAlignment(i, Qt::AlignRight | Qt::AlignVCenter);
   }

@@ -93,8 +93,8 @@ class TFormMain : public QMainWindow {
   // The text of status panel 0.
   QString StatusText() const;
   int CurrentTab() const { return FCurrentTab; }
-  int SortColumn() const { return FSortColumn; }
-  bool SortDescending() const { return FSortDescending; }
+  int SortColumn() const { return FOrder.column; }
+  bool SortDescending() const { return FOrder.descending; }
 
  public slots:
   void FormActivate();
@@ -148,7 +148,6 @@ class TFormMain : public QMainWindow {
   std::uint32_t SelectedAccountId() const;
   std::uint32_t BaseCurrencyId() const;
   bool SummaryPageShown() const;
-  int SortParam() const;
   void FormClose();
   // The selected node of the current tab's tree, or nullptr.
   CTransactionNode* SelectedNode();
@@ -177,8 +176,7 @@ class TFormMain : public QMainWindow {
   std::array<std::string, kTextCount> FTexts;
   std::array<std::string, 12> FMonthNames;
   int FCurrentTab = 0;
-  bool FSortDescending = false;
-  int FSortColumn = 0;
+  TTreeOrder FOrder;        // the order of both trees, chosen in their header
   bool FActivated = false;  // FormActivate has run
   bool FDestroyed = false;  // FormDestroy has run
   int FSelectedAccountRow = -1;

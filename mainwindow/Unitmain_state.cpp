@@ -88,10 +88,6 @@ std::uint32_t TFormMain::BaseCurrencyId() const {
   return valid ? FCurrencies[FSelectedCurrencyRow].id : 0;
 }
 
-int TFormMain::SortParam() const {
-  return FSortDescending ? ~FSortColumn : FSortColumn + 1;
-}
-
 // ---- Start and end of the run ----
 
 void TFormMain::showEvent(QShowEvent* event) {
@@ -359,8 +355,8 @@ void TFormMain::RefreshTotals(bool sort) {
   if (sort) {
     // Both trees follow the chosen order, so the Scheduler tab shows its
     // categories first as well.
-    SortTree(*FTransactionsTree, SortParam());
-    SortTree(*FShedulerTree, SortParam());
+    SortTree(*FTransactionsTree, FOrder);
+    SortTree(*FShedulerTree, FOrder);
   }
   ShowSortIndicator();
   FundsTree->viewport()->update();
@@ -393,16 +389,15 @@ void TFormMain::BtGroupsClick() {
 
 void TFormMain::FundsHeaderSectionClick(int column) {
   if (!IsDataBaseOpened()) return;
-  FSortDescending = column == FSortColumn && !FSortDescending;
-  FSortColumn = column;
-  SortTree(*CurrentTree(), SortParam());
+  FOrder = {column, column == FOrder.column && !FOrder.descending};
+  SortTree(*CurrentTree(), FOrder);
   ShowSortIndicator();
 }
 
 void TFormMain::ShowSortIndicator() {
   for (QTreeWidget* tree : {FundsTree, ShedulerTree})
-    tree->header()->setSortIndicator(FSortColumn,
-                                     FSortDescending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    tree->header()->setSortIndicator(FOrder.column,
+                                     FOrder.descending ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 void TFormMain::FundsHeaderSectionResize(int column, int, int newSize) {

@@ -1,17 +1,35 @@
 #include "DialogsTestUtil.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QLineEdit>
-#include <QPainter>
-#include <QTimer>
-#include <QTreeWidget>
-#include <QtTest/QTest>
-#include <cmath>
+#include <string>
 
+#include "Dates.h"
+#include "Include.h"
 #include "Platform.h"
+
+namespace {
+
+// Settings in a temporary INI file, the English language file and a pinned
+// clock for the whole program.
+class CDialogsEnvironment : public testing::Environment {
+ public:
+  void SetUp() override {
+    InitSettings(std::string(getenv("HOME")) + "/settings.ini", true);
+    InitLocalization(PARDOW_SOURCE_DIR "/resources/Lang/english.txt");
+    SetClock(EncodeDate(2007, 5, 4));
+  }
+  void TearDown() override {
+    FreeLocalization("");
+    FreeSettings();
+  }
+};
+
+[[maybe_unused]] testing::Environment* const kEnvironment =
+    testing::AddGlobalTestEnvironment(new CDialogsEnvironment);
+
+}  // namespace
 
 CMessages::CMessages() {
   SetMessageHook([this](const std::string& text) { texts.push_back(text); });
@@ -56,59 +74,4 @@ std::vector<CTransactionItem> CTestBase::Transactions() {
     if (db.GetTransaction(id, item).id != 0) items.push_back(item);
   }
   return items;
-}
-
-Money M(double units) {
-  return std::llround(units * 10000);
-}
-
-QRgb StripColor(int strip) {
-  return qRgb(20 * strip, 255 - 20 * strip, 100 + strip);
-}
-
-const QPixmap& LinesImage() {
-  static const QPixmap image = [] {
-    QPixmap pixmap(192, 200);
-    QPainter painter(&pixmap);
-    for (int k = 0; k < 10; ++k) painter.fillRect(0, k * 20, 192, 20, QColor(StripColor(k)));
-    return pixmap;
-  }();
-  return image;
-}
-
-void OnModal(std::function<void(QWidget*)> action, QWidget* outer) {
-  auto* timer = new QTimer;
-  auto ticks = std::make_shared<int>(0);
-  timer->setInterval(10);
-  QObject::connect(timer, &QTimer::timeout, [timer, ticks, action, outer] {
-    QWidget* modal = QApplication::activeModalWidget();
-    if (modal && modal != outer && modal->isVisible()) {
-      timer->stop();
-      timer->deleteLater();
-      action(modal);
-    } else if (++*ticks > 500) {
-      timer->stop();
-      timer->deleteLater();
-      ADD_FAILURE() << "no modal window showed";
-    }
-  });
-  timer->start();
-}
-
-void TypeInto(QLineEdit* box, const QString& text) {
-  box->selectAll();
-  QTest::keyClicks(box, text);
-}
-
-// Near the left edge: a radio button takes clicks on its mark and text only.
-void Click(QWidget* button) {
-  QTest::mouseClick(button, Qt::LeftButton, {},
-                    QPoint(std::min(8, button->width() / 2), button->height() / 2));
-}
-
-void DoubleClick(QTreeWidget* tree, QTreeWidgetItem* item) {
-  const QPoint pos = tree->visualItemRect(item).center();
-  QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, pos);
-  QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, pos);
-  QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, pos);
 }

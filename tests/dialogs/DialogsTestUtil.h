@@ -1,18 +1,19 @@
-// Helpers for driving the dialogs: a scratch database with accounts in two
-// currencies and a few subtypes, the strip picture, and a way to act on a
-// modal window once it is showing.
+// Helpers for the dialog tests: a scratch database with accounts in two
+// currencies and a few subtypes, and recorded messages. The program runs with
+// settings in a temporary INI file, the English language file and the clock
+// pinned to 4 May 2007.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <QPixmap>
 #include <QTemporaryDir>
-#include <QWidget>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "Money.h"
 #include "Omrindb.h"
+#include "StripPicture.h"
+#include "WindowDriver.h"
 
 // The finance database with a switch that makes the windows' stores fail
 // as a full disk does: adds answer 0, edits and deletes fail, nothing is
@@ -66,31 +67,3 @@ class CTestBase {
   std::uint32_t dollar = 101, euro = 102;
   std::uint32_t cash = 103, bank = 0, savings = 0;
 };
-
-Money M(double units);
-
-// A strip picture like the main window's: 192 x 200, strip k filled with
-// StripColor(k).
-const QPixmap& LinesImage();
-QRgb StripColor(int strip);
-
-// Runs `action` on the next modal window other than `outer` once it shows.
-// Fails the test when none shows within five seconds.
-void OnModal(std::function<void(QWidget*)> action, QWidget* outer = nullptr);
-
-// The child of `window` named `name`, which must exist.
-template <class W>
-W* Find(QWidget* window, const char* name) {
-  W* widget = window->findChild<W*>(name);
-  if (!widget) ADD_FAILURE() << "no control " << name;
-  return widget;
-}
-
-// Replaces the text of a line edit by typing `text` into it.
-class QLineEdit;
-void TypeInto(QLineEdit* box, const QString& text);
-void Click(QWidget* button);
-// Double-clicks `item` as a mouse does: press, release, double click, release.
-class QTreeWidget;
-class QTreeWidgetItem;
-void DoubleClick(QTreeWidget* tree, QTreeWidgetItem* item);

@@ -66,19 +66,19 @@ QString Text(QLineEdit* box) {
 
 TEST_F(Editor, TypingKeepsPriceQuantityAndSumConsistent) {
   EXPECT_EQ(New([](TFormTransfer* w) {
-              EXPECT_EQ(Text(w->EdPrice), "0.00");
-              EXPECT_EQ(Text(w->EdQuantity), "1");
-              EXPECT_EQ(Text(w->EdSumm), "0.00");
+              EXPECT_EQ(Text(Find<QLineEdit>(w, "EdPrice")), "0.00");
+              EXPECT_EQ(Text(Find<QLineEdit>(w, "EdQuantity")), "1");
+              EXPECT_EQ(Text(Find<QLineEdit>(w, "EdSumm")), "0.00");
               EXPECT_EQ(w->windowTitle(), "New");
-              EXPECT_EQ(w->focusWidget(), w->EdPrice);
-              TypeInto(w->EdPrice, "12.5");
-              EXPECT_EQ(Text(w->EdSumm), "12.50");
-              TypeInto(w->EdQuantity, "3");
-              EXPECT_EQ(Text(w->EdSumm), "37.50");
-              TypeInto(w->EdSumm, "40");
-              EXPECT_EQ(Text(w->EdPrice), "13.33");
-              EXPECT_EQ(Text(w->EdQuantity), "3");
-              Click(w->BtOk);
+              EXPECT_EQ(w->focusWidget(), Find<QLineEdit>(w, "EdPrice"));
+              TypeInto(Find<QLineEdit>(w, "EdPrice"), "12.5");
+              EXPECT_EQ(Text(Find<QLineEdit>(w, "EdSumm")), "12.50");
+              TypeInto(Find<QLineEdit>(w, "EdQuantity"), "3");
+              EXPECT_EQ(Text(Find<QLineEdit>(w, "EdSumm")), "37.50");
+              TypeInto(Find<QLineEdit>(w, "EdSumm"), "40");
+              EXPECT_EQ(Text(Find<QLineEdit>(w, "EdPrice")), "13.33");
+              EXPECT_EQ(Text(Find<QLineEdit>(w, "EdQuantity")), "3");
+              Click(Find<QPushButton>(w, "BtOk"));
             }),
             kTransactionKind);
   const CTransactionItem item = Stored();
@@ -93,21 +93,21 @@ TEST_F(Editor, TypingKeepsPriceQuantityAndSumConsistent) {
 
 TEST_F(Editor, ZeroPriceAndZeroQuantityFallBack) {
   New([](TFormTransfer* w) {
-    TypeInto(w->EdPrice, "0");
-    TypeInto(w->EdSumm, "10");  // the quantity is recomputed from a price of 0
-    EXPECT_EQ(Text(w->EdQuantity), "1");
-    TypeInto(w->EdQuantity, "0");  // now the price, from a quantity of 0
-    EXPECT_EQ(Text(w->EdPrice), "0.00");
-    Click(w->BtCancel);
+    TypeInto(Find<QLineEdit>(w, "EdPrice"), "0");
+    TypeInto(Find<QLineEdit>(w, "EdSumm"), "10");  // the quantity is recomputed from a price of 0
+    EXPECT_EQ(Text(Find<QLineEdit>(w, "EdQuantity")), "1");
+    TypeInto(Find<QLineEdit>(w, "EdQuantity"), "0");  // now the price, from a quantity of 0
+    EXPECT_EQ(Text(Find<QLineEdit>(w, "EdPrice")), "0.00");
+    Click(Find<QPushButton>(w, "BtCancel"));
   });
   EXPECT_TRUE(base.Transactions().empty());
 }
 
 TEST_F(Editor, QuantityKeepsTheFourDecimalsItShows) {
   New([](TFormTransfer* w) {
-    TypeInto(w->EdQuantity, "1.2345");
-    TypeInto(w->EdSumm, "5");
-    Click(w->BtOk);
+    TypeInto(Find<QLineEdit>(w, "EdQuantity"), "1.2345");
+    TypeInto(Find<QLineEdit>(w, "EdSumm"), "5");
+    Click(Find<QPushButton>(w, "BtOk"));
   });
   const CTransactionItem item = Stored();
   EXPECT_FLOAT_EQ(item.record.quantity, 1.2345f);
@@ -136,13 +136,15 @@ TEST_F(Editor, TypedAmountsAreStoredAsShownOrRefusedAtOnce) {
     SCOPED_TRACE(c.typed);
     std::string shownSum;
     New([&](TFormTransfer* w) {
-      QLineEdit* box = c.box == efPrice ? w->EdPrice : c.box == efSum ? w->EdSumm : w->EdQuantity;
+      QLineEdit* box = c.box == efPrice ? Find<QLineEdit>(w, "EdPrice")
+                       : c.box == efSum ? Find<QLineEdit>(w, "EdSumm")
+                                        : Find<QLineEdit>(w, "EdQuantity");
       box->clear();
       QTest::keyClicks(box, c.typed);
       EXPECT_EQ(Text(box), c.shown);
-      EXPECT_EQ(Text(w->EdSumm), c.sum);
-      shownSum = Text(w->EdSumm).toStdString();
-      QTest::keyClick(w->EdPrice, Qt::Key_Return);  // Enter is OK
+      EXPECT_EQ(Text(Find<QLineEdit>(w, "EdSumm")), c.sum);
+      shownSum = Text(Find<QLineEdit>(w, "EdSumm")).toStdString();
+      QTest::keyClick(Find<QLineEdit>(w, "EdPrice"), Qt::Key_Return);  // Enter is OK
     });
     std::uint8_t error = 0;
     EXPECT_EQ(Stored().record.amountOut, StrToMoney(shownSum, error, 2));
@@ -151,13 +153,13 @@ TEST_F(Editor, TypedAmountsAreStoredAsShownOrRefusedAtOnce) {
 
 TEST_F(Editor, ProductsBeyondTheLargestAmountAreRefusedWhileTyping) {
   New([](TFormTransfer* w) {
-    TypeInto(w->EdPrice, "99999999999");
-    w->EdQuantity->clear();
-    QTest::keyClicks(w->EdQuantity, "99999");
+    TypeInto(Find<QLineEdit>(w, "EdPrice"), "99999999999");
+    Find<QLineEdit>(w, "EdQuantity")->clear();
+    QTest::keyClicks(Find<QLineEdit>(w, "EdQuantity"), "99999");
     // 99,999,999,999 x 9,999 leaves the range of an amount; x 999 does not.
-    EXPECT_EQ(Text(w->EdQuantity), "999");
-    EXPECT_EQ(Text(w->EdSumm), "99,899,999,999,001.00");
-    Click(w->BtOk);
+    EXPECT_EQ(Text(Find<QLineEdit>(w, "EdQuantity")), "999");
+    EXPECT_EQ(Text(Find<QLineEdit>(w, "EdSumm")), "99,899,999,999,001.00");
+    Click(Find<QPushButton>(w, "BtOk"));
   });
   EXPECT_EQ(Stored().record.amountOut, Money{998999999990010000});
 }
@@ -194,15 +196,15 @@ TEST_F(Editor, UntouchedStoredAmountsAreStoredUnchanged) {
     const std::uint32_t id = base.db.AddTransaction(item);
     GetSettings().SetFullEditWindow(true);
     Open(id, false, false, [&](TFormTransfer* w) {
-      EXPECT_EQ(Text(w->EdPrice), c.priceText);
-      EXPECT_EQ(w->EdDescription->currentText().size(), 1500);
-      EXPECT_EQ(w->MComment->toPlainText().size(), 1500);
+      EXPECT_EQ(Text(Find<QLineEdit>(w, "EdPrice")), c.priceText);
+      EXPECT_EQ(Find<QComboBox>(w, "EdDescription")->currentText().size(), 1500);
+      EXPECT_EQ(Find<QPlainTextEdit>(w, "MComment")->toPlainText().size(), 1500);
       // Typing does not make them longer.
-      QTest::keyClick(w->EdDescription->lineEdit(), Qt::Key_End);
-      QTest::keyClicks(w->EdDescription->lineEdit(), "x");
-      w->MComment->moveCursor(QTextCursor::End);
-      QTest::keyClicks(w->MComment, "x");
-      Click(w->BtOk);
+      QTest::keyClick(Find<QComboBox>(w, "EdDescription")->lineEdit(), Qt::Key_End);
+      QTest::keyClicks(Find<QComboBox>(w, "EdDescription")->lineEdit(), "x");
+      Find<QPlainTextEdit>(w, "MComment")->moveCursor(QTextCursor::End);
+      QTest::keyClicks(Find<QPlainTextEdit>(w, "MComment"), "x");
+      Click(Find<QPushButton>(w, "BtOk"));
     });
     const CTransactionItem stored = Stored();
     EXPECT_EQ(stored.record.amountOut, c.out);
@@ -229,13 +231,13 @@ TEST_F(Editor, AStoreThatFailsIsReportedAndKeepsTheWindowWithItsInput) {
     CMessages messages;
     base.db.failStores = true;
     auto action = [&](TFormTransfer* w) {
-      TypeInto(w->EdSumm, "12.34");
-      Click(w->BtOk);
+      TypeInto(Find<QLineEdit>(w, "EdSumm"), "12.34");
+      Click(Find<QPushButton>(w, "BtOk"));
       EXPECT_TRUE(w->isVisible());
       EXPECT_EQ(messages.texts.size(), 1u);
-      EXPECT_EQ(Text(w->EdSumm), "12.34");
+      EXPECT_EQ(Text(Find<QLineEdit>(w, "EdSumm")), "12.34");
       base.db.failStores = false;
-      Click(w->BtOk);  // stored now
+      Click(Find<QPushButton>(w, "BtOk"));  // stored now
     };
     const int result = c.id ? Open(c.id, false, false, action, c.type) : New(action, 0, 0, c.type);
     EXPECT_EQ(result, c.type);
@@ -246,16 +248,17 @@ TEST_F(Editor, AStoreThatFailsIsReportedAndKeepsTheWindowWithItsInput) {
 
 TEST_F(Editor, TransferInOneCurrencyMovesTheSameAmount) {
   New([this](TFormTransfer* w) {
-    w->TabTransaction->setCurrentIndex(kKindTransfer);
-    EXPECT_TRUE(w->CBToAccount->isVisible());
-    EXPECT_EQ(w->LbPrice->text(), "Sum");
-    EXPECT_EQ(w->LbQuantity->text(), "Exchange rate");
-    w->CBToAccount->setCurrentIndex(w->CBToAccount->findText("Bank"));
-    EXPECT_EQ(Text(w->EdQuantity), "1.0000");
-    EXPECT_FALSE(w->EdQuantity->isEnabled());
-    EXPECT_FALSE(w->EdSumm->isEnabled());
-    TypeInto(w->EdPrice, "50");
-    Click(w->BtOk);
+    Find<QTabBar>(w, "TabTransaction")->setCurrentIndex(kKindTransfer);
+    EXPECT_TRUE(Find<QComboBox>(w, "CBToAccount")->isVisible());
+    EXPECT_EQ(Find<QLabel>(w, "LbPrice")->text(), "Sum");
+    EXPECT_EQ(Find<QLabel>(w, "LbQuantity")->text(), "Exchange rate");
+    Find<QComboBox>(w, "CBToAccount")
+        ->setCurrentIndex(Find<QComboBox>(w, "CBToAccount")->findText("Bank"));
+    EXPECT_EQ(Text(Find<QLineEdit>(w, "EdQuantity")), "1.0000");
+    EXPECT_FALSE(Find<QLineEdit>(w, "EdQuantity")->isEnabled());
+    EXPECT_FALSE(Find<QLineEdit>(w, "EdSumm")->isEnabled());
+    TypeInto(Find<QLineEdit>(w, "EdPrice"), "50");
+    Click(Find<QPushButton>(w, "BtOk"));
     (void)this;
   });
   const CTransactionItem item = Stored();
@@ -268,14 +271,15 @@ TEST_F(Editor, TransferInOneCurrencyMovesTheSameAmount) {
 
 TEST_F(Editor, TransferAcrossCurrenciesUsesTheRate) {
   New([](TFormTransfer* w) {
-    w->TabTransaction->setCurrentIndex(kKindTransfer);
-    w->CBToAccount->setCurrentIndex(w->CBToAccount->findText("Savings"));
-    EXPECT_EQ(Text(w->EdQuantity), "0.8000");
-    EXPECT_TRUE(w->EdQuantity->isEnabled());
-    EXPECT_TRUE(w->EdSumm->isEnabled());
-    TypeInto(w->EdPrice, "100");
-    EXPECT_EQ(Text(w->EdSumm), "80.00");
-    Click(w->BtOk);
+    Find<QTabBar>(w, "TabTransaction")->setCurrentIndex(kKindTransfer);
+    Find<QComboBox>(w, "CBToAccount")
+        ->setCurrentIndex(Find<QComboBox>(w, "CBToAccount")->findText("Savings"));
+    EXPECT_EQ(Text(Find<QLineEdit>(w, "EdQuantity")), "0.8000");
+    EXPECT_TRUE(Find<QLineEdit>(w, "EdQuantity")->isEnabled());
+    EXPECT_TRUE(Find<QLineEdit>(w, "EdSumm")->isEnabled());
+    TypeInto(Find<QLineEdit>(w, "EdPrice"), "100");
+    EXPECT_EQ(Text(Find<QLineEdit>(w, "EdSumm")), "80.00");
+    Click(Find<QPushButton>(w, "BtOk"));
   });
   const CTransactionItem item = Stored();
   EXPECT_EQ(item.record.toAccount, base.savings);
@@ -284,9 +288,9 @@ TEST_F(Editor, TransferAcrossCurrenciesUsesTheRate) {
 
   // Opened again, the rate box shows amount in / amount out.
   Open(item.id, false, false, [](TFormTransfer* w) {
-    EXPECT_EQ(Text(w->EdQuantity), "0.8");
-    EXPECT_EQ(w->LbTransactionName->text(), "Transfer");
-    Click(w->BtCancel);
+    EXPECT_EQ(Text(Find<QLineEdit>(w, "EdQuantity")), "0.8");
+    EXPECT_EQ(Find<QLabel>(w, "LbTransactionName")->text(), "Transfer");
+    Click(Find<QPushButton>(w, "BtCancel"));
   });
 }
 
@@ -295,13 +299,13 @@ TEST_F(Editor, SwitchingTabsClearsTheCategory) {
   const std::uint32_t dairy = base.AddSubType("Dairy", food);
   New(
       [](TFormTransfer* w) {
-        EXPECT_EQ(Text(w->EdType), "Dairy");
-        w->TabTransaction->setCurrentIndex(kKindIncome);
-        EXPECT_EQ(Text(w->EdType), "<none>");
-        EXPECT_FALSE(w->CBFromAccount->isVisible());
-        EXPECT_TRUE(w->CBToAccount->isVisible());
-        TypeInto(w->EdSumm, "7");
-        Click(w->BtOk);
+        EXPECT_EQ(Text(Find<QLineEdit>(w, "EdType")), "Dairy");
+        Find<QTabBar>(w, "TabTransaction")->setCurrentIndex(kKindIncome);
+        EXPECT_EQ(Text(Find<QLineEdit>(w, "EdType")), "<none>");
+        EXPECT_FALSE(Find<QComboBox>(w, "CBFromAccount")->isVisible());
+        EXPECT_TRUE(Find<QComboBox>(w, "CBToAccount")->isVisible());
+        TypeInto(Find<QLineEdit>(w, "EdSumm"), "7");
+        Click(Find<QPushButton>(w, "BtOk"));
       },
       base.bank, dairy);
   const CTransactionItem item = Stored();
@@ -315,16 +319,16 @@ TEST_F(Editor, EditModeHasNoTabsAndChangesTheItemInPlace) {
   EXPECT_EQ(Open(id, false, false,
                  [](TFormTransfer* w) {
                    EXPECT_EQ(w->windowTitle(), "Edit");
-                   EXPECT_EQ(w->TabTransaction->count(), 0);
-                   EXPECT_FALSE(w->TabTransaction->isVisible());
-                   EXPECT_TRUE(w->LbTransactionName->isVisible());
-                   EXPECT_TRUE(w->LbTransactionName->font().bold());
-                   EXPECT_EQ(w->LbTransactionName->text(), "Expense");
-                   EXPECT_EQ(w->EdDescription->currentText(), "Milk");
-                   EXPECT_EQ(Text(w->EdPrice), "10.00");
-                   EXPECT_EQ(w->EDDate->date(), QDate(2007, 4, 1));
-                   TypeInto(w->EdSumm, "30");
-                   Click(w->BtOk);
+                   EXPECT_EQ(Find<QTabBar>(w, "TabTransaction")->count(), 0);
+                   EXPECT_FALSE(Find<QTabBar>(w, "TabTransaction")->isVisible());
+                   EXPECT_TRUE(Find<QLabel>(w, "LbTransactionName")->isVisible());
+                   EXPECT_TRUE(Find<QLabel>(w, "LbTransactionName")->font().bold());
+                   EXPECT_EQ(Find<QLabel>(w, "LbTransactionName")->text(), "Expense");
+                   EXPECT_EQ(Find<QComboBox>(w, "EdDescription")->currentText(), "Milk");
+                   EXPECT_EQ(Text(Find<QLineEdit>(w, "EdPrice")), "10.00");
+                   EXPECT_EQ(Find<QDateEdit>(w, "EDDate")->date(), QDate(2007, 4, 1));
+                   TypeInto(Find<QLineEdit>(w, "EdSumm"), "30");
+                   Click(Find<QPushButton>(w, "BtOk"));
                  }),
             kTransactionKind);
   EXPECT_EQ(itemId, id);
@@ -342,18 +346,18 @@ TEST_F(Editor, CopyModeKeepsTheTabsAndStoresANewItem) {
   const std::uint32_t id = base.db.AddTransaction(income);
   Open(id, false, true, [](TFormTransfer* w) {
     EXPECT_EQ(w->windowTitle(), "New");
-    EXPECT_EQ(w->TabTransaction->count(), 3);
-    EXPECT_EQ(w->TabTransaction->currentIndex(), kKindIncome);
-    EXPECT_EQ(w->EDDate->date(), QDate(2007, 5, 4));
-    EXPECT_EQ(Text(w->EdSumm), "1,000.00");
-    Click(w->BtOk);
+    EXPECT_EQ(Find<QTabBar>(w, "TabTransaction")->count(), 3);
+    EXPECT_EQ(Find<QTabBar>(w, "TabTransaction")->currentIndex(), kKindIncome);
+    EXPECT_EQ(Find<QDateEdit>(w, "EDDate")->date(), QDate(2007, 5, 4));
+    EXPECT_EQ(Text(Find<QLineEdit>(w, "EdSumm")), "1,000.00");
+    Click(Find<QPushButton>(w, "BtOk"));
   });
   EXPECT_NE(itemId, id);
   EXPECT_EQ(base.Transactions().size(), 2u);
   EXPECT_EQ(Stored().record.toAccount, base.bank);
   EXPECT_EQ(Stored().record.amountIn, M(1000));
   EXPECT_EQ(Stored().record.date, EncodeDate(2007, 5, 4));
-  Open(id, false, true, [](TFormTransfer* w) { Click(w->BtCancel); });
+  Open(id, false, true, [](TFormTransfer* w) { Click(Find<QPushButton>(w, "BtCancel")); });
   EXPECT_EQ(itemId, 0u);
 }
 
@@ -374,15 +378,15 @@ TEST_F(Editor, QuickExpenseTemplateClearsTheExtras) {
   const std::uint32_t id = base.db.AddTransaction(item);
   GetSettings().SetFullEditWindow(true);
   Open(id, true, true, [](TFormTransfer* w) {
-    EXPECT_EQ(w->EDDate->date(), QDate(2007, 5, 4));
-    EXPECT_EQ(Text(w->EdQuantity), "1");
-    EXPECT_EQ(Text(w->EdSumm), "10.00");
-    EXPECT_EQ(Text(w->EdMember), "<none>");
-    EXPECT_EQ(Text(w->EdSection), "<none>");
-    EXPECT_EQ(Text(w->EdType), "Food");
-    EXPECT_TRUE(w->MComment->toPlainText().isEmpty());
-    EXPECT_EQ(w->CBFromAccount->currentText(), "Bank");
-    Click(w->BtOk);
+    EXPECT_EQ(Find<QDateEdit>(w, "EDDate")->date(), QDate(2007, 5, 4));
+    EXPECT_EQ(Text(Find<QLineEdit>(w, "EdQuantity")), "1");
+    EXPECT_EQ(Text(Find<QLineEdit>(w, "EdSumm")), "10.00");
+    EXPECT_EQ(Text(Find<QLineEdit>(w, "EdMember")), "<none>");
+    EXPECT_EQ(Text(Find<QLineEdit>(w, "EdSection")), "<none>");
+    EXPECT_EQ(Text(Find<QLineEdit>(w, "EdType")), "Food");
+    EXPECT_TRUE(Find<QPlainTextEdit>(w, "MComment")->toPlainText().isEmpty());
+    EXPECT_EQ(Find<QComboBox>(w, "CBFromAccount")->currentText(), "Bank");
+    Click(Find<QPushButton>(w, "BtOk"));
   });
   const CTransactionItem copy = Stored();
   EXPECT_NE(copy.id, id);
@@ -400,23 +404,23 @@ TEST_F(Editor, FullEditWindowChoosesTheHeightAndPersists) {
   New([](TFormTransfer* w) {
     EXPECT_EQ(w->height(), TFormTransfer::kShortHeight);
     EXPECT_LE(w->layout()->minimumSize().height(), w->height());
-    EXPECT_FALSE(w->MComment->isVisible());
-    EXPECT_FALSE(w->EdMember->isVisible());
-    EXPECT_EQ(w->BtMore->text(), "More fields -->");
-    Click(w->BtMore);
+    EXPECT_FALSE(Find<QPlainTextEdit>(w, "MComment")->isVisible());
+    EXPECT_FALSE(Find<QLineEdit>(w, "EdMember")->isVisible());
+    EXPECT_EQ(Find<QPushButton>(w, "BtMore")->text(), "More fields -->");
+    Click(Find<QPushButton>(w, "BtMore"));
     EXPECT_EQ(w->height(), TFormTransfer::kFullHeight);
     EXPECT_LE(w->layout()->minimumSize().height(), w->height());
-    EXPECT_TRUE(w->MComment->isVisible());
-    EXPECT_TRUE(w->EdSection->isVisible());
-    EXPECT_EQ(w->BtMore->text(), "Hide fields <--");
-    Click(w->BtCancel);
+    EXPECT_TRUE(Find<QPlainTextEdit>(w, "MComment")->isVisible());
+    EXPECT_TRUE(Find<QLineEdit>(w, "EdSection")->isVisible());
+    EXPECT_EQ(Find<QPushButton>(w, "BtMore")->text(), "Hide fields <--");
+    Click(Find<QPushButton>(w, "BtCancel"));
   });
   EXPECT_TRUE(GetSettings().GetFullEditWindow());
   New([](TFormTransfer* w) {
     EXPECT_EQ(w->height(), TFormTransfer::kFullHeight);
-    EXPECT_TRUE(w->MComment->isVisible());
-    Click(w->BtMore);
-    Click(w->BtCancel);
+    EXPECT_TRUE(Find<QPlainTextEdit>(w, "MComment")->isVisible());
+    Click(Find<QPushButton>(w, "BtMore"));
+    Click(Find<QPushButton>(w, "BtCancel"));
   });
   EXPECT_FALSE(GetSettings().GetFullEditWindow());
 }
@@ -426,13 +430,13 @@ TEST_F(Editor, WithoutAccountsOkStaysDisabledAndSaysWhy) {
     base.db.DelAccount(account.id);
   }
   EXPECT_EQ(New([](TFormTransfer* w) {
-              EXPECT_FALSE(w->BtOk->isEnabled());
-              EXPECT_TRUE(w->LbNoAccounts->isVisible());
-              EXPECT_FALSE(w->LbNoAccounts->text().isEmpty());
-              TypeInto(w->EdSumm, "5");
-              Click(w->BtOk);
+              EXPECT_FALSE(Find<QPushButton>(w, "BtOk")->isEnabled());
+              EXPECT_TRUE(Find<QLabel>(w, "LbNoAccounts")->isVisible());
+              EXPECT_FALSE(Find<QLabel>(w, "LbNoAccounts")->text().isEmpty());
+              TypeInto(Find<QLineEdit>(w, "EdSumm"), "5");
+              Click(Find<QPushButton>(w, "BtOk"));
               EXPECT_TRUE(w->isVisible());
-              Click(w->BtCancel);
+              Click(Find<QPushButton>(w, "BtCancel"));
             }),
             0);
   EXPECT_TRUE(base.Transactions().empty());
@@ -453,8 +457,8 @@ TEST_F(Editor, MemberAndSectionArePickedFromTheirTrees) {
           DoubleClick(tree, item);
         },
         w);
-    Click(w->BtSelMember);
-    EXPECT_EQ(Text(w->EdMember), "Anna");
+    Click(Find<QToolButton>(w, "BtSelMember"));
+    EXPECT_EQ(Text(Find<QLineEdit>(w, "EdMember")), "Anna");
 
     OnModal(
         [](QWidget* picker) {
@@ -465,23 +469,23 @@ TEST_F(Editor, MemberAndSectionArePickedFromTheirTrees) {
           Click(Find<QPushButton>(picker, "BtOK"));
         },
         w);
-    QTest::keyClick(w->EdSection, 'h');  // a typed character opens the picker
-    EXPECT_EQ(Text(w->EdSection), "Home");
+    QTest::keyClick(Find<QLineEdit>(w, "EdSection"), 'h');  // a typed character opens the picker
+    EXPECT_EQ(Text(Find<QLineEdit>(w, "EdSection")), "Home");
 
-    QTest::keyClick(w->EdType, Qt::Key_Backspace);
-    EXPECT_EQ(Text(w->EdType), "<none>");
-    Click(w->BtOk);
+    QTest::keyClick(Find<QLineEdit>(w, "EdType"), Qt::Key_Backspace);
+    EXPECT_EQ(Text(Find<QLineEdit>(w, "EdType")), "<none>");
+    Click(Find<QPushButton>(w, "BtOk"));
   });
   EXPECT_EQ(Stored().record.memberId, anna);
   EXPECT_EQ(Stored().record.sectionId, home);
 
   // Backspace clears, and the clear button too.
   Open(itemId, false, false, [](TFormTransfer* w) {
-    QTest::keyClick(w->EdMember, Qt::Key_Backspace);
-    EXPECT_EQ(Text(w->EdMember), "<none>");
-    Click(w->BtClrSection);
-    EXPECT_EQ(Text(w->EdSection), "<none>");
-    Click(w->BtOk);
+    QTest::keyClick(Find<QLineEdit>(w, "EdMember"), Qt::Key_Backspace);
+    EXPECT_EQ(Text(Find<QLineEdit>(w, "EdMember")), "<none>");
+    Click(Find<QToolButton>(w, "BtClrSection"));
+    EXPECT_EQ(Text(Find<QLineEdit>(w, "EdSection")), "<none>");
+    Click(Find<QPushButton>(w, "BtOk"));
   });
   EXPECT_EQ(Stored().record.memberId, 0u);
   EXPECT_EQ(Stored().record.sectionId, 0u);
@@ -493,17 +497,17 @@ TEST_F(Editor, PresetSubtypesLandInTheirBox) {
   const std::uint32_t anna = base.AddSubType("Anna", kMemberRoot);
   New(
       [](TFormTransfer* w) {
-        EXPECT_EQ(Text(w->EdType), "Dairy");
-        EXPECT_EQ(Text(w->EdMember), "<none>");
-        Click(w->BtOk);
+        EXPECT_EQ(Text(Find<QLineEdit>(w, "EdType")), "Dairy");
+        EXPECT_EQ(Text(Find<QLineEdit>(w, "EdMember")), "<none>");
+        Click(Find<QPushButton>(w, "BtOk"));
       },
       0, dairy);
   EXPECT_EQ(Stored().record.categoryId, dairy);
   New(
       [](TFormTransfer* w) {
-        EXPECT_EQ(Text(w->EdType), "<none>");
-        EXPECT_EQ(Text(w->EdMember), "Anna");
-        Click(w->BtCancel);
+        EXPECT_EQ(Text(Find<QLineEdit>(w, "EdType")), "<none>");
+        EXPECT_EQ(Text(Find<QLineEdit>(w, "EdMember")), "Anna");
+        Click(Find<QPushButton>(w, "BtCancel"));
       },
       0, anna);
 }
@@ -516,23 +520,24 @@ TEST_F(Editor, DescriptionsSuggestThoseOfTheAccountAndCategory) {
   other.record.fromAccount = base.bank;
   base.db.AddTransaction(other);
   New([](TFormTransfer* w) {
-    ASSERT_EQ(w->EdDescription->count(), 2);
-    EXPECT_EQ(w->EdDescription->itemText(0), "Apples");
-    EXPECT_EQ(w->EdDescription->itemText(1), "Bread");
-    EXPECT_TRUE(w->EdDescription->currentText().isEmpty());
-    w->CBFromAccount->setCurrentIndex(w->CBFromAccount->findText("Bank"));
-    ASSERT_EQ(w->EdDescription->count(), 1);
-    EXPECT_EQ(w->EdDescription->itemText(0), "Rent");
-    Click(w->BtCancel);
+    ASSERT_EQ(Find<QComboBox>(w, "EdDescription")->count(), 2);
+    EXPECT_EQ(Find<QComboBox>(w, "EdDescription")->itemText(0), "Apples");
+    EXPECT_EQ(Find<QComboBox>(w, "EdDescription")->itemText(1), "Bread");
+    EXPECT_TRUE(Find<QComboBox>(w, "EdDescription")->currentText().isEmpty());
+    Find<QComboBox>(w, "CBFromAccount")
+        ->setCurrentIndex(Find<QComboBox>(w, "CBFromAccount")->findText("Bank"));
+    ASSERT_EQ(Find<QComboBox>(w, "EdDescription")->count(), 1);
+    EXPECT_EQ(Find<QComboBox>(w, "EdDescription")->itemText(0), "Rent");
+    Click(Find<QPushButton>(w, "BtCancel"));
   });
 }
 
 TEST_F(Editor, PlannedTransactionCarriesItsSchedule) {
   EXPECT_EQ(New(
                 [](TFormTransfer* w) {
-                  EXPECT_FALSE(w->EDDate->isVisible());
-                  EXPECT_TRUE(w->BtSheduler->isVisible());
-                  EXPECT_EQ(w->LbSheduleStatus->text(), "Not set");
+                  EXPECT_FALSE(Find<QDateEdit>(w, "EDDate")->isVisible());
+                  EXPECT_TRUE(Find<QToolButton>(w, "BtSheduler")->isVisible());
+                  EXPECT_EQ(Find<QLabel>(w, "LbSheduleStatus")->text(), "Not set");
                   OnModal(
                       [](QWidget* s) {
                         Click(Find<QRadioButton>(s, "RBEveryDay"));
@@ -541,10 +546,10 @@ TEST_F(Editor, PlannedTransactionCarriesItsSchedule) {
                         Click(Find<QPushButton>(s, "BtOK"));
                       },
                       w);
-                  Click(w->BtSheduler);
-                  EXPECT_EQ(w->LbSheduleStatus->text(), "Every 7 Day(s)");
-                  TypeInto(w->EdSumm, "15");
-                  Click(w->BtOk);
+                  Click(Find<QToolButton>(w, "BtSheduler"));
+                  EXPECT_EQ(Find<QLabel>(w, "LbSheduleStatus")->text(), "Every 7 Day(s)");
+                  TypeInto(Find<QLineEdit>(w, "EdSumm"), "15");
+                  Click(Find<QPushButton>(w, "BtOk"));
                 },
                 0, 0, kPlnTransactionKind),
             kPlnTransactionKind);
@@ -561,9 +566,9 @@ TEST_F(Editor, PlannedTransactionCarriesItsSchedule) {
   Open(
       id, false, false,
       [](TFormTransfer* w) {
-        EXPECT_EQ(w->LbSheduleStatus->text(), "Every 7 Day(s)");
-        TypeInto(w->EdSumm, "16");
-        Click(w->BtOk);
+        EXPECT_EQ(Find<QLabel>(w, "LbSheduleStatus")->text(), "Every 7 Day(s)");
+        TypeInto(Find<QLineEdit>(w, "EdSumm"), "16");
+        Click(Find<QPushButton>(w, "BtOk"));
       },
       kPlnTransactionKind);
   EXPECT_EQ(itemId, id);
@@ -584,7 +589,7 @@ TEST_F(Editor, MissingImageOrUnknownTypeIsHandled) {
   const std::size_t stored = base.db.Transactions().size();
   const int unknownType = 77;
   EXPECT_EQ(Open(
-                base.cash, false, false, [](TFormTransfer* w) { Click(w->BtCancel); }, unknownType),
+                base.cash, false, false, [](TFormTransfer* w) { Click(Find<QPushButton>(w, "BtCancel")); }, unknownType),
             0);
   SetLogTap(nullptr);
   EXPECT_EQ(errors, std::vector<std::string>{"[FormTransafer.Open] Unknown Type: 77"});

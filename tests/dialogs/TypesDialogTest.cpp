@@ -1,14 +1,11 @@
 // The categories window, the subtype editor and the subtype picker through
-// their controls; the rows they draw; and the texts every window of this
-// folder looks up.
+// their controls, and the texts every window of this folder looks up.
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QCheckBox>
-#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTreeWidget>
@@ -59,7 +56,7 @@ class Types : public testing::Test {
     TFormTypes window;
     OnModal([&](QWidget*) {
       action(&window);
-      Click(window.BtExit);
+      Click(Find<QPushButton>(&window, "BtExit"));
     });
     window.Execute(base.db, LinesImage(), tab);
   }
@@ -80,32 +77,34 @@ TEST_F(Types, DeleteWithOkLiftsTheChildrenAndWithAllRemovesThem) {
   base.AddSubType("Milk", dairy);
   base.AddSubType("Rent", kExpenseRoot);
   Run(1, [&](TFormTypes* w) {
-    EXPECT_EQ(w->CategoryTab->currentIndex(), 1);
+    EXPECT_EQ(Find<QTabBar>(w, "CategoryTab")->currentIndex(), 1);
     {
       CAnswer answer(QMessageBox::Ok);
-      w->SubTypeTree->setCurrentItem(ItemNamed(w->SubTypeTree, "Food"));
-      Click(w->BtDelete);
+      Find<QTreeWidget>(w, "SubTypeTree")
+          ->setCurrentItem(ItemNamed(Find<QTreeWidget>(w, "SubTypeTree"), "Food"));
+      Click(Find<QPushButton>(w, "BtDelete"));
       ASSERT_EQ(answer.questions.size(), 1u);
       EXPECT_EQ(answer.questions[0], "Delete only item \"Food\", or delete it with all sub items?");
       EXPECT_TRUE(answer.offered.testFlag(QMessageBox::YesToAll));
     }
     EXPECT_EQ(Children(kExpenseRoot), (std::vector<std::string>{"Dairy", "Rent"}));
-    QTreeWidgetItem* lifted = ItemNamed(w->SubTypeTree, "Dairy");
+    QTreeWidgetItem* lifted = ItemNamed(Find<QTreeWidget>(w, "SubTypeTree"), "Dairy");
     ASSERT_NE(lifted, nullptr);
     EXPECT_EQ(lifted->parent(), nullptr);
-    EXPECT_EQ(ItemNamed(w->SubTypeTree, "Food"), nullptr);
-    EXPECT_EQ(SubTypeNodeOf(ItemNamed(w->SubTypeTree, "Milk"))->depth, 2);
+    EXPECT_EQ(ItemNamed(Find<QTreeWidget>(w, "SubTypeTree"), "Food"), nullptr);
+    EXPECT_EQ(SubTypeNodeOf(ItemNamed(Find<QTreeWidget>(w, "SubTypeTree"), "Milk"))->depth, 2);
     {
       CAnswer answer(QMessageBox::YesToAll);
-      w->SubTypeTree->setCurrentItem(lifted);
-      Click(w->BtDelete);
+      Find<QTreeWidget>(w, "SubTypeTree")->setCurrentItem(lifted);
+      Click(Find<QPushButton>(w, "BtDelete"));
     }
     EXPECT_EQ(Children(kExpenseRoot), (std::vector<std::string>{"Rent"}));
-    EXPECT_EQ(ItemNamed(w->SubTypeTree, "Milk"), nullptr);
+    EXPECT_EQ(ItemNamed(Find<QTreeWidget>(w, "SubTypeTree"), "Milk"), nullptr);
     {
       CAnswer answer(QMessageBox::Cancel);
-      w->SubTypeTree->setCurrentItem(ItemNamed(w->SubTypeTree, "Rent"));
-      Click(w->BtDelete);
+      Find<QTreeWidget>(w, "SubTypeTree")
+          ->setCurrentItem(ItemNamed(Find<QTreeWidget>(w, "SubTypeTree"), "Rent"));
+      Click(Find<QPushButton>(w, "BtDelete"));
       ASSERT_EQ(answer.questions.size(), 1u);
       EXPECT_EQ(answer.questions[0], "Delete item \"Rent\"?");
       EXPECT_FALSE(answer.offered.testFlag(QMessageBox::YesToAll));
@@ -150,8 +149,9 @@ TEST_F(Types, DeleteQuestionSaysHowManyTransactionsUseTheItem) {
     SCOPED_TRACE(c.name);
     Run(c.tab, [&](TFormTypes* w) {
       CAnswer answer(QMessageBox::Cancel);
-      w->SubTypeTree->setCurrentItem(ItemNamed(w->SubTypeTree, c.name));
-      Click(w->BtDelete);
+      Find<QTreeWidget>(w, "SubTypeTree")
+          ->setCurrentItem(ItemNamed(Find<QTreeWidget>(w, "SubTypeTree"), c.name));
+      Click(Find<QPushButton>(w, "BtDelete"));
       ASSERT_EQ(answer.questions.size(), 1u);
       EXPECT_EQ(answer.questions[0], c.question);
     });
@@ -164,7 +164,7 @@ TEST_F(Types, StoresThatFailAreReportedAndChangeNothing) {
   base.db.failStores = true;
   Run(0, [&](TFormTypes* w) {
     // Add and edit: the editor stays open with the name typed.
-    for (QPushButton* button : {w->BtAdd, w->BtEdit}) {
+    for (QPushButton* button : {Find<QPushButton>(w, "BtAdd"), Find<QPushButton>(w, "BtEdit")}) {
       OnModal(
           [&](QWidget* e) {
             TypeInto(Find<QLineEdit>(e, "EdName"), "Salary");
@@ -174,14 +174,16 @@ TEST_F(Types, StoresThatFailAreReportedAndChangeNothing) {
             Click(Find<QPushButton>(e, "BtCancel"));
           },
           w);
-      w->SubTypeTree->setCurrentItem(ItemNamed(w->SubTypeTree, "Rent"));
+      Find<QTreeWidget>(w, "SubTypeTree")
+          ->setCurrentItem(ItemNamed(Find<QTreeWidget>(w, "SubTypeTree"), "Rent"));
       Click(button);
     }
     CAnswer answer(QMessageBox::Ok);
-    w->SubTypeTree->setCurrentItem(ItemNamed(w->SubTypeTree, "Rent"));
-    Click(w->BtDelete);
-    EXPECT_NE(ItemNamed(w->SubTypeTree, "Rent"), nullptr);
-    EXPECT_EQ(ItemNamed(w->SubTypeTree, "Salary"), nullptr);
+    Find<QTreeWidget>(w, "SubTypeTree")
+        ->setCurrentItem(ItemNamed(Find<QTreeWidget>(w, "SubTypeTree"), "Rent"));
+    Click(Find<QPushButton>(w, "BtDelete"));
+    EXPECT_NE(ItemNamed(Find<QTreeWidget>(w, "SubTypeTree"), "Rent"), nullptr);
+    EXPECT_EQ(ItemNamed(Find<QTreeWidget>(w, "SubTypeTree"), "Salary"), nullptr);
   });
   EXPECT_EQ(messages.texts.size(), 3u);
   EXPECT_EQ(Children(kIncomeRoot), (std::vector<std::string>{"Rent"}));
@@ -206,38 +208,39 @@ TEST(MessageBoxes, ErrorsShowTheCriticalIconAndQuestionsTheQuestionIcon) {
 
 TEST_F(Types, AddMakesSiblingsAndAddSubMakesChildren) {
   Run(3, [&](TFormTypes* w) {
-    EXPECT_TRUE(w->BtAdd->isEnabled());
-    EXPECT_FALSE(w->BtAddSub->isEnabled());
-    EXPECT_FALSE(w->BtEdit->isEnabled());
-    EXPECT_FALSE(w->Delete1->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>(w, "BtAdd")->isEnabled());
+    EXPECT_FALSE(Find<QPushButton>(w, "BtAddSub")->isEnabled());
+    EXPECT_FALSE(Find<QPushButton>(w, "BtEdit")->isEnabled());
+    EXPECT_FALSE(Find<QAction>(w, "Delete1")->isEnabled());
     OnModal(
         [](QWidget* e) {
           TypeInto(Find<QLineEdit>(e, "EdName"), "Anna");
           Click(Find<QPushButton>(e, "BtOk"));
         },
         w);
-    Click(w->BtAdd);  // nothing selected: a top-level member
-    QTreeWidgetItem* anna = ItemNamed(w->SubTypeTree, "Anna");
+    Click(Find<QPushButton>(w, "BtAdd"));  // nothing selected: a top-level member
+    QTreeWidgetItem* anna = ItemNamed(Find<QTreeWidget>(w, "SubTypeTree"), "Anna");
     ASSERT_NE(anna, nullptr);
-    w->SubTypeTree->setCurrentItem(anna);
-    EXPECT_TRUE(w->BtAddSub->isEnabled());
-    EXPECT_TRUE(w->AddSub1->isEnabled());
-    EXPECT_TRUE(w->Edit1->isEnabled());
+    Find<QTreeWidget>(w, "SubTypeTree")->setCurrentItem(anna);
+    EXPECT_TRUE(Find<QPushButton>(w, "BtAddSub")->isEnabled());
+    EXPECT_TRUE(Find<QAction>(w, "AddSub1")->isEnabled());
+    EXPECT_TRUE(Find<QAction>(w, "Edit1")->isEnabled());
     OnModal(
         [](QWidget* e) {
           TypeInto(Find<QLineEdit>(e, "EdName"), "Anna's school");
           Click(Find<QPushButton>(e, "BtOk"));
         },
         w);
-    w->AddSub1->trigger();
+    Find<QAction>(w, "AddSub1")->trigger();
     OnModal(
         [](QWidget* e) {
           TypeInto(Find<QLineEdit>(e, "EdName"), "Bob");
           Click(Find<QPushButton>(e, "BtOk"));
         },
         w);
-    w->SubTypeTree->setCurrentItem(ItemNamed(w->SubTypeTree, "Anna's school"));
-    Click(w->BtAdd);  // a sibling of the selected node
+    Find<QTreeWidget>(w, "SubTypeTree")
+        ->setCurrentItem(ItemNamed(Find<QTreeWidget>(w, "SubTypeTree"), "Anna's school"));
+    Click(Find<QPushButton>(w, "BtAdd"));  // a sibling of the selected node
   });
   ASSERT_EQ(Children(kMemberRoot), (std::vector<std::string>{"Anna"}));
   const std::uint32_t anna = base.db.GetSubTypeItems(kMemberRoot)[0].id;
@@ -262,8 +265,9 @@ TEST_F(Types, EditRenamesAndAnEmptyNameCannotBeConfirmed) {
           Click(ok);
         },
         w);
-    DoubleClick(w->SubTypeTree, ItemNamed(w->SubTypeTree, "Rent"));  // a leaf is edited
-    EXPECT_NE(ItemNamed(w->SubTypeTree, "Rents"), nullptr);
+    DoubleClick(Find<QTreeWidget>(w, "SubTypeTree"),
+                ItemNamed(Find<QTreeWidget>(w, "SubTypeTree"), "Rent"));  // a leaf is edited
+    EXPECT_NE(ItemNamed(Find<QTreeWidget>(w, "SubTypeTree"), "Rents"), nullptr);
   });
   CSubTypeItem item;
   base.db.GetSubType(rent, item);
@@ -281,8 +285,8 @@ TEST_F(Types, DeepTreesShareTheLastStripFromTheFifthLevel) {
     const int strips[] = {3, 4, 5, 6, 7, 7};
     const int sizes[] = {10, 10, 9, 9, 9, 9};
     for (int level = 1; level <= 6; ++level) {
-      const CSubTypeNode* node =
-          SubTypeNodeOf(ItemNamed(w->SubTypeTree, "Level " + std::to_string(level)));
+      const CSubTypeNode* node = SubTypeNodeOf(
+          ItemNamed(Find<QTreeWidget>(w, "SubTypeTree"), "Level " + std::to_string(level)));
       ASSERT_NE(node, nullptr);
       EXPECT_EQ(node->depth, level);
       EXPECT_EQ(node->strip, strips[level - 1]) << level;
@@ -300,37 +304,11 @@ TEST_F(Types, DeepChainIsLoadedToTheTreesDepthLimit) {
     parent = base.AddSubType("Level " + std::to_string(level), parent);
   ASSERT_TRUE(base.db.EndBatch("test"));
   Run(2, [&](TFormTypes* w) {
-    const QTreeWidgetItem* last = ItemNamed(w->SubTypeTree, "Level 64");
+    const QTreeWidgetItem* last = ItemNamed(Find<QTreeWidget>(w, "SubTypeTree"), "Level 64");
     ASSERT_NE(last, nullptr);
     EXPECT_EQ(SubTypeNodeOf(last)->depth, kMaxSubTypeDepth);
-    EXPECT_EQ(ItemNamed(w->SubTypeTree, "Level 65"), nullptr);
+    EXPECT_EQ(ItemNamed(Find<QTreeWidget>(w, "SubTypeTree"), "Level 65"), nullptr);
   });
-}
-
-TEST(SubTypeRows, AreDrawnOnTheStripOfTheirStyle) {
-  CSubTypeNode node;
-  node.name = "Food";
-  node.depth = 1;
-  SetSubTypeAppearance(node);
-  QImage image(120, 20, QImage::Format_RGB32);
-  image.fill(Qt::black);
-  {
-    QPainter painter(&image);
-    PaintSubTypeRow(painter, LinesImage(), node, 120, false);
-  }
-  EXPECT_EQ(image.pixel(2, 18), StripColor(3));
-  EXPECT_EQ(image.pixel(60, 18), StripColor(3));
-  EXPECT_EQ(image.pixel(118, 18), StripColor(3));
-  {
-    QPainter painter(&image);
-    PaintSubTypeRow(painter, LinesImage(), node, 120, true);
-  }
-  EXPECT_EQ(image.pixel(118, 18), StripColor(0));
-  bool white = false;
-  for (int x = 8; x < 40 && !white; ++x) {
-    for (int y = 2; y < 18 && !white; ++y) white = image.pixel(x, y) == qRgb(255, 255, 255);
-  }
-  EXPECT_TRUE(white) << "the selected name is written in white";
 }
 
 TEST(Picker, DoubleClickExpandsACollapsedParentAndThenChooses) {
@@ -340,7 +318,7 @@ TEST(Picker, DoubleClickExpandsACollapsedParentAndThenChooses) {
   base.AddSubType("Salary", kIncomeRoot);
   TFormSelectType picker;
   OnModal([&](QWidget*) {
-    QTreeWidget* tree = picker.SubTypeTree;
+    QTreeWidget* tree = Find<QTreeWidget>(&picker, "SubTypeTree");
     ASSERT_EQ(tree->topLevelItemCount(), 1);  // only the expense tree
     QTreeWidgetItem* item = tree->topLevelItem(0);
     EXPECT_TRUE(item->isExpanded());
@@ -359,14 +337,15 @@ TEST(Picker, CancelOrNoSelectionAnswersNothing) {
   {
     TFormSelectType picker;
     OnModal([&](QWidget*) {
-      picker.SubTypeTree->setCurrentItem(picker.SubTypeTree->topLevelItem(0));
-      Click(picker.BtCancel);
+      Find<QTreeWidget>(&picker, "SubTypeTree")
+          ->setCurrentItem(Find<QTreeWidget>(&picker, "SubTypeTree")->topLevelItem(0));
+      Click(Find<QPushButton>(&picker, "BtCancel"));
     });
     EXPECT_EQ(picker.Execute(base.db, LinesImage(), kExpenseRoot), 0u);
   }
   {
     TFormSelectType picker;
-    OnModal([&](QWidget*) { Click(picker.BtOK); });
+    OnModal([&](QWidget*) { Click(Find<QPushButton>(&picker, "BtOK")); });
     EXPECT_EQ(picker.Execute(base.db, LinesImage(), kExpenseRoot), 0u);
   }
   std::vector<std::string> errors;

@@ -20,20 +20,13 @@
 #include "MainWindowFixture.h"
 #include "Settingsstorage.h"
 #include "Unittransfer.h"
+#include "WindowDriver.h"
 
 namespace {
 
 // Acts on the transaction editor as soon as it is shown modally.
 void WhenEditorShows(std::function<void(TFormTransfer&)> act) {
-  auto* timer = new QTimer;
-  QObject::connect(timer, &QTimer::timeout, [timer, act] {
-    auto* editor = qobject_cast<TFormTransfer*>(QApplication::activeModalWidget());
-    if (editor == nullptr) return;
-    timer->stop();
-    timer->deleteLater();
-    act(*editor);
-  });
-  timer->start(10);
+  OnModalOf<TFormTransfer>(std::move(act));
 }
 
 class Commands : public MainWindow {
@@ -76,9 +69,9 @@ class Commands : public MainWindow {
 TEST_F(Commands, NewStoresAndShowsTheTransactionWithItsTotals) {
   ASSERT_EQ(tree->Expenses()->sum, M(30));
   WhenEditorShows([](TFormTransfer& editor) {
-    editor.EdDescription->setEditText("Milk");
-    editor.EdSumm->setText("12.5");
-    editor.BtOk->click();
+    ::Find<QComboBox>(&editor, "EdDescription")->setEditText("Milk");
+    ::Find<QLineEdit>(&editor, "EdSumm")->setText("12.5");
+    ::Find<QPushButton>(&editor, "BtOk")->click();
   });
   form->findChild<QPushButton*>("BtNew")->click();
   EXPECT_EQ(tree->Expenses()->sum, M(42.5));
@@ -96,7 +89,7 @@ TEST_F(Commands, NewStoresAndShowsTheTransactionWithItsTotals) {
 
 TEST_F(Commands, CancelPlacesNothingAndLogsTheKind) {
   CCapture capture;
-  WhenEditorShows([](TFormTransfer& editor) { editor.BtCancel->click(); });
+  WhenEditorShows([](TFormTransfer& editor) { ::Find<QPushButton>(&editor, "BtCancel")->click(); });
   form->BtNewClick();
   EXPECT_TRUE(capture.Logged(3, "[InsertTransaction] Invalid Transaction Type: 0"));
   EXPECT_EQ(form->DataBase().Transactions().size(), 4u);
@@ -108,8 +101,8 @@ TEST_F(Commands, EditingTheDateOutOfTheIntervalRemovesTheRow) {
   Select(node);
   EXPECT_TRUE(form->findChild<QPushButton*>("BtEdit")->isEnabled());
   WhenEditorShows([](TFormTransfer& editor) {
-    editor.EDDate->setDate(QDate(2006, 10, 2));
-    editor.BtOk->click();
+    ::Find<QDateEdit>(&editor, "EDDate")->setDate(QDate(2006, 10, 2));
+    ::Find<QPushButton>(&editor, "BtOk")->click();
   });
   form->EditClick();
   EXPECT_EQ(Leaf(Food(tree->Expenses()), bread), nullptr);
@@ -123,8 +116,8 @@ TEST_F(Commands, EditingTheSumKeepsTheRowAndItsScreenItem) {
   QTreeWidgetItem* item = node->item;
   Select(node);
   WhenEditorShows([](TFormTransfer& editor) {
-    editor.EdSumm->setText("31");
-    editor.BtOk->click();
+    ::Find<QLineEdit>(&editor, "EdSumm")->setText("31");
+    ::Find<QPushButton>(&editor, "BtOk")->click();
   });
   form->findChild<QPushButton*>("BtEdit")->click();
   ASSERT_NE(Leaf(Food(tree->Expenses()), bread), nullptr);
@@ -159,8 +152,8 @@ TEST_F(Commands, CopyOnACategoryPresetsItAndOnATransactionCopiesIt) {
   Select(Food(tree->Expenses()));
   QString presetCategory;
   WhenEditorShows([&](TFormTransfer& editor) {
-    presetCategory = editor.EdType->text();
-    editor.BtCancel->click();
+    presetCategory = ::Find<QLineEdit>(&editor, "EdType")->text();
+    ::Find<QPushButton>(&editor, "BtCancel")->click();
   });
   form->New_CopyClick();
   EXPECT_EQ(presetCategory, "Food");
@@ -168,8 +161,8 @@ TEST_F(Commands, CopyOnACategoryPresetsItAndOnATransactionCopiesIt) {
   Select(Leaf(Food(tree->Expenses()), bread));
   QString copiedName;
   WhenEditorShows([&](TFormTransfer& editor) {
-    copiedName = editor.EdDescription->currentText();
-    editor.BtOk->click();
+    copiedName = ::Find<QComboBox>(&editor, "EdDescription")->currentText();
+    ::Find<QPushButton>(&editor, "BtOk")->click();
   });
   form->New_CopyClick();
   EXPECT_EQ(copiedName, "Bread");
@@ -202,8 +195,8 @@ TEST_F(Commands, QuickExpenseMenuListsRecentDescriptions) {
   // A template opens as a new transaction dated today.
   QDate shownDate;
   WhenEditorShows([&](TFormTransfer& editor) {
-    shownDate = editor.EDDate->date();
-    editor.BtOk->click();
+    shownDate = ::Find<QDateEdit>(&editor, "EDDate")->date();
+    ::Find<QPushButton>(&editor, "BtOk")->click();
   });
   menu->actions()[0]->trigger();
   EXPECT_EQ(shownDate, QDate(2006, 9, 20));
@@ -289,9 +282,9 @@ TEST_F(Commands, SchedulerTabWorksOnPlannedTransactions) {
   form->findChild<QTabBar*>("TransactionsTab")->setCurrentIndex(1);
   EXPECT_EQ(form->CurrentTab(), 1);
   WhenEditorShows([](TFormTransfer& editor) {
-    editor.EdDescription->setEditText("Rent");
-    editor.EdSumm->setText("700");
-    editor.BtOk->click();
+    ::Find<QComboBox>(&editor, "EdDescription")->setEditText("Rent");
+    ::Find<QLineEdit>(&editor, "EdSumm")->setText("700");
+    ::Find<QPushButton>(&editor, "BtOk")->click();
   });
   form->BtNewClick();
   ASSERT_EQ(form->DataBase().PlnTransactions().size(), 1u);
@@ -318,9 +311,9 @@ TEST_F(Commands, SchedulerTabWorksOnPlannedTransactions) {
 
 TEST_F(Commands, NewAndCopiedTransactionsAreSelectedAndShown) {
   WhenEditorShows([](TFormTransfer& editor) {
-    editor.EdDescription->setEditText("Milk");
-    editor.EdSumm->setText("12.5");
-    editor.BtOk->click();
+    ::Find<QComboBox>(&editor, "EdDescription")->setEditText("Milk");
+    ::Find<QLineEdit>(&editor, "EdSumm")->setText("12.5");
+    ::Find<QPushButton>(&editor, "BtOk")->click();
   });
   form->BtNewClick();
   const CTransactionNode* added = NodeOf(control->currentItem());
@@ -329,7 +322,7 @@ TEST_F(Commands, NewAndCopiedTransactionsAreSelectedAndShown) {
   EXPECT_TRUE(form->findChild<QPushButton*>("BtEdit")->isEnabled()) << "Ctrl+E edits it";
 
   Select(Leaf(Food(tree->Expenses()), bread));
-  WhenEditorShows([](TFormTransfer& editor) { editor.BtOk->click(); });
+  WhenEditorShows([](TFormTransfer& editor) { ::Find<QPushButton>(&editor, "BtOk")->click(); });
   form->New_CopyClick();
   const CTransactionNode* copy = NodeOf(control->currentItem());
   ASSERT_NE(copy, nullptr);

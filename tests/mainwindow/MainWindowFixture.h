@@ -13,9 +13,10 @@
 #include <filesystem>
 
 #include "EngineTestUtil.h"
+#include "Money.h"
 #include "Platform.h"
-#include "TreeTestUtil.h"
 #include "Unitmain.h"
+#include "WindowDriver.h"
 
 class MainWindow : public testing::Test {
  protected:
@@ -72,17 +73,19 @@ class MainWindow : public testing::Test {
     add(euroAccount, 0, 50, "Shoes");
     db.SetSelectedAccount(1);  // rows are sorted by name: Cash, Euro card
   }
-  // Shows the window and lets its start-up run.
-  void Start(TFormMain& form) {
+  // Shows the window, lets it become active and run its start-up, and waits
+  // until the status bar shows `status`: "Ready" once a database is open and
+  // its trees are built, "No file opened" when the start opens nothing.
+  void Start(TFormMain& form, const char* status = "Ready") {
     form.show();
-    for (int i = 0; i < 50 && form.StatusText().isEmpty(); ++i) QTest::qWait(10);
-    QTest::qWait(50);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+    QCoreApplication::processEvents();  // the start-up runs once the window is active
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form.StatusText() == status; }, 5000))
+        << "status: " << form.StatusText().toStdString();
   }
   template <class T>
   T* Find(TFormMain& form, const char* name) {
-    T* w = form.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(w, nullptr) << name;
-    return w;
+    return ::Find<T>(&form, name);
   }
 
   QTemporaryDir dir;

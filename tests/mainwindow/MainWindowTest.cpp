@@ -35,7 +35,7 @@ TEST_F(MainWindow, FirstStartLooksForTheDemoInTheDataFolder) {
   EXPECT_EQ(form.pos(), QPoint(100, 100));
   EXPECT_EQ(form.size(), QSize(800, 666)) << "792 x 666, widened to the minimum width of 800";
   EXPECT_EQ(form.windowTitle(), "Pardow v1.62");
-  Start(form);
+  Start(form, "No file opened");
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0], "Can't open file: " + DataPath("demo2.vlt"));
   EXPECT_EQ(form.StatusText(), "No file opened");
@@ -158,7 +158,7 @@ TEST_F(MainWindow, ControlsFollowTheOpenState) {
 
 TEST_F(MainWindow, EveryControlThatNeedsADatabaseWaitsForOne) {
   TFormMain form;
-  Start(form);  // no database yet
+  Start(form, "No file opened");  // no database yet
   for (const char* name : {"BtCurrencesDir", "BtAccountsDir", "BtTypesDir", "BtMembersList",
                            "BtSectionsList", "BtExport", "BtImport", "BtReports"})
     EXPECT_FALSE(Find<QToolButton>(form, name)->isEnabled()) << name;

@@ -7,28 +7,20 @@
 #include <QRegularExpression>
 #include <cmath>
 
-#include "EngineTestUtil.h"
-#include "Node.h"
 #include "Printing.h"
-#include "Skin.h"
-#include "TreeTestUtil.h"
+#include "TreeFixture.h"
 
 namespace {
 
-class Report : public testing::Test {
+class Report : public CTreeFixture {
  protected:
   void SetUp() override {
     SetClock(EncodeDate(2007, 5, 20));
-    db.Create(dir.Path("print.vlt"));
-    db.SetInterval(EncodeDate(2007, 5, 1), EncodeDate(2007, 5, 31));
-    tree = std::make_unique<CTransactionsTree>(&control, db, "Incomings", "Expenses");
+    CTreeFixture::SetUp();
     food = SubType("Food", kExpenseRoot);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString::fromStdString(dir.Path("report.pdf")));
     printer.setPageSize(QPageSize(QPageSize::A4));
-  }
-  std::uint32_t SubType(const std::string& name, std::uint32_t parent, bool showQuantity = false) {
-    return AddSubType(db, name, parent, showQuantity);
   }
   std::uint32_t Add(const std::string& name, std::uint32_t category, double amount) {
     CTransactionItem t;
@@ -38,11 +30,6 @@ class Report : public testing::Test {
     t.record.categoryId = category;
     t.record.amountOut = t.record.amountIn = M(amount);
     return db.AddTransaction(t);
-  }
-  void Build() {
-    TTransactionInterval::iterator first, last;
-    ASSERT_TRUE(db.GetTransactions(first, last));
-    tree->BuildForAccount(first, last, 103, true, false);
   }
   TPrintCounts Print(bool selectionOnly) {
     return PrintTree(printer, *tree, control, "Pardow report. Time interval: May 2007",
@@ -57,11 +44,6 @@ class Report : public testing::Test {
     return static_cast<int>(text.count(page));
   }
 
-  CCapture capture;
-  CScratch dir;
-  CDataBase db;
-  CFundsTree control;
-  std::unique_ptr<CTransactionsTree> tree;
   QPrinter printer{QPrinter::HighResolution};
   std::uint32_t food = 0;
 };

@@ -341,7 +341,7 @@ const char* const CFundsTree::kColumnTitles[kFundsColumnCount] = {
 const int CFundsTree::kColumnWidths[kFundsColumnCount] = {150, 70, 80, 45, 70, 110, 80, 100};
 const int CFundsTree::kColumnMinimums[kFundsColumnCount] = {50, 1, 1, 1, 1, 1, 1, 1};
 
-CFundsTree::CFundsTree(QWidget* parent) : QTreeWidget(parent) {
+CFundsTree::CFundsTree(QWidget* parent) : CNodeTreeControl(parent) {
   setFont(TreeFont());
   setColumnCount(kFundsColumnCount);
   QStringList titles;

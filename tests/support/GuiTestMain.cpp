@@ -1,5 +1,7 @@
-// Test main for window code: an offscreen QApplication, settings kept in a
-// temporary home, and the English locale.
+// The main of every window test program: an offscreen QApplication, a
+// temporary home so that no test touches the user's settings, and the
+// English (US) locale. A program that needs more (settings in an INI file,
+// a language file, a pinned clock) registers a testing::Environment.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 

@@ -35,6 +35,19 @@ enum TNodeKind : std::uint8_t {
 constexpr std::uint32_t kIncomesKey = 1;
 constexpr std::uint32_t kExpensesKey = 2;
 
+// Columns of the transaction trees' header.
+enum TFundsColumn {
+  ColDescription = 0,
+  ColQuantity,
+  ColSum,
+  ColPercent,
+  ColDate,
+  ColMember,
+  ColSection,
+  ColNotes,
+  kFundsColumnCount
+};
+
 // The item data role under which a screen item holds its node.
 constexpr int kNodeRole = Qt::UserRole + 1;
 
@@ -176,14 +189,34 @@ class CTransactionsTree : public CTransactionNode {
   std::uint64_t textsGeneration_ = 0;  // the database's string generation texts_ belongs to
 };
 
-// The sort of the screen tree. `param` is the column index + 1 ascending and
-// its bitwise complement descending. Returns <0 when a goes first, >0 when b
-// does, 0 when equal.
-int CompareNodes(const CTransactionNode* a, const CTransactionNode* b, int param,
+// The order of a transaction tree: the header column it follows and the
+// direction. Categories come first in every order; a column without a rule
+// (member, section, notes) leaves the rows as they are.
+struct TTreeOrder {
+  int column = ColDescription;
+  bool descending = false;
+  bool operator==(const TTreeOrder&) const = default;
+};
+
+// A tree control whose node rows sort by the order it holds.
+class CNodeTreeControl : public QTreeWidget {
+ public:
+  using QTreeWidget::QTreeWidget;
+  TTreeOrder Order() const { return order_; }
+  void SetOrder(TTreeOrder order) { order_ = order; }
+
+ private:
+  TTreeOrder order_;
+};
+
+// The sort of the screen tree. Returns <0 when a goes first, >0 when b does,
+// 0 when equal.
+int CompareNodes(const CTransactionNode* a, const CTransactionNode* b, TTreeOrder order,
                  bool bothTopLevel);
-// Sorts the screen items of `control` recursively by `param`, keeping the
-// expansion and selection of every item.
-void SortTree(CTransactionsTree& tree, int param);
+// Gives the tree's control `order` and sorts its screen items recursively by
+// it, keeping the expansion and selection of every item. A control that
+// cannot hold an order is left as it is.
+void SortTree(CTransactionsTree& tree, TTreeOrder order);
 
 // A node of the categories window and the subtype picker.
 struct CSubTypeNode {

@@ -13,8 +13,6 @@ namespace {
 // of damaged data end there instead of recursing forever.
 constexpr int kMaxCategoryDepth = 64;
 
-int g_sortParam = 1;  // parameter of the sort in progress (see SortTree)
-
 std::int8_t PercentOf(Money part, Money whole) {
   if (whole == 0) return 0;
   double p = std::trunc(static_cast<double>(part) / static_cast<double>(whole) * 100 + 0.5);
@@ -35,7 +33,9 @@ CNodeItem::CNodeItem(CTransactionNode* node) : node_(node) {
 
 bool CNodeItem::operator<(const QTreeWidgetItem& other) const {
   const bool bothTop = parent() == nullptr && other.parent() == nullptr;
-  return CompareNodes(node_, NodeOf(&other), g_sortParam, bothTop) < 0;
+  const auto* control = dynamic_cast<const CNodeTreeControl*>(treeWidget());
+  const TTreeOrder order = control ? control->Order() : TTreeOrder{};
+  return CompareNodes(node_, NodeOf(&other), order, bothTop) < 0;
 }
 
 CTransactionNode* NodeOf(const QTreeWidgetItem* item) {
@@ -388,48 +388,48 @@ void CTransactionsTree::Prune() {
 
 // ---- Sorting ----
 
-int CompareNodes(const CTransactionNode* a, const CTransactionNode* b, int param,
+int CompareNodes(const CTransactionNode* a, const CTransactionNode* b, TTreeOrder order,
                  bool bothTopLevel) {
   if (a == nullptr || b == nullptr || bothTopLevel) return 0;
   const bool aLeaf = IsLeafKind(a), bLeaf = IsLeafKind(b);
   if (aLeaf && !bLeaf) return 1;  // categories first, whatever the direction
   if (bLeaf && !aLeaf) return -1;
-  const int column = param < 0 ? ~param : param - 1;
-  const int less = param > 0 ? -1 : 1;
-  auto order = [&](auto x, auto y) { return x < y ? less : (y < x ? -less : 0); };
-  switch (column + 1) {
-    case 1: {
+  const int less = order.descending ? 1 : -1;
+  auto compare = [&](auto x, auto y) { return x < y ? less : (y < x ? -less : 0); };
+  switch (order.column) {
+    case ColDescription: {
       const QLocale locale;
       const QString x = locale.toUpper(StoredToQString(a->displayName));
       const QString y = locale.toUpper(StoredToQString(b->displayName));
       const int c = x.compare(y, Qt::CaseSensitive);
       return c < 0 ? less : (c > 0 ? -less : 0);
     }
-    case 2:
+    case ColQuantity:
       if (!a->showQuantity || !b->showQuantity) {
         if (!a->showQuantity && !b->showQuantity) return 0;
         return !a->showQuantity ? less : -less;
       }
-      return order(a->quantity, b->quantity);
-    case 3:
-    case 4:
-      return order(a->sum, b->sum);
-    case 5:
-      if (a->kind == NodeTransaction && b->kind == NodeTransaction) return order(a->date, b->date);
+      return compare(a->quantity, b->quantity);
+    case ColSum:
+    case ColPercent:
+      return compare(a->sum, b->sum);
+    case ColDate:
+      if (a->kind == NodeTransaction && b->kind == NodeTransaction)
+        return compare(a->date, b->date);
       return 0;
     default:
       return 0;
   }
 }
 
-void SortTree(CTransactionsTree& tree, int param) {
-  if (tree.Control() == nullptr) return;
-  if (param == 1 || param == ~0) tree.ResolveNames();  // the description sort compares names
-  g_sortParam = param;
-  // The direction is part of the parameter, so the control always sorts
-  // "ascending" by the node comparison; its own sort keeps expansion and
-  // selection.
-  tree.Control()->sortItems(0, Qt::AscendingOrder);
+void SortTree(CTransactionsTree& tree, TTreeOrder order) {
+  auto* control = dynamic_cast<CNodeTreeControl*>(tree.Control());
+  if (control == nullptr) return;
+  if (order.column == ColDescription) tree.ResolveNames();  // names are compared
+  control->SetOrder(order);
+  // The direction is part of the order the items compare by, so the control
+  // always sorts "ascending"; its own sort keeps expansion and selection.
+  control->sortItems(0, Qt::AscendingOrder);
 }
 
 // ---- CSubTypeNode ----

@@ -19,6 +19,7 @@
 
 #include "Dates.h"
 #include "Include.h"
+#include "Node.h"
 
 class CDataBase;
 class CTransactionNode;
@@ -86,19 +87,6 @@ std::string ShortDateUtf8(Date date);
 constexpr int kTransactionsTab = 0;
 constexpr int kSchedulerTab = 1;
 
-// Columns of the tree header.
-enum TFundsColumn {
-  ColDescription = 0,
-  ColQuantity,
-  ColSum,
-  ColPercent,
-  ColDate,
-  ColMember,
-  ColSection,
-  ColNotes,
-  kFundsColumnCount
-};
-
 struct TRowCell {
   int column = 0;
   QString text;
@@ -146,7 +134,7 @@ QImage PaintRowImage(const TRowLook& look, const std::vector<TColumnSpan>& colum
 // header columns, read-only, 20-px rows, every row with a node drawn as one
 // composed strip. Column positions are the header's own, so the tree's
 // horizontal scroll bar scrolls the rows with the header.
-class CFundsTree : public QTreeWidget {
+class CFundsTree : public CNodeTreeControl {
  public:
   explicit CFundsTree(QWidget* parent = nullptr);
 

@@ -10,10 +10,7 @@
 #include <cmath>
 #include <functional>
 
-#include "EngineTestUtil.h"
-#include "Node.h"
-#include "Skin.h"
-#include "TreeTestUtil.h"
+#include "TreeFixture.h"
 
 namespace {
 
@@ -93,19 +90,14 @@ TEST(ImgLines, DrawStripKeepsTheCapsAndStretchesTheMiddle) {
 
 namespace {
 
-class Rows : public testing::Test {
+class Rows : public CTreeFixture {
  protected:
   void SetUp() override {
     SetClock(EncodeDate(2007, 5, 20));
-    db.Create(dir.Path("rows.vlt"));
-    db.SetInterval(EncodeDate(2007, 5, 1), EncodeDate(2007, 5, 31));
-    tree = std::make_unique<CTransactionsTree>(&control, db, "Incomings", "Expenses");
+    CTreeFixture::SetUp();
     food = SubType("Food", kExpenseRoot);
     member = SubType("Anna", kMemberRoot);
     section = SubType("Home", kSectionRoot);
-  }
-  std::uint32_t SubType(const std::string& name, std::uint32_t parent, bool showQuantity = false) {
-    return AddSubType(db, name, parent, showQuantity);
   }
   TransactionRecord Record(std::uint32_t category, double amount, float quantity) {
     TransactionRecord r;
@@ -126,24 +118,10 @@ class Rows : public testing::Test {
     t.record = Record(category, amount, quantity);
     return db.AddTransaction(t);
   }
-  void Build(bool showEmpty = false) {
-    TTransactionInterval::iterator first, last;
-    ASSERT_TRUE(db.GetTransactions(first, last));
-    tree->BuildForAccount(first, last, 103, true, showEmpty);
-  }
-  CTransactionNode* Child(CTransactionNode* node, std::uint32_t key) {
-    auto it = node->children.find(key);
-    return it == node->children.end() ? nullptr : it->second.get();
-  }
   TRowLook Look(CTransactionNode* node, bool selected = false, int tab = kTransactionsTab) {
     return ComposeRow(*tree, node, selected, tab, db);
   }
 
-  CCapture capture;
-  CScratch dir;
-  CDataBase db;
-  CFundsTree control;
-  std::unique_ptr<CTransactionsTree> tree;
   std::uint32_t food = 0, member = 0, section = 0;
 };
 
@@ -211,7 +189,7 @@ TEST_F(Rows, FiguresPerColumn) {
   const std::uint32_t one = Add("Water", drinks, 150, 1);
   const std::uint32_t half = Add("Juice", drinks, 1234.5, 2.5f);
   Add("Refund", food, -1234.5 - 50);
-  Build(true);
+  Build(true, 103, true);
   const TRowLook top = Look(tree->Expenses());
   EXPECT_EQ(top.Text(ColDescription), "Expenses");
   EXPECT_EQ(top.Text(ColQuantity), "") << "top nodes show no quantity";

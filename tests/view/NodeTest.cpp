@@ -5,26 +5,17 @@
 
 #include <QTreeWidget>
 
-#include "EngineTestUtil.h"
-#include "Node.h"
-#include "Skin.h"
-#include "TreeTestUtil.h"
+#include "TreeFixture.h"
 
 namespace {
 
-class Tree : public testing::Test {
+class Tree : public CTreeFixture {
  protected:
   void SetUp() override {
-    db.Create(dir.Path("t.vlt"));
-    db.SetInterval(EncodeDate(2007, 5, 1), EncodeDate(2007, 5, 31));
-    widget.setColumnCount(8);
-    tree = std::make_unique<CTransactionsTree>(&widget, db, "Incomings", "Expenses");
+    CTreeFixture::SetUp();
     food = SubType("Food", kExpenseRoot);
     dairy = SubType("Dairy", food);
     salary = SubType("Salary", kIncomeRoot);
-  }
-  std::uint32_t SubType(const std::string& name, std::uint32_t parent, bool showQuantity = false) {
-    return AddSubType(db, name, parent, showQuantity);
   }
   std::uint32_t Add(const std::string& name, std::uint32_t category, double amount,
                     std::uint32_t from = 103, std::uint32_t to = 0, double in = -1, float qty = 1) {
@@ -39,26 +30,7 @@ class Tree : public testing::Test {
     t.record.quantity = qty;
     return db.AddTransaction(t);
   }
-  void Build(bool full, std::uint32_t account = 103, bool showEmpty = false) {
-    TTransactionInterval::iterator first, last;
-    ASSERT_TRUE(db.GetTransactions(first, last));
-    tree->BuildForAccount(first, last, account, full, showEmpty);
-  }
-  void BuildInCurrency(std::uint32_t currency) {
-    TTransactionInterval::iterator first, last;
-    ASSERT_TRUE(db.GetTransactions(first, last));
-    tree->BuildInCurrency(first, last, currency, true, false);
-  }
-  CTransactionNode* Child(CTransactionNode* node, std::uint32_t key) {
-    auto it = node->children.find(key);
-    return it == node->children.end() ? nullptr : it->second.get();
-  }
 
-  CCapture capture;
-  CScratch dir;
-  CDataBase db;
-  QTreeWidget widget;
-  std::unique_ptr<CTransactionsTree> tree;
   std::uint32_t food = 0, dairy = 0, salary = 0;
 };
 
@@ -66,8 +38,8 @@ class Tree : public testing::Test {
 
 TEST_F(Tree, EmptyTreeShowsBothTopNodesAndOptionallyEveryCategory) {
   Build(true);
-  ASSERT_EQ(widget.topLevelItemCount(), 2);
-  EXPECT_EQ(NodeOf(widget.topLevelItem(0)), tree->Incomes());
+  ASSERT_EQ(control.topLevelItemCount(), 2);
+  EXPECT_EQ(NodeOf(control.topLevelItem(0)), tree->Incomes());
   EXPECT_EQ(tree->Incomes()->displayName, "Incomings");
   EXPECT_EQ(tree->Expenses()->displayName, "Expenses");
   EXPECT_EQ(tree->Incomes()->sum, 0);
@@ -83,8 +55,8 @@ TEST_F(Tree, EmptyTreeShowsBothTopNodesAndOptionallyEveryCategory) {
   ASSERT_NE(Child(foodNode, dairy), nullptr);
   EXPECT_EQ(Child(foodNode, dairy)->depth, 2);
   EXPECT_NE(Child(tree->Incomes(), salary), nullptr);
-  EXPECT_EQ(widget.topLevelItem(1)->childCount(), 1);
-  EXPECT_TRUE(widget.topLevelItem(1)->isExpanded());
+  EXPECT_EQ(control.topLevelItem(1)->childCount(), 1);
+  EXPECT_TRUE(control.topLevelItem(1)->isExpanded());
 
   tree->ShowTypes = false;
   Add("Milk", dairy, 2);
@@ -183,7 +155,7 @@ TEST_F(Tree, IncrementalRebuildKeepsItemsExpansionAndSelection) {
   QTreeWidgetItem* cheeseItem = Child(dairyNode, c)->item;
   QTreeWidgetItem* firstMilk = Child(Child(dairyNode, a), a)->item;
   dairyItem->setExpanded(true);
-  widget.setCurrentItem(cheeseItem);
+  control.setCurrentItem(cheeseItem);
   cheeseItem->setSelected(true);
 
   Build(false);
@@ -192,7 +164,7 @@ TEST_F(Tree, IncrementalRebuildKeepsItemsExpansionAndSelection) {
   EXPECT_EQ(Child(dairyNode, a)->kind, NodeGroup);
   EXPECT_EQ(Child(Child(dairyNode, a), a)->item, firstMilk);
   EXPECT_TRUE(dairyItem->isExpanded());
-  EXPECT_EQ(widget.currentItem(), cheeseItem);
+  EXPECT_EQ(control.currentItem(), cheeseItem);
   EXPECT_TRUE(cheeseItem->isSelected());
 
   // Grouping off: the group turns back into its first transaction's node.
@@ -229,7 +201,7 @@ TEST_F(Tree, ChangedCategoryMovesTheNodeAndPrunesTheOldOne) {
   EXPECT_EQ(foodNode, nullptr) << "an emptied category is pruned";
   ASSERT_NE(Child(tree->Expenses(), salary), nullptr);
   EXPECT_NE(Child(Child(tree->Expenses(), salary), t), nullptr);
-  EXPECT_EQ(widget.topLevelItem(1)->childCount(), 1);
+  EXPECT_EQ(control.topLevelItem(1)->childCount(), 1);
 }
 
 TEST_F(Tree, SortKeepsCategoriesFirstInEveryColumnAndDirection) {
@@ -248,19 +220,19 @@ TEST_F(Tree, SortKeepsCategoriesFirstInEveryColumnAndDirection) {
     }
     return names;
   };
-  SortTree(*tree, 1);
+  SortTree(*tree, {ColDescription, false});
   EXPECT_EQ(order(), "[Cheese]Abc");
-  SortTree(*tree, ~0);
+  SortTree(*tree, {ColDescription, true});
   EXPECT_EQ(order(), "[Cheese]cbA");
-  SortTree(*tree, 3);  // Sum ascending
+  SortTree(*tree, {ColSum, false});  // Sum ascending
   EXPECT_EQ(order(), "[Cheese]Acb");
-  SortTree(*tree, ~3);  // % descending sorts by sum too
+  SortTree(*tree, {ColPercent, true});  // % descending sorts by sum too
   EXPECT_EQ(order(), "[Cheese]bcA");
-  SortTree(*tree, 2);  // Quantity
+  SortTree(*tree, {ColQuantity, false});  // Quantity
   EXPECT_EQ(order(), "[Cheese]cbA");
-  SortTree(*tree, ~5);  // Date: all equal days keep their order
+  SortTree(*tree, {ColDate, true});  // Date: all equal days keep their order
   EXPECT_EQ(order(), "[Cheese]cbA");
-  EXPECT_EQ(NodeOf(widget.topLevelItem(0)), tree->Incomes()) << "top nodes keep their order";
+  EXPECT_EQ(NodeOf(control.topLevelItem(0)), tree->Incomes()) << "top nodes keep their order";
 }
 
 TEST(TreeSort, CompareRules) {
@@ -273,18 +245,20 @@ TEST(TreeSort, CompareRules) {
   b.date = 20;
   a.sum = 5;
   b.sum = 5;
-  EXPECT_EQ(CompareNodes(&group, &category, 1, false), 1);
-  EXPECT_EQ(CompareNodes(&category, &group, ~0, false), -1);
-  EXPECT_EQ(CompareNodes(&a, &b, 5, false), -1);
-  EXPECT_EQ(CompareNodes(&a, &b, ~4, false), 1);
-  EXPECT_EQ(CompareNodes(&group, &a, 5, false), 0) << "a group has no date";
-  EXPECT_EQ(CompareNodes(&a, &b, 3, false), 0);
-  EXPECT_EQ(CompareNodes(&a, &b, 6, false), 0);
-  EXPECT_EQ(CompareNodes(&a, &b, 1, true), 0) << "top-level items keep their order";
+  EXPECT_EQ(CompareNodes(&group, &category, {ColDescription, false}, false), 1);
+  EXPECT_EQ(CompareNodes(&category, &group, {ColDescription, true}, false), -1);
+  EXPECT_EQ(CompareNodes(&a, &b, {ColDate, false}, false), -1);
+  EXPECT_EQ(CompareNodes(&a, &b, {ColDate, true}, false), 1);
+  EXPECT_EQ(CompareNodes(&group, &a, {ColDate, false}, false), 0) << "a group has no date";
+  EXPECT_EQ(CompareNodes(&a, &b, {ColSum, false}, false), 0);
+  EXPECT_EQ(CompareNodes(&a, &b, {ColMember, false}, false), 0);
+  EXPECT_EQ(CompareNodes(&a, &b, {ColDescription, false}, true), 0)
+      << "top-level items keep their order";
   b.showQuantity = false;
-  EXPECT_EQ(CompareNodes(&a, &b, 2, false), 1) << "no quantity sorts first ascending";
-  EXPECT_EQ(CompareNodes(&a, &b, ~1, false), -1);
-  EXPECT_EQ(CompareNodes(&a, nullptr, 1, false), 0);
+  EXPECT_EQ(CompareNodes(&a, &b, {ColQuantity, false}, false), 1)
+      << "no quantity sorts first ascending";
+  EXPECT_EQ(CompareNodes(&a, &b, {ColQuantity, true}, false), -1);
+  EXPECT_EQ(CompareNodes(&a, nullptr, {ColDescription, false}, false), 0);
 }
 
 TEST(NodeStyles, StripsFontsAndColours) {
