@@ -60,6 +60,29 @@ void InstallMessageBoxes() {
   });
 }
 
+namespace {
+
+void ShowFailure(std::string text, const std::string& reason) {
+  if (!reason.empty()) text += "\n\n" + reason;
+  ShowMessage(text);
+}
+
+}  // namespace
+
+void ShowNotStored(const std::string& reason) {
+  ShowFailure(GetLocalizedText(24100,
+                               "The change could not be written to the database file. "
+                               "Your input is kept; the log tells why."),
+              reason);
+}
+
+void ShowNotDeleted(const std::string& reason) {
+  ShowFailure(GetLocalizedText(24102,
+                               "The item could not be deleted from the database file; "
+                               "the log tells why."),
+              reason);
+}
+
 QString LocalizedText(std::uint32_t id, const char* defaultText) {
   return QString::fromStdString(GetLocalizedText(id, defaultText));
 }

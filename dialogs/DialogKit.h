@@ -36,6 +36,12 @@ TTypingRule MaxTypedLength(int maxLength);
 // user through ShowMessage.
 void InstallMessageBoxes();
 
+// Tells the user that a change (ShowNotStored) or a delete (ShowNotDeleted)
+// did not reach the database file, with `reason` (the file's own error, see
+// CDataBase::GetLastWriteError) below when there is one.
+void ShowNotStored(const std::string& reason);
+void ShowNotDeleted(const std::string& reason);
+
 // Asks the user a question in a message box and answers the button pressed.
 // Among `buttons`, QMessageBox::YesToAll is captioned "All". Tests replace
 // the box through SetConfirmationHook.

@@ -89,9 +89,7 @@ void TFormEditType::BtOkClick() {
     storedId_ = db_->EditSubType(item) ? item_.id : 0;
   }
   if (storedId_ == 0) {
-    ShowMessage(GetLocalizedText(24100,
-                                 "The change could not be written to the database file. "
-                                 "Your input is kept; the log tells why."));
+    ShowNotStored(db_->GetLastWriteError());
     return;
   }
   accept();

@@ -480,9 +480,7 @@ void TFormTransfer::BtOkClick() {
   if (FAccounts.empty()) return;
   if (!Apply()) {
     // The window stays open with everything the user entered.
-    ShowMessage(GetLocalizedText(24100,
-                                 "The change could not be written to the database file. "
-                                 "Your input is kept; the log tells why."));
+    ShowNotStored(FDb->GetLastWriteError());
     return;
   }
   accept();

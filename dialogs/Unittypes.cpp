@@ -239,9 +239,7 @@ void TFormTypes::BtDeleteClick() {
       deleted = db_->DelSubType(node->subTypeId, false);
     }
     if (!deleted) {
-      ShowMessage(GetLocalizedText(24102,
-                                   "The item could not be deleted from the database file; "
-                                   "the log tells why."));
+      ShowNotDeleted(db_->GetLastWriteError());
     }
     LoadTree();
   }

@@ -125,9 +125,7 @@ void TFormMain::DeleteClick() {
     return;
   if (!FDataBase->DelItemByKind(static_cast<std::uint8_t>(TabKind()), node->transactionId)) {
     // Not deleted: the row stays as the file still holds it.
-    ShowMessage(GetLocalizedText(24102,
-                                 "The item could not be deleted from the database file; "
-                                 "the log tells why."));
+    ShowNotDeleted(FDataBase->GetLastWriteError());
     return;
   }
   node->used = false;

@@ -21,18 +21,6 @@
 class CSwitchableBase : public CDataBase {
  public:
   bool failStores = false;
-  std::uint32_t AddTransaction(CTransactionItem item) override {
-    return failStores ? 0 : CDataBase::AddTransaction(std::move(item));
-  }
-  int EditTransaction(CTransactionItem item) override {
-    return failStores ? 0 : CDataBase::EditTransaction(std::move(item));
-  }
-  std::uint32_t AddPlnTransaction(CPlnTransactionItem item) override {
-    return failStores ? 0 : CDataBase::AddPlnTransaction(std::move(item));
-  }
-  int EditPlnTransaction(CPlnTransactionItem item) override {
-    return failStores ? 0 : CDataBase::EditPlnTransaction(std::move(item));
-  }
   std::uint32_t AddSubType(CSubTypeItem item) override {
     return failStores ? 0 : CDataBase::AddSubType(std::move(item));
   }

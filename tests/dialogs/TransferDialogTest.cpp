@@ -15,10 +15,14 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest/QTest>
+#include <cerrno>
+#include <cstring>
 #include <limits>
+#include <memory>
 
 #include "DialogKit.h"
 #include "DialogsTestUtil.h"
+#include "FileSizeLimit.h"
 #include "Include.h"
 #include "Logger.h"
 #include "Settingsstorage.h"
@@ -229,14 +233,21 @@ TEST_F(Editor, AStoreThatFailsIsReportedAndKeepsTheWindowWithItsInput) {
                         Case{0, kPlnTransactionKind}, Case{planned, kPlnTransactionKind}}) {
     SCOPED_TRACE(c.id);
     CMessages messages;
-    base.db.failStores = true;
+    // The disk is full until the user tries again.
+    auto full = std::make_unique<CFileSizeLimit>(base.db.GetFileSize());
     auto action = [&](TFormTransfer* w) {
       TypeInto(Find<QLineEdit>(w, "EdSumm"), "12.34");
+      // A new text needs room in the file, even for an edit in place.
+      Find<QPlainTextEdit>(w, "MComment")->setPlainText(QStringLiteral("paid in cash"));
       Click(Find<QPushButton>(w, "BtOk"));
       EXPECT_TRUE(w->isVisible());
-      EXPECT_EQ(messages.texts.size(), 1u);
+      // One message, with the system's reason.
+      EXPECT_EQ(messages.texts.size(), 1u) << ::testing::PrintToString(messages.texts);
+      if (!messages.texts.empty())
+        EXPECT_NE(messages.texts.back().find(std::strerror(EFBIG)), std::string::npos)
+            << messages.texts.back();
       EXPECT_EQ(Text(Find<QLineEdit>(w, "EdSumm")), "12.34");
-      base.db.failStores = false;
+      full.reset();
       Click(Find<QPushButton>(w, "BtOk"));  // stored now
     };
     const int result = c.id ? Open(c.id, false, false, action, c.type) : New(action, 0, 0, c.type);
@@ -589,7 +600,8 @@ TEST_F(Editor, MissingImageOrUnknownTypeIsHandled) {
   const std::size_t stored = base.db.Transactions().size();
   const int unknownType = 77;
   EXPECT_EQ(Open(
-                base.cash, false, false, [](TFormTransfer* w) { Click(Find<QPushButton>(w, "BtCancel")); }, unknownType),
+                base.cash, false, false,
+                [](TFormTransfer* w) { Click(Find<QPushButton>(w, "BtCancel")); }, unknownType),
             0);
   SetLogTap(nullptr);
   EXPECT_EQ(errors, std::vector<std::string>{"[FormTransafer.Open] Unknown Type: 77"});

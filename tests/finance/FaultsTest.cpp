@@ -1,13 +1,12 @@
 // Faults of the medium as the finance layer meets them: a full disk, failed
 // syncs, id counters at their end, deep category trees, damaged schedules
 // and an apply run that stopped between an occurrence and its progress.
-#include <sys/resource.h>
-
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <functional>
 
+#include "FileSizeLimit.h"
 #include "FinanceTestUtil.h"
 
 namespace {
@@ -35,24 +34,6 @@ struct CFaults {
     });
   }
   ~CFaults() { SetWriteFaultHook({}); }
-};
-
-// Makes writes past `size` bytes of any file fail with EFBIG, as a full disk
-// fails appends, while it lives (0: no limit).
-struct CFileSizeLimit {
-  explicit CFileSizeLimit(std::uint64_t size) {
-    if (size == 0) return;
-    signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit limit = old;
-    limit.rlim_cur = size;
-    active = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-  }
-  ~CFileSizeLimit() {
-    if (active) setrlimit(RLIMIT_FSIZE, &old);
-  }
-  rlimit old{};
-  bool active = false;
 };
 
 }  // namespace
