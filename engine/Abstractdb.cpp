@@ -101,18 +101,7 @@ std::uint32_t CAbstractDB::AddString(const std::string& value) {
     freeStrings[k - 1].pop_back();
     ++stringGeneration;
   } else {
-    try {
-      stream->WriteAt(position, record.data(), record.size());
-    } catch (const CFileError&) {
-      // Part of the record may have reached the file: take it back off, so
-      // the next record follows the last whole one.
-      try {
-        stream->SetSize(position);
-      } catch (const CFileError&) {
-        GiveUpFile();
-      }
-      throw;
-    }
+    WriteAppend(position, record.data(), record.size());
   }
   strings.Insert(header.id, position, false);
   return header.id;
@@ -183,6 +172,21 @@ void CAbstractDB::WriteCounters() {
 void CAbstractDB::NoteWriteFailure(const std::string& operation, const std::string& what) {
   LogError("[" + operation + "] " + what);
   lastWriteError = what;
+}
+
+void CAbstractDB::WriteAppend(std::uint32_t position, const void* bytes, std::size_t n) {
+  try {
+    stream->WriteAt(position, bytes, n);
+  } catch (const CFileError&) {
+    // Part of the record may have reached the file: take it back off, so
+    // the next record follows the last whole one.
+    try {
+      stream->SetSize(position);
+    } catch (const CFileError&) {
+      GiveUpFile();
+    }
+    throw;
+  }
 }
 
 void CAbstractDB::GiveUpFile() {

@@ -116,6 +116,9 @@ class CAbstractDB {
   // Throws CFileError when the file would pass the 4 GiB that 32-bit
   // positions can address.
   std::uint32_t AppendPosition(std::uint32_t dataSize) const;
+  // Appends `n` bytes at `position` (the end of the file); on failure takes
+  // back whatever part reached the file and throws.
+  void WriteAppend(std::uint32_t position, const void* bytes, std::size_t n);
   // Empties the string directory and the free-slot stacks.
   void ClearStrings();
   // Logs "[operation] what" as an error and keeps `what` as the last write

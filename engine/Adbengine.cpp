@@ -200,21 +200,6 @@ std::uint32_t CADBEngine::AddRecord(const Record& record) {
   return header.id;
 }
 
-void CADBEngine::WriteAppend(std::uint32_t position, const void* bytes, std::size_t n) {
-  try {
-    stream->WriteAt(position, bytes, n);
-  } catch (const CFileError&) {
-    // Part of the record may have reached the file: take it back off, so
-    // the next record follows the last whole one.
-    try {
-      stream->SetSize(position);
-    } catch (const CFileError&) {
-      GiveUpFile();
-    }
-    throw;
-  }
-}
-
 template <class Entry, class Record>
 bool CADBEngine::EditRecord(std::uint32_t id, const Record& record) {
   if (!CheckOpened("EditItem")) return false;

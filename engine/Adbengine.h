@@ -137,9 +137,6 @@ class CADBEngine : public CAbstractDB {
   std::uint32_t AddRecord(const Record& record);
   template <class Entry, class Record>
   bool EditRecord(std::uint32_t id, const Record& record);
-  // Appends `n` bytes at `position` (the end of the file); on failure takes
-  // back whatever part reached the file and throws.
-  void WriteAppend(std::uint32_t position, const void* bytes, std::size_t n);
   template <class Entry>
   void LoadTableRecord(CRecordScanner& scan, std::uint32_t position, const RecordHeader& header);
   void ConvertLegacyRecord(CRecordScanner& scan, std::uint32_t position, RecordHeader header);
