@@ -101,21 +101,13 @@ sweep_apply() {
   done
 
   python3 - "$writes" <<'EOF'
-import collections, json, sys
+import collections, sys
+sys.path.insert(0, "..")
+from items import load, report, text
 
 writes = int(sys.argv[1])
 FIELDS = ("date", "from", "to", "amountOut", "amountIn", "quantity", "member",
           "category", "section", "description", "comment")
-
-def load(path):
-    try:
-        with open(path) as f:
-            return json.load(f)
-    except (OSError, ValueError):
-        return None
-
-def text(path):
-    return open(path).read().strip()
 
 def content(t):
     return tuple(t[k] for k in FIELDS)
@@ -191,14 +183,7 @@ for n in range(1, writes + 1):
     if final["planned"] != clean["planned"]:
         bad(n, "planned transactions differ from the clean run's")
 
-for v in violations[:40]:
-    print(v)
-if len(violations) > 40:
-    print(f"... and {len(violations) - 40} more")
-status = "FAILED" if violations else "ok"
-print(f"durability sweep, apply: {writes} cut points, {sum(clean_new.values())} occurrences, "
-      f"{len(violations)} violations: {status}")
-sys.exit(1 if violations else 0)
+report(f"apply: {writes} cut points, {sum(clean_new.values())} occurrences", violations)
 EOF
 }
 
@@ -206,7 +191,7 @@ EOF
 # The items of a dump by table and id, with what only follows from other items
 # (the account figures, the counters) left out; used by the checks below.
 cat >items.py <<'EOF'
-import collections, json
+import collections, json, sys
 
 COMPUTED = ("balance", "plannedIn", "plannedOut", "budgetUsed")
 TABLES = ("currencies", "accounts", "subtypes", "transactions", "planned")
@@ -255,6 +240,16 @@ def differences(got, want, limit=3):
     keys = sorted(set(got) | set(want), key=str)
     return [f"{k}: {got.get(k)} instead of {want.get(k)}" for k in keys
             if got.get(k) != want.get(k)][:limit]
+
+def report(summary, violations):
+    """Prints the first violations and the part's summary line; exits 1 on any."""
+    for v in violations[:40]:
+        print(v)
+    if len(violations) > 40:
+        print(f"... and {len(violations) - 40} more")
+    status = "FAILED" if violations else "ok"
+    print(f"durability sweep, {summary}, {len(violations)} violations: {status}")
+    sys.exit(1 if violations else 0)
 EOF
 
 sweep_edits() {
@@ -368,14 +363,7 @@ for c in range(1, int(sys.argv[1]) + 1):
             bad(n, "running the command again does not complete it: " +
                 "; ".join(differences(final, after)))
 
-for v in violations[:40]:
-    print(v)
-if len(violations) > 40:
-    print(f"... and {len(violations) - 40} more")
-status = "FAILED" if violations else "ok"
-print(f"durability sweep, edits: {int(sys.argv[1])} commands, {total} cut points, "
-      f"{len(violations)} violations: {status}")
-sys.exit(1 if violations else 0)
+report(f"edits: {int(sys.argv[1])} commands, {total} cut points", violations)
 EOF
 }
 
@@ -487,14 +475,7 @@ for n in range(1, writes + 1):
         bad(n, "opening again does not give the clean upgrade: " +
             "; ".join(differences(items(final), want)))
 
-for v in violations[:40]:
-    print(v)
-if len(violations) > 40:
-    print(f"... and {len(violations) - 40} more")
-status = "FAILED" if violations else "ok"
-print(f"durability sweep, upgrade: {writes} cut points, {len(clean['transactions'])} "
-      f"transactions, {len(violations)} violations: {status}")
-sys.exit(1 if violations else 0)
+report(f"upgrade: {writes} cut points, {len(clean['transactions'])} transactions", violations)
 EOF
 }
 
