@@ -243,9 +243,10 @@ TEST_F(Editor, AStoreThatFailsIsReportedAndKeepsTheWindowWithItsInput) {
       EXPECT_TRUE(w->isVisible());
       // One message, with the system's reason.
       EXPECT_EQ(messages.texts.size(), 1u) << ::testing::PrintToString(messages.texts);
-      if (!messages.texts.empty())
+      if (!messages.texts.empty()) {
         EXPECT_NE(messages.texts.back().find(std::strerror(EFBIG)), std::string::npos)
             << messages.texts.back();
+      }
       EXPECT_EQ(Text(Find<QLineEdit>(w, "EdSumm")), "12.34");
       full.reset();
       Click(Find<QPushButton>(w, "BtOk"));  // stored now
