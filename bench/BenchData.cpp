@@ -29,7 +29,7 @@ std::string LargeDatabase(int transactions) {
   std::fprintf(stderr, "building %s ...\n", path.c_str());
   SetClock(BenchToday());
   CADBEngine db;
-  db.Create(path);
+  db.CreateFile(path);
   std::uint32_t accounts[4];
   for (std::uint32_t& id : accounts) {
     AccountRecord a;
@@ -65,7 +65,7 @@ std::string LargeDatabase(int transactions) {
     t.descriptionId = db.AddString("Purchase number " + std::to_string(i));
     db.AddItem(t);
   }
-  db.Close();
+  db.CloseFile();
   ResetClock();
   std::ofstream(done) << "ok\n";
   return path;

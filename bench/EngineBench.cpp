@@ -18,10 +18,10 @@ void BM_Open(benchmark::State& state) {
   const std::string path = LargeDatabase(kTransactions);
   for (auto _ : state) {
     CADBEngine db;
-    if (!db.Open(path)) state.SkipWithError("open failed");
+    if (!db.OpenFile(path)) state.SkipWithError("open failed");
     benchmark::DoNotOptimize(db.Transactions().size());
     state.PauseTiming();
-    db.Close();
+    db.CloseFile();
     state.ResumeTiming();
   }
   state.counters["transactions"] = kTransactions;
@@ -58,7 +58,7 @@ BENCHMARK(BM_OpenResidentBytesPerTransaction)->Iterations(1)->Unit(benchmark::kM
 int MeasureOpen(const char* path) {
   long before = ResidentBytes();
   CADBEngine db;
-  if (!db.Open(path)) return 1;
+  if (!db.OpenFile(path)) return 1;
   std::printf("%ld\n", ResidentBytes() - before);
   return 0;
 }

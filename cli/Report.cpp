@@ -192,7 +192,7 @@ namespace {
 
 // Amounts of a damaged file may be anywhere in the range of Money: sums are
 // taken wide and clamped.
-Money Clamp(__int128 amount) {
+Money Clamp(WideMoney amount) {
   if (amount > std::numeric_limits<Money>::max()) return std::numeric_limits<Money>::max();
   if (amount < std::numeric_limits<Money>::min()) return std::numeric_limits<Money>::min();
   return static_cast<Money>(amount);
@@ -227,7 +227,7 @@ std::string BalanceTable(CDataBase& db) {
 
   std::vector<std::vector<std::string>> rows;
   rows.push_back({"Account", "Currency", "Balance", "Planned in", "Planned out", "Budget used"});
-  __int128 total = 0;
+  WideMoney total = 0;
   for (const CAccountItem& a : db.GetAccountItems()) {
     std::string budget = "-";
     if (a.record.budgetEnabled != 0)

@@ -58,7 +58,7 @@ int CmdInfo(const std::string& file) {
   json.Value("nextItemId", std::int64_t{db.GetNextItemId()});
   json.Value("nextStringId", std::int64_t{db.GetNextStringId()});
   json.BeginObject("interval");
-  json.Value("begin", FormatIsoDate(db.GetIntervalStart()));
+  json.Value("begin", FormatIsoDate(db.GetIntervalBegin()));
   json.Value("end", FormatIsoDate(db.GetIntervalEnd()));
   json.EndObject();
   json.Value("selectedAccount", std::int64_t{db.GetSelectedAccount()});

@@ -9,11 +9,11 @@
 namespace {
 
 // a x b / c before it is brought into the range of Money; 0 when c is 0.
-__int128 WideMulDiv(Money a, Money b, Money c) {
-  return c == 0 ? 0 : static_cast<__int128>(a) * b / c;
+WideMoney WideMulDiv(Money a, Money b, Money c) {
+  return c == 0 ? 0 : static_cast<WideMoney>(a) * b / c;
 }
 
-bool OutOfRange(__int128 value) {
+bool OutOfRange(WideMoney value) {
   return value > std::numeric_limits<Money>::max() || value < std::numeric_limits<Money>::min();
 }
 
@@ -53,7 +53,7 @@ std::string& TLinkedTexts::operator[](EFieldType field) {
 }
 
 Money MulDiv(Money a, Money b, Money c) {
-  const __int128 value = WideMulDiv(a, b, c);
+  const WideMoney value = WideMulDiv(a, b, c);
   constexpr Money kMax = std::numeric_limits<Money>::max();
   constexpr Money kMin = std::numeric_limits<Money>::min();
   if (value > kMax) return kMax;

@@ -129,7 +129,7 @@ std::int32_t DayKeyOf(Date date) {
 CADBEngine::CADBEngine() = default;
 
 CADBEngine::~CADBEngine() {
-  Close();
+  CloseFile();
 }
 
 std::uint64_t CADBEngine::GetFileSize() const {
@@ -626,8 +626,8 @@ void CADBEngine::LoadRecords() {
 
 // ---- Creating, opening, closing ----
 
-void CADBEngine::Create(const std::string& name) {
-  Close();
+void CADBEngine::CreateFile(const std::string& name) {
+  CloseFile();
   if (FileExists(name)) ClearFileAttributes(name);
   {
     CFileStream file(name, CFileStream::Mode::kCreateTruncate);
@@ -637,7 +637,7 @@ void CADBEngine::Create(const std::string& name) {
     file.WriteAt(0, &header, sizeof header);
   }
   LogEvent("New base created: " + name);
-  Open(name);
+  OpenFile(name);
   BeginBatch();
   CurrencyRecord dollar;
   dollar.nameId = AddString("$");
@@ -738,7 +738,7 @@ void CADBEngine::UpgradeBeside(const std::string& name) {
              "; the original is kept as " + backup);
 }
 
-bool CADBEngine::Open(const std::string& name) {
+bool CADBEngine::OpenFile(const std::string& name) {
   if (IsFolder(name)) {
     LogError("[Open] Not a file but a folder: " + name);
     ShowMessage("Can't open: " + name + ".\nThis is a folder, not a database file!");
@@ -748,7 +748,7 @@ bool CADBEngine::Open(const std::string& name) {
     LogError("File not exists: " + name);
     return false;
   }
-  Close();
+  CloseFile();
   LogEvent("Reading file: " + name);
   fileName = name;
   try {
@@ -808,7 +808,7 @@ void CADBEngine::LogStatistics() {
   line("| PlnTransactions: ", plnTransactions.size(), sizeof(PlnTransactionRecord));
 }
 
-bool CADBEngine::Close() {
+bool CADBEngine::CloseFile() {
   if (stream == nullptr && fileName.empty()) return true;
   // A file given up after a failed write or sync may lack changes.
   bool stored = stream != nullptr;

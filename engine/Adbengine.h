@@ -65,21 +65,25 @@ class CADBEngine : public CAbstractDB {
   bool GetItemsInterval(Date start, Date end, TTransactionInterval::iterator& first,
                         TTransactionInterval::iterator& last);
 
+  // The three file operations. The finance database wraps them as its own
+  // Create, Open and Close (which also keep its rate cache in step) and
+  // keeps these out of its public surface.
+  //
   // Creates (or overwrites) `name` as a new database holding the default
   // currencies and account, and leaves it open. File system failures throw
   // CFileError.
-  void Create(const std::string& name);
+  void CreateFile(const std::string& name);
   // Opens and loads `name`; false (after logging and, where described,
   // showing a message) when it cannot be opened: a folder, a file held by
   // another program, a file of 4 GiB or more, a foreign or too new file.
   // An old file is upgraded beside itself (see UpgradeBeside). Damage is
   // skipped without a change where possible; before any repair the file as
   // found is copied to NAME.damaged-YYYYMMDD-HHMMSS and the user is told.
-  bool Open(const std::string& name);
+  bool OpenFile(const std::string& name);
   // Closes the open file (its data synced to the medium); nothing when none
   // is open. False when the file could not take every change (a write or
   // the final sync failed, or the file had been given up after a failure).
-  bool Close();
+  bool CloseFile();
 
   // Read access to the tables.
   TCurrencyIndexes& Currencies() { return currencies; }
@@ -89,10 +93,12 @@ class CADBEngine : public CAbstractDB {
   TTransactionIndexes& Transactions() { return transactions; }
   TPlnTransactionIndexes& PlnTransactions() { return plnTransactions; }
 
+  // The header values of the open file. The finance database's own
+  // GetIntervalBegin, GetIntervalEnd and GetSelectedAccount answer the same.
   std::int32_t GetVersion() const { return version; }
   std::uint32_t GetHeaderSize() const { return headerSize; }
   const std::string& GetFileName() const { return fileName; }
-  Date GetIntervalStart() const { return intervalStart; }
+  Date GetIntervalBegin() const { return intervalStart; }
   Date GetIntervalEnd() const { return intervalEnd; }
   std::int32_t GetSelectedAccount() const { return selectedAccount; }
   std::int32_t GetSelectedCurrency() const { return selectedCurrency; }
@@ -140,7 +146,7 @@ class CADBEngine : public CAbstractDB {
   template <class Entry>
   void LoadTableRecord(CRecordScanner& scan, std::uint32_t position, const RecordHeader& header);
   void ConvertLegacyRecord(CRecordScanner& scan, std::uint32_t position, RecordHeader header);
-  // Open's signature and version checks (the signature first).
+  // OpenFile's signature and version checks (the signature first).
   enum class HeaderCheck { kRefused, kCurrent, kUpgrade };
   HeaderCheck CheckHeader();
   // The counters, interval and selection of the file header.

@@ -33,19 +33,19 @@ CDataBase::~CDataBase() {
 
 void CDataBase::Create(const std::string& name) {
   Close();
-  CADBEngine::Create(name);
+  CADBEngine::CreateFile(name);
 }
 
 bool CDataBase::Open(const std::string& name) {
-  if (!FileExists(name)) return CADBEngine::Open(name);  // logs; the open file stays open
+  if (!FileExists(name)) return CADBEngine::OpenFile(name);  // logs; the open file stays open
   exchangeRateCache.clear();
-  bool ok = CADBEngine::Open(name);
+  bool ok = CADBEngine::OpenFile(name);
   if (ok) LoadExchangeRates();
   return ok;
 }
 
 bool CDataBase::Close() {
-  const bool stored = CADBEngine::Close();
+  const bool stored = CADBEngine::CloseFile();
   exchangeRateCache.clear();
   applyFailure.clear();
   applyFailureTaken = false;

@@ -79,6 +79,8 @@ class CDataBase : public CADBEngine {
   };
   using TPlnSummary = std::map<std::uint32_t, PlnSummary>;
 
+  // The virtual operations below keep a fixed slot order, the destructor
+  // first: do not reorder them, and add new ones only after the last.
   CDataBase();
   ~CDataBase() override;  // closes the file first
 
@@ -116,9 +118,12 @@ class CDataBase : public CADBEngine {
   virtual bool SetPassword(const std::string& text);
 
   // ---- Files ----
+  // The engine's file operations (CADBEngine::CreateFile, OpenFile,
+  // CloseFile) plus the rate cache and the apply-failure state: the cache is
+  // emptied by each of them and reloaded by a successful Open.
   virtual void Create(const std::string& name);
   virtual bool Open(const std::string& name);
-  // False when the file could not take every change (see CADBEngine::Close).
+  // False when the file could not take every change (see CloseFile).
   virtual bool Close();
 
   // ---- The working interval ----
@@ -126,6 +131,9 @@ class CDataBase : public CADBEngine {
   virtual const Date& GetIntervalEnd();
   virtual bool SetInterval(Date begin, Date end);
 
+  // The item operations below: AddX answers the new id or 0; EditX answers 1
+  // when the change is stored and 0 when it is not (the kept integer result
+  // of the interface, never another value); DelX answers true or false.
   // ---- Currencies ----
   virtual std::uint32_t AddCurrency(CCurrencyItem item);
   virtual CCurrencyItem& GetCurrency(std::uint32_t id, CCurrencyItem& item);
@@ -188,6 +196,11 @@ class CDataBase : public CADBEngine {
   void LoadExchangeRates();
 
  private:
+  // Opening, creating and closing go through Create, Open and Close only.
+  using CADBEngine::CloseFile;
+  using CADBEngine::CreateFile;
+  using CADBEngine::OpenFile;
+
   // The item-level patterns shared by every table. An add stores the texts
   // as new pooled strings into the record's string-id fields and then the
   // record (freeing the new strings again if the record cannot be stored).

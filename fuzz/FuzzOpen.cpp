@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string& path = scratch.Path();
   {
     CADBEngine db;
-    if (db.Open(path)) {
+    if (db.OpenFile(path)) {
       ReadEverything(db);
       try {
         TransactionRecord t;
@@ -45,8 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         db.EditString(t.descriptionId, std::string(300, 'x'));
       } catch (const CFileError&) {
       }
-      db.Close();
-      if (db.Open(path)) ReadEverything(db);
+      db.CloseFile();
+      if (db.OpenFile(path)) ReadEverything(db);
     }
   }
   return 0;

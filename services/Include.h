@@ -13,6 +13,11 @@
 // formatted or parsed.
 using Money = std::int64_t;
 
+// A signed 128-bit integer for products of two amounts that must not
+// overflow before they are divided or clamped. The compiler extension is
+// named here once; `__extension__` keeps pedantic builds quiet about it.
+__extension__ typedef __int128 WideMoney;
+
 namespace Settings {
 class CSettingsStorage;
 }

@@ -58,7 +58,7 @@ CTransactionsTree::CTransactionsTree(QTreeWidget* control, CDataBase& db, std::s
       db_(db),
       incomesTitle_(std::move(incomesTitle)),
       expensesTitle_(std::move(expensesTitle)) {
-  kind = NodeCategory;  // the invisible root sums its children like a category
+  root_.kind = NodeCategory;  // the invisible root sums its children like a category
 }
 
 CTransactionsTree::~CTransactionsTree() {
@@ -85,7 +85,7 @@ CTransactionNode* CTransactionsTree::FindOrAddChild(CTransactionNode* parent, st
 void CTransactionsTree::GiveItem(CTransactionNode* node, CTransactionNode* parent, TNodeKind k) {
   node->kind = k;
   auto* item = new CNodeItem(node);
-  if (parent == this)
+  if (parent == &root_)
     control_->addTopLevelItem(item);
   else
     parent->item->addChild(item);
@@ -110,7 +110,7 @@ void CTransactionsTree::CheckTextCache() {
   if (textsGeneration_ == db_.GetStringGeneration()) return;
   texts_.clear();
   textsGeneration_ = db_.GetStringGeneration();
-  std::vector<CTransactionNode*> stack{this};
+  std::vector<CTransactionNode*> stack{&root_};
   while (!stack.empty()) {
     CTransactionNode* node = stack.back();
     stack.pop_back();
@@ -121,7 +121,7 @@ void CTransactionsTree::CheckTextCache() {
 
 void CTransactionsTree::ResolveNames() {
   CheckTextCache();
-  std::vector<CTransactionNode*> stack{this};
+  std::vector<CTransactionNode*> stack{&root_};
   while (!stack.empty()) {
     CTransactionNode* node = stack.back();
     stack.pop_back();
@@ -132,10 +132,10 @@ void CTransactionsTree::ResolveNames() {
 
 void CTransactionsTree::Clear() {
   if (control_ != nullptr) control_->clear();  // the items go before the nodes they show
-  children.clear();
+  root_.children.clear();
   incomes_ = expenses_ = nullptr;
-  sum = 0;
-  quantity = 0;
+  root_.sum = 0;
+  root_.quantity = 0;
 }
 
 void CTransactionsTree::StartBuild(bool full, bool showEmpty) {
@@ -143,18 +143,18 @@ void CTransactionsTree::StartBuild(bool full, bool showEmpty) {
   if (full) {
     Clear();
   } else {
-    UnmarkChildren();
-    used = true;
+    root_.UnmarkChildren();
+    root_.used = true;
   }
   bool existed = false;
-  incomes_ = FindOrAddChild(this, kIncomesKey, existed);
+  incomes_ = FindOrAddChild(&root_, kIncomesKey, existed);
   incomes_->displayName = incomesTitle_;
   incomes_->sum = 0;
-  if (!existed) GiveItem(incomes_, this, NodeIncomes);
-  expenses_ = FindOrAddChild(this, kExpensesKey, existed);
+  if (!existed) GiveItem(incomes_, &root_, NodeIncomes);
+  expenses_ = FindOrAddChild(&root_, kExpensesKey, existed);
   expenses_->displayName = expensesTitle_;
   expenses_->sum = 0;
-  if (!existed) GiveItem(expenses_, this, NodeExpenses);
+  if (!existed) GiveItem(expenses_, &root_, NodeExpenses);
   if (showEmpty) {
     AddCategoryHierarchy(incomes_, kIncomeRoot, 0);
     AddCategoryHierarchy(expenses_, kExpenseRoot, 0);
@@ -335,7 +335,7 @@ void CTransactionsTree::BuildInCurrency(TPlnTransactionInterval::iterator first,
 // ---- Totals and pruning ----
 
 void CTransactionsTree::Totals(CTransactionNode* node) {
-  if (node != this && node->kind == NodeTransaction) return;
+  if (node != &root_ && node->kind == NodeTransaction) return;
   Money total = 0;
   for (auto& [key, child] : node->children) {
     Totals(child.get());
@@ -346,7 +346,7 @@ void CTransactionsTree::Totals(CTransactionNode* node) {
 }
 
 std::int64_t CTransactionsTree::Quantities(CTransactionNode* node) {
-  if (node != this && node->kind == NodeTransaction) return node->quantity;
+  if (node != &root_ && node->kind == NodeTransaction) return node->quantity;
   std::int64_t total = 0;
   for (auto& [key, child] : node->children) total = WrapAdd(total, Quantities(child.get()));
   node->quantity = total;
@@ -354,8 +354,8 @@ std::int64_t CTransactionsTree::Quantities(CTransactionNode* node) {
 }
 
 void CTransactionsTree::CalculateTotals() {
-  Totals(this);
-  Quantities(this);
+  Totals(&root_);
+  Quantities(&root_);
   for (CTransactionNode* top : {incomes_, expenses_})
     if (top != nullptr && top->item != nullptr) top->item->setExpanded(true);
 }
@@ -383,7 +383,7 @@ void CTransactionsTree::PruneBelow(CTransactionNode* node) {
 }
 
 void CTransactionsTree::Prune() {
-  PruneBelow(this);
+  PruneBelow(&root_);
 }
 
 // ---- Sorting ----

@@ -72,7 +72,7 @@ class CTransactionNode {
   using TChildren = std::map<std::uint32_t, std::unique_ptr<CTransactionNode>>;
 
   CTransactionNode() = default;
-  virtual ~CTransactionNode() = default;  // screen items are not touched here
+  ~CTransactionNode() = default;  // screen items are not touched here
   CTransactionNode(const CTransactionNode&) = delete;
   CTransactionNode& operator=(const CTransactionNode&) = delete;
 
@@ -99,11 +99,15 @@ class CTransactionNode {
   void UnmarkChildren();
 };
 
-class CTransactionsTree : public CTransactionNode {
+// The transaction tree of one tab: an invisible root node whose children are
+// the incomes and expenses top nodes, and the screen control that shows it.
+class CTransactionsTree {
  public:
   CTransactionsTree(QTreeWidget* control, CDataBase& db, std::string incomesTitle,
                     std::string expensesTitle);
-  ~CTransactionsTree() override;
+  ~CTransactionsTree();
+  CTransactionsTree(const CTransactionsTree&) = delete;
+  CTransactionsTree& operator=(const CTransactionsTree&) = delete;
 
   // Rebuilds from (id, record) pairs, for one account or in a base currency.
   void BuildForAccount(TTransactionInterval::iterator first, TTransactionInterval::iterator last,
@@ -148,6 +152,9 @@ class CTransactionsTree : public CTransactionNode {
   bool ShowTypes = true;    // show the category hierarchy
   bool GroupByName = true;  // group transactions of equal name
 
+  // The invisible root: it sums its children like a category.
+  CTransactionNode& Root() { return root_; }
+  const CTransactionNode& Root() const { return root_; }
   CTransactionNode* Incomes() const { return incomes_; }
   CTransactionNode* Expenses() const { return expenses_; }
   std::uint32_t AccountId() const { return accountId_; }
@@ -178,6 +185,7 @@ class CTransactionsTree : public CTransactionNode {
 
   QPointer<QTreeWidget> control_;  // the screen control (not owned; may go first)
   CDataBase& db_;                  // not owned
+  CTransactionNode root_;          // holds the top nodes; has no screen item
   std::string incomesTitle_;
   std::string expensesTitle_;
   std::uint32_t accountId_ = 0;  // account of the last per-account build

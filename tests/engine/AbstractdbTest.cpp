@@ -13,12 +13,12 @@ class StringPool : public testing::Test {
  protected:
   void SetUp() override {
     path = dir.Path("s.vlt");
-    db.Create(path);
+    db.CreateFile(path);
     capture.Clear();
   }
   void Reopen() {
-    db.Close();
-    ASSERT_TRUE(db.Open(path));
+    db.CloseFile();
+    ASSERT_TRUE(db.OpenFile(path));
     capture.Clear();
   }
   RecordHeader HeaderOf(std::uint32_t position) {

@@ -17,12 +17,12 @@ class Engine : public testing::Test {
  protected:
   void SetUp() override {
     path = dir.Path("e.vlt");
-    db.Create(path);
+    db.CreateFile(path);
     capture.Clear();
   }
   void Reopen() {
-    db.Close();
-    ASSERT_TRUE(db.Open(path));
+    db.CloseFile();
+    ASSERT_TRUE(db.OpenFile(path));
   }
   std::uint32_t AddTransaction(Date date, Money amount = 10000) {
     TransactionRecord r = DefaultTransactionRecord();
@@ -118,7 +118,7 @@ TEST_F(Engine, EditAndDeleteRefuseUnknownIdsAndOtherTables) {
 }
 
 TEST_F(Engine, ClosedEngineRefusesEveryOperation) {
-  db.Close();
+  db.CloseFile();
   capture.Clear();
   EXPECT_EQ(db.AddItem(TransactionRecord{}), 0u);
   EXPECT_FALSE(db.EditItem(101, CurrencyRecord{}));
@@ -206,7 +206,7 @@ TEST_F(Engine, IntervalQueriesFollowEveryChange) {
 TEST_F(Engine, FileNeverGrowsPastWhatPositionsCanAddress) {
   // A filler stretches the file to just below 4 GiB (sparse, so it costs
   // nothing on disk): records can no longer be appended.
-  db.Close();
+  db.CloseFile();
   std::vector<char> bytes = ReadFileBytes(path);
   const std::uint32_t fillerSize = 0xFFFFFFF0u - static_cast<std::uint32_t>(bytes.size()) - 12;
   RecordHeader filler;
@@ -215,7 +215,7 @@ TEST_F(Engine, FileNeverGrowsPastWhatPositionsCanAddress) {
   bytes.insert(bytes.end(), h, h + sizeof filler);
   WriteFileBytes(path, bytes);
   std::filesystem::resize_file(path, bytes.size() + fillerSize);
-  ASSERT_TRUE(db.Open(path));
+  ASSERT_TRUE(db.OpenFile(path));
   capture.Clear();
   EXPECT_EQ(AddTransaction(EncodeDate(2007, 5, 2)), 0u);
   EXPECT_TRUE(capture.LoggedPrefix("[AddItem:] "));

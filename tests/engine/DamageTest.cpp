@@ -43,7 +43,7 @@ std::vector<char> RecordArea(const std::vector<char>& bytes) {
 // of the file as found; restoring the byte brings every record back.
 TEST_F(Damage, TypeByteFlipsNeverCostAnotherRecord) {
   const std::string path = dir.Path("flip.vlt");
-  db.Create(path);
+  db.CreateFile(path);
   TransactionRecord t = DefaultTransactionRecord();
   t.fromAccount = 103;
   std::vector<std::uint32_t> ids;
@@ -54,16 +54,16 @@ TEST_F(Damage, TypeByteFlipsNeverCostAnotherRecord) {
   }
   const std::uint32_t tail = static_cast<std::uint32_t>(db.GetFileSize());
   const std::uint32_t text = db.AddString("tail");
-  db.Close();
+  db.CloseFile();
   const std::vector<char> good = ReadFileBytes(path);
   for (std::uint32_t at : {middle, tail}) {
     for (int bit = 0; bit < 8; ++bit) {
       std::vector<char> flipped = good;
       flipped[at + 1] = static_cast<char>(flipped[at + 1] ^ (1 << bit));
       WriteFileBytes(path, flipped);
-      ASSERT_TRUE(db.Open(path)) << at << " " << bit;
+      ASSERT_TRUE(db.OpenFile(path)) << at << " " << bit;
       EXPECT_GE(db.Transactions().size(), at == middle ? 49u : 50u) << at << " " << bit;
-      db.Close();
+      db.CloseFile();
       const std::vector<std::string> copies = DamagedCopies(dir, "flip.vlt");
       if (copies.empty()) {
         EXPECT_EQ(RecordArea(ReadFileBytes(path)), RecordArea(flipped)) << at << " " << bit;
@@ -75,23 +75,23 @@ TEST_F(Damage, TypeByteFlipsNeverCostAnotherRecord) {
       ASSERT_GT(restored.size(), at + 1) << at << " " << bit;
       restored[at + 1] = good[at + 1];
       WriteFileBytes(path, restored);
-      ASSERT_TRUE(db.Open(path));
+      ASSERT_TRUE(db.OpenFile(path));
       for (std::uint32_t id : ids) EXPECT_NE(db.Transactions().Find(id), nullptr) << bit;
       EXPECT_EQ(db.GetString(text), "tail") << at << " " << bit;
-      db.Close();
+      db.CloseFile();
     }
   }
 }
 
 TEST_F(Damage, FileOfFourGiBIsRefusedUnchanged) {
   const std::string path = dir.Path("huge.vlt");
-  db.Create(path);
-  db.Close();
+  db.CreateFile(path);
+  db.CloseFile();
   const std::vector<char> header = ReadFileBytes(path);
   const std::uint64_t size = (std::uint64_t{1} << 32) + 68;
   ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(size)), 0);  // sparse
   capture.Clear();
-  EXPECT_FALSE(db.Open(path));
+  EXPECT_FALSE(db.OpenFile(path));
   ASSERT_EQ(capture.messages.size(), 1u);
   EXPECT_EQ(capture.messages[0], "Can't open: " + path + ".\nFile is 4 GiB or larger!");
   EXPECT_EQ(std::filesystem::file_size(path), size);
@@ -104,9 +104,9 @@ TEST_F(Damage, FileOfFourGiBIsRefusedUnchanged) {
 
 TEST_F(Damage, FolderGivenAsTheFileSaysItIsAFolder) {
   const std::string path = dir.Path("base.vlt");
-  db.Create(path);
+  db.CreateFile(path);
   capture.Clear();
-  EXPECT_FALSE(db.Open(dir.Path("")));
+  EXPECT_FALSE(db.OpenFile(dir.Path("")));
   ASSERT_EQ(capture.messages.size(), 1u);
   EXPECT_EQ(capture.messages[0],
             "Can't open: " + dir.Path("") + ".\nThis is a folder, not a database file!");
@@ -136,11 +136,11 @@ TEST_F(Damage, UpgradeKilledAtAnyWriteLeavesEveryItemOnce) {
   SetWriteFaultHook([&](const std::string&, const char*) { return ++events, 0; });
   file.Save(path);
   events = 0;
-  ASSERT_TRUE(db.Open(path));
+  ASSERT_TRUE(db.OpenFile(path));
   SetWriteFaultHook({});
   const int upgradeEvents = events;
   ASSERT_EQ(LiveIds(), expected);
-  db.Close();
+  db.CloseFile();
   const std::string backup = path + ".bak-2.20";
   EXPECT_EQ(ReadFileBytes(backup), file.bytes) << "the original is kept";
   for (int n = 1; n <= upgradeEvents; ++n) {
@@ -155,19 +155,19 @@ TEST_F(Damage, UpgradeKilledAtAnyWriteLeavesEveryItemOnce) {
         return 0;
       });
       CADBEngine victim;
-      victim.Open(path);
+      victim.OpenFile(path);
       _exit(0);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(db.Open(path)) << n;
+    ASSERT_TRUE(db.OpenFile(path)) << n;
     ASSERT_EQ(LiveIds(), expected) << "killed at event " << n;
     for (std::uint32_t id : {112u, 113u, 115u}) EXPECT_TRUE(db.DelItem<CTransactionIndex>(id));
     EXPECT_TRUE(db.DelItem<CPlnTransactionIndex>(114));
     EXPECT_TRUE(db.DelItem<CAccountIndex>(110));
-    db.Close();
-    ASSERT_TRUE(db.Open(path));
+    db.CloseFile();
+    ASSERT_TRUE(db.OpenFile(path));
     EXPECT_EQ(LiveIds(), std::set<std::uint32_t>{}) << "killed at event " << n;
-    db.Close();
+    db.CloseFile();
   }
 }

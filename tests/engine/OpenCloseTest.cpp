@@ -35,7 +35,7 @@ LegacyTransactionRecord Legacy(std::uint32_t account, Money amount) {
 
 TEST_F(Files, CreateWritesTheDefaultItemsInOrder) {
   std::string path = dir.Path("new.vlt");
-  db.Create(path);
+  db.CreateFile(path);
   EXPECT_TRUE(db.IsOpened());
   std::vector<char> bytes = ReadFileBytes(path);
   EXPECT_EQ(ReadAt<std::uint32_t>(bytes, 0), 1024u);
@@ -78,7 +78,7 @@ TEST_F(Files, CreateOverwritesAnExistingReadOnlyFile) {
   std::string path = dir.Path("ro.vlt");
   WriteFileBytes(path, std::vector<char>(5000, 'x'));
   chmod(path.c_str(), 0444);
-  db.Create(path);
+  db.CreateFile(path);
   EXPECT_TRUE(db.IsOpened());
   EXPECT_EQ(db.Currencies().size(), 2u);
   // Root may write any file whatever its mode: the cleared write bit itself
@@ -89,16 +89,16 @@ TEST_F(Files, CreateOverwritesAnExistingReadOnlyFile) {
 }
 
 TEST_F(Files, CreateInAMissingFolderThrows) {
-  EXPECT_THROW(db.Create(dir.Path("no/such/folder.vlt")), CFileError);
+  EXPECT_THROW(db.CreateFile(dir.Path("no/such/folder.vlt")), CFileError);
   EXPECT_FALSE(db.IsOpened());
 }
 
 TEST_F(Files, HeaderOnlyFileOpensEmptyAndCloseStoresTheSelection) {
   std::string path = dir.Path("empty.vlt");
   CFileBuilder().Save(path);
-  ASSERT_TRUE(db.Open(path));
+  ASSERT_TRUE(db.OpenFile(path));
   EXPECT_EQ(db.Currencies().size(), 0u);
-  EXPECT_EQ(db.GetIntervalStart(), EncodeDate(2007, 5, 1));
+  EXPECT_EQ(db.GetIntervalBegin(), EncodeDate(2007, 5, 1));
   EXPECT_EQ(db.GetIntervalEnd(), EncodeDate(2007, 5, 31));
   EXPECT_TRUE(capture.Logged(0, "Reading file: " + path));
   EXPECT_TRUE(capture.Logged(1, "| DataBase version: 2.30"));
@@ -106,21 +106,21 @@ TEST_F(Files, HeaderOnlyFileOpensEmptyAndCloseStoresTheSelection) {
   EXPECT_TRUE(capture.Logged(1, "| PlnTransactions: 0 * 96 bytes"));
   db.SetSelectedAccount(3);
   db.SetSelectedCurrency(-1);
-  db.Close();
+  db.CloseFile();
   EXPECT_TRUE(capture.Logged(0, "Base closed"));
-  EXPECT_EQ(db.GetIntervalStart(), 0.0);
+  EXPECT_EQ(db.GetIntervalBegin(), 0.0);
   EXPECT_EQ(db.GetNextItemId(), 100u);
   std::vector<char> bytes = ReadFileBytes(path);
   EXPECT_EQ(ReadAt<std::int32_t>(bytes, 280), 3);
   EXPECT_EQ(ReadAt<std::int32_t>(bytes, 284), -1);
   EXPECT_EQ(db.GetSelectedAccount(), 3) << "a close does not reset the selection";
   CADBEngine other;
-  ASSERT_TRUE(other.Open(path));
+  ASSERT_TRUE(other.OpenFile(path));
   EXPECT_EQ(other.GetSelectedAccount(), 3);
   EXPECT_EQ(other.GetSelectedCurrency(), -1);
-  other.Close();
+  other.CloseFile();
   capture.Clear();
-  other.Close();
+  other.CloseFile();
   EXPECT_TRUE(capture.log.empty()) << "closing a closed engine logs nothing";
 }
 
@@ -148,7 +148,7 @@ TEST_F(Files, CurrentFileWithEveryRecordKind) {
       .String(102, "dup")  // duplicate string id: first wins
       .String(103, "deleted", kDeletedState)
       .Save(path);
-  ASSERT_TRUE(db.Open(path));
+  ASSERT_TRUE(db.OpenFile(path));
   EXPECT_TRUE(capture.Logged(2, "Unknown record missed. Record type: 77"));
   EXPECT_EQ(db.Currencies().size(), 1u);
   EXPECT_EQ(db.Currencies().Find(120)->record.nameId, 101u);
@@ -162,11 +162,11 @@ TEST_F(Files, CurrentFileWithEveryRecordKind) {
   // Counters follow the largest ids found, deleted records included.
   EXPECT_EQ(db.GetNextItemId(), 555u - 555u + 130u);
   EXPECT_EQ(db.GetNextStringId(), 103u);
-  db.Close();
+  db.CloseFile();
   std::vector<char> bytes = ReadFileBytes(path);
   EXPECT_EQ(ReadAt<RecordHeader>(bytes, ratePos).size, 16u) << "size field 0 repaired";
   // The freed transaction slot and the freed string slot are reused.
-  ASSERT_TRUE(db.Open(path));
+  ASSERT_TRUE(db.OpenFile(path));
   EXPECT_EQ(db.AddItem(t), 131u);
   EXPECT_EQ(db.AddString("reuse"), 103u);
 }
@@ -193,7 +193,7 @@ TEST_F(Files, LegacyFileIsConvertedOnceAndIdsKept) {
   const std::uint32_t end = file.Position();
   file.Save(path);
 
-  ASSERT_TRUE(db.Open(path));
+  ASSERT_TRUE(db.OpenFile(path));
   EXPECT_TRUE(capture.Logged(2, "Try to convert old database. v2.20"));
   EXPECT_EQ(db.GetVersion(), 230);
   const AccountRecord& a = db.Accounts().Find(110)->record;
@@ -228,7 +228,7 @@ TEST_F(Files, LegacyFileIsConvertedOnceAndIdsKept) {
   EXPECT_EQ(plan.transaction.amountOut, 30000);
   EXPECT_EQ(db.Transactions().Find(116), nullptr);
   EXPECT_EQ(db.GetNextItemId(), 120u);
-  db.Close();
+  db.CloseFile();
 
   std::vector<char> bytes = ReadFileBytes(path);
   EXPECT_EQ(ReadAt<std::int32_t>(bytes, 4), 230);
@@ -249,11 +249,11 @@ TEST_F(Files, LegacyFileIsConvertedOnceAndIdsKept) {
 
   // A second open converts nothing and changes nothing.
   capture.Clear();
-  ASSERT_TRUE(db.Open(path));
+  ASSERT_TRUE(db.OpenFile(path));
   EXPECT_FALSE(capture.LoggedPrefix("Try to convert"));
   EXPECT_EQ(db.Transactions().size(), 3u);
   EXPECT_EQ(db.PlnTransactions().size(), 1u);
-  db.Close();
+  db.CloseFile();
   EXPECT_EQ(ReadFileBytes(path), bytes);
 }
 
@@ -261,7 +261,7 @@ TEST_F(Files, EveryUpgradableVersionOpens) {
   for (int version : {202, 203, 204, 210, 211, 220}) {
     std::string path = dir.Path("v" + std::to_string(version) + ".vlt");
     CFileBuilder(version).Save(path);
-    EXPECT_TRUE(db.Open(path)) << version;
+    EXPECT_TRUE(db.OpenFile(path)) << version;
     EXPECT_EQ(ReadAt<std::int32_t>(ReadFileBytes(path), 4), 230) << version;
   }
 }
@@ -306,11 +306,11 @@ TEST_F(Files, RefusedFilesAreLeftUnchangedAndTheEngineClosed) {
   };
   std::string good = dir.Path("good.vlt");
   for (const Case& c : cases) {
-    db.Create(good);
+    db.CreateFile(good);
     std::string path = dir.Path(std::string(c.name) + ".vlt");
     WriteFileBytes(path, c.bytes);
     capture.Clear();
-    EXPECT_FALSE(db.Open(path)) << c.name;
+    EXPECT_FALSE(db.OpenFile(path)) << c.name;
     for (const auto& [level, text] : c.log)
       EXPECT_TRUE(capture.Logged(level, text)) << c.name << text;
     if (c.message.empty()) {
@@ -324,7 +324,7 @@ TEST_F(Files, RefusedFilesAreLeftUnchangedAndTheEngineClosed) {
     EXPECT_EQ(db.AddItem(CurrencyRecord{}), 0u);
   }
   // A Create after a refused open still writes a correct header.
-  db.Create(dir.Path("after.vlt"));
+  db.CreateFile(dir.Path("after.vlt"));
   std::vector<char> bytes = ReadFileBytes(dir.Path("after.vlt"));
   EXPECT_EQ(ReadAt<std::uint32_t>(bytes, 0), 1024u);
   EXPECT_EQ(ReadAt<std::int32_t>(bytes, 4), 230);
@@ -332,9 +332,9 @@ TEST_F(Files, RefusedFilesAreLeftUnchangedAndTheEngineClosed) {
 
 TEST_F(Files, MissingFileKeepsTheOpenDatabase) {
   std::string path = dir.Path("keep.vlt");
-  db.Create(path);
+  db.CreateFile(path);
   capture.Clear();
-  EXPECT_FALSE(db.Open(dir.Path("nothing.vlt")));
+  EXPECT_FALSE(db.OpenFile(dir.Path("nothing.vlt")));
   EXPECT_TRUE(capture.Logged(3, "File not exists: " + dir.Path("nothing.vlt")));
   EXPECT_TRUE(capture.messages.empty());
   EXPECT_TRUE(db.IsOpened());
@@ -344,29 +344,29 @@ TEST_F(Files, MissingFileKeepsTheOpenDatabase) {
 
 TEST_F(Files, SecondOpenOfTheSameFileIsRefused) {
   std::string path = dir.Path("locked.vlt");
-  db.Create(path);
+  db.CreateFile(path);
   CADBEngine second;
   capture.Clear();
-  EXPECT_FALSE(second.Open(path));
+  EXPECT_FALSE(second.OpenFile(path));
   EXPECT_TRUE(capture.Logged(3, "[Open] Can't initialize file stream: " + path));
   EXPECT_TRUE(capture.Logged(3, "[Open] File is open in another program!"));
   ASSERT_EQ(capture.messages.size(), 1u);
   EXPECT_EQ(capture.messages[0], "Can't open: " + path + ".\nFile is open in another program!");
   EXPECT_FALSE(second.IsOpened());
-  EXPECT_THROW(second.Create(path), CFileError) << "Create must not empty a file in use";
+  EXPECT_THROW(second.CreateFile(path), CFileError) << "Create must not empty a file in use";
   EXPECT_EQ(db.Currencies().size(), 2u);
-  db.Close();
-  EXPECT_TRUE(second.Open(path));
+  db.CloseFile();
+  EXPECT_TRUE(second.OpenFile(path));
   EXPECT_EQ(second.Currencies().size(), 2u);
 }
 
 TEST_F(Files, TornLastRecordIsCutAwayAndLaterRecordsSurvive) {
   std::string path = dir.Path("torn.vlt");
-  db.Create(path);
+  db.CreateFile(path);
   TransactionRecord t = DefaultTransactionRecord();
   t.fromAccount = 103;
   std::uint32_t kept = db.AddItem(t);
-  db.Close();
+  db.CloseFile();
   std::vector<char> bytes = ReadFileBytes(path);
   for (std::size_t cut : {5u, 12u, 40u}) {  // inside the header, at its end, inside the data
     const std::size_t whole = bytes.size();
@@ -377,7 +377,7 @@ TEST_F(Files, TornLastRecordIsCutAwayAndLaterRecordsSurvive) {
     torn.insert(torn.end(), record.begin(), record.begin() + static_cast<std::ptrdiff_t>(cut));
     WriteFileBytes(path, torn);
     capture.Clear();
-    ASSERT_TRUE(db.Open(path)) << cut;
+    ASSERT_TRUE(db.OpenFile(path)) << cut;
     EXPECT_TRUE(capture.Logged(2,
                                "[LoadRecords] Incomplete record at the end of the file cut "
                                "away. Position: " +
@@ -392,11 +392,11 @@ TEST_F(Files, TornLastRecordIsCutAwayAndLaterRecordsSurvive) {
     EXPECT_NE(capture.messages[0].find(copies[0]), std::string::npos) << "the user is told where";
     std::filesystem::remove(copies[0]);
     std::uint32_t added = db.AddItem(t);
-    db.Close();
-    ASSERT_TRUE(db.Open(path));
+    db.CloseFile();
+    ASSERT_TRUE(db.OpenFile(path));
     EXPECT_NE(db.Transactions().Find(added), nullptr) << "a record added after the cut is found";
     EXPECT_TRUE(db.DelItem<CTransactionIndex>(added));
-    db.Close();
+    db.CloseFile();
     bytes = ReadFileBytes(path);
   }
 }
@@ -408,15 +408,15 @@ TEST_F(Files, OversizedFillerIsSkippedToTheNextWholeRecordWithoutAChange) {
   file.Table(kCurrencyRecord, 101, c);
   const std::uint32_t fillerPos = file.Position();
   file.Record(0, kFillerRecord, 0, 1000000, "", 0).Table(kCurrencyRecord, 102, c).Save(path);
-  ASSERT_TRUE(db.Open(path));
+  ASSERT_TRUE(db.OpenFile(path));
   EXPECT_TRUE(capture.LoggedPrefix("[LoadRecords] Damaged record skipped. Position: " +
                                    std::to_string(fillerPos)));
   EXPECT_EQ(db.Currencies().size(), 2u) << "the record after the damage is found";
   std::uint32_t added = db.AddItem(c);
-  db.Close();
+  db.CloseFile();
   EXPECT_EQ(DamagedCopies(dir, "damaged.vlt").size(), 0u) << "nothing was changed";
   capture.Clear();
-  ASSERT_TRUE(db.Open(path));
+  ASSERT_TRUE(db.OpenFile(path));
   EXPECT_NE(db.Currencies().Find(added), nullptr) << "a record added after the damage is found";
   EXPECT_EQ(db.Currencies().size(), 3u);
 }
@@ -433,7 +433,7 @@ TEST_F(Files, CountersBehindTheRecordsAreRaisedAtOpen) {
       .Table(kTransactionRecord, 149, t, kDeletedState)
       .String(141, "old", kDeletedState)
       .Save(path);
-  ASSERT_TRUE(db.Open(path));
+  ASSERT_TRUE(db.OpenFile(path));
   EXPECT_EQ(db.GetNextItemId(), 150u);
   EXPECT_EQ(db.GetNextStringId(), 141u);
   std::vector<char> bytes = ReadFileBytes(path);

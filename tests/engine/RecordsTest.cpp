@@ -38,7 +38,7 @@ TEST(Records, ItemTextsComeFromThePoolAndMissingTextsAreEmpty) {
   CCapture capture;
   CScratch dir;
   CADBEngine db;
-  db.Create(dir.Path("a.vlt"));
+  db.CreateFile(dir.Path("a.vlt"));
   TransactionRecord r = DefaultTransactionRecord();
   r.descriptionId = db.AddString("Bread");
   r.commentId = 0;

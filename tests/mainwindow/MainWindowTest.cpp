@@ -153,7 +153,7 @@ TEST_F(MainWindow, ControlsFollowTheOpenState) {
   EXPECT_FALSE(Find<QToolButton>(form, "BtTypes")->isChecked());
   EXPECT_EQ(form.StatusText(), "No file opened");
   EXPECT_EQ(Find<QListWidget>(form, "AccountsList")->count(), 0);
-  EXPECT_TRUE(form.FundsTreeNodes()->children.empty());
+  EXPECT_TRUE(form.FundsTreeNodes()->Root().children.empty());
 }
 
 TEST_F(MainWindow, EveryControlThatNeedsADatabaseWaitsForOne) {
