@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "Dates.h"
-#include "Include.h"
 #include "IndexMap.h"
+#include "Moneytype.h"
 
 // Record types of the database file.
 enum RecordType : std::uint8_t {

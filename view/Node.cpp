@@ -5,7 +5,7 @@
 #include <QTreeWidget>
 #include <cmath>
 
-#include "Textcodec.h"
+#include "Qtexts.h"
 
 namespace {
 
