@@ -232,7 +232,7 @@ void CheckTransaction(CDataBase& db, const TransactionRecord& r) {
 void CheckSchedule(const ScheduleRecord& s) {
   if (s.kind == kScheduleEveryNDays && s.period == 0)
     throw CBadInput("\"schedule\": every N days wants a period of 1 day or more");
-  if (s.kind == kScheduleMonthly && (s.period % 50 == 0 || s.period % 50 > 31))
+  if (s.kind == kScheduleMonthly && (MonthlyDay(s.period) == 0 || MonthlyDay(s.period) > 31))
     throw CBadInput("\"schedule\": a monthly period is day + 50 * months, day 1 to 31");
 }
 

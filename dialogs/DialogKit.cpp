@@ -10,7 +10,7 @@
 #include "Enginetexts.h"
 #include "Include.h"
 #include "Platform.h"
-#include "Textcodec.h"
+#include "Qtexts.h"
 
 namespace {
 

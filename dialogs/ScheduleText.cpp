@@ -4,15 +4,6 @@
 
 #include "Dates.h"
 
-int MonthlyDay(std::uint16_t period) {
-  return period % 50;
-}
-
-int MonthlyMonths(std::uint16_t period) {
-  const int months = period / 50;
-  return months == 0 ? 1 : months;
-}
-
 std::string ScheduleSummary(const ScheduleRecord& record, const TScheduleWords& words) {
   switch (record.kind) {
     case kScheduleOnce:

@@ -26,11 +26,6 @@ struct TScheduleWords {
 // or "Not set" for kind 0 and anything unknown.
 std::string ScheduleSummary(const ScheduleRecord& record, const TScheduleWords& words);
 
-// Day and months of a monthly period code (day + 50 x months); a code below
-// 50 means every month.
-int MonthlyDay(std::uint16_t period);
-int MonthlyMonths(std::uint16_t period);
-
 // What the schedule editor holds when the user confirms it.
 struct TScheduleInput {
   std::uint8_t kind = kScheduleNotSet;

@@ -68,18 +68,18 @@ std::string RecomputeField(EFieldType front, const TLinkedTexts& texts) {
       const Money sum = StrToMoney(texts.sum, error, 2);
       const Money price = StrToMoney(texts.price, error, 2);
       if (error != kMoneyTextOk || price == 0) return "1";
-      return QuantityToStr(StoredQuantity(MulDiv(sum, 10000, price)));
+      return QuantityToStr(StoredQuantity(MulDiv(sum, kMoneyOne, price)));
     }
     case efSum: {
       const Money quantity = StrToMoney(texts.quantity, error, 4);
       const Money price = StrToMoney(texts.price, error, 2);
-      return MoneyToStr(error != kMoneyTextOk ? 0 : MulDiv(quantity, price, 10000));
+      return MoneyToStr(error != kMoneyTextOk ? 0 : MulDiv(quantity, price, kMoneyOne));
     }
     default: {
       const Money sum = StrToMoney(texts.sum, error, 2);
       const Money quantity = StrToMoney(texts.quantity, error, 4);
       if (error != kMoneyTextOk || quantity == 0) return MoneyToStr(0);
-      return MoneyToStr(MulDiv(sum, 10000, quantity));
+      return MoneyToStr(MulDiv(sum, kMoneyOne, quantity));
     }
   }
 }
@@ -90,17 +90,17 @@ bool RecomputeOverflows(EFieldType front, const TLinkedTexts& texts) {
     case efQuantity: {
       const Money sum = StrToMoney(texts.sum, error, 2);
       const Money price = StrToMoney(texts.price, error, 2);
-      return error == kMoneyTextOk && OutOfRange(WideMulDiv(sum, 10000, price));
+      return error == kMoneyTextOk && OutOfRange(WideMulDiv(sum, kMoneyOne, price));
     }
     case efSum: {
       const Money quantity = StrToMoney(texts.quantity, error, 4);
       const Money price = StrToMoney(texts.price, error, 2);
-      return error == kMoneyTextOk && OutOfRange(WideMulDiv(quantity, price, 10000));
+      return error == kMoneyTextOk && OutOfRange(WideMulDiv(quantity, price, kMoneyOne));
     }
     default: {
       const Money sum = StrToMoney(texts.sum, error, 2);
       const Money quantity = StrToMoney(texts.quantity, error, 4);
-      return error == kMoneyTextOk && OutOfRange(WideMulDiv(sum, 10000, quantity));
+      return error == kMoneyTextOk && OutOfRange(WideMulDiv(sum, kMoneyOne, quantity));
     }
   }
 }
@@ -150,14 +150,14 @@ TLinkedTexts LinkedTextsOf(TTransferKind kind, const TransactionRecord& record) 
     texts.sum = MoneyToStr(record.amountIn);
     texts.quantity = record.amountOut == 0
                          ? "0"
-                         : QuantityToStr(MulDiv(record.amountIn, 10000, record.amountOut));
+                         : QuantityToStr(MulDiv(record.amountIn, kMoneyOne, record.amountOut));
     return texts;
   }
   const Money amount = kind == kKindIncome ? record.amountIn : record.amountOut;
   const Money quantity = FloatToMoney(record.quantity);
   texts.sum = MoneyToStr(amount);
   texts.quantity = QuantityToStr(quantity);
-  texts.price = quantity == 0 ? "0" : MoneyToStr(MulDiv(amount, 10000, quantity));
+  texts.price = quantity == 0 ? "0" : MoneyToStr(MulDiv(amount, kMoneyOne, quantity));
   return texts;
 }
 

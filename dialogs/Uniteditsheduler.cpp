@@ -185,8 +185,8 @@ bool TFormEditSheduler::EditSchedule(ScheduleRecord& record) {
       break;
     case kScheduleMonthly:
       RBMonth->setChecked(true);
-      EdMonthDay->setText(QString::number(record.period % 50));
-      EdMonthMonth->setText(QString::number(record.period / 50 == 0 ? 1 : record.period / 50));
+      EdMonthDay->setText(QString::number(MonthlyDay(record.period)));
+      EdMonthMonth->setText(QString::number(MonthlyMonths(record.period)));
       break;
     default:
       RBNotSet->setChecked(true);

@@ -10,7 +10,7 @@
 #include "DialogKit.h"
 #include "Include.h"
 #include "Platform.h"
-#include "Textcodec.h"
+#include "Qtexts.h"
 
 TFormEditType::TFormEditType(QWidget* parent) : QDialog(parent) {
   LbName = new QLabel(this);

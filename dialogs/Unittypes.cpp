@@ -10,8 +10,8 @@
 #include "Include.h"
 #include "Logger.h"
 #include "Platform.h"
+#include "Qtexts.h"
 #include "SubTypeTree.h"
-#include "Textcodec.h"
 #include "TypesLogic.h"
 #include "Unitedittype.h"
 

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "Logger.h"
+#include "Numbertexts.h"
 #include "Platform.h"
 
 // Reads the record area in large chunks, so the load scan costs a few system

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "Dates.h"
-#include "Include.h"
 #include "IndexMap.h"
+#include "Moneytype.h"
 
 // Record types of the database file.
 enum RecordType : std::uint8_t {
@@ -195,6 +195,16 @@ static_assert(offsetof(ScheduleRecord, lastProcessed) == 8);
 static_assert(offsetof(ScheduleRecord, onceDate) == 16);
 static_assert(offsetof(ScheduleRecord, period) == 24);
 static_assert(offsetof(ScheduleRecord, weekdays) == 26);
+
+// Day and months of a monthly period code (day + 50 x months); a code below
+// 50 means every month.
+inline int MonthlyDay(std::uint16_t period) {
+  return period % 50;
+}
+inline int MonthlyMonths(std::uint16_t period) {
+  const int months = period / 50;
+  return months == 0 ? 1 : months;
+}
 
 struct PlnTransactionRecord {
   ScheduleRecord schedule;

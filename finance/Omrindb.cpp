@@ -7,6 +7,7 @@
 #include <set>
 
 #include "Logger.h"
+#include "Numbertexts.h"
 #include "Platform.h"
 
 namespace {

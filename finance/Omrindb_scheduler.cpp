@@ -163,8 +163,8 @@ bool CDataBase::CalcPlnTransactions(std::uint8_t mode, const Date& begin, TPlnSu
         break;
       case kScheduleMonthly: {
         if (!plausible) break;
-        const unsigned D = s.period % 50;
-        const int M = s.period / 50 == 0 ? 1 : s.period / 50;
+        const unsigned D = static_cast<unsigned>(MonthlyDay(s.period));
+        const int M = MonthlyMonths(s.period);
         const int startMonth = static_cast<int>(DecodeDate(L + 1).month);
         eachDay([&](Date J) {
           const CivilDate c = DecodeDate(J);

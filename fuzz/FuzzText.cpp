@@ -6,7 +6,7 @@
 #include <string>
 
 #include "Dates.h"
-#include "Include.h"
+#include "Numbertexts.h"
 #include "Textcodec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
 
   std::uint8_t error = 0;
-  const Money amount = StrToMoney(text, error, decimals);
+  const Money amount = StrToMoney(text, error, decimals, NumberFormat{});
   if (amount < 0) std::abort();  // never negative
   if (error != kMoneyTextOk && error != kMoneyTextEmpty && error != kMoneyTextInvalid) std::abort();
   if (text.empty() != (error == kMoneyTextEmpty)) std::abort();

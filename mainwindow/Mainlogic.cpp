@@ -48,7 +48,7 @@ Money TotalBalance(const TAccountItems& accounts, std::uint32_t baseCurrency, CD
     const double rate = db.GetExchangeRate(account.record.currencyId, baseCurrency);
     total =
         static_cast<double>(WrapAdd(FloatToMoney(total), ConvertAmount(account.balance, rate))) /
-        10000.0;
+        static_cast<double>(kMoneyOne);
   }
   return FloatToMoney(total);
 }

@@ -7,8 +7,8 @@
 #include <algorithm>
 
 #include "Node.h"
+#include "Qtexts.h"
 #include "Skin.h"
-#include "Textcodec.h"
 
 QColor PrintTextColor(std::uint32_t rgb) {
   const std::uint32_t red = (rgb >> 16) & 0xFF, green = (rgb >> 8) & 0xFF, blue = rgb & 0xFF;

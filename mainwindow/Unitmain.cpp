@@ -30,17 +30,13 @@
 #include "Include.h"
 #include "Mainlogic.h"
 #include "Platform.h"
+#include "Qtexts.h"
 #include "Settingsstorage.h"
 #include "Skin.h"
-#include "Textcodec.h"
 
 namespace {
 
 constexpr int kColumnCount = kFundsColumnCount;
-
-QString Q(const std::string& text) {
-  return QString::fromUtf8(text.c_str());
-}
 
 // The theme's icon, or one drawn in code: `size` px square with `glyph` in
 // the middle, on a rounded tile of `tile` when it is given (0x00RRGGBB).

@@ -14,18 +14,12 @@
 #include "DialogKit.h"
 #include "Include.h"
 #include "Platform.h"
+#include "Qtexts.h"
 #include "Settingsstorage.h"
 #include "Skin.h"
-#include "Textcodec.h"
 #include "Unitmain.h"
 #include "Unittransfer.h"
 #include "Unittypes.h"
-
-namespace {
-QString Q(const std::string& text) {
-  return QString::fromUtf8(text.c_str());
-}
-}  // namespace
 
 int TFormMain::TabKind() const {
   return FCurrentTab == 0 ? kTransactionKind : kPlnTransactionKind;

@@ -23,9 +23,9 @@
 #include "Mainlogic.h"
 #include "Platform.h"
 #include "Printing.h"
+#include "Qtexts.h"
 #include "Settingsstorage.h"
 #include "Skin.h"
-#include "Textcodec.h"
 #include "Unitmain.h"
 
 namespace {
@@ -33,10 +33,6 @@ namespace {
 constexpr int kColumnCount = 8;
 constexpr int kAccountRowHeight = 70;
 constexpr int kCurrencyRowHeight = 20;
-
-QString Q(const std::string& text) {
-  return QString::fromUtf8(text.c_str());
-}
 
 }  // namespace
 

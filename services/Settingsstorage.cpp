@@ -230,12 +230,13 @@ void CSettingsStorage::DeriveSeparators() {
       }
     }
   }
-  FDecimalSeparator = FromQ(QString(text.at(text.size() - 3)));
-  FAltDecimalSeparator = FDecimalSeparator == "," ? "." : ",";
-  FGroupSeparator = FromQ(group);
-  if (FGroupSeparator == FAltDecimalSeparator) FAltDecimalSeparator = FDecimalSeparator;
-  FDigitGrouping = !group.at(0).isDigit();
-  if (!FDigitGrouping) FGroupSeparator = " ";
+  NumberFormat& f = FNumberFormat;
+  f.decimalSeparator = FromQ(QString(text.at(text.size() - 3)));
+  f.altDecimalSeparator = f.decimalSeparator == "," ? "." : ",";
+  f.groupSeparator = FromQ(group);
+  if (f.groupSeparator == f.altDecimalSeparator) f.altDecimalSeparator = f.decimalSeparator;
+  f.digitGrouping = !group.at(0).isDigit();
+  if (!f.digitGrouping) f.groupSeparator = " ";
 }
 
 }  // namespace Settings

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "Dates.h"
+#include "Numbertexts.h"
 
 class QSettings;
 
@@ -160,12 +161,13 @@ class CSettingsStorage {
 
   // Number-format characters of the locale, as UTF-8 (a separator may be a
   // non-ASCII character such as a no-break space).
-  const std::string& GetDecimalSeparator() const { return FDecimalSeparator; }
-  const std::string& GetAltDecimalSeparator() const { return FAltDecimalSeparator; }
+  const NumberFormat& GetNumberFormat() const { return FNumberFormat; }
+  const std::string& GetDecimalSeparator() const { return FNumberFormat.decimalSeparator; }
+  const std::string& GetAltDecimalSeparator() const { return FNumberFormat.altDecimalSeparator; }
   // A blank when the locale does not group digits.
-  const std::string& GetGroupSeparator() const { return FGroupSeparator; }
+  const std::string& GetGroupSeparator() const { return FNumberFormat.groupSeparator; }
   // False when the locale writes numbers without digit grouping.
-  bool HasDigitGrouping() const { return FDigitGrouping; }
+  bool HasDigitGrouping() const { return FNumberFormat.digitGrouping; }
 
   // Where the values live (the INI file or the native store's file).
   std::string GetFileName() const;
@@ -180,14 +182,11 @@ class CSettingsStorage {
   static std::string ColumnKey(int column);
   void DeriveSeparators();
 
-  bool FUseIniFile;                  // true: INI file at FPath; false: native store
-  std::string FPath;                 // the INI file
-  std::string FOrganization;         // native store: organization name
-  std::string FApplication;          // native store: application name
-  std::string FDecimalSeparator;     // decimal mark of the locale
-  std::string FAltDecimalSeparator;  // the other mark a user may type for it
-  std::string FGroupSeparator;       // digit-group separator, a blank when none
-  bool FDigitGrouping = true;        // the locale groups digits
+  bool FUseIniFile;            // true: INI file at FPath; false: native store
+  std::string FPath;           // the INI file
+  std::string FOrganization;   // native store: organization name
+  std::string FApplication;    // native store: application name
+  NumberFormat FNumberFormat;  // the separators of the locale
 };
 
 }  // namespace Settings

@@ -5,7 +5,7 @@
 #include <QTreeWidget>
 #include <cmath>
 
-#include "Textcodec.h"
+#include "Qtexts.h"
 
 namespace {
 
@@ -258,7 +258,7 @@ CTransactionNode* CTransactionsTree::PlaceNode(CTransactionNode* top,
 
 void CTransactionsTree::FillLeaf(CTransactionNode* node, const TransactionRecord& record,
                                  Money amount) {
-  node->quantity = static_cast<std::int64_t>(std::nearbyint(record.quantity * 10000.0));
+  node->quantity = static_cast<std::int64_t>(std::nearbyint(record.quantity * kMoneyOne));
   node->sum = amount;
   node->date = record.date;
   node->displayName.clear();

@@ -13,7 +13,7 @@
 #include <algorithm>
 
 #include "Node.h"
-#include "Textcodec.h"
+#include "Qtexts.h"
 
 TNodeStyle NodeStyle(std::uint8_t kind, std::int32_t depth) {
   switch (kind) {

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "Logger.h"
+#include "Qtexts.h"
 #include "Skin.h"
-#include "Textcodec.h"
 
 namespace {
 

@@ -26,8 +26,8 @@
 #include "MainWindowFixture.h"
 #include "Mainlogic.h"
 #include "Platform.h"
+#include "Qtexts.h"
 #include "Settingsstorage.h"
-#include "Textcodec.h"
 #include "Unitmain.h"
 
 TEST_F(MainWindow, FirstStartLooksForTheDemoInTheDataFolder) {

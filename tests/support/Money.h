@@ -3,9 +3,9 @@
 
 #include <cmath>
 
-#include "Include.h"
+#include "Moneytype.h"
 
 // `units` as a money amount (fixed point, four decimals), rounded.
 inline Money M(double units) {
-  return std::llround(units * 10000);
+  return std::llround(units * kMoneyOne);
 }

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QString>
-#include <set>
-
 #include "Textcodec.h"
 
 namespace {
@@ -14,23 +11,6 @@ TEST(TextcodecTest, Utf8IsReadAsUtf8AndEverythingElseAsWindows1251) {
             "Ёё№€–—«»ҐґЄєЇїІі");
   // A valid UTF-8 lead byte followed by a non-continuation: the text is Windows-1251.
   EXPECT_EQ(StoredToUtf8("\xD0\xEE\xEC"), "Ром");
-  const QString typed = QString::fromUtf8("Ёлка € 1 000");
-  EXPECT_EQ(QStringToStored(typed), "Ёлка € 1 000");
-  EXPECT_EQ(StoredToQString("\xC5\xEB\xEA\xE0"), QString::fromUtf8("Елка"));
-}
-
-TEST(TextcodecTest, EveryHighByteIsItsOwnCharacter) {
-  std::set<char16_t> seen;
-  for (int b = 0x80; b <= 0xFF; ++b) {
-    const QString text = StoredToQString(std::string(1, static_cast<char>(b)));
-    ASSERT_EQ(text.size(), 1) << b;
-    seen.insert(text.at(0).unicode());
-    if (b >= 0xC0) {
-      EXPECT_EQ(text.at(0).unicode(), 0x0410 + (b - 0xC0));
-    }
-  }
-  EXPECT_EQ(seen.size(), 128u);
-  EXPECT_TRUE(seen.count(0x0098));  // the byte the code page leaves undefined is kept
 }
 
 TEST(TextcodecTest, MalformedUtf8IsNotTakenForUtf8) {

@@ -6,14 +6,11 @@
 // Windows-1251. New texts are always written as UTF-8. Language files are
 // read by the same rule, a whole file at a time.
 //
-// The plain functions below have no Qt dependency; the two QString
-// conversions are for window code only (include <QString> to call them).
+// The QString conversions for window code are in Qtexts.h.
 #pragma once
 
 #include <string>
 #include <string_view>
-
-class QString;
 
 // True when `bytes` is well-formed UTF-8 (no overlong forms, no surrogates,
 // nothing above U+10FFFF). Pure ASCII is valid.
@@ -25,8 +22,3 @@ std::string Cp1251ToUtf8(std::string_view bytes);
 
 // Stored bytes as UTF-8 by the rule above.
 std::string StoredToUtf8(std::string_view bytes);
-
-// Stored bytes as a QString by the rule above.
-QString StoredToQString(std::string_view bytes);
-// A text typed by the user, as the bytes to store (UTF-8).
-std::string QStringToStored(const QString& text);

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <iostream>
 
 namespace {
@@ -37,4 +39,12 @@ bool FileExists(const std::string& path) {
 void ClearFileAttributes(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) == 0) ::chmod(path.c_str(), st.st_mode | S_IWUSR);
+}
+
+std::string GetEnvVariable(const std::string& name) {
+  const char* value = std::getenv(name.c_str());
+  if (value == nullptr) return {};
+  // The value must fit a 4096-byte buffer with its terminating zero.
+  if (std::strlen(value) >= 4096) return {};
+  return value;
 }

@@ -1,6 +1,5 @@
 #include "Textcodec.h"
 
-#include <QString>
 #include <cstdint>
 
 namespace {
@@ -102,13 +101,4 @@ std::string Cp1251ToUtf8(std::string_view bytes) {
 std::string StoredToUtf8(std::string_view bytes) {
   if (IsValidUtf8(bytes)) return std::string(bytes);
   return Cp1251ToUtf8(bytes);
-}
-
-QString StoredToQString(std::string_view bytes) {
-  const std::string utf8 = StoredToUtf8(bytes);
-  return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
-std::string QStringToStored(const QString& text) {
-  return text.toUtf8().toStdString();
 }

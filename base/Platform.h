@@ -1,5 +1,5 @@
 // Hooks through which the lower layers reach the platform: message boxes,
-// the program's own folder, file attributes.
+// the program's own folder, file attributes, the environment.
 #pragma once
 
 #include <functional>
@@ -19,3 +19,7 @@ bool FileExists(const std::string& path);
 // Gives the owner write permission on an existing file, so that it can be
 // overwritten (the counterpart of clearing a read-only attribute).
 void ClearFileAttributes(const std::string& path);
+
+// The value of an environment variable; empty when it is unset, empty, or
+// 4096 characters or longer.
+std::string GetEnvVariable(const std::string& name);
