@@ -290,9 +290,9 @@ EOF
     "base|delete-subtype|$parent|--with-children"
   )
   local c=0 n writes setup command arg extra
-  for spec in "${cases[@]}"; do
+  for case_line in "${cases[@]}"; do
     c=$((c + 1))
-    IFS='|' read -r setup command arg extra <<<"$spec"
+    IFS='|' read -r setup command arg extra <<<"$case_line"
     local -a args=("$command" cut.vlt "$arg")
     [ -n "$extra" ] && args+=("$extra")
     mkdir "case$c"
