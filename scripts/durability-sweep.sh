@@ -103,7 +103,7 @@ sweep_apply() {
   python3 - "$writes" <<'EOF'
 import collections, sys
 sys.path.insert(0, "..")
-from items import load, report, text
+from items import cut_and_opens, load, report, text
 
 writes = int(sys.argv[1])
 FIELDS = ("date", "from", "to", "amountOut", "amountIn", "quantity", "member",
@@ -153,10 +153,7 @@ def check_common(n, dump, stage):
     return [t for t in dump["transactions"] if t["id"] not in old]
 
 for n in range(1, writes + 1):
-    if int(text(f"cuts/{n}.cut-rc")) == 0:
-        bad(n, "the run was not cut")
-    if int(text(f"cuts/{n}.info.rc")) != 0:
-        bad(n, "the file does not open: " + text(f"cuts/{n}.info.err"))
+    if not cut_and_opens("cuts", n, bad):
         continue
     cut = load(f"cuts/{n}.cut.json")
     if cut is None:
@@ -240,6 +237,15 @@ def differences(got, want, limit=3):
     keys = sorted(set(got) | set(want), key=str)
     return [f"{k}: {got.get(k)} instead of {want.get(k)}" for k in keys
             if got.get(k) != want.get(k)][:limit]
+
+def cut_and_opens(prefix, n, bad):
+    """Whether cut n (files prefix/n.*) killed the run and left a file that opens."""
+    if int(text(f"{prefix}/{n}.cut-rc")) == 0:
+        bad(n, "the run was not cut")
+    if int(text(f"{prefix}/{n}.info.rc")) != 0:
+        bad(n, "the file does not open: " + text(f"{prefix}/{n}.info.err"))
+        return False
+    return True
 
 def report(summary, violations):
     """Prints the first violations and the part's summary line; exits 1 on any."""
@@ -333,10 +339,7 @@ for c in range(1, int(sys.argv[1]) + 1):
     writes = int(text(f"{d}/writes"))
     total += writes
     for n in range(1, writes + 1):
-        if int(text(f"{d}/{n}.cut-rc")) == 0:
-            bad(n, "the run was not cut")
-        if int(text(f"{d}/{n}.info.rc")) != 0:
-            bad(n, "the file does not open: " + text(f"{d}/{n}.info.err"))
+        if not cut_and_opens(d, n, bad):
             continue
         dump = load(f"{d}/{n}.cut.json")
         for problem in id_problems(dump):
