@@ -188,18 +188,6 @@ std::uint32_t LastTransactionId(CDataBase& db) {
   return last;
 }
 
-namespace {
-
-// Amounts of a damaged file may be anywhere in the range of Money: sums are
-// taken wide and clamped.
-Money Clamp(WideMoney amount) {
-  if (amount > std::numeric_limits<Money>::max()) return std::numeric_limits<Money>::max();
-  if (amount < std::numeric_limits<Money>::min()) return std::numeric_limits<Money>::min();
-  return static_cast<Money>(amount);
-}
-
-}  // namespace
-
 std::string PlainMoney(Money amount) {
   // Work on the magnitude as unsigned so that the most negative amount does
   // not overflow.
@@ -227,6 +215,8 @@ std::string BalanceTable(CDataBase& db) {
 
   std::vector<std::vector<std::string>> rows;
   rows.push_back({"Account", "Currency", "Balance", "Planned in", "Planned out", "Budget used"});
+  // Amounts of a damaged file may be anywhere in the range of Money: the
+  // total is summed wide and clamped.
   WideMoney total = 0;
   for (const CAccountItem& a : db.GetAccountItems()) {
     std::string budget = "-";
@@ -252,6 +242,6 @@ std::string BalanceTable(CDataBase& db) {
   out << "\nTotal";
   if (base.id != 0)
     out << " in " << StoredToUtf8(base.fullName) << " (" << StoredToUtf8(base.name) << ")";
-  out << ": " << PlainMoney(Clamp(total)) << "\n";
+  out << ": " << PlainMoney(ClampMoney(total)) << "\n";
   return out.str();
 }

@@ -8,15 +8,6 @@
 
 namespace {
 
-// a x b / c before it is brought into the range of Money; 0 when c is 0.
-WideMoney WideMulDiv(Money a, Money b, Money c) {
-  return c == 0 ? 0 : static_cast<WideMoney>(a) * b / c;
-}
-
-bool OutOfRange(WideMoney value) {
-  return value > std::numeric_limits<Money>::max() || value < std::numeric_limits<Money>::min();
-}
-
 // Length in bytes of the UTF-8 character at text[i] (separators may be
 // non-ASCII, like the no-break space that groups Russian digits).
 size_t CharLength(const std::string& text, size_t i) {
@@ -52,15 +43,6 @@ std::string& TLinkedTexts::operator[](EFieldType field) {
   }
 }
 
-Money MulDiv(Money a, Money b, Money c) {
-  const WideMoney value = WideMulDiv(a, b, c);
-  constexpr Money kMax = std::numeric_limits<Money>::max();
-  constexpr Money kMin = std::numeric_limits<Money>::min();
-  if (value > kMax) return kMax;
-  if (value < kMin) return kMin;
-  return static_cast<Money>(value);
-}
-
 std::string RecomputeField(EFieldType front, const TLinkedTexts& texts) {
   std::uint8_t error = 0;
   switch (front) {
@@ -68,18 +50,18 @@ std::string RecomputeField(EFieldType front, const TLinkedTexts& texts) {
       const Money sum = StrToMoney(texts.sum, error, 2);
       const Money price = StrToMoney(texts.price, error, 2);
       if (error != kMoneyTextOk || price == 0) return "1";
-      return QuantityToStr(StoredQuantity(MulDiv(sum, kMoneyOne, price)));
+      return QuantityToStr(StoredQuantity(MulDivClamped(sum, kMoneyOne, price)));
     }
     case efSum: {
       const Money quantity = StrToMoney(texts.quantity, error, 4);
       const Money price = StrToMoney(texts.price, error, 2);
-      return MoneyToStr(error != kMoneyTextOk ? 0 : MulDiv(quantity, price, kMoneyOne));
+      return MoneyToStr(error != kMoneyTextOk ? 0 : MulDivClamped(quantity, price, kMoneyOne));
     }
     default: {
       const Money sum = StrToMoney(texts.sum, error, 2);
       const Money quantity = StrToMoney(texts.quantity, error, 4);
       if (error != kMoneyTextOk || quantity == 0) return MoneyToStr(0);
-      return MoneyToStr(MulDiv(sum, kMoneyOne, quantity));
+      return MoneyToStr(MulDivClamped(sum, kMoneyOne, quantity));
     }
   }
 }
@@ -90,17 +72,17 @@ bool RecomputeOverflows(EFieldType front, const TLinkedTexts& texts) {
     case efQuantity: {
       const Money sum = StrToMoney(texts.sum, error, 2);
       const Money price = StrToMoney(texts.price, error, 2);
-      return error == kMoneyTextOk && OutOfRange(WideMulDiv(sum, kMoneyOne, price));
+      return error == kMoneyTextOk && !FitsMoney(WideMulDiv(sum, kMoneyOne, price));
     }
     case efSum: {
       const Money quantity = StrToMoney(texts.quantity, error, 4);
       const Money price = StrToMoney(texts.price, error, 2);
-      return error == kMoneyTextOk && OutOfRange(WideMulDiv(quantity, price, kMoneyOne));
+      return error == kMoneyTextOk && !FitsMoney(WideMulDiv(quantity, price, kMoneyOne));
     }
     default: {
       const Money sum = StrToMoney(texts.sum, error, 2);
       const Money quantity = StrToMoney(texts.quantity, error, 4);
-      return error == kMoneyTextOk && OutOfRange(WideMulDiv(sum, kMoneyOne, quantity));
+      return error == kMoneyTextOk && !FitsMoney(WideMulDiv(sum, kMoneyOne, quantity));
     }
   }
 }
@@ -148,16 +130,17 @@ TLinkedTexts LinkedTextsOf(TTransferKind kind, const TransactionRecord& record) 
   if (kind == kKindTransfer) {
     texts.price = MoneyToStr(record.amountOut);
     texts.sum = MoneyToStr(record.amountIn);
-    texts.quantity = record.amountOut == 0
-                         ? "0"
-                         : QuantityToStr(MulDiv(record.amountIn, kMoneyOne, record.amountOut));
+    texts.quantity =
+        record.amountOut == 0
+            ? "0"
+            : QuantityToStr(MulDivClamped(record.amountIn, kMoneyOne, record.amountOut));
     return texts;
   }
   const Money amount = kind == kKindIncome ? record.amountIn : record.amountOut;
   const Money quantity = FloatToMoney(record.quantity);
   texts.sum = MoneyToStr(amount);
   texts.quantity = QuantityToStr(quantity);
-  texts.price = quantity == 0 ? "0" : MoneyToStr(MulDiv(amount, kMoneyOne, quantity));
+  texts.price = quantity == 0 ? "0" : MoneyToStr(MulDivClamped(amount, kMoneyOne, quantity));
   return texts;
 }
 

@@ -53,10 +53,6 @@ std::string RecomputeField(EFieldType front, const TLinkedTexts& texts);
 // Money (RecomputeField then shows the nearest end of the range).
 bool RecomputeOverflows(EFieldType front, const TLinkedTexts& texts);
 
-// a x b / c in 128 bits, truncated toward zero and kept within the range of
-// Money (the boxes accept eleven digits, so products can leave it).
-Money MulDiv(Money a, Money b, Money c);
-
 // The most digits a user may type into a linked box.
 constexpr int kMaxTypedDigits = 11;
 // Fraction digits a linked box takes: 2 for prices and sums, 4 for

@@ -241,15 +241,6 @@ class CDataBase : public CADBEngine {
   bool applyFailureTaken = false;      // TakeApplyFailure has handed it out
 };
 
-// Sums of amounts wrap around instead of overflowing: a damaged file must
-// never make the arithmetic undefined.
-inline Money WrapAdd(Money a, Money b) {
-  return static_cast<Money>(static_cast<std::uint64_t>(a) + static_cast<std::uint64_t>(b));
-}
-inline Money WrapSub(Money a, Money b) {
-  return static_cast<Money>(static_cast<std::uint64_t>(a) - static_cast<std::uint64_t>(b));
-}
-
 // `amount` expressed in another currency at `rate` (GetExchangeRate): the
 // rate is first rounded to four decimals as a money amount (ties to even),
 // the product truncated to four decimals. 0 when the result does not fit.

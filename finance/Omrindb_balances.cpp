@@ -40,10 +40,7 @@ struct CAccountFigures {
 Money ConvertAmount(Money amount, double rate) {
   const double fixed = std::nearbyint(rate * kMoneyOne);
   if (!std::isfinite(fixed) || std::fabs(fixed) > 9e18) return 0;
-  const WideMoney product =
-      static_cast<WideMoney>(amount) * static_cast<std::int64_t>(fixed) / kMoneyOne;
-  if (product > INT64_MAX || product < INT64_MIN) return 0;
-  return static_cast<Money>(product);
+  return MulDivOrZero(amount, static_cast<Money>(fixed), kMoneyOne);
 }
 
 TAccountItems& CDataBase::GetAccountItems() {

@@ -1,10 +1,5 @@
 #include "FinanceTestUtil.h"
 
-#include <cmath>
-
-Money M(double units) {
-  return std::llround(units * 10000);
-}
 Date D(int y, unsigned m, unsigned d) {
   return EncodeDate(y, m, d);
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "EngineTestUtil.h"
+#include "Money.h"
 #include "Omrindb.h"
 
 class FinanceTest : public testing::Test {
@@ -33,5 +34,4 @@ class FinanceTest : public testing::Test {
   CDataBase db;
 };
 
-Money M(double units);  // money amount of a number of units
 Date D(int y, unsigned m, unsigned d);
