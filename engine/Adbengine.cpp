@@ -486,132 +486,114 @@ void CADBEngine::PrepareRepair() {
               ".");
 }
 
-void CADBEngine::RepairTail(std::uint64_t pos, std::uint64_t fileSize) {
+void CADBEngine::CutTornTail(std::uint64_t pos) {
   PrepareRepair();
-  const std::uint32_t p = static_cast<std::uint32_t>(pos);
-  if (fileSize - pos >= sizeof(RecordHeader)) {
-    // The bytes stay, covered by one filler, so that records appended from
-    // now on are found again.
-    LogWarning("[LoadRecords] Damaged bytes at the end of the file kept as filler. Position: " +
-               std::to_string(p));
-    RecordHeader filler;
-    filler.size = static_cast<std::uint32_t>(fileSize - pos - sizeof filler);
-    stream->Write(p, filler);
-  } else {
-    LogWarning("[LoadRecords] Incomplete record at the end of the file cut away. Position: " +
-               std::to_string(p));
-    stream->SetSize(p);
-  }
+  LogWarning("[LoadRecords] Incomplete record at the end of the file cut away. Position: " +
+             std::to_string(static_cast<std::uint32_t>(pos)));
+  stream->SetSize(pos);
 }
 
-void CADBEngine::LoadRecords() {
-  CRecordScanner scan(*stream);
-  std::uint64_t fileSize = stream->Size();
-  std::uint64_t pos = headerSize;
-  while (pos < fileSize) {
-    const std::uint32_t p = static_cast<std::uint32_t>(pos);
-    const char* raw = scan.Get(p, sizeof(RecordHeader));
-    if (raw == nullptr) {
-      // Less than a header after the last whole record: a torn append.
-      PrepareRepair();
-      LogWarning("[LoadRecords] Incomplete record at the end of the file cut away. Position: " +
-                 std::to_string(p));
-      stream->SetSize(p);
-      break;
-    }
-    RecordHeader header;
-    std::memcpy(&header, raw, sizeof header);
-    const std::uint32_t fixedSize = KnownDataSize(header.type);
-    std::uint64_t next = 0;
-    if (!IsCleanRecord(header) ||
-        pos + sizeof header + (fixedSize ? fixedSize : header.size) > fileSize) {
-      if (header.type != kFillerRecord && IsCleanRecord(header) &&
-          WellFormedAt(scan, pos, UINT64_MAX, next) && next > fileSize) {
-        // A well-formed header (its size field the type's own) whose data
-        // runs past the end: the last record of an append that was cut
-        // short. Cut it away.
-        PrepareRepair();
-        LogWarning("[LoadRecords] Incomplete record at the end of the file cut away. Position: " +
-                   std::to_string(p));
-        stream->SetSize(p);
-        break;
-      }
-      if (header.type == kFillerRecord || fixedSize == 0 || fixedSize == header.size) {
-        // An unknown type or a filler: skipped by its size field when the
-        // records after it are where that says.
-        next = pos + sizeof header + header.size;
-        if (next <= fileSize && FrameHoldsFrom(scan, next, fileSize, true)) {
-          if (header.type != kFillerRecord)
-            LogWarning("Unknown record missed. Record type: " + std::to_string(header.type));
-          pos = next;
-          continue;
-        }
-      } else if (pos + sizeof header + fixedSize <= fileSize &&
-                 FrameHoldsFrom(scan, pos + sizeof header + fixedSize, fileSize, true)) {
-        // Only the size field is wrong: the type's own size frames the file.
-        LogWarning("[LoadRecords] Wrong record size field. Position: " + std::to_string(p));
-        goto load;
-      }
-      // Damage: go on from the next place where whole records follow each
-      // other again. Nothing is changed in the file for it.
-      next = pos + sizeof header + header.size;
-      const bool framed = next <= fileSize && FrameHoldsFrom(scan, next, fileSize, true);
-      if (!framed) next = FindNextRecord(scan, pos + 1, fileSize);
-      LogWarning("[LoadRecords] Damaged record skipped. Position: " + std::to_string(p) +
-                 ", type " + std::to_string(header.type) + ", " + std::to_string(next - pos) +
-                 " bytes");
-      if (!framed && next >= fileSize) {
-        // No whole record follows: later appends must be found after it.
-        RepairTail(pos, fileSize);
-        break;
-      }
-      pos = next;
-      continue;
-    }
-  load:
-    const std::uint8_t type = header.type;
-    const std::uint64_t dataSize = fixedSize ? fixedSize : header.size;
-    if (type >= kStringRecordFirst && type <= kStringRecordLast) {
-      if (header.state == kDeletedState)
-        freeStrings[type - 1].push_back(p);
-      else
-        strings.Insert(header.id, p, true);
-      maxStringIdSeen = std::max(maxStringIdSeen, header.id);
-    } else if (type == kFillerRecord || fixedSize == 0) {
-      // dead space (an unknown type was reported above)
-    } else {
-      maxItemIdSeen = std::max(maxItemIdSeen, header.id);
-      if (header.size == 0 && IsTableType(type)) {
-        header.size = fixedSize;  // repaired in place
-        stream->Write(p, header);
-      }
-      switch (type) {
-        case kCurrencyRecord:
-          LoadTableRecord<CCurrencyIndex>(scan, p, header);
-          break;
-        case kAccountRecord:
-          LoadTableRecord<CAccountIndex>(scan, p, header);
-          break;
-        case kSubTypeRecord:
-          LoadTableRecord<CSubTypeIndex>(scan, p, header);
-          break;
-        case kExchangeRateRecord:
-          LoadTableRecord<CExchangeRateIndex>(scan, p, header);
-          break;
-        case kTransactionRecord:
-          LoadTableRecord<CTransactionIndex>(scan, p, header);
-          break;
-        case kPlnTransactionRecord:
-          LoadTableRecord<CPlnTransactionIndex>(scan, p, header);
-          break;
-        default:
-          ConvertLegacyRecord(scan, p, header);
-          fileSize = stream->Size();
-          break;
-      }
-    }
-    pos += sizeof header + dataSize;
+void CADBEngine::RepairTail(std::uint64_t pos, std::uint64_t fileSize) {
+  if (fileSize - pos < sizeof(RecordHeader)) {
+    CutTornTail(pos);
+    return;
   }
+  PrepareRepair();
+  // The bytes stay, covered by one filler, so that records appended from
+  // now on are found again.
+  LogWarning("[LoadRecords] Damaged bytes at the end of the file kept as filler. Position: " +
+             std::to_string(static_cast<std::uint32_t>(pos)));
+  RecordHeader filler;
+  filler.size = static_cast<std::uint32_t>(fileSize - pos - sizeof filler);
+  stream->Write(static_cast<std::uint32_t>(pos), filler);
+}
+
+CADBEngine::EScanStep CADBEngine::RecoverAt(CRecordScanner& scan, std::uint64_t pos,
+                                            std::uint64_t fileSize, const RecordHeader& header,
+                                            std::uint64_t& next) {
+  const std::uint32_t p = static_cast<std::uint32_t>(pos);
+  const std::uint32_t fixedSize = KnownDataSize(header.type);
+  if (header.type != kFillerRecord && IsCleanRecord(header) &&
+      WellFormedAt(scan, pos, UINT64_MAX, next) && next > fileSize) {
+    // A well-formed header (its size field the type's own) whose data runs
+    // past the end: the last record of an append that was cut short.
+    CutTornTail(pos);
+    return EScanStep::kStop;
+  }
+  if (header.type == kFillerRecord || fixedSize == 0 || fixedSize == header.size) {
+    // An unknown type or a filler: skipped by its size field when the
+    // records after it are where that says.
+    next = pos + sizeof header + header.size;
+    if (next <= fileSize && FrameHoldsFrom(scan, next, fileSize, true)) {
+      if (header.type != kFillerRecord)
+        LogWarning("Unknown record missed. Record type: " + std::to_string(header.type));
+      return EScanStep::kSkip;
+    }
+  } else if (pos + sizeof header + fixedSize <= fileSize &&
+             FrameHoldsFrom(scan, pos + sizeof header + fixedSize, fileSize, true)) {
+    // Only the size field is wrong: the type's own size frames the file.
+    LogWarning("[LoadRecords] Wrong record size field. Position: " + std::to_string(p));
+    return EScanStep::kLoad;
+  }
+  // Damage: go on from the next place where whole records follow each other
+  // again. Nothing is changed in the file for it.
+  next = pos + sizeof header + header.size;
+  const bool framed = next <= fileSize && FrameHoldsFrom(scan, next, fileSize, true);
+  if (!framed) next = FindNextRecord(scan, pos + 1, fileSize);
+  LogWarning("[LoadRecords] Damaged record skipped. Position: " + std::to_string(p) + ", type " +
+             std::to_string(header.type) + ", " + std::to_string(next - pos) + " bytes");
+  if (!framed && next >= fileSize) {
+    // No whole record follows: later appends must be found after it.
+    RepairTail(pos, fileSize);
+    return EScanStep::kStop;
+  }
+  return EScanStep::kSkip;
+}
+
+bool CADBEngine::LoadRecord(CRecordScanner& scan, std::uint32_t p, RecordHeader header) {
+  const std::uint8_t type = header.type;
+  if (type >= kStringRecordFirst && type <= kStringRecordLast) {
+    if (header.state == kDeletedState)
+      freeStrings[type - 1].push_back(p);
+    else
+      strings.Insert(header.id, p, true);
+    maxStringIdSeen = std::max(maxStringIdSeen, header.id);
+    return false;
+  }
+  const std::uint32_t fixedSize = KnownDataSize(type);
+  if (type == kFillerRecord || fixedSize == 0) return false;  // dead space
+  maxItemIdSeen = std::max(maxItemIdSeen, header.id);
+  if (header.size == 0 && IsTableType(type)) {
+    header.size = fixedSize;  // repaired in place
+    stream->Write(p, header);
+  }
+  switch (type) {
+    case kCurrencyRecord:
+      LoadTableRecord<CCurrencyIndex>(scan, p, header);
+      break;
+    case kAccountRecord:
+      LoadTableRecord<CAccountIndex>(scan, p, header);
+      break;
+    case kSubTypeRecord:
+      LoadTableRecord<CSubTypeIndex>(scan, p, header);
+      break;
+    case kExchangeRateRecord:
+      LoadTableRecord<CExchangeRateIndex>(scan, p, header);
+      break;
+    case kTransactionRecord:
+      LoadTableRecord<CTransactionIndex>(scan, p, header);
+      break;
+    case kPlnTransactionRecord:
+      LoadTableRecord<CPlnTransactionIndex>(scan, p, header);
+      break;
+    default:
+      ConvertLegacyRecord(scan, p, header);
+      return true;
+  }
+  return false;
+}
+
+void CADBEngine::FinishLoad() {
   currencies.FinishLoad();
   accounts.FinishLoad();
   subTypes.FinishLoad();
@@ -623,6 +605,35 @@ void CADBEngine::LoadRecords() {
   nextItemId = std::max(nextItemId, maxItemIdSeen);
   nextStringId = std::max(nextStringId, maxStringIdSeen);
   WriteCounters();
+}
+
+void CADBEngine::LoadRecords() {
+  CRecordScanner scan(*stream);
+  std::uint64_t fileSize = stream->Size();
+  std::uint64_t pos = headerSize;
+  while (pos < fileSize) {
+    const char* raw = scan.Get(static_cast<std::uint32_t>(pos), sizeof(RecordHeader));
+    if (raw == nullptr) {
+      CutTornTail(pos);  // less than a header after the last whole record
+      break;
+    }
+    RecordHeader header;
+    std::memcpy(&header, raw, sizeof header);
+    const std::uint32_t fixedSize = KnownDataSize(header.type);
+    const std::uint64_t dataSize = fixedSize ? fixedSize : header.size;
+    if (!IsCleanRecord(header) || pos + sizeof header + dataSize > fileSize) {
+      std::uint64_t next = 0;
+      const EScanStep step = RecoverAt(scan, pos, fileSize, header, next);
+      if (step == EScanStep::kStop) break;
+      if (step == EScanStep::kSkip) {
+        pos = next;
+        continue;
+      }
+    }
+    if (LoadRecord(scan, static_cast<std::uint32_t>(pos), header)) fileSize = stream->Size();
+    pos += sizeof header + dataSize;
+  }
+  FinishLoad();
 }
 
 // ---- Creating, opening, closing ----

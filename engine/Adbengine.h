@@ -176,6 +176,19 @@ class CADBEngine : public CAbstractDB {
   void PrepareRepair();
   // Makes the damaged bytes from `pos` to the end dead space.
   void RepairTail(std::uint64_t pos, std::uint64_t fileSize);
+  // Cuts away a record whose append was cut short at `pos`.
+  void CutTornTail(std::uint64_t pos);
+  // The scan's way on from a record at `pos` that cannot be loaded as it
+  // stands: load it by its type's own size, skip to `next`, or stop (the
+  // tail was repaired).
+  enum class EScanStep { kLoad, kSkip, kStop };
+  EScanStep RecoverAt(CRecordScanner& scan, std::uint64_t pos, std::uint64_t fileSize,
+                      const RecordHeader& header, std::uint64_t& next);
+  // Puts one whole record into its table (strings, items, legacy records).
+  // True when it changed the file's length (an upgraded legacy record).
+  bool LoadRecord(CRecordScanner& scan, std::uint32_t position, RecordHeader header);
+  // After the scan: sorts the tables and makes the counters cover every id.
+  void FinishLoad();
   // Releases the file and empties every table, without logging.
   void ResetToClosed();
   void ClearTables();
