@@ -227,6 +227,10 @@ class CDataBase : public CADBEngine {
   // `record` (same day, accounts, amounts, subtypes and texts).
   bool IsStoredOccurrence(std::uint32_t transactionId, Date day,
                           const PlnTransactionRecord& record);
+  // Logs the occurrences of a damaged schedule that an apply run skips for
+  // being before `oldest`.
+  void WarnSkippedOccurrences(std::uint32_t id, const ScheduleRecord& s, Date oldest,
+                              Date end) const;
   // DelSubType's two ways, without recursion.
   bool DelSubTypeTree(std::uint32_t id);
   bool DelSubTypeLiftChildren(std::uint32_t id);

@@ -5,15 +5,10 @@
 #include <cstring>
 
 #include "Logger.h"
+#include "Occurrences.h"
 #include "Omrindb.h"
 
 namespace {
-
-// Days a schedule may name: years 1 to 9999. A date outside (only a damaged
-// file holds one) gives no occurrence rather than an endless walk.
-bool IsPlausibleDay(Date day) {
-  return day >= -693593.0 && day <= 2958465.0;
-}
 
 // The first day an apply run executes: 100 years before today. Older
 // occurrences come only from a damaged date and would flood the books.
@@ -73,9 +68,19 @@ bool CDataBase::IsStoredOccurrence(std::uint32_t transactionId, Date day,
 bool CDataBase::CalcPlnTransactions(std::uint8_t mode, const Date& begin, TPlnSummary& summary,
                                     const Date& end) {
   if (!CheckOpened("CalcPlnTransactions")) return stream == nullptr && lastWriteError.empty();
-  const bool execute = mode == kPlnExecute;
-  const Date E = WholeDay(end);
-  const Date firstCounted = WholeDay(begin);  // a forecast ignores earlier days
+  if (mode != kPlnExecute) {
+    for (auto [id, entry] : plnTransactions) {
+      const PlnTransactionRecord& record = entry->record;
+      // A schedule without a kind counts once, in full, in every forecast.
+      if (!HasScheduleKind(record.schedule)) AddPlnOccurrence(begin, begin, summary, record);
+      for (const TOccurrence& o :
+           ScheduleOccurrences(record.schedule, WholeDay(begin), end, Today()))
+        AddPlnOccurrence(begin, o.day, summary, record);
+    }
+    return true;
+  }
+  // Execution skips occurrences more than 100 years old: they come only from
+  // a damaged date and would flood the books.
   const Date oldest = OldestExecutedDay();
   // The newest transaction when the run starts: an occurrence equal to it
   // was stored by a run that stopped before saving the schedule's progress.
@@ -93,92 +98,39 @@ bool CDataBase::CalcPlnTransactions(std::uint8_t mode, const Date& begin, TPlnSu
     const CPlnTransactionIndex* entry = plnTransactions.Find(id);
     if (entry == nullptr) continue;
     PlnTransactionRecord record = entry->record;
-    ScheduleRecord& s = record.schedule;
-    const Date L = WholeDay(s.lastProcessed);
-    const Date start = s.lastProcessed;  // occurrences of kind 2 count from here
-    const bool plausible = IsPlausibleDay(L) && IsPlausibleDay(E);
-    // Days before `from` are walked by neither mode: a forecast does not
-    // count them, execution skips what is more than 100 years old.
-    Date from = execute ? oldest : firstCounted;
-    if (execute && L + 1 < oldest && E >= oldest)
-      LogWarning("[CalcPlnTransactions] Planned transaction " + std::to_string(id) +
-                 ": occurrences before " + FormatIsoDate(oldest) +
-                 " are skipped (a damaged last processed date: " + FormatIsoDate(L) + ")");
-    bool failed = false;
+    WarnSkippedOccurrences(id, record.schedule, oldest, WholeDay(end));
     bool first = true;
-    // One occurrence on `day`: forecast it, or store it and save how far the
-    // schedule has been processed (so a run cut short continues after it).
-    // Execution stops at the first write that fails.
-    auto occur = [&](Date day, Date processed) {
-      if (!execute) {
-        AddPlnOccurrence(begin, day, summary, record);
-        return true;
-      }
-      const bool stored = first && newest != 0 && IsStoredOccurrence(newest, day, record);
+    for (const TOccurrence& o : ScheduleOccurrences(record.schedule, oldest, end, Today())) {
+      const bool stored = first && newest != 0 && IsStoredOccurrence(newest, o.day, record);
       first = false;
       if (stored) {
         LogWarning("[CalcPlnTransactions] The occurrence of planned transaction " +
-                   std::to_string(id) + " on " + FormatIsoDate(day) +
+                   std::to_string(id) + " on " + FormatIsoDate(o.day) +
                    " was stored before; counted as executed");
         newest = 0;
-      } else if (!ExecutePlnTransaction(day, record)) {
-        return !(failed = true);
+      } else if (!ExecutePlnTransaction(o.day, record)) {
+        return false;
       }
-      s.lastProcessed = processed;
-      if (!SavePlnRecord(id, record)) failed = true;
-      return !failed;
-    };
-    // Every day after the last processed one up to the end.
-    auto eachDay = [&](auto isOccurrence) {
-      Date J = L + 1;
-      if (from > J) J = from;
-      for (; J <= E; J += 1)
-        if (isOccurrence(J) && !occur(J, J)) return;
-    };
-    switch (s.kind) {
-      case kScheduleOnce: {
-        const Date O = WholeDay(s.onceDate);
-        if (L < O && O <= E) {
-          if (execute && O < oldest) {
-            LogWarning("[CalcPlnTransactions] Planned transaction " + std::to_string(id) +
-                       ": its date " + FormatIsoDate(O) + " is skipped (a damaged date)");
-            break;
-          }
-          occur(s.onceDate, Today());
-        }
-        break;
-      }
-      case kScheduleEveryNDays: {
-        const int n = s.period;
-        if (n == 0 || !plausible) break;  // a period of 0 has no occurrence
-        const long count = static_cast<long>(E - L);
-        long k = n;
-        if (from > L + n) k = static_cast<long>(std::ceil((from - L) / n)) * n;
-        for (; k <= count; k += n)
-          if (!occur(start + static_cast<double>(k), start + static_cast<double>(k))) break;
-        break;
-      }
-      case kScheduleWeekly:
-        if (plausible) eachDay([&](Date J) { return s.weekdays[DayOfWeek(J) - 1] != 0; });
-        break;
-      case kScheduleMonthly: {
-        if (!plausible) break;
-        const unsigned D = static_cast<unsigned>(MonthlyDay(s.period));
-        const int M = MonthlyMonths(s.period);
-        const int startMonth = static_cast<int>(DecodeDate(L + 1).month);
-        eachDay([&](Date J) {
-          const CivilDate c = DecodeDate(J);
-          return c.day == D && (startMonth - static_cast<int>(c.month)) % M == 0;
-        });
-        break;
-      }
-      default:  // not set: counts once, in full, in every forecast; never executed
-        if (!execute) AddPlnOccurrence(begin, begin, summary, record);
-        break;
+      // Saved after each occurrence, so that a run cut short continues
+      // after it. Execution stops at the first write that fails.
+      record.schedule.lastProcessed = o.processed;
+      if (!SavePlnRecord(id, record)) return false;
     }
-    if (failed) return false;
   }
   return true;
+}
+
+void CDataBase::WarnSkippedOccurrences(std::uint32_t id, const ScheduleRecord& s, Date oldest,
+                                       Date end) const {
+  const Date last = WholeDay(s.lastProcessed);
+  if (last + 1 < oldest && end >= oldest)
+    LogWarning("[CalcPlnTransactions] Planned transaction " + std::to_string(id) +
+               ": occurrences before " + FormatIsoDate(oldest) +
+               " are skipped (a damaged last processed date: " + FormatIsoDate(last) + ")");
+  const Date once = WholeDay(s.onceDate);
+  if (s.kind == kScheduleOnce && last < once && once <= end && once < oldest)
+    LogWarning("[CalcPlnTransactions] Planned transaction " + std::to_string(id) + ": its date " +
+               FormatIsoDate(once) + " is skipped (a damaged date)");
 }
 
 void CDataBase::AddPlnOccurrence(const Date& begin, const Date& day, TPlnSummary& summary,
