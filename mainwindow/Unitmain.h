@@ -66,6 +66,11 @@ class TFormMain : public QMainWindow {
   void OpenDataBase(const std::string& path);
   void FillAccountsList();
   void FillCurrenciesList();
+  // The two panes' shared steps: empty `list` and show the file state (true
+  // when a file is open); then `count` rows of `height` with the stored row
+  // selected (the first when it is gone; -1 for none) into `selected`.
+  bool BeginPaneFill(QListWidget* list);
+  void FillPaneRows(QListWidget* list, std::size_t count, int height, int stored, int& selected);
   // Reloads the accounts' figures and shows the total in the base currency.
   void ShowBalance();
   // Rebuilds both trees for the current pane selection.

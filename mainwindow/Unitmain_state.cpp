@@ -221,54 +221,45 @@ void TFormMain::EnableDataBaseControls(bool open) {
 
 // ---- The panes ----
 
+bool TFormMain::BeginPaneFill(QListWidget* list) {
+  list->clear();
+  const bool open = IsDataBaseOpened();
+  SetStatus(open ? kTextLoading : kTextNoFile);
+  SetPathPanel(open ? Q(FDataBase->GetFileName()) : QString());
+  return open;
+}
+
+void TFormMain::FillPaneRows(QListWidget* list, std::size_t count, int height, int stored,
+                             int& selected) {
+  for (std::size_t i = 0; i < count; ++i) {
+    auto* row = new QListWidgetItem(list);
+    row->setSizeHint(QSize(0, height));
+  }
+  // The row stored in the file, or the first when that one is gone.
+  selected = stored >= 0 && stored < static_cast<int>(count) ? stored : count == 0 ? -1 : 0;
+  if (selected >= 0) list->setCurrentRow(selected);
+}
+
 void TFormMain::FillAccountsList() {
-  AccountsList->clear();
   FAccounts.clear();
   FSelectedAccountRow = -1;
-  if (IsDataBaseOpened()) {
-    SetStatus(kTextLoading);
-    SetPathPanel(Q(FDataBase->GetFileName()));
+  if (BeginPaneFill(AccountsList)) {
     FAccounts = FDataBase->GetAccountItems();
-    for (std::size_t i = 0; i < FAccounts.size(); ++i) {
-      auto* row = new QListWidgetItem(AccountsList);
-      row->setSizeHint(QSize(0, kAccountRowHeight));
-    }
-    int row = FDataBase->GetSelectedAccount();
-    if (row < 0 || row >= static_cast<int>(FAccounts.size())) row = FAccounts.empty() ? -1 : 0;
-    FSelectedAccountRow = row;
-    if (row >= 0) {
-      AccountsList->setCurrentRow(row);
-      FDataBase->SetSelectedAccount(row);
-    }
-  } else {
-    SetStatus(kTextNoFile);
-    SetPathPanel(QString());
+    FillPaneRows(AccountsList, FAccounts.size(), kAccountRowHeight, FDataBase->GetSelectedAccount(),
+                 FSelectedAccountRow);
+    if (FSelectedAccountRow >= 0) FDataBase->SetSelectedAccount(FSelectedAccountRow);
   }
   RebuildTrees(true);
 }
 
 void TFormMain::FillCurrenciesList() {
-  CurrenciesList->clear();
   FCurrencies.clear();
   FSelectedCurrencyRow = -1;
-  if (IsDataBaseOpened()) {
-    SetStatus(kTextLoading);
-    SetPathPanel(Q(FDataBase->GetFileName()));
+  if (BeginPaneFill(CurrenciesList)) {
     FCurrencies = FDataBase->GetCurrencyItems();
-    for (std::size_t i = 0; i < FCurrencies.size(); ++i) {
-      auto* row = new QListWidgetItem(CurrenciesList);
-      row->setSizeHint(QSize(0, kCurrencyRowHeight));
-    }
-    int row = FDataBase->GetSelectedCurrency();
-    if (row < 0 || row >= static_cast<int>(FCurrencies.size())) row = FCurrencies.empty() ? -1 : 0;
-    FSelectedCurrencyRow = row;
-    if (row >= 0) {
-      CurrenciesList->setCurrentRow(row);
-      FDataBase->SetSelectedCurrency(row);
-    }
-  } else {
-    SetStatus(kTextNoFile);
-    SetPathPanel(QString());
+    FillPaneRows(CurrenciesList, FCurrencies.size(), kCurrencyRowHeight,
+                 FDataBase->GetSelectedCurrency(), FSelectedCurrencyRow);
+    if (FSelectedCurrencyRow >= 0) FDataBase->SetSelectedCurrency(FSelectedCurrencyRow);
   }
   RebuildTrees(true);
 }
