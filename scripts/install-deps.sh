@@ -1,15 +1,28 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing Pardow need,
-# skipping those already present.
+# Installs the Debian packages that building, testing and running Pardow need
+# (build.sh, test.sh, run.sh), skipping those already present.
+#
+#   scripts/install-deps.sh [bench] [fuzz]
+#
+# `bench` adds Google Benchmark for -DPARDOW_BENCH=ON, `fuzz` adds clang for
+# the libFuzzer targets.
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ pkg-config clang-format
-  qt6-base-dev libgl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
-  strace python3
-  xvfb xauth fonts-dejavu-core fonts-liberation
+  cmake ninja-build g++ clang-format          # build.sh and test.sh's format check
+  qt6-base-dev libgl-dev                       # Qt Widgets (its CMake files look for OpenGL)
+  nlohmann-json3-dev                           # pardow-cli's JSON
+  libgtest-dev                                 # the unit tests
+  strace python3                               # the durability sweep
+  fonts-dejavu-core fonts-liberation           # offscreen text; Liberation Sans stands in for Arial
 )
+for extra in "$@"; do
+  case "$extra" in
+    bench) packages+=(libbenchmark-dev) ;;
+    fuzz) packages+=(clang) ;;
+    *) echo "install-deps: unknown group '$extra' (bench, fuzz)" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
