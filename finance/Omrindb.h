@@ -70,7 +70,7 @@ using TLastTransactions = std::vector<CLastTransaction>;
 constexpr std::uint8_t kPlnExecute = 0;
 constexpr std::uint8_t kPlnSummary = 1;
 
-class CDataBase : public CADBEngine {
+class CDataBase : protected CADBEngine {
  public:
   // Planned money into and out of one account over a period.
   struct PlnSummary {
@@ -185,6 +185,34 @@ class CDataBase : public CADBEngine {
   bool SetExchangeRate(std::uint32_t a, std::uint32_t b, double rate);
   std::uint32_t GetAccountCurrency(std::uint32_t accountId);
   const TExchangeRateItems& GetExchangeRateItems() const { return exchangeRateCache; }
+
+  // ---- Reached in the engine directly ----
+  // The tables, the file's state, the string pool's counts and the batch of
+  // changes. The engine's file operations and its interval and selection
+  // fields are not reachable through a CDataBase: Create, Open, Close and
+  // the accessors above keep the rate cache and the header in step.
+  using CAbstractDB::BeginBatch;
+  using CAbstractDB::EndBatch;
+  using CAbstractDB::GetLastWriteError;
+  using CAbstractDB::GetNextItemId;
+  using CAbstractDB::GetNextStringId;
+  using CAbstractDB::GetString;
+  using CAbstractDB::GetStringCount;
+  using CAbstractDB::GetStringGeneration;
+  using CAbstractDB::IsOpened;
+  using CADBEngine::Accounts;
+  using CADBEngine::Currencies;
+  using CADBEngine::ExchangeRates;
+  using CADBEngine::GetFileName;
+  using CADBEngine::GetFileSize;
+  using CADBEngine::GetHeaderSize;
+  using CADBEngine::GetSelectedCurrency;
+  using CADBEngine::GetVersion;
+  using CADBEngine::PlnTransactions;
+  using CADBEngine::SetSelectedAccount;
+  using CADBEngine::SetSelectedCurrency;
+  using CADBEngine::SubTypes;
+  using CADBEngine::Transactions;
 
   // The most used descriptions among recent matching transactions, at most
   // `limit`, in byte order.

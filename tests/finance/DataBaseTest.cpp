@@ -1,6 +1,12 @@
 // The database as a whole: banner, closed state, shared buffers, the item
 // patterns (new ids, texts stored before old ones are freed) and the interval.
+#include <type_traits>
+
 #include "FinanceTestUtil.h"
+
+// The engine's file operations skip the rate cache: a database must not be
+// usable as a bare engine.
+static_assert(!std::is_convertible_v<CDataBase&, CADBEngine&>);
 
 TEST(DataBase, BannerAndClosedStateAnswers) {
   CCapture capture;
