@@ -534,6 +534,7 @@ void TFormMain::CreateMenus() {
   connect(BtTypesDir, &QToolButton::clicked, this, &TFormMain::BtTypesDirClick);
   connect(BtMembersList, &QToolButton::clicked, this, &TFormMain::BtMembersListClick);
   connect(BtSectionsList, &QToolButton::clicked, this, &TFormMain::BtSectionsListClick);
+  connect(BtCalendar, &QToolButton::clicked, this, &TFormMain::BtCalendarClick);
   connect(MnExit, &QAction::triggered, this, &QWidget::close);
   FillReopenMenu();
 }

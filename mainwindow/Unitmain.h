@@ -132,6 +132,8 @@ class TFormMain : public QMainWindow {
   void BtTypesDirClick();
   void BtMembersListClick();
   void BtSectionsListClick();
+  // The custom interval picker on the working interval.
+  void BtCalendarClick();
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -19,7 +19,6 @@
 #include "Skin.h"
 #include "Unitmain.h"
 #include "Unittransfer.h"
-#include "Unittypes.h"
 
 int TFormMain::TabKind() const {
   return FCurrentTab == 0 ? kTransactionKind : kPlnTransactionKind;
@@ -224,21 +223,4 @@ void TFormMain::BtSectionsClick() {
 void TFormMain::BtMembersClick() {
   GetSettings().SetMemberssVisible(FCurrentTab, BtMembers->isChecked());
   ApplyColumnToggles();
-}
-
-void TFormMain::OpenCategories(int tabIndex) {
-  if (!IsDataBaseOpened()) return;
-  TFormTypes window(this);
-  window.Execute(*FDataBase, FLines, tabIndex);
-  RebuildTrees(false);
-}
-
-void TFormMain::BtTypesDirClick() {
-  OpenCategories(0);
-}
-void TFormMain::BtMembersListClick() {
-  OpenCategories(3);
-}
-void TFormMain::BtSectionsListClick() {
-  OpenCategories(4);
 }

@@ -18,6 +18,7 @@
 #include "Logger.h"
 #include "Platform.h"
 #include "SubTypeTree.h"
+#include "Unitcalendar.h"
 #include "Uniteditsheduler.h"
 #include "Unitedittype.h"
 #include "Unitselecttype.h"
@@ -370,6 +371,7 @@ TEST(LanguageFile, DefinesEveryTextOfTheseWindows) {
     TFormTypes types;
     TFormEditType editType;
     TFormSelectType selectType;
+    TFormCalendar calendar;
   }
   const auto& missing = GetLocalizationKit()->GetMissingTexts();
   for (const auto& [id, text] : missing) ADD_FAILURE() << id << " = \"" << text << "\"";
