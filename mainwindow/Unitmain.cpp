@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "ControlTexts.h"
+#include "FittingLabel.h"
 #include "Include.h"
 #include "Mainlogic.h"
 #include "Platform.h"
@@ -296,14 +297,16 @@ QWidget* TFormMain::CreateLeftSide() {
   BtPrevMonth = glyphButton("BtPrevMonth", "go-previous", QChar(0x25C0));
   BtCalendar = glyphButton("BtCalendar", "x-office-calendar", QChar(0x2637));
   BtNextMonth = glyphButton("BtNextMonth", "go-next", QChar(0x25B6));
-  LbCurrentDate = new QLabel(DatePanel);
+  LbCurrentDate = new CFittingLabel(DatePanel);
   LbCurrentDate->setObjectName(QStringLiteral("LbCurrentDate"));
   LbCurrentDate->setAlignment(Qt::AlignCenter);
   QFont dateFont(ArialFamily());
   dateFont.setPixelSize(16);
   dateFont.setBold(true);
   LbCurrentDate->setFont(dateFont);
-  LbCurrentDate->setStyleSheet(QStringLiteral("color: navy;"));
+  QPalette navy = LbCurrentDate->palette();
+  navy.setColor(QPalette::WindowText, Qt::darkBlue);
+  LbCurrentDate->setPalette(navy);
   dates->addWidget(BtPrevMonth);
   dates->addWidget(LbCurrentDate, 1);
   dates->addWidget(BtCalendar);

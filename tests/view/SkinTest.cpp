@@ -10,6 +10,7 @@
 #include <cmath>
 #include <functional>
 
+#include "FittingLabel.h"
 #include "TreeFixture.h"
 
 namespace {
@@ -450,4 +451,19 @@ TEST(CurrencyRow, RatesOnOtherRowsAndAlternatingStrips) {
   EXPECT_GT(ink(even, 240 - 70, 240 - 40), 5);
   EXPECT_EQ(ink(even, 240 - 39, 240 - 37), 0);
   EXPECT_GT(ink(even, 240 - 36, 240 - 10), 5);
+}
+
+TEST(FittingLabel, ShrinksItsFontUntilTheCaptionFits) {
+  CFittingLabel label;
+  QFont font(ArialFamily());
+  font.setPixelSize(16);
+  font.setBold(true);
+  label.setFont(font);
+  label.setText("10 Dec 2026 - 24 Dec 2026");
+  label.resize(400, 24);
+  EXPECT_EQ(label.FittedFont().pixelSize(), 16);
+  label.resize(150, 24);
+  const QFont fitted = label.FittedFont();
+  EXPECT_LT(fitted.pixelSize(), 16);
+  EXPECT_LE(QFontMetrics(fitted).horizontalAdvance(label.text()), 150);
 }
