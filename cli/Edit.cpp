@@ -12,6 +12,7 @@
 #include <set>
 #include <stdexcept>
 
+#include "Access.h"
 #include "Json.h"
 #include "Omrindb.h"
 
@@ -421,7 +422,7 @@ int Refuse(const std::string& text) {
 int Change(const std::string& command, const std::string& file,
            const std::function<std::uint32_t(CDataBase&)>& change) {
   CDataBase db;
-  if (!db.Open(file)) return 1;
+  if (int rc = OpenForCommand(db, file)) return rc;
   std::uint32_t id = 0;
   try {
     id = change(db);

@@ -2,13 +2,15 @@
 // window program does (an old file may be upgraded in place) and prints what
 // it finds.
 //
-//   pardow-cli [--today YYYY-MM-DD] [--log FILE] COMMAND ARGS
+//   pardow-cli [--today YYYY-MM-DD] [--log FILE] [--password TEXT] COMMAND ARGS
 #include <charconv>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "Access.h"
 #include "Demo.h"
 #include "Edit.h"
 #include "Json.h"
@@ -20,9 +22,11 @@
 namespace {
 
 const char kUsage[] =
-    "usage: pardow-cli [--today YYYY-MM-DD] [--log FILE] COMMAND ARGS\n"
+    "usage: pardow-cli [--today YYYY-MM-DD] [--log FILE] [--password TEXT] COMMAND ARGS\n"
+    "A file protected by a password opens only with --password TEXT (or the\n"
+    "environment variable PARDOW_PASSWORD); otherwise the command exits with 3.\n"
     "commands:\n"
-    "  create FILE   create a new database file\n"
+    "  create FILE   create a new database file (never over an existing one)\n"
     "  info FILE     print the file's header and table sizes as JSON\n"
     "  dump FILE     print every item and computed figure as JSON\n"
     "  apply FILE    turn the planned transactions due up to today into\n"
@@ -37,6 +41,10 @@ int Fail(const std::string& text) {
 }
 
 int CmdCreate(const std::string& file) {
+  if (FileExists(file)) {
+    std::cerr << "pardow-cli: " << file << " exists; it is left as it is\n";
+    return 1;
+  }
   CDataBase db;
   try {
     db.Create(file);
@@ -49,7 +57,7 @@ int CmdCreate(const std::string& file) {
 
 int CmdInfo(const std::string& file) {
   CDataBase db;
-  if (!db.Open(file)) return 1;
+  if (int rc = OpenForCommand(db, file)) return rc;
   CJsonWriter json;
   json.BeginObject();
   json.Value("version", std::int64_t{db.GetVersion()});
@@ -79,14 +87,14 @@ int CmdInfo(const std::string& file) {
 
 int CmdDump(const std::string& file) {
   CDataBase db;
-  if (!db.Open(file)) return 1;
+  if (int rc = OpenForCommand(db, file)) return rc;
   std::cout << DumpJson(db) << "\n";
   return 0;
 }
 
 int CmdApply(const std::string& file) {
   CDataBase db;
-  if (!db.Open(file)) return 1;
+  if (int rc = OpenForCommand(db, file)) return rc;
   const std::uint32_t last = LastTransactionId(db);
   const bool applied = db.ApplyPlnTransactions();
   const std::string failure = db.GetLastWriteError();
@@ -111,7 +119,7 @@ int CmdApply(const std::string& file) {
 
 int CmdBalance(const std::string& file) {
   CDataBase db;
-  if (!db.Open(file)) return 1;
+  if (int rc = OpenForCommand(db, file)) return rc;
   std::cout << BalanceTable(db);
   return 0;
 }
@@ -152,6 +160,7 @@ int main(int argc, char** argv) {
   SetLogTap([](std::uint8_t level, const std::string& text) {
     if (level >= 2) std::cerr << text << "\n";
   });
+  if (const char* password = std::getenv("PARDOW_PASSWORD")) SetGivenPassword(password);
   std::size_t i = 0;
   for (; i < args.size() && args[i].rfind("--", 0) == 0; ++i) {
     if (args[i] == "--today" && i + 1 < args.size()) {
@@ -161,6 +170,8 @@ int main(int argc, char** argv) {
     } else if (args[i] == "--log" && i + 1 < args.size()) {
       logger = std::make_unique<CLogger>(args[++i]);
       if (!IsLogOpen()) return Fail("cannot write the log file " + args[i]);
+    } else if (args[i] == "--password" && i + 1 < args.size()) {
+      SetGivenPassword(args[++i]);
     } else if (args[i] == "--help") {
       std::cout << kUsage;
       return 0;

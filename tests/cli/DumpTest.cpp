@@ -120,12 +120,40 @@ TEST(DumpTest, PasswordIsUnscrambledAndAnUnsetSlotIsEmpty) {
   b.SetSlot(0, b.String("^_`"));
   const std::string withPassword = TempFile("with.vlt");
   b.Write(withPassword);
-  EXPECT_EQ(Dump(withPassword)["password"], "abc");
+  EXPECT_EQ(Json::parse(RunCli({"--password", "abc", "dump", withPassword}).out)["password"],
+            "abc");
 
   const std::string without = TempFile("without.vlt");
   CVltBuilder(kMay1, kMay31).Write(without);
   EXPECT_EQ(Dump(without)["password"], "");
   EXPECT_EQ(Dump(without)["nextStringId"], 100);  // reading it stored no text
+}
+
+TEST(DumpTest, AProtectedFileOpensOnlyForItsPassword) {
+  CVltBuilder b(kMay1, kMay31);
+  b.SetSlot(0, b.String("^_`"));  // "abc"
+  const std::string file = TempFile("locked.vlt");
+  b.Write(file);
+  struct Case {
+    std::string prefix;  // the environment
+    std::vector<std::string> args;
+    int exitCode;
+  } cases[] = {
+      {"", {"dump", file}, 3},
+      {"", {"--password", "abd", "balance", file}, 3},
+      {"", {"--password", "abc", "balance", file}, 0},
+      {"PARDOW_PASSWORD=abc ", {"info", file}, 0},
+      {"PARDOW_PASSWORD=x ", {"add-account", file, R"({"name": "A", "currency": 101})"}, 3},
+      {"", {"create", file}, 1},  // never over an existing file
+  };
+  for (const Case& c : cases) {
+    const CliResult r = RunCliAfter(c.prefix, c.args);
+    EXPECT_EQ(r.exitCode, c.exitCode) << c.prefix << c.args[0] << " " << r.err;
+    if (c.exitCode != 0) {
+      EXPECT_EQ(r.out, "") << c.args[0];
+    }
+  }
+  EXPECT_EQ(Json::parse(RunCli({"--password", "abc", "dump", file}).out)["accounts"].size(), 0u);
 }
 
 TEST(DumpTest, PlannedTransactionsCarryTheirSchedule) {

@@ -1,0 +1,25 @@
+#include "Access.h"
+
+#include <iostream>
+
+#include "Textcodec.h"
+
+namespace {
+std::optional<std::string> given;
+}
+
+void SetGivenPassword(std::optional<std::string> password) {
+  given = std::move(password);
+}
+
+int OpenForCommand(CDataBase& db, const std::string& file) {
+  if (!db.Open(file)) return kExitNotOpened;
+  const std::string password = StoredToUtf8(db.GetPassword());
+  if (password.empty() || (given && *given == password)) return 0;
+  db.Close();
+  std::cerr << "pardow-cli: " << file
+            << (given ? ": wrong password\n"
+                      : " is protected by a password: give it with --password or "
+                        "PARDOW_PASSWORD\n");
+  return kExitLocked;
+}
