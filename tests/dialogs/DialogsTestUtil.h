@@ -30,6 +30,13 @@ class CSwitchableBase : public CDataBase {
   bool DelSubType(std::uint32_t id, bool withChildren) override {
     return !failStores && CDataBase::DelSubType(id, withChildren);
   }
+  std::uint32_t AddCurrency(CCurrencyItem item) override {
+    return failStores ? 0 : CDataBase::AddCurrency(std::move(item));
+  }
+  int EditCurrency(CCurrencyItem item) override {
+    return failStores ? 0 : CDataBase::EditCurrency(std::move(item));
+  }
+  bool DelCurrency(std::uint32_t id) override { return !failStores && CDataBase::DelCurrency(id); }
 };
 
 // Records the messages shown to the user while it lives.
