@@ -1,6 +1,7 @@
 #include "Unitaccounts.h"
 
 #include <QHBoxLayout>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
@@ -58,6 +59,7 @@ TFormAccounts::TFormAccounts(QWidget* parent) : QDialog(parent) {
   LBAccounts->setContextMenuPolicy(Qt::CustomContextMenu);
   LBAccounts->setItemDelegate(new CAccountCardDelegate(this));
   LBAccounts->setMinimumWidth(280);
+  LBAccounts->viewport()->installEventFilter(this);
 
   BtAdd = MakeButton(this, "BtAdd");
   BtEdit = MakeButton(this, "BtEdit");
@@ -205,6 +207,15 @@ void TFormAccounts::BtDelClick() {
 
 void TFormAccounts::LBAccountsClick() {
   UpdateCommands();
+}
+
+bool TFormAccounts::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == LBAccounts->viewport() &&
+      (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)) {
+    const QPoint pos = static_cast<QMouseEvent*>(event)->position().toPoint();
+    if (!LBAccounts->itemAt(pos)) return true;  // the list would drop its selection
+  }
+  return QDialog::eventFilter(watched, event);
 }
 
 void TFormAccounts::LBAccountsMouseDown(const QPoint& pos) {

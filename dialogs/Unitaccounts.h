@@ -37,6 +37,10 @@ class TFormAccounts : public QDialog {
   void LBAccountsMouseDown(const QPoint& pos);
   void LBAccountsDblClick(QListWidgetItem* item);
 
+ protected:
+  // A click on the empty space below the last card keeps the selection.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   // The controls, each named by its objectName.
   QListWidget* LBAccounts = nullptr;
