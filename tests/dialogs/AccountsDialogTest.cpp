@@ -1,11 +1,13 @@
 // The accounts window and the account editor through their controls.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QtTest/QTest>
 
@@ -179,6 +181,21 @@ TEST(Accounts, DeleteAsksWithTheAccountsUsesAndDeletesOnYes) {
   EXPECT_EQ(base.db.GetAccountItems().size(), 3u);
   EXPECT_EQ(ask(0, QMessageBox::Yes), "Delete account \"Bank\"?");
   EXPECT_EQ(base.db.GetAccountItems().front().name, "Cash");
+}
+
+TEST(Accounts, RightClickBelowTheCardsKeepsTheSelectionAndOpensTheMenu) {
+  CTestBase base;
+  RunAccounts(base, [&](QWidget* w) {
+    List(w)->setCurrentRow(1);
+    for (const auto& [pos, row] : {std::pair{QPoint(20, 250), 1}, {QPoint(20, 30), 0}}) {
+      QTest::mouseClick(List(w)->viewport(), Qt::RightButton, {}, pos);
+      QContextMenuEvent menu(QContextMenuEvent::Mouse, pos, List(w)->mapToGlobal(pos));
+      QApplication::sendEvent(List(w)->viewport(), &menu);
+      EXPECT_EQ(List(w)->selectedItems(), QList{List(w)->item(row)});
+      EXPECT_TRUE(Find<QMenu>(w, "AccountsMenu")->isVisible());
+      Find<QMenu>(w, "AccountsMenu")->hide();
+    }
+  });
 }
 
 TEST(Accounts, StoresThatFailAreShownAndKeepTheInput) {
