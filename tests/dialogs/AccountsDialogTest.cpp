@@ -14,7 +14,6 @@
 #include "AccountsLogic.h"
 #include "DialogKit.h"
 #include "DialogsTestUtil.h"
-#include "Include.h"
 #include "Localizationkit.h"
 #include "Skin.h"
 #include "Unitaccounts.h"
@@ -45,12 +44,6 @@ QImage Card(CTestBase& base, int row) {
   return card;
 }
 
-void SetComment(CTestBase& base, std::uint32_t id, const std::string& comment) {
-  CAccountItem item;
-  base.db.GetAccount(id, item).comment = comment;
-  base.db.EditAccount(item);
-}
-
 // Pixels of the right half of the balance line for which `test` holds.
 int Pixels(const QImage& card, bool (*test)(QRgb)) {
   int count = 0;
@@ -61,23 +54,31 @@ int Pixels(const QImage& card, bool (*test)(QRgb)) {
 
 }  // namespace
 
-TEST(EditAccount, ANewAccountNeedsANameAndACurrency) {
+TEST(EditAccount, ANewAccountNeedsANameAndACurrencyAndBudgetsOverTheInterval) {
   CTestBase base;
   TFormEditAccount editor;
   OnModal([&](QWidget*) {
     auto* ok = Find<QPushButton>(&editor, "BtOk");
-    auto* currency = Find<QComboBox>(&editor, "CBCurrency");
-    EXPECT_EQ(currency->currentIndex(), -1);
+    QLineEdit* sum = Find<QLineEdit>(&editor, "EdSum");
     TypeInto(Find<QLineEdit>(&editor, "EdName"), "Wallet");
     EXPECT_FALSE(ok->isEnabled());
-    currency->setCurrentIndex(1);  // Euro
+    Find<QComboBox>(&editor, "CBCurrency")->setCurrentIndex(1);  // Euro
     EXPECT_TRUE(ok->isEnabled());
+    EXPECT_FALSE(sum->isEnabled());
+    Find<QCheckBox>(&editor, "CBBudgetEnabled")->setChecked(true);
+    sum->selectAll();
+    QTest::keyClick(sum, Qt::Key_Backspace);  // clearing and a letter are undone
+    QTest::keyClicks(sum, "x");
+    EXPECT_EQ(sum->text(), "0.00");
     Click(ok);
   });
   CAccountItem item;
   base.db.GetAccount(editor.Execute(base.db, 0), item);
   EXPECT_EQ(item.name, "Wallet");
   EXPECT_EQ(item.record.currencyId, base.euro);
+  EXPECT_EQ(item.record.budgetStart, base.db.GetIntervalBegin());
+  EXPECT_EQ(item.record.budgetEnd, WholeDay(base.db.GetIntervalEnd()));
+  EXPECT_EQ(item.record.budgetSum, 0);
 }
 
 TEST(AccountsLogic, BudgetSumTakesAnAmountAndIsNeverEmpty) {
@@ -117,25 +118,6 @@ TEST(EditAccount, BudgetIsShownAndStoredAndReversedDaysAreRefused) {
   EXPECT_EQ(bank.record.budgetStart, EncodeDate(2007, 5, 1) + 0.5);
   EXPECT_EQ(bank.record.budgetEnd, EncodeDate(2007, 6, 30));
   EXPECT_EQ(bank.record.budgetSum, 1502567);
-
-  // A budget that is off starts over the working interval with the sum 0.
-  TFormEditAccount cash;
-  OnModal([&](QWidget*) {
-    QLineEdit* sum = Find<QLineEdit>(&cash, "EdSum");
-    EXPECT_FALSE(sum->isEnabled());
-    Find<QCheckBox>(&cash, "CBBudgetEnabled")->setChecked(true);
-    sum->selectAll();
-    QTest::keyClick(sum, Qt::Key_Backspace);  // clearing and a letter are undone
-    QTest::keyClicks(sum, "x");
-    EXPECT_EQ(sum->text(), "0.00");
-    Click(Find<QPushButton>(&cash, "BtOk"));
-  });
-  cash.Execute(base.db, base.cash);
-  base.db.GetAccount(base.cash, bank);
-  EXPECT_EQ(bank.record.budgetEnabled, 1);
-  EXPECT_EQ(bank.record.budgetStart, base.db.GetIntervalBegin());
-  EXPECT_EQ(bank.record.budgetEnd, WholeDay(base.db.GetIntervalEnd()));
-  EXPECT_EQ(bank.record.budgetSum, 0);
 }
 
 TEST(Accounts, CardsShowTheCommentsFirstLineAndTheBalanceInItsColour) {
@@ -148,11 +130,16 @@ TEST(Accounts, CardsShowTheCommentsFirstLineAndTheBalanceInItsColour) {
   EXPECT_GT(Pixels(Card(base, 0), green), 10);  // Bank: 0.00
   EXPECT_EQ(Pixels(Card(base, 0), red), 0);
 
-  SetComment(base, base.savings, "First line\nSecond line");
+  auto setComment = [&](const std::string& comment) {
+    CAccountItem item;
+    base.db.GetAccount(base.savings, item).comment = comment;
+    base.db.EditAccount(item);
+  };
+  setComment("First line\nSecond line");
   const QImage twoLines = Card(base, 2);
-  SetComment(base, base.savings, "First line");
+  setComment("First line");
   EXPECT_EQ(Card(base, 2), twoLines);
-  SetComment(base, base.savings, "Second line");
+  setComment("Second line");
   EXPECT_NE(Card(base, 2), twoLines);
 }
 
