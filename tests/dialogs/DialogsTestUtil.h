@@ -37,6 +37,13 @@ class CSwitchableBase : public CDataBase {
     return failStores ? 0 : CDataBase::EditCurrency(std::move(item));
   }
   bool DelCurrency(std::uint32_t id) override { return !failStores && CDataBase::DelCurrency(id); }
+  std::uint32_t AddAccount(CAccountItem item) override {
+    return failStores ? 0 : CDataBase::AddAccount(std::move(item));
+  }
+  int EditAccount(CAccountItem item) override {
+    return failStores ? 0 : CDataBase::EditAccount(std::move(item));
+  }
+  bool DelAccount(std::uint32_t id) override { return !failStores && CDataBase::DelAccount(id); }
 };
 
 // Records the messages shown to the user while it lives.
