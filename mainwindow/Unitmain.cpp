@@ -538,6 +538,10 @@ void TFormMain::CreateMenus() {
   connect(BtMembersList, &QToolButton::clicked, this, &TFormMain::BtMembersListClick);
   connect(BtSectionsList, &QToolButton::clicked, this, &TFormMain::BtSectionsListClick);
   connect(BtCalendar, &QToolButton::clicked, this, &TFormMain::BtCalendarClick);
+  connect(BtCurrencesDir, &QToolButton::clicked, this, &TFormMain::BtCurrencesDirClick);
+  connect(BtAccountsDir, &QToolButton::clicked, this, &TFormMain::BtAccountsDirClick);
+  connect(BtExchangeRate, &QPushButton::clicked, this, &TFormMain::BtExchangeRateClick);
+  connect(AccountsList, &QListWidget::itemDoubleClicked, this, &TFormMain::AccountsListDblClick);
   connect(MnExit, &QAction::triggered, this, &QWidget::close);
   FillReopenMenu();
 }

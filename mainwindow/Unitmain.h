@@ -134,6 +134,12 @@ class TFormMain : public QMainWindow {
   void BtSectionsListClick();
   // The custom interval picker on the working interval.
   void BtCalendarClick();
+  // The currencies, accounts and exchange-rate windows, and the account
+  // editor on a double-clicked account card.
+  void BtCurrencesDirClick();
+  void BtAccountsDirClick();
+  void BtExchangeRateClick();
+  void AccountsListDblClick();
 
  protected:
   void showEvent(QShowEvent* event) override;

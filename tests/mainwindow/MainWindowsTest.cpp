@@ -1,0 +1,111 @@
+// The commands that open the currencies, rate, accounts and calendar
+// windows, each checked by what the main window shows afterwards.
+#include <QCalendarWidget>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "MainWindowFixture.h"
+
+namespace {
+
+class WindowCommands : public MainWindow {
+ protected:
+  void SetUp() override {
+    MainWindow::SetUp();
+    MakeDemo(DataPath("demo2.vlt"));
+    form = std::make_unique<TFormMain>();
+    Start(*form);
+  }
+  void TearDown() override {
+    form.reset();
+    MainWindow::TearDown();
+  }
+  // The row of currency `id` in the windows' lists (sorted by full name).
+  int CurrencyRow(std::uint32_t id) {
+    const TCurrencyItems& items = form->DataBase().GetCurrencyItems();
+    for (std::size_t i = 0; i < items.size(); ++i)
+      if (items[i].id == id) return static_cast<int>(i);
+    return -1;
+  }
+  QString Total() { return Find<QLabel>(*form, "LbBalanceValue")->text(); }
+  int Rows(const char* list) { return Find<QListWidget>(*form, list)->count(); }
+
+  std::unique_ptr<TFormMain> form;
+};
+
+}  // namespace
+
+// Cash holds 70 $, the euro card -40 € at 2 $ a euro: -10 $ in all.
+TEST_F(WindowCommands, ANewRateAndANewCurrencyShowAtOnce) {
+  ASSERT_EQ(Total(), "-10.00 $");
+  OnModal([&](QWidget* w) {
+    ::Find<QListWidget>(w, "CurrenciesList1")->setCurrentRow(CurrencyRow(102));
+    ::Find<QListWidget>(w, "CurrenciesList2")->setCurrentRow(CurrencyRow(101));
+    TypeInto(::Find<QLineEdit>(w, "EdRateValue"), "3");
+    Click(::Find<QPushButton>(w, "BtExit"));
+  });
+  Find<QPushButton>(*form, "BtExchangeRate")->click();
+  EXPECT_EQ(Total(), "-50.00 $");
+
+  const int currencies = Rows("CurrenciesList");
+  OnModal([&](QWidget* list) {
+    OnModal(
+        [](QWidget* editor) {
+          TypeInto(::Find<QLineEdit>(editor, "EdFullName"), "Krone");
+          TypeInto(::Find<QLineEdit>(editor, "EdName"), "kr");
+          Click(::Find<QPushButton>(editor, "BtOk"));
+        },
+        list);
+    Click(::Find<QPushButton>(list, "BtAdd"));
+    Click(::Find<QPushButton>(list, "BtExit"));
+  });
+  Find<QToolButton>(*form, "BtCurrencesDir")->click();
+  EXPECT_EQ(Rows("CurrenciesList"), currencies + 1);
+  EXPECT_EQ(Total(), "-50.00 $");
+}
+
+TEST_F(WindowCommands, AccountsAddedOrEditedShowInTheCardsAndTheTotal) {
+  const int accounts = Rows("AccountsList");
+  OnModal([&](QWidget* list) {
+    OnModal(
+        [&](QWidget* editor) {
+          TypeInto(::Find<QLineEdit>(editor, "EdName"), "Wallet");
+          ::Find<QComboBox>(editor, "CBCurrency")->setCurrentIndex(CurrencyRow(101));
+          Click(::Find<QPushButton>(editor, "BtOk"));
+        },
+        list);
+    Click(::Find<QPushButton>(list, "BtAdd"));
+    Click(::Find<QPushButton>(list, "BtExit"));
+  });
+  Find<QToolButton>(*form, "BtAccountsDir")->click();
+  EXPECT_EQ(Rows("AccountsList"), accounts + 1);
+
+  // The euro card in dollars: -40 $ instead of -80 $.
+  QListWidget* cards = Find<QListWidget>(*form, "AccountsList");
+  const TAccountItems& items = form->DataBase().GetAccountItems();
+  for (std::size_t i = 0; i < items.size(); ++i)
+    if (items[i].id == euroAccount) cards->setCurrentRow(static_cast<int>(i));
+  OnModal([&](QWidget* editor) {
+    ::Find<QComboBox>(editor, "CBCurrency")->setCurrentIndex(CurrencyRow(101));
+    Click(::Find<QPushButton>(editor, "BtOk"));
+  });
+  emit cards->itemDoubleClicked(cards->currentItem());
+  EXPECT_EQ(Total(), "30.00 $");
+}
+
+TEST_F(WindowCommands, APickedPeriodBecomesTheWorkingInterval) {
+  OnModal([](QWidget* w) {
+    ::Find<QCalendarWidget>(w, "CalendarBegin")->setSelectedDate(QDate(2006, 9, 11));
+    ::Find<QCalendarWidget>(w, "CalendarEnd")->setSelectedDate(QDate(2006, 9, 24));
+    Click(::Find<QPushButton>(w, "BtOk"));
+  });
+  Find<QToolButton>(*form, "BtCalendar")->click();
+  EXPECT_EQ(form->DataBase().GetIntervalBegin(), EncodeDate(2006, 9, 11));
+  EXPECT_EQ(form->DataBase().GetIntervalEnd(), EncodeDate(2006, 9, 24));
+  EXPECT_EQ(Find<QLabel>(*form, "LbCurrentDate")->text(), "9/11/2006 - 9/24/2006");
+  EXPECT_EQ(form->FundsTreeNodes()->Expenses()->sum, 0);  // all fell on 10 September
+}
