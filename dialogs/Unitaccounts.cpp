@@ -82,6 +82,7 @@ TFormAccounts::TFormAccounts(QWidget* parent) : QDialog(parent) {
       {CaptionOf(BtExit), 8, "Close"},
       {Store(&textDeleteAccount_), 5001, "Delete account"},
       {Store(&textBalance_), 5002, "Balance"},
+      {Store(&textBudget_), 1081, "Budget"},
       {Store(&textUses_), 24111,
        "%1 transactions (planned ones included) use it; they will show without it."},
   });
@@ -163,13 +164,10 @@ void TFormAccounts::UpdateCommands() {
 
 void TFormAccounts::PaintCard(QPainter& painter, const QRect& rect, int row, bool selected) const {
   if (row < 0 || row >= static_cast<int>(accounts_.size()) || !db_) return;
-  const CAccountItem& account = accounts_[row];
-  CCurrencyItem currency;
-  db_->GetCurrency(account.record.currencyId, currency);
   painter.save();
-  PaintAccountRow(painter, rect, selected, StoredToQString(account.name),
-                  StoredToQString(account.comment), textBalance_, account.balance,
-                  StoredToQString(currency.name), linesImage_, accountIcon_);
+  PaintAccountRow(painter, rect, selected,
+                  AccountCardOf(accounts_[row], *db_, textBalance_, textBudget_), linesImage_,
+                  accountIcon_);
   painter.restore();
 }
 

@@ -70,5 +70,6 @@ class TFormAccounts : public QDialog {
   QIcon accountIcon_;
   QString textDeleteAccount_;
   QString textBalance_;
-  QString textUses_;  // the line of the delete question on the account's uses
+  QString textBudget_;  // the caption of a card's budget line
+  QString textUses_;    // the line of the delete question on the account's uses
 };

@@ -191,12 +191,10 @@ void TFormMain::InstallListPainters() {
   AccountsList->setItemDelegate(
       new CRowPainterDelegate(AccountsList, 70, [this](QPainter& p, const QRect& rect, int row) {
         if (row < 0 || row >= static_cast<int>(FAccounts.size())) return;
-        const CAccountItem& account = FAccounts[row];
-        CCurrencyItem currency;
-        FDataBase->GetCurrency(account.record.currencyId, currency);
-        PaintAccountRow(p, rect, row == FSelectedAccountRow, StoredToQString(account.name),
-                        StoredToQString(account.comment), Q(FTexts[kTextBalance]), account.balance,
-                        StoredToQString(currency.name), FLines, FAccountIcon);
+        PaintAccountRow(p, rect, row == FSelectedAccountRow,
+                        AccountCardOf(FAccounts[row], *FDataBase, Q(FTexts[kTextBalance]),
+                                      Q(FTexts[kTextBudget])),
+                        FLines, FAccountIcon);
       }));
   CurrenciesList->setItemDelegate(
       new CRowPainterDelegate(CurrenciesList, 20, [this](QPainter& p, const QRect& rect, int row) {

@@ -513,10 +513,28 @@ QString FirstCommentLine(const QString& comment) {
   return end < 0 ? comment : comment.left(end);
 }
 
-void PaintAccountRow(QPainter& painter, const QRect& row, bool selected, const QString& name,
-                     const QString& comment, const QString& balanceCaption, Money balance,
-                     const QString& currencySymbol, const QPixmap& imgLines,
-                     const QIcon& accountIcon) {
+TAccountCard AccountCardOf(const CAccountItem& account, CDataBase& db,
+                           const QString& balanceCaption, const QString& budgetCaption) {
+  CCurrencyItem currency;
+  db.GetCurrency(account.record.currencyId, currency);
+  TAccountCard card{StoredToQString(account.name),
+                    StoredToQString(account.comment),
+                    balanceCaption,
+                    account.balance,
+                    StoredToQString(currency.name),
+                    {},
+                    false};
+  if (account.record.budgetEnabled != 0) {
+    card.budget = budgetCaption + QLatin1Char(' ') +
+                  QString::fromStdString(MoneyToStr(account.budgetUsed)) + QStringLiteral(" / ") +
+                  QString::fromStdString(MoneyToStr(account.record.budgetSum));
+    card.overBudget = account.budgetUsed > account.record.budgetSum;
+  }
+  return card;
+}
+
+void PaintAccountRow(QPainter& painter, const QRect& row, bool selected, const TAccountCard& card,
+                     const QPixmap& imgLines, const QIcon& accountIcon) {
   painter.save();
   painter.setRenderHint(QPainter::SmoothPixmapTransform);
   DrawStrip(painter, imgLines, selected ? kSelectedAccountCardTop : kAccountCardTop,
@@ -529,24 +547,35 @@ void PaintAccountRow(QPainter& painter, const QRect& row, bool selected, const Q
   painter.setFont(ArialPoints(12, true));
   const QRect nameBox(QPoint(left + 50, top + 12), QPoint(right - 11, top + 29));
   painter.setClipRect(nameBox);
-  painter.drawText(nameBox, align, name);
+  painter.drawText(nameBox, align, card.name);
 
+  // The comment row: the budget line keeps its room at the right, the
+  // comment ends with "…" where it would run into it.
   painter.setFont(ArialPoints(8, false));
   painter.setClipRect(QRect(QPoint(left + 50, top + 30), QPoint(right - 11, top + 47)));
-  const QRect commentBox(QPoint(left + 51, top + 30), QPoint(right - 11, top + 47));
+  int commentRight = right - 11;
+  if (!card.budget.isEmpty()) {
+    const int budgetWidth = painter.fontMetrics().horizontalAdvance(card.budget);
+    painter.setPen(card.overBudget ? QColor::fromRgb(BalanceColor(-1)) : QColor(Qt::black));
+    painter.drawText(QRect(QPoint(left + 51, top + 30), QPoint(right - 11, top + 47)),
+                     Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine, card.budget);
+    painter.setPen(Qt::black);
+    commentRight -= budgetWidth + 8;
+  }
+  const QRect commentBox(QPoint(left + 51, top + 30), QPoint(commentRight, top + 47));
   painter.drawText(commentBox, align,
-                   painter.fontMetrics().elidedText(FirstCommentLine(comment), Qt::ElideRight,
+                   painter.fontMetrics().elidedText(FirstCommentLine(card.comment), Qt::ElideRight,
                                                     commentBox.width()));
   painter.setClipping(false);
 
   painter.setFont(ArialPoints(10, true));
   const QString amount =
-      QString::fromStdString(MoneyToStr(balance)) + QLatin1Char(' ') + currencySymbol;
+      QString::fromStdString(MoneyToStr(card.balance)) + QLatin1Char(' ') + card.currencySymbol;
   const int amountWidth = painter.fontMetrics().horizontalAdvance(amount);
   painter.drawText(
       QRect(QPoint(left + 10, top + 46), QPoint(right - 10 - amountWidth - 5, top + 67)), align,
-      balanceCaption);
-  painter.setPen(QColor::fromRgb(BalanceColor(balance)));
+      card.balanceCaption);
+  painter.setPen(QColor::fromRgb(BalanceColor(card.balance)));
   painter.drawText(QRect(QPoint(left + 10, top + 46), QPoint(right - 11, top + 67)),
                    Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine, amount);
   painter.restore();

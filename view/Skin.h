@@ -181,13 +181,28 @@ QRgb BalanceColor(Money balance);
 // The part of a comment shown on an account card: up to its first line break.
 QString FirstCommentLine(const QString& comment);
 
+// What an account card shows.
+struct TAccountCard {
+  QString name;
+  QString comment;  // its first line is shown
+  QString balanceCaption;
+  Money balance = 0;
+  QString currencySymbol;
+  QString budget;           // the budget line, empty for an account without one
+  bool overBudget = false;  // more than the budget's sum is used
+};
+
+// The card of `account` of `db`: its texts, the currency's short name and,
+// when its budget is on, "CAPTION USED / SUM" as the budget line.
+TAccountCard AccountCardOf(const CAccountItem& account, CDataBase& db,
+                           const QString& balanceCaption, const QString& budgetCaption);
+
 // One 70-px account card: the card background, the icon, the name, the first
-// line of the comment, the balance caption and the balance with the
+// line of the comment with the budget line at its right (dark red once the
+// budget is overspent), the balance caption and the balance with the
 // currency's short name.
-void PaintAccountRow(QPainter& painter, const QRect& row, bool selected, const QString& name,
-                     const QString& comment, const QString& balanceCaption, Money balance,
-                     const QString& currencySymbol, const QPixmap& imgLines,
-                     const QIcon& accountIcon);
+void PaintAccountRow(QPainter& painter, const QRect& row, bool selected, const TAccountCard& card,
+                     const QPixmap& imgLines, const QIcon& accountIcon);
 
 // One 20-px currency row: the selection strip with white text for the base
 // currency, alternating light strips otherwise; the full name, and for every

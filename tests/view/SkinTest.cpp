@@ -392,11 +392,13 @@ TEST_F(Rows, TheControlPaintsStripsTextsAndRules) {
 
 namespace {
 
-QImage AccountCard(bool selected, const QString& comment, Money balance) {
+QImage AccountCard(bool selected, const QString& comment, Money balance, const QString& budget = {},
+                   bool overBudget = false) {
   QImage image(260, 70, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::white);
   QPainter p(&image);
-  PaintAccountRow(p, image.rect(), selected, "Wallet", comment, "Balance", balance, "USD",
+  PaintAccountRow(p, image.rect(), selected,
+                  {"Wallet", comment, "Balance", balance, "USD", budget, overBudget},
                   MakeImgLines(), AccountIcon());
   return image;
 }
@@ -432,6 +434,16 @@ TEST(AccountRow, BalanceIsGreenOrRedAndOnlyTheCommentsFirstLineShows) {
   EXPECT_EQ(AccountCard(false, "First line\r\nSecond line", 0),
             AccountCard(false, "First line", 0));
   EXPECT_NE(AccountCard(false, "First line", 0), AccountCard(false, "", 0));
+}
+
+TEST(AccountRow, TheBudgetLineTurnsRedWhenOverspent) {
+  const QRect commentRow(50, 30, 200, 16);
+  const QImage within = AccountCard(false, "Cash", M(5), "Budget 10.00 / 20.00");
+  const QImage over = AccountCard(false, "Cash", M(5), "Budget 30.00 / 20.00", true);
+  Preview(over, "account-over-budget.png");
+  EXPECT_EQ(CountPixels(within, commentRow, Red), 0);
+  EXPECT_GT(CountPixels(over, commentRow, Red), 10);
+  EXPECT_NE(within, AccountCard(false, "Cash", M(5))) << "the budget line shows";
 }
 
 TEST(CurrencyRow, RatesOnOtherRowsAndAlternatingStrips) {
