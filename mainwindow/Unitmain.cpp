@@ -538,6 +538,7 @@ void TFormMain::CreateMenus() {
   connect(BtMembersList, &QToolButton::clicked, this, &TFormMain::BtMembersListClick);
   connect(BtSectionsList, &QToolButton::clicked, this, &TFormMain::BtSectionsListClick);
   connect(BtCalendar, &QToolButton::clicked, this, &TFormMain::BtCalendarClick);
+  connect(BtReports, &QToolButton::clicked, this, &TFormMain::BtReportsClick);
   connect(MnExit, &QAction::triggered, this, &QWidget::close);
   FillReopenMenu();
 }

@@ -134,6 +134,8 @@ class TFormMain : public QMainWindow {
   void BtSectionsListClick();
   // The custom interval picker on the working interval.
   void BtCalendarClick();
+  // The reports window on the working interval.
+  void BtReportsClick();
 
  protected:
   void showEvent(QShowEvent* event) override;

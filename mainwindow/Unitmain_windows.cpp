@@ -2,6 +2,7 @@
 // the refresh of what the window may have changed.
 #include "Unitcalendar.h"
 #include "Unitmain.h"
+#include "Unitreports.h"
 #include "Unittypes.h"
 
 void TFormMain::OpenCategories(int tabIndex) {
@@ -27,4 +28,10 @@ void TFormMain::BtCalendarClick() {
   Date end = FDataBase->GetIntervalEnd();
   TFormCalendar picker(this);
   if (picker.PickInterval(begin, end)) SetWorkingInterval(begin, end, true);
+}
+
+void TFormMain::BtReportsClick() {
+  if (!IsDataBaseOpened()) return;
+  TFormReports window(this);
+  window.Execute(*FDataBase, FDataBase->GetIntervalBegin(), FDataBase->GetIntervalEnd());
 }
