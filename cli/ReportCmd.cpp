@@ -105,8 +105,12 @@ int Refuse(const std::string& why) {
 std::string ReportJson(CDataBase& db, const std::string& name, TReportPeriod period) {
   Json figures = Figures(db, name, period);
   if (figures.is_null()) return {};
-  Json out = {
-      {"report", name}, {"from", FormatIsoDate(period.from)}, {"to", FormatIsoDate(period.to)}};
+  Json out = {{"report", name}};
+  // A budget has its own range; the other reports cover the period.
+  if (name != "budget") {
+    out["from"] = FormatIsoDate(period.from);
+    out["to"] = FormatIsoDate(period.to);
+  }
   out.update(figures);
   return out.dump(2);
 }
