@@ -424,8 +424,11 @@ void TFormReports::DrawCategories() {
     // A negative sum (refunds larger than the spending) cannot be a slice.
     auto* slice = series->append(Q(s.name), std::max(0.0, Units(s.amount)));
     slice->setColor(s.other ? kOtherColor : PaletteColor(i));
-    slice->setLabel(Q(s.name) + QStringLiteral("  ") + Q(ShareText(s.amount, total)));
-    slice->setLabelVisible(total != 0 && Units(s.amount) / Units(total) >= 0.04);
+    // The share stands on the slice where it fits; the legend names them.
+    slice->setLabel(Q(ShareText(s.amount, total)));
+    slice->setLabelPosition(QPieSlice::LabelInsideHorizontal);
+    slice->setLabelColor(Qt::white);
+    slice->setLabelVisible(total != 0 && Units(s.amount) / Units(total) >= 0.06);
     if (s.drillable) slice->setExplodeDistanceFactor(0.03);
   }
   connect(series, &QPieSeries::hovered, this, [this](QPieSlice* slice, bool state) {
@@ -438,10 +441,12 @@ void TFormReports::DrawCategories() {
   connect(series, &QPieSeries::clicked, this, &TFormReports::SliceClicked);
   chart->addSeries(series);
   chart->legend()->setAlignment(Qt::AlignRight);
-  // Names only in the legend; the shares stand on the slices.
+  // The legend names each slice with its share.
   const auto markers = chart->legend()->markers(series);
-  for (qsizetype i = 0; i < markers.size() && static_cast<std::size_t>(i) < FSlices.size(); ++i)
-    markers[i]->setLabel(Q(FSlices[static_cast<std::size_t>(i)].name));
+  for (qsizetype i = 0; i < markers.size() && static_cast<std::size_t>(i) < FSlices.size(); ++i) {
+    const TSlice& s = FSlices[static_cast<std::size_t>(i)];
+    markers[i]->setLabel(Q(s.name) + QStringLiteral("  ") + Q(ShareText(s.amount, total)));
+  }
   QString title = Q(FTexts[kRtCategories]);
   if (const TCategoryFigure* f = FindCategory(FCategories, FDrill))
     title += QStringLiteral(": ") + Q(StoredToUtf8(f->name));
@@ -481,9 +486,11 @@ void TFormReports::DrawMonthly() {
   double low = 0, high = 0;
   for (std::size_t i = 0; i < FMonthly.months.size(); ++i) {
     const TMonthFigure& m = FMonthly.months[i];
-    // The month's short name over its year: twelve labels fit side by side.
+    // The month's short name over its year's last two digits ("Apr" over
+    // "'25"): twelve labels fit side by side in the smallest window.
     const std::string label = MonthLabel(m.year, m.month, FMonthNames, true);
-    months << Q(label).replace(QLatin1Char(' '), QStringLiteral("<br>"));
+    const QString year = QString::number(m.year % 100).rightJustified(2, QLatin1Char('0'));
+    months << Q(label.substr(0, label.rfind(' '))) + QStringLiteral("<br>\u2019") + year;
     *incomes << Units(m.income);
     *expenses << Units(m.expense);
     net->append(static_cast<double>(i), Units(m.net));
@@ -628,10 +635,12 @@ void TFormReports::DrawBalance() {
   }
   if (first != 0)
     axisX->setRange(QDateTime::fromMSecsSinceEpoch(first), QDateTime::fromMSecsSinceEpoch(last));
-  axisX->setTickCount(7);
+  // Five dates fit under the plot even in the window's smallest size; the
+  // account names stand in a column beside it.
+  axisX->setTickCount(5);
   axisY->setRange(low, high > low ? high : low + 1);
   axisY->applyNiceNumbers();
-  chart->legend()->setAlignment(Qt::AlignBottom);
+  chart->legend()->setAlignment(Qt::AlignRight);
   SetChart(chart, Q(FTexts[kRtBalance]));
   FillTable(BalanceTable(
       FBalance, FShownAccounts, [this](Money m) { return Amount(m).toStdString(); }, FTexts));

@@ -82,7 +82,6 @@ class DemoReports : public MainWindow {
 
 TEST_F(DemoReports, EveryReportDrawsTheDemoAndSavesAsPictureAndPdf) {
   TFormReports w;
-  w.resize(1000, 640);
   w.Prepare(db, EncodeDate(2026, 3, 1), EncodeDate(2026, 3, 31));
   w.show();
   auto* list = ::Find<QListWidget>(&w, "AccountsList");
