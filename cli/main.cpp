@@ -18,6 +18,7 @@
 #include "Omrindb.h"
 #include "Platform.h"
 #include "Report.h"
+#include "ReportCmd.h"
 
 namespace {
 
@@ -33,7 +34,8 @@ const char kUsage[] =
     "                transactions; print the added ones as JSON\n"
     "  balance FILE  print the accounts' figures and the total balance\n"
     "  demo FILE [--transactions N] [--seed S]\n"
-    "                create the demo database (3000 transactions by default)\n" PARDOW_EDIT_USAGE;
+    "                create the demo database (3000 transactions by default)\n" PARDOW_REPORT_USAGE
+        PARDOW_EDIT_USAGE;
 
 int Fail(const std::string& text) {
   std::cerr << "pardow-cli: " << text << "\n";
@@ -188,6 +190,7 @@ int main(int argc, char** argv) {
   if (command == "apply" && rest.size() == 1) return CmdApply(rest[0]);
   if (command == "balance" && rest.size() == 1) return CmdBalance(rest[0]);
   if (command == "demo") return CmdDemo(rest);
+  if (command == "report") return RunReportCommand(rest);
   if (int rc = RunEditCommand(command, rest); rc >= 0) return rc;
   return Fail("bad command or arguments\n" + std::string(kUsage));
 }

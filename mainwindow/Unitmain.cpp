@@ -540,6 +540,7 @@ void TFormMain::CreateMenus() {
   connect(BtAccountsDir, &QToolButton::clicked, this, &TFormMain::BtAccountsDirClick);
   connect(BtExchangeRate, &QPushButton::clicked, this, &TFormMain::BtExchangeRateClick);
   connect(AccountsList, &QListWidget::itemDoubleClicked, this, &TFormMain::AccountsListDblClick);
+  connect(BtReports, &QToolButton::clicked, this, &TFormMain::BtReportsClick);
   connect(MnExit, &QAction::triggered, this, &QWidget::close);
   FillReopenMenu();
 }

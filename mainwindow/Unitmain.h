@@ -140,6 +140,8 @@ class TFormMain : public QMainWindow {
   void BtAccountsDirClick();
   void BtExchangeRateClick();
   void AccountsListDblClick();
+  // The reports window on the working interval.
+  void BtReportsClick();
 
  protected:
   void showEvent(QShowEvent* event) override;

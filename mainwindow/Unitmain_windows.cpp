@@ -6,6 +6,7 @@
 #include "Uniteditaccount.h"
 #include "Unitexchangerate.h"
 #include "Unitmain.h"
+#include "Unitreports.h"
 #include "Unittypes.h"
 
 void TFormMain::OpenCategories(int tabIndex) {
@@ -64,4 +65,10 @@ void TFormMain::BtCalendarClick() {
   Date end = FDataBase->GetIntervalEnd();
   TFormCalendar picker(this);
   if (picker.PickInterval(begin, end)) SetWorkingInterval(begin, end, true);
+}
+
+void TFormMain::BtReportsClick() {
+  if (!IsDataBaseOpened()) return;
+  TFormReports window(this);
+  window.Execute(*FDataBase, FDataBase->GetIntervalBegin(), FDataBase->GetIntervalEnd());
 }

@@ -1,0 +1,159 @@
+// The reports' figures on hand-made books: categories three deep, a transfer
+// between a dollar and a euro account, expenses without a category, a
+// planned expense for the forecast and a budget. One euro is worth 1.25
+// dollars; the dollar is the base currency.
+#include "FinanceTestUtil.h"
+#include "Reports.h"
+
+namespace {
+
+class ReportsTest : public FinanceTest {
+ protected:
+  void SetUp() override {
+    FinanceTest::SetUp();
+    SetToday(2026, 3, 15);
+    ASSERT_TRUE(db.SetExchangeRate(euro, dollar, 1.25));
+    CAccountItem bankItem;
+    bankItem.name = "Bank";
+    bankItem.record.currencyId = euro;
+    bankItem.record.budgetEnabled = 1;
+    bankItem.record.budgetStart = D(2026, 3, 1);
+    bankItem.record.budgetEnd = D(2026, 3, 31);
+    bankItem.record.budgetSum = M(100);
+    bank = db.AddAccount(bankItem);
+    food = SubType("Food", 2);
+    groceries = SubType("Groceries", food);
+    fruit = SubType("Fruit", groceries);
+    car = SubType("Car", 2);
+    salary = SubType("Salary", 1);
+    anna = SubType("Anna", 6);
+    home = SubType("Home", 5);
+
+    Spend(D(2026, 2, 20), cash, 30, food);                // before the period
+    Spend(D(2026, 3, 2), cash, 10, fruit, anna, home);    // $10
+    Spend(D(2026, 3, 3), bank, 20, groceries, anna);      // 20 EUR = $25
+    Spend(D(2026, 3, 4) + 0.99, cash, 5, food, 0, home);  // $5, late in the day
+    Spend(D(2026, 3, 31), cash, 100, car);                // $100, the last day
+    Spend(D(2026, 3, 10), cash, 7, 0);                    // $7 without a category
+    Book(D(2026, 3, 1), 0, cash, 1000, 1000, salary);     // income $1000
+    Book(D(2026, 3, 5), cash, bank, 80, 64, 0);           // transfer: no expense
+    Spend(D(2026, 4, 1), cash, 40, car);                  // after the period
+  }
+
+  void Book(Date date, std::uint32_t from, std::uint32_t to, double out, double in,
+            std::uint32_t category, std::uint32_t member = 0, std::uint32_t section = 0) {
+    CTransactionItem t;
+    t.record.date = date;
+    t.record.fromAccount = from;
+    t.record.toAccount = to;
+    t.record.amountOut = M(out);
+    t.record.amountIn = M(in);
+    t.record.categoryId = category;
+    t.record.memberId = member;
+    t.record.sectionId = section;
+    ASSERT_NE(db.AddTransaction(t), 0u);
+  }
+  void Spend(Date date, std::uint32_t from, double amount, std::uint32_t category,
+             std::uint32_t member = 0, std::uint32_t section = 0) {
+    Book(date, from, 0, amount, amount, category, member, section);
+  }
+
+  const TReportPeriod march{D(2026, 3, 1), D(2026, 3, 31)};
+  std::uint32_t dollar = 101, euro = 102, cash = 103, bank = 0;
+  std::uint32_t food = 0, groceries = 0, fruit = 0, car = 0, salary = 0, anna = 0, home = 0;
+};
+
+TEST_F(ReportsTest, CategoriesSumTheirSubcategoriesInTheBaseCurrency) {
+  const TCategoryReport r = ExpensesByCategory(db, march);
+  EXPECT_EQ(r.currency, dollar);
+  EXPECT_EQ(r.total, M(10 + 25 + 5 + 100 + 7));
+  struct Row {
+    std::uint32_t id, parent;
+    double own, total;
+  };
+  // Parents before their subcategories, siblings by total.
+  const std::vector<Row> expected = {{car, 0, 100, 100},
+                                     {food, 0, 5, 40},
+                                     {groceries, food, 25, 35},
+                                     {fruit, groceries, 10, 10},
+                                     {0, 0, 7, 7}};
+  ASSERT_EQ(r.categories.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(r.categories[i].id, expected[i].id) << i;
+    EXPECT_EQ(r.categories[i].parent, expected[i].parent) << i;
+    EXPECT_EQ(r.categories[i].own, M(expected[i].own)) << i;
+    EXPECT_EQ(r.categories[i].total, M(expected[i].total)) << i;
+  }
+  EXPECT_EQ(r.categories[2].name, "Groceries");
+  EXPECT_EQ(CategoryChildren(r, 0).size(), 3u);
+  ASSERT_EQ(CategoryChildren(r, food).size(), 1u);
+  EXPECT_EQ(CategoryChildren(r, food)[0]->id, groceries);
+}
+
+TEST_F(ReportsTest, MonthsSplitIncomesFromExpensesAndLeaveTransfersOut) {
+  const TMonthlyReport r = IncomesAndExpensesByMonth(db, {D(2026, 2, 1), D(2026, 4, 30)});
+  ASSERT_EQ(r.months.size(), 3u);
+  const double expense[] = {30, 147, 40}, income[] = {0, 1000, 0};
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(r.months[i].month, 2 + i);
+    EXPECT_EQ(r.months[i].expense, M(expense[i])) << i;
+    EXPECT_EQ(r.months[i].income, M(income[i])) << i;
+    EXPECT_EQ(r.months[i].net, M(income[i] - expense[i])) << i;
+  }
+  EXPECT_EQ(r.net, M(1000 - 217));
+}
+
+TEST_F(ReportsTest, BalancesFollowEveryMoveAndForecastThePlannedOnes) {
+  ScheduleRecord monthly = DefaultScheduleRecord();
+  monthly.kind = kScheduleMonthly;
+  monthly.period = 20;  // every month on the 20th
+  monthly.lastProcessed = D(2026, 3, 15);
+  Plan(monthly, cash, 0, 50);
+  const TBalanceReport r = BalanceOverTime(db, march);
+  ASSERT_EQ(r.accounts.size(), 2u);  // by name: Bank, Cash
+  const TBalanceSeries& bankLine = r.accounts[0];
+  const TBalanceSeries& cashLine = r.accounts[1];
+  EXPECT_EQ(cashLine.account, cash);
+  // The day before the period, each day of March.
+  ASSERT_EQ(cashLine.actual.size(), 32u);
+  EXPECT_EQ(cashLine.actual.front().day, D(2026, 2, 28));
+  EXPECT_EQ(cashLine.actual.front().balance, M(-30));
+  EXPECT_EQ(cashLine.actual[1].balance, M(-30 + 1000));         // March 1: the salary
+  EXPECT_EQ(cashLine.actual[5].balance, M(970 - 10 - 5 - 80));  // March 5: the transfer
+  EXPECT_EQ(cashLine.actual.back().balance, M(970 - 10 - 5 - 80 - 7 - 100));
+  EXPECT_EQ(bankLine.actual.back().balance, M((64 - 20) * 1.25));  // in dollars
+  EXPECT_EQ(r.total.actual.back().balance, M(768 + 55));
+
+  // Forecast: the stored April expense and the planned 50 on the 20th of
+  // March (not executed yet), April, May and June.
+  ASSERT_EQ(cashLine.forecast.size(), 4u);
+  EXPECT_EQ(cashLine.forecast[0].balance, M(768));
+  EXPECT_EQ(cashLine.forecast[1].day, D(2026, 4, 30));
+  EXPECT_EQ(cashLine.forecast[1].balance, M(768 - 40 - 50 - 50));
+  EXPECT_EQ(cashLine.forecast[3].balance, M(768 - 40 - 4 * 50));
+  // A period that ended before today has no forecast.
+  EXPECT_TRUE(BalanceOverTime(db, {D(2026, 1, 1), D(2026, 2, 28)}).total.forecast.empty());
+  // Longer periods are drawn month by month.
+  EXPECT_EQ(BalanceOverTime(db, {D(2025, 1, 1), D(2026, 3, 31)}).total.actual.size(), 16u);
+}
+
+TEST_F(ReportsTest, MembersSectionsAndBudgets) {
+  const TMembersReport m = ExpensesByMemberAndSection(db, march);
+  EXPECT_EQ(m.total, M(147));
+  ASSERT_EQ(m.members.size(), 2u);
+  EXPECT_EQ(m.members[0].id, 0u);  // no member: 5 + 100 + 7
+  EXPECT_EQ(m.members[0].total, M(112));
+  EXPECT_EQ(m.members[1].name, "Anna");
+  EXPECT_EQ(m.members[1].total, M(35));
+  ASSERT_EQ(m.sections.size(), 2u);
+  EXPECT_EQ(m.sections[1].id, home);
+  EXPECT_EQ(m.sections[1].total, M(15));
+
+  const TBudgetReport b = BudgetAgainstSpending(db);
+  ASSERT_EQ(b.accounts.size(), 1u);
+  EXPECT_EQ(b.accounts[0].account, bank);
+  EXPECT_EQ(b.accounts[0].budget, M(125));
+  EXPECT_EQ(b.accounts[0].used, M(25));
+}
+
+}  // namespace
