@@ -258,7 +258,6 @@ void TFormReports::FillAccountsMenu() {
 void TFormReports::DrawBalance() {
   auto* chart = new QChart;
   auto* axisX = new QDateTimeAxis;
-  axisX->setFormat(ShortDateFormat());
   axisX->setTitleText(Q(FTexts[kRtDate]));
   auto* axisY = AmountAxis(Q(FCurrencyName));
   chart->addAxis(axisX, Qt::AlignBottom);
@@ -330,8 +329,11 @@ void TFormReports::DrawBalance() {
   }
   if (first != 0)
     axisX->setRange(QDateTime::fromMSecsSinceEpoch(first), QDateTime::fromMSecsSinceEpoch(last));
-  // Five dates fit under the plot even in the window's smallest size; the
-  // account names stand in a column beside it.
+  // Five dates fit under the plot even in the window's smallest size (the
+  // account names stand in a column beside it): day and month within a
+  // year, month and year over longer spans; the tooltips give whole dates.
+  constexpr qint64 kYearMs = 366LL * 24 * 3600 * 1000;
+  axisX->setFormat(last - first <= kYearMs ? QStringLiteral("d MMM") : QStringLiteral("MMM yyyy"));
   axisX->setTickCount(5);
   axisY->setRange(low, high > low ? high : low + 1);
   axisY->applyNiceNumbers();
