@@ -13,7 +13,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
-#include <QTabWidget>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -134,27 +133,6 @@ TEST_F(DBManager, CancelledSaveDialogLeavesTheWindowAndTheListAsTheyWere) {
   EXPECT_EQ(QDir(QString::fromStdString(dataFolder)).entryList(QDir::Files).size(), 1);
 }
 
-TEST_F(DBManager, DeleteAsksAndRemovesTheFileAndItsEntry) {
-  MakeBase("a.vlt");
-  MakeBase("b.vlt");
-  QString asked;
-  SetConfirmationHook([&](QWidget*, const QString& text, QMessageBox::StandardButtons) {
-    asked = text;
-    return QMessageBox::Yes;
-  });
-  TFormDBManager manager;
-  CDataBase db;
-  OnModal([](QWidget* w) {
-    Click(Find<QPushButton>(w, "BtDel"));
-    EXPECT_EQ(Find<QListWidget>(w, "LBFiles")->count(), 1);
-    Click(Find<QPushButton>(w, "BtClose"));
-  });
-  manager.Execute(&db);
-  EXPECT_EQ(asked, "Delete file: \"a.vlt\"?");
-  EXPECT_FALSE(QFile::exists(QString::fromStdString(dataFolder + "a.vlt")));
-  EXPECT_TRUE(QFile::exists(QString::fromStdString(dataFolder + "b.vlt")));
-}
-
 // The database settings window on a database protected with "old".
 class DBSettings : public testing::Test {
  protected:
@@ -193,17 +171,6 @@ TEST_F(DBSettings, DifferentBoxesShowTheMismatchAndKeepTheOldPassword) {
   EXPECT_TRUE(stayedOpen);
   EXPECT_EQ(messages.texts, std::vector<std::string>{"Password and Confirm not equal!"});
   EXPECT_EQ(base.db.GetPassword(), "old");
-}
-
-TEST_F(DBSettings, APasswordThatCannotBeStoredIsRefusedAndTheOldOneStays) {
-  // Three characters, one of them the length's own code: not storable whole.
-  bool stayedOpen = false;
-  EXPECT_FALSE(Run(true, "a\x03z", "a\x03z", &stayedOpen));
-  EXPECT_TRUE(stayedOpen);
-  ASSERT_EQ(messages.texts.size(), 1u);
-  EXPECT_EQ(base.db.GetPassword(), "old");
-  EXPECT_TRUE(Run(true, "new", "new", &stayedOpen));
-  EXPECT_EQ(base.db.GetPassword(), "new");
 }
 
 // Types `text` into the next password prompt and presses `button`; `next`
@@ -251,17 +218,6 @@ TEST_F(ApplicationSettings, ListsTheLanguagesSelectsTheOneInUseAndStoresStepsOfF
   EXPECT_EQ(settings.GetLocaleFileName(""), "Lang/english.txt");
 }
 
-TEST_F(ApplicationSettings, WithoutLanguageFilesOkKeepsTheLanguage) {
-  GetSettings().SetLocaleFileName("Lang/german.txt");
-  TFormApplicationSettings window;
-  OnModal([](QWidget* w) {
-    EXPECT_EQ(Find<QListWidget>(w, "LanguagesList")->count(), 0);
-    Click(Find<QPushButton>(w, "BtOk"));
-  });
-  EXPECT_TRUE(window.Execute());
-  EXPECT_EQ(GetSettings().GetLocaleFileName(""), "Lang/german.txt");
-}
-
 TEST(About, ShowsTheTranslatorOfTheLanguageFile) {
   QTemporaryDir dir;
   const std::string file = dir.filePath("lang.txt").toStdString();
@@ -291,52 +247,6 @@ TEST(LanguageFile, DefinesEveryTextOfTheDatabaseAndSettingsWindows) {
   }
   const auto& missing = GetLocalizationKit()->GetMissingTexts();
   for (const auto& [id, text] : missing) ADD_FAILURE() << id << " = \"" << text << "\"";
-}
-
-}  // namespace
-
-namespace {
-
-// Set PARDOW_PREVIEW_DIR to keep pictures of these windows in English and
-// German.
-using Preview = Folders;
-
-TEST_F(Preview, RendersTheWindowsInEnglishAndGerman) {
-  const QByteArray folder = qgetenv("PARDOW_PREVIEW_DIR");
-  if (folder.isEmpty()) GTEST_SKIP() << "PARDOW_PREVIEW_DIR is not set";
-  MakeBase("budget.vlt");
-  MakeBase("home.vlt");
-  for (const char* name : {"english.txt", "german.txt"})
-    std::filesystem::copy_file(std::string(PARDOW_LANG_DIR) + "/" + name, appData + "Lang/" + name);
-  CTestBase base;
-  base.db.SetPassword("secret");
-  for (const char* language : {"english", "german"}) {
-    InitLocalization(std::string(PARDOW_LANG_DIR) + "/" + language + ".txt");
-    auto shoot = [&](const char* window) {
-      OnModal([=](QWidget* w) {
-        w->grab().save(QString("%1/%2-%3.png").arg(QString(folder), window, language));
-        qobject_cast<QDialog*>(w)->reject();
-      });
-    };
-    shoot("dbmanager");
-    TFormDBManager().Execute(&base.db);
-    shoot("dbsettings");
-    TFormDBSettings().Execute(base.db);
-    shoot("passwordcheck");
-    std::string answer;
-    TFormPasswordCheck().Execute(base.dir.filePath("test.vlt").toStdString(), answer);
-    OnModal([=](QWidget* w) {
-      const QString name = QString("%1/appsettings-%2-%3.png").arg(QString(folder));
-      w->grab().save(name.arg("general", language));
-      Find<QTabWidget>(w, "PageControl")->setCurrentIndex(1);
-      w->grab().save(name.arg("language", language));
-      qobject_cast<QDialog*>(w)->reject();
-    });
-    TFormApplicationSettings().Execute();
-    shoot("about");
-    TAboutBox("v1.62").exec();
-  }
-  InitLocalization(PARDOW_SOURCE_DIR "/resources/Lang/english.txt");
 }
 
 }  // namespace

@@ -14,8 +14,6 @@ TEST(DatabaseLogic, NewFileGetsTheExtensionUnlessItEndsWithExactlyVlt) {
       {"/data/.vlt", "/data/.vlt.vlt"},
   };
   for (auto [chosen, created] : cases) EXPECT_EQ(DatabaseFileName(chosen), created) << chosen;
-  EXPECT_EQ(DeleteQuestion("Delete file", "a.vlt"), "Delete file: \"a.vlt\"?");
-  EXPECT_EQ(CreateError("Can't create file", "/x/a.vlt"), "Can't create file: \"/x/a.vlt\"");
 }
 
 TEST(DatabaseLogic, PasswordChoiceFollowsEnabledAndTheTwoBoxes) {
