@@ -135,20 +135,14 @@ void TFormApplicationSettings::BtOkClick() {
   const std::string localeFileName = language != nullptr && language->isSelected()
                                          ? LocaleFileFor(language->text().toStdString())
                                          : FLocaleFileName;
-  const int count = QuickExpensesCount(TBQuickExpenses->value());
-  const bool showEmpty = CbEmptyCategories->isChecked();
-  settings.SetLocaleFileName(localeFileName);
-  settings.SetMaximumQuickExpenses(count);
-  settings.SetShowEmptyCategories(showEmpty);
-  // The storage logs a failed write; reading back tells whether the values
-  // are really kept.
-  const bool stored = settings.GetLocaleFileName("") == localeFileName &&
-                      settings.GetMaximumQuickExpenses(-1) == count &&
-                      settings.GetShowEmptyCategories() == showEmpty;
+  // All three are written even when one fails, so that as much as possible
+  // is kept; the user is told when any was not.
+  bool stored = settings.SetLocaleFileName(localeFileName);
+  stored = settings.SetMaximumQuickExpenses(QuickExpensesCount(TBQuickExpenses->value())) && stored;
+  stored = settings.SetShowEmptyCategories(CbEmptyCategories->isChecked()) && stored;
   if (!stored) {
-    ShowMessage(
-        GetLocalizedText(24147, "The settings could not be stored; they stay as they were.") +
-        "\n" + settings.GetFileName());
+    ShowMessage(GetLocalizedText(24147, "The settings could not be stored.") + "\n" +
+                settings.GetFileName());
     return;
   }
   accept();
