@@ -74,7 +74,14 @@ int main(int argc, char** argv) {
   CApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Pardow"));
   const QString screenshot = QString::fromLocal8Bit(line.screenshot.c_str());
-  if (screenshot.isEmpty()) InstallMessageBoxes();
+  if (screenshot.isEmpty()) {
+    InstallMessageBoxes();
+  } else {
+    // Nobody is at the screen while a picture is taken: every question (the
+    // update reminder among them) is answered No.
+    SetConfirmationHook(
+        [](QWidget*, const QString&, QMessageBox::StandardButtons) { return QMessageBox::No; });
+  }
   try {
     TFormMain form;
     // A relative name means the folder the program was started from.

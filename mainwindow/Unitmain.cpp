@@ -541,7 +541,15 @@ void TFormMain::CreateMenus() {
   connect(BtExchangeRate, &QPushButton::clicked, this, &TFormMain::BtExchangeRateClick);
   connect(AccountsList, &QListWidget::itemDoubleClicked, this, &TFormMain::AccountsListDblClick);
   connect(BtReports, &QToolButton::clicked, this, &TFormMain::BtReportsClick);
-  connect(MnExit, &QAction::triggered, this, &QWidget::close);
+  connect(MnExit, &QAction::triggered, this, &TFormMain::Exit1Click);
+  connect(MnDBManager, &QAction::triggered, this, &TFormMain::BtMenuManagerClick);
+  connect(BtMenuDBSettings, &QToolButton::clicked, this, &TFormMain::BtMenuDBSettingsClick);
+  connect(MnDBSettings, &QAction::triggered, this, &TFormMain::BtMenuDBSettingsClick);
+  connect(BtSettings, &QToolButton::clicked, this, &TFormMain::BtSettingsClick);
+  connect(MnAbout, &QAction::triggered, this, &TFormMain::About1Click);
+  connect(MnCheckVersion, &QAction::triggered, this, &TFormMain::CheckUpdatesClick);
+  connect(MnOnlineHelp, &QAction::triggered, this, &TFormMain::Pardowhelp1Click);
+  connect(MnHomePage, &QAction::triggered, this, &TFormMain::PardowHomePage1Click);
   FillReopenMenu();
 }
 

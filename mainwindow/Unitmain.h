@@ -142,6 +142,19 @@ class TFormMain : public QMainWindow {
   void AccountsListDblClick();
   // The reports window on the working interval.
   void BtReportsClick();
+  // The database manager, the database and application settings, About,
+  // Exit, and the web pages: help, home page and the new-version reminder.
+  void BtMenuManagerClick();
+  void BtMenuDBSettingsClick();
+  void BtSettingsClick();
+  void About1Click();
+  void Exit1Click();
+  void CheckUpdatesClick();
+  void Pardowhelp1Click();
+  void PardowHomePage1Click();
+  // Stores today as the day of the last check, then asks whether to open
+  // the page about new versions.
+  void AskForUpdates();
 
  protected:
   void showEvent(QShowEvent* event) override;

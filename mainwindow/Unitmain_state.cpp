@@ -19,6 +19,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include "ApplicationLogic.h"
 #include "Include.h"
 #include "Mainlogic.h"
 #include "Platform.h"
@@ -27,6 +28,7 @@
 #include "Settingsstorage.h"
 #include "Skin.h"
 #include "Unitmain.h"
+#include "Unitpasswordcheck.h"
 
 namespace {
 
@@ -108,6 +110,7 @@ void TFormMain::FormActivate() {
   if (settings.GetWindowMaximized()) showMaximized();
   OpenDataBase(FStartFile.empty() ? settings.GetLastOpened(Settings::kDefaultLastOpened)
                                   : FStartFile);
+  if (ShouldAskForUpdates(Today(), settings.GetLastUpdatesCheck())) AskForUpdates();
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
@@ -155,6 +158,10 @@ void TFormMain::OpenDataBase(const std::string& path) {
   Settings::CSettingsStorage& settings = GetSettings();
   const std::string resolved = ResolveDatabasePath(path, settings.GetDataFolder());
   FDataBase->Open(resolved);
+  // A protected database stays closed unless the user knows its password.
+  const bool refused = IsDataBaseOpened() &&
+                       !TFormPasswordCheck::Unlock(this, *FDataBase, FTexts[kTextInvalidPassword]);
+  if (refused) FDataBase->Close();
   SetWorkingInterval(FDataBase->GetIntervalBegin(), FDataBase->GetIntervalEnd(), false);
   const bool open = IsDataBaseOpened();
   EnableDataBaseControls(open);
@@ -165,7 +172,7 @@ void TFormMain::OpenDataBase(const std::string& path) {
   settings.SetLastOpened(path);
   if (!IsDataBaseOpened()) {
     SetStatus(kTextNoFile);
-    ShowMessage(FTexts[kTextCantOpen] + ": " + resolved);
+    if (!refused) ShowMessage(FTexts[kTextCantOpen] + ": " + resolved);
   }
 }
 
@@ -193,9 +200,9 @@ void TFormMain::ReopenClick() {
 
 void TFormMain::EnableDataBaseControls(bool open) {
   for (QWidget* w : std::initializer_list<QWidget*>{
-           BtPrevMonth, BtNextMonth, BtAccountsDir, BtCurrencesDir, BtTypesDir, BtMembersList,
-           BtSectionsList, BtExport, BtImport, BtReports, BtTypes, BtNew, BtFastExpence, BtCalendar,
-           BtMembers, BtSections})
+           BtPrevMonth, BtNextMonth, BtMenuDBSettings, BtAccountsDir, BtCurrencesDir, BtTypesDir,
+           BtMembersList, BtSectionsList, BtExport, BtImport, BtReports, BtTypes, BtNew,
+           BtFastExpence, BtCalendar, BtMembers, BtSections})
     w->setEnabled(open);
   MnExport->setEnabled(open);
   MnImport->setEnabled(open);

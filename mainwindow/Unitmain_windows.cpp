@@ -1,13 +1,25 @@
 // The main window's commands that open the other windows, each followed by
 // the refresh of what the window may have changed.
+#include "ApplicationLogic.h"
+#include "DialogKit.h"
+#include "Include.h"
+#include "Mainlogic.h"
+#include "Platform.h"
+#include "Qtexts.h"
+#include "Settingsstorage.h"
+#include "Unitabout.h"
 #include "Unitaccounts.h"
+#include "Unitapplicationsettings.h"
 #include "Unitcalendar.h"
 #include "Unitcurrences.h"
+#include "Unitdbmanager.h"
+#include "Unitdbsettings.h"
 #include "Uniteditaccount.h"
 #include "Unitexchangerate.h"
 #include "Unitmain.h"
 #include "Unitreports.h"
 #include "Unittypes.h"
+#include "WebPages.h"
 
 void TFormMain::OpenCategories(int tabIndex) {
   if (!IsDataBaseOpened()) return;
@@ -71,4 +83,60 @@ void TFormMain::BtReportsClick() {
   if (!IsDataBaseOpened()) return;
   TFormReports window(this);
   window.Execute(*FDataBase, FDataBase->GetIntervalBegin(), FDataBase->GetIntervalEnd());
+}
+
+void TFormMain::BtMenuManagerClick() {
+  if (FDataBase == nullptr) return;
+  FDataBase->Close();
+  EnableDataBaseControls(IsDataBaseOpened());
+  FillAccountsList();
+  FillCurrenciesList();
+  TFormDBManager manager(this);
+  // An empty answer leaves no database open.
+  OpenDataBase(manager.Execute(FDataBase));
+}
+
+void TFormMain::BtMenuDBSettingsClick() {
+  if (!IsDataBaseOpened()) return;
+  TFormDBSettings window(this);
+  window.Execute(*FDataBase);
+}
+
+void TFormMain::BtSettingsClick() {
+  TFormApplicationSettings window(this);
+  if (!window.Execute()) return;
+  ApplyLanguage();
+  if (!IsDataBaseOpened()) return;
+  // The caption in the new month names; the trees with or without the
+  // empty categories.
+  SetWorkingInterval(FDataBase->GetIntervalBegin(), FDataBase->GetIntervalEnd(), false);
+  RebuildTrees(false);
+}
+
+void TFormMain::About1Click() {
+  TAboutBox box(ProgramVersion(), this);
+  box.exec();
+}
+
+void TFormMain::Exit1Click() {
+  close();
+}
+
+void TFormMain::CheckUpdatesClick() {
+  AskForUpdates();
+}
+
+void TFormMain::AskForUpdates() {
+  GetSettings().SetLastUpdatesCheck(Today());
+  if (AskConfirmation(this, Q(FTexts[kTextCheckVersion]), QMessageBox::Yes | QMessageBox::No) ==
+      QMessageBox::Yes)
+    OpenWebPage(QUrl(Q(UpdatesPageUrl(ProgramVersion()))));
+}
+
+void TFormMain::Pardowhelp1Click() {
+  OpenUserGuide(GetProgramFolder());
+}
+
+void TFormMain::PardowHomePage1Click() {
+  OpenWebPage(QUrl(Q(HomePageUrl())));
 }

@@ -114,16 +114,17 @@ std::string CSettingsStorage::GetFileName() const {
   return FromQ(Open()->fileName());
 }
 
-void CSettingsStorage::SetString(const std::string& key, const std::string& value) {
+bool CSettingsStorage::SetString(const std::string& key, const std::string& value) {
   std::unique_ptr<QSettings> settings = Open();
   settings->setValue(ToQ(key), ToQ(value));
   const std::string error = Flush(*settings);
   if (!error.empty()) {
     LogError("[SettingsStorage] SetString Key: " + key + " Value: " + value + "Error: " + error);
   }
+  return error.empty();
 }
 
-void CSettingsStorage::SetInt(const std::string& key, std::int32_t value) {
+bool CSettingsStorage::SetInt(const std::string& key, std::int32_t value) {
   std::unique_ptr<QSettings> settings = Open();
   settings->setValue(ToQ(key), value);
   const std::string error = Flush(*settings);
@@ -131,6 +132,7 @@ void CSettingsStorage::SetInt(const std::string& key, std::int32_t value) {
     LogError("[SettingsStorage] SetInt. Key: " + key + " Value: " + std::to_string(value) +
              " Error: " + error);
   }
+  return error.empty();
 }
 
 std::string CSettingsStorage::GetString(const std::string& key, const std::string& defaultValue) {

@@ -83,9 +83,10 @@ class CSettingsStorage {
   CSettingsStorage(const CSettingsStorage&) = delete;
   CSettingsStorage& operator=(const CSettingsStorage&) = delete;
 
-  // Primitives. Texts are UTF-8.
-  void SetString(const std::string& key, const std::string& value);
-  void SetInt(const std::string& key, std::int32_t value);
+  // Primitives. Texts are UTF-8. A set answers false (and logs why) when
+  // the value could not be written.
+  bool SetString(const std::string& key, const std::string& value);
+  bool SetInt(const std::string& key, std::int32_t value);
   std::string GetString(const std::string& key, const std::string& defaultValue);
   std::int32_t GetInt(const std::string& key, std::int32_t defaultValue);
 
@@ -113,7 +114,7 @@ class CSettingsStorage {
   void SetGroupsVisible(int tab, bool value) { SetBool(TabKey(kGroupsVisible, tab), value); }
 
   bool GetShowEmptyCategories() { return GetBool(kShowEmptyCategories, false); }
-  void SetShowEmptyCategories(bool value) { SetBool(kShowEmptyCategories, value); }
+  bool SetShowEmptyCategories(bool value) { return SetBool(kShowEmptyCategories, value); }
   bool GetFullEditWindow() { return GetBool(kFullEditWindow, false); }
   void SetFullEditWindow(bool value) { SetBool(kFullEditWindow, value); }
 
@@ -128,7 +129,7 @@ class CSettingsStorage {
   std::string GetLocaleFileName(const std::string& defaultName) {
     return GetString(kLocaleFileName, defaultName);
   }
-  void SetLocaleFileName(const std::string& name) { SetString(kLocaleFileName, name); }
+  bool SetLocaleFileName(const std::string& name) { return SetString(kLocaleFileName, name); }
 
   // How many quick-expense templates the menu lists; the default is the
   // caller's (30 in the main window and the settings window, 16 in the
@@ -136,7 +137,7 @@ class CSettingsStorage {
   int GetMaximumQuickExpenses(int defaultValue) {
     return GetInt(kMaximumQuickExpenses, defaultValue);
   }
-  void SetMaximumQuickExpenses(int value) { SetInt(kMaximumQuickExpenses, value); }
+  bool SetMaximumQuickExpenses(int value) { return SetInt(kMaximumQuickExpenses, value); }
 
   // Width of transaction tree column `column` (0..7); the default is its
   // current width.
@@ -177,7 +178,7 @@ class CSettingsStorage {
   // Writes pending changes; a failed write comes back as a message ("" = none).
   static std::string Flush(QSettings& settings);
   bool GetBool(const std::string& key, bool defaultValue) { return GetInt(key, defaultValue) != 0; }
-  void SetBool(const std::string& key, bool value) { SetInt(key, value ? 1 : 0); }
+  bool SetBool(const std::string& key, bool value) { return SetInt(key, value ? 1 : 0); }
   static std::string TabKey(const char* key, int tab);
   static std::string ColumnKey(int column);
   void DeriveSeparators();

@@ -1,0 +1,52 @@
+#include "ApplicationLogic.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// 6 May 2007: the reminder starts 22 days after it.
+constexpr Date kReminderEpoch = 39208;
+constexpr Date kReminderDelay = 21;
+constexpr Date kReminderInterval = 7;
+
+}  // namespace
+
+int QuickExpensesPosition(int storedCount) {
+  const int position = static_cast<int>(std::floor(storedCount / double(kQuickExpensesStep)));
+  return std::clamp(position, kQuickExpensesFirst, kQuickExpensesLast);
+}
+
+int QuickExpensesCount(int position) {
+  return position * kQuickExpensesStep;
+}
+
+int SelectedLanguage(const std::vector<std::string>& entries, const std::string& localeFileName) {
+  int selected = -1;
+  for (std::size_t i = 0; i < entries.size(); ++i)
+    if (!entries[i].empty() && localeFileName.find(entries[i]) != std::string::npos)
+      selected = static_cast<int>(i);
+  return selected;
+}
+
+std::string LocaleFileFor(const std::string& entry) {
+  return "Lang/" + entry;
+}
+
+bool ShouldAskForUpdates(Date today, Date lastCheck) {
+  const Date day = std::trunc(today);
+  if (day - kReminderEpoch <= kReminderDelay) return false;
+  return lastCheck == 0 || day - std::trunc(lastCheck) > kReminderInterval;
+}
+
+std::string HomePageUrl() {
+  return PARDOW_HOME_URL;
+}
+
+std::string MakerPageUrl() {
+  return PARDOW_MAKER_URL;
+}
+
+std::string UpdatesPageUrl(const std::string& version) {
+  return PARDOW_UPDATES_URL + version + ".html";
+}

@@ -1,0 +1,149 @@
+#include "Unitapplicationsettings.h"
+
+#include <QDir>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+#include <vector>
+
+#include "ApplicationLogic.h"
+#include "ControlTexts.h"
+#include "Include.h"
+#include "Platform.h"
+#include "Qtexts.h"
+#include "Settingsstorage.h"
+#include "Skin.h"
+
+namespace {
+
+constexpr int kDefaultQuickExpenses = 30;
+
+// The folder of the log and the language files: $U3_APP_DATA_PATH, or the
+// program's folder.
+std::string AppDataFolder() {
+  std::string folder = GetEnvVariable("U3_APP_DATA_PATH");
+  if (folder.empty()) folder = GetProgramFolder();
+  if (folder.back() != '/') folder += '/';
+  return folder;
+}
+
+}  // namespace
+
+TFormApplicationSettings::TFormApplicationSettings(QWidget* parent) : QDialog(parent) {
+  QFont windowFont(ArialFamily());
+  windowFont.setPixelSize(13);
+  setFont(windowFont);
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowCloseButtonHint);
+  PageControl = new QTabWidget(this);
+  PageControl->setObjectName("PageControl");
+  GeneralTab = new QWidget;
+  GeneralTab->setObjectName("GeneralTab");
+  LanguageTab = new QWidget;
+  LanguageTab->setObjectName("LanguageTab");
+  PageControl->addTab(GeneralTab, QString());
+  PageControl->addTab(LanguageTab, QString());
+  LbMaxQuickExpenses = new QLabel(GeneralTab);
+  LbMaxQuickExpenses->setObjectName("LbMaxQuickExpenses");
+  TBQuickExpenses = new QSlider(Qt::Horizontal, GeneralTab);
+  TBQuickExpenses->setObjectName("TBQuickExpenses");
+  TBQuickExpenses->setRange(kQuickExpensesFirst, kQuickExpensesLast);
+  TBQuickExpenses->setPageStep(1);
+  TBQuickExpenses->setTickPosition(QSlider::TicksBelow);
+  TBQuickExpenses->setTickInterval(1);
+  LbQuickExpensesVal = new QLabel(QStringLiteral("10"), GeneralTab);
+  LbQuickExpensesVal->setObjectName("LbQuickExpensesVal");
+  LbQuickExpensesVal->setMinimumWidth(24);
+  LbQuickExpensesVal->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  CbEmptyCategories = new QCheckBox(GeneralTab);
+  CbEmptyCategories->setObjectName("CbEmptyCategories");
+  LanguagesList = new QListWidget(LanguageTab);
+  LanguagesList->setObjectName("LanguagesList");
+  BtOk = new QPushButton(this);
+  BtOk->setObjectName("BtOk");
+  BtOk->setDefault(true);
+  BtCancel = new QPushButton(this);
+  BtCancel->setObjectName("BtCancel");
+  ApplyTexts({
+      {CaptionOf(this), 12000, "Application Settings"},
+      {CaptionOf(BtOk), 1, "OK"},
+      {CaptionOf(BtCancel), 2, "Cancel"},
+      {TabOf(PageControl, 1), 12001, "Language"},
+      {TabOf(PageControl, 0), 12002, "General"},
+      {CaptionOf(CbEmptyCategories), 12003, "Show empty categories"},
+      {CaptionOf(LbMaxQuickExpenses), 12004, "Maximum quick expense items:"},
+  });
+  TBQuickExpenses->setValue(10);
+
+  auto* quick = new QHBoxLayout;
+  quick->addWidget(TBQuickExpenses, 1);
+  quick->addWidget(LbQuickExpensesVal);
+  auto* general = new QVBoxLayout(GeneralTab);
+  general->addWidget(LbMaxQuickExpenses);
+  general->addLayout(quick);
+  general->addSpacing(8);
+  general->addWidget(CbEmptyCategories);
+  general->addStretch();
+  auto* languages = new QVBoxLayout(LanguageTab);
+  languages->addWidget(LanguagesList);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(BtOk);
+  buttons->addWidget(BtCancel);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(PageControl, 1);
+  layout->addLayout(buttons);
+  resize(340, 260);
+
+  connect(TBQuickExpenses, &QSlider::valueChanged, this,
+          &TFormApplicationSettings::TBQuickExpensesChange);
+  connect(LanguagesList, &QListWidget::itemDoubleClicked, this,
+          &TFormApplicationSettings::BtOkClick);
+  connect(BtOk, &QPushButton::clicked, this, &TFormApplicationSettings::BtOkClick);
+  connect(BtCancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+bool TFormApplicationSettings::Execute() {
+  Settings::CSettingsStorage& settings = GetSettings();
+  FLocaleFileName = settings.GetLocaleFileName(Settings::kDefaultLocaleFileName);
+  FillLanguages();
+  TBQuickExpenses->setValue(
+      QuickExpensesPosition(settings.GetMaximumQuickExpenses(kDefaultQuickExpenses)));
+  TBQuickExpensesChange(TBQuickExpenses->value());
+  CbEmptyCategories->setChecked(settings.GetShowEmptyCategories());
+  PageControl->setCurrentIndex(0);
+  return exec() == QDialog::Accepted;
+}
+
+void TFormApplicationSettings::FillLanguages() {
+  LanguagesList->clear();
+  const QStringList names = QDir(Q(AppDataFolder() + "Lang"))
+                                .entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name);
+  std::vector<std::string> entries;
+  for (const QString& name : names) entries.push_back(name.toStdString());
+  LanguagesList->addItems(names);
+  const int selected = SelectedLanguage(entries, FLocaleFileName);
+  if (selected >= 0) LanguagesList->setCurrentRow(selected);
+}
+
+void TFormApplicationSettings::TBQuickExpensesChange(int position) {
+  LbQuickExpensesVal->setText(QString::number(QuickExpensesCount(position)));
+}
+
+void TFormApplicationSettings::BtOkClick() {
+  Settings::CSettingsStorage& settings = GetSettings();
+  const QListWidgetItem* language = LanguagesList->currentItem();
+  const std::string localeFileName = language != nullptr && language->isSelected()
+                                         ? LocaleFileFor(language->text().toStdString())
+                                         : FLocaleFileName;
+  // All three are written even when one fails, so that as much as possible
+  // is kept; the user is told when any was not.
+  bool stored = settings.SetLocaleFileName(localeFileName);
+  stored = settings.SetMaximumQuickExpenses(QuickExpensesCount(TBQuickExpenses->value())) && stored;
+  stored = settings.SetShowEmptyCategories(CbEmptyCategories->isChecked()) && stored;
+  if (!stored) {
+    ShowMessage(GetLocalizedText(24147, "The settings could not be stored.") + "\n" +
+                settings.GetFileName());
+    return;
+  }
+  accept();
+}

@@ -1,0 +1,58 @@
+// TFormDBManager: picks the database file to work with. It lists the
+// database files of the data folder, creates a new one, deletes one, or
+// opens any file through a file dialog, and answers the chosen path.
+#pragma once
+
+#include <QDialog>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <string>
+
+#include "Omrindb.h"
+
+class TFormDBManager : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TFormDBManager(QWidget* parent = nullptr);
+
+  // Shows the data folder's files and answers the path to open: "..\" and
+  // a file name of the data folder, a full path, or "" when the window was
+  // closed without a choice (and when `database` is missing). `database`
+  // is used only to create new files and is left closed.
+  std::string Execute(CDataBase* database);
+
+ private slots:
+  void BtOpenClick();
+  void BtOpenCustomClick();
+  void BtNewClick();
+  void BtDelClick();
+  void LBFilesDblClick(QListWidgetItem* item);
+  void UpdateCommands();
+
+ private:
+  void FillFiles();
+
+  CDataBase* FDataBase = nullptr;
+  std::string FDataFolder;  // ends with '/'
+  std::string FResult;
+  std::string FDeleteQuestion;
+  std::string FCreateError;
+
+  // The controls, each named by its objectName.
+  QGroupBox* GBWorkFolder = nullptr;
+  QLineEdit* EdWorkFolder = nullptr;
+  QPushButton* BtBrowse = nullptr;
+  QGroupBox* GBFiles = nullptr;
+  QListWidget* LBFiles = nullptr;
+  QPushButton* BtOpen = nullptr;
+  QPushButton* BtNew = nullptr;
+  QPushButton* BtDel = nullptr;
+  QPushButton* BtOpenCustom = nullptr;
+  QPushButton* BtClose = nullptr;
+  QFileDialog* SaveDialog1 = nullptr;
+  QFileDialog* OpenDialog1 = nullptr;
+};

@@ -1,0 +1,252 @@
+// The database manager, the database settings window, the password prompt,
+// the application settings window and the about box, driven through their
+// controls.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSlider>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "DialogKit.h"
+#include "DialogsTestUtil.h"
+#include "Include.h"
+#include "Localizationkit.h"
+#include "Settingsstorage.h"
+#include "Unitabout.h"
+#include "Unitapplicationsettings.h"
+#include "Unitdbmanager.h"
+#include "Unitdbsettings.h"
+#include "Unitpasswordcheck.h"
+
+namespace {
+
+// The data folder and the language folder in a temporary place.
+class Folders : public testing::Test {
+ protected:
+  void SetUp() override {
+    dataFolder = dir.path().toStdString() + "/docs/Pardow Data/";
+    appData = dir.path().toStdString() + "/app/";
+    std::filesystem::create_directories(dataFolder);
+    std::filesystem::create_directories(appData + "Lang");
+    setenv("U3_DEVICE_DOCUMENT_PATH", (dir.path() + "/docs").toUtf8().constData(), 1);
+    setenv("U3_APP_DATA_PATH", appData.c_str(), 1);
+  }
+  void TearDown() override {
+    unsetenv("U3_DEVICE_DOCUMENT_PATH");
+    unsetenv("U3_APP_DATA_PATH");
+    SetConfirmationHook({});
+  }
+  void MakeBase(const std::string& name) {
+    CDataBase db;
+    db.Create(dataFolder + name);
+  }
+  QTemporaryDir dir;
+  std::string dataFolder, appData;
+  CMessages messages;
+};
+
+// Answers the save dialog the manager opens from BtNew with `name` in the
+// data folder, or cancels it when `name` is empty.
+void AnswerSaveDialog(QWidget* manager, const QString& name) {
+  OnModal(
+      [name](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        if (name.isEmpty()) return dialog->reject();
+        // Typed into the name box, as a person does.
+        Find<QLineEdit>(dialog, "fileNameEdit")->setText(name);
+        static_cast<QDialog*>(dialog)->accept();  // as the Save button does
+      },
+      manager);
+}
+
+using DBManager = Folders;
+
+TEST_F(DBManager, EmptyDataFolderListsNothingAndCloseAnswersNothing) {
+  TFormDBManager manager;
+  CDataBase db;
+  OnModal([](QWidget* w) {
+    EXPECT_EQ(Find<QListWidget>(w, "LBFiles")->count(), 0);
+    EXPECT_FALSE(Find<QPushButton>(w, "BtOpen")->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>(w, "BtNew")->isEnabled());
+    EXPECT_TRUE(Find<QPushButton>(w, "BtOpenCustom")->isEnabled());
+    Click(Find<QPushButton>(w, "BtClose"));
+  });
+  EXPECT_EQ(manager.Execute(&db), "");
+}
+
+TEST_F(DBManager, CloseAnswersNothingEvenWithAFileSelectedAndOpenAnswersIt) {
+  MakeBase("a.vlt");
+  MakeBase("b.vlt");
+  for (const char* button : {"BtClose", "BtOpen"}) {
+    TFormDBManager manager;
+    CDataBase db;
+    OnModal([button](QWidget* w) {
+      auto* files = Find<QListWidget>(w, "LBFiles");
+      ASSERT_EQ(files->count(), 2);
+      EXPECT_EQ(files->currentItem()->text(), "a.vlt");  // the first is selected
+      files->setCurrentRow(1);
+      Click(Find<QPushButton>(w, button));
+    });
+    EXPECT_EQ(manager.Execute(&db), button == std::string("BtOpen") ? "..\\b.vlt" : "") << button;
+  }
+}
+
+TEST_F(DBManager, NewCreatesTheFileWithTheVltRuleAndAnswersItsPath) {
+  const std::pair<const char*, const char*> cases[] = {{"budget", "budget.vlt"},
+                                                       {"budget.VLT", "budget.VLT.vlt"}};
+  for (auto [typed, created] : cases) {
+    TFormDBManager manager;
+    CDataBase db;
+    OnModal([&, typed = typed](QWidget* w) {
+      AnswerSaveDialog(w, typed);
+      Click(Find<QPushButton>(w, "BtNew"));
+    });
+    EXPECT_EQ(manager.Execute(&db), dataFolder + created) << typed;
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(dataFolder + created))) << typed;
+    EXPECT_FALSE(db.IsOpened());
+  }
+}
+
+TEST_F(DBManager, CancelledSaveDialogLeavesTheWindowAndTheListAsTheyWere) {
+  MakeBase("a.vlt");
+  TFormDBManager manager;
+  CDataBase db;
+  OnModal([&](QWidget* w) {
+    AnswerSaveDialog(w, "");
+    Click(Find<QPushButton>(w, "BtNew"));
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(Find<QListWidget>(w, "LBFiles")->count(), 1);
+    Click(Find<QPushButton>(w, "BtClose"));
+  });
+  EXPECT_EQ(manager.Execute(&db), "");
+  EXPECT_EQ(QDir(QString::fromStdString(dataFolder)).entryList(QDir::Files).size(), 1);
+}
+
+// The database settings window on a database protected with "old".
+class DBSettings : public testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(base.db.SetPassword("old")); }
+  // Shows the window, sets its controls and presses OK; answers what the
+  // window answered and whether it was still open after OK.
+  bool Run(bool enabled, const QString& password, const QString& confirm, bool* stayedOpen) {
+    TFormDBSettings window;
+    OnModal([&](QWidget* w) {
+      auto* check = Find<QCheckBox>(w, "CBPasswordEnable");
+      EXPECT_TRUE(check->isChecked());  // protected
+      if (check->isChecked() != enabled) Click(check);
+      EXPECT_EQ(Find<QLineEdit>(w, "EdPassword")->isEnabled(), enabled);
+      Find<QLineEdit>(w, "EdPassword")->setText(password);
+      Find<QLineEdit>(w, "EdConfirm")->setText(confirm);
+      Click(Find<QPushButton>(w, "BtOK"));
+      *stayedOpen = w->isVisible();
+      if (*stayedOpen) Click(Find<QPushButton>(w, "BtCancel"));
+    });
+    return window.Execute(base.db);
+  }
+  CTestBase base;
+  CMessages messages;
+};
+
+TEST_F(DBSettings, UncheckingEnabledRemovesThePasswordWhateverTheBoxesHold) {
+  bool stayedOpen = true;
+  EXPECT_TRUE(Run(false, "one", "two", &stayedOpen));
+  EXPECT_FALSE(stayedOpen);
+  EXPECT_EQ(base.db.GetPassword(), "");
+}
+
+TEST_F(DBSettings, DifferentBoxesShowTheMismatchAndKeepTheOldPassword) {
+  bool stayedOpen = false;
+  EXPECT_FALSE(Run(true, "new", "New", &stayedOpen));
+  EXPECT_TRUE(stayedOpen);
+  EXPECT_EQ(messages.texts, std::vector<std::string>{"Password and Confirm not equal!"});
+  EXPECT_EQ(base.db.GetPassword(), "old");
+}
+
+// Types `text` into the next password prompt and presses `button`; `next`
+// is scheduled before, so that it acts on the prompt's next showing.
+void Answer(const char* text, const char* button, std::function<void()> next = {}) {
+  OnModalOf<TFormPasswordCheck>([=](TFormPasswordCheck& w) {
+    if (next) next();
+    TypeInto(Find<QLineEdit>(&w, "EdPassword"), text);
+    Click(Find<QPushButton>(&w, button));
+  });
+}
+
+TEST(PasswordCheck, RefusesAWrongAnswerAndLetsTheRightOneIn) {
+  CTestBase base;
+  CMessages messages;
+  base.db.SetPassword("secret");
+  Answer("Secret", "BtOk", [] { Answer("secret", "BtOk"); });
+  EXPECT_TRUE(TFormPasswordCheck::Unlock(nullptr, base.db, "Invalid password!"));
+  EXPECT_EQ(messages.texts, std::vector<std::string>{"Invalid password!"});
+  Answer("secret", "BtCancel");
+  EXPECT_FALSE(TFormPasswordCheck::Unlock(nullptr, base.db, "Invalid password!"));
+}
+
+using ApplicationSettings = Folders;
+
+TEST_F(ApplicationSettings, ListsTheLanguagesSelectsTheOneInUseAndStoresStepsOfFive) {
+  for (const char* name : {"english.txt", "german.txt"})
+    std::filesystem::copy_file(std::string(PARDOW_LANG_DIR) + "/" + name, appData + "Lang/" + name);
+  Settings::CSettingsStorage& settings = GetSettings();
+  settings.SetLocaleFileName("Lang/german.txt");
+  settings.SetMaximumQuickExpenses(17);
+  TFormApplicationSettings window;
+  OnModal([](QWidget* w) {
+    auto* list = Find<QListWidget>(w, "LanguagesList");
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->item(0)->text(), "english.txt");
+    EXPECT_EQ(list->currentItem()->text(), "german.txt");
+    EXPECT_EQ(Find<QSlider>(w, "TBQuickExpenses")->value(), 3);
+    EXPECT_EQ(Find<QLabel>(w, "LbQuickExpensesVal")->text(), "15");
+    list->setCurrentRow(0);
+    Click(Find<QPushButton>(w, "BtOk"));
+  });
+  EXPECT_TRUE(window.Execute());
+  EXPECT_EQ(settings.GetMaximumQuickExpenses(0), 15);
+  EXPECT_EQ(settings.GetLocaleFileName(""), "Lang/english.txt");
+}
+
+TEST(About, ShowsTheTranslatorOfTheLanguageFile) {
+  QTemporaryDir dir;
+  const std::string file = dir.filePath("lang.txt").toStdString();
+  std::ofstream(file) << "10003 = \"Jane Doe\"\n";
+  InitLocalization(file);
+  QString translator;
+  {
+    TAboutBox box("v1.62");
+    translator = Find<QLabel>(&box, "LbTranslatorName")->text();
+  }
+  InitLocalization(PARDOW_SOURCE_DIR "/resources/Lang/english.txt");
+  TAboutBox english("v1.62");
+  EXPECT_EQ(translator, "Jane Doe");
+  EXPECT_EQ(Find<QLabel>(&english, "LbTranslatorName")->text(), "Name");
+  EXPECT_EQ(Find<QLabel>(&english, "ProductName")->text(), "Pardow v1.62");
+}
+
+TEST(LanguageFile, DefinesEveryTextOfTheDatabaseAndSettingsWindows) {
+  InitLocalization(PARDOW_SOURCE_DIR "/resources/Lang/english.txt");
+  ASSERT_TRUE(GetLocalizationKit()->IsFileRead());
+  {
+    TFormDBManager manager;
+    TFormDBSettings settings;
+    TFormPasswordCheck prompt;
+    TFormApplicationSettings application;
+    TAboutBox about("v1.62");
+  }
+  const auto& missing = GetLocalizationKit()->GetMissingTexts();
+  for (const auto& [id, text] : missing) ADD_FAILURE() << id << " = \"" << text << "\"";
+}
+
+}  // namespace

@@ -1,0 +1,66 @@
+// The decisions of the database manager, the database settings window, the
+// application settings window and the update reminder.
+#include <gtest/gtest.h>
+
+#include "ApplicationLogic.h"
+#include "DBManagerLogic.h"
+
+TEST(DatabaseLogic, NewFileGetsTheExtensionUnlessItEndsWithExactlyVlt) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"budget", "budget.vlt"},
+      {"budget.VLT", "budget.VLT.vlt"},
+      {"/data/budget.vlt", "/data/budget.vlt"},
+      {"/data.vlt/budget", "/data.vlt/budget.vlt"},
+      {"/data/.vlt", "/data/.vlt.vlt"},
+  };
+  for (auto [chosen, created] : cases) EXPECT_EQ(DatabaseFileName(chosen), created) << chosen;
+}
+
+TEST(DatabaseLogic, PasswordChoiceFollowsEnabledAndTheTwoBoxes) {
+  struct Case {
+    bool enabled;
+    const char *password, *confirm;
+    TPasswordChoice choice;
+  } cases[] = {
+      {false, "secret", "other", TPasswordChoice::kRemove},
+      {false, "", "", TPasswordChoice::kRemove},
+      {true, "secret", "Secret", TPasswordChoice::kMismatch},
+      {true, "secret", "secret", TPasswordChoice::kStore},
+      {true, "", "", TPasswordChoice::kEmpty},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(DecidePassword(c.enabled, c.password, c.confirm), c.choice)
+        << c.enabled << " " << c.password << " " << c.confirm;
+}
+
+TEST(ApplicationLogic, QuickExpensesMoveInStepsOfFiveBetweenTenAndSixty) {
+  const std::pair<int, int> cases[] = {{17, 3}, {30, 6}, {15, 3},  {9, 2},
+                                       {0, 2},  {-7, 2}, {60, 12}, {99, 12}};
+  for (auto [stored, position] : cases)
+    EXPECT_EQ(QuickExpensesPosition(stored), position) << stored;
+  EXPECT_EQ(QuickExpensesCount(QuickExpensesPosition(17)), 15);
+}
+
+TEST(ApplicationLogic, TheLanguageInUseIsTheLastEntryNamedInTheSetting) {
+  const std::vector<std::string> files = {"english.txt", "german.txt", "man.txt"};
+  EXPECT_EQ(SelectedLanguage(files, "Lang/german.txt"), 2);  // "man.txt" is inside it too
+  EXPECT_EQ(SelectedLanguage(files, "Lang/english.txt"), 0);
+  EXPECT_EQ(SelectedLanguage(files, "Lang/french.txt"), -1);
+  EXPECT_EQ(SelectedLanguage({}, "Lang/english.txt"), -1);
+  EXPECT_EQ(LocaleFileFor("german.txt"), "Lang/german.txt");
+}
+
+TEST(ApplicationLogic, UpdateReminderStartsOn28May2007AndWaitsEightDays) {
+  struct Case {
+    Date today, lastCheck;
+    bool asks;
+  } cases[] = {
+      {EncodeDate(2007, 5, 27) + 0.9, 0, false},
+      {EncodeDate(2007, 5, 28), 0, true},
+      {EncodeDate(2026, 1, 10), EncodeDate(2026, 1, 3), false},  // 7 days
+      {EncodeDate(2026, 1, 10), EncodeDate(2026, 1, 2), true},   // 8 days
+      {EncodeDate(2026, 1, 10) + 0.5, EncodeDate(2026, 1, 10), false},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ShouldAskForUpdates(c.today, c.lastCheck), c.asks) << c.today << " " << c.lastCheck;
+}
