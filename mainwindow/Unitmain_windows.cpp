@@ -106,6 +106,8 @@ void TFormMain::BtSettingsClick() {
   TFormApplicationSettings window(this);
   if (!window.Execute()) return;
   ApplyLanguage();
+  for (CTransactionsTree* tree : {FTransactionsTree.get(), FShedulerTree.get()})
+    tree->SetTitles(FTexts[kTextIncomes], FTexts[kTextExpenses]);
   if (!IsDataBaseOpened()) return;
   // The caption in the new month names; the trees with or without the
   // empty categories.

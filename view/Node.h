@@ -109,6 +109,13 @@ class CTransactionsTree {
   CTransactionsTree(const CTransactionsTree&) = delete;
   CTransactionsTree& operator=(const CTransactionsTree&) = delete;
 
+  // The captions of the incomes and expenses nodes from the next build on
+  // (after a change of language).
+  void SetTitles(std::string incomesTitle, std::string expensesTitle) {
+    incomesTitle_ = std::move(incomesTitle);
+    expensesTitle_ = std::move(expensesTitle);
+  }
+
   // Rebuilds from (id, record) pairs, for one account or in a base currency.
   void BuildForAccount(TTransactionInterval::iterator first, TTransactionInterval::iterator last,
                        std::uint32_t accountId, bool full, bool showEmpty);

@@ -107,19 +107,27 @@ TEST_F(DataBaseCommands, ManagerOpensTheChosenFileAndCancellingItLeavesEveryCont
   EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(DataBaseCommands, SettingsApplyTheLanguageAtOnceWithoutADatabase) {
+TEST_F(DataBaseCommands, SettingsApplyTheLanguageAtOnceWithOrWithoutADatabase) {
   std::filesystem::copy_file(PARDOW_LANG_DIR "/german.txt", appData + "/Lang/german.txt");
-  TFormMain form;
-  Start(form, "No file opened");
-  OnModalOf<TFormApplicationSettings>([](TFormApplicationSettings& w) {
-    auto* list = ::Find<QListWidget>(&w, "LanguagesList");
-    list->setCurrentItem(list->findItems("german.txt", Qt::MatchExactly).value(0));
-    Click(::Find<QPushButton>(&w, "BtOk"));
-  });
-  Click(Find<QToolButton>(form, "BtSettings"));
-  EXPECT_EQ(Find<QMenu>(form, "MnFile")->title(), "&Datei");
-  EXPECT_EQ(Find<QToolButton>(form, "BtSettings")->text(), "Einstellungen");
-  EXPECT_EQ(GetSettings().GetLocaleFileName(""), "Lang/german.txt");
+  for (const bool withDatabase : {false, true}) {
+    if (withDatabase) MakeDemo(DataPath("demo2.vlt"));
+    GetSettings().SetLocaleFileName("Lang/english.txt");
+    TFormMain form;
+    Start(form, withDatabase ? "Ready" : "No file opened");
+    OnModalOf<TFormApplicationSettings>([](TFormApplicationSettings& w) {
+      auto* list = ::Find<QListWidget>(&w, "LanguagesList");
+      list->setCurrentItem(list->findItems("german.txt", Qt::MatchExactly).value(0));
+      Click(::Find<QPushButton>(&w, "BtOk"));
+    });
+    Click(Find<QToolButton>(form, "BtSettings"));
+    EXPECT_EQ(Find<QMenu>(form, "MnFile")->title(), "&Datei");
+    EXPECT_EQ(Find<QToolButton>(form, "BtSettings")->text(), "Einstellungen");
+    EXPECT_EQ(GetSettings().GetLocaleFileName(""), "Lang/german.txt");
+    // The trees' top nodes are built again in the new language.
+    if (withDatabase) {
+      EXPECT_EQ(form.FundsTreeNodes()->Incomes()->displayName, "Einnahmen");
+    }
+  }
 }
 
 TEST_F(DataBaseCommands, ReminderAsksOnceAndStoresTheDayWhateverTheAnswer) {
