@@ -1,6 +1,9 @@
 #include "WebPages.h"
 
 #include <QDesktopServices>
+#include <QDialog>
+#include <QTextBrowser>
+#include <QVBoxLayout>
 
 #include "Include.h"
 #include "Platform.h"
@@ -21,14 +24,30 @@ void OpenWebPage(const QUrl& url) {
                 url.toString().toStdString());
 }
 
-void OpenUserGuide(const std::string& programFolder) {
+QWidget* OpenUserGuide(const std::string& programFolder, QWidget* parent) {
   const std::string path = programFolder + "docs/guide.html";
   if (!FileExists(path)) {
     ShowMessage(GetLocalizedText(24144, "The user guide was not found. It was looked for at:") +
                 "\n" + path);
-    return;
+    return nullptr;
   }
-  OpenWebPage(QUrl::fromLocalFile(QString::fromStdString(path)));
+  // Shown in a window of the program's own, beside the main window, so that
+  // it can be read on a computer without a web browser; web links in it
+  // still go to the browser.
+  auto* window = new QDialog(parent, Qt::Window);
+  window->setObjectName("GuideWindow");
+  window->setAttribute(Qt::WA_DeleteOnClose);
+  auto* browser = new QTextBrowser(window);
+  browser->setObjectName("GuideBrowser");
+  browser->setOpenExternalLinks(true);
+  browser->setSource(QUrl::fromLocalFile(QString::fromStdString(path)));
+  window->setWindowTitle(browser->documentTitle());
+  auto* layout = new QVBoxLayout(window);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(browser);
+  window->resize(760, 640);
+  window->show();
+  return window;
 }
 
 void SetWebPageHook(TWebPageHook hook) {

@@ -136,7 +136,7 @@ void TFormMain::AskForUpdates() {
 }
 
 void TFormMain::Pardowhelp1Click() {
-  OpenUserGuide(GetProgramFolder());
+  OpenUserGuide(FAppDataFolder, this);  // beside Lang/
 }
 
 void TFormMain::PardowHomePage1Click() {

@@ -1,11 +1,13 @@
 // The commands that open the currencies, rate, accounts and calendar
 // windows, each checked by what the main window shows afterwards.
+#include <QAction>
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTextBrowser>
 #include <QToolButton>
 
 #include "MainWindowFixture.h"
@@ -108,4 +110,15 @@ TEST_F(WindowCommands, APickedPeriodBecomesTheWorkingInterval) {
   EXPECT_EQ(form->DataBase().GetIntervalEnd(), EncodeDate(2006, 9, 24));
   EXPECT_EQ(Find<QLabel>(*form, "LbCurrentDate")->text(), "9/11/2006 - 9/24/2006");
   EXPECT_EQ(form->FundsTreeNodes()->Expenses()->sum, 0);  // all fell on 10 September
+}
+
+TEST_F(WindowCommands, HelpShowsTheShippedGuideInAWindowOfItsOwn) {
+  std::filesystem::create_directories(appData + "/docs");
+  std::filesystem::copy_file(PARDOW_SOURCE_DIR "/docs/guide.html", appData + "/docs/guide.html");
+  Find<QAction>(*form, "MnOnlineHelp")->trigger();
+  auto* guide = form->findChild<QTextBrowser*>("GuideBrowser");
+  ASSERT_NE(guide, nullptr);
+  EXPECT_EQ(guide->documentTitle(), "Pardow user guide");
+  EXPECT_TRUE(guide->window()->isVisible());
+  EXPECT_TRUE(messages.empty());
 }
