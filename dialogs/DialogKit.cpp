@@ -1,9 +1,12 @@
 #include "DialogKit.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMenu>
+#include <QPushButton>
 #include <QValidator>
 #include <cmath>
 
@@ -109,4 +112,16 @@ QMessageBox::StandardButton AskConfirmation(QWidget* parent, const QString& text
 
 void SetConfirmationHook(TConfirmationHook hook) {
   Hook() = std::move(hook);
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name) {
+  auto* button = new QPushButton(parent);
+  button->setObjectName(name);
+  return button;
+}
+
+QAction* MakeAction(QMenu* menu, const char* name) {
+  QAction* action = menu->addAction(QString());
+  action->setObjectName(name);
+  return action;
 }

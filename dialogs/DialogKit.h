@@ -12,6 +12,14 @@
 
 #include "Dates.h"
 
+// A button or a menu item named `name` (its objectName), captioned later
+// from the language file.
+class QPushButton;
+class QAction;
+class QMenu;
+QPushButton* MakeButton(QWidget* parent, const char* name);
+QAction* MakeAction(QMenu* menu, const char* name);
+
 // GetLocalizedText as a QString.
 QString LocalizedText(std::uint32_t id, const char* defaultText);
 

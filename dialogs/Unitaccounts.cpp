@@ -34,22 +34,6 @@ class CAccountCardDelegate : public QStyledItemDelegate {
   TFormAccounts* window_;
 };
 
-namespace {
-
-QPushButton* MakeButton(QWidget* parent, const char* name) {
-  auto* button = new QPushButton(parent);
-  button->setObjectName(name);
-  return button;
-}
-
-QAction* MakeAction(QMenu* menu, const char* name) {
-  QAction* action = menu->addAction(QString());
-  action->setObjectName(name);
-  return action;
-}
-
-}  // namespace
-
 TFormAccounts::TFormAccounts(QWidget* parent) : QDialog(parent) {
   setObjectName("FormAccounts");
   LBAccounts = new QListWidget(this);

@@ -44,22 +44,6 @@ void FillCurrencyList(QListWidget& list, const TCurrencyItems& currencies, bool 
 
 // ---- The window ------------------------------------------------------------
 
-namespace {
-
-QPushButton* MakeButton(QWidget* parent, const char* name) {
-  auto* button = new QPushButton(parent);
-  button->setObjectName(name);
-  return button;
-}
-
-QAction* MakeAction(QMenu* menu, const char* name) {
-  QAction* action = menu->addAction(QString());
-  action->setObjectName(name);
-  return action;
-}
-
-}  // namespace
-
 TFormCurrences::TFormCurrences(QWidget* parent) : QDialog(parent) {
   LBCurrences = new QListWidget(this);
   LBCurrences->setObjectName("LBCurrences");

@@ -20,18 +20,6 @@ namespace {
 constexpr std::uint32_t kTabRoots[] = {kIncomeRoot, kExpenseRoot, kTransferRoot, kMemberRoot,
                                        kSectionRoot};
 
-QPushButton* MakeButton(QWidget* parent, const char* name) {
-  auto* button = new QPushButton(parent);
-  button->setObjectName(name);
-  return button;
-}
-
-QAction* MakeAction(QMenu* menu, const char* name) {
-  QAction* action = menu->addAction(QString());
-  action->setObjectName(name);
-  return action;
-}
-
 }  // namespace
 
 std::uint32_t TFormTypes::RootOfTab(int tabIndex) {

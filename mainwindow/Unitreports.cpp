@@ -22,8 +22,8 @@
 
 namespace {
 
-QToolButton* MakeButton(QWidget* parent, const char* name, const char* theme = nullptr,
-                        QChar glyph = QChar()) {
+QToolButton* MakeToolButton(QWidget* parent, const char* name, const char* theme = nullptr,
+                            QChar glyph = QChar()) {
   auto* button = new QToolButton(parent);
   button->setObjectName(QString::fromLatin1(name));
   if (theme != nullptr) {
@@ -61,9 +61,9 @@ void TFormReports::CreateControls() {
   DatePanel = new QWidget(this);
   DatePanel->setObjectName(QStringLiteral("DatePanel"));
   DatePanel->setFixedSize(234, 80);
-  BtPrevMonth = MakeButton(DatePanel, "BtPrevMonth", "go-previous", QChar(0x25C0));
-  BtCalendar = MakeButton(DatePanel, "BtCalendar", "x-office-calendar", QChar(0x2637));
-  BtNextMonth = MakeButton(DatePanel, "BtNextMonth", "go-next", QChar(0x25B6));
+  BtPrevMonth = MakeToolButton(DatePanel, "BtPrevMonth", "go-previous", QChar(0x25C0));
+  BtCalendar = MakeToolButton(DatePanel, "BtCalendar", "x-office-calendar", QChar(0x2637));
+  BtNextMonth = MakeToolButton(DatePanel, "BtNextMonth", "go-next", QChar(0x25B6));
   GBCurrentDate = new QGroupBox(DatePanel);
   GBCurrentDate->setObjectName(QStringLiteral("GBCurrentDate"));
   LbCurrentDate = new QLabel(GBCurrentDate);
@@ -112,12 +112,12 @@ void TFormReports::CreateControls() {
   titleFont.setBold(true);
   titleFont.setPixelSize(15);
   LbReportTitle->setFont(titleFont);
-  BtBack = MakeButton(bar, "BtBack");
-  BtAccounts = MakeButton(bar, "BtAccounts");
+  BtBack = MakeToolButton(bar, "BtBack");
+  BtAccounts = MakeToolButton(bar, "BtAccounts");
   BtAccounts->setPopupMode(QToolButton::InstantPopup);
   BtAccounts->setMenu(new QMenu(BtAccounts));
-  BtPrint = MakeButton(bar, "BtPrint");
-  BtSave = MakeButton(bar, "BtSave");
+  BtPrint = MakeToolButton(bar, "BtPrint");
+  BtSave = MakeToolButton(bar, "BtSave");
   auto* barLayout = new QHBoxLayout(bar);
   barLayout->setContentsMargins(6, 2, 6, 2);
   barLayout->addWidget(LbReportTitle, 1);
