@@ -200,7 +200,7 @@ class TFormMain : public QMainWindow {
   std::unique_ptr<CTransactionsTree> FTransactionsTree;
   std::unique_ptr<CTransactionsTree> FShedulerTree;
 
-  std::string FAppDataFolder;  // log and language files live here
+  std::string FAppDataFolder;  // Lang/ and docs/ live here
   std::array<std::string, kTextCount> FTexts;
   std::array<std::string, 12> FMonthNames;
   int FCurrentTab = 0;
