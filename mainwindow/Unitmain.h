@@ -89,6 +89,9 @@ class TFormMain : public QMainWindow {
   // The file the first activation opens instead of the last database
   // ("" = the last one, as stored in the settings).
   void SetStartFile(const std::string& path) { FStartFile = path; }
+  // Whether a start whose last database is not found opens the database
+  // manager (on by default; off while nobody is at the screen).
+  void SetManagerWhenLastIsMissing(bool open) { FManagerWhenLastIsMissing = open; }
 
   CDataBase& DataBase();
   CTransactionsTree* FundsTreeNodes() { return FTransactionsTree.get(); }
@@ -215,6 +218,7 @@ class TFormMain : public QMainWindow {
   QIcon FAccountIcon;            // ToolImages image 1
   bool FSyncingHeaders = false;  // a header width is being copied to the other tree
   std::string FStartFile;        // opened at the first activation when set
+  bool FManagerWhenLastIsMissing = true;
   // Each column's width while shown, kept while it is hidden.
   std::array<int, kFundsColumnCount> FColumnWidths{};
 
