@@ -88,6 +88,7 @@ int main(int argc, char** argv) {
     if (!line.file.empty())
       form.SetStartFile(
           QFileInfo(QString::fromLocal8Bit(line.file.c_str())).absoluteFilePath().toStdString());
+    form.SetManagerWhenLastIsMissing(screenshot.isEmpty());
     form.show();
     if (!screenshot.isEmpty()) TakeScreenshot(form, screenshot);
     return app.exec();

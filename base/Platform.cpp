@@ -1,5 +1,6 @@
 #include "Platform.h"
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -47,4 +48,69 @@ std::string GetEnvVariable(const std::string& name) {
   // The value must fit a 4096-byte buffer with its terminating zero.
   if (std::strlen(value) >= 4096) return {};
   return value;
+}
+
+namespace {
+
+std::string WithSlash(std::string folder) {
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  return folder;
+}
+
+// $variable when it is an absolute path, else `fallback` under the home folder.
+std::string XdgFolder(const std::string& value, const std::string& home, const char* fallback) {
+  if (!value.empty() && value.front() == '/') return WithSlash(value);
+  return WithSlash(home) + fallback;
+}
+
+}  // namespace
+
+TProgramFolders ResolveProgramFolders(const TFolderFacts& facts) {
+  const std::string program = WithSlash(facts.programFolder);
+  std::string share;  // PREFIX/share/pardow/ of an installed program
+  constexpr const char kBin[] = "/bin/";
+  if (program.size() >= sizeof kBin - 1 &&
+      program.compare(program.size() - (sizeof kBin - 1), sizeof kBin - 1, kBin) == 0) {
+    share = program.substr(0, program.size() - 4) + "share/pardow/";
+    if (!facts.isFolder(share + "Lang")) share.clear();
+  }
+  const bool beside = share.empty() && facts.isWritable(program);
+  TProgramFolders folders;
+  if (!facts.u3AppData.empty()) {
+    folders.resources = folders.log = WithSlash(facts.u3AppData);
+  } else {
+    folders.resources = share.empty() ? program : share;
+    folders.log =
+        beside ? program : XdgFolder(facts.xdgStateHome, facts.home, ".local/state/") + "pardow/";
+  }
+  if (!facts.u3Documents.empty()) {
+    std::string documents = facts.u3Documents;
+    while (!documents.empty() && documents.back() == '/') documents.pop_back();
+    folders.data = documents + "/Pardow Data/";
+  } else {
+    folders.data = beside
+                       ? program + "Data/"
+                       : XdgFolder(facts.xdgDataHome, facts.home, ".local/share/") + "pardow/Data/";
+  }
+  return folders;
+}
+
+TProgramFolders GetProgramFolders() {
+  TFolderFacts facts;
+  facts.programFolder = GetProgramFolder();
+  facts.u3AppData = GetEnvVariable("U3_APP_DATA_PATH");
+  facts.u3Documents = GetEnvVariable("U3_DEVICE_DOCUMENT_PATH");
+  facts.xdgStateHome = GetEnvVariable("XDG_STATE_HOME");
+  facts.xdgDataHome = GetEnvVariable("XDG_DATA_HOME");
+  facts.home = GetEnvVariable("HOME");
+  if (facts.home.empty()) {
+    const passwd* user = ::getpwuid(::getuid());
+    facts.home = user != nullptr && user->pw_dir != nullptr ? user->pw_dir : "/tmp";
+  }
+  facts.isFolder = [](const std::string& folder) {
+    struct stat st {};
+    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  };
+  facts.isWritable = [](const std::string& folder) { return ::access(folder.c_str(), W_OK) == 0; };
+  return ResolveProgramFolders(facts);
 }

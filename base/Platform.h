@@ -23,3 +23,37 @@ void ClearFileAttributes(const std::string& path);
 // The value of an environment variable; empty when it is unset, empty, or
 // 4096 characters or longer.
 std::string GetEnvVariable(const std::string& name);
+
+// What decides where the program's files are: the environment and the
+// program's own folder.
+struct TFolderFacts {
+  std::string programFolder;  // with a trailing '/'
+  std::string u3AppData;      // $U3_APP_DATA_PATH
+  std::string u3Documents;    // $U3_DEVICE_DOCUMENT_PATH
+  std::string xdgStateHome;   // $XDG_STATE_HOME
+  std::string xdgDataHome;    // $XDG_DATA_HOME
+  std::string home;           // $HOME
+  std::function<bool(const std::string& folder)> isFolder;
+  std::function<bool(const std::string& folder)> isWritable;
+};
+
+// The folders the program reads and writes, each with a trailing '/'.
+struct TProgramFolders {
+  std::string resources;  // holds Lang/ and docs/
+  std::string log;        // holds log.html
+  std::string data;       // the databases
+};
+
+// The U3 variables come first: $U3_APP_DATA_PATH holds the resources and the
+// log, $U3_DEVICE_DOCUMENT_PATH/Pardow Data/ the databases. Otherwise a
+// program in PREFIX/bin/ beside an existing PREFIX/share/pardow/Lang/ is
+// installed: its resources are in PREFIX/share/pardow/, its log in
+// $XDG_STATE_HOME/pardow/ and its databases in $XDG_DATA_HOME/pardow/Data/.
+// Any other program is portable: everything beside it (Data/ for the
+// databases), except that the log and the databases go to the XDG folders
+// when its folder cannot be written. An XDG variable that is not an absolute
+// path is ignored for its default under $HOME (.local/state, .local/share).
+TProgramFolders ResolveProgramFolders(const TFolderFacts& facts);
+
+// The folders of the running program.
+TProgramFolders GetProgramFolders();

@@ -17,13 +17,9 @@ namespace {
 
 constexpr int kDefaultQuickExpenses = 30;
 
-// The folder of the log and the language files: $U3_APP_DATA_PATH, or the
-// program's folder.
+// The folder that holds Lang/.
 std::string AppDataFolder() {
-  std::string folder = GetEnvVariable("U3_APP_DATA_PATH");
-  if (folder.empty()) folder = GetProgramFolder();
-  if (folder.back() != '/') folder += '/';
-  return folder;
+  return GetProgramFolders().resources;
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <array>
+#include <filesystem>
 #include <optional>
 #include <vector>
 
@@ -110,10 +111,15 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
             "Scheduled",
             "Budget"};
   // The log comes first, so that every service's banner follows it.
-  FAppDataFolder = GetEnvVariable("U3_APP_DATA_PATH");
-  if (FAppDataFolder.empty()) FAppDataFolder = GetProgramFolder();
-  if (FAppDataFolder.back() != '/') FAppDataFolder += '/';
-  FLogger = std::make_unique<CLogger>(FAppDataFolder + "log.html");
+  const TProgramFolders folders = GetProgramFolders();
+  FAppDataFolder = folders.resources;
+  // The log's and the databases' folders may not exist yet on a first start
+  // of an installed program; a failure shows later as a file that cannot be
+  // written.
+  std::error_code ignored;
+  std::filesystem::create_directories(folders.log, ignored);
+  std::filesystem::create_directories(folders.data, ignored);
+  FLogger = std::make_unique<CLogger>(folders.log + "log.html");
   InitSettings(Settings::kRegistryPath, false);
   Settings::CSettingsStorage& settings = GetSettings();
   settings.SetLocaleFileName(settings.GetLocaleFileName(Settings::kDefaultLocaleFileName));

@@ -89,6 +89,9 @@ class TFormMain : public QMainWindow {
   // The file the first activation opens instead of the last database
   // ("" = the last one, as stored in the settings).
   void SetStartFile(const std::string& path) { FStartFile = path; }
+  // Whether a start whose last database is not found opens the database
+  // manager (on by default; off while nobody is at the screen).
+  void SetManagerWhenLastIsMissing(bool open) { FManagerWhenLastIsMissing = open; }
 
   CDataBase& DataBase();
   CTransactionsTree* FundsTreeNodes() { return FTransactionsTree.get(); }
@@ -200,7 +203,7 @@ class TFormMain : public QMainWindow {
   std::unique_ptr<CTransactionsTree> FTransactionsTree;
   std::unique_ptr<CTransactionsTree> FShedulerTree;
 
-  std::string FAppDataFolder;  // log and language files live here
+  std::string FAppDataFolder;  // Lang/ and docs/ live here
   std::array<std::string, kTextCount> FTexts;
   std::array<std::string, 12> FMonthNames;
   int FCurrentTab = 0;
@@ -215,6 +218,7 @@ class TFormMain : public QMainWindow {
   QIcon FAccountIcon;            // ToolImages image 1
   bool FSyncingHeaders = false;  // a header width is being copied to the other tree
   std::string FStartFile;        // opened at the first activation when set
+  bool FManagerWhenLastIsMissing = true;
   // Each column's width while shown, kept while it is hidden.
   std::array<int, kFundsColumnCount> FColumnWidths{};
 

@@ -108,8 +108,14 @@ void TFormMain::FormActivate() {
   }
   EnableDataBaseControls(false);
   if (settings.GetWindowMaximized()) showMaximized();
-  OpenDataBase(FStartFile.empty() ? settings.GetLastOpened(Settings::kDefaultLastOpened)
-                                  : FStartFile);
+  const std::string path =
+      FStartFile.empty() ? settings.GetLastOpened(Settings::kDefaultLastOpened) : FStartFile;
+  OpenDataBase(path);
+  // A first start (or a last database moved away) finds no file: after the
+  // message the manager opens, so that one can be created or picked at once.
+  if (FStartFile.empty() && FManagerWhenLastIsMissing && !path.empty() && !IsDataBaseOpened() &&
+      !FileExists(ResolveDatabasePath(path, settings.GetDataFolder())))
+    BtMenuManagerClick();
   if (ShouldAskForUpdates(Today(), settings.GetLastUpdatesCheck())) AskForUpdates();
 }
 

@@ -16,6 +16,9 @@ packages=(
   libgtest-dev                                 # the unit tests
   strace python3                               # the durability sweep
   fonts-dejavu-core fonts-liberation           # offscreen text; Liberation Sans stands in for Arial
+  desktop-file-utils appstream                 # the install test validates the desktop entry and metainfo
+  shared-mime-info                             # update-mime-database for the .vlt file type
+  xdg-utils libfile-mimeinfo-perl              # the install test's `xdg-mime query filetype`
 )
 for extra in "$@"; do
   case "$extra" in

@@ -207,10 +207,7 @@ void CSettingsStorage::AddToReopenList(const std::string& path) {
 }
 
 std::string CSettingsStorage::GetDataFolder() const {
-  std::string documents = GetEnvVariable("U3_DEVICE_DOCUMENT_PATH");
-  if (documents.empty()) return GetProgramFolder() + "Data/";
-  while (!documents.empty() && documents.back() == '/') documents.pop_back();
-  return documents + "/Pardow Data/";
+  return GetProgramFolders().data;
 }
 
 void CSettingsStorage::DeriveSeparators() {

@@ -157,7 +157,8 @@ class CSettingsStorage {
 
   // The folder of the database files, ending with '/':
   // $U3_DEVICE_DOCUMENT_PATH/Pardow Data/ when that variable is set, else
-  // the program's folder followed by Data/.
+  // Data/ beside a portable program, else $XDG_DATA_HOME/pardow/Data/
+  // (see ResolveProgramFolders).
   std::string GetDataFolder() const;
 
   // Number-format characters of the locale, as UTF-8 (a separator may be a

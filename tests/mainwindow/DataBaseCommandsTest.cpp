@@ -107,6 +107,21 @@ TEST_F(DataBaseCommands, ManagerOpensTheChosenFileAndCancellingItLeavesEveryCont
   EXPECT_TRUE(messages.empty());
 }
 
+TEST_F(DataBaseCommands, AStartThatFindsNoLastDatabaseOpensTheManagerAfterTheMessage) {
+  MakeDemo(DataPath("second.vlt"));  // the default demo2.vlt is missing
+  TFormMain form;
+  std::vector<std::string> messagesBefore;
+  OnModalOf<TFormDBManager>([&](TFormDBManager& w) {
+    messagesBefore = messages;
+    ::Find<QListWidget>(&w, "LBFiles")->setCurrentRow(0);  // second.vlt
+    Click(::Find<QPushButton>(&w, "BtOpen"));
+  });
+  form.show();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return form.StatusText() == "Ready"; }, 5000));
+  EXPECT_EQ(messagesBefore, std::vector<std::string>{"Can't open file: " + DataPath("demo2.vlt")});
+  EXPECT_EQ(form.DataBase().GetFileName(), DataPath("second.vlt"));
+}
+
 TEST_F(DataBaseCommands, SettingsApplyTheLanguageAtOnceWithOrWithoutADatabase) {
   std::filesystem::copy_file(PARDOW_LANG_DIR "/german.txt", appData + "/Lang/german.txt");
   for (const bool withDatabase : {false, true}) {

@@ -7,14 +7,17 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
+#include <memory>
 
 #include "EngineTestUtil.h"
 #include "Money.h"
 #include "Platform.h"
+#include "Unitdbmanager.h"
 #include "Unitmain.h"
 #include "WindowDriver.h"
 
@@ -75,12 +78,24 @@ class MainWindow : public testing::Test {
   }
   // Shows the window, lets it become active and run its start-up, and waits
   // until the status bar shows `status`: "Ready" once a database is open and
-  // its trees are built, "No file opened" when the start opens nothing.
+  // its trees are built, "No file opened" when the start opens nothing. Such
+  // a start finds no database and opens the database manager, which is
+  // closed unused (it, not the main window, is then the active window).
   void Start(TFormMain& form, const char* status = "Ready") {
+    const bool noFile = std::string(status) == "No file opened";
+    auto managerClosed = std::make_shared<bool>(!noFile);
+    if (noFile)
+      OnModalOf<TFormDBManager>([managerClosed](TFormDBManager& w) {
+        Click(::Find<QPushButton>(&w, "BtClose"));
+        *managerClosed = true;
+      });
     form.show();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+    if (!noFile) {
+      EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+    }
     QCoreApplication::processEvents();  // the start-up runs once the window is active
-    EXPECT_TRUE(QTest::qWaitFor([&] { return form.StatusText() == status; }, 5000))
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return *managerClosed && form.StatusText() == status; }, 5000))
         << "status: " << form.StatusText().toStdString();
   }
   template <class T>
