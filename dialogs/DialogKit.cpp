@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
+#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
@@ -124,4 +126,16 @@ QAction* MakeAction(QMenu* menu, const char* name) {
   QAction* action = menu->addAction(QString());
   action->setObjectName(name);
   return action;
+}
+
+TOkCancel MakeOkCancel(QDialog* dialog) {
+  QPushButton* ok = MakeButton(dialog, "BtOk");
+  ok->setDefault(true);
+  QPushButton* cancel = MakeButton(dialog, "BtCancel");
+  QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+  auto* row = new QHBoxLayout;
+  row->addStretch();
+  row->addWidget(ok);
+  row->addWidget(cancel);
+  return {ok, cancel, row};
 }

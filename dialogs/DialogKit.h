@@ -20,6 +20,18 @@ class QMenu;
 QPushButton* MakeButton(QWidget* parent, const char* name);
 QAction* MakeAction(QMenu* menu, const char* name);
 
+// The OK (default) and Cancel buttons of `dialog`, named BtOk and BtCancel,
+// Cancel rejecting it, and a row that holds them at its right end. Made
+// where the dialog's other controls are made, so the tab order stays.
+class QDialog;
+class QHBoxLayout;
+struct TOkCancel {
+  QPushButton* ok;
+  QPushButton* cancel;
+  QHBoxLayout* row;
+};
+TOkCancel MakeOkCancel(QDialog* dialog);
+
 // GetLocalizedText as a QString.
 QString LocalizedText(std::uint32_t id, const char* defaultText);
 

@@ -7,6 +7,7 @@
 
 #include "ApplicationLogic.h"
 #include "ControlTexts.h"
+#include "DialogKit.h"
 #include "Include.h"
 #include "Platform.h"
 #include "Qtexts.h"
@@ -54,11 +55,9 @@ TFormApplicationSettings::TFormApplicationSettings(QWidget* parent) : QDialog(pa
   CbEmptyCategories->setObjectName("CbEmptyCategories");
   LanguagesList = new QListWidget(LanguageTab);
   LanguagesList->setObjectName("LanguagesList");
-  BtOk = new QPushButton(this);
-  BtOk->setObjectName("BtOk");
-  BtOk->setDefault(true);
-  BtCancel = new QPushButton(this);
-  BtCancel->setObjectName("BtCancel");
+  const TOkCancel okCancel = MakeOkCancel(this);
+  BtOk = okCancel.ok;
+  BtCancel = okCancel.cancel;
   ApplyTexts({
       {CaptionOf(this), 12000, "Application Settings"},
       {CaptionOf(BtOk), 1, "OK"},
@@ -81,13 +80,9 @@ TFormApplicationSettings::TFormApplicationSettings(QWidget* parent) : QDialog(pa
   general->addStretch();
   auto* languages = new QVBoxLayout(LanguageTab);
   languages->addWidget(LanguagesList);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(BtOk);
-  buttons->addWidget(BtCancel);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(PageControl, 1);
-  layout->addLayout(buttons);
+  layout->addLayout(okCancel.row);
   resize(340, 260);
 
   connect(TBQuickExpenses, &QSlider::valueChanged, this,
@@ -95,7 +90,6 @@ TFormApplicationSettings::TFormApplicationSettings(QWidget* parent) : QDialog(pa
   connect(LanguagesList, &QListWidget::itemDoubleClicked, this,
           &TFormApplicationSettings::BtOkClick);
   connect(BtOk, &QPushButton::clicked, this, &TFormApplicationSettings::BtOkClick);
-  connect(BtCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 bool TFormApplicationSettings::Execute() {

@@ -34,11 +34,9 @@ TFormCalendar::TFormCalendar(QWidget* parent) : QDialog(parent) {
   GBEnd = new QGroupBox(this);
   GBEnd->setObjectName("GBEnd");
   CalendarEnd = MakeCalendar(GBEnd, "CalendarEnd");
-  BtOk = new QPushButton(this);
-  BtOk->setObjectName("BtOk");
-  BtOk->setDefault(true);
-  BtCancel = new QPushButton(this);
-  BtCancel->setObjectName("BtCancel");
+  const TOkCancel okCancel = MakeOkCancel(this);
+  BtOk = okCancel.ok;
+  BtCancel = okCancel.cancel;
   ApplyTexts({
       {CaptionOf(this), 13001, "Custom Interval"},
       {CaptionOf(GBBegin), 13002, "Begin"},
@@ -50,17 +48,12 @@ TFormCalendar::TFormCalendar(QWidget* parent) : QDialog(parent) {
   auto* calendars = new QHBoxLayout;
   calendars->addWidget(GBBegin);
   calendars->addWidget(GBEnd);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(BtOk);
-  buttons->addWidget(BtCancel);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(calendars);
-  layout->addLayout(buttons);
+  layout->addLayout(okCancel.row);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
   connect(BtOk, &QPushButton::clicked, this, &QDialog::accept);
-  connect(BtCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 bool TFormCalendar::PickInterval(Date& begin, Date& end) {

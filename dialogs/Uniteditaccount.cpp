@@ -54,9 +54,9 @@ TFormEditAccount::TFormEditAccount(QWidget* parent) : QDialog(parent) {
   LimitTyping(EdSum, [](const QString& before, const QString& after) {
     return BudgetSumTypingAllowed(before.toStdString(), after.toStdString());
   });
-  BtOk = Named(new QPushButton(this), "BtOk");
-  BtOk->setDefault(true);
-  BtCancel = Named(new QPushButton(this), "BtCancel");
+  const TOkCancel okCancel = MakeOkCancel(this);
+  BtOk = okCancel.ok;
+  BtCancel = okCancel.cancel;
 
   ApplyTexts({
       {CaptionOf(this), 6000, "Edit Account"},
@@ -88,21 +88,16 @@ TFormEditAccount::TFormEditAccount(QWidget* parent) : QDialog(parent) {
   grid->addWidget(EdSum, 6, 1);
   grid->setColumnMinimumWidth(1, 280);
   grid->setColumnStretch(1, 1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(BtOk);
-  buttons->addWidget(BtCancel);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
   layout->addSpacing(6);
-  layout->addLayout(buttons);
+  layout->addLayout(okCancel.row);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
   connect(EdName, &QLineEdit::textChanged, this, &TFormEditAccount::EdNameChange);
   connect(CBCurrency, &QComboBox::currentIndexChanged, this, &TFormEditAccount::EdNameChange);
   connect(CBBudgetEnabled, &QCheckBox::toggled, this, &TFormEditAccount::CBBudgetEnabledClick);
   connect(BtOk, &QPushButton::clicked, this, &TFormEditAccount::BtOkClick);
-  connect(BtCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 std::uint32_t TFormEditAccount::Execute(CDataBase& database, std::uint32_t accountId) {

@@ -25,11 +25,9 @@ TFormEditCurrency::TFormEditCurrency(QWidget* parent) : QDialog(parent) {
   // Only typing is limited: a longer short name from the file shows whole.
   LimitTyping(EdName, MaxTypedLength(kMaxShortNameLength));
   LbName->setBuddy(EdName);
-  BtOk = new QPushButton(this);
-  BtOk->setObjectName("BtOk");
-  BtOk->setDefault(true);
-  BtCancel = new QPushButton(this);
-  BtCancel->setObjectName("BtCancel");
+  const TOkCancel okCancel = MakeOkCancel(this);
+  BtOk = okCancel.ok;
+  BtCancel = okCancel.cancel;
   ApplyTexts({
       {CaptionOf(this), 4000, "Edit Currency"},
       {CaptionOf(LbFullName), 9, "Name"},
@@ -43,20 +41,15 @@ TFormEditCurrency::TFormEditCurrency(QWidget* parent) : QDialog(parent) {
   grid->addWidget(EdFullName, 0, 1);
   grid->addWidget(LbName, 1, 0);
   grid->addWidget(EdName, 1, 1, Qt::AlignLeft);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(BtOk);
-  buttons->addWidget(BtCancel);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
   layout->addSpacing(6);
-  layout->addLayout(buttons);
+  layout->addLayout(okCancel.row);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
   connect(EdFullName, &QLineEdit::textChanged, this, &TFormEditCurrency::EdNameChange);
   connect(EdName, &QLineEdit::textChanged, this, &TFormEditCurrency::EdNameChange);
   connect(BtOk, &QPushButton::clicked, this, &TFormEditCurrency::BtOkClick);
-  connect(BtCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 std::uint32_t TFormEditCurrency::Execute(CDataBase& database, std::uint32_t currencyId) {

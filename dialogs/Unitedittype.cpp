@@ -24,11 +24,9 @@ TFormEditType::TFormEditType(QWidget* parent) : QDialog(parent) {
   LbShowQuantity = new QLabel(this);
   LbShowQuantity->setObjectName("LbShowQuantity");
   LbShowQuantity->installEventFilter(this);
-  BtOk = new QPushButton(this);
-  BtOk->setObjectName("BtOk");
-  BtOk->setDefault(true);
-  BtCancel = new QPushButton(this);
-  BtCancel->setObjectName("BtCancel");
+  const TOkCancel okCancel = MakeOkCancel(this);
+  BtOk = okCancel.ok;
+  BtCancel = okCancel.cancel;
   ApplyTexts({
       {CaptionOf(this), 8000, "Category"},
       {CaptionOf(LbName), 9, "Name"},
@@ -46,19 +44,14 @@ TFormEditType::TFormEditType(QWidget* parent) : QDialog(parent) {
   check->addWidget(LbShowQuantity);
   check->addStretch();
   grid->addLayout(check, 1, 1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(BtOk);
-  buttons->addWidget(BtCancel);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
   layout->addSpacing(6);
-  layout->addLayout(buttons);
+  layout->addLayout(okCancel.row);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
   connect(EdName, &QLineEdit::textChanged, this, &TFormEditType::EdNameChange);
   connect(BtOk, &QPushButton::clicked, this, &TFormEditType::BtOkClick);
-  connect(BtCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 std::uint32_t TFormEditType::Execute(CDataBase& database, std::uint32_t parentId,

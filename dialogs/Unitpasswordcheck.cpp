@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "ControlTexts.h"
+#include "DialogKit.h"
 #include "Platform.h"
 #include "Qtexts.h"
 #include "Skin.h"
@@ -28,11 +29,9 @@ TFormPasswordCheck::TFormPasswordCheck(QWidget* parent) : QDialog(parent) {
   EdPassword->setEchoMode(QLineEdit::Password);
   EdPassword->setMinimumWidth(220);
   LbPassword->setBuddy(EdPassword);
-  BtOk = new QPushButton(this);
-  BtOk->setObjectName("BtOk");
-  BtOk->setDefault(true);
-  BtCancel = new QPushButton(this);
-  BtCancel->setObjectName("BtCancel");
+  const TOkCancel okCancel = MakeOkCancel(this);
+  BtOk = okCancel.ok;
+  BtCancel = okCancel.cancel;
   ApplyTexts({
       {CaptionOf(this), 15000, "Enter Password"},
       {CaptionOf(LbPassword), 15001, "Password:"},
@@ -40,19 +39,14 @@ TFormPasswordCheck::TFormPasswordCheck(QWidget* parent) : QDialog(parent) {
       {CaptionOf(BtCancel), 2, "Cancel"},
   });
 
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(BtOk);
-  buttons->addWidget(BtCancel);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(LbFileName);
   layout->addWidget(LbPassword);
   layout->addWidget(EdPassword);
-  layout->addLayout(buttons);
+  layout->addLayout(okCancel.row);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
   connect(BtOk, &QPushButton::clicked, this, &QDialog::accept);
-  connect(BtCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TFormPasswordCheck::showEvent(QShowEvent* event) {
