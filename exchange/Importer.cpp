@@ -435,24 +435,26 @@ CPlannedRow CPlanner::Plan(const CDelimitedRow& row, const std::string& fitId) {
   bool expense = options_.kind == EImportKind::kExpense;
   if (options_.kind == EImportKind::kAuto) expense = signedSum < 0;
   const Money amount = signedSum < 0 ? -signedSum : signedSum;
-  if (options_.kind != EImportKind::kAuto && (signedSum < 0) != expense)
-    out.reason =
-        expense ? "a positive amount taken as an expense" : "a negative amount taken as an income";
+  out.amount = signedSum;
   // Texts.
   out.item.description = Joined(row, EColumnType::kDescription);
   out.item.comment = Joined(row, EColumnType::kNotes);
-  for (const std::string* text : {&out.item.description, &out.item.comment})
+  // Subtype paths.
+  out.category = Joined(row, EColumnType::kCategory);
+  out.member = Joined(row, EColumnType::kMember);
+  out.section = Joined(row, EColumnType::kSection);
+  // A stored text ends at its first zero byte and holds at most 65535 bytes.
+  for (const std::string* text :
+       {&out.item.description, &out.item.comment, &out.category, &out.member, &out.section}) {
     if (text->size() > kMaxText) return refuse("a text longer than 65535 bytes");
+    if (text->find('\0') != std::string::npos) return refuse("a text holds a zero byte");
+  }
   TransactionRecord& r = out.item.record;
   r.date = day;
   r.fromAccount = expense ? options_.account : 0;
   r.toAccount = expense ? 0 : options_.account;
   r.amountOut = r.amountIn = amount;
   r.quantity = static_cast<float>(static_cast<double>(quantity) / kMoneyOne);
-  // Subtypes.
-  out.category = Joined(row, EColumnType::kCategory);
-  out.member = Joined(row, EColumnType::kMember);
-  out.section = Joined(row, EColumnType::kSection);
   if (!ResolvePath(out, expense ? kExpenseRoot : kIncomeRoot, out.category, "category",
                    r.categoryId) ||
       !ResolvePath(out, kMemberRoot, out.member, "family member", r.memberId) ||
@@ -466,6 +468,27 @@ CPlannedRow CPlanner::Plan(const CDelimitedRow& row, const std::string& fitId) {
 
 }  // namespace
 
+namespace {
+
+// With the kind chosen, a file whose amounts have both signs most likely
+// holds some rows of the other kind: the rows of the rarer sign say so.
+void NoteOddSigns(CImportPlan& plan, EImportKind kind) {
+  if (kind == EImportKind::kAuto) return;
+  std::size_t negative = 0, positive = 0;
+  for (const CPlannedRow& row : plan.rows)
+    if (row.status != ERowStatus::kRefused) (row.amount < 0 ? negative : positive) += 1;
+  if (negative == 0 || positive == 0) return;
+  const bool oddNegative = negative < positive;
+  const char* note = kind == EImportKind::kExpense
+                         ? "its sign differs from most rows; taken as an expense"
+                         : "its sign differs from most rows; taken as an income";
+  for (CPlannedRow& row : plan.rows)
+    if (row.status != ERowStatus::kRefused && (row.amount < 0) == oddNegative)
+      row.reason = row.reason.empty() ? note : row.reason + "; " + note;
+}
+
+}  // namespace
+
 CImportPlan PlanImport(CDataBase& db, const CSourceTable& table, const CImportOptions& options,
                        const CFitIdStore& fitIds) {
   CImportPlan plan;
@@ -474,6 +497,7 @@ CImportPlan PlanImport(CDataBase& db, const CSourceTable& table, const CImportOp
   for (std::size_t r = first; r < table.rows.size(); ++r)
     plan.rows.push_back(
         planner.Plan(table.rows[r], r < table.fitIds.size() ? table.fitIds[r] : std::string()));
+  NoteOddSigns(plan, options.kind);
   return plan;
 }
 

@@ -90,6 +90,7 @@ struct CPlannedRow {
   std::string reason;     // why refused, what it duplicates, or a note
   bool include = true;    // stored when applied (duplicates: false until chosen)
   CTransactionItem item;  // the transaction it becomes
+  Money amount = 0;       // as the file writes it: money out negative
   // Subtype paths "A:B" the row names (empty when none); the ids in `item`
   // are 0 for paths that do not exist yet and will be created.
   std::string category, member, section;

@@ -116,11 +116,14 @@ TEST_F(ImportTest, MissingCategoryIsRefusedUnlessCreated) {
   const CImportPlan plan = PlanImport(db, table, options, CFitIdStore(path));
   EXPECT_EQ(plan.rows[0].status, ERowStatus::kRefused);
   EXPECT_EQ(plan.rows[0].reason, "category \"Food:Bread\" does not exist");
-  // Kind Expense takes every amount as an expense and says so for incomes.
+  // Kind Expense takes every amount as an expense; rows of the rarer sign
+  // say so.
+  options.createCategories = true;
   options.kind = EImportKind::kExpense;
   const CImportPlan expenses = PlanImport(db, table, options, CFitIdStore(path));
   EXPECT_EQ(expenses.rows[2].item.record.fromAccount, account);
-  EXPECT_EQ(expenses.rows[2].reason, "a positive amount taken as an expense");
+  EXPECT_EQ(expenses.rows[2].reason, "its sign differs from most rows; taken as an expense");
+  EXPECT_EQ(expenses.rows[0].reason, "creates category \"Food:Bread\"");
 }
 
 TEST_F(ImportTest, FailedWriteStopsWithWholeRowsOnly) {
