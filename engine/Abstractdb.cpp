@@ -160,6 +160,14 @@ std::uint32_t CAbstractDB::EditString(std::uint32_t stringId, const std::string&
 
 void CAbstractDB::WriteCounters() {
   if (stream == nullptr) return;
+  // Inside a batch the counters are written once at its end: a load raises
+  // them past every id in the file, so a run cut before then hands out no
+  // id twice.
+  if (batchDepth > 0) {
+    countersDue = true;
+    return;
+  }
+  countersDue = false;
   try {
     std::uint32_t counters[2] = {nextItemId, nextStringId};
     stream->WriteAt(kCountersOffset, counters, sizeof counters);
@@ -216,7 +224,9 @@ bool CAbstractDB::SyncChanges(const char* operation) {
 
 bool CAbstractDB::EndBatch(const char* operation) {
   if (batchDepth > 0) --batchDepth;
-  if (batchDepth > 0 || !syncDue) return true;
+  if (batchDepth > 0) return true;
+  if (countersDue) WriteCounters();  // gives the file up if it fails
+  if (!syncDue && stream != nullptr) return true;
   return SyncChanges(operation);
 }
 

@@ -138,4 +138,5 @@ class CAbstractDB {
   std::string lastWriteError;                            // see GetLastWriteError
   int batchDepth = 0;                                    // open batches
   bool syncDue = false;                                  // a change waits for its sync
+  bool countersDue = false;                              // the counters wait for the batch's end
 };

@@ -825,6 +825,7 @@ bool CADBEngine::CloseFile() {
   // A file given up after a failed write or sync may lack changes.
   bool stored = stream != nullptr;
   if (stream != nullptr) {
+    batchDepth = 0;   // a batch left open ends here
     WriteCounters();  // gives the stream up if it fails
   }
   if (stream != nullptr) {
@@ -849,6 +850,7 @@ void CADBEngine::ResetToClosed() {
   opened = false;
   batchDepth = 0;
   syncDue = false;
+  countersDue = false;
   upgrading = false;
   repairCopy.clear();
   ClearStrings();

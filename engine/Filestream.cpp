@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -77,6 +78,8 @@ void CFileStream::ReadAt(std::uint64_t pos, void* buf, std::size_t n) const {
 
 void CFileStream::WriteAt(std::uint64_t pos, const void* buf, std::size_t n) {
   CheckWriteFault("cannot write", path_);
+  const std::uint64_t known = size_;
+  size_ = kUnknownSize;  // until the whole write is in
   const auto* p = static_cast<const char*>(buf);
   std::size_t done = 0;
   while (done < n) {
@@ -86,16 +89,21 @@ void CFileStream::WriteAt(std::uint64_t pos, const void* buf, std::size_t n) {
     if (w <= 0) Throw("cannot write", path_);
     done += static_cast<std::size_t>(w);
   }
+  if (known != kUnknownSize) size_ = std::max(known, pos + n);
 }
 
 std::uint64_t CFileStream::Size() const {
+  if (size_ != kUnknownSize) return size_;
   struct stat st {};
   if (::fstat(fd_, &st) != 0) Throw("cannot stat", path_);
-  return static_cast<std::uint64_t>(st.st_size);
+  size_ = static_cast<std::uint64_t>(st.st_size);
+  return size_;
 }
 
 void CFileStream::SetSize(std::uint64_t size) {
+  size_ = kUnknownSize;
   if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) Throw("cannot resize", path_);
+  size_ = size;
 }
 
 void CFileStream::Sync() {

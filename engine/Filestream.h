@@ -72,7 +72,11 @@ class CFileStream {
   }
 
  private:
-  int fd_ = -1;       // open descriptor holding the lock
+  int fd_ = -1;  // open descriptor holding the lock
+  // The file's length as this stream last wrote or read it (the lock keeps
+  // other writers out); kUnknownSize after a failed write or resize.
+  static constexpr std::uint64_t kUnknownSize = UINT64_MAX;
+  mutable std::uint64_t size_ = kUnknownSize;
   std::string path_;  // for error texts
 };
 
