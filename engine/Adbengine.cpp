@@ -201,6 +201,79 @@ std::uint32_t CADBEngine::AddRecord(const Record& record) {
   return header.id;
 }
 
+bool CADBEngine::AppendTransactions(std::vector<TransactionRecord>& records,
+                                    const std::vector<std::array<std::string, 2>>& texts,
+                                    std::vector<std::uint32_t>& ids) {
+  ids.clear();
+  if (records.size() != texts.size() || !CheckOpened("AddItem:")) return false;
+  // The records and strings as they go to the file, with their ids.
+  std::vector<char> bytes;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> stringAt;  // (id, offset in bytes)
+  std::vector<std::uint32_t> recordAt;                            // offset in bytes
+  std::uint64_t itemId = nextItemId, stringId = nextStringId;
+  auto put = [&](const RecordHeader& header, const void* data, std::size_t size) {
+    const std::size_t at = bytes.size();
+    bytes.resize(at + sizeof header + size);
+    std::memcpy(bytes.data() + at, &header, sizeof header);
+    std::memcpy(bytes.data() + at + sizeof header, data, size);
+    return static_cast<std::uint32_t>(at);
+  };
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    std::uint32_t* idFields[2] = {&records[i].descriptionId, &records[i].commentId};
+    for (int t = 0; t < 2; ++t) {
+      const std::string text(texts[i][t].c_str());  // a text ends at its first zero byte
+      *idFields[t] = 0;
+      if (text.empty()) continue;
+      const int k = StringClassOf(text.size());
+      if (k == 0 || stringId >= UINT32_MAX) {
+        NoteWriteFailure("AddItem:", k == 0 ? "a text of 65536 bytes or more cannot be stored"
+                                            : "no string id is left in the file");
+        return false;
+      }
+      std::vector<char> slot(StringSlotSize(k), 0);
+      std::memcpy(slot.data(), text.data(), text.size());
+      RecordHeader header;
+      header.type = static_cast<std::uint8_t>(k);
+      header.id = static_cast<std::uint32_t>(++stringId);
+      header.size = StringSlotSize(k);
+      stringAt.emplace_back(header.id, put(header, slot.data(), slot.size()));
+      *idFields[t] = header.id;
+    }
+    if (itemId >= UINT32_MAX) {
+      NoteWriteFailure("AddItem:", "no item id is left in the file");
+      return false;
+    }
+    RecordHeader header;
+    header.type = kTransactionRecord;
+    header.id = static_cast<std::uint32_t>(++itemId);
+    header.size = sizeof(TransactionRecord);
+    recordAt.push_back(put(header, &records[i], sizeof(TransactionRecord)));
+    ids.push_back(header.id);
+  }
+  std::uint32_t position = 0;
+  try {
+    position = AppendPosition(static_cast<std::uint32_t>(
+        std::min<std::size_t>(bytes.size(), UINT32_MAX - sizeof(RecordHeader))));
+    WriteAppend(position, bytes.data(), bytes.size());
+  } catch (const CFileError& e) {
+    NoteWriteFailure("AddItem:", e.what());
+    ids.clear();
+    return false;
+  }
+  nextItemId = static_cast<std::uint32_t>(itemId);
+  nextStringId = static_cast<std::uint32_t>(stringId);
+  for (const auto& [id, at] : stringAt) strings.Insert(id, position + at, false);
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    CTransactionIndex entry;
+    entry.position = position + recordAt[i];
+    entry.record = records[i];
+    transactions.Insert(ids[i], entry);
+    DayIndexAdd(ids[i], records[i]);
+  }
+  WriteCounters();
+  return SyncChanges("AddItem:");
+}
+
 template <class Entry, class Record>
 bool CADBEngine::EditRecord(std::uint32_t id, const Record& record) {
   if (!CheckOpened("EditItem")) return false;

@@ -7,6 +7,7 @@
 // edited records are overwritten in place, deleted records are flagged.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -35,6 +36,17 @@ class CADBEngine : public CAbstractDB {
   std::uint32_t AddItem(const ExchangeRateRecord& record);
   std::uint32_t AddItem(const TransactionRecord& record);
   std::uint32_t AddItem(const PlnTransactionRecord& record);
+  // Appends new transactions with their texts (description, comment) in one
+  // write at the end of the file: each transaction's texts, then its record,
+  // so that a write cut short leaves whole transactions and texts nothing
+  // refers to. All or nothing: when the write fails the file is cut back,
+  // none of them is in the tables, and false is returned with the reason in
+  // GetLastWriteError(). On success the records' text ids are set, `ids`
+  // holds the new ids in order, and the change is synced (at the batch's end
+  // inside a batch). For importing many rows at once.
+  bool AppendTransactions(std::vector<TransactionRecord>& records,
+                          const std::vector<std::array<std::string, 2>>& texts,
+                          std::vector<std::uint32_t>& ids);
 
   // Rewrites the record of `id` in the record's table; false when the id is
   // not in that table or the write failed (GetLastWriteError set).

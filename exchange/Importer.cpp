@@ -266,9 +266,12 @@ class CPlanner {
 
  private:
   void CollectCandidates();
-  // The cells of every column of a type, non-empty ones only.
-  std::vector<std::pair<std::size_t, std::string_view>> Cells(const CDelimitedRow& row,
-                                                              EColumnType type) const;
+  // The first non-empty cell of a column of the type, with its column.
+  bool First(const CDelimitedRow& row, EColumnType type, std::size_t& column,
+             std::string_view& cell) const;
+  const std::vector<std::size_t>& ColumnsOf(EColumnType type) const {
+    return byType_[static_cast<std::size_t>(type)];
+  }
   std::string Joined(const CDelimitedRow& row, EColumnType type) const;
   bool ReadAmount(const CDelimitedRow& row, Money& signedSum, bool& haveSum,
                   std::string& why) const;
@@ -283,6 +286,8 @@ class CPlanner {
   std::array<std::vector<std::size_t>, kColumnTypeCount> byType_;
   std::map<CandidateKey, std::vector<std::uint32_t>> candidates_;
   std::set<std::uint32_t> matched_;  // candidates an earlier row matched
+  // Paths looked up already: "ROOT\tPATH" -> id (0: missing).
+  mutable std::unordered_map<std::string, std::uint32_t> found_;
 };
 
 void CPlanner::CollectCandidates() {
@@ -295,18 +300,22 @@ void CPlanner::CollectCandidates() {
   }
 }
 
-std::vector<std::pair<std::size_t, std::string_view>> CPlanner::Cells(const CDelimitedRow& row,
-                                                                      EColumnType type) const {
-  std::vector<std::pair<std::size_t, std::string_view>> cells;
-  for (std::size_t c : byType_[static_cast<std::size_t>(type)])
-    if (c < row.fields.size() && !row.fields[c].empty()) cells.emplace_back(c, row.fields[c]);
-  return cells;
+bool CPlanner::First(const CDelimitedRow& row, EColumnType type, std::size_t& column,
+                     std::string_view& cell) const {
+  for (std::size_t c : ColumnsOf(type))
+    if (c < row.fields.size() && !row.fields[c].empty()) {
+      column = c;
+      cell = row.fields[c];
+      return true;
+    }
+  return false;
 }
 
 std::string CPlanner::Joined(const CDelimitedRow& row, EColumnType type) const {
   std::string text;
-  for (auto [c, cell] : Cells(row, type)) {
-    std::string_view s = cell;
+  for (std::size_t c : ColumnsOf(type)) {
+    if (c >= row.fields.size()) continue;
+    std::string_view s = row.fields[c];
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
     if (s.empty()) continue;
@@ -319,7 +328,9 @@ std::string CPlanner::Joined(const CDelimitedRow& row, EColumnType type) const {
 bool CPlanner::ReadAmount(const CDelimitedRow& row, Money& signedSum, bool& haveSum,
                           std::string& why) const {
   haveSum = false;
-  for (auto [c, cell] : Cells(row, EColumnType::kSum)) {
+  for (std::size_t c : ColumnsOf(EColumnType::kSum)) {
+    if (c >= row.fields.size() || row.fields[c].empty()) continue;
+    const std::string_view cell = row.fields[c];
     const CColumnSpec& spec = options_.columns[c];
     Money value = 0;
     if (!ParseAmountCell(cell, spec.amount, value, why)) return false;
@@ -339,8 +350,11 @@ bool CPlanner::ReadAmount(const CDelimitedRow& row, Money& signedSum, bool& have
 bool CPlanner::ResolvePath(CPlannedRow& out, std::uint32_t root, const std::string& path,
                            const char* what, std::uint32_t& id) const {
   id = 0;
-  if (CSubTypePaths::Split(path).empty()) return true;
-  id = paths_.Find(root, path);
+  if (path.find_first_not_of(": \t") == std::string::npos) return true;  // names no subtype
+  const std::string key = std::to_string(root) + '\t' + path;
+  auto it = found_.find(key);
+  if (it == found_.end()) it = found_.emplace(key, paths_.Find(root, path)).first;
+  id = it->second;
   if (id != 0) return true;
   if (!options_.createCategories) {
     out.status = ERowStatus::kRefused;
@@ -395,35 +409,31 @@ CPlannedRow CPlanner::Plan(const CDelimitedRow& row, const std::string& fitId) {
   if (std::all_of(row.fields.begin(), row.fields.end(), [](const auto& f) { return f.empty(); }))
     return refuse("an empty row");
   // The day.
-  const auto dates = Cells(row, EColumnType::kDate);
-  if (byType_[static_cast<std::size_t>(EColumnType::kDate)].empty())
-    return refuse("no column is of type Date");
-  if (dates.empty()) return refuse("no date");
+  if (ColumnsOf(EColumnType::kDate).empty()) return refuse("no column is of type Date");
+  std::size_t column = 0;
+  std::string_view cell;
+  if (!First(row, EColumnType::kDate, column, cell)) return refuse("no date");
   Date day = 0;
-  if (!ParseDateCell(dates.front().second, options_.columns[dates.front().first].date, day))
-    return refuse("\"" + std::string(dates.front().second) + "\" is not a date written as " +
-                  DateStyleText(options_.columns[dates.front().first].date));
+  if (!ParseDateCell(cell, options_.columns[column].date, day))
+    return refuse("\"" + std::string(cell) + "\" is not a date written as " +
+                  DateStyleText(options_.columns[column].date));
   // The amount: a Sum, or Price x Quantity.
   std::string why;
   Money signedSum = 0;
   bool haveSum = false;
   if (!ReadAmount(row, signedSum, haveSum, why)) return refuse(why);
   Money quantity = kMoneyOne;
-  if (const auto q = Cells(row, EColumnType::kQuantity); !q.empty()) {
-    if (!ParseAmountCell(q.front().second, options_.columns[q.front().first].amount, quantity, why))
+  if (First(row, EColumnType::kQuantity, column, cell)) {
+    if (!ParseAmountCell(cell, options_.columns[column].amount, quantity, why))
       return refuse("quantity: " + why);
     if (quantity <= 0) return refuse("the quantity is not above 0");
   }
   if (!haveSum) {
-    const auto prices = Cells(row, EColumnType::kPrice);
-    if (byType_[static_cast<std::size_t>(EColumnType::kSum)].empty() && prices.empty())
-      return refuse(byType_[static_cast<std::size_t>(EColumnType::kPrice)].empty()
-                        ? "no column is of type Sum or Price"
-                        : "no amount");
-    if (prices.empty()) return refuse("no amount");
+    if (ColumnsOf(EColumnType::kSum).empty() && ColumnsOf(EColumnType::kPrice).empty())
+      return refuse("no column is of type Sum or Price");
+    if (!First(row, EColumnType::kPrice, column, cell)) return refuse("no amount");
     Money price = 0;
-    if (!ParseAmountCell(prices.front().second, options_.columns[prices.front().first].amount,
-                         price, why))
+    if (!ParseAmountCell(cell, options_.columns[column].amount, price, why))
       return refuse("price: " + why);
     const WideMoney product = WideMulDiv(price, quantity, kMoneyOne);
     if (!FitsMoney(product)) return refuse("price x quantity is too large");
@@ -536,45 +546,65 @@ CImportResult ApplyImport(CDataBase& db, const CImportPlan& plan, const CImportO
   CSubTypePaths paths(db);
   std::vector<std::tuple<std::uint32_t, std::string, std::uint32_t>> remembered;
   const std::size_t total = plan.CountIncluded();
-  std::size_t done = 0;
-  auto fail = [&](const char* what) {
+  auto fail = [&](const std::string& what) {
     result.ok = false;
     const std::string reason = db.GetLastWriteError();
-    result.error = std::string(what) + (reason.empty() ? "" : ": " + reason);
+    result.error = what + (reason.empty() ? "" : ": " + reason);
+  };
+  // Rows go to the file in chunks, each in one write that is stored whole
+  // or not at all; the subtypes a chunk needs are created before it.
+  constexpr std::size_t kChunk = 4096;
+  std::vector<TransactionRecord> records;
+  std::vector<std::array<std::string, 2>> texts;
+  std::vector<const CPlannedRow*> rows;
+  std::vector<std::uint32_t> ids;
+  auto flush = [&]() {
+    if (rows.empty()) return true;
+    if (!db.AppendTransactions(records, texts, ids)) {
+      fail("line " + std::to_string(rows.front()->line) + " and the " +
+           std::to_string(rows.size() - 1) + " rows after it could not be stored");
+      return false;
+    }
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      result.transactions.push_back(ids[i]);
+      if (!rows[i]->fitId.empty()) remembered.emplace_back(options.account, rows[i]->fitId, ids[i]);
+    }
+    records.clear();
+    texts.clear();
+    rows.clear();
+    if (progress != nullptr) progress(context, result.transactions.size(), total);
+    return true;
   };
   db.BeginBatch();
   for (const CPlannedRow& row : plan.rows) {
     if (row.status == ERowStatus::kRefused || !row.include) continue;
-    CTransactionItem item = row.item;
-    const bool expense = IsExpense(item.record);
+    TransactionRecord record = row.item.record;
+    const bool expense = IsExpense(record);
     struct {
       std::uint32_t root;
       const std::string& path;
       std::uint32_t& id;
-    } const subtypes[] = {
-        {expense ? kExpenseRoot : kIncomeRoot, row.category, item.record.categoryId},
-        {kMemberRoot, row.member, item.record.memberId},
-        {kSectionRoot, row.section, item.record.sectionId}};
+    } const subtypes[] = {{expense ? kExpenseRoot : kIncomeRoot, row.category, record.categoryId},
+                          {kMemberRoot, row.member, record.memberId},
+                          {kSectionRoot, row.section, record.sectionId}};
     bool stored = true;
-    for (const auto& s : subtypes)
-      if (s.id == 0 && !CSubTypePaths::Split(s.path).empty()) {
-        s.id = CreatePath(db, paths, s.root, s.path, result.subtypes);
-        stored = stored && s.id != 0;
+    for (const auto& sub : subtypes)
+      if (sub.id == 0 && stored && !CSubTypePaths::Split(sub.path).empty()) {
+        sub.id = CreatePath(db, paths, sub.root, sub.path, result.subtypes);
+        stored = sub.id != 0;
       }
     if (!stored) {
-      fail(("the category of line " + std::to_string(row.line) + " could not be stored").c_str());
+      if (flush())
+        fail("the category, member or section of line " + std::to_string(row.line) +
+             " could not be stored");
       break;
     }
-    const std::uint32_t id = db.AddTransaction(item);
-    if (id == 0) {
-      fail(("line " + std::to_string(row.line) + " could not be stored").c_str());
-      break;
-    }
-    result.transactions.push_back(id);
-    if (!row.fitId.empty()) remembered.emplace_back(options.account, row.fitId, id);
-    if (progress != nullptr && (++done % 1024 == 0 || done == total))
-      progress(context, done, total);
+    records.push_back(record);
+    texts.push_back({row.item.description, row.item.comment});
+    rows.push_back(&row);
+    if (rows.size() == kChunk && !flush()) break;
   }
+  if (result.ok) flush();
   if (!db.EndBatch("Import") && result.ok) fail("the import could not be synced to the disk");
   std::string error;
   if (result.ok && !fitIds.Add(remembered, error)) {

@@ -201,6 +201,7 @@ class CDataBase : protected CADBEngine {
   using CAbstractDB::GetStringGeneration;
   using CAbstractDB::IsOpened;
   using CADBEngine::Accounts;
+  using CADBEngine::AppendTransactions;
   using CADBEngine::Currencies;
   using CADBEngine::ExchangeRates;
   using CADBEngine::GetFileName;
