@@ -9,6 +9,7 @@ CSubTypePaths::CSubTypePaths(CDataBase& db) {
 
 void CSubTypePaths::Add(std::uint32_t id, std::uint32_t parent, const std::string& name) {
   nodes_[id] = Node{parent, name};
+  pathOf_.clear();
   children_.emplace(std::make_pair(parent, name), id);  // the first of equal names wins
 }
 
@@ -26,9 +27,12 @@ std::vector<std::string> CSubTypePaths::PartsOf(std::uint32_t id) const {
 }
 
 std::string CSubTypePaths::PathOf(std::uint32_t id) const {
+  if (id == 0) return {};
+  auto it = pathOf_.find(id);
+  if (it != pathOf_.end()) return it->second;
   std::string path;
   for (const std::string& part : PartsOf(id)) path += (path.empty() ? "" : ":") + part;
-  return path;
+  return pathOf_.emplace(id, path).first->second;
 }
 
 std::uint32_t CSubTypePaths::RootOf(std::uint32_t id) const {

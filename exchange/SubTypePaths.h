@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -40,4 +41,5 @@ class CSubTypePaths {
   };
   std::map<std::uint32_t, Node> nodes_;
   std::map<std::pair<std::uint32_t, std::string>, std::uint32_t> children_;
+  mutable std::unordered_map<std::uint32_t, std::string> pathOf_;  // PathOf's answers
 };
