@@ -75,7 +75,7 @@ QString Latin1(std::string_view text) {
 QIcon BundledIcon(std::string_view name) {
   InitIconResources();
   if (name == "reopen") name = "open";
-  return QIcon(QStringLiteral(":/icons/pardow/%1.svg").arg(Latin1(name)));
+  return QIcon(QStringLiteral(":/pardow/icons/%1.svg").arg(Latin1(name)));
 }
 
 }  // namespace
@@ -108,5 +108,5 @@ QIcon UndoIcon() {
 
 QIcon ApplicationIcon() {
   InitIconResources();
-  return QIcon(QStringLiteral(":/icons/hicolor/scalable/apps/pardow.svg"));
+  return QIcon(QStringLiteral(":/pardow/icons/pardow.svg"));
 }
