@@ -37,6 +37,9 @@ constexpr std::array kIcons = {
     TIconEntry{"quick-expense", ""},
     TIconEntry{"reports", ""},
     TIconEntry{"sections", ""},
+    // Settings sits on the tool bar among the icons above: a theme's
+    // preferences-system (often 32 px and of another style) would stand out.
+    TIconEntry{"settings", ""},
     // Standard actions: the theme's first.
     TIconEntry{"about", "help-about"},
     TIconEntry{"add", "list-add"},
@@ -57,7 +60,6 @@ constexpr std::array kIcons = {
     TIconEntry{"previous", "go-previous"},
     TIconEntry{"print", "document-print"},
     TIconEntry{"reopen", "document-open-recent"},
-    TIconEntry{"settings", "preferences-system"},
     TIconEntry{"undo", "edit-undo"},
 };
 

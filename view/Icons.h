@@ -6,7 +6,8 @@
 // Pardow's drawing when the theme has none. The things a database holds and
 // the windows that show them ("currencies", "accounts", "categories",
 // "family", "sections", "database", "reports", "import", "export"...) have no
-// standard names and are always Pardow's own drawings. The drawings are SVGs
+// standard names and are always Pardow's own drawings, and so is "settings",
+// which shares their tool bar. The drawings are SVGs
 // bundled in the program (resources/icons/pardow/), rendered by QtSvg at the
 // size and device pixel ratio asked for, so they stay sharp on any screen.
 #pragma once

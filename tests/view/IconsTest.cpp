@@ -110,8 +110,9 @@ TEST(Icons, UnknownNameGivesANullIcon) {
   EXPECT_TRUE(PardowIcon("no-such-icon").isNull());
 }
 
-// A theme with document-new and accounts (but no edit-undo): "new" is the
-// theme's, "accounts" stays Pardow's drawing, "undo" falls back to it.
+// A theme with document-new, accounts and preferences-system (but no
+// edit-undo): "new" is the theme's, "accounts" and "settings" stay Pardow's
+// drawings, "undo" falls back to Pardow's.
 TEST(Icons, StandardActionsPreferTheThemeAndOwnIconsIgnoreIt) {
   QTemporaryDir dir;
   const QString theme = dir.path() + "/test-theme";
@@ -125,7 +126,8 @@ TEST(Icons, StandardActionsPreferTheThemeAndOwnIconsIgnoreIt) {
   const QByteArray red =
       "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"48\" height=\"48\">"
       "<rect width=\"48\" height=\"48\" fill=\"#ff0000\"/></svg>";
-  for (const char* file : {"document-new.svg", "accounts.svg", "x-office-address-book.svg"}) {
+  for (const char* file : {"document-new.svg", "accounts.svg", "preferences-system.svg",
+                           "x-office-address-book.svg"}) {
     QFile svg(theme + "/scalable/actions/" + file);
     ASSERT_TRUE(svg.open(QIODevice::WriteOnly));
     svg.write(red);
@@ -133,7 +135,7 @@ TEST(Icons, StandardActionsPreferTheThemeAndOwnIconsIgnoreIt) {
   UseThemes(dir.path(), QStringLiteral("test-theme"));
 
   EXPECT_EQ(Rendered(PardowIcon("new"), 36, 2).pixel(36, 36), qRgb(255, 0, 0));
-  for (const char* own : {"accounts"})
+  for (const char* own : {"accounts", "settings"})
     EXPECT_EQ(DifferentPixels(Rendered(PardowIcon(own), 36, 2),
                               RenderSvg(QStringLiteral(":/pardow/icons/%1.svg").arg(own), 72)),
               0)
