@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "DialogKit.h"
+#include "Icons.h"
 #include "Mainlogic.h"
 #include "Unitmain.h"
 
@@ -73,6 +74,10 @@ int main(int argc, char** argv) {
   }
   CApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Pardow"));
+  // The window's icon, and the desktop entry (pardow.desktop) that a
+  // Wayland desktop matches the window with.
+  QApplication::setWindowIcon(ApplicationIcon());
+  QGuiApplication::setDesktopFileName(QStringLiteral("pardow"));
   const QString screenshot = QString::fromLocal8Bit(line.screenshot.c_str());
   if (screenshot.isEmpty()) {
     InstallMessageBoxes();

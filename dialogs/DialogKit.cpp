@@ -11,8 +11,10 @@
 #include <QPushButton>
 #include <QValidator>
 #include <cmath>
+#include <utility>
 
 #include "Enginetexts.h"
+#include "Icons.h"
 #include "Include.h"
 #include "Platform.h"
 #include "Qtexts.h"
@@ -116,15 +118,45 @@ void SetConfirmationHook(TConfirmationHook hook) {
   Hook() = std::move(hook);
 }
 
+QIcon ControlIcon(const QString& name) {
+  static const std::pair<const char*, const char*> kIcons[] = {{"BtAdd", "add"},
+                                                               {"Add1", "add"},
+                                                               {"BtAddSub", "add-sub"},
+                                                               {"AddSub1", "add-sub"},
+                                                               {"BtEdit", "edit"},
+                                                               {"Edit1", "edit"},
+                                                               {"BtDel", "delete"},
+                                                               {"BtDelete", "delete"},
+                                                               {"Delete1", "delete"},
+                                                               {"BtOk", "ok"},
+                                                               {"BtOK", "ok"},
+                                                               {"BtCancel", "cancel"},
+                                                               {"BtExit", "close"},
+                                                               {"BtClose", "close"},
+                                                               {"BtNew", "new"},
+                                                               {"BtOpen", "open"},
+                                                               {"BtExRate", "exchange-rate"}};
+  for (const auto& [control, icon] : kIcons)
+    if (name == QLatin1String(control)) return PardowIcon(icon);
+  return QIcon();
+}
+
+void ApplyControlIcons(QWidget* window) {
+  for (QAbstractButton* button : window->findChildren<QAbstractButton*>())
+    if (button->icon().isNull()) button->setIcon(ControlIcon(button->objectName()));
+}
+
 QPushButton* MakeButton(QWidget* parent, const char* name) {
   auto* button = new QPushButton(parent);
   button->setObjectName(name);
+  button->setIcon(ControlIcon(QString::fromLatin1(name)));
   return button;
 }
 
 QAction* MakeAction(QMenu* menu, const char* name) {
   QAction* action = menu->addAction(QString());
   action->setObjectName(name);
+  action->setIcon(ControlIcon(QString::fromLatin1(name)));
   return action;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDate>
+#include <QIcon>
 #include <QMessageBox>
 #include <QString>
 #include <cstdint>
@@ -13,12 +14,21 @@
 #include "Dates.h"
 
 // A button or a menu item named `name` (its objectName), captioned later
-// from the language file.
+// from the language file, with the icon its name calls for (ControlIcon).
 class QPushButton;
 class QAction;
 class QMenu;
 QPushButton* MakeButton(QWidget* parent, const char* name);
 QAction* MakeAction(QMenu* menu, const char* name);
+
+// The icon of a dialog's button or menu item by its control name: BtAdd and
+// Add1 add, BtEdit and Edit1 edit, BtDel, BtDelete and Delete1 delete, BtOk
+// and BtOK confirm, BtCancel cancels, BtExit closes...; a null icon for
+// other names.
+QIcon ControlIcon(const QString& name);
+// Gives every button of `window` that has no icon yet the icon of its name,
+// for windows that make their buttons themselves.
+void ApplyControlIcons(QWidget* window);
 
 // The OK (default) and Cancel buttons of `dialog`, named BtOk and BtCancel,
 // Cancel rejecting it, and a row that holds them at its right end. Made

@@ -10,6 +10,7 @@
 #include "AboutArt.h"
 #include "ApplicationLogic.h"
 #include "ControlTexts.h"
+#include "DialogKit.h"
 #include "Qtexts.h"
 #include "Skin.h"
 #include "WebPages.h"
@@ -99,6 +100,7 @@ TAboutBox::TAboutBox(const std::string& version, QWidget* parent) : QDialog(pare
   connect(ProductURL, &QLabel::linkActivated, this, &TAboutBox::ProductURLClick);
   connect(CompanyURL, &QLabel::linkActivated, this, &TAboutBox::CompanyURLClick);
   connect(BtOk, &QPushButton::clicked, this, &QDialog::accept);
+  ApplyControlIcons(this);
 }
 
 void TAboutBox::resizeEvent(QResizeEvent* event) {

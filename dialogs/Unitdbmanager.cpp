@@ -110,6 +110,7 @@ TFormDBManager::TFormDBManager(QWidget* parent) : QDialog(parent) {
   connect(BtClose, &QPushButton::clicked, this, &QDialog::reject);
   connect(LBFiles, &QListWidget::itemDoubleClicked, this, &TFormDBManager::LBFilesDblClick);
   connect(LBFiles, &QListWidget::itemSelectionChanged, this, &TFormDBManager::UpdateCommands);
+  ApplyControlIcons(this);
 }
 
 std::string TFormDBManager::Execute(CDataBase* database) {

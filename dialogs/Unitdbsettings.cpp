@@ -87,6 +87,7 @@ TFormDBSettings::TFormDBSettings(QWidget* parent) : QDialog(parent) {
   connect(CBPasswordEnable, &QCheckBox::clicked, this, &TFormDBSettings::CBPasswordEnableClick);
   connect(BtOK, &QPushButton::clicked, this, &TFormDBSettings::BtOKClick);
   connect(BtCancel, &QPushButton::clicked, this, &QDialog::reject);
+  ApplyControlIcons(this);
 }
 
 bool TFormDBSettings::Execute(CDataBase& database) {

@@ -156,6 +156,7 @@ TFormEditSheduler::TFormEditSheduler(QWidget* parent) : QDialog(parent) {
   }
   connect(BtOK, &QPushButton::clicked, this, &QDialog::accept);
   connect(BtCancel, &QPushButton::clicked, this, &QDialog::reject);
+  ApplyControlIcons(this);
 }
 
 std::array<QCheckBox*, 7> TFormEditSheduler::Weekdays() const {

@@ -97,6 +97,7 @@ TFormExchangeRate::TFormExchangeRate(QWidget* parent) : QDialog(parent) {
           &TFormExchangeRate::CurrenciesListClick);
   connect(EdRateValue, &QLineEdit::textChanged, this, &TFormExchangeRate::EdRateValueChange);
   connect(BtExit, &QPushButton::clicked, this, &QDialog::accept);
+  ApplyControlIcons(this);
 }
 
 void TFormExchangeRate::Execute(CDataBase& database, const QPixmap& linesImage) {

@@ -37,6 +37,7 @@ TFormSelectType::TFormSelectType(QWidget* parent) : QDialog(parent) {
           &TFormSelectType::SubTypeTreeDblClick);
   connect(BtOK, &QPushButton::clicked, this, &QDialog::accept);
   connect(BtCancel, &QPushButton::clicked, this, &QDialog::reject);
+  ApplyControlIcons(this);
 }
 
 std::uint32_t TFormSelectType::Execute(CDataBase& database, const QPixmap& linesImage,

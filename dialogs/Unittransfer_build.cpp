@@ -123,6 +123,7 @@ TFormTransfer::TFormTransfer(QWidget* parent) : QDialog(parent) {
   BuildControls();
   LoadTexts();
   BuildLayout();
+  ApplyControlIcons(this);
   FSchedule = DefaultScheduleRecord();
   ShowMoreFields(false);
 }

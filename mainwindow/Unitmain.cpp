@@ -24,11 +24,12 @@
 #include <QTreeWidget>
 #include <array>
 #include <filesystem>
-#include <optional>
+#include <utility>
 #include <vector>
 
 #include "ControlTexts.h"
 #include "FittingLabel.h"
+#include "Icons.h"
 #include "Include.h"
 #include "Mainlogic.h"
 #include "Platform.h"
@@ -39,44 +40,6 @@
 namespace {
 
 constexpr int kColumnCount = kFundsColumnCount;
-
-// The theme's icon, or one drawn in code: `size` px square with `glyph` in
-// the middle, on a rounded tile of `tile` when it is given (0x00RRGGBB).
-QIcon DrawnIcon(const char* themeName, QChar glyph, int size, std::optional<unsigned> tile,
-                QColor glyphColor) {
-  QIcon themed = QIcon::fromTheme(QString::fromLatin1(themeName));
-  if (!themed.isNull()) return themed;
-  QPixmap pixmap(size, size);
-  pixmap.fill(Qt::transparent);
-  QPainter p(&pixmap);
-  p.setRenderHint(QPainter::Antialiasing);
-  if (tile) {
-    QLinearGradient gradient(0, 0, 0, size);
-    const QColor base = QColor::fromRgb(static_cast<QRgb>(*tile));
-    gradient.setColorAt(0, base.lighter(135));
-    gradient.setColorAt(1, base.darker(115));
-    p.setBrush(gradient);
-    p.setPen(QPen(base.darker(140), 1));
-    p.drawRoundedRect(QRectF(2.5, 2.5, size - 5, size - 5), size / 5.0, size / 5.0);
-  }
-  QFont font(QStringLiteral("Sans"));
-  font.setBold(true);
-  font.setPixelSize(tile ? size / 2 : size * 4 / 5);
-  p.setFont(font);
-  p.setPen(glyphColor);
-  p.drawText(QRect(0, 0, size, size), Qt::AlignCenter, QString(glyph));
-  return QIcon(pixmap);
-}
-
-// A tool button's icon: a coloured tile with a white letter.
-QIcon ButtonIcon(const char* themeName, unsigned color, QChar letter) {
-  return DrawnIcon(themeName, letter, 36, color, Qt::white);
-}
-
-// A small arrow or calendar glyph for the date panel.
-QIcon GlyphIcon(const char* themeName, QChar glyph) {
-  return DrawnIcon(themeName, glyph, 20, std::nullopt, QColor(0, 0, 128));
-}
 
 // A menu text as a tool button shows it: without its access-key marks.
 QString WithoutAccessKey(QString text) {
@@ -218,11 +181,11 @@ void TFormMain::InstallListPainters() {
 // ---- Layout ----
 
 QToolButton* TFormMain::ToolButton(QToolBar* bar, const char* name, const char* text,
-                                   const char* icon, unsigned color) {
+                                   const char* icon) {
   auto* button = new QToolButton(bar);
   button->setObjectName(QString::fromLatin1(name));
   button->setText(QString::fromLatin1(text));
-  button->setIcon(ButtonIcon(icon, color, QChar::fromLatin1(text[0])));
+  button->setIcon(PardowIcon(icon));
   button->setIconSize(QSize(36, 36));
   button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
   button->setMinimumSize(69, 59);
@@ -237,22 +200,20 @@ void TFormMain::CreateControls() {
   ToolBar1 = addToolBar(QStringLiteral("Main"));
   ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
   ToolBar1->setMovable(false);
-  BtCurrencesDir =
-      ToolButton(ToolBar1, "BtCurrencesDir", "Currencies", "accessories-calculator", 0x2E7D32);
-  BtAccountsDir =
-      ToolButton(ToolBar1, "BtAccountsDir", "Accounts", "x-office-address-book", 0x1565C0);
-  BtTypesDir = ToolButton(ToolBar1, "BtTypesDir", "Categories", "folder", 0xEF6C00);
-  BtMembersList = ToolButton(ToolBar1, "BtMembersList", "Family", "system-users", 0x6A1B9A);
-  BtSectionsList =
-      ToolButton(ToolBar1, "BtSectionsList", "Sections", "view-list-details", 0x00838F);
+  // The bar's own size, or it shrinks its buttons' icons to the style's 24 px.
+  ToolBar1->setIconSize(QSize(36, 36));
+  BtCurrencesDir = ToolButton(ToolBar1, "BtCurrencesDir", "Currencies", "currencies");
+  BtAccountsDir = ToolButton(ToolBar1, "BtAccountsDir", "Accounts", "accounts");
+  BtTypesDir = ToolButton(ToolBar1, "BtTypesDir", "Categories", "categories");
+  BtMembersList = ToolButton(ToolBar1, "BtMembersList", "Family", "family");
+  BtSectionsList = ToolButton(ToolBar1, "BtSectionsList", "Sections", "sections");
   ToolBar1->addSeparator();
-  BtMenuDBSettings =
-      ToolButton(ToolBar1, "BtMenuDBSettings", "DataBase", "drive-harddisk", 0x546E7A);
-  BtExport = ToolButton(ToolBar1, "BtExport", "Export", "document-save-as", 0x8D6E63);
-  BtImport = ToolButton(ToolBar1, "BtImport", "Import", "document-open", 0x8D6E63);
+  BtMenuDBSettings = ToolButton(ToolBar1, "BtMenuDBSettings", "DataBase", "database");
+  BtExport = ToolButton(ToolBar1, "BtExport", "Export", "export");
+  BtImport = ToolButton(ToolBar1, "BtImport", "Import", "import");
   ToolBar1->addSeparator();
-  BtSettings = ToolButton(ToolBar1, "BtSettings", "Settings", "preferences-system", 0x455A64);
-  BtReports = ToolButton(ToolBar1, "BtReports", "Reports", "x-office-spreadsheet", 0xAD1457);
+  BtSettings = ToolButton(ToolBar1, "BtSettings", "Settings", "settings");
+  BtReports = ToolButton(ToolBar1, "BtReports", "Reports", "reports");
 
   auto* central = new QWidget(this);
   auto* layout = new QHBoxLayout(central);
@@ -291,16 +252,17 @@ QWidget* TFormMain::CreateLeftSide() {
   auto* dates = new QHBoxLayout(DatePanel);
   dates->setContentsMargins(0, 0, 0, 0);
   dates->setSpacing(1);
-  auto glyphButton = [&](const char* name, const char* theme, QChar glyph) {
+  auto glyphButton = [&](const char* name, const char* icon) {
     auto* button = new QToolButton(DatePanel);
     button->setObjectName(QString::fromLatin1(name));
-    button->setIcon(GlyphIcon(theme, glyph));
+    button->setIcon(PardowIcon(icon));
+    button->setIconSize(QSize(20, 20));
     button->setAutoRaise(true);
     return button;
   };
-  BtPrevMonth = glyphButton("BtPrevMonth", "go-previous", QChar(0x25C0));
-  BtCalendar = glyphButton("BtCalendar", "x-office-calendar", QChar(0x2637));
-  BtNextMonth = glyphButton("BtNextMonth", "go-next", QChar(0x25B6));
+  BtPrevMonth = glyphButton("BtPrevMonth", "previous");
+  BtCalendar = glyphButton("BtCalendar", "calendar");
+  BtNextMonth = glyphButton("BtNextMonth", "next");
   LbCurrentDate = new CFittingLabel(DatePanel);
   LbCurrentDate->setObjectName(QStringLiteral("LbCurrentDate"));
   LbCurrentDate->setAlignment(Qt::AlignCenter);
@@ -368,6 +330,7 @@ QWidget* TFormMain::CreateLeftSide() {
   summary->addWidget(CurrenciesList, 1);
   BtExchangeRate = new QPushButton(QStringLiteral("Edit exchange rate"), SummaryTab);
   BtExchangeRate->setObjectName(QStringLiteral("BtExchangeRate"));
+  BtExchangeRate->setIcon(PardowIcon("exchange-rate"));
   summary->addWidget(BtExchangeRate);
   AccountsPageControl->addTab(SummaryTab, QStringLiteral("Summary"));
   layout->addWidget(AccountsPageControl, 1);
@@ -419,19 +382,20 @@ QWidget* TFormMain::CreateRightSide() {
   ToolBar2 = new QToolBar(right);
   ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
   ToolBar2->setOrientation(Qt::Vertical);
-  auto toggle = [&](const char* name, const char* theme, QChar glyph) {
+  ToolBar2->setIconSize(QSize(22, 22));
+  auto toggle = [&](const char* name, const char* icon) {
     auto* button = new QToolButton(ToolBar2);
     button->setObjectName(QString::fromLatin1(name));
     button->setCheckable(true);
-    button->setIcon(ButtonIcon(theme, 0x607D8B, glyph));
+    button->setIcon(PardowIcon(icon));
     button->setIconSize(QSize(22, 22));
     ToolBar2->addWidget(button);
     return button;
   };
-  BtSections = toggle("BtSections", "view-list-details", QChar('S'));
-  BtMembers = toggle("BtMembers", "system-users", QChar('F'));
-  BtTypes = toggle("BtTypes", "folder", QChar('C'));
-  BtGroups = toggle("BtGroups", "view-group", QChar('G'));
+  BtSections = toggle("BtSections", "sections");
+  BtMembers = toggle("BtMembers", "family");
+  BtTypes = toggle("BtTypes", "categories");
+  BtGroups = toggle("BtGroups", "groups");
   middle->addWidget(ToolBar2);
   layout->addLayout(middle, 1);
 
@@ -451,6 +415,12 @@ QWidget* TFormMain::CreateRightSide() {
   BtNewCopy->setEnabled(false);
   BtEdit->setEnabled(false);
   BtDel->setEnabled(false);
+  for (auto [b, icon] : {std::pair{BtFastExpence, "quick-expense"},
+                         {BtNew, "new"},
+                         {BtNewCopy, "copy"},
+                         {BtEdit, "edit"},
+                         {BtDel, "delete"}})
+    b->setIcon(PardowIcon(icon));
   layout->addLayout(buttons);
 
   connect(TransactionsTab, &QTabBar::currentChanged, this, &TFormMain::TransactionsTabChange);
@@ -529,6 +499,27 @@ void TFormMain::CreateMenus() {
   PmDelete = action(FundsMenu, "PmDelete", "Delete");
   ExpensesMenu = new QMenu(this);
   ExpensesMenu->setObjectName(QStringLiteral("ExpensesMenu"));
+  // Menu items show the icon of the tool bar button or command they share.
+  const std::pair<QAction*, const char*> icons[] = {{MnDBManager, "database-manager"},
+                                                    {MnReopen->menuAction(), "reopen"},
+                                                    {MnPrint, "print"},
+                                                    {MnExit, "exit"},
+                                                    {MnNew, "new"},
+                                                    {MnNewCopy, "copy"},
+                                                    {MnEdit, "edit"},
+                                                    {MnDelete, "delete"},
+                                                    {MnDBSettings, "database"},
+                                                    {MnExport, "export"},
+                                                    {MnImport, "import"},
+                                                    {MnOnlineHelp, "help"},
+                                                    {MnHomePage, "home-page"},
+                                                    {MnCheckVersion, "check-version"},
+                                                    {MnAbout, "about"},
+                                                    {PmNew, "new"},
+                                                    {PmNewCopy, "copy"},
+                                                    {PmEdit, "edit"},
+                                                    {PmDelete, "delete"}};
+  for (const auto& [item, icon] : icons) item->setIcon(PardowIcon(icon));
 
   connect(MnPrint, &QAction::triggered, this, &TFormMain::BtMenuPrintClick);
   for (QAction* a : {MnNew, PmNew}) connect(a, &QAction::triggered, this, &TFormMain::BtNewClick);

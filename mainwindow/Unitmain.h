@@ -170,8 +170,8 @@ class TFormMain : public QMainWindow {
   void CreateMenus();
   QWidget* CreateLeftSide();
   QWidget* CreateRightSide();
-  QToolButton* ToolButton(QToolBar* bar, const char* name, const char* text, const char* icon,
-                          unsigned color);
+  // A button of ToolBar1 with `text` under the icon PardowIcon(icon).
+  QToolButton* ToolButton(QToolBar* bar, const char* name, const char* text, const char* icon);
   void SetStatus(TMainText text);
   void SetPathPanel(const QString& path);
   CTransactionsTree* CurrentTree();

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs Pardow to a temporary prefix as a Linux desktop program and checks
-# the result: every file in its place, the desktop entry and the
-# software-centre entry valid, .vlt files known as Pardow databases, and the
-# installed program started from another folder finding its language files
-# while it writes its log and data under the XDG folders.
+# the result: every file in its place (the program icon at every size), the
+# desktop entry and the software-centre entry valid, .vlt files known as
+# Pardow databases, and the installed program started from another folder
+# finding its language files while it writes its log and data under the XDG
+# folders.
 #   install-test.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -15,9 +16,21 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 
 for f in bin/pardow bin/pardow-cli share/pardow/Lang/english.txt share/pardow/docs/guide.html \
   share/applications/pardow.desktop share/mime/packages/pardow.xml \
-  share/metainfo/com.omrin.Pardow.metainfo.xml share/man/man1/pardow-cli.1; do
+  share/metainfo/com.omrin.Pardow.metainfo.xml share/man/man1/pardow-cli.1 \
+  share/icons/hicolor/scalable/apps/pardow.svg; do
   [ -s "$prefix/$f" ] || fail "$f was not installed"
 done
+# The desktop entry's Icon=pardow: the drawing, and a PNG of each size its folder names.
+grep -qx 'Icon=pardow' "$prefix/share/applications/pardow.desktop" || fail "the desktop entry names no icon"
+for size in 16 22 24 32 48 64 128 256; do
+  png="$prefix/share/icons/hicolor/${size}x${size}/apps/pardow.png"
+  [ -s "$png" ] || fail "no ${size}px icon"
+  [ "$(head -c 8 "$png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] || fail "$png is no PNG"
+  # The width and height of the PNG header, big-endian at bytes 16 and 20.
+  [ "$(od -An -tu1 -j16 -N8 "$png" | awk '{print $3*256+$4 "x" $7*256+$8}')" = "${size}x${size}" ] ||
+    fail "$png is not ${size}x${size}"
+done
+grep -q '<svg' "$prefix/share/icons/hicolor/scalable/apps/pardow.svg" || fail "pardow.svg is no SVG"
 [ -x "$prefix/bin/pardow" ] && [ -x "$prefix/bin/pardow-cli" ] || fail "the programs are not executable"
 desktop-file-validate "$prefix/share/applications/pardow.desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net "$prefix/share/metainfo/com.omrin.Pardow.metainfo.xml" >/dev/null ||

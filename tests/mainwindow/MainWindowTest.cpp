@@ -11,14 +11,17 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <filesystem>
 #include <set>
 #include <tuple>
+#include <utility>
 
 #include "EngineTestUtil.h"
 #include "Include.h"
@@ -167,6 +170,22 @@ TEST_F(MainWindow, EveryControlThatNeedsADatabaseWaitsForOne) {
   EXPECT_TRUE(Find<QToolButton>(form, "BtSettings")->isEnabled());
   for (const char* name : {"MnDBManager", "MnAbout"})
     EXPECT_TRUE(Find<QAction>(form, name)->isEnabled()) << name;
+}
+
+// The tool bars show their icons at full size, 36 px on ToolBar1 and 22 px on
+// ToolBar2: a button on a tool bar is drawn at the bar's icon size, whatever
+// its own says.
+TEST_F(MainWindow, ToolBarButtonsShowTheirIconsAtFullSize) {
+  TFormMain form;
+  Start(form, "No file opened");
+  for (auto [name, size] : {std::pair{"ToolBar1", 36}, {"ToolBar2", 22}}) {
+    auto* bar = Find<QToolBar>(form, name);
+    EXPECT_EQ(bar->iconSize(), QSize(size, size)) << name;
+    const auto buttons = bar->findChildren<QToolButton*>(QRegularExpression("^Bt"));
+    EXPECT_EQ(buttons.size(), size == 36 ? 10 : 4);
+    for (QToolButton* button : buttons)
+      EXPECT_FALSE(button->icon().isNull()) << button->objectName().toStdString();
+  }
 }
 
 // Family member and section start hidden; shown, they take their width,
