@@ -13,6 +13,7 @@
 #include "Access.h"
 #include "Demo.h"
 #include "Edit.h"
+#include "ExchangeCmd.h"
 #include "Json.h"
 #include "Logger.h"
 #include "Omrindb.h"
@@ -35,7 +36,7 @@ const char kUsage[] =
     "  balance FILE  print the accounts' figures and the total balance\n"
     "  demo FILE [--transactions N] [--seed S]\n"
     "                create the demo database (3000 transactions by default)\n" PARDOW_REPORT_USAGE
-        PARDOW_EDIT_USAGE;
+        PARDOW_EDIT_USAGE PARDOW_EXCHANGE_USAGE;
 
 int Fail(const std::string& text) {
   std::cerr << "pardow-cli: " << text << "\n";
@@ -191,6 +192,8 @@ int main(int argc, char** argv) {
   if (command == "balance" && rest.size() == 1) return CmdBalance(rest[0]);
   if (command == "demo") return CmdDemo(rest);
   if (command == "report") return RunReportCommand(rest);
+  if (command == "export") return RunExportCommand(rest);
+  if (command == "import") return RunImportCommand(rest);
   if (int rc = RunEditCommand(command, rest); rc >= 0) return rc;
   return Fail("bad command or arguments\n" + std::string(kUsage));
 }

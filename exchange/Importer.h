@@ -8,7 +8,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "Delimited.h"
@@ -73,6 +75,9 @@ struct CImportOptions {
 // tell. Columns after the first row are looked at only.
 std::vector<CColumnSpec> SuggestColumns(const CSourceTable& table, std::size_t firstRow,
                                         EDateOrder fallbackOrder, char fallbackDecimal);
+// 2 when the first row reads as a header (no cell of it is a date or an
+// amount, while the second row has such cells), else 1.
+std::size_t GuessFirstRow(const CSourceTable& table);
 // The column's detected styles (used again when the user changes a type).
 CColumnSpec DetectColumn(const CSourceTable& table, std::size_t column, std::size_t firstRow,
                          EColumnType type, EDateOrder fallbackOrder, char fallbackDecimal);
@@ -107,6 +112,8 @@ class CFitIdStore {
   explicit CFitIdStore(const std::string& databaseFile);
   // The transaction a FITID of an account was imported as (0 = none).
   std::uint32_t Find(std::uint32_t account, const std::string& fitId) const;
+  // Whether a transaction was imported with a FITID.
+  bool HasTransaction(std::uint32_t transaction) const { return byTransaction_.count(transaction); }
   // Appends entries and syncs them; false with the reason in `error`.
   bool Add(const std::vector<std::tuple<std::uint32_t, std::string, std::uint32_t>>& entries,
            std::string& error);
@@ -115,6 +122,7 @@ class CFitIdStore {
  private:
   std::string path_;
   std::unordered_map<std::string, std::uint32_t> ids_;  // "ACCOUNT\tFITID" -> transaction
+  std::unordered_set<std::uint32_t> byTransaction_;
 };
 
 // The plan for a table: every row from `firstRow` on is a transaction of the

@@ -4,7 +4,7 @@
 #
 #   scripts/durability-sweep.sh [PATH/TO/pardow-cli] [PART...]
 #
-# PART is one of apply, edits, upgrade, demo; all four when none is given.
+# PART is one of apply, edits, upgrade, demo, import; all when none is given.
 # Every cut is made by strace, which kills the process as it enters its N-th
 # pwrite, for every N of an undisturbed run of the same command.
 #
@@ -28,6 +28,12 @@
 # upgrade: the upgrade of a 2.20 file by `info`. After each cut the file
 #   holds no two live records with one id, and opening it again gives every
 #   item exactly once, as the clean upgrade does.
+# import: `import` of a bank statement (new categories, quoted texts). After
+#   each cut the file opens, no id is used twice, the counters are not
+#   behind, every item from before is unchanged, and every new transaction
+#   equals one of the clean run's (nothing half-written shows). Importing
+#   again then skips what was stored as duplicates and leaves the same
+#   transactions as the clean run.
 # demo: `demo` over an existing database file. After each cut the file is
 #   byte for byte the one that was there; the clean run replaces it whole.
 # Prints a summary line per part; exits 1 on any violation.
@@ -39,7 +45,7 @@ cli="$(realpath "${1:-$here/build/pardow-cli}")"
 command -v strace >/dev/null || { echo "durability-sweep: strace is missing" >&2; exit 2; }
 shift || true
 parts=("$@")
-[ ${#parts[@]} -eq 0 ] && parts=(apply edits upgrade demo)
+[ ${#parts[@]} -eq 0 ] && parts=(apply edits upgrade demo import)
 
 # The demo ends on CREATED; applying on DUE finds two months of occurrences.
 CREATED=2024-05-15
@@ -483,6 +489,97 @@ EOF
 }
 
 # ---------------------------------------------------------------------------
+sweep_import() {
+  mkdir import && cd import
+  local account
+  account=$("$cli" dump ../base.vlt |
+    python3 -c 'import json, sys; print(json.load(sys.stdin)["accounts"][0]["id"])')
+  printf '%s\r\n' 'Day;Text;Amount;Category;Notes' \
+    '02.06.2024;"Market; stall 4";-12,40;Food:Market;"fresh' 'fruit"' \
+    '02.06.2024;"Market; stall 4";-12,40;Food:Market;"fresh' 'fruit"' \
+    '03.06.2024;Refund;5,00;Returns;' \
+    '04.06.2024;Bookshop;-23,99;Leisure:Books:Used;second hand' \
+    '05.06.2024;Rent June;-800,00;Home;' \
+    '06.06.2024;Interest;0,42;;' >statement.csv
+  local -a args=(--today "$CREATED" import cut.vlt statement.csv --account "$account"
+                 --columns date,description,sum,category,notes --create-categories)
+  local writes n
+  cp ../base.vlt look.vlt && "$cli" dump look.vlt >before.json
+  cp ../base.vlt cut.vlt
+  writes=$(count_writes "${args[@]}")
+  "$cli" dump cut.vlt >clean.json
+  mkdir cuts
+  for ((n = 1; n <= writes; n++)); do
+    cp ../base.vlt cut.vlt
+    rm -f cut.vlt.fitids
+    cut "$n" "cuts/$n.cut-rc" "${args[@]}"
+    cp cut.vlt look.vlt
+    run "cuts/$n.info" info look.vlt
+    "$cli" dump look.vlt >"cuts/$n.cut.json" 2>/dev/null || true
+    run "cuts/$n.again" "${args[@]}"
+    "$cli" dump cut.vlt >"cuts/$n.final.json" 2>/dev/null || true
+  done
+
+  python3 - "$writes" <<'EOF'
+import collections, sys
+sys.path.insert(0, "..")
+from items import *
+
+writes = int(sys.argv[1])
+before, clean = load("before.json"), load("clean.json")
+violations = []
+
+def bad(n, what):
+    violations.append(f"import cut {n}: {what}")
+
+def rows(dump):
+    """The transactions not in `before`, by content (subtypes by path)."""
+    names = {s["id"]: (s["parent"], s["name"]) for s in dump["subtypes"]}
+    def path(i):
+        parts = []
+        while i in names and len(parts) < 50:
+            parts.insert(0, names[i][1])
+            i = names[i][0]
+        return ":".join(parts)
+    old = {t["id"] for t in before["transactions"]}
+    return collections.Counter(
+        (t["date"], t["from"], t["to"], t["amountOut"], t["amountIn"], t["quantity"],
+         path(t["category"]), t["description"], t["comment"])
+        for t in dump["transactions"] if t["id"] not in old)
+
+want = rows(clean)
+if sum(want.values()) != 6:
+    bad(0, f"the clean run stored {sum(want.values())} transactions, not 6")
+old_items = items(before)
+for n in range(1, writes + 1):
+    if not cut_and_opens("cuts", n, bad):
+        continue
+    cut = load(f"cuts/{n}.cut.json")
+    for problem in id_problems(cut):
+        bad(n, "after the cut: " + problem)
+    now = items(cut)
+    for key, item in old_items.items():
+        if key[0] in ("transactions", "planned", "currencies", "subtypes") and now.get(key) != item:
+            bad(n, f"{key} changed: {now.get(key)}")
+    got = rows(cut)
+    if got - want:
+        bad(n, f"half-written or unknown rows: {list((got - want).elements())[:2]}")
+    if int(text(f"cuts/{n}.again.rc")) != 0:
+        bad(n, "importing again fails: " + text(f"cuts/{n}.again.err"))
+        continue
+    final = load(f"cuts/{n}.final.json")
+    for problem in id_problems(final):
+        bad(n, "after importing again: " + problem)
+    if rows(final) != want:
+        bad(n, "importing again does not give the clean run's transactions: "
+               f"{sorted((rows(final) - want).elements())[:2]} / "
+               f"{sorted((want - rows(final)).elements())[:2]}")
+
+report(f"import: {writes} cut points, {sum(want.values())} rows", violations)
+EOF
+}
+
+# ---------------------------------------------------------------------------
 sweep_demo() {
   mkdir demo && cd demo
   "$cli" create orig.vlt
@@ -514,7 +611,7 @@ sweep_demo() {
 
 for part in "${parts[@]}"; do
   case "$part" in
-    apply | edits | upgrade | demo) ;;
+    apply | edits | upgrade | demo | import) ;;
     *) echo "durability-sweep: unknown part $part" >&2; exit 2 ;;
   esac
   ( "sweep_$part" ) || status=1

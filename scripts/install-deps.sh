@@ -13,6 +13,8 @@ packages=(
   qt6-base-dev libgl-dev                       # Qt Widgets (its CMake files look for OpenGL)
   qt6-charts-dev libqt6opengl6-dev             # the reports' charts (its CMake files want OpenGL's)
   nlohmann-json3-dev                           # pardow-cli's JSON
+  pkg-config libofx-dev                        # reading OFX/QFX bank statements
+  ledger hledger                               # the export test reads the journal back with both
   libgtest-dev                                 # the unit tests
   strace python3                               # the durability sweep
   fonts-dejavu-core fonts-liberation           # offscreen text; Liberation Sans stands in for Arial

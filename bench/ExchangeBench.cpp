@@ -1,0 +1,139 @@
+// Import and export at scale: the preview of a 100 MB statement, importing
+// 1,000,000 rows into an empty database, and exporting 1,000,000
+// transactions as CSV and as a journal.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "BenchData.h"
+#include "Exporter.h"
+#include "Importer.h"
+
+namespace {
+
+std::string BenchFile(const std::string& name) {
+  return std::string(PARDOW_BENCH_DIR) + "/" + name;
+}
+
+// A bank statement of `rows` rows (about 60 bytes each): a header, day-first
+// dates, quoted descriptions, comma decimals. Written on first use.
+std::string Statement(std::size_t rows) {
+  const std::string path = BenchFile("statement-" + std::to_string(rows) + ".csv");
+  if (access(path.c_str(), R_OK) == 0) return path;
+  std::ofstream out(path + ".part", std::ios::binary);
+  out << "Datum;Verwendungszweck;Betrag;Kategorie\r\n";
+  char line[160];
+  for (std::size_t i = 0; i < rows; ++i) {
+    const CivilDate d = DecodeDate(EncodeDate(2015, 1, 1) + static_cast<double>(i % 3650));
+    std::snprintf(line, sizeof line,
+                  "%02u.%02u.%04d;\"Payment %zu; card\";-%zu,%02zu;Food:Shop %zu\r\n", d.day,
+                  d.month, d.year, i, 1 + i % 977, i % 100, i % 20);
+    out << line;
+  }
+  out.close();
+  std::rename((path + ".part").c_str(), path.c_str());
+  return path;
+}
+
+// The statement that holds 100 MB.
+constexpr std::size_t kPreviewRows = 1'700'000;
+
+void BM_Preview100MB(benchmark::State& state) {
+  const std::string path = Statement(kPreviewRows);
+  for (auto _ : state) {
+    CSourceTable table;
+    std::string error, head;
+    ReadFileBytes(path, 64 * 1024, head, error);
+    CReadOptions read;
+    read.encoding = DetectEncoding(head);
+    read.separator = DetectSeparator(head);
+    read.maxRows = 101;
+    ReadDelimitedFile(path, read, table, error);
+    const std::size_t first = GuessFirstRow(table);
+    benchmark::DoNotOptimize(SuggestColumns(table, first, EDateOrder::kYmd, '.').size());
+  }
+}
+BENCHMARK(BM_Preview100MB)->Unit(benchmark::kMillisecond);
+
+void BM_Import1M(benchmark::State& state) {
+  const std::string path = Statement(1'000'000);
+  for (auto _ : state) {
+    state.PauseTiming();
+    const std::string db = BenchFile("import.vlt");
+    std::remove(db.c_str());
+    std::remove(CFitIdStore::PathFor(db).c_str());
+    CDataBase base;
+    base.Create(db);
+    CAccountItem account;
+    account.name = "Giro";
+    account.record.currencyId = base.Currencies().begin() == base.Currencies().end()
+                                    ? 0
+                                    : (*base.Currencies().begin()).first;
+    const std::uint32_t id = base.AddAccount(account);
+    state.ResumeTiming();
+    CSourceTable table;
+    std::string error;
+    ReadDelimitedFile(path, CReadOptions{';', ETextEncoding::kUtf8, 0}, table, error);
+    CImportOptions options;
+    options.account = id;
+    options.kind = EImportKind::kAuto;
+    options.createCategories = true;
+    options.firstRow = 2;
+    options.columns = SuggestColumns(table, 2, EDateOrder::kDmy, ',');
+    options.columns[3].type = EColumnType::kCategory;
+    CFitIdStore fitIds(db);
+    const CImportPlan plan = PlanImport(base, table, options, fitIds);
+    const CImportResult result = ApplyImport(base, plan, options, fitIds);
+    if (!result.ok || result.transactions.size() != 1'000'000)
+      state.SkipWithError(("import failed: " + result.error).c_str());
+  }
+}
+BENCHMARK(BM_Import1M)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+CDataBase* g_db = nullptr;
+
+void BM_ExportCsv1M(benchmark::State& state) {
+  CExportOptions options;
+  options.kind = EExportKind::kAll;
+  options.begin = -1e9;
+  options.end = 1e9;
+  options.separator = ';';
+  for (int f = 0; f < kExportFieldCount; ++f)
+    options.fields.push_back(static_cast<EExportField>(f));
+  const std::string out = BenchFile("export.csv");
+  for (auto _ : state) {
+    std::string error;
+    if (!WriteFileAtomically(
+            out, [&](std::ostream& o) { return WriteDelimited(*g_db, options, o); }, error))
+      state.SkipWithError(error.c_str());
+  }
+}
+BENCHMARK(BM_ExportCsv1M)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_ExportJournal1M(benchmark::State& state) {
+  const std::string out = BenchFile("export.journal");
+  for (auto _ : state) {
+    std::string error;
+    if (!WriteFileAtomically(
+            out, [&](std::ostream& o) { return WriteJournal(*g_db, 1, 0, 0, o); }, error))
+      state.SkipWithError(error.c_str());
+  }
+}
+BENCHMARK(BM_ExportJournal1M)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  SetClock(BenchToday());
+  CDataBase db;
+  const std::string copy = BenchFile("export-source.vlt");
+  CopyDatabase(LargeDatabase(1'000'000), copy);
+  db.Open(copy);
+  g_db = &db;
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,368 @@
+#include "ExchangeCmd.h"
+
+#include <charconv>
+#include <iostream>
+#include <map>
+#include <nlohmann/json.hpp>
+
+#include "Access.h"
+#include "Exporter.h"
+#include "Importer.h"
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+int Bad(const std::string& text) {
+  std::cerr << "pardow-cli: " << text << "\n";
+  return 2;
+}
+
+bool ParseId(const std::string& text, std::uint32_t& out) {
+  const char* end = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(text.data(), end, out);
+  return !text.empty() && ec == std::errc() && ptr == end;
+}
+
+bool ParseSeparator(const std::string& text, char& out) {
+  if (text == "tab" || text == "\\t" || text == "\t") {
+    out = '\t';
+    return true;
+  }
+  if (text.size() != 1 || text[0] == '"' || text[0] == '\r' || text[0] == '\n') return false;
+  out = text[0];
+  return true;
+}
+
+// Splits "a,b,c".
+std::vector<std::string> List(const std::string& text) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    std::size_t end = std::min(text.find(',', start), text.size());
+    parts.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return parts;
+}
+
+// Options of the form --name VALUE and --flag; false for an unknown one.
+struct COptions {
+  std::vector<std::string> positional;
+  std::map<std::string, std::string> values;
+  bool Parse(const std::vector<std::string>& args, const std::vector<std::string>& withValue,
+             const std::vector<std::string>& flags, std::string& error) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+      const std::string& a = args[i];
+      if (a.rfind("--", 0) != 0) {
+        positional.push_back(a);
+      } else if (std::find(withValue.begin(), withValue.end(), a) != withValue.end()) {
+        if (i + 1 >= args.size()) {
+          error = a + " wants a value";
+          return false;
+        }
+        values[a] = args[++i];
+      } else if (std::find(flags.begin(), flags.end(), a) != flags.end()) {
+        values[a] = "";
+      } else {
+        error = "unknown option " + a;
+        return false;
+      }
+    }
+    return true;
+  }
+  bool Has(const std::string& name) const { return values.count(name) != 0; }
+};
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// A field by its name in any case, or "member" for "Family member".
+bool FieldFromName(const std::string& name, EExportField& out) {
+  for (int f = 0; f < kExportFieldCount; ++f) {
+    const auto field = static_cast<EExportField>(f);
+    if (Lower(name) == Lower(ExportFieldName(field)) ||
+        (Lower(name) == "member" && field == EExportField::kMember)) {
+      out = field;
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+int RunExportCommand(const std::vector<std::string>& args) {
+  COptions o;
+  std::string error;
+  if (!o.Parse(args,
+               {"--format", "--from", "--to", "--account", "--kind", "--category", "--fields",
+                "--separator", "--output"},
+               {"--no-subcategories"}, error))
+    return Bad(error);
+  if (o.positional.size() != 1) return Bad("export wants one database FILE");
+  CExportOptions options;
+  options.kind = EExportKind::kAll;
+  options.separator = ',';
+  options.begin = -1e9;
+  options.end = 1e9;
+  for (int f = 0; f < kExportFieldCount; ++f)
+    options.fields.push_back(static_cast<EExportField>(f));
+  const std::string format = o.Has("--format") ? o.values["--format"] : "csv";
+  if (format != "csv" && format != "ledger") return Bad("--format wants csv or ledger");
+  if (o.Has("--from") && !ParseIsoDate(o.values["--from"], options.begin))
+    return Bad("--from wants YYYY-MM-DD");
+  if (o.Has("--to") && !ParseIsoDate(o.values["--to"], options.end))
+    return Bad("--to wants YYYY-MM-DD");
+  if (o.Has("--account") && !ParseId(o.values["--account"], options.account))
+    return Bad("--account wants an account id");
+  if (o.Has("--category") && !ParseId(o.values["--category"], options.category))
+    return Bad("--category wants a category id");
+  options.withSubcategories = !o.Has("--no-subcategories");
+  if (o.Has("--kind")) {
+    const std::string& k = o.values["--kind"];
+    if (k == "expenses")
+      options.kind = EExportKind::kExpenses;
+    else if (k == "incomes")
+      options.kind = EExportKind::kIncomes;
+    else if (k != "all")
+      return Bad("--kind wants expenses, incomes or all");
+  }
+  if (o.Has("--separator") && !ParseSeparator(o.values["--separator"], options.separator))
+    return Bad("--separator wants one character (not a quote) or tab");
+  if (o.Has("--fields")) {
+    options.fields.clear();
+    for (const std::string& name : List(o.values["--fields"])) {
+      EExportField field;
+      if (!FieldFromName(name, field)) return Bad("unknown field " + name);
+      options.fields.push_back(field);
+    }
+  }
+  CDataBase db;
+  if (int rc = OpenForCommand(db, o.positional[0])) return rc;
+  auto write = [&](std::ostream& out) {
+    return format == "csv" ? WriteDelimited(db, options, out)
+                           : WriteJournal(db, options.begin, options.end, options.account, out);
+  };
+  if (o.Has("--output")) {
+    if (!WriteFileAtomically(o.values["--output"], write, error)) {
+      std::cerr << "pardow-cli: export: " << error << "\n";
+      return 1;
+    }
+    return 0;
+  }
+  if (!write(std::cout)) {
+    std::cerr << "pardow-cli: export: the output could not be written\n";
+    return 1;
+  }
+  return 0;
+}
+
+namespace {
+
+Json Columns(const std::vector<CColumnSpec>& columns) {
+  Json out = Json::array();
+  for (const CColumnSpec& c : columns) {
+    Json column = {{"type", ColumnTypeName(c.type)}};
+    if (c.type == EColumnType::kDate) column["date"] = DateStyleText(c.date);
+    if (c.type == EColumnType::kSum || c.type == EColumnType::kPrice ||
+        c.type == EColumnType::kQuantity)
+      column["amount"] = AmountStyleText(c.amount);
+    if (c.type == EColumnType::kSum && c.role != ESumRole::kSigned)
+      column["role"] = c.role == ESumRole::kDebit ? "debit" : "credit";
+    out.push_back(column);
+  }
+  return out;
+}
+
+struct CImportArgs {
+  std::string db, file;
+  CReadOptions read;
+  bool separatorGiven = false, encodingGiven = false, firstRowGiven = false;
+  CImportOptions options;
+  std::vector<std::string> columnNames;
+  EDateOrder dateOrder = EDateOrder::kYmd;
+  bool dateOrderGiven = false;
+  char decimal = '.';
+  bool decimalGiven = false;
+  bool includeDuplicates = false, dryRun = false;
+};
+
+int ParseImportArgs(const std::vector<std::string>& args, CImportArgs& a) {
+  COptions o;
+  std::string error;
+  if (!o.Parse(args,
+               {"--account", "--columns", "--separator", "--encoding", "--first-row", "--kind",
+                "--date-order", "--decimal"},
+               {"--create-categories", "--include-duplicates", "--dry-run"}, error))
+    return Bad(error);
+  if (o.positional.size() != 2) return Bad("import wants a database FILE and a statement FILE");
+  a.db = o.positional[0];
+  a.file = o.positional[1];
+  if (!o.Has("--account") || !ParseId(o.values["--account"], a.options.account))
+    return Bad("import wants --account ID");
+  if (o.Has("--columns")) a.columnNames = List(o.values["--columns"]);
+  if ((a.separatorGiven = o.Has("--separator")) &&
+      !ParseSeparator(o.values["--separator"], a.read.separator))
+    return Bad("--separator wants one character (not a quote) or tab");
+  if ((a.encodingGiven = o.Has("--encoding"))) {
+    std::string name = o.values["--encoding"];
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    bool known = false;
+    for (ETextEncoding e : kAllEncodings)
+      if (name == EncodingName(e)) a.read.encoding = e, known = true;
+    if (!known) return Bad("--encoding wants utf-8, windows-1251, windows-1252 or iso-8859-1");
+  }
+  if ((a.firstRowGiven = o.Has("--first-row"))) {
+    std::uint32_t n = 0;
+    if (!ParseId(o.values["--first-row"], n) || n < 1 || n > 32767)
+      return Bad("--first-row wants a number from 1 to 32767");
+    a.options.firstRow = n;
+  }
+  if (o.Has("--kind")) {
+    const std::string& k = o.values["--kind"];
+    if (k == "expense")
+      a.options.kind = EImportKind::kExpense;
+    else if (k == "income")
+      a.options.kind = EImportKind::kIncome;
+    else if (k == "auto")
+      a.options.kind = EImportKind::kAuto;
+    else
+      return Bad("--kind wants expense, income or auto");
+  } else {
+    a.options.kind = EImportKind::kAuto;
+  }
+  if ((a.dateOrderGiven = o.Has("--date-order"))) {
+    const std::string& d = o.values["--date-order"];
+    if (d == "ymd")
+      a.dateOrder = EDateOrder::kYmd;
+    else if (d == "dmy")
+      a.dateOrder = EDateOrder::kDmy;
+    else if (d == "mdy")
+      a.dateOrder = EDateOrder::kMdy;
+    else
+      return Bad("--date-order wants ymd, dmy or mdy");
+  }
+  if ((a.decimalGiven = o.Has("--decimal"))) {
+    const std::string& d = o.values["--decimal"];
+    if (d != "." && d != ",") return Bad("--decimal wants . or ,");
+    a.decimal = d[0];
+  }
+  a.options.createCategories = o.Has("--create-categories");
+  a.includeDuplicates = o.Has("--include-duplicates");
+  a.dryRun = o.Has("--dry-run");
+  return 0;
+}
+
+// Reads the statement and settles its columns; 0, or the exit code.
+int ReadStatement(CImportArgs& a, CSourceTable& table) {
+  std::string head, error;
+  if (!ReadFileBytes(a.file, 64 * 1024, head, error)) {
+    std::cerr << "pardow-cli: import: " << error << "\n";
+    return 1;
+  }
+  if (LooksLikeOfx(head)) {
+    if (!ReadOfxFile(a.file, table, error)) {
+      std::cerr << "pardow-cli: import: " << error << "\n";
+      return 1;
+    }
+    a.options.columns = OfxColumns();
+    return 0;
+  }
+  if (!a.encodingGiven) a.read.encoding = DetectEncoding(head);
+  if (!a.separatorGiven) {
+    std::string text;
+    DecodeText(head, a.read.encoding, text, error, true);
+    a.read.separator = DetectSeparator(text);
+  }
+  if (!ReadDelimitedFile(a.file, a.read, table, error)) {
+    std::cerr << "pardow-cli: import: " << error << "\n";
+    return 1;
+  }
+  if (!a.firstRowGiven) a.options.firstRow = GuessFirstRow(table);
+  if (a.columnNames.empty()) {
+    a.options.columns = SuggestColumns(table, a.options.firstRow, a.dateOrder, a.decimal);
+  } else {
+    for (std::size_t c = 0; c < a.columnNames.size(); ++c) {
+      EColumnType type;
+      if (!ColumnTypeFromName(a.columnNames[c], type))
+        return Bad("unknown column type " + a.columnNames[c]);
+      a.options.columns.push_back(
+          DetectColumn(table, c, a.options.firstRow, type, a.dateOrder, a.decimal));
+    }
+  }
+  for (CColumnSpec& c : a.options.columns) {
+    if (a.dateOrderGiven) c.date.order = a.dateOrder;
+    if (a.decimalGiven && c.amount.decimal != a.decimal)
+      c.amount = CAmountStyle{a.decimal, a.decimal == ',' ? '.' : ','};
+  }
+  return 0;
+}
+
+}  // namespace
+
+int RunImportCommand(const std::vector<std::string>& args) {
+  CImportArgs a;
+  if (int rc = ParseImportArgs(args, a)) return rc;
+  CDataBase db;
+  if (int rc = OpenForCommand(db, a.db)) return rc;
+  if (db.Accounts().Find(a.options.account) == nullptr)
+    return Bad("there is no account " + std::to_string(a.options.account));
+  CSourceTable table;
+  if (int rc = ReadStatement(a, table)) return rc;
+  CFitIdStore fitIds(db.GetFileName());
+  CImportPlan plan = PlanImport(db, table, a.options, fitIds);
+  if (a.includeDuplicates)
+    for (CPlannedRow& row : plan.rows)
+      if (row.status == ERowStatus::kDuplicate) row.include = true;
+
+  Json report;
+  report["file"] = a.file;
+  report["account"] = a.options.account;
+  report["encoding"] = EncodingName(a.read.encoding);
+  report["separator"] = std::string(1, a.read.separator);
+  report["firstRow"] = a.options.firstRow;
+  report["columns"] = Columns(a.options.columns);
+  report["rows"] = plan.rows.size();
+  report["new"] = plan.CountOf(ERowStatus::kNew);
+  report["duplicates"] = plan.CountOf(ERowStatus::kDuplicate);
+  report["refused"] = plan.CountOf(ERowStatus::kRefused);
+  // Every row that will not be imported, every duplicate, and the notes on
+  // rows that will be (a category to create, an amount taken against its sign).
+  Json refused = Json::array(), duplicates = Json::array(), notes = Json::array();
+  for (const CPlannedRow& row : plan.rows) {
+    Json entry = {{"line", row.line}, {"reason", row.reason}};
+    if (row.status == ERowStatus::kRefused)
+      refused.push_back(entry);
+    else if (row.status == ERowStatus::kDuplicate)
+      duplicates.push_back(entry);
+    else if (!row.reason.empty())
+      notes.push_back(entry);
+  }
+  report["refusedRows"] = refused;
+  report["duplicateRows"] = duplicates;
+  report["notes"] = notes;
+  int rc = 0;
+  if (!a.dryRun) {
+    const CImportResult result = ApplyImport(db, plan, a.options, fitIds);
+    report["stored"] = result.transactions.size();
+    report["added"] = result.transactions;
+    report["createdSubtypes"] = result.subtypes;
+    if (!result.ok) {
+      report["error"] = result.error;
+      std::cerr << "pardow-cli: import stopped: " << result.error
+                << "; the transactions listed as added were stored\n";
+      rc = 1;
+    }
+    if (!db.Close() && rc == 0) {
+      std::cerr << "pardow-cli: import: the file could not be closed cleanly\n";
+      rc = 1;
+    }
+  } else {
+    report["stored"] = 0;
+  }
+  std::cout << report.dump(2) << "\n";
+  return rc;
+}

@@ -1,0 +1,640 @@
+// Planning, applying and undoing imports of bank statements.
+#include "Importer.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <map>
+#include <set>
+
+#include "SubTypePaths.h"
+#include "Textcodec.h"
+
+namespace {
+
+constexpr std::array<const char*, kColumnTypeCount> kColumnNames{
+    "<none>", "Date",  "Description", "Quantity",      "Sum",
+    "Price",  "Notes", "Category",    "Family member", "Section"};
+constexpr std::array<const char*, kColumnTypeCount> kColumnShortNames{
+    "none",  "date",  "description", "quantity", "sum",
+    "price", "notes", "category",    "member",   "section"};
+
+// The longest text a database can hold.
+constexpr std::size_t kMaxText = 65535;
+
+}  // namespace
+
+const char* ColumnTypeName(EColumnType type) {
+  const auto i = static_cast<std::size_t>(type);
+  return i < kColumnNames.size() ? kColumnNames[i] : kColumnNames[0];
+}
+
+bool ColumnTypeFromName(std::string_view name, EColumnType& type) {
+  for (std::size_t i = 0; i < kColumnNames.size(); ++i)
+    if (name == kColumnNames[i] || name == kColumnShortNames[i]) {
+      type = static_cast<EColumnType>(i);
+      return true;
+    }
+  return false;
+}
+
+std::size_t CImportPlan::CountOf(ERowStatus status) const {
+  return static_cast<std::size_t>(std::count_if(
+      rows.begin(), rows.end(), [&](const CPlannedRow& r) { return r.status == status; }));
+}
+
+std::size_t CImportPlan::CountIncluded() const {
+  return static_cast<std::size_t>(std::count_if(rows.begin(), rows.end(), [](const CPlannedRow& r) {
+    return r.status != ERowStatus::kRefused && r.include;
+  }));
+}
+
+// ---- Column suggestions ----
+
+namespace {
+
+std::vector<std::string_view> ColumnCells(const CSourceTable& table, std::size_t column,
+                                          std::size_t firstRow) {
+  std::vector<std::string_view> cells;
+  for (std::size_t r = firstRow > 0 ? firstRow - 1 : 0; r < table.rows.size(); ++r)
+    if (column < table.rows[r].fields.size()) cells.emplace_back(table.rows[r].fields[column]);
+  return cells;
+}
+
+}  // namespace
+
+std::size_t GuessFirstRow(const CSourceTable& table) {
+  auto hasFigures = [](const CDelimitedRow& row) {
+    for (const std::string& cell : row.fields) {
+      Date d;
+      Money m;
+      std::string why;
+      for (EDateOrder order : {EDateOrder::kYmd, EDateOrder::kDmy, EDateOrder::kMdy})
+        if (ParseDateCell(cell, CDateStyle{order}, d)) return true;
+      if (ParseAmountCell(cell, CAmountStyle{'.', 0}, m, why) ||
+          ParseAmountCell(cell, CAmountStyle{',', 0}, m, why))
+        return true;
+    }
+    return false;
+  };
+  if (table.rows.size() >= 2 && !hasFigures(table.rows[0]) && hasFigures(table.rows[1])) return 2;
+  return 1;
+}
+
+CColumnSpec DetectColumn(const CSourceTable& table, std::size_t column, std::size_t firstRow,
+                         EColumnType type, EDateOrder fallbackOrder, char fallbackDecimal) {
+  CColumnSpec spec;
+  spec.type = type;
+  const auto cells = ColumnCells(table, column, firstRow);
+  spec.date = DetectDateStyle(cells, fallbackOrder).style;
+  spec.amount = DetectAmountStyle(cells, fallbackDecimal).style;
+  return spec;
+}
+
+namespace {
+
+// Whether most (four in five) of the non-empty cells read with `reads`.
+template <class Reads>
+bool MostRead(const std::vector<std::string_view>& cells, Reads reads) {
+  std::size_t nonEmpty = 0, read = 0;
+  for (std::string_view cell : cells) {
+    if (cell.empty()) continue;
+    ++nonEmpty;
+    read += reads(cell) ? 1 : 0;
+  }
+  return nonEmpty > 0 && read * 5 >= nonEmpty * 4;
+}
+
+}  // namespace
+
+std::vector<CColumnSpec> SuggestColumns(const CSourceTable& table, std::size_t firstRow,
+                                        EDateOrder fallbackOrder, char fallbackDecimal) {
+  std::vector<CColumnSpec> specs(table.columnCount);
+  bool haveDate = false, haveSum = false;
+  std::size_t longest = 0, longestColumn = table.columnCount;
+  for (std::size_t c = 0; c < table.columnCount; ++c) {
+    const auto cells = ColumnCells(table, c, firstRow);
+    specs[c] = DetectColumn(table, c, firstRow, EColumnType::kNone, fallbackOrder, fallbackDecimal);
+    const CColumnSpec& spec = specs[c];
+    const bool dates = MostRead(cells, [&](std::string_view cell) {
+      Date d;
+      return ParseDateCell(cell, spec.date, d);
+    });
+    const bool amounts = MostRead(cells, [&](std::string_view cell) {
+      Money m;
+      std::string why;
+      return ParseAmountCell(cell, spec.amount, m, why) ||
+             why.find("four decimals") != std::string::npos;
+    });
+    if (!haveDate && dates) {
+      specs[c].type = EColumnType::kDate;
+      haveDate = true;
+    } else if (!haveSum && amounts) {
+      specs[c].type = EColumnType::kSum;
+      haveSum = true;
+    } else if (!amounts && !dates) {
+      std::size_t length = 0;
+      for (auto s : cells) length += s.size();
+      if (length > longest) {
+        longest = length;
+        longestColumn = c;
+      }
+    }
+  }
+  if (longestColumn < table.columnCount) specs[longestColumn].type = EColumnType::kDescription;
+  return specs;
+}
+
+// ---- Remembered FITIDs ----
+
+namespace {
+
+// FITIDs are kept one per line: tabs, line breaks and '%' are escaped.
+std::string EscapeFitId(std::string_view id) {
+  std::string out;
+  for (char c : id) {
+    if (c == '%' || c == '\t' || c == '\n' || c == '\r') {
+      static const char kHex[] = "0123456789ABCDEF";
+      out += '%';
+      out += kHex[static_cast<unsigned char>(c) >> 4];
+      out += kHex[static_cast<unsigned char>(c) & 15];
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string FitKey(std::uint32_t account, const std::string& fitId) {
+  return std::to_string(account) + '\t' + EscapeFitId(fitId);
+}
+
+}  // namespace
+
+std::string CFitIdStore::PathFor(const std::string& databaseFile) {
+  return databaseFile + ".fitids";
+}
+
+CFitIdStore::CFitIdStore(const std::string& databaseFile) : path_(PathFor(databaseFile)) {
+  std::string bytes, error;
+  if (databaseFile.empty() || !ReadFileBytes(path_, 0, bytes, error)) return;
+  std::string_view text = bytes;
+  while (!text.empty()) {
+    const std::size_t end = std::min(text.find('\n'), text.size());
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(std::min(end + 1, text.size()));
+    // ACCOUNT \t FITID \t TRANSACTION; a line cut by a crash is ignored.
+    const std::size_t last = line.rfind('\t');
+    if (last == std::string_view::npos || last == 0 || line.find('\t') == last) continue;
+    std::uint32_t transaction = 0;
+    const char* first = line.data() + last + 1;
+    auto [ptr, ec] = std::from_chars(first, line.data() + line.size(), transaction);
+    if (ec != std::errc() || ptr != line.data() + line.size() || transaction == 0) continue;
+    ids_[std::string(line.substr(0, last))] = transaction;
+    byTransaction_.insert(transaction);
+  }
+}
+
+std::uint32_t CFitIdStore::Find(std::uint32_t account, const std::string& fitId) const {
+  auto it = ids_.find(FitKey(account, fitId));
+  return it == ids_.end() ? 0 : it->second;
+}
+
+bool CFitIdStore::Add(
+    const std::vector<std::tuple<std::uint32_t, std::string, std::uint32_t>>& entries,
+    std::string& error) {
+  if (entries.empty()) return true;
+  std::string text;
+  for (const auto& [account, fitId, transaction] : entries)
+    text += FitKey(account, fitId) + '\t' + std::to_string(transaction) + '\n';
+  const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    error = path_ + ": " + std::strerror(errno);
+    return false;
+  }
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      error = path_ + ": " + std::strerror(errno);
+      ::close(fd);
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  const bool synced = ::fdatasync(fd) == 0;
+  if (!synced) error = path_ + ": " + std::strerror(errno);
+  ::close(fd);
+  if (!synced) return false;
+  for (const auto& [account, fitId, transaction] : entries) {
+    ids_[FitKey(account, fitId)] = transaction;
+    byTransaction_.insert(transaction);
+  }
+  return true;
+}
+
+// ---- Planning ----
+
+namespace {
+
+// A stored transaction of the account as a duplicate candidate: the day,
+// the signed amount for the account (money out negative).
+struct CandidateKey {
+  std::int64_t day;
+  Money amount;
+  bool operator<(const CandidateKey& o) const {
+    return day != o.day ? day < o.day : amount < o.amount;
+  }
+};
+
+class CPlanner {
+ public:
+  CPlanner(CDataBase& db, const CImportOptions& options, const CFitIdStore& fitIds)
+      : db_(db), options_(options), fitIds_(fitIds), paths_(db) {
+    for (std::size_t c = 0; c < options.columns.size(); ++c)
+      byType_[static_cast<std::size_t>(options.columns[c].type)].push_back(c);
+    CollectCandidates();
+  }
+
+  CPlannedRow Plan(const CDelimitedRow& row, const std::string& fitId);
+
+ private:
+  void CollectCandidates();
+  // The cells of every column of a type, non-empty ones only.
+  std::vector<std::pair<std::size_t, std::string_view>> Cells(const CDelimitedRow& row,
+                                                              EColumnType type) const;
+  std::string Joined(const CDelimitedRow& row, EColumnType type) const;
+  bool ReadAmount(const CDelimitedRow& row, Money& signedSum, bool& haveSum,
+                  std::string& why) const;
+  bool ResolvePath(CPlannedRow& out, std::uint32_t root, const std::string& path, const char* what,
+                   std::uint32_t& id) const;
+  void MarkDuplicate(CPlannedRow& out, Money signedSum);
+
+  CDataBase& db_;
+  const CImportOptions& options_;
+  const CFitIdStore& fitIds_;
+  CSubTypePaths paths_;
+  std::array<std::vector<std::size_t>, kColumnTypeCount> byType_;
+  std::map<CandidateKey, std::vector<std::uint32_t>> candidates_;
+  std::set<std::uint32_t> matched_;  // candidates an earlier row matched
+};
+
+void CPlanner::CollectCandidates() {
+  const std::uint32_t account = options_.account;
+  for (auto [id, entry] : db_.Transactions()) {
+    const TransactionRecord& t = entry->record;
+    const auto day = static_cast<std::int64_t>(WholeDay(t.date));
+    if (t.fromAccount == account) candidates_[{day, -t.amountOut}].push_back(id);
+    if (t.toAccount == account && !IsExpense(t)) candidates_[{day, t.amountIn}].push_back(id);
+  }
+}
+
+std::vector<std::pair<std::size_t, std::string_view>> CPlanner::Cells(const CDelimitedRow& row,
+                                                                      EColumnType type) const {
+  std::vector<std::pair<std::size_t, std::string_view>> cells;
+  for (std::size_t c : byType_[static_cast<std::size_t>(type)])
+    if (c < row.fields.size() && !row.fields[c].empty()) cells.emplace_back(c, row.fields[c]);
+  return cells;
+}
+
+std::string CPlanner::Joined(const CDelimitedRow& row, EColumnType type) const {
+  std::string text;
+  for (auto [c, cell] : Cells(row, type)) {
+    std::string_view s = cell;
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    if (s.empty()) continue;
+    if (!text.empty()) text += ' ';
+    text += s;
+  }
+  return text;
+}
+
+bool CPlanner::ReadAmount(const CDelimitedRow& row, Money& signedSum, bool& haveSum,
+                          std::string& why) const {
+  haveSum = false;
+  for (auto [c, cell] : Cells(row, EColumnType::kSum)) {
+    const CColumnSpec& spec = options_.columns[c];
+    Money value = 0;
+    if (!ParseAmountCell(cell, spec.amount, value, why)) return false;
+    if (value == 0 && spec.role != ESumRole::kSigned) continue;  // an empty debit or credit
+    if (spec.role == ESumRole::kDebit) value = value < 0 ? value : -value;
+    if (spec.role == ESumRole::kCredit) value = value < 0 ? -value : value;
+    if (haveSum) {
+      why = "more than one Sum column holds an amount";
+      return false;
+    }
+    signedSum = value;
+    haveSum = true;
+  }
+  return true;
+}
+
+bool CPlanner::ResolvePath(CPlannedRow& out, std::uint32_t root, const std::string& path,
+                           const char* what, std::uint32_t& id) const {
+  id = 0;
+  if (CSubTypePaths::Split(path).empty()) return true;
+  id = paths_.Find(root, path);
+  if (id != 0) return true;
+  if (!options_.createCategories) {
+    out.status = ERowStatus::kRefused;
+    out.reason = std::string(what) + " \"" + path + "\" does not exist";
+    return false;
+  }
+  if (!out.reason.empty()) out.reason += "; ";
+  out.reason += std::string("creates ") + what + " \"" + path + "\"";
+  return true;
+}
+
+void CPlanner::MarkDuplicate(CPlannedRow& out, Money signedSum) {
+  const auto day = static_cast<std::int64_t>(WholeDay(out.item.record.date));
+  if (!out.fitId.empty()) {
+    const std::uint32_t known = fitIds_.Find(options_.account, out.fitId);
+    if (known != 0 && db_.Transactions().Find(known) != nullptr) {
+      matched_.insert(known);
+      out.status = ERowStatus::kDuplicate;
+      out.include = false;
+      out.reason =
+          "already imported (FITID " + out.fitId + ") as transaction " + std::to_string(known);
+      return;
+    }
+  }
+  auto it = candidates_.find({day, signedSum});
+  if (it == candidates_.end()) return;
+  for (std::uint32_t id : it->second) {
+    if (matched_.count(id) != 0) continue;
+    // A transaction imported with another FITID is a different one.
+    if (!out.fitId.empty() && fitIds_.HasTransaction(id)) continue;
+    CTransactionItem stored;
+    db_.GetTransaction(id, stored);
+    if (stored.description != out.item.description) continue;
+    matched_.insert(id);
+    out.status = ERowStatus::kDuplicate;
+    out.include = false;
+    out.reason = "same day, amount and description as transaction " + std::to_string(id);
+    return;
+  }
+}
+
+CPlannedRow CPlanner::Plan(const CDelimitedRow& row, const std::string& fitId) {
+  CPlannedRow out;
+  out.line = row.line;
+  out.fitId = fitId;
+  auto refuse = [&](std::string why) {
+    out.status = ERowStatus::kRefused;
+    out.include = false;
+    out.reason = std::move(why);
+    return out;
+  };
+  if (std::all_of(row.fields.begin(), row.fields.end(), [](const auto& f) { return f.empty(); }))
+    return refuse("an empty row");
+  // The day.
+  const auto dates = Cells(row, EColumnType::kDate);
+  if (byType_[static_cast<std::size_t>(EColumnType::kDate)].empty())
+    return refuse("no column is of type Date");
+  if (dates.empty()) return refuse("no date");
+  Date day = 0;
+  if (!ParseDateCell(dates.front().second, options_.columns[dates.front().first].date, day))
+    return refuse("\"" + std::string(dates.front().second) + "\" is not a date written as " +
+                  DateStyleText(options_.columns[dates.front().first].date));
+  // The amount: a Sum, or Price x Quantity.
+  std::string why;
+  Money signedSum = 0;
+  bool haveSum = false;
+  if (!ReadAmount(row, signedSum, haveSum, why)) return refuse(why);
+  Money quantity = kMoneyOne;
+  if (const auto q = Cells(row, EColumnType::kQuantity); !q.empty()) {
+    if (!ParseAmountCell(q.front().second, options_.columns[q.front().first].amount, quantity, why))
+      return refuse("quantity: " + why);
+    if (quantity <= 0) return refuse("the quantity is not above 0");
+  }
+  if (!haveSum) {
+    const auto prices = Cells(row, EColumnType::kPrice);
+    if (byType_[static_cast<std::size_t>(EColumnType::kSum)].empty() && prices.empty())
+      return refuse(byType_[static_cast<std::size_t>(EColumnType::kPrice)].empty()
+                        ? "no column is of type Sum or Price"
+                        : "no amount");
+    if (prices.empty()) return refuse("no amount");
+    Money price = 0;
+    if (!ParseAmountCell(prices.front().second, options_.columns[prices.front().first].amount,
+                         price, why))
+      return refuse("price: " + why);
+    const WideMoney product = WideMulDiv(price, quantity, kMoneyOne);
+    if (!FitsMoney(product)) return refuse("price x quantity is too large");
+    signedSum = static_cast<Money>(product);
+  }
+  if (signedSum == 0) return refuse("the amount is 0");
+  if (signedSum == INT64_MIN) return refuse("the amount is too large");
+  // The kind: chosen, or by the sign.
+  bool expense = options_.kind == EImportKind::kExpense;
+  if (options_.kind == EImportKind::kAuto) expense = signedSum < 0;
+  const Money amount = signedSum < 0 ? -signedSum : signedSum;
+  if (options_.kind != EImportKind::kAuto && (signedSum < 0) != expense)
+    out.reason =
+        expense ? "a positive amount taken as an expense" : "a negative amount taken as an income";
+  // Texts.
+  out.item.description = Joined(row, EColumnType::kDescription);
+  out.item.comment = Joined(row, EColumnType::kNotes);
+  for (const std::string* text : {&out.item.description, &out.item.comment})
+    if (text->size() > kMaxText) return refuse("a text longer than 65535 bytes");
+  TransactionRecord& r = out.item.record;
+  r.date = day;
+  r.fromAccount = expense ? options_.account : 0;
+  r.toAccount = expense ? 0 : options_.account;
+  r.amountOut = r.amountIn = amount;
+  r.quantity = static_cast<float>(static_cast<double>(quantity) / kMoneyOne);
+  // Subtypes.
+  out.category = Joined(row, EColumnType::kCategory);
+  out.member = Joined(row, EColumnType::kMember);
+  out.section = Joined(row, EColumnType::kSection);
+  if (!ResolvePath(out, expense ? kExpenseRoot : kIncomeRoot, out.category, "category",
+                   r.categoryId) ||
+      !ResolvePath(out, kMemberRoot, out.member, "family member", r.memberId) ||
+      !ResolvePath(out, kSectionRoot, out.section, "section", r.sectionId)) {
+    out.include = false;
+    return out;
+  }
+  MarkDuplicate(out, expense ? -amount : amount);
+  return out;
+}
+
+}  // namespace
+
+CImportPlan PlanImport(CDataBase& db, const CSourceTable& table, const CImportOptions& options,
+                       const CFitIdStore& fitIds) {
+  CImportPlan plan;
+  CPlanner planner(db, options, fitIds);
+  const std::size_t first = options.firstRow > 0 ? options.firstRow - 1 : 0;
+  for (std::size_t r = first; r < table.rows.size(); ++r)
+    plan.rows.push_back(
+        planner.Plan(table.rows[r], r < table.fitIds.size() ? table.fitIds[r] : std::string()));
+  return plan;
+}
+
+// ---- Applying and undoing ----
+
+namespace {
+
+// Creates the missing parts of a path below `root`; 0 when a part could not
+// be stored.
+std::uint32_t CreatePath(CDataBase& db, CSubTypePaths& paths, std::uint32_t root,
+                         const std::string& path, std::vector<std::uint32_t>& created) {
+  std::uint32_t parent = root;
+  std::string sofar;
+  for (const std::string& part : CSubTypePaths::Split(path)) {
+    sofar += (sofar.empty() ? "" : ":") + part;
+    std::uint32_t id = paths.Find(root, sofar);
+    if (id == 0) {
+      CSubTypeItem item;
+      item.name = part;
+      item.record.parentId = parent;
+      id = db.AddSubType(item);
+      if (id == 0) return 0;
+      paths.Add(id, parent, part);
+      created.push_back(id);
+    }
+    parent = id;
+  }
+  return parent;
+}
+
+}  // namespace
+
+CImportResult ApplyImport(CDataBase& db, const CImportPlan& plan, const CImportOptions& options,
+                          CFitIdStore& fitIds, TImportProgress progress, void* context) {
+  CImportResult result;
+  CSubTypePaths paths(db);
+  std::vector<std::tuple<std::uint32_t, std::string, std::uint32_t>> remembered;
+  const std::size_t total = plan.CountIncluded();
+  std::size_t done = 0;
+  auto fail = [&](const char* what) {
+    result.ok = false;
+    const std::string reason = db.GetLastWriteError();
+    result.error = std::string(what) + (reason.empty() ? "" : ": " + reason);
+  };
+  db.BeginBatch();
+  for (const CPlannedRow& row : plan.rows) {
+    if (row.status == ERowStatus::kRefused || !row.include) continue;
+    CTransactionItem item = row.item;
+    const bool expense = IsExpense(item.record);
+    struct {
+      std::uint32_t root;
+      const std::string& path;
+      std::uint32_t& id;
+    } const subtypes[] = {
+        {expense ? kExpenseRoot : kIncomeRoot, row.category, item.record.categoryId},
+        {kMemberRoot, row.member, item.record.memberId},
+        {kSectionRoot, row.section, item.record.sectionId}};
+    bool stored = true;
+    for (const auto& s : subtypes)
+      if (s.id == 0 && !CSubTypePaths::Split(s.path).empty()) {
+        s.id = CreatePath(db, paths, s.root, s.path, result.subtypes);
+        stored = stored && s.id != 0;
+      }
+    if (!stored) {
+      fail(("the category of line " + std::to_string(row.line) + " could not be stored").c_str());
+      break;
+    }
+    const std::uint32_t id = db.AddTransaction(item);
+    if (id == 0) {
+      fail(("line " + std::to_string(row.line) + " could not be stored").c_str());
+      break;
+    }
+    result.transactions.push_back(id);
+    if (!row.fitId.empty()) remembered.emplace_back(options.account, row.fitId, id);
+    if (progress != nullptr && (++done % 1024 == 0 || done == total))
+      progress(context, done, total);
+  }
+  if (!db.EndBatch("Import") && result.ok) fail("the import could not be synced to the disk");
+  std::string error;
+  if (result.ok && !fitIds.Add(remembered, error)) {
+    result.ok = false;
+    result.error = "the statement's transaction ids could not be remembered: " + error;
+  }
+  return result;
+}
+
+bool UndoImport(CDataBase& db, const std::vector<std::uint32_t>& transactions,
+                const std::vector<std::uint32_t>& subtypes, std::string& error) {
+  db.BeginBatch();
+  bool ok = true;
+  for (std::uint32_t id : transactions) {
+    if (db.Transactions().Find(id) == nullptr) continue;
+    if (!db.DelTransaction(id)) {
+      ok = false;
+      break;
+    }
+  }
+  if (ok) {
+    // Created subtypes, the deepest first, while nothing uses them.
+    std::set<std::uint32_t> used;
+    for (auto [id, entry] : db.Transactions())
+      used.insert({entry->record.categoryId, entry->record.memberId, entry->record.sectionId});
+    for (auto [id, entry] : db.PlnTransactions())
+      used.insert({entry->record.transaction.categoryId, entry->record.transaction.memberId,
+                   entry->record.transaction.sectionId});
+    auto hasChildren = [&](std::uint32_t parent) {
+      for (auto [id, entry] : db.SubTypes())
+        if (entry->record.parentId == parent) return true;
+      return false;
+    };
+    for (auto it = subtypes.rbegin(); it != subtypes.rend() && ok; ++it)
+      if (db.SubTypes().Find(*it) != nullptr && used.count(*it) == 0 && !hasChildren(*it))
+        ok = db.DelSubType(*it, false);
+  }
+  const bool synced = db.EndBatch("UndoImport");
+  if (!ok || !synced) {
+    const std::string reason = db.GetLastWriteError();
+    error = "the import could not be undone" + (reason.empty() ? "" : ": " + reason);
+    return false;
+  }
+  return true;
+}
+
+// ---- Id lists ----
+
+std::string IdRangesText(const std::vector<std::uint32_t>& ids) {
+  std::vector<std::uint32_t> sorted(ids);
+  std::sort(sorted.begin(), sorted.end());
+  sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+  std::string text;
+  for (std::size_t i = 0; i < sorted.size();) {
+    std::size_t j = i;
+    while (j + 1 < sorted.size() && sorted[j + 1] == sorted[j] + 1) ++j;
+    if (!text.empty()) text += ',';
+    text += std::to_string(sorted[i]);
+    if (j > i) text += '-' + std::to_string(sorted[j]);
+    i = j + 1;
+  }
+  return text;
+}
+
+bool ParseIdRanges(std::string_view text, std::vector<std::uint32_t>& ids) {
+  ids.clear();
+  const char* p = text.data();
+  const char* end = p + text.size();
+  // A list of 10 million ids at most: a damaged setting cannot ask for more.
+  constexpr std::size_t kMaxIds = 10'000'000;
+  while (p < end) {
+    std::uint32_t a = 0, b = 0;
+    auto r = std::from_chars(p, end, a);
+    if (r.ec != std::errc()) return false;
+    p = r.ptr;
+    b = a;
+    if (p < end && *p == '-') {
+      r = std::from_chars(p + 1, end, b);
+      if (r.ec != std::errc() || b < a) return false;
+      p = r.ptr;
+    }
+    if (ids.size() + (b - a) >= kMaxIds) return false;
+    for (std::uint64_t id = a; id <= b; ++id) ids.push_back(static_cast<std::uint32_t>(id));
+    if (p < end && *p++ != ',') return false;
+  }
+  return true;
+}

@@ -1,0 +1,132 @@
+// Reading statement files into source tables: delimited text, and OFX/QFX
+// statements through libofx.
+#include <libofx/libofx.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+
+#include "Importer.h"
+
+namespace {
+
+// A preview reads the file's start only: this much first, more while the
+// rows it asks for are not all in it.
+constexpr std::size_t kFirstPreviewBytes = 256 * 1024;
+
+// Rows of decoded text; `whole` tells whether the text is the whole file
+// (else the row the text ends in may be cut and is left out).
+void ReadRows(std::string_view text, char separator, std::size_t maxRows, bool whole,
+              CSourceTable& table) {
+  CDelimitedReader reader(text, separator);
+  CDelimitedRow row;
+  table.rows.clear();
+  table.columnCount = 0;
+  table.complete = true;
+  while (reader.Next(row)) {
+    if (!whole && reader.Offset() >= text.size()) {
+      table.complete = false;
+      break;
+    }
+    table.columnCount = std::max(table.columnCount, row.fields.size());
+    table.rows.push_back(std::move(row));
+    if (maxRows != 0 && table.rows.size() >= maxRows) {
+      table.complete = whole && reader.Offset() >= text.size();
+      break;
+    }
+  }
+}
+
+}  // namespace
+
+bool ReadDelimitedFile(const std::string& path, const CReadOptions& options, CSourceTable& table,
+                       std::string& error) {
+  table = CSourceTable();
+  std::size_t limit = options.maxRows == 0 ? 0 : kFirstPreviewBytes;
+  for (;;) {
+    std::string bytes, text;
+    if (!ReadFileBytes(path, limit, bytes, error)) return false;
+    const bool whole = limit == 0 || bytes.size() < limit;
+    if (!DecodeText(bytes, options.encoding, text, error, !whole)) return false;
+    ReadRows(text, options.separator, options.maxRows, whole, table);
+    if (whole || table.rows.size() >= options.maxRows) return true;
+    limit *= 4;  // the rows asked for are longer than the bytes read
+  }
+}
+
+bool LooksLikeOfx(std::string_view head) {
+  const std::string_view start = head.substr(0, 4096);
+  return start.find("OFXHEADER") != std::string_view::npos ||
+         start.find("<OFX>") != std::string_view::npos;
+}
+
+std::vector<CColumnSpec> OfxColumns() {
+  std::vector<CColumnSpec> columns(4);
+  columns[0].type = EColumnType::kDate;
+  columns[0].date.order = EDateOrder::kYmd;
+  columns[1].type = EColumnType::kDescription;
+  columns[2].type = EColumnType::kSum;
+  columns[2].amount = CAmountStyle{'.', 0};
+  columns[3].type = EColumnType::kNotes;
+  return columns;
+}
+
+namespace {
+
+int OnOfxTransaction(const struct OfxTransactionData data, void* context) {
+  auto* table = static_cast<CSourceTable*>(context);
+  CDelimitedRow row;
+  row.line = table->rows.size() + 1;  // the statement's n-th transaction
+  std::string day;
+  if (data.date_posted_valid != 0) {
+    std::tm tm{};
+    const std::time_t t = data.date_posted;
+    // libofx gives the posting moment as UTC; its calendar day is the one
+    // the statement names.
+    if (gmtime_r(&t, &tm) != nullptr) {
+      char buffer[48];
+      std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", tm.tm_year + 1900, tm.tm_mon + 1,
+                    tm.tm_mday);
+      day = buffer;
+    }
+  }
+  std::string amount;
+  if (data.amount_valid != 0 && std::isfinite(data.amount)) {
+    // libofx hands amounts over as doubles; the statement writes at most a
+    // few decimals, which four-decimal rounding gives back exactly.
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, "%.4f", data.amount);
+    amount = buffer;
+  }
+  row.fields = {day, data.name_valid != 0 ? data.name : "", amount,
+                data.memo_valid != 0 ? data.memo : ""};
+  table->rows.push_back(std::move(row));
+  table->fitIds.emplace_back(data.fi_id_valid != 0 ? data.fi_id : "");
+  return 0;
+}
+
+}  // namespace
+
+bool ReadOfxFile(const std::string& path, CSourceTable& table, std::string& error) {
+  table = CSourceTable();
+  std::string head;
+  if (!ReadFileBytes(path, 4096, head, error)) return false;
+  if (!LooksLikeOfx(head)) {
+    error = path + " is not an OFX statement";
+    return false;
+  }
+  // libofx reports every parser event on the console unless told not to.
+  ofx_PARSER_msg = ofx_DEBUG_msg = ofx_DEBUG1_msg = ofx_DEBUG2_msg = ofx_DEBUG3_msg =
+      ofx_DEBUG4_msg = ofx_DEBUG5_msg = ofx_STATUS_msg = ofx_INFO_msg = 0;
+  LibofxContextPtr context = libofx_get_new_context();
+  ofx_set_transaction_cb(context, OnOfxTransaction, &table);
+  const int rc = libofx_proc_file(context, path.c_str(), AUTODETECT);
+  libofx_free_context(context);
+  table.columnCount = 4;
+  if (rc != 0 && table.rows.empty()) {
+    error = path + ": the OFX statement could not be read";
+    return false;
+  }
+  return true;
+}

@@ -1,0 +1,202 @@
+// Importing statements into a database: the plan, duplicates, applying,
+// failures and undo.
+#include <fstream>
+
+#include "FileSizeLimit.h"
+#include "FinanceTestUtil.h"
+#include "Importer.h"
+
+namespace {
+
+// A bank's CSV: a header, quoted descriptions with separators and line
+// breaks, day-first dates, comma decimals with point groups, a category.
+const char kBankCsv[] =
+    "Buchungstag;Text;Betrag;Kategorie\r\n"
+    "03.01.2024;\"Bakery; Main St.\";-4,50;Food:Bread\r\n"
+    "03.01.2024;\"Bakery; Main St.\";-4,50;Food:Bread\r\n"
+    "15.01.2024;\"Salary\nJanuary\";2.345,67;\r\n"
+    "31.02.2024;Nowhere;-1,00;\r\n"
+    "20.01.2024;Rounding;-0,12345;\r\n"
+    "21.01.2024;Nothing;0,00;\r\n";
+
+class ImportTest : public FinanceTest {
+ protected:
+  void SetUp() override {
+    FinanceTest::SetUp();
+    account = Account("Giro");
+    csv = dir.Path("bank.csv");
+    std::ofstream(csv, std::ios::binary) << kBankCsv;
+  }
+
+  CImportOptions Options(const CSourceTable& table) {
+    CImportOptions o;
+    o.account = account;
+    o.kind = EImportKind::kAuto;
+    o.createCategories = true;
+    o.firstRow = GuessFirstRow(table);
+    o.columns = SuggestColumns(table, o.firstRow, EDateOrder::kYmd, '.');
+    o.columns[3].type = EColumnType::kCategory;
+    return o;
+  }
+
+  CSourceTable Read(const std::string& file, std::size_t maxRows = 0) {
+    CSourceTable table;
+    std::string error;
+    CReadOptions read{';', ETextEncoding::kUtf8, maxRows};
+    EXPECT_TRUE(ReadDelimitedFile(file, read, table, error)) << error;
+    return table;
+  }
+
+  std::uint32_t account = 0;
+  std::string csv;
+};
+
+TEST_F(ImportTest, BankCsvIsPlannedRowByRowWithReasons) {
+  const CSourceTable table = Read(csv);
+  const CImportOptions options = Options(table);
+  EXPECT_EQ(options.firstRow, 2u);
+  EXPECT_EQ(options.columns[0].type, EColumnType::kDate);
+  EXPECT_EQ(options.columns[0].date.order, EDateOrder::kDmy);
+  EXPECT_EQ(options.columns[1].type, EColumnType::kDescription);
+  EXPECT_EQ(options.columns[2].type, EColumnType::kSum);
+  EXPECT_EQ(options.columns[2].amount.decimal, ',');
+
+  const CImportPlan plan = PlanImport(db, table, options, CFitIdStore(path));
+  ASSERT_EQ(plan.rows.size(), 6u);
+  EXPECT_EQ(plan.CountOf(ERowStatus::kNew), 3u);
+  EXPECT_EQ(plan.CountOf(ERowStatus::kRefused), 3u);
+  const CPlannedRow& bread = plan.rows[0];
+  EXPECT_EQ(bread.line, 2u);
+  EXPECT_EQ(bread.item.description, "Bakery; Main St.");
+  EXPECT_EQ(bread.item.record.fromAccount, account);
+  EXPECT_EQ(bread.item.record.amountOut, M(4.5));
+  EXPECT_NE(bread.reason.find("creates category"), std::string::npos);
+  const CPlannedRow& salary = plan.rows[2];
+  EXPECT_EQ(salary.item.record.toAccount, account);
+  EXPECT_EQ(salary.item.record.amountIn, M(2345.67));
+  EXPECT_EQ(salary.item.description, "Salary\nJanuary");
+  // Lines: a quoted line break moves the rows after it down a line.
+  EXPECT_EQ(plan.rows[3].line, 6u);
+  EXPECT_NE(plan.rows[3].reason.find("not a date"), std::string::npos);
+  EXPECT_NE(plan.rows[4].reason.find("four decimals"), std::string::npos);
+  EXPECT_EQ(plan.rows[5].reason, "the amount is 0");
+}
+
+TEST_F(ImportTest, AppliedImportIsFoundAgainAndUndoneWhole) {
+  const CSourceTable table = Read(csv);
+  const CImportOptions options = Options(table);
+  CFitIdStore fitIds(path);
+  const CImportResult result =
+      ApplyImport(db, PlanImport(db, table, options, fitIds), options, fitIds);
+  ASSERT_TRUE(result.ok) << result.error;
+  EXPECT_EQ(result.transactions.size(), 3u);
+  EXPECT_EQ(result.subtypes.size(), 2u);  // Food, Food:Bread
+  CTransactionItem stored;
+  db.GetTransaction(result.transactions[0], stored);
+  EXPECT_EQ(stored.record.categoryId, result.subtypes[1]);
+  EXPECT_EQ(stored.record.date, D(2024, 1, 3));
+
+  // The same file again: every row a duplicate, the two equal bakery rows
+  // matching the two stored ones (not one twice).
+  Reopen();
+  const CImportPlan again = PlanImport(db, table, options, CFitIdStore(path));
+  EXPECT_EQ(again.CountOf(ERowStatus::kDuplicate), 3u);
+  EXPECT_EQ(again.CountIncluded(), 0u);
+
+  std::string error;
+  ASSERT_TRUE(UndoImport(db, result.transactions, result.subtypes, error)) << error;
+  EXPECT_EQ(db.Transactions().size(), 0u);
+  for (std::uint32_t id : result.subtypes) EXPECT_EQ(db.SubTypes().Find(id), nullptr);
+}
+
+TEST_F(ImportTest, MissingCategoryIsRefusedUnlessCreated) {
+  const CSourceTable table = Read(csv);
+  CImportOptions options = Options(table);
+  options.createCategories = false;
+  const CImportPlan plan = PlanImport(db, table, options, CFitIdStore(path));
+  EXPECT_EQ(plan.rows[0].status, ERowStatus::kRefused);
+  EXPECT_EQ(plan.rows[0].reason, "category \"Food:Bread\" does not exist");
+  // Kind Expense takes every amount as an expense and says so for incomes.
+  options.kind = EImportKind::kExpense;
+  const CImportPlan expenses = PlanImport(db, table, options, CFitIdStore(path));
+  EXPECT_EQ(expenses.rows[2].item.record.fromAccount, account);
+  EXPECT_EQ(expenses.rows[2].reason, "a positive amount taken as an expense");
+}
+
+TEST_F(ImportTest, FailedWriteStopsWithWholeRowsOnly) {
+  const CSourceTable table = Read(csv);
+  const CImportOptions options = Options(table);
+  CFitIdStore fitIds(path);
+  const CImportPlan plan = PlanImport(db, table, options, fitIds);
+  CImportResult result;
+  {
+    CFileSizeLimit full(db.GetFileSize() + 200);  // room for a few records only
+    result = ApplyImport(db, plan, options, fitIds);
+  }
+  EXPECT_FALSE(result.ok);
+  EXPECT_FALSE(result.error.empty());
+  Reopen();
+  EXPECT_EQ(db.Transactions().size(), result.transactions.size());
+  for (std::uint32_t id : result.transactions) {
+    CTransactionItem t;
+    db.GetTransaction(id, t);
+    EXPECT_EQ(t.description, "Bakery; Main St.");
+  }
+}
+
+TEST_F(ImportTest, OfxStatementIsRecognisedByItsTransactionIds) {
+  const std::string ofx = dir.Path("statement.ofx");
+  auto writeOfx = [&](const char* coffeeName) {
+    std::ofstream(ofx) << "OFXHEADER:100\nDATA:OFXSGML\nVERSION:102\nSECURITY:NONE\n"
+                          "ENCODING:USASCII\nCHARSET:1252\nCOMPRESSION:NONE\nOLDFILEUID:NONE\n"
+                          "NEWFILEUID:NONE\n\n<OFX><SIGNONMSGSRSV1><SONRS><STATUS><CODE>0"
+                          "<SEVERITY>INFO</STATUS><DTSERVER>20240201<LANGUAGE>ENG</SONRS>"
+                          "</SIGNONMSGSRSV1><BANKMSGSRSV1><STMTTRNRS><TRNUID>1<STATUS><CODE>0"
+                          "<SEVERITY>INFO</STATUS><STMTRS><CURDEF>EUR"
+                          "<BANKACCTFROM><BANKID>1<ACCTID>42<ACCTTYPE>CHECKING</BANKACCTFROM>"
+                          "<BANKTRANLIST><DTSTART>20240101<DTEND>20240131"
+                          "<STMTTRN><TRNTYPE>DEBIT<DTPOSTED>20240105<TRNAMT>-3.20<FITID>A1<NAME>"
+                       << coffeeName
+                       << "</STMTTRN><STMTTRN><TRNTYPE>DEBIT<DTPOSTED>20240105<TRNAMT>-3.20"
+                          "<FITID>A2<NAME>Coffee</STMTTRN>"
+                          "<STMTTRN><TRNTYPE>CREDIT<DTPOSTED>20240110<TRNAMT>100.00<FITID>A3"
+                          "<NAME>Refund<MEMO>order 7</STMTTRN>"
+                          "</BANKTRANLIST><LEDGERBAL><BALAMT>93.60<DTASOF>20240131</LEDGERBAL></"
+                          "STMTRS></STMTTRNRS></BANKMSGSRSV1></OFX>\n";
+  };
+  writeOfx("Coffee");
+  CSourceTable table;
+  std::string error;
+  ASSERT_TRUE(ReadOfxFile(ofx, table, error)) << error;
+  ASSERT_EQ(table.rows.size(), 3u);
+  EXPECT_EQ(table.fitIds, (std::vector<std::string>{"A1", "A2", "A3"}));
+  CImportOptions options;
+  options.account = account;
+  options.kind = EImportKind::kAuto;
+  options.columns = OfxColumns();
+  CFitIdStore fitIds(path);
+  CImportPlan plan = PlanImport(db, table, options, fitIds);
+  EXPECT_EQ(plan.CountOf(ERowStatus::kNew), 3u);  // two equal coffees, two FITIDs
+  EXPECT_EQ(plan.rows[2].item.comment, "order 7");
+  EXPECT_EQ(plan.rows[2].item.record.amountIn, M(100));
+  ASSERT_TRUE(ApplyImport(db, plan, options, fitIds).ok);
+
+  // The bank renamed a payee: the FITID still finds it.
+  writeOfx("COFFEE SHOP 12");
+  ASSERT_TRUE(ReadOfxFile(ofx, table, error));
+  plan = PlanImport(db, table, options, CFitIdStore(path));
+  EXPECT_EQ(plan.CountOf(ERowStatus::kDuplicate), 3u);
+  EXPECT_NE(plan.rows[0].reason.find("FITID A1"), std::string::npos);
+}
+
+TEST(ImportIds, RangesKeepEveryId) {
+  std::vector<std::uint32_t> ids{105, 100, 101, 102, 4000000000u, 104};
+  EXPECT_EQ(IdRangesText(ids), "100-102,104-105,4000000000");
+  std::vector<std::uint32_t> back;
+  ASSERT_TRUE(ParseIdRanges("100-102,104-105,4000000000", back));
+  EXPECT_EQ(back, (std::vector<std::uint32_t>{100, 101, 102, 104, 105, 4000000000u}));
+  for (const char* bad : {"1-", "5-3", "1,,2", "x", "1-4294967295"})
+    EXPECT_FALSE(ParseIdRanges(bad, back)) << bad;
+}
+
+}  // namespace

@@ -1,0 +1,197 @@
+// Reading delimited text, encodings, and the date and amount styles of
+// statement cells.
+#include <gtest/gtest.h>
+
+#include "Delimited.h"
+#include "Formats.h"
+#include "Money.h"
+
+namespace {
+
+using Rows = std::vector<std::vector<std::string>>;
+
+Rows ReadAll(std::string_view text, char sep, std::vector<std::size_t>* lines = nullptr) {
+  CDelimitedReader reader(text, sep);
+  CDelimitedRow row;
+  Rows rows;
+  while (reader.Next(row)) {
+    rows.push_back(row.fields);
+    if (lines) lines->push_back(row.line);
+  }
+  return rows;
+}
+
+TEST(DelimitedReader, ReadsWhatBanksWrite) {
+  struct Case {
+    const char* text;
+    char sep;
+    Rows rows;
+  } const cases[] = {
+      {"a;b;c\r\n1;2;3\r\n", ';', {{"a", "b", "c"}, {"1", "2", "3"}}},
+      {"\"Shop; Main St.\",\"12,50\"\n", ',', {{"Shop; Main St.", "12,50"}}},
+      {"\"two\nlines\",x\r\ny,z", ',', {{"two\nlines", "x"}, {"y", "z"}}},
+      {"\"say \"\"hi\"\"\",1\n", ',', {{"say \"hi\"", "1"}}},
+      {"a,,\n\nb\rc", ',', {{"a", "", ""}, {""}, {"b"}, {"c"}}},
+      {"5\" pipe,x\n", ',', {{"5\" pipe", "x"}}},
+      {"\"never closed,x\ny", ',', {{"never closed,x\ny"}}},
+      {"a\tb\t\"c\td\"", '\t', {{"a", "b", "c\td"}}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ReadAll(c.text, c.sep), c.rows) << c.text;
+}
+
+TEST(DelimitedReader, RowsKnowTheLineTheyStartOn) {
+  std::vector<std::size_t> lines;
+  ReadAll("h\r\n\"a\r\nb\nc\",1\r\nd\n", ',', &lines);
+  EXPECT_EQ(lines, (std::vector<std::size_t>{1, 2, 5}));
+}
+
+TEST(DelimitedReader, QuotedFieldsReadBackAsWritten) {
+  const std::vector<std::string> fields{"plain", "a;b", "say \"x\"", "two\r\nlines", " pad ", ""};
+  std::string line;
+  for (const auto& f : fields) line += (line.empty() ? "" : ";") + QuoteField(f, ';');
+  EXPECT_EQ(ReadAll(line, ';'), Rows{fields});
+}
+
+TEST(DelimitedText, SeparatorAndEncodingAreDetected) {
+  EXPECT_EQ(DetectSeparator("Date;Text;Sum\n01.02.2024;\"a, b\";1,5\n"), ';');
+  EXPECT_EQ(DetectSeparator("Date,Text,Sum\n2024-02-01,x,1.5\n"), ',');
+  EXPECT_EQ(DetectSeparator("Date\tText\n2024-02-01\ta;b\n"), '\t');
+  EXPECT_EQ(DetectSeparator("one column\nonly\n"), '\t');
+
+  EXPECT_EQ(DetectEncoding("\xEF\xBB\xBFplain"), ETextEncoding::kUtf8);
+  EXPECT_EQ(DetectEncoding("Caf\xC3\xA9"), ETextEncoding::kUtf8);
+  EXPECT_EQ(DetectEncoding("\xCF\xF0\xE8\xE2\xE5\xF2 \xEC\xE8\xF0"), ETextEncoding::kWindows1251);
+  EXPECT_EQ(DetectEncoding("Caf\xE9 cr\xE8me"), ETextEncoding::kWindows1252);
+}
+
+TEST(DelimitedText, DecodesWithIconv) {
+  struct Case {
+    std::string bytes;
+    ETextEncoding encoding;
+    bool partial;
+    const char* utf8;  // nullptr: refused
+  } const cases[] = {
+      {"\xEF\xBB\xBF"
+       "a;b",
+       ETextEncoding::kUtf8, false, "a;b"},
+      {"\x80 5", ETextEncoding::kWindows1252, false, "\xE2\x82\xAC 5"},
+      {"\xCF\xF0\xE8", ETextEncoding::kWindows1251, false, "\xD0\x9F\xD1\x80\xD0\xB8"},
+      {"\xE9", ETextEncoding::kLatin1, false, "\xC3\xA9"},
+      {"ok \xC3", ETextEncoding::kUtf8, true, "ok "},  // a cut last character
+      {"ok \xC3", ETextEncoding::kUtf8, false, nullptr},
+      {"bad \xE9 here", ETextEncoding::kUtf8, false, nullptr},
+  };
+  for (const Case& c : cases) {
+    std::string out, error;
+    const bool ok = DecodeText(c.bytes, c.encoding, out, error, c.partial);
+    EXPECT_EQ(ok, c.utf8 != nullptr) << c.bytes;
+    if (ok && c.utf8) {
+      EXPECT_EQ(out, c.utf8);
+    }
+    if (!ok) {
+      EXPECT_FALSE(error.empty());
+    }
+  }
+}
+
+TEST(StatementCells, DatesReadInTheirOrderOnly) {
+  struct Case {
+    const char* cell;
+    EDateOrder order;
+    int y;  // 0: refused
+    unsigned m, d;
+  } const cases[] = {
+      {"2024-02-29", EDateOrder::kYmd, 2024, 2, 29},
+      {"20240131", EDateOrder::kYmd, 2024, 1, 31},
+      {"20240131120000[-5:EST]", EDateOrder::kYmd, 2024, 1, 31},
+      {"2023-02-29", EDateOrder::kYmd, 0, 0, 0},
+      {"31.01.2024", EDateOrder::kDmy, 2024, 1, 31},
+      {"31/01/24", EDateOrder::kDmy, 2024, 1, 31},
+      {"1.2.99 14:30", EDateOrder::kDmy, 1999, 2, 1},
+      {"31.01.2024", EDateOrder::kMdy, 0, 0, 0},
+      {"01/31/2024", EDateOrder::kMdy, 2024, 1, 31},
+      {"01/31/2024x", EDateOrder::kMdy, 0, 0, 0},
+      {"2024-01-31", EDateOrder::kDmy, 0, 0, 0},
+      {"", EDateOrder::kYmd, 0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    Date d = 0;
+    const bool ok = ParseDateCell(c.cell, CDateStyle{c.order}, d);
+    EXPECT_EQ(ok, c.y != 0) << c.cell;
+    if (ok && c.y != 0) {
+      EXPECT_EQ(d, EncodeDate(c.y, c.m, c.d)) << c.cell;
+    }
+  }
+}
+
+TEST(StatementCells, AmountsAreExactOrRefused) {
+  struct Case {
+    const char* cell;
+    CAmountStyle style;
+    double value;
+    bool ok;
+  } const cases[] = {
+      {"1.234,56", {',', '.'}, 1234.56, true},
+      {"-1,234.56", {'.', ','}, -1234.56, true},
+      {"(12.50)", {'.', 0}, -12.5, true},
+      {"12.50-", {'.', 0}, -12.5, true},
+      {"\xE2\x82\xAC 7,5", {',', 0}, 7.5, true},
+      {"-12.34 EUR", {'.', 0}, -12.34, true},
+      {"1\xC2\xA0"
+       "234,5",
+       {',', ' '},
+       1234.5,
+       true},
+      {"1'234.0001", {'.', '\''}, 1234.0001, true},
+      {"+0.5", {'.', 0}, 0.5, true},
+      {"1,5", {'.', ','}, 0, false},    // a group of one digit
+      {"0.12345", {'.', 0}, 0, false},  // a fifth decimal
+      {"12,50", {'.', 0}, 0, false},    // the other decimal mark
+      {"--5", {'.', 0}, 0, false},
+      {"1e5", {'.', 0}, 0, false},
+      {"1234567890123456", {'.', 0}, 0, false},
+      {"", {'.', 0}, 0, false},
+  };
+  for (const Case& c : cases) {
+    Money m = 0;
+    std::string why;
+    const bool ok = ParseAmountCell(c.cell, c.style, m, why);
+    EXPECT_EQ(ok, c.ok) << c.cell;
+    if (ok) {
+      EXPECT_EQ(m, M(c.value)) << c.cell;
+    }
+    if (!ok) {
+      EXPECT_FALSE(why.empty()) << c.cell;
+    }
+  }
+}
+
+TEST(StatementCells, ColumnsTellTheirStyle) {
+  const auto dmy = DetectDateStyle({"03.01.2024", "15.01.2024", ""}, EDateOrder::kYmd);
+  EXPECT_EQ(dmy.style.order, EDateOrder::kDmy);
+  EXPECT_TRUE(dmy.readsAll);
+  EXPECT_FALSE(dmy.ambiguous);
+  const auto both = DetectDateStyle({"03/01/2024", "05/02/2024"}, EDateOrder::kMdy);
+  EXPECT_EQ(both.style.order, EDateOrder::kMdy);
+  EXPECT_TRUE(both.ambiguous);
+  EXPECT_FALSE(DetectDateStyle({"yesterday"}, EDateOrder::kYmd).readsAll);
+
+  struct Case {
+    std::vector<std::string_view> cells;
+    char fallback;
+    char decimal, group;
+  } const cases[] = {
+      {{"-12,50", "1.234,00"}, '.', ',', '.'}, {{"12.5", "1,234.00"}, ',', '.', ','},
+      {{"1,234", "12"}, '.', '.', ','},  // nothing tells: the regional mark
+      {{"1,234", "12"}, ',', ',', 0},          {{"1 234,5"}, '.', ',', ' '},
+      {{"(3.25)", "4"}, ',', '.', 0},
+  };
+  for (const Case& c : cases) {
+    const auto found = DetectAmountStyle(c.cells, c.fallback);
+    EXPECT_EQ(found.style.decimal, c.decimal) << c.cells[0];
+    EXPECT_EQ(found.style.group, c.group) << c.cells[0];
+    EXPECT_TRUE(found.readsAll) << c.cells[0];
+  }
+}
+
+}  // namespace
