@@ -1,6 +1,5 @@
 #include "ImportLogic.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <sstream>
 
@@ -49,21 +48,6 @@ int GetInRange(Settings::CSettingsStorage& settings, const std::string& key, int
   return value >= first && value <= last ? value : defaultValue;
 }
 
-// Whether a cell reads as a date in any order or as an amount.
-bool IsDataCell(const std::string& cell) {
-  Date day = 0;
-  for (EDateOrder order : kDateOrderChoices)
-    if (ParseDateCell(cell, {order}, day)) return true;
-  Money amount = 0;
-  std::string why;
-  return ParseAmountCell(cell, {'.', 0}, amount, why) ||
-         ParseAmountCell(cell, {',', 0}, amount, why);
-}
-
-std::size_t DataCells(const CDelimitedRow& row) {
-  return static_cast<std::size_t>(std::count_if(row.fields.begin(), row.fields.end(), IsDataCell));
-}
-
 std::string SameFile(const std::string& path) {
   std::error_code error;
   const std::filesystem::path canonical = std::filesystem::weakly_canonical(path, error);
@@ -78,10 +62,6 @@ bool FirstRowAccepted(const std::string& text) {
     if (c < '0' || c > '9') return false;
   const int row = std::stoi(text);
   return row >= 1 && row <= kLastFirstRow;
-}
-
-bool LooksLikeHeader(const CSourceTable& table) {
-  return table.rows.size() >= 2 && DataCells(table.rows[0]) == 0 && DataCells(table.rows[1]) > 0;
 }
 
 std::string ColumnHeaderText(const CColumnSpec& column) {

@@ -20,10 +20,6 @@ constexpr int kLastFirstRow = 32767;
 // 1..kLastFirstRow. Anything else (0, an empty box) is undone as typed.
 bool FirstRowAccepted(const std::string& text);
 
-// Whether the first row of a table names its columns: none of its cells
-// reads as a date or an amount, while some cell of the second row does.
-bool LooksLikeHeader(const CSourceTable& table);
-
 // The header of a preview column: its type with the formats it is read in,
 // "Date (DD.MM.YYYY)", "Sum (1.234,56)", "Sum (1,234.56, debit)", "Description".
 std::string ColumnHeaderText(const CColumnSpec& column);

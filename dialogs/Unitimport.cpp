@@ -134,8 +134,11 @@ void TFormImport::CreateControls() {
   connect(RowUpDown, &TUpDown::valueChanged, this, &TFormImport::RowUpDownChange);
   connect(CBEncoding, &QComboBox::currentIndexChanged, this, &TFormImport::CBEncodingChange);
   connect(PreviewGrid, &QTableWidget::itemSelectionChanged, this, &TFormImport::PreviewGridSelect);
-  connect(PreviewGrid->horizontalHeader(), &QHeaderView::sectionClicked, this,
-          &TFormImport::PreviewGridSelect);
+  // A click on a header selects its column even when the file has no rows.
+  connect(PreviewGrid->horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int c) {
+    FColumn = c;
+    ShowColumnChoices();
+  });
   connect(CBType, &QComboBox::activated, this, &TFormImport::CBTypeChange);
   connect(CBDateOrder, &QComboBox::activated, this, &TFormImport::CBDateOrderChange);
   connect(CBAmountStyle, &QComboBox::activated, this, &TFormImport::CBAmountStyleChange);
@@ -503,7 +506,8 @@ void TFormImport::EdFileNameChange() {
   // A first row that names the columns is not imported.
   CSourceTable head;
   std::string error;
-  if (!FOfx && ReadTable(2, head, error)) RowUpDown->setValue(LooksLikeHeader(head) ? 2 : 1);
+  if (!FOfx && ReadTable(2, head, error))
+    RowUpDown->setValue(static_cast<int>(GuessFirstRow(head)));
   FShowing = false;
   FColumns.clear();
   FColumn = -1;
@@ -541,10 +545,8 @@ void TFormImport::CBEncodingChange() {
 
 void TFormImport::PreviewGridSelect() {
   const QList<QTableWidgetSelectionRange> ranges = PreviewGrid->selectedRanges();
-  if (!ranges.isEmpty())
-    FColumn = ranges.first().leftColumn();
-  else if (auto* header = qobject_cast<QHeaderView*>(sender()))
-    FColumn = header->currentIndex().column();
+  if (ranges.isEmpty()) return;
+  FColumn = ranges.first().leftColumn();
   ShowColumnChoices();
 }
 

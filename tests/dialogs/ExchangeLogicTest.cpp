@@ -1,6 +1,6 @@
 // The export and import windows' plain decisions: the first-row rule, the
-// custom separator, columns kept as text, the header guess and the import
-// offered for undoing.
+// custom separator, columns kept as text and the import offered for
+// undoing.
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -67,19 +67,6 @@ TEST(ExchangeLogic, ColumnsKeptAsTextComeBackWithTheirFormats) {
   EXPECT_EQ(unread.amount.decimal, '.');
   EXPECT_EQ(unread.amount.group, 0);
   EXPECT_EQ(unread.role, ESumRole::kDebit);
-}
-
-TEST(ExchangeLogic, HeaderRowIsTheOneWithoutDatesOrAmounts) {
-  auto table = [](std::vector<std::vector<std::string>> rows) {
-    CSourceTable t;
-    for (auto& fields : rows) t.rows.push_back({fields, t.rows.size() + 1});
-    return t;
-  };
-  EXPECT_TRUE(LooksLikeHeader(
-      table({{"Buchungstag", "Text", "Betrag (EUR)"}, {"03.01.2024", "Miete", "-750,00"}})));
-  EXPECT_FALSE(LooksLikeHeader(
-      table({{"03.01.2024", "Miete", "-750,00"}, {"04.01.2024", "Brot", "-2,50"}})));
-  EXPECT_FALSE(LooksLikeHeader(table({{"Date", "Text"}})));
 }
 
 TEST(ExchangeLogic, UndoIsOfferedForTheSameDatabaseFileOnly) {
