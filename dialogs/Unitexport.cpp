@@ -179,6 +179,9 @@ QWidget* TFormExport::CreateFieldsTab() {
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
     item->setCheckState(Qt::Checked);
   }
+  // Wide enough for the longest field name, "Family member".
+  LBFields->setMinimumWidth(LBFields->sizeHintForColumn(0) + 2 * LBFields->frameWidth() + 12);
+  LBFields->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   auto* format = Named(new QGroupBox(QStringLiteral("Format"), tab), "GBFormat");
   const Date sample = EncodeDate(kSampleYear, kSampleMonth, kSampleDay);
   CBDateFormat = Named(new QComboBox(format), "CBDateFormat");

@@ -1,7 +1,10 @@
 #include "Unitimportreview.h"
 
+#include <QBrush>
+#include <QColor>
 #include <QHeaderView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "DialogKit.h"
 #include "ImportLogic.h"
@@ -11,21 +14,97 @@
 
 namespace {
 
-enum TReviewColumn { kLine, kStatus, kDate, kAmount, kDescription, kReason, kReviewColumns };
-
 // The row's amount as the account sees it: money out negative.
 QString SignedAmount(const CTransactionItem& item) {
   if (item.record.fromAccount != 0) return Q(MoneyToStr(-item.record.amountOut));
   return Q(MoneyToStr(item.record.amountIn));
 }
 
-QTableWidgetItem* Cell(const QString& text) {
-  auto* cell = new QTableWidgetItem(text);
-  cell->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-  return cell;
+int Rank(ERowStatus status) {
+  return status == ERowStatus::kRefused ? 0 : status == ERowStatus::kDuplicate ? 1 : 2;
 }
 
 }  // namespace
+
+// ---- The table of rows ----
+
+TImportReviewModel::TImportReviewModel(CImportPlan& plan, QObject* parent)
+    : QAbstractTableModel(parent), plan_(plan), order_(plan.rows.size()) {
+  for (std::size_t i = 0; i < order_.size(); ++i) order_[i] = i;
+  std::stable_sort(order_.begin(), order_.end(), [&plan](std::size_t a, std::size_t b) {
+    return Rank(plan.rows[a].status) < Rank(plan.rows[b].status);
+  });
+}
+
+int TImportReviewModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(order_.size());
+}
+
+int TImportReviewModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant TImportReviewModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid()) return {};
+  const CPlannedRow& row = plan_.rows[order_[static_cast<std::size_t>(index.row())]];
+  const bool refused = row.status == ERowStatus::kRefused;
+  if (role == Qt::CheckStateRole && index.column() == kLine && !refused)
+    return row.include ? Qt::Checked : Qt::Unchecked;
+  if (role == Qt::ForegroundRole && index.column() == kStatus) {
+    if (refused) return QBrush(QColor(176, 0, 0));
+    if (row.status == ERowStatus::kDuplicate) return QBrush(QColor(160, 96, 0));
+    return {};
+  }
+  if (role == Qt::TextAlignmentRole && index.column() == kAmount)
+    return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+  if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
+  switch (index.column()) {
+    case kLine:
+      return QString::number(static_cast<qulonglong>(row.line));
+    case kStatus:
+      return refused                                ? QStringLiteral("refused")
+             : row.status == ERowStatus::kDuplicate ? QStringLiteral("duplicate")
+                                                    : QStringLiteral("new");
+    case kDate:
+      return row.item.record.date != 0 ? Q(FormatShortDate(row.item.record.date)) : QString();
+    case kAmount:
+      return refused ? QString() : SignedAmount(row.item);
+    case kDescription:
+      return StoredToQString(row.item.description);
+    case kReason:
+      return Q(row.reason);
+    default:
+      return {};
+  }
+}
+
+QVariant TImportReviewModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  static const char* const kTitles[kColumnCount] = {"Line",   "Status",      "Date",
+                                                    "Amount", "Description", "Reason"};
+  return section >= 0 && section < kColumnCount ? QString::fromLatin1(kTitles[section])
+                                                : QVariant();
+}
+
+Qt::ItemFlags TImportReviewModel::flags(const QModelIndex& index) const {
+  Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+  if (index.isValid() && index.column() == kLine &&
+      plan_.rows[order_[static_cast<std::size_t>(index.row())]].status != ERowStatus::kRefused)
+    flags |= Qt::ItemIsUserCheckable;
+  return flags;
+}
+
+bool TImportReviewModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (!index.isValid() || role != Qt::CheckStateRole || index.column() != kLine) return false;
+  CPlannedRow& row = plan_.rows[order_[static_cast<std::size_t>(index.row())]];
+  if (row.status == ERowStatus::kRefused) return false;
+  row.include = value.toInt() == Qt::Checked;
+  emit dataChanged(index, index, {Qt::CheckStateRole});
+  emit IncludedChanged();
+  return true;
+}
+
+// ---- The window ----
 
 TFormImportReview::TFormImportReview(QWidget* parent) : QDialog(parent) {
   QFont windowFont(ArialFamily());
@@ -35,12 +114,10 @@ TFormImportReview::TFormImportReview(QWidget* parent) : QDialog(parent) {
   LbCounts = new QLabel(this);
   LbCounts->setObjectName("LbCounts");
   LbCounts->setWordWrap(true);
-  ReviewGrid = new QTableWidget(0, kReviewColumns, this);
+  ReviewGrid = new QTableView(this);
   ReviewGrid->setObjectName("ReviewGrid");
-  ReviewGrid->setHorizontalHeaderLabels({QStringLiteral("Line"), QStringLiteral("Status"),
-                                         QStringLiteral("Date"), QStringLiteral("Amount"),
-                                         QStringLiteral("Description"), QStringLiteral("Reason")});
   ReviewGrid->verticalHeader()->hide();
+  ReviewGrid->verticalHeader()->setDefaultSectionSize(ReviewGrid->fontMetrics().height() + 6);
   ReviewGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
   ReviewGrid->horizontalHeader()->setStretchLastSection(true);
   ReviewGrid->setWordWrap(false);
@@ -53,58 +130,32 @@ TFormImportReview::TFormImportReview(QWidget* parent) : QDialog(parent) {
   layout->addWidget(LbCounts);
   layout->addWidget(ReviewGrid, 1);
   layout->addLayout(okCancel.row);
-  resize(760, 420);
+  resize(900, 440);
   connect(BtOk, &QPushButton::clicked, this, &QDialog::accept);
-  connect(ReviewGrid, &QTableWidget::itemChanged, this, &TFormImportReview::ReviewGridChange);
 }
 
 bool TFormImportReview::Execute(CImportPlan& plan, const std::string& fileName) {
   FPlan = &plan;
   FFileName = fileName;
-  FRows.clear();
-  ReviewGrid->blockSignals(true);
-  ReviewGrid->setRowCount(0);
-  for (std::size_t i = 0; i < plan.rows.size(); ++i)
-    if (plan.rows[i].status != ERowStatus::kNew) FRows.push_back(i);
-  ReviewGrid->setRowCount(static_cast<int>(FRows.size()));
-  for (std::size_t r = 0; r < FRows.size(); ++r) {
-    const CPlannedRow& row = plan.rows[FRows[r]];
-    const int at = static_cast<int>(r);
-    const bool duplicate = row.status == ERowStatus::kDuplicate;
-    QTableWidgetItem* line = Cell(QString::number(static_cast<qulonglong>(row.line)));
-    if (duplicate) {
-      line->setFlags(line->flags() | Qt::ItemIsUserCheckable);
-      line->setCheckState(row.include ? Qt::Checked : Qt::Unchecked);
-      line->setToolTip(QStringLiteral("Check to import this row all the same"));
-    }
-    ReviewGrid->setItem(at, kLine, line);
-    ReviewGrid->setItem(at, kStatus,
-                        Cell(duplicate ? QStringLiteral("duplicate") : QStringLiteral("refused")));
-    const bool dated = row.item.record.date != 0;
-    ReviewGrid->setItem(at, kDate,
-                        Cell(dated ? Q(FormatShortDate(row.item.record.date)) : QString()));
-    ReviewGrid->setItem(at, kAmount, Cell(duplicate ? SignedAmount(row.item) : QString()));
-    ReviewGrid->setItem(at, kDescription, Cell(StoredToQString(row.item.description)));
-    ReviewGrid->setItem(at, kReason, Cell(Q(row.reason)));
-    if (!duplicate) ReviewGrid->item(at, kStatus)->setForeground(QColor(176, 0, 0));
-  }
-  ReviewGrid->blockSignals(false);
-  ReviewGrid->resizeColumnsToContents();
-  ReviewGrid->setColumnWidth(kDescription, std::min(ReviewGrid->columnWidth(kDescription), 260));
+  auto* model = new TImportReviewModel(plan, ReviewGrid);
+  ReviewGrid->setModel(model);
+  connect(model, &TImportReviewModel::IncludedChanged, this, &TFormImportReview::ShowCounts);
+  // Widths from the first rows only: a long file is not measured whole.
+  const QFontMetrics metrics = ReviewGrid->fontMetrics();
+  ReviewGrid->setColumnWidth(TImportReviewModel::kLine, metrics.horizontalAdvance("000000") + 32);
+  ReviewGrid->setColumnWidth(TImportReviewModel::kStatus,
+                             metrics.horizontalAdvance("duplicate") + 16);
+  ReviewGrid->setColumnWidth(TImportReviewModel::kDate,
+                             metrics.horizontalAdvance("00/00/0000") + 16);
+  ReviewGrid->setColumnWidth(TImportReviewModel::kAmount,
+                             metrics.horizontalAdvance("-0,000,000.00") + 16);
+  ReviewGrid->setColumnWidth(TImportReviewModel::kDescription, 220);
   ShowCounts();
   const bool confirmed = exec() == QDialog::Accepted;
+  ReviewGrid->setModel(nullptr);
+  delete model;
   FPlan = nullptr;
   return confirmed;
-}
-
-void TFormImportReview::ReviewGridChange(QTableWidgetItem* item) {
-  if (FPlan == nullptr || item->column() != kLine) return;
-  const std::size_t at = static_cast<std::size_t>(item->row());
-  if (at >= FRows.size()) return;
-  CPlannedRow& row = FPlan->rows[FRows[at]];
-  if (row.status != ERowStatus::kDuplicate) return;
-  row.include = item->checkState() == Qt::Checked;
-  ShowCounts();
 }
 
 void TFormImportReview::ShowCounts() {
@@ -113,12 +164,12 @@ void TFormImportReview::ShowCounts() {
                      .arg(Q(FFileName))
                      .arg(static_cast<qulonglong>(FPlan->rows.size()))
                      .arg(Q(PlanCountsText(*FPlan)));
-  text +=
-      QStringLiteral("\n%1 transactions will be imported.").arg(static_cast<qulonglong>(included));
+  text += QStringLiteral("\n%1 transactions will be imported (the checked rows).")
+              .arg(static_cast<qulonglong>(included));
   if (FPlan->CountOf(ERowStatus::kDuplicate) > 0)
     text += QStringLiteral(" Duplicates are skipped unless checked.");
   if (FPlan->CountOf(ERowStatus::kRefused) > 0)
-    text += QStringLiteral(" Refused rows are not imported.");
+    text += QStringLiteral(" Refused rows cannot be imported; the reason says why.");
   LbCounts->setText(text);
   BtOk->setEnabled(included > 0);
 }

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTableWidget>
 #include <QtTest/QTest>
 
@@ -120,10 +121,13 @@ TEST_F(ImportWindow, BankStatementGoesInAfterTheReviewAndAgainOnlyAsDuplicates) 
         [](TFormImportReview& review) {
           EXPECT_TRUE(
               Find<QLabel>(&review, "LbCounts")->text().contains("3 new, 0 duplicates, 1 refused"));
-          auto* refused = Find<QTableWidget>(&review, "ReviewGrid");
-          ASSERT_EQ(refused->rowCount(), 1);
-          EXPECT_EQ(refused->item(0, 0)->text(), "6");
-          EXPECT_FALSE(refused->item(0, 5)->text().isEmpty());  // the reason
+          // Every row, the refused one first with its line and reason.
+          QAbstractItemModel* rows = Find<QTableView>(&review, "ReviewGrid")->model();
+          ASSERT_EQ(rows->rowCount(), 4);
+          EXPECT_EQ(rows->index(0, 0).data().toString(), "6");
+          EXPECT_EQ(rows->index(0, 1).data().toString(), "refused");
+          EXPECT_FALSE(rows->index(0, 5).data().toString().isEmpty());
+          EXPECT_EQ(rows->index(1, 0).data(Qt::CheckStateRole), Qt::Checked);
           Click(Find<QPushButton>(&review, "BtOk"));
         },
         w);
@@ -159,9 +163,11 @@ TEST_F(ImportWindow, BankStatementGoesInAfterTheReviewAndAgainOnlyAsDuplicates) 
               Find<QLabel>(&review, "LbCounts")->text().contains("0 new, 3 duplicates, 1 refused"));
           auto* ok = Find<QPushButton>(&review, "BtOk");
           EXPECT_FALSE(ok->isEnabled());
-          auto* grid = Find<QTableWidget>(&review, "ReviewGrid");
-          ASSERT_EQ(grid->rowCount(), 4);
-          grid->item(0, 0)->setCheckState(Qt::Checked);
+          QAbstractItemModel* rows = Find<QTableView>(&review, "ReviewGrid")->model();
+          ASSERT_EQ(rows->rowCount(), 4);
+          EXPECT_EQ(rows->index(1, 1).data().toString(), "duplicate");
+          EXPECT_EQ(rows->index(1, 0).data(Qt::CheckStateRole), Qt::Unchecked);
+          rows->setData(rows->index(1, 0), Qt::Checked, Qt::CheckStateRole);
           EXPECT_TRUE(ok->isEnabled());
           Click(Find<QPushButton>(&review, "BtCancel"));
         },
