@@ -34,6 +34,10 @@ class TFormExport : public QDialog {
   // True when a file was written.
   bool Execute(CDataBase& database, const QPixmap& linesImage, Date begin, Date end);
 
+  // The month names LbCurrentDate shows (January first); the regional
+  // names until set.
+  void SetMonthNames(const std::array<std::string, 12>& names) { FMonthNames = names; }
+
   // The interval the window will export.
   Date IntervalBegin() const { return FBegin; }
   Date IntervalEnd() const { return FEnd; }

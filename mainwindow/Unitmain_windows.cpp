@@ -94,6 +94,7 @@ void TFormMain::BtReportsClick() {
 void TFormMain::BtExportClick() {
   if (!IsDataBaseOpened()) return;
   if (!FExportForm) FExportForm = new TFormExport(this);
+  FExportForm->SetMonthNames(FMonthNames);  // the caption as the main window writes it
   FExportForm->Execute(*FDataBase, FLines, FDataBase->GetIntervalBegin(),
                        FDataBase->GetIntervalEnd());
 }
