@@ -1,5 +1,6 @@
 #include "Unitimport.h"
 
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -38,9 +39,18 @@ constexpr std::size_t kBigImport = 2000;
 constexpr int kWidestColumn = 280;
 constexpr int kNarrowestColumn = 48;
 
+// The progress window of a long import, shown again at most every tenth of
+// a second so that drawing it does not slow the import down.
+struct TProgress {
+  QProgressDialog* window;
+  QElapsedTimer shown;
+};
+
 void ShowProgress(void* context, std::size_t done, std::size_t total) {
-  if (done % 500 != 0 && done != total) return;
-  static_cast<QProgressDialog*>(context)->setValue(static_cast<int>(done));
+  auto* progress = static_cast<TProgress*>(context);
+  if (progress->shown.isValid() && progress->shown.elapsed() < 100 && done != total) return;
+  progress->window->setValue(static_cast<int>(done));
+  progress->shown.start();
 }
 
 }  // namespace
@@ -632,8 +642,9 @@ bool TFormImport::Apply(const CImportPlan& plan, const CImportOptions& options,
   progress.setMinimumDuration(0);
   const bool big = included >= kBigImport;
   if (big) progress.setValue(0);
+  TProgress shown{&progress, {}};
   const CImportResult result =
-      ApplyImport(*FDb, plan, options, fitIds, big ? ShowProgress : nullptr, &progress);
+      ApplyImport(*FDb, plan, options, fitIds, big ? ShowProgress : nullptr, &shown);
   progress.reset();
   const std::string path = EdFileName->text().toStdString();
   const bool stored = !result.transactions.empty() || !result.subtypes.empty();
