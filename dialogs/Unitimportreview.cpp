@@ -20,8 +20,12 @@ QString SignedAmount(const CTransactionItem& item) {
   return Q(MoneyToStr(item.record.amountIn));
 }
 
-int Rank(ERowStatus status) {
-  return status == ERowStatus::kRefused ? 0 : status == ERowStatus::kDuplicate ? 1 : 2;
+// Refused rows first, then duplicates, then new rows with a note (such as
+// a positive amount taken as an expense), then the others.
+int Rank(const CPlannedRow& row) {
+  if (row.status == ERowStatus::kRefused) return 0;
+  if (row.status == ERowStatus::kDuplicate) return 1;
+  return row.reason.empty() ? 3 : 2;
 }
 
 }  // namespace
@@ -32,7 +36,7 @@ TImportReviewModel::TImportReviewModel(CImportPlan& plan, QObject* parent)
     : QAbstractTableModel(parent), plan_(plan), order_(plan.rows.size()) {
   for (std::size_t i = 0; i < order_.size(); ++i) order_[i] = i;
   std::stable_sort(order_.begin(), order_.end(), [&plan](std::size_t a, std::size_t b) {
-    return Rank(plan.rows[a].status) < Rank(plan.rows[b].status);
+    return Rank(plan.rows[a]) < Rank(plan.rows[b]);
   });
 }
 

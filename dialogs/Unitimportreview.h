@@ -15,7 +15,8 @@
 
 #include "Importer.h"
 
-// The plan's rows as a table, problems first: refused, duplicates, new.
+// The plan's rows as a table, problems first: refused, duplicates, new
+// rows with a note, the other new rows.
 // Column 0 carries the include check box.
 class TImportReviewModel : public QAbstractTableModel {
   Q_OBJECT
