@@ -114,6 +114,14 @@ QMessageBox::StandardButton AskConfirmation(QWidget* parent, const QString& text
   return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
+void ShowInformation(QWidget* parent, const QString& text) {
+  if (Hook()) {
+    Hook()(parent, text, QMessageBox::Ok);
+    return;
+  }
+  QMessageBox::information(parent, parent ? parent->windowTitle() : qApp->applicationName(), text);
+}
+
 void SetConfirmationHook(TConfirmationHook hook) {
   Hook() = std::move(hook);
 }

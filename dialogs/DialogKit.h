@@ -77,6 +77,10 @@ void ShowNotDeleted(const std::string& reason);
 // the box through SetConfirmationHook.
 QMessageBox::StandardButton AskConfirmation(QWidget* parent, const QString& text,
                                             QMessageBox::StandardButtons buttons);
+// Tells the user of a result that needs no answer (an information box with
+// OK). Tests see it through the confirmation hook, as a question with the
+// one button QMessageBox::Ok.
+void ShowInformation(QWidget* parent, const QString& text);
 using TConfirmationHook = std::function<QMessageBox::StandardButton(
     QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons)>;
 // Installs `hook` in place of the message box; an empty function restores it.

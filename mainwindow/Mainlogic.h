@@ -1,31 +1,14 @@
-// Decisions of the main window kept out of widget code: moving the working
-// interval by months, the interval caption, where a database path points, and
-// the total balance in a base currency.
+// Decisions of the main window kept out of widget code: where a database
+// path points, the total balance in a base currency and the command line.
+// Moving an interval by months and its caption are in IntervalLogic.h.
 #pragma once
 
 #include <array>
 #include <string>
 #include <vector>
 
+#include "IntervalLogic.h"
 #include "Omrindb.h"
-
-struct TInterval {
-  Date begin = 0.0;
-  Date end = 0.0;
-};
-
-// True when the interval is made of whole months: it starts on a first and
-// ends on a last day of a month.
-bool IsWholeMonths(Date begin, Date end);
-
-// The interval one month back (direction -1) or forward (+1). Whole months
-// stay whole months (February's last day recomputed); otherwise both days are
-// kept, each cut to the length of its new month.
-TInterval StepMonth(Date begin, Date end, int direction);
-
-// "September, 2006" for exactly one calendar month (with the given month
-// names, January first), otherwise the two short dates joined by " - ".
-std::string IntervalCaption(Date begin, Date end, const std::array<std::string, 12>& monthNames);
 
 // A stored path that starts with the data-folder marker "..\" points into
 // the data folder: the marker is replaced by it. Other paths stay as they are.

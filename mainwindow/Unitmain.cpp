@@ -475,6 +475,8 @@ void TFormMain::CreateMenus() {
   MnEdit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
   MnDelete = action(MnTransaction, "MnDelete", "Delete");
   MnDelete->setShortcut(QKeySequence(Qt::Key_Delete));
+  MnTransaction->addSeparator();
+  MnUndoImport = action(MnTransaction, "MnUndoImport", "Undo import");
 
   MnTools = menuBar()->addMenu(QStringLiteral("Tools"));
   MnTools->setObjectName(QStringLiteral("MnTools"));
@@ -538,6 +540,12 @@ void TFormMain::CreateMenus() {
   connect(BtExchangeRate, &QPushButton::clicked, this, &TFormMain::BtExchangeRateClick);
   connect(AccountsList, &QListWidget::itemDoubleClicked, this, &TFormMain::AccountsListDblClick);
   connect(BtReports, &QToolButton::clicked, this, &TFormMain::BtReportsClick);
+  connect(BtExport, &QToolButton::clicked, this, &TFormMain::BtExportClick);
+  connect(MnExport, &QAction::triggered, this, &TFormMain::BtExportClick);
+  connect(BtImport, &QToolButton::clicked, this, &TFormMain::BtImportClick);
+  connect(MnImport, &QAction::triggered, this, &TFormMain::BtImportClick);
+  connect(MnUndoImport, &QAction::triggered, this, &TFormMain::UndoImportClick);
+  connect(MnTransaction, &QMenu::aboutToShow, this, &TFormMain::ShowUndoImport);
   connect(MnExit, &QAction::triggered, this, &TFormMain::Exit1Click);
   connect(MnDBManager, &QAction::triggered, this, &TFormMain::BtMenuManagerClick);
   connect(BtMenuDBSettings, &QToolButton::clicked, this, &TFormMain::BtMenuDBSettingsClick);

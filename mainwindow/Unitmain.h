@@ -30,6 +30,8 @@ class QToolBar;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+class TFormExport;
+class TFormImport;
 
 // Indexes of the window's message texts.
 enum TMainText {
@@ -145,6 +147,13 @@ class TFormMain : public QMainWindow {
   void AccountsListDblClick();
   // The reports window on the working interval.
   void BtReportsClick();
+  // The export and import windows (made at their first use and kept, so
+  // that they keep their choices), and the undoing of the last import.
+  void BtExportClick();
+  void BtImportClick();
+  void UndoImportClick();
+  // Shows whether the last import can be undone, naming its file.
+  void ShowUndoImport();
   // The database manager, the database and application settings, About,
   // Exit, and the web pages: help, home page and the new-version reminder.
   void BtMenuManagerClick();
@@ -219,6 +228,8 @@ class TFormMain : public QMainWindow {
   bool FSyncingHeaders = false;  // a header width is being copied to the other tree
   std::string FStartFile;        // opened at the first activation when set
   bool FManagerWhenLastIsMissing = true;
+  TFormExport* FExportForm = nullptr;  // children of the window, made on first use
+  TFormImport* FImportForm = nullptr;
   // Each column's width while shown, kept while it is hidden.
   std::array<int, kFundsColumnCount> FColumnWidths{};
 
@@ -282,6 +293,7 @@ class TFormMain : public QMainWindow {
   QAction* MnNewCopy = nullptr;
   QAction* MnEdit = nullptr;
   QAction* MnDelete = nullptr;
+  QAction* MnUndoImport = nullptr;
   QAction* MnDBSettings = nullptr;
   QAction* MnExport = nullptr;
   QAction* MnImport = nullptr;

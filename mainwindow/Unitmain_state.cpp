@@ -230,6 +230,7 @@ void TFormMain::EnableDataBaseControls(bool open) {
   ApplyColumnToggles();
   // Edit, Delete and New (as copy) follow the selection, not the open state.
   if (open) FundsTreeGetSelectedIndex();
+  ShowUndoImport();
 }
 
 // ---- The panes ----

@@ -1,7 +1,11 @@
 // The main window's commands that open the other windows, each followed by
 // the refresh of what the window may have changed.
+#include <QAction>
+#include <QFileInfo>
+
 #include "ApplicationLogic.h"
 #include "DialogKit.h"
+#include "ImportLogic.h"
 #include "Include.h"
 #include "Mainlogic.h"
 #include "Platform.h"
@@ -16,6 +20,8 @@
 #include "Unitdbsettings.h"
 #include "Uniteditaccount.h"
 #include "Unitexchangerate.h"
+#include "Unitexport.h"
+#include "Unitimport.h"
 #include "Unitmain.h"
 #include "Unitreports.h"
 #include "Unittypes.h"
@@ -83,6 +89,61 @@ void TFormMain::BtReportsClick() {
   if (!IsDataBaseOpened()) return;
   TFormReports window(this);
   window.Execute(*FDataBase, FDataBase->GetIntervalBegin(), FDataBase->GetIntervalEnd());
+}
+
+void TFormMain::BtExportClick() {
+  if (!IsDataBaseOpened()) return;
+  if (!FExportForm) FExportForm = new TFormExport(this);
+  FExportForm->SetMonthNames(FMonthNames);  // the caption as the main window writes it
+  FExportForm->Execute(*FDataBase, FLines, FDataBase->GetIntervalBegin(),
+                       FDataBase->GetIntervalEnd());
+}
+
+void TFormMain::BtImportClick() {
+  if (!IsDataBaseOpened()) return;
+  if (!FImportForm) FImportForm = new TFormImport(this);
+  const std::uint32_t account = SummaryPageShown() ? 0 : SelectedAccountId();
+  // New transactions, and perhaps new categories: the accounts' figures,
+  // both trees and the totals are built again.
+  if (FImportForm->Execute(*FDataBase, account)) FillAccountsList();
+  ShowUndoImport();
+}
+
+void TFormMain::ShowUndoImport() {
+  if (!MnUndoImport) return;  // the menus are not made yet
+  const TLastImport last = LoadLastImport(GetSettings());
+  const bool offered = IsDataBaseOpened() && CanUndoImport(last, FDataBase->GetFileName());
+  const QString file = QFileInfo(Q(last.file)).fileName();
+  MnUndoImport->setText(offered ? LocalizedText(24200, "&Undo import of %1").arg(file)
+                                : LocalizedText(24201, "&Undo import"));
+  MnUndoImport->setEnabled(offered);
+}
+
+void TFormMain::UndoImportClick() {
+  const TLastImport last = LoadLastImport(GetSettings());
+  if (!IsDataBaseOpened() || !CanUndoImport(last, FDataBase->GetFileName())) return;
+  const QString question =
+      LocalizedText(24202,
+                    "Undo the import of %1? Its %2 transactions are deleted, with the "
+                    "categories it created that nothing else uses.")
+          .arg(QFileInfo(Q(last.file)).fileName())
+          .arg(static_cast<qulonglong>(last.transactions.size()));
+  if (AskConfirmation(this, question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+    return;
+  std::string error;
+  const bool undone = UndoImport(*FDataBase, last.transactions, last.subtypes, error);
+  if (!undone) {
+    // What is left stays the last import, to be undone again.
+    ShowMessage(GetLocalizedText(24203,
+                                 "The import could not be undone completely; undo it "
+                                 "again to remove the rest.") +
+                "\n\n" + error);
+  } else if (!StoreLastImport(GetSettings(), TLastImport())) {
+    ShowMessage(GetLocalizedText(24147, "The settings could not be stored.") + "\n" +
+                GetSettings().GetFileName());
+  }
+  FillAccountsList();
+  ShowUndoImport();
 }
 
 void TFormMain::BtMenuManagerClick() {

@@ -1,4 +1,4 @@
-// The commands that open the currencies, rate, accounts and calendar
+// The commands that open the currencies, rate, accounts, calendar and import
 // windows, each checked by what the main window shows afterwards.
 #include <QAction>
 #include <QCalendarWidget>
@@ -7,9 +7,11 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTextBrowser>
 #include <QToolButton>
 
+#include "DialogKit.h"
 #include "MainWindowFixture.h"
 
 namespace {
@@ -121,4 +123,40 @@ TEST_F(WindowCommands, HelpShowsTheShippedGuideInAWindowOfItsOwn) {
   EXPECT_EQ(guide->documentTitle(), "Pardow user guide");
   EXPECT_TRUE(guide->window()->isVisible());
   EXPECT_TRUE(messages.empty());
+}
+
+// Cash holds 70 $, the euro card -40 €: a statement of -5 € and +20 € into
+// the euro card makes the total 20 $; undoing the import brings back -10 $.
+TEST_F(WindowCommands, AnImportShowsAtOnceAndUndoImportRemovesIt) {
+  const std::string csv = dir.path().toStdString() + "/bank.csv";
+  {
+    QFile file(QString::fromStdString(csv));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("Datum;Text;Betrag\r\n05.09.2006;Kino;-5,00\r\n06.09.2006;\"Geschenk\";20,00\r\n");
+  }
+  std::vector<QString> asked;
+  SetConfirmationHook([&](QWidget*, const QString& text, QMessageBox::StandardButtons) {
+    asked.push_back(text);
+    return QMessageBox::Yes;
+  });
+  auto* undo = Find<QAction>(*form, "MnUndoImport");
+  EXPECT_FALSE(undo->isEnabled());
+  OnModal([&](QWidget* w) {
+    TypeInto(::Find<QLineEdit>(w, "EdFileName"), QString::fromStdString(csv));
+    Click(::Find<QRadioButton>(w, "RbAuto"));
+    OnModal([](QWidget* review) { Click(::Find<QPushButton>(review, "BtOk")); }, w);
+    Click(::Find<QPushButton>(w, "BtImport"));
+  });
+  Find<QToolButton>(*form, "BtImport")->click();
+  EXPECT_EQ(Total(), "20.00 $");
+  EXPECT_TRUE(undo->isEnabled());
+  EXPECT_EQ(undo->text(), "&Undo import of bank.csv");
+
+  undo->trigger();
+  EXPECT_EQ(Total(), "-10.00 $");
+  EXPECT_FALSE(undo->isEnabled());
+  ASSERT_EQ(asked.size(), 2u);  // the count imported, then the question
+  EXPECT_TRUE(asked[1].startsWith("Undo the import of bank.csv? Its 2 transactions"));
+  EXPECT_TRUE(messages.empty());
+  SetConfirmationHook({});
 }

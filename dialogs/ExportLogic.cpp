@@ -1,0 +1,101 @@
+#include "ExportLogic.h"
+
+#include "Settingsstorage.h"
+
+namespace {
+
+// An integer setting in first..last; the default outside it.
+int GetInRange(Settings::CSettingsStorage& settings, const std::string& key, int defaultValue,
+               int first, int last) {
+  const int value = settings.GetInt(key, defaultValue);
+  return value >= first && value <= last ? value : defaultValue;
+}
+
+}  // namespace
+
+bool SeparatorOf(int choice, const std::string& custom, char& separator) {
+  switch (choice) {
+    case kSeparatorTab:
+      separator = '\t';
+      return true;
+    case kSeparatorSemicolon:
+      separator = ';';
+      return true;
+    case kSeparatorComma:
+      separator = ',';
+      return true;
+    case kSeparatorCustom:
+      if (custom.size() != 1 || custom[0] < ' ' || custom[0] > '~' || custom[0] == '"')
+        return false;
+      separator = custom[0];
+      return true;
+    default:
+      return false;
+  }
+}
+
+int ChoiceOfSeparator(char separator) {
+  if (separator == '\t') return kSeparatorTab;
+  if (separator == ';') return kSeparatorSemicolon;
+  if (separator == ',') return kSeparatorComma;
+  return kSeparatorCustom;
+}
+
+TExportChoices LoadExportChoices(Settings::CSettingsStorage& settings) {
+  TExportChoices c;
+  c.fileName = settings.GetString(Settings::kExportFileName, c.fileName);
+  c.separator = GetInRange(settings, Settings::kExportSeparatorType, c.separator, kSeparatorTab,
+                           kSeparatorCustom);
+  c.customSeparator = settings.GetString(Settings::kExportCustomSeparator, c.customSeparator);
+  c.kind = static_cast<EExportKind>(GetInRange(settings, Settings::kExportType, 0, 0, 2));
+  for (int i = 0; i < kExportFieldCount; ++i)
+    c.fields[static_cast<std::size_t>(i)] =
+        settings.GetInt(Settings::kExportField + std::to_string(i), 1) != 0;
+  c.isoDates = settings.GetInt(kExportIsoDates, 1) != 0;
+  c.pointDecimal = settings.GetInt(kExportPointDecimal, 1) != 0;
+  return c;
+}
+
+bool StoreExportChoices(Settings::CSettingsStorage& settings, const TExportChoices& c) {
+  // Every value is written even after one fails, so that as much as possible
+  // is kept.
+  bool stored = settings.SetString(Settings::kExportFileName, c.fileName);
+  stored = settings.SetInt(Settings::kExportSeparatorType, c.separator) && stored;
+  stored = settings.SetString(Settings::kExportCustomSeparator, c.customSeparator) && stored;
+  stored = settings.SetInt(Settings::kExportType, static_cast<int>(c.kind)) && stored;
+  for (int i = 0; i < kExportFieldCount; ++i)
+    stored = settings.SetInt(Settings::kExportField + std::to_string(i),
+                             c.fields[static_cast<std::size_t>(i)] ? 1 : 0) &&
+             stored;
+  stored = settings.SetInt(kExportIsoDates, c.isoDates ? 1 : 0) && stored;
+  return settings.SetInt(kExportPointDecimal, c.pointDecimal ? 1 : 0) && stored;
+}
+
+bool MakeExportOptions(const TExportChoices& choices, Date begin, Date end, std::uint32_t account,
+                       std::uint32_t category, bool withSubcategories, const NumberFormat& regional,
+                       CExportOptions& options, std::string& why) {
+  options = CExportOptions();
+  if (!SeparatorOf(choices.separator, choices.customSeparator, options.separator)) {
+    why =
+        "The custom separator must be one character (not a double quote or a letter outside "
+        "ASCII).";
+    return false;
+  }
+  for (int i = 0; i < kExportFieldCount; ++i)
+    if (choices.fields[static_cast<std::size_t>(i)])
+      options.fields.push_back(static_cast<EExportField>(i));
+  if (options.fields.empty()) {
+    why = "Check at least one field on the Fields tab.";
+    return false;
+  }
+  options.begin = begin;
+  options.end = end;
+  options.kind = choices.kind;
+  options.account = account;
+  options.category = category;
+  options.withSubcategories = withSubcategories;
+  options.isoDates = choices.isoDates;
+  options.pointDecimal = choices.pointDecimal;
+  options.regional = regional;
+  return true;
+}

@@ -1,0 +1,59 @@
+// Decisions of the export window kept out of widget code: the separator a
+// choice of radio buttons stands for, the choices kept in the settings
+// between runs, and the options an export is written with.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "Exporter.h"
+
+namespace Settings {
+class CSettingsStorage;
+}
+
+// The separator radio buttons of the export and import windows, in order.
+enum TSeparatorChoice { kSeparatorTab, kSeparatorSemicolon, kSeparatorComma, kSeparatorCustom };
+
+// The separator `choice` stands for; for kSeparatorCustom the one character
+// of `custom`, which must be a printable ASCII character other than a double
+// quote. False for anything else (an empty box, two characters, a letter
+// outside ASCII): such a separator could not be written as one byte.
+bool SeparatorOf(int choice, const std::string& custom, char& separator);
+// The radio button that shows `separator`: kSeparatorCustom for any but tab,
+// ';' and ','.
+int ChoiceOfSeparator(char separator);
+
+// Keys kept beside the reserved ones: how dates and amounts are written.
+inline constexpr const char* kExportIsoDates = "ExportIsoDates";
+inline constexpr const char* kExportPointDecimal = "ExportPointDecimal";
+
+// What the export window keeps between uses and runs.
+struct TExportChoices {
+  std::string fileName = "export.txt";
+  int separator = kSeparatorTab;
+  std::string customSeparator = "-";
+  EExportKind kind = EExportKind::kExpenses;
+  std::array<bool, kExportFieldCount> fields{true, true, true, true, true,
+                                             true, true, true, true, true};
+  bool isoDates = true;
+  bool pointDecimal = true;
+};
+
+// The choices as stored under ExportFileName, ExportSeparatorType,
+// ExportCustomSeparator, ExportType, ExportField_0..9, ExportIsoDates and
+// ExportPointDecimal; a value out of its range reads as the default.
+TExportChoices LoadExportChoices(Settings::CSettingsStorage& settings);
+// Stores every choice; false when any could not be written.
+bool StoreExportChoices(Settings::CSettingsStorage& settings, const TExportChoices& choices);
+
+// The options of an export of begin..end. False with the reason, in words for
+// the user, when the choices cannot be written: no field checked or a custom
+// separator that is not one character.
+bool MakeExportOptions(const TExportChoices& choices, Date begin, Date end, std::uint32_t account,
+                       std::uint32_t category, bool withSubcategories, const NumberFormat& regional,
+                       CExportOptions& options, std::string& why);
+
+// The file-dialog filter of both windows: text files, CSV files, all files.
+inline constexpr const char* kExchangeFileFilter =
+    "Text files (*.txt);;CSV files (*.csv);;All files (*)";

@@ -1,0 +1,228 @@
+#include "ImportLogic.h"
+
+#include <filesystem>
+#include <sstream>
+
+#include "Settingsstorage.h"
+
+namespace {
+
+constexpr const char* kShortNames[kColumnTypeCount] = {
+    "none",  "date",  "description", "quantity", "sum",
+    "price", "notes", "category",    "member",   "section"};
+constexpr const char* kOrderNames[] = {"ymd", "dmy", "mdy"};
+constexpr const char* kRoleNames[] = {"signed", "debit", "credit"};
+
+bool IsAmountColumn(EColumnType type) {
+  return type == EColumnType::kSum || type == EColumnType::kPrice || type == EColumnType::kQuantity;
+}
+
+// The group mark as one character of the kept text: 'n' for none and 's'
+// for a blank, the mark itself otherwise.
+char GroupCode(char group) {
+  return group == 0 ? 'n' : group == ' ' ? 's' : group;
+}
+bool GroupOfCode(char code, char& group) {
+  if (code == 'n')
+    group = 0;
+  else if (code == 's')
+    group = ' ';
+  else if (code == ',' || code == '.' || code == '\'')
+    group = code;
+  else
+    return false;
+  return true;
+}
+
+std::vector<std::string> SplitAt(const std::string& text, char mark) {
+  std::vector<std::string> parts;
+  std::stringstream in(text);
+  for (std::string part; std::getline(in, part, mark);) parts.push_back(part);
+  return parts;
+}
+
+// An integer setting in first..last; the default outside it.
+int GetInRange(Settings::CSettingsStorage& settings, const std::string& key, int defaultValue,
+               int first, int last) {
+  const int value = settings.GetInt(key, defaultValue);
+  return value >= first && value <= last ? value : defaultValue;
+}
+
+std::string SameFile(const std::string& path) {
+  std::error_code error;
+  const std::filesystem::path canonical = std::filesystem::weakly_canonical(path, error);
+  return error ? path : canonical.string();
+}
+
+}  // namespace
+
+bool FirstRowAccepted(const std::string& text) {
+  if (text.empty() || text.size() > 5) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  const int row = std::stoi(text);
+  return row >= 1 && row <= kLastFirstRow;
+}
+
+std::string ColumnHeaderText(const CColumnSpec& column) {
+  std::string text = ColumnTypeName(column.type);
+  if (column.type == EColumnType::kDate) return text + " (" + DateStyleText(column.date) + ")";
+  if (!IsAmountColumn(column.type)) return text;
+  text += " (" + AmountStyleText(column.amount);
+  if (column.type == EColumnType::kSum && column.role != ESumRole::kSigned)
+    text += std::string(", ") + kRoleNames[static_cast<int>(column.role)];
+  return text + ")";
+}
+
+bool CellReads(const CColumnSpec& column, const std::string& cell, std::string& why) {
+  if (column.type == EColumnType::kDate) {
+    Date day = 0;
+    if (ParseDateCell(cell, column.date, day)) return true;
+    why = "not a date in the form " + DateStyleText(column.date);
+    return false;
+  }
+  if (!IsAmountColumn(column.type)) return true;
+  // A debit or credit column, a price or a quantity may be left empty.
+  const bool mayBeEmpty = column.type != EColumnType::kSum || column.role != ESumRole::kSigned;
+  if (mayBeEmpty && cell.find_first_not_of(" \t") == std::string::npos) return true;
+  Money amount = 0;
+  return ParseAmountCell(cell, column.amount, amount, why);
+}
+
+const std::vector<CAmountStyle>& AmountStyleChoices() {
+  static const std::vector<CAmountStyle> choices = {{'.', 0}, {'.', ','}, {'.', ' '}, {'.', '\''},
+                                                    {',', 0}, {',', '.'}, {',', ' '}, {',', '\''}};
+  return choices;
+}
+
+int AmountStyleIndex(const CAmountStyle& style) {
+  const std::vector<CAmountStyle>& choices = AmountStyleChoices();
+  for (std::size_t i = 0; i < choices.size(); ++i)
+    if (choices[i].decimal == style.decimal && choices[i].group == style.group)
+      return static_cast<int>(i);
+  return -1;
+}
+
+const char* SumRoleText(ESumRole role) {
+  switch (role) {
+    case ESumRole::kDebit:
+      return "debit (money out)";
+    case ESumRole::kCredit:
+      return "credit (money in)";
+    default:
+      return "signed (minus is money out)";
+  }
+}
+
+EDateOrder DateOrderOfPattern(const std::string& pattern) {
+  const std::size_t day = pattern.find('d'), month = pattern.find('M'), year = pattern.find('y');
+  if (day == std::string::npos || month == std::string::npos || year == std::string::npos)
+    return EDateOrder::kYmd;
+  if (year < day && year < month) return EDateOrder::kYmd;
+  return day < month ? EDateOrder::kDmy : EDateOrder::kMdy;
+}
+
+std::string ColumnSpecText(const CColumnSpec& column) {
+  std::string text = kShortNames[static_cast<int>(column.type)];
+  if (column.type == EColumnType::kDate)
+    return text + ";" + kOrderNames[static_cast<int>(column.date.order)];
+  if (!IsAmountColumn(column.type)) return text;
+  text += ";";
+  text += column.amount.decimal;
+  text += GroupCode(column.amount.group);
+  if (column.type == EColumnType::kSum)
+    text += std::string(";") + kRoleNames[static_cast<int>(column.role)];
+  return text;
+}
+
+bool ParseColumnSpecText(const std::string& text, CColumnSpec& column) {
+  const std::vector<std::string> parts = SplitAt(text, ';');
+  CColumnSpec read;
+  if (parts.empty() || !ColumnTypeFromName(parts[0], read.type)) return false;
+  if (read.type == EColumnType::kDate && parts.size() > 1) {
+    for (int i = 0; i < 3; ++i)
+      if (parts[1] == kOrderNames[i]) read.date.order = static_cast<EDateOrder>(i);
+  }
+  if (IsAmountColumn(read.type) && parts.size() > 1 && parts[1].size() == 2 &&
+      (parts[1][0] == '.' || parts[1][0] == ',')) {
+    char group = 0;
+    if (GroupOfCode(parts[1][1], group) && group != parts[1][0]) read.amount = {parts[1][0], group};
+  }
+  if (read.type == EColumnType::kSum && parts.size() > 2) {
+    for (int i = 0; i < 3; ++i)
+      if (parts[2] == kRoleNames[i]) read.role = static_cast<ESumRole>(i);
+  }
+  column = read;
+  return true;
+}
+
+TImportChoices LoadImportChoices(Settings::CSettingsStorage& settings) {
+  TImportChoices c;
+  c.fileName = settings.GetString(Settings::kImportFileName, c.fileName);
+  c.separator = GetInRange(settings, Settings::kImportSeparatorType, c.separator, kSeparatorTab,
+                           kSeparatorCustom);
+  c.customSeparator = settings.GetString(Settings::kImportCustomSeparator, c.customSeparator);
+  c.kind = static_cast<EImportKind>(GetInRange(settings, Settings::kImportType, 0, 0, 2));
+  for (int i = 0;; ++i) {
+    CColumnSpec column;
+    if (!ParseColumnSpecText(settings.GetString(Settings::kImportField + std::to_string(i), ""),
+                             column))
+      break;
+    c.columns.push_back(column);
+  }
+  c.createTypes = settings.GetInt(Settings::kImportCreateType, 0) != 0;
+  c.firstRow = GetInRange(settings, Settings::kImportFirstRow, 1, 1, kLastFirstRow);
+  const std::string encoding = settings.GetString(kImportEncoding, EncodingName(c.encoding));
+  for (ETextEncoding e : kAllEncodings)
+    if (encoding == EncodingName(e)) c.encoding = e;
+  return c;
+}
+
+bool StoreImportChoices(Settings::CSettingsStorage& settings, const TImportChoices& c) {
+  // Every value is written even after one fails, so that as much as possible
+  // is kept.
+  bool stored = settings.SetString(Settings::kImportFileName, c.fileName);
+  stored = settings.SetInt(Settings::kImportSeparatorType, c.separator) && stored;
+  stored = settings.SetString(Settings::kImportCustomSeparator, c.customSeparator) && stored;
+  stored = settings.SetInt(Settings::kImportType, static_cast<int>(c.kind)) && stored;
+  for (std::size_t i = 0; i < c.columns.size(); ++i)
+    stored = settings.SetString(Settings::kImportField + std::to_string(i),
+                                ColumnSpecText(c.columns[i])) &&
+             stored;
+  // An empty entry ends the list of a file with fewer columns than the last.
+  stored =
+      settings.SetString(Settings::kImportField + std::to_string(c.columns.size()), "") && stored;
+  stored = settings.SetInt(Settings::kImportCreateType, c.createTypes ? 1 : 0) && stored;
+  stored = settings.SetInt(Settings::kImportFirstRow, c.firstRow) && stored;
+  return settings.SetString(kImportEncoding, EncodingName(c.encoding)) && stored;
+}
+
+TLastImport LoadLastImport(Settings::CSettingsStorage& settings) {
+  TLastImport last;
+  last.file = settings.GetString(kLastImportFile, "");
+  last.database = settings.GetString(kLastImportDataBase, "");
+  if (!ParseIdRanges(settings.GetString(kLastImportTransactions, ""), last.transactions))
+    last.transactions.clear();
+  if (!ParseIdRanges(settings.GetString(kLastImportSubTypes, ""), last.subtypes))
+    last.subtypes.clear();
+  return last;
+}
+
+bool StoreLastImport(Settings::CSettingsStorage& settings, const TLastImport& last) {
+  bool stored = settings.SetString(kLastImportFile, last.file);
+  stored = settings.SetString(kLastImportDataBase, last.database) && stored;
+  stored = settings.SetString(kLastImportTransactions, IdRangesText(last.transactions)) && stored;
+  return settings.SetString(kLastImportSubTypes, IdRangesText(last.subtypes)) && stored;
+}
+
+bool CanUndoImport(const TLastImport& last, const std::string& openDatabase) {
+  if (last.transactions.empty() && last.subtypes.empty()) return false;
+  if (last.database.empty() || openDatabase.empty()) return false;
+  return SameFile(last.database) == SameFile(openDatabase);
+}
+
+std::string PlanCountsText(const CImportPlan& plan) {
+  return std::to_string(plan.CountOf(ERowStatus::kNew)) + " new, " +
+         std::to_string(plan.CountOf(ERowStatus::kDuplicate)) + " duplicates, " +
+         std::to_string(plan.CountOf(ERowStatus::kRefused)) + " refused";
+}

@@ -1,0 +1,95 @@
+// Decisions of the import window kept out of widget code: the first-row
+// rule, how a column's meaning and formats are shown and kept, the choices
+// kept in the settings between runs, and the import that can be undone.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ExportLogic.h"
+#include "Importer.h"
+
+namespace Settings {
+class CSettingsStorage;
+}
+
+// The highest first row the window's up-down control reaches.
+constexpr int kLastFirstRow = 32767;
+// Whether `text` may stand in the first-row box: digits only, reading as
+// 1..kLastFirstRow. Anything else (0, an empty box) is undone as typed.
+bool FirstRowAccepted(const std::string& text);
+
+// The header of a preview column: its type with the formats it is read in,
+// "Date (DD.MM.YYYY)", "Sum (1.234,56)", "Sum (1,234.56, debit)", "Description".
+std::string ColumnHeaderText(const CColumnSpec& column);
+// Whether `cell` reads in the column (Date and amount columns; any text
+// reads in the others), with the reason when it does not.
+bool CellReads(const CColumnSpec& column, const std::string& cell, std::string& why);
+
+// The amount formats the window offers, in its list's order, and the index
+// of `style` among them (-1 for none).
+const std::vector<CAmountStyle>& AmountStyleChoices();
+int AmountStyleIndex(const CAmountStyle& style);
+// The date orders the window offers, in its list's order.
+constexpr EDateOrder kDateOrderChoices[] = {EDateOrder::kYmd, EDateOrder::kDmy, EDateOrder::kMdy};
+// "signed", "debit (money out)", "credit (money in)".
+const char* SumRoleText(ESumRole role);
+
+// The order of day, month and year in a date pattern such as Qt's short
+// date format ("dd.MM.yyyy" -> D-M-Y, "M/d/yy" -> M-D-Y); Y-M-D when the
+// pattern does not tell.
+EDateOrder DateOrderOfPattern(const std::string& pattern);
+
+// A column kept in the settings as text ("date;DMY", "sum;,;.;debit") and
+// read back. False for a text that names no column.
+std::string ColumnSpecText(const CColumnSpec& column);
+bool ParseColumnSpecText(const std::string& text, CColumnSpec& column);
+
+// Keys kept beside the reserved ones.
+inline constexpr const char* kImportEncoding = "ImportEncoding";
+inline constexpr const char* kLastImportFile = "LastImportFile";
+inline constexpr const char* kLastImportDataBase = "LastImportDataBase";
+inline constexpr const char* kLastImportTransactions = "LastImportTransactions";
+inline constexpr const char* kLastImportSubTypes = "LastImportSubTypes";
+
+// What the import window keeps between uses and runs.
+struct TImportChoices {
+  std::string fileName;
+  int separator = kSeparatorTab;
+  std::string customSeparator = "-";
+  EImportKind kind = EImportKind::kExpense;
+  std::vector<CColumnSpec> columns;
+  bool createTypes = false;
+  int firstRow = 1;
+  ETextEncoding encoding = ETextEncoding::kUtf8;
+};
+
+// The choices as stored under ImportFileName, ImportSeparatorType,
+// ImportCustomSeparator, ImportType, ImportField_0.. (up to the first empty
+// one), ImportCreateType, ImportFirstRow and ImportEncoding; a value out of
+// its range reads as the default.
+TImportChoices LoadImportChoices(Settings::CSettingsStorage& settings);
+// Stores every choice; false when any could not be written.
+bool StoreImportChoices(Settings::CSettingsStorage& settings, const TImportChoices& choices);
+
+// The import that Undo import removes: the file, the database it went into
+// and the ids it stored.
+struct TLastImport {
+  std::string file;
+  std::string database;
+  std::vector<std::uint32_t> transactions;
+  std::vector<std::uint32_t> subtypes;
+};
+// As stored under LastImportFile, LastImportDataBase, LastImportTransactions
+// and LastImportSubTypes; id lists that do not read are empty.
+TLastImport LoadLastImport(Settings::CSettingsStorage& settings);
+// Stores the import (an empty one forgets it); false when any value could
+// not be written.
+bool StoreLastImport(Settings::CSettingsStorage& settings, const TLastImport& last);
+// Whether the import is offered for undoing while `openDatabase` is open:
+// it stored something, into that same file.
+bool CanUndoImport(const TLastImport& last, const std::string& openDatabase);
+
+// "12 new, 3 duplicates, 1 refused": the plan's counts as the review shows them.
+std::string PlanCountsText(const CImportPlan& plan);

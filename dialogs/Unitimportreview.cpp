@@ -1,0 +1,179 @@
+#include "Unitimportreview.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QHeaderView>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "DialogKit.h"
+#include "ImportLogic.h"
+#include "Include.h"
+#include "Qtexts.h"
+#include "Skin.h"
+
+namespace {
+
+// The row's amount as the account sees it: money out negative.
+QString SignedAmount(const CTransactionItem& item) {
+  if (item.record.fromAccount != 0) return Q(MoneyToStr(-item.record.amountOut));
+  return Q(MoneyToStr(item.record.amountIn));
+}
+
+// Refused rows first, then duplicates, then new rows with a note (such as
+// a positive amount taken as an expense), then the others.
+int Rank(const CPlannedRow& row) {
+  if (row.status == ERowStatus::kRefused) return 0;
+  if (row.status == ERowStatus::kDuplicate) return 1;
+  return row.reason.empty() ? 3 : 2;
+}
+
+}  // namespace
+
+// ---- The table of rows ----
+
+TImportReviewModel::TImportReviewModel(CImportPlan& plan, QObject* parent)
+    : QAbstractTableModel(parent), plan_(plan), order_(plan.rows.size()) {
+  for (std::size_t i = 0; i < order_.size(); ++i) order_[i] = i;
+  std::stable_sort(order_.begin(), order_.end(), [&plan](std::size_t a, std::size_t b) {
+    return Rank(plan.rows[a]) < Rank(plan.rows[b]);
+  });
+}
+
+int TImportReviewModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(order_.size());
+}
+
+int TImportReviewModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant TImportReviewModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid()) return {};
+  const CPlannedRow& row = plan_.rows[order_[static_cast<std::size_t>(index.row())]];
+  const bool refused = row.status == ERowStatus::kRefused;
+  if (role == Qt::CheckStateRole && index.column() == kLine && !refused)
+    return row.include ? Qt::Checked : Qt::Unchecked;
+  if (role == Qt::ForegroundRole && index.column() == kStatus) {
+    if (refused) return QBrush(QColor(176, 0, 0));
+    if (row.status == ERowStatus::kDuplicate) return QBrush(QColor(160, 96, 0));
+    return {};
+  }
+  if (role == Qt::TextAlignmentRole && index.column() == kAmount)
+    return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+  if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
+  switch (index.column()) {
+    case kLine:
+      return QString::number(static_cast<qulonglong>(row.line));
+    case kStatus:
+      return refused                                ? QStringLiteral("refused")
+             : row.status == ERowStatus::kDuplicate ? QStringLiteral("duplicate")
+                                                    : QStringLiteral("new");
+    case kDate:
+      return row.item.record.date != 0 ? Q(FormatShortDate(row.item.record.date)) : QString();
+    case kAmount:
+      return refused ? QString() : SignedAmount(row.item);
+    case kDescription:
+      return StoredToQString(row.item.description);
+    case kReason:
+      return Q(row.reason);
+    default:
+      return {};
+  }
+}
+
+QVariant TImportReviewModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  static const char* const kTitles[kColumnCount] = {"Line",   "Status",      "Date",
+                                                    "Amount", "Description", "Reason"};
+  return section >= 0 && section < kColumnCount ? QString::fromLatin1(kTitles[section])
+                                                : QVariant();
+}
+
+Qt::ItemFlags TImportReviewModel::flags(const QModelIndex& index) const {
+  Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+  if (index.isValid() && index.column() == kLine &&
+      plan_.rows[order_[static_cast<std::size_t>(index.row())]].status != ERowStatus::kRefused)
+    flags |= Qt::ItemIsUserCheckable;
+  return flags;
+}
+
+bool TImportReviewModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (!index.isValid() || role != Qt::CheckStateRole || index.column() != kLine) return false;
+  CPlannedRow& row = plan_.rows[order_[static_cast<std::size_t>(index.row())]];
+  if (row.status == ERowStatus::kRefused) return false;
+  row.include = value.toInt() == Qt::Checked;
+  emit dataChanged(index, index, {Qt::CheckStateRole});
+  emit IncludedChanged();
+  return true;
+}
+
+// ---- The window ----
+
+TFormImportReview::TFormImportReview(QWidget* parent) : QDialog(parent) {
+  QFont windowFont(ArialFamily());
+  windowFont.setPixelSize(13);
+  setFont(windowFont);
+  setWindowTitle(QStringLiteral("Review Import"));
+  LbCounts = new QLabel(this);
+  LbCounts->setObjectName("LbCounts");
+  LbCounts->setWordWrap(true);
+  ReviewGrid = new QTableView(this);
+  ReviewGrid->setObjectName("ReviewGrid");
+  ReviewGrid->verticalHeader()->hide();
+  ReviewGrid->verticalHeader()->setDefaultSectionSize(ReviewGrid->fontMetrics().height() + 6);
+  ReviewGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
+  ReviewGrid->horizontalHeader()->setStretchLastSection(true);
+  ReviewGrid->setWordWrap(false);
+  const TOkCancel okCancel = MakeOkCancel(this);
+  BtOk = okCancel.ok;
+  BtOk->setText(QStringLiteral("Import"));
+  BtCancel = okCancel.cancel;
+  BtCancel->setText(QStringLiteral("Cancel"));
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(LbCounts);
+  layout->addWidget(ReviewGrid, 1);
+  layout->addLayout(okCancel.row);
+  resize(900, 440);
+  connect(BtOk, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+bool TFormImportReview::Execute(CImportPlan& plan, const std::string& fileName) {
+  FPlan = &plan;
+  FFileName = fileName;
+  auto* model = new TImportReviewModel(plan, ReviewGrid);
+  ReviewGrid->setModel(model);
+  connect(model, &TImportReviewModel::IncludedChanged, this, &TFormImportReview::ShowCounts);
+  // Widths from the first rows only: a long file is not measured whole.
+  const QFontMetrics metrics = ReviewGrid->fontMetrics();
+  ReviewGrid->setColumnWidth(TImportReviewModel::kLine, metrics.horizontalAdvance("000000") + 32);
+  ReviewGrid->setColumnWidth(TImportReviewModel::kStatus,
+                             metrics.horizontalAdvance("duplicate") + 16);
+  ReviewGrid->setColumnWidth(TImportReviewModel::kDate,
+                             metrics.horizontalAdvance("00/00/0000") + 16);
+  ReviewGrid->setColumnWidth(TImportReviewModel::kAmount,
+                             metrics.horizontalAdvance("-0,000,000.00") + 16);
+  ReviewGrid->setColumnWidth(TImportReviewModel::kDescription, 220);
+  ShowCounts();
+  const bool confirmed = exec() == QDialog::Accepted;
+  ReviewGrid->setModel(nullptr);
+  delete model;
+  FPlan = nullptr;
+  return confirmed;
+}
+
+void TFormImportReview::ShowCounts() {
+  const std::size_t included = FPlan->CountIncluded();
+  QString text = QStringLiteral("%1: %2 rows, %3.")
+                     .arg(Q(FFileName))
+                     .arg(static_cast<qulonglong>(FPlan->rows.size()))
+                     .arg(Q(PlanCountsText(*FPlan)));
+  text += QStringLiteral("\n%1 transactions will be imported (the checked rows).")
+              .arg(static_cast<qulonglong>(included));
+  if (FPlan->CountOf(ERowStatus::kDuplicate) > 0)
+    text += QStringLiteral(" Duplicates are skipped unless checked.");
+  if (FPlan->CountOf(ERowStatus::kRefused) > 0)
+    text += QStringLiteral(" Refused rows cannot be imported; the reason says why.");
+  LbCounts->setText(text);
+  BtOk->setEnabled(included > 0);
+}

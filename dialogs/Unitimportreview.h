@@ -1,0 +1,64 @@
+// TFormImportReview: what an import will do, shown before anything is
+// stored: the counts and every row of the file, those that cannot be
+// imported (with the reason) and those that match a stored transaction
+// first. A row's check box says whether it is stored: duplicates start
+// unchecked, new rows checked; refused rows have none.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <string>
+#include <vector>
+
+#include "Importer.h"
+
+// The plan's rows as a table, problems first: refused, duplicates, new
+// rows with a note, the other new rows.
+// Column 0 carries the include check box.
+class TImportReviewModel : public QAbstractTableModel {
+  Q_OBJECT
+
+ public:
+  enum TColumn { kLine, kStatus, kDate, kAmount, kDescription, kReason, kColumnCount };
+
+  TImportReviewModel(CImportPlan& plan, QObject* parent);
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+ signals:
+  void IncludedChanged();
+
+ private:
+  CImportPlan& plan_;
+  std::vector<std::size_t> order_;  // the plan row each table row shows
+};
+
+class TFormImportReview : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TFormImportReview(QWidget* parent = nullptr);
+
+  // Shows the plan of the import of `fileName`. True when the user confirms;
+  // the rows' include flags in `plan` are then those checked.
+  bool Execute(CImportPlan& plan, const std::string& fileName);
+
+ private:
+  void ShowCounts();
+
+  CImportPlan* FPlan = nullptr;  // during Execute
+  std::string FFileName;
+
+  // The controls, each named by its objectName.
+  QLabel* LbCounts = nullptr;
+  QTableView* ReviewGrid = nullptr;
+  QPushButton* BtOk = nullptr;
+  QPushButton* BtCancel = nullptr;
+};

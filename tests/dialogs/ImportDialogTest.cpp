@@ -1,0 +1,180 @@
+// The import window: the separator and first-row rules, and a bank
+// statement (a header, quoted texts with separators and line breaks,
+// day-first dates, comma decimals, one row without a date) that goes in through the
+// preview and the review, and is found a duplicate when imported again.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTableWidget>
+#include <QtTest/QTest>
+
+#include "DialogKit.h"
+#include "DialogsTestUtil.h"
+#include "Include.h"
+#include "Unitimport.h"
+#include "Unitimportreview.h"
+
+namespace {
+
+// UTF-8 with a byte-order mark and CRLF, as banks write it.
+constexpr char kStatement[] =
+    "\xEF\xBB\xBF\"Buchungstag\";\"Verwendungszweck\";\"Betrag\"\r\n"
+    "03.01.2024;\"Miete; Januar\";\"-750,00\"\r\n"
+    "15.01.2024;\"Gehalt \"\"Firma\"\"\";\"2.500,00\"\r\n"
+    "20.01.2024;\"B\xC3\xA4"
+    "cker\r\nFiliale 2\";\"-3,45\"\r\n"
+    ";\"Ohne Datum\";\"-1,00\"\r\n";
+
+class ImportWindow : public testing::Test {
+ protected:
+  void SetUp() override {
+    SetConfirmationHook([this](QWidget*, const QString& text, QMessageBox::StandardButtons) {
+      told.push_back(text);
+      return QMessageBox::Ok;
+    });
+    path = base.dir.filePath("statement.csv");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(kStatement);
+  }
+  void TearDown() override { SetConfirmationHook({}); }
+
+  // Runs the window on the bank account: `act` acts on it and must close it.
+  bool Run(TFormImport& window, std::function<void(QWidget*)> act) {
+    OnModal(act);
+    return window.Execute(base.db, base.bank);
+  }
+  static std::string Header(QWidget* w, int column) {
+    return Find<QTableWidget>(w, "PreviewGrid")->horizontalHeaderItem(column)->text().toStdString();
+  }
+
+  CTestBase base;
+  CMessages messages;
+  QString path;
+  std::vector<QString> told;
+};
+
+}  // namespace
+
+TEST_F(ImportWindow, SeparatorBoxAndFirstRowFollowTheirRules) {
+  TFormImport window;
+  EXPECT_FALSE(Run(window, [](QWidget* w) {
+    auto* box = Find<QLineEdit>(w, "EdSeparator");
+    Click(Find<QRadioButton>(w, "RbSeparatorCustom"));
+    EXPECT_TRUE(box->isEnabled());
+    Click(Find<QRadioButton>(w, "RbSeparator1"));
+    EXPECT_FALSE(box->isEnabled());
+
+    Find<QTabWidget>(w, "PageControl")->setCurrentIndex(3);
+    auto* row = Find<QLineEdit>(w, "EdRowNum");
+    EXPECT_EQ(row->text(), "1");
+    TypeInto(row, "0");
+    EXPECT_EQ(row->text(), "1");
+    TypeInto(row, "12");
+    EXPECT_EQ(row->text(), "12");
+    row->selectAll();
+    QTest::keyClick(row, Qt::Key_Backspace);
+    EXPECT_EQ(row->text(), "12");
+    TypeInto(row, "1");
+    Click(Find<QPushButton>(w, "BtCancel"));
+  }));
+}
+
+TEST_F(ImportWindow, BankStatementGoesInAfterTheReviewAndAgainOnlyAsDuplicates) {
+  TFormImport window;
+  EXPECT_TRUE(Run(window, [&](QWidget* w) {
+    TypeInto(Find<QLineEdit>(w, "EdFileName"), path);
+    // What was detected: the separator, the header row, the columns.
+    EXPECT_TRUE(Find<QRadioButton>(w, "RbSeparator2")->isChecked());
+    EXPECT_EQ(Find<QLineEdit>(w, "EdRowNum")->text(), "2");
+    auto* grid = Find<QTableWidget>(w, "PreviewGrid");
+    EXPECT_EQ(grid->rowCount(), 4);
+    EXPECT_EQ(grid->verticalHeaderItem(3)->text(), "6");  // the row after the two-line one
+    EXPECT_EQ(Header(w, 0), "Date (DD.MM.YYYY)\nBuchungstag");
+    EXPECT_EQ(Header(w, 1), "Description\nVerwendungszweck");
+    EXPECT_EQ(Header(w, 2), "Sum (1.234,56)\nBetrag");
+    EXPECT_EQ(grid->item(2, 1)->text(), QString::fromUtf8("B\xC3\xA4"
+                                                          "cker\r\nFiliale 2"));
+    EXPECT_FALSE(grid->item(3, 0)->toolTip().isEmpty());  // the missing date is marked
+
+    // A column's type changed in the window shows in its header.
+    emit grid->horizontalHeader()->sectionClicked(1);
+    grid->selectColumn(1);
+    auto* type = Find<QComboBox>(w, "CBType");
+    EXPECT_EQ(type->currentText(), "Description");
+    type->setCurrentIndex(6);
+    emit type->activated(6);
+    EXPECT_EQ(Header(w, 1), "Notes\nVerwendungszweck");
+    type->setCurrentIndex(2);
+    emit type->activated(2);
+
+    Click(Find<QRadioButton>(w, "RbAuto"));
+    OnModalOf<TFormImportReview>(
+        [](TFormImportReview& review) {
+          EXPECT_TRUE(
+              Find<QLabel>(&review, "LbCounts")->text().contains("3 new, 0 duplicates, 1 refused"));
+          // Every row, the refused one first with its line and reason.
+          QAbstractItemModel* rows = Find<QTableView>(&review, "ReviewGrid")->model();
+          ASSERT_EQ(rows->rowCount(), 4);
+          EXPECT_EQ(rows->index(0, 0).data().toString(), "6");
+          EXPECT_EQ(rows->index(0, 1).data().toString(), "refused");
+          EXPECT_FALSE(rows->index(0, 5).data().toString().isEmpty());
+          EXPECT_EQ(rows->index(1, 0).data(Qt::CheckStateRole), Qt::Checked);
+          Click(Find<QPushButton>(&review, "BtOk"));
+        },
+        w);
+    Click(Find<QPushButton>(w, "BtImport"));
+  }));
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_TRUE(told[0].startsWith("3 transactions were imported from ")) << told[0].toStdString();
+  const std::vector<CTransactionItem> stored = base.Transactions();
+  ASSERT_EQ(stored.size(), 3u);
+  EXPECT_EQ(stored[0].description, "Miete; Januar");
+  EXPECT_EQ(stored[0].record.fromAccount, base.bank);
+  EXPECT_EQ(stored[0].record.amountOut, M(750));
+  EXPECT_EQ(stored[0].record.date, EncodeDate(2024, 1, 3));
+  EXPECT_EQ(stored[1].description, "Gehalt \"Firma\"");
+  EXPECT_EQ(stored[1].record.toAccount, base.bank);
+  EXPECT_EQ(stored[1].record.amountIn, M(2500));
+  EXPECT_EQ(stored[2].record.amountOut, M(3.45));
+  const TLastImport last = LoadLastImport(GetSettings());
+  EXPECT_EQ(last.transactions.size(), 3u);
+  EXPECT_TRUE(CanUndoImport(last, base.db.GetFileName()));
+
+  // The kept window and a new one both show the same choices; the same
+  // file again is all duplicates, none stored unless checked.
+  TFormImport again;
+  EXPECT_FALSE(Run(again, [&](QWidget* w) {
+    EXPECT_EQ(Find<QLineEdit>(w, "EdFileName")->text(), path);
+    EXPECT_EQ(Find<QLineEdit>(w, "EdRowNum")->text(), "2");
+    EXPECT_TRUE(Find<QRadioButton>(w, "RbAuto")->isChecked());
+    EXPECT_EQ(Header(w, 2), "Sum (1.234,56)\nBetrag");
+    OnModalOf<TFormImportReview>(
+        [](TFormImportReview& review) {
+          EXPECT_TRUE(
+              Find<QLabel>(&review, "LbCounts")->text().contains("0 new, 3 duplicates, 1 refused"));
+          auto* ok = Find<QPushButton>(&review, "BtOk");
+          EXPECT_FALSE(ok->isEnabled());
+          QAbstractItemModel* rows = Find<QTableView>(&review, "ReviewGrid")->model();
+          ASSERT_EQ(rows->rowCount(), 4);
+          EXPECT_EQ(rows->index(1, 1).data().toString(), "duplicate");
+          EXPECT_EQ(rows->index(1, 0).data(Qt::CheckStateRole), Qt::Unchecked);
+          rows->setData(rows->index(1, 0), Qt::Checked, Qt::CheckStateRole);
+          EXPECT_TRUE(ok->isEnabled());
+          Click(Find<QPushButton>(&review, "BtCancel"));
+        },
+        w);
+    Click(Find<QPushButton>(w, "BtImport"));
+    Click(Find<QPushButton>(w, "BtCancel"));
+  }));
+  EXPECT_EQ(base.Transactions().size(), 3u);
+  EXPECT_TRUE(messages.texts.empty()) << messages.texts[0];
+}
