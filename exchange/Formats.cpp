@@ -124,11 +124,46 @@ bool ParseDateCell(std::string_view cell, const CDateStyle& style, Date& out) {
 
 namespace {
 
-// Strips what surrounds the number: blanks, signs, parentheses, currency
-// signs and codes. `negative` tells whether a minus or parentheses were met.
+// Currency signs a statement may write beside an amount.
+constexpr std::string_view kCurrencySigns[] = {"$",
+                                               "\xE2\x82\xAC" /* € */,
+                                               "\xC2\xA3" /* £ */,
+                                               "\xC2\xA5" /* ¥ */,
+                                               "\xE2\x82\xBD" /* ₽ */,
+                                               "\xE2\x82\xB4" /* ₴ */,
+                                               "\xE2\x82\xB9" /* ₹ */,
+                                               "\xE2\x82\xBA" /* ₺ */,
+                                               "\xE2\x82\xA9" /* ₩ */,
+                                               "\xE2\x82\xAA" /* ₪ */};
+
+bool IsUpper(char c) {
+  return c >= 'A' && c <= 'Z';
+}
+
+// The length of a currency sign or three-letter code (EUR, USD) at the
+// start (`atEnd` false) or the end of `s`; 0 when there is none. Any other
+// text beside a number makes the cell something else than an amount.
+std::size_t CurrencyMark(std::string_view s, bool atEnd) {
+  for (std::string_view sign : kCurrencySigns)
+    if (s.size() >= sign.size() &&
+        s.substr(atEnd ? s.size() - sign.size() : 0, sign.size()) == sign)
+      return sign.size();
+  if (s.size() < 3) return 0;
+  const std::string_view code = s.substr(atEnd ? s.size() - 3 : 0, 3);
+  const bool letters = IsUpper(code[0]) && IsUpper(code[1]) && IsUpper(code[2]);
+  // The code stands apart from any letter next to it.
+  const std::size_t next = atEnd ? s.size() - 4 : 3;
+  const bool alone = s.size() == 3 || !std::isalpha(static_cast<unsigned char>(s[next]));
+  return letters && alone ? 3 : 0;
+}
+
+// Strips what surrounds the number: blanks, signs, parentheses, and one
+// currency sign or code on either side. `negative` tells whether a minus or
+// parentheses were met.
 bool StripAround(std::string_view& s, bool& negative, std::string& why) {
   negative = false;
   int signs = 0;
+  bool frontMark = false, backMark = false;
   for (bool changed = true; changed;) {
     changed = false;
     s = Trim(s);
@@ -143,15 +178,10 @@ bool StripAround(std::string_view& s, bool& negative, std::string& why) {
       s.remove_prefix(3), negative = true, ++signs, changed = true;
     } else if (s.back() == '-') {
       s.remove_suffix(1), negative = true, ++signs, changed = true;
-    } else if (!IsDigit(s.front()) && s.front() != '.' && s.front() != ',' && !BlankAt(s, 0)) {
-      // A currency sign or code before the number.
-      const auto c = static_cast<unsigned char>(s.front());
-      if (!(std::isalpha(c) || c == '$' || c >= 0x80)) break;
-      s.remove_prefix(1), changed = true;
-    } else if (!IsDigit(s.back()) && s.back() != '.' && s.back() != ',' && !BlankBefore(s)) {
-      const auto c = static_cast<unsigned char>(s.back());
-      if (!(std::isalpha(c) || c == '$' || c >= 0x80)) break;
-      s.remove_suffix(1), changed = true;
+    } else if (std::size_t n = frontMark ? 0 : CurrencyMark(s, false)) {
+      s.remove_prefix(n), frontMark = changed = true;
+    } else if (std::size_t m = backMark ? 0 : CurrencyMark(s, true)) {
+      s.remove_suffix(m), backMark = changed = true;
     }
   }
   if (signs > 1) {

@@ -149,6 +149,11 @@ TEST(StatementCells, AmountsAreExactOrRefused) {
       {"12,50", {'.', 0}, 0, false},    // the other decimal mark
       {"--5", {'.', 0}, 0, false},
       {"1e5", {'.', 0}, 0, false},
+      {"H\xC3\xA4ndler 123", {'.', 0}, 0, false},  // a payee, not an amount
+      {"Shop 7", {'.', 0}, 0, false},
+      {"USD12.5", {'.', 0}, 12.5, true},
+      {"$ -3", {'.', 0}, -3, true},
+      {"EUREUR 3", {'.', 0}, 0, false},
       {"1234567890123456", {'.', 0}, 0, false},
       {"", {'.', 0}, 0, false},
   };
