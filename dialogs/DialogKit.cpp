@@ -143,7 +143,9 @@ QIcon ControlIcon(const QString& name) {
                                                                {"BtClose", "close"},
                                                                {"BtNew", "new"},
                                                                {"BtOpen", "open"},
-                                                               {"BtExRate", "exchange-rate"}};
+                                                               {"BtExRate", "exchange-rate"},
+                                                               {"BtExport", "export"},
+                                                               {"BtImport", "import"}};
   for (const auto& [control, icon] : kIcons)
     if (name == QLatin1String(control)) return PardowIcon(icon);
   return QIcon();

@@ -63,6 +63,7 @@ void TFormExport::CreateControls() {
   layout->addWidget(PageControl, 1);
   layout->addLayout(buttons);
   resize(440, 380);
+  ApplyControlIcons(this);
 
   for (QRadioButton* rb : {RbSeparator1, RbSeparator2, RbSeparator3, RbSeparatorCustom})
     connect(rb, &QRadioButton::clicked, this, &TFormExport::SeparatorClick);

@@ -134,6 +134,7 @@ void TFormImport::CreateControls() {
   layout->addWidget(GBPreview, 1);
   layout->addLayout(buttons);
   resize(720, 560);
+  ApplyControlIcons(this);
 
   connect(EdFileName, &QLineEdit::textChanged, this, &TFormImport::EdFileNameChange);
   connect(EdSeparator, &QLineEdit::textChanged, this, &TFormImport::SeparatorClick);
@@ -664,7 +665,7 @@ bool TFormImport::Apply(const CImportPlan& plan, const CImportOptions& options,
   }
   QString text = QStringLiteral("%1 transactions were imported from %2.").arg(count, Q(path));
   if (!result.subtypes.empty())
-    text += QStringLiteral(" %1 categories were created.")
+    text += QStringLiteral(" Categories, members or sections created: %1.")
                 .arg(static_cast<qulonglong>(result.subtypes.size()));
   ShowInformation(this, text + undo);
   return stored;

@@ -134,7 +134,7 @@ TFormImportReview::TFormImportReview(QWidget* parent) : QDialog(parent) {
   layout->addWidget(LbCounts);
   layout->addWidget(ReviewGrid, 1);
   layout->addLayout(okCancel.row);
-  resize(900, 440);
+  resize(1040, 460);
   connect(BtOk, &QPushButton::clicked, this, &QDialog::accept);
 }
 

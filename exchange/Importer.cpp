@@ -400,6 +400,7 @@ CPlannedRow CPlanner::Plan(const CDelimitedRow& row, const std::string& fitId) {
   CPlannedRow out;
   out.line = row.line;
   out.fitId = fitId;
+  out.item.record.date = 0;  // no day until one is read
   auto refuse = [&](std::string why) {
     out.status = ERowStatus::kRefused;
     out.include = false;
@@ -417,6 +418,7 @@ CPlannedRow CPlanner::Plan(const CDelimitedRow& row, const std::string& fitId) {
   if (!ParseDateCell(cell, options_.columns[column].date, day))
     return refuse("\"" + std::string(cell) + "\" is not a date written as " +
                   DateStyleText(options_.columns[column].date));
+  out.item.record.date = day;
   // The amount: a Sum, or Price x Quantity.
   std::string why;
   Money signedSum = 0;
@@ -460,7 +462,6 @@ CPlannedRow CPlanner::Plan(const CDelimitedRow& row, const std::string& fitId) {
     if (text->find('\0') != std::string::npos) return refuse("a text holds a zero byte");
   }
   TransactionRecord& r = out.item.record;
-  r.date = day;
   r.fromAccount = expense ? options_.account : 0;
   r.toAccount = expense ? 0 : options_.account;
   r.amountOut = r.amountIn = amount;

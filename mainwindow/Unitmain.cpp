@@ -477,6 +477,7 @@ void TFormMain::CreateMenus() {
   MnDelete->setShortcut(QKeySequence(Qt::Key_Delete));
   MnTransaction->addSeparator();
   MnUndoImport = action(MnTransaction, "MnUndoImport", "Undo import");
+  MnUndoImport->setIcon(UndoIcon());
 
   MnTools = menuBar()->addMenu(QStringLiteral("Tools"));
   MnTools->setObjectName(QStringLiteral("MnTools"));
