@@ -13,6 +13,14 @@
 
 #include "Dates.h"
 
+// `widget` with its object name set to `name` (the control's described name,
+// which tests find it by).
+template <class W>
+W* Named(W* widget, const char* name) {
+  widget->setObjectName(QString::fromLatin1(name));
+  return widget;
+}
+
 // A button or a menu item named `name` (its objectName), captioned later
 // from the language file, with the icon its name calls for (ControlIcon).
 class QPushButton;

@@ -13,12 +13,6 @@
 
 namespace {
 
-template <class W>
-W* Named(W* widget, const char* name) {
-  widget->setObjectName(name);
-  return widget;
-}
-
 QDateEdit* DateBox(QWidget* parent, const char* name) {
   auto* box = Named(new QDateEdit(parent), name);
   box->setCalendarPopup(true);

@@ -9,24 +9,20 @@
 #include <QKeyEvent>
 #include <QLocale>
 #include <QVBoxLayout>
+#include <tuple>
 
 #include "DialogKit.h"
 #include "Include.h"
 #include "IntervalLogic.h"
 #include "Platform.h"
 #include "Qtexts.h"
+#include "SeparatorGroup.h"
 #include "Settingsstorage.h"
 #include "Skin.h"
 #include "Unitcalendar.h"
 #include "Unitselecttype.h"
 
 namespace {
-
-template <class W>
-W* Named(W* widget, const char* name) {
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
-}
 
 // A day the format choices show their examples with.
 constexpr int kSampleYear = 2007, kSampleMonth = 5, kSampleDay = 4;
@@ -82,20 +78,10 @@ void TFormExport::CreateControls() {
 
 QWidget* TFormExport::CreateFileTab() {
   auto* tab = Named(new QWidget, "FileTab");
-  GBSeparator = Named(new QGroupBox(QStringLiteral("Separator"), tab), "GBSeparator");
-  RbSeparator1 = Named(new QRadioButton(QStringLiteral("TAB"), GBSeparator), "RbSeparator1");
-  RbSeparator2 = Named(new QRadioButton(QStringLiteral(";"), GBSeparator), "RbSeparator2");
-  RbSeparator3 = Named(new QRadioButton(QStringLiteral(","), GBSeparator), "RbSeparator3");
-  RbSeparatorCustom =
-      Named(new QRadioButton(QStringLiteral("Custom:"), GBSeparator), "RbSeparatorCustom");
-  EdSeparator = Named(new QLineEdit(QStringLiteral("-"), GBSeparator), "EdSeparator");
-  EdSeparator->setMaxLength(1);
-  EdSeparator->setFixedWidth(EdSeparator->fontMetrics().horizontalAdvance('W') * 3);
-  auto* separators = new QHBoxLayout(GBSeparator);
-  for (QWidget* w : std::initializer_list<QWidget*>{RbSeparator1, RbSeparator2, RbSeparator3,
-                                                    RbSeparatorCustom, EdSeparator})
-    separators->addWidget(w);
-  separators->addStretch();
+  FSeparator = MakeSeparatorGroup(tab);
+  std::tie(GBSeparator, RbSeparator1, RbSeparator2, RbSeparator3, RbSeparatorCustom, EdSeparator) =
+      std::tie(FSeparator.GBSeparator, FSeparator.RbSeparator1, FSeparator.RbSeparator2,
+               FSeparator.RbSeparator3, FSeparator.RbSeparatorCustom, FSeparator.EdSeparator);
 
   GBFileName = Named(new QGroupBox(QStringLiteral("File Name"), tab), "GBFileName");
   EdFileName = Named(new QLineEdit(QStringLiteral("export.txt"), GBFileName), "EdFileName");
@@ -209,11 +195,8 @@ QWidget* TFormExport::CreateFieldsTab() {
 
 void TFormExport::ShowChoices(const TExportChoices& c) {
   EdFileName->setText(Q(c.fileName));
-  const std::array<QRadioButton*, 4> separators = {RbSeparator1, RbSeparator2, RbSeparator3,
-                                                   RbSeparatorCustom};
-  separators[static_cast<std::size_t>(c.separator)]->setChecked(true);
   EdSeparator->setText(Q(c.customSeparator));
-  SeparatorClick();
+  FSeparator.Show(c.separator);
   const std::array<QRadioButton*, 3> kinds = {RbExpenses, RbIncomes, RbAll};
   kinds[static_cast<std::size_t>(c.kind)]->setChecked(true);
   for (int i = 0; i < kExportFieldCount; ++i)
@@ -226,10 +209,7 @@ void TFormExport::ShowChoices(const TExportChoices& c) {
 TExportChoices TFormExport::Choices() const {
   TExportChoices c;
   c.fileName = EdFileName->text().toStdString();
-  c.separator = RbSeparator2->isChecked()        ? kSeparatorSemicolon
-                : RbSeparator3->isChecked()      ? kSeparatorComma
-                : RbSeparatorCustom->isChecked() ? kSeparatorCustom
-                                                 : kSeparatorTab;
+  c.separator = FSeparator.Choice();
   c.customSeparator = EdSeparator->text().toStdString();
   c.kind = RbIncomes->isChecked() ? EExportKind::kIncomes
            : RbAll->isChecked()   ? EExportKind::kAll
@@ -298,7 +278,7 @@ void TFormExport::SetCategory(std::uint32_t id) {
 // ---- Events ----
 
 void TFormExport::SeparatorClick() {
-  EdSeparator->setEnabled(RbSeparatorCustom->isChecked());
+  FSeparator.EnableCustom();
 }
 
 void TFormExport::BtBrowseClick() {

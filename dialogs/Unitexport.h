@@ -23,6 +23,7 @@
 
 #include "ExportLogic.h"
 #include "Omrindb.h"
+#include "SeparatorGroup.h"
 
 class TFormExport : public QDialog {
   Q_OBJECT
@@ -85,6 +86,7 @@ class TFormExport : public QDialog {
   QRadioButton* RbSeparator3 = nullptr;
   QRadioButton* RbSeparatorCustom = nullptr;
   QLineEdit* EdSeparator = nullptr;
+  TSeparatorControls FSeparator;  // the controls above, with their rules
   QGroupBox* GBFileName = nullptr;
   QLineEdit* EdFileName = nullptr;
   QPushButton* BtBrowse = nullptr;

@@ -13,22 +13,18 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <array>
+#include <tuple>
 
 #include "DialogKit.h"
 #include "Include.h"
 #include "Platform.h"
 #include "Qtexts.h"
+#include "SeparatorGroup.h"
 #include "Settingsstorage.h"
 #include "Skin.h"
 #include "Unitimportreview.h"
 
 namespace {
-
-template <class W>
-W* Named(W* widget, const char* name) {
-  widget->setObjectName(QString::fromLatin1(name));
-  return widget;
-}
 
 constexpr std::size_t kPreviewRows = 100;
 // The bytes of a file looked at to tell its kind, encoding and separator.
@@ -163,22 +159,10 @@ QWidget* TFormImport::CreateFileTab() {
   auto* tab = Named(new QWidget, "FileTab");
   EdFileName = Named(new QLineEdit(tab), "EdFileName");
   BtBrowse = Named(new QPushButton(QStringLiteral("Browse"), tab), "BtBrowse");
-  GBSeparator = Named(new QGroupBox(QStringLiteral("Separator"), tab), "GBSeparator");
-  RbSeparator1 = Named(new QRadioButton(QStringLiteral("TAB"), GBSeparator), "RbSeparator1");
-  RbSeparator1->setChecked(true);
-  RbSeparator2 = Named(new QRadioButton(QStringLiteral(";"), GBSeparator), "RbSeparator2");
-  RbSeparator3 = Named(new QRadioButton(QStringLiteral(","), GBSeparator), "RbSeparator3");
-  RbSeparatorCustom =
-      Named(new QRadioButton(QStringLiteral("Custom:"), GBSeparator), "RbSeparatorCustom");
-  EdSeparator = Named(new QLineEdit(QStringLiteral("-"), GBSeparator), "EdSeparator");
-  EdSeparator->setMaxLength(1);
-  EdSeparator->setEnabled(false);
-  EdSeparator->setFixedWidth(EdSeparator->fontMetrics().horizontalAdvance('W') * 3);
-  auto* separators = new QHBoxLayout(GBSeparator);
-  for (QWidget* w : std::initializer_list<QWidget*>{RbSeparator1, RbSeparator2, RbSeparator3,
-                                                    RbSeparatorCustom, EdSeparator})
-    separators->addWidget(w);
-  separators->addStretch();
+  FSeparator = MakeSeparatorGroup(tab);
+  std::tie(GBSeparator, RbSeparator1, RbSeparator2, RbSeparator3, RbSeparatorCustom, EdSeparator) =
+      std::tie(FSeparator.GBSeparator, FSeparator.RbSeparator1, FSeparator.RbSeparator2,
+               FSeparator.RbSeparator3, FSeparator.RbSeparatorCustom, FSeparator.EdSeparator);
   CBEncoding = Named(new QComboBox(tab), "CBEncoding");
   for (ETextEncoding encoding : kAllEncodings)
     CBEncoding->addItem(QString::fromLatin1(EncodingName(encoding)), static_cast<int>(encoding));
@@ -286,11 +270,8 @@ QWidget* TFormImport::CreateAdvancedTab() {
 
 void TFormImport::ShowChoices(const TImportChoices& c) {
   FShowing = true;
-  const std::array<QRadioButton*, 4> separators = {RbSeparator1, RbSeparator2, RbSeparator3,
-                                                   RbSeparatorCustom};
-  separators[static_cast<std::size_t>(c.separator)]->setChecked(true);
   EdSeparator->setText(Q(c.customSeparator));
-  EdSeparator->setEnabled(RbSeparatorCustom->isChecked());
+  FSeparator.Show(c.separator);
   CBEncoding->setCurrentIndex(CBEncoding->findData(static_cast<int>(c.encoding)));
   const std::array<QRadioButton*, 3> kinds = {RbExpense, RbIncome, RbAuto};
   kinds[static_cast<std::size_t>(c.kind)]->setChecked(true);
@@ -308,10 +289,7 @@ void TFormImport::ShowChoices(const TImportChoices& c) {
 TImportChoices TFormImport::Choices() const {
   TImportChoices c;
   c.fileName = EdFileName->text().toStdString();
-  c.separator = RbSeparator2->isChecked()        ? kSeparatorSemicolon
-                : RbSeparator3->isChecked()      ? kSeparatorComma
-                : RbSeparatorCustom->isChecked() ? kSeparatorCustom
-                                                 : kSeparatorTab;
+  c.separator = FSeparator.Choice();
   c.customSeparator = EdSeparator->text().toStdString();
   c.kind = RbIncome->isChecked() ? EImportKind::kIncome
            : RbAuto->isChecked() ? EImportKind::kAuto
@@ -381,10 +359,7 @@ void TFormImport::ExamineFile(bool detectFormats) {
   const char separator = DetectSeparator(text);
   const int choice = ChoiceOfSeparator(separator);
   if (choice == kSeparatorCustom) EdSeparator->setText(QString(QLatin1Char(separator)));
-  const std::array<QRadioButton*, 4> separators = {RbSeparator1, RbSeparator2, RbSeparator3,
-                                                   RbSeparatorCustom};
-  separators[static_cast<std::size_t>(choice)]->setChecked(true);
-  EdSeparator->setEnabled(choice == kSeparatorCustom);
+  FSeparator.Show(choice);
 }
 
 bool TFormImport::ReadTable(std::size_t maxRows, CSourceTable& table, std::string& error) const {
@@ -509,7 +484,7 @@ void TFormImport::ShowColumnChoices() {
 // ---- Events ----
 
 void TFormImport::EdFileNameChange() {
-  EdSeparator->setEnabled(RbSeparatorCustom->isChecked());
+  FSeparator.EnableCustom();
   if (FShowing || EdFileName->text().toStdString() == FExamined) return;
   FExamined = EdFileName->text().toStdString();
   FShowing = true;
@@ -526,7 +501,7 @@ void TFormImport::EdFileNameChange() {
 }
 
 void TFormImport::SeparatorClick() {
-  EdSeparator->setEnabled(RbSeparatorCustom->isChecked());
+  FSeparator.EnableCustom();
   if (!FShowing) BtRefreshClick();
 }
 

@@ -22,6 +22,7 @@
 
 #include "ImportLogic.h"
 #include "Omrindb.h"
+#include "SeparatorGroup.h"
 
 class TUpDown;
 
@@ -103,6 +104,7 @@ class TFormImport : public QDialog {
   QRadioButton* RbSeparator3 = nullptr;
   QRadioButton* RbSeparatorCustom = nullptr;
   QLineEdit* EdSeparator = nullptr;
+  TSeparatorControls FSeparator;  // the controls above, with their rules
   QComboBox* CBEncoding = nullptr;
   QLabel* LbFileKind = nullptr;
   QComboBox* CBType = nullptr;

@@ -13,12 +13,6 @@
 
 namespace {
 
-template <class W>
-W* Named(W* widget, const char* name) {
-  widget->setObjectName(name);
-  return widget;
-}
-
 QToolButton* ToolButton(QWidget* parent, const char* name) {
   auto* button = Named(new QToolButton(parent), name);
   button->setAutoRaise(false);
