@@ -13,7 +13,6 @@
 #include <set>
 
 #include "SubTypePaths.h"
-#include "Textcodec.h"
 
 namespace {
 
