@@ -162,9 +162,9 @@ int RunExportCommand(const std::vector<std::string>& args) {
 
 namespace {
 
-Json Columns(const std::vector<CColumnSpec>& columns) {
+Json Columns(const std::vector<CColumnFormat>& columns) {
   Json out = Json::array();
-  for (const CColumnSpec& c : columns) {
+  for (const CColumnFormat& c : columns) {
     Json column = {{"type", ColumnTypeName(c.type)}};
     if (c.type == EColumnType::kDate) column["date"] = DateStyleText(c.date);
     if (c.type == EColumnType::kSum || c.type == EColumnType::kPrice ||
@@ -293,7 +293,7 @@ int ReadStatement(CImportArgs& a, CSourceTable& table) {
           DetectColumn(table, c, a.options.firstRow, type, a.dateOrder, a.decimal));
     }
   }
-  for (CColumnSpec& c : a.options.columns) {
+  for (CColumnFormat& c : a.options.columns) {
     if (a.dateOrderGiven) c.date.order = a.dateOrder;
     if (a.decimalGiven && c.amount.decimal != a.decimal)
       c.amount = CAmountStyle{a.decimal, a.decimal == ',' ? '.' : ','};

@@ -64,7 +64,7 @@ bool FirstRowAccepted(const std::string& text) {
   return row >= 1 && row <= kLastFirstRow;
 }
 
-std::string ColumnHeaderText(const CColumnSpec& column) {
+std::string ColumnHeaderText(const CColumnFormat& column) {
   std::string text = ColumnTypeName(column.type);
   if (column.type == EColumnType::kDate) return text + " (" + DateStyleText(column.date) + ")";
   if (!IsAmountColumn(column.type)) return text;
@@ -74,7 +74,7 @@ std::string ColumnHeaderText(const CColumnSpec& column) {
   return text + ")";
 }
 
-bool CellReads(const CColumnSpec& column, const std::string& cell, std::string& why) {
+bool CellReads(const CColumnFormat& column, const std::string& cell, std::string& why) {
   if (column.type == EColumnType::kDate) {
     Date day = 0;
     if (ParseDateCell(cell, column.date, day)) return true;
@@ -122,7 +122,7 @@ EDateOrder DateOrderOfPattern(const std::string& pattern) {
   return day < month ? EDateOrder::kDmy : EDateOrder::kMdy;
 }
 
-std::string ColumnSpecText(const CColumnSpec& column) {
+std::string ColumnFormatText(const CColumnFormat& column) {
   std::string text = kShortNames[static_cast<int>(column.type)];
   if (column.type == EColumnType::kDate)
     return text + ";" + kOrderNames[static_cast<int>(column.date.order)];
@@ -135,9 +135,9 @@ std::string ColumnSpecText(const CColumnSpec& column) {
   return text;
 }
 
-bool ParseColumnSpecText(const std::string& text, CColumnSpec& column) {
+bool ParseColumnFormatText(const std::string& text, CColumnFormat& column) {
   const std::vector<std::string> parts = SplitAt(text, ';');
-  CColumnSpec read;
+  CColumnFormat read;
   if (parts.empty() || !ColumnTypeFromName(parts[0], read.type)) return false;
   if (read.type == EColumnType::kDate && parts.size() > 1) {
     for (int i = 0; i < 3; ++i)
@@ -164,9 +164,9 @@ TImportChoices LoadImportChoices(Settings::CSettingsStorage& settings) {
   c.customSeparator = settings.GetString(Settings::kImportCustomSeparator, c.customSeparator);
   c.kind = static_cast<EImportKind>(GetInRange(settings, Settings::kImportType, 0, 0, 2));
   for (int i = 0;; ++i) {
-    CColumnSpec column;
-    if (!ParseColumnSpecText(settings.GetString(Settings::kImportField + std::to_string(i), ""),
-                             column))
+    CColumnFormat column;
+    if (!ParseColumnFormatText(settings.GetString(Settings::kImportField + std::to_string(i), ""),
+                               column))
       break;
     c.columns.push_back(column);
   }
@@ -187,7 +187,7 @@ bool StoreImportChoices(Settings::CSettingsStorage& settings, const TImportChoic
   stored = settings.SetInt(Settings::kImportType, static_cast<int>(c.kind)) && stored;
   for (std::size_t i = 0; i < c.columns.size(); ++i)
     stored = settings.SetString(Settings::kImportField + std::to_string(i),
-                                ColumnSpecText(c.columns[i])) &&
+                                ColumnFormatText(c.columns[i])) &&
              stored;
   // An empty entry ends the list of a file with fewer columns than the last.
   stored =

@@ -22,10 +22,10 @@ bool FirstRowAccepted(const std::string& text);
 
 // The header of a preview column: its type with the formats it is read in,
 // "Date (DD.MM.YYYY)", "Sum (1.234,56)", "Sum (1,234.56, debit)", "Description".
-std::string ColumnHeaderText(const CColumnSpec& column);
+std::string ColumnHeaderText(const CColumnFormat& column);
 // Whether `cell` reads in the column (Date and amount columns; any text
 // reads in the others), with the reason when it does not.
-bool CellReads(const CColumnSpec& column, const std::string& cell, std::string& why);
+bool CellReads(const CColumnFormat& column, const std::string& cell, std::string& why);
 
 // The amount formats the window offers, in its list's order, and the index
 // of `style` among them (-1 for none).
@@ -43,8 +43,8 @@ EDateOrder DateOrderOfPattern(const std::string& pattern);
 
 // A column kept in the settings as text ("date;DMY", "sum;,;.;debit") and
 // read back. False for a text that names no column.
-std::string ColumnSpecText(const CColumnSpec& column);
-bool ParseColumnSpecText(const std::string& text, CColumnSpec& column);
+std::string ColumnFormatText(const CColumnFormat& column);
+bool ParseColumnFormatText(const std::string& text, CColumnFormat& column);
 
 // Keys kept beside the reserved ones.
 inline constexpr const char* kImportEncoding = "ImportEncoding";
@@ -59,7 +59,7 @@ struct TImportChoices {
   int separator = kSeparatorTab;
   std::string customSeparator = "-";
   EImportKind kind = EImportKind::kExpense;
-  std::vector<CColumnSpec> columns;
+  std::vector<CColumnFormat> columns;
   bool createTypes = false;
   int firstRow = 1;
   ETextEncoding encoding = ETextEncoding::kUtf8;

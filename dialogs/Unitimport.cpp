@@ -439,8 +439,8 @@ void TFormImport::ShowPreview() {
 
 void TFormImport::ShowColumnHeader(int column) {
   const std::size_t c = static_cast<std::size_t>(column);
-  const CColumnSpec spec = c < FColumns.size() ? FColumns[c] : CColumnSpec();
-  QString header = Q(ColumnHeaderText(spec));
+  const CColumnFormat colFormat = c < FColumns.size() ? FColumns[c] : CColumnFormat();
+  QString header = Q(ColumnHeaderText(colFormat));
   // The file's own name of the column, from the row above the first one read.
   const std::size_t first = FirstRow();
   if (first >= 2 && FPreview.rows.size() >= first - 1) {
@@ -453,7 +453,7 @@ void TFormImport::ShowColumnHeader(int column) {
     QTableWidgetItem* item = PreviewGrid->item(r, column);
     const std::string cell = item ? item->text().toStdString() : std::string();
     std::string why;
-    const bool reads = CellReads(spec, cell, why);
+    const bool reads = CellReads(colFormat, cell, why);
     if (!item) {
       if (reads) continue;
       item = new QTableWidgetItem;
@@ -466,19 +466,21 @@ void TFormImport::ShowColumnHeader(int column) {
 
 void TFormImport::ShowColumnChoices() {
   const bool selected = FColumn >= 0 && static_cast<std::size_t>(FColumn) < FColumns.size();
-  const CColumnSpec spec = selected ? FColumns[static_cast<std::size_t>(FColumn)] : CColumnSpec();
-  const bool amount = spec.type == EColumnType::kSum || spec.type == EColumnType::kPrice ||
-                      spec.type == EColumnType::kQuantity;
+  const CColumnFormat colFormat =
+      selected ? FColumns[static_cast<std::size_t>(FColumn)] : CColumnFormat();
+  const bool amount = colFormat.type == EColumnType::kSum ||
+                      colFormat.type == EColumnType::kPrice ||
+                      colFormat.type == EColumnType::kQuantity;
   CBType->setEnabled(selected);
-  CBType->setCurrentIndex(static_cast<int>(spec.type));
-  CBDateOrder->setEnabled(selected && spec.type == EColumnType::kDate);
+  CBType->setCurrentIndex(static_cast<int>(colFormat.type));
+  CBDateOrder->setEnabled(selected && colFormat.type == EColumnType::kDate);
   CBDateOrder->setCurrentIndex(static_cast<int>(
-      std::find(std::begin(kDateOrderChoices), std::end(kDateOrderChoices), spec.date.order) -
+      std::find(std::begin(kDateOrderChoices), std::end(kDateOrderChoices), colFormat.date.order) -
       std::begin(kDateOrderChoices)));
   CBAmountStyle->setEnabled(selected && amount);
-  CBAmountStyle->setCurrentIndex(std::max(AmountStyleIndex(spec.amount), 0));
-  CBSumRole->setEnabled(selected && spec.type == EColumnType::kSum);
-  CBSumRole->setCurrentIndex(static_cast<int>(spec.role));
+  CBAmountStyle->setCurrentIndex(std::max(AmountStyleIndex(colFormat.amount), 0));
+  CBSumRole->setEnabled(selected && colFormat.type == EColumnType::kSum);
+  CBSumRole->setCurrentIndex(static_cast<int>(colFormat.role));
 }
 
 // ---- Events ----
@@ -580,7 +582,7 @@ void TFormImport::BtImportClick() {
   }
   auto has = [this](EColumnType type) {
     return std::any_of(FColumns.begin(), FColumns.end(),
-                       [type](const CColumnSpec& c) { return c.type == type; });
+                       [type](const CColumnFormat& c) { return c.type == type; });
   };
   if (!has(EColumnType::kDate) || !has(EColumnType::kSum)) {
     ShowMessage(

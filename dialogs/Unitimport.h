@@ -39,7 +39,7 @@ class TFormImport : public QDialog {
   // The choices the controls show.
   TImportChoices Choices() const;
   // The columns as the preview shows them.
-  const std::vector<CColumnSpec>& Columns() const { return FColumns; }
+  const std::vector<CColumnFormat>& Columns() const { return FColumns; }
 
  protected:
   // Closing the window in any way keeps its choices in the settings.
@@ -88,11 +88,11 @@ class TFormImport : public QDialog {
   CDataBase* FDb = nullptr;  // during Execute
   CSourceTable FPreview;     // the rows the preview shows
   std::string FPreviewError;
-  std::vector<CColumnSpec> FColumns;  // the meaning of each column
-  bool FOfx = false;                  // the file is an OFX/QFX statement
-  std::string FExamined;              // the file ExamineFile looked at last
-  int FColumn = -1;                   // the column selected in the preview
-  bool FShowing = false;              // the controls are being filled
+  std::vector<CColumnFormat> FColumns;  // the meaning of each column
+  bool FOfx = false;                    // the file is an OFX/QFX statement
+  std::string FExamined;                // the file ExamineFile looked at last
+  int FColumn = -1;                     // the column selected in the preview
+  bool FShowing = false;                // the controls are being filled
 
   // The controls, each named by its objectName.
   QTabWidget* PageControl = nullptr;

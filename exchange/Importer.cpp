@@ -85,14 +85,14 @@ std::size_t GuessFirstRow(const CSourceTable& table) {
   return 1;
 }
 
-CColumnSpec DetectColumn(const CSourceTable& table, std::size_t column, std::size_t firstRow,
-                         EColumnType type, EDateOrder fallbackOrder, char fallbackDecimal) {
-  CColumnSpec spec;
-  spec.type = type;
+CColumnFormat DetectColumn(const CSourceTable& table, std::size_t column, std::size_t firstRow,
+                           EColumnType type, EDateOrder fallbackOrder, char fallbackDecimal) {
+  CColumnFormat colFormat;
+  colFormat.type = type;
   const auto cells = ColumnCells(table, column, firstRow);
-  spec.date = DetectDateStyle(cells, fallbackOrder).style;
-  spec.amount = DetectAmountStyle(cells, fallbackDecimal).style;
-  return spec;
+  colFormat.date = DetectDateStyle(cells, fallbackOrder).style;
+  colFormat.amount = DetectAmountStyle(cells, fallbackDecimal).style;
+  return colFormat;
 }
 
 namespace {
@@ -111,30 +111,31 @@ bool MostRead(const std::vector<std::string_view>& cells, Reads reads) {
 
 }  // namespace
 
-std::vector<CColumnSpec> SuggestColumns(const CSourceTable& table, std::size_t firstRow,
-                                        EDateOrder fallbackOrder, char fallbackDecimal) {
-  std::vector<CColumnSpec> specs(table.columnCount);
+std::vector<CColumnFormat> SuggestColumns(const CSourceTable& table, std::size_t firstRow,
+                                          EDateOrder fallbackOrder, char fallbackDecimal) {
+  std::vector<CColumnFormat> colFormats(table.columnCount);
   bool haveDate = false, haveSum = false;
   std::size_t longest = 0, longestColumn = table.columnCount;
   for (std::size_t c = 0; c < table.columnCount; ++c) {
     const auto cells = ColumnCells(table, c, firstRow);
-    specs[c] = DetectColumn(table, c, firstRow, EColumnType::kNone, fallbackOrder, fallbackDecimal);
-    const CColumnSpec& spec = specs[c];
+    colFormats[c] =
+        DetectColumn(table, c, firstRow, EColumnType::kNone, fallbackOrder, fallbackDecimal);
+    const CColumnFormat& colFormat = colFormats[c];
     const bool dates = MostRead(cells, [&](std::string_view cell) {
       Date d;
-      return ParseDateCell(cell, spec.date, d);
+      return ParseDateCell(cell, colFormat.date, d);
     });
     const bool amounts = MostRead(cells, [&](std::string_view cell) {
       Money m;
       std::string why;
-      return ParseAmountCell(cell, spec.amount, m, why) ||
+      return ParseAmountCell(cell, colFormat.amount, m, why) ||
              why.find("four decimals") != std::string::npos;
     });
     if (!haveDate && dates) {
-      specs[c].type = EColumnType::kDate;
+      colFormats[c].type = EColumnType::kDate;
       haveDate = true;
     } else if (!haveSum && amounts) {
-      specs[c].type = EColumnType::kSum;
+      colFormats[c].type = EColumnType::kSum;
       haveSum = true;
     } else if (!amounts && !dates) {
       std::size_t length = 0;
@@ -145,8 +146,8 @@ std::vector<CColumnSpec> SuggestColumns(const CSourceTable& table, std::size_t f
       }
     }
   }
-  if (longestColumn < table.columnCount) specs[longestColumn].type = EColumnType::kDescription;
-  return specs;
+  if (longestColumn < table.columnCount) colFormats[longestColumn].type = EColumnType::kDescription;
+  return colFormats;
 }
 
 // ---- Remembered FITIDs ----
@@ -330,12 +331,12 @@ bool CPlanner::ReadAmount(const CDelimitedRow& row, Money& signedSum, bool& have
   for (std::size_t c : ColumnsOf(EColumnType::kSum)) {
     if (c >= row.fields.size() || row.fields[c].empty()) continue;
     const std::string_view cell = row.fields[c];
-    const CColumnSpec& spec = options_.columns[c];
+    const CColumnFormat& colFormat = options_.columns[c];
     Money value = 0;
-    if (!ParseAmountCell(cell, spec.amount, value, why)) return false;
-    if (value == 0 && spec.role != ESumRole::kSigned) continue;  // an empty debit or credit
-    if (spec.role == ESumRole::kDebit) value = value < 0 ? value : -value;
-    if (spec.role == ESumRole::kCredit) value = value < 0 ? -value : value;
+    if (!ParseAmountCell(cell, colFormat.amount, value, why)) return false;
+    if (value == 0 && colFormat.role != ESumRole::kSigned) continue;  // an empty debit or credit
+    if (colFormat.role == ESumRole::kDebit) value = value < 0 ? value : -value;
+    if (colFormat.role == ESumRole::kCredit) value = value < 0 ? -value : value;
     if (haveSum) {
       why = "more than one Sum column holds an amount";
       return false;

@@ -43,7 +43,7 @@ bool ColumnTypeFromName(std::string_view name, EColumnType& type);
 // always goes out (a debit column) or always comes in (a credit column).
 enum class ESumRole : std::uint8_t { kSigned, kDebit, kCredit };
 
-struct CColumnSpec {
+struct CColumnFormat {
   EColumnType type = EColumnType::kNone;
   CDateStyle date;      // Date columns
   CAmountStyle amount;  // Sum, Price and Quantity columns
@@ -66,21 +66,21 @@ struct CImportOptions {
   EImportKind kind = EImportKind::kExpense;
   bool createCategories = false;
   std::size_t firstRow = 1;  // rows before it (a header) are not imported
-  std::vector<CColumnSpec> columns;
+  std::vector<CColumnFormat> columns;
 };
 
 // The column types a table's cells suggest, with their detected styles: the
 // first column of dates, of amounts, of the longest texts. `fallback`
 // gives the regional date order and decimal mark for cells that do not
 // tell. Columns after the first row are looked at only.
-std::vector<CColumnSpec> SuggestColumns(const CSourceTable& table, std::size_t firstRow,
-                                        EDateOrder fallbackOrder, char fallbackDecimal);
+std::vector<CColumnFormat> SuggestColumns(const CSourceTable& table, std::size_t firstRow,
+                                          EDateOrder fallbackOrder, char fallbackDecimal);
 // 2 when the first row reads as a header (no cell of it is a date or an
 // amount, while the second row has such cells), else 1.
 std::size_t GuessFirstRow(const CSourceTable& table);
 // The column's detected styles (used again when the user changes a type).
-CColumnSpec DetectColumn(const CSourceTable& table, std::size_t column, std::size_t firstRow,
-                         EColumnType type, EDateOrder fallbackOrder, char fallbackDecimal);
+CColumnFormat DetectColumn(const CSourceTable& table, std::size_t column, std::size_t firstRow,
+                           EColumnType type, EDateOrder fallbackOrder, char fallbackDecimal);
 
 enum class ERowStatus : std::uint8_t { kNew, kDuplicate, kRefused };
 
@@ -177,4 +177,4 @@ bool LooksLikeOfx(std::string_view head);
 // columns of OfxColumns(): date (ISO), description, sum (signed, point),
 // notes, with the FITIDs. False with the reason in `error`.
 bool ReadOfxFile(const std::string& path, CSourceTable& table, std::string& error);
-std::vector<CColumnSpec> OfxColumns();
+std::vector<CColumnFormat> OfxColumns();

@@ -61,8 +61,8 @@ bool LooksLikeOfx(std::string_view head) {
          start.find("<OFX>") != std::string_view::npos;
 }
 
-std::vector<CColumnSpec> OfxColumns() {
-  std::vector<CColumnSpec> columns(4);
+std::vector<CColumnFormat> OfxColumns() {
+  std::vector<CColumnFormat> columns(4);
   columns[0].type = EColumnType::kDate;
   columns[0].date.order = EDateOrder::kYmd;
   columns[1].type = EColumnType::kDescription;

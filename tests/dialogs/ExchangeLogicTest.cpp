@@ -39,7 +39,7 @@ TEST(ExchangeLogic, CustomSeparatorIsOnePrintableByteOtherThanAQuote) {
 }
 
 TEST(ExchangeLogic, ColumnsKeptAsTextComeBackWithTheirFormats) {
-  std::vector<CColumnSpec> columns(5);
+  std::vector<CColumnFormat> columns(5);
   columns[0].type = EColumnType::kDate;
   columns[0].date.order = EDateOrder::kMdy;
   columns[1].type = EColumnType::kSum;
@@ -49,21 +49,21 @@ TEST(ExchangeLogic, ColumnsKeptAsTextComeBackWithTheirFormats) {
   columns[2].amount = {'.', 0};
   columns[3].type = EColumnType::kMember;
   columns[4].type = EColumnType::kNone;
-  for (const CColumnSpec& c : columns) {
-    CColumnSpec back;
-    ASSERT_TRUE(ParseColumnSpecText(ColumnSpecText(c), back)) << ColumnSpecText(c);
+  for (const CColumnFormat& c : columns) {
+    CColumnFormat back;
+    ASSERT_TRUE(ParseColumnFormatText(ColumnFormatText(c), back)) << ColumnFormatText(c);
     EXPECT_EQ(back.type, c.type);
     EXPECT_EQ(back.date.order, c.date.order);
     EXPECT_EQ(back.amount.decimal, c.amount.decimal);
     EXPECT_EQ(back.amount.group, c.amount.group);
     EXPECT_EQ(back.role, c.role);
   }
-  CColumnSpec unread;
-  EXPECT_FALSE(ParseColumnSpecText("", unread));
-  EXPECT_FALSE(ParseColumnSpecText("amount;.n", unread));
+  CColumnFormat unread;
+  EXPECT_FALSE(ParseColumnFormatText("", unread));
+  EXPECT_FALSE(ParseColumnFormatText("amount;.n", unread));
   // A damaged format falls back to the default instead of a mark that
   // groups and separates decimals at once.
-  ASSERT_TRUE(ParseColumnSpecText("sum;..;debit", unread));
+  ASSERT_TRUE(ParseColumnFormatText("sum;..;debit", unread));
   EXPECT_EQ(unread.amount.decimal, '.');
   EXPECT_EQ(unread.amount.group, 0);
   EXPECT_EQ(unread.role, ESumRole::kDebit);
