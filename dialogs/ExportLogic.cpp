@@ -2,17 +2,6 @@
 
 #include "Settingsstorage.h"
 
-namespace {
-
-// An integer setting in first..last; the default outside it.
-int GetInRange(Settings::CSettingsStorage& settings, const std::string& key, int defaultValue,
-               int first, int last) {
-  const int value = settings.GetInt(key, defaultValue);
-  return value >= first && value <= last ? value : defaultValue;
-}
-
-}  // namespace
-
 bool SeparatorOf(int choice, const std::string& custom, char& separator) {
   switch (choice) {
     case kSeparatorTab:
@@ -44,10 +33,10 @@ int ChoiceOfSeparator(char separator) {
 TExportChoices LoadExportChoices(Settings::CSettingsStorage& settings) {
   TExportChoices c;
   c.fileName = settings.GetString(Settings::kExportFileName, c.fileName);
-  c.separator = GetInRange(settings, Settings::kExportSeparatorType, c.separator, kSeparatorTab,
-                           kSeparatorCustom);
+  c.separator = settings.GetIntInRange(Settings::kExportSeparatorType, c.separator, kSeparatorTab,
+                                       kSeparatorCustom);
   c.customSeparator = settings.GetString(Settings::kExportCustomSeparator, c.customSeparator);
-  c.kind = static_cast<EExportKind>(GetInRange(settings, Settings::kExportType, 0, 0, 2));
+  c.kind = static_cast<EExportKind>(settings.GetIntInRange(Settings::kExportType, 0, 0, 2));
   for (int i = 0; i < kExportFieldCount; ++i)
     c.fields[static_cast<std::size_t>(i)] =
         settings.GetInt(Settings::kExportField + std::to_string(i), 1) != 0;

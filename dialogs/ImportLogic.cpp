@@ -41,13 +41,6 @@ std::vector<std::string> SplitAt(const std::string& text, char mark) {
   return parts;
 }
 
-// An integer setting in first..last; the default outside it.
-int GetInRange(Settings::CSettingsStorage& settings, const std::string& key, int defaultValue,
-               int first, int last) {
-  const int value = settings.GetInt(key, defaultValue);
-  return value >= first && value <= last ? value : defaultValue;
-}
-
 std::string SameFile(const std::string& path) {
   std::error_code error;
   const std::filesystem::path canonical = std::filesystem::weakly_canonical(path, error);
@@ -159,10 +152,10 @@ bool ParseColumnFormatText(const std::string& text, CColumnFormat& column) {
 TImportChoices LoadImportChoices(Settings::CSettingsStorage& settings) {
   TImportChoices c;
   c.fileName = settings.GetString(Settings::kImportFileName, c.fileName);
-  c.separator = GetInRange(settings, Settings::kImportSeparatorType, c.separator, kSeparatorTab,
-                           kSeparatorCustom);
+  c.separator = settings.GetIntInRange(Settings::kImportSeparatorType, c.separator, kSeparatorTab,
+                                       kSeparatorCustom);
   c.customSeparator = settings.GetString(Settings::kImportCustomSeparator, c.customSeparator);
-  c.kind = static_cast<EImportKind>(GetInRange(settings, Settings::kImportType, 0, 0, 2));
+  c.kind = static_cast<EImportKind>(settings.GetIntInRange(Settings::kImportType, 0, 0, 2));
   for (int i = 0;; ++i) {
     CColumnFormat column;
     if (!ParseColumnFormatText(settings.GetString(Settings::kImportField + std::to_string(i), ""),
@@ -171,7 +164,7 @@ TImportChoices LoadImportChoices(Settings::CSettingsStorage& settings) {
     c.columns.push_back(column);
   }
   c.createTypes = settings.GetInt(Settings::kImportCreateType, 0) != 0;
-  c.firstRow = GetInRange(settings, Settings::kImportFirstRow, 1, 1, kLastFirstRow);
+  c.firstRow = settings.GetIntInRange(Settings::kImportFirstRow, 1, 1, kLastFirstRow);
   const std::string encoding = settings.GetString(kImportEncoding, EncodingName(c.encoding));
   for (ETextEncoding e : kAllEncodings)
     if (encoding == EncodingName(e)) c.encoding = e;

@@ -266,13 +266,7 @@ QWidget* TFormMain::CreateLeftSide() {
   LbCurrentDate = new CFittingLabel(DatePanel);
   LbCurrentDate->setObjectName(QStringLiteral("LbCurrentDate"));
   LbCurrentDate->setAlignment(Qt::AlignCenter);
-  QFont dateFont(ArialFamily());
-  dateFont.setPixelSize(16);
-  dateFont.setBold(true);
-  LbCurrentDate->setFont(dateFont);
-  QPalette navy = LbCurrentDate->palette();
-  navy.setColor(QPalette::WindowText, Qt::darkBlue);
-  LbCurrentDate->setPalette(navy);
+  StyleIntervalCaption(LbCurrentDate);
   dates->addWidget(BtPrevMonth);
   dates->addWidget(LbCurrentDate, 1);
   dates->addWidget(BtCalendar);

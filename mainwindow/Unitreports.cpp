@@ -70,13 +70,7 @@ void TFormReports::CreateControls() {
   LbCurrentDate->setObjectName(QStringLiteral("LbCurrentDate"));
   LbCurrentDate->setAlignment(Qt::AlignCenter);
   LbCurrentDate->setWordWrap(true);
-  QFont dateFont(ArialFamily());
-  dateFont.setPixelSize(16);
-  dateFont.setBold(true);
-  LbCurrentDate->setFont(dateFont);
-  QPalette navy = LbCurrentDate->palette();
-  navy.setColor(QPalette::WindowText, Qt::darkBlue);
-  LbCurrentDate->setPalette(navy);
+  StyleIntervalCaption(LbCurrentDate);
   auto* box = new QVBoxLayout(GBCurrentDate);
   box->setContentsMargins(2, 2, 2, 2);
   box->addWidget(LbCurrentDate);

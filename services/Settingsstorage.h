@@ -89,6 +89,12 @@ class CSettingsStorage {
   bool SetInt(const std::string& key, std::int32_t value);
   std::string GetString(const std::string& key, const std::string& defaultValue);
   std::int32_t GetInt(const std::string& key, std::int32_t defaultValue);
+  // An integer setting in first..last; the default when it is outside.
+  std::int32_t GetIntInRange(const std::string& key, std::int32_t defaultValue, std::int32_t first,
+                             std::int32_t last) {
+    const std::int32_t value = GetInt(key, defaultValue);
+    return value >= first && value <= last ? value : defaultValue;
+  }
 
   // Main window geometry; the defaults are the window's current values.
   int GetPositionX(int current) { return GetInt(kPositionX, current); }

@@ -8,8 +8,10 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPalette>
 #include <QRegularExpression>
 #include <QStyledItemDelegate>
+#include <QWidget>
 #include <algorithm>
 
 #include "Node.h"
@@ -129,6 +131,16 @@ void DrawStrip(QPainter& painter, const QPixmap& imgLines, int srcTop, int srcHe
 }
 
 // ---- Fonts and dates ------------------------------------------------------------
+
+void StyleIntervalCaption(QWidget* label) {
+  QFont font(ArialFamily());
+  font.setPixelSize(16);
+  font.setBold(true);
+  label->setFont(font);
+  QPalette navy = label->palette();
+  navy.setColor(QPalette::WindowText, Qt::darkBlue);
+  label->setPalette(navy);
+}
 
 QString ArialFamily() {
   static const QString family =

@@ -70,6 +70,8 @@ void DrawStrip(QPainter& painter, const QPixmap& imgLines, int srcTop, int srcHe
 QString ArialFamily();
 // The trees' font: Arial 16 px.
 QFont TreeFont();
+// The look of a window's interval caption: bold Arial 16 px in dark blue.
+void StyleIntervalCaption(QWidget* label);
 // The window font: Arial 13 px.
 QFont WindowFont();
 
