@@ -297,8 +297,8 @@ bool WriteJournal(CDataBase& db, Date begin, Date end, std::uint32_t account, st
   return static_cast<bool>(out);
 }
 
-bool WriteFileAtomicallyImpl(const std::string& path, bool (*write)(void*, std::ostream&),
-                             void* context, std::string& error) {
+bool WriteFileAtomically(const std::string& path, const std::function<bool(std::ostream&)>& write,
+                         std::string& error) {
   std::string temp = path + ".XXXXXX";
   const int fd = ::mkstemp(temp.data());
   if (fd < 0) {
@@ -309,7 +309,7 @@ bool WriteFileAtomicallyImpl(const std::string& path, bool (*write)(void*, std::
   bool ok = false;
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    ok = out && write(context, out);
+    ok = out && write(out);
     out.close();
     ok = ok && !out.fail();
   }

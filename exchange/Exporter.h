@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -63,12 +64,5 @@ bool WriteJournal(CDataBase& db, Date begin, Date end, std::uint32_t account, st
 
 // Writes `path` whole or not at all: into a temporary file beside it that
 // replaces it once written and synced. False with the reason in `error`.
-template <class Writer>
-bool WriteFileAtomically(const std::string& path, Writer write, std::string& error);
-bool WriteFileAtomicallyImpl(const std::string& path, bool (*write)(void*, std::ostream&),
-                             void* context, std::string& error);
-template <class Writer>
-bool WriteFileAtomically(const std::string& path, Writer write, std::string& error) {
-  return WriteFileAtomicallyImpl(
-      path, [](void* c, std::ostream& o) { return (*static_cast<Writer*>(c))(o); }, &write, error);
-}
+bool WriteFileAtomically(const std::string& path, const std::function<bool(std::ostream&)>& write,
+                         std::string& error);
