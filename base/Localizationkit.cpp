@@ -35,7 +35,31 @@ size_t CharacterCount(std::string_view text) {
   return count;
 }
 
+// Which form of a counted text `count` takes under `rule` (0 = first).
+size_t PluralFormIndex(long long count, const std::string& rule) {
+  const unsigned long long n = count < 0 ? 0ULL - static_cast<unsigned long long>(count)
+                                         : static_cast<unsigned long long>(count);
+  if (rule == "one-few-many") {
+    if (n % 10 == 1 && n % 100 != 11) return 0;
+    if (n % 10 >= 2 && n % 10 <= 4 && (n % 100 < 12 || n % 100 > 14)) return 1;
+    return 2;
+  }
+  if (rule == "zero-one-other") return n <= 1 ? 0 : 1;
+  return n == 1 ? 0 : 1;
+}
+
 }  // namespace
+
+std::string ChoosePluralForm(const std::string& forms, long long count, const std::string& rule) {
+  size_t index = PluralFormIndex(count, rule);
+  size_t begin = 0;
+  for (size_t bar = forms.find('|'); bar != std::string::npos && index > 0;
+       bar = forms.find('|', begin), --index) {
+    begin = bar + 1;
+  }
+  size_t end = forms.find('|', begin);
+  return forms.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
+}
 
 CLocalizationKit::CLocalizationKit(const std::string& path) {
   LogDetail("LocalizationKit v1.0 initialized");

@@ -22,6 +22,17 @@ namespace Localization {
 // Longest line a language file may hold, in characters, without its line end.
 constexpr size_t kMaxLineLength = 1023;
 
+// Id of a language file's plural rule: "one-other" (the default: English,
+// German, Spanish), "zero-one-other" (French: 0 and 1 take the singular) or
+// "one-few-many" (Russian and other East Slavic languages).
+constexpr std::uint32_t kPluralRuleId = 90;
+
+// A counted text holds its forms separated by '|' in the order of the rule's
+// names ("%1 account|%1 accounts"). Returns the form for `count` under `rule`;
+// a text with fewer forms than the rule names gives its last form, a text
+// without '|' is its only form.
+std::string ChoosePluralForm(const std::string& forms, long long count, const std::string& rule);
+
 class CLocalizationKit {
  public:
   using TextMap = std::map<std::uint32_t, std::string>;

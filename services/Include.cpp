@@ -40,6 +40,18 @@ std::string GetLocalizedText(std::uint32_t id, const std::string& defaultText) {
   return g_localization->GetText(id, defaultText);
 }
 
+std::string GetLocalizedCount(std::uint32_t id, const std::string& defaultForms, long long count) {
+  const std::string rule = GetLocalizedText(Localization::kPluralRuleId, "one-other");
+  std::string text =
+      Localization::ChoosePluralForm(GetLocalizedText(id, defaultForms), count, rule);
+  const std::string digits = std::to_string(count);
+  for (size_t at = text.find("%1"); at != std::string::npos;
+       at = text.find("%1", at + digits.size())) {
+    text.replace(at, 2, digits);
+  }
+  return text;
+}
+
 void FreeLocalization(const std::string& dumpPath) {
   if (!g_localization) return;
   if (!dumpPath.empty()) g_localization->WriteMissingTexts(dumpPath);

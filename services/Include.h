@@ -37,6 +37,11 @@ void InitLocalization(const std::string& path);
 // The text of `id` from the global kit, or `defaultText` when there is no kit
 // or the kit has no such text.
 std::string GetLocalizedText(std::uint32_t id, const std::string& defaultText);
+// The counted text `id` (forms separated by '|', see ChoosePluralForm) in the
+// form the language's plural rule gives for `count`, with "%1" replaced by
+// `count` in digits: GetLocalizedCount(24121, "%1 account uses it|%1 accounts
+// use it", 1) gives "1 account uses it".
+std::string GetLocalizedCount(std::uint32_t id, const std::string& defaultForms, long long count);
 // Frees the global kit; when `dumpPath` is not empty the kit first writes its
 // missing texts there. Does nothing without a kit.
 void FreeLocalization(const std::string& dumpPath);

@@ -166,4 +166,30 @@ TEST_F(LocalizationKitTest, GlobalKitIsReplacedAndFreedWithItsDump) {
   EXPECT_EQ(ReadBytes(PathIn(FDir, "dump.txt")), "3 = \"New\"\r\n");
 }
 
+// Counted texts: the rule of the language picks the form; "%1" is the count.
+TEST_F(LocalizationKitTest, CountedTextsTakeTheFormTheirLanguageRuleGives) {
+  struct Case {
+    const char* rule;
+    long long count;
+    const char* form;
+  };
+  const Case cases[] = {
+      {"one-other", 1, "a"},      {"one-other", 0, "b"},      {"one-other", 21, "b"},
+      {"zero-one-other", 0, "a"}, {"zero-one-other", 2, "b"}, {"one-few-many", 21, "a"},
+      {"one-few-many", 11, "c"},  {"one-few-many", 3, "b"},   {"one-few-many", 14, "c"},
+      {"one-few-many", 102, "b"}, {"one-few-many", 5, "c"},   {"one-few-many", -1, "a"}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(Localization::ChoosePluralForm("a|b|c", c.count, c.rule), c.form)
+        << c.rule << " " << c.count;
+  }
+  EXPECT_EQ(Localization::ChoosePluralForm("only", 5, "one-few-many"), "only");
+  EXPECT_EQ(Localization::ChoosePluralForm("a|b", 5, "one-few-many"), "b");  // fewer forms
+  EXPECT_EQ(GetLocalizedCount(7, "%1 row|%1 rows", 1), "1 row");             // no kit: English rule
+  InitLocalization(
+      LangFile("90 = \"one-few-many\"\n7 = \"%1 строка|%1 строки|%1 строк\"\n", "r.txt"));
+  EXPECT_EQ(GetLocalizedCount(7, "%1 row|%1 rows", 22), "22 строки");
+  EXPECT_EQ(GetLocalizedCount(7, "%1 row|%1 rows", 25), "25 строк");
+  FreeLocalization("");
+}
+
 }  // namespace
