@@ -7,8 +7,6 @@
 
 namespace {
 
-// A category chain longer than this is a loop of a damaged file.
-constexpr int kMaxDepth = 64;
 // Up to this many days a balance is drawn day by day, beyond it by month.
 constexpr std::int32_t kDailyPointsUpTo = 92;
 
@@ -105,24 +103,48 @@ TCategoryReport ExpensesByCategory(CDataBase& db, TReportPeriod period) {
     sum = WrapAdd(sum, rates.Convert(r.fromAccount, r.amountOut));
   }
 
+  // A category's parent as the report lists it: the stored parent, or the
+  // top level (0) when the parent is a root, is not stored, or leads back to
+  // the category itself (a loop, which only a damaged or foreign file holds).
+  auto storedParent = [&](std::uint32_t id) -> std::uint32_t {
+    const CSubTypeIndex* entry = id == 0 ? nullptr : db.SubTypes().Find(id);
+    const std::uint32_t parent = entry == nullptr ? 0 : entry->record.parentId;
+    return parent >= kFirstFreeId && db.SubTypes().Find(parent) != nullptr ? parent : 0;
+  };
+  std::unordered_map<std::uint32_t, std::uint32_t> listedParents;
+  auto listedParent = [&](std::uint32_t id) -> std::uint32_t {
+    auto [it, added] = listedParents.try_emplace(id, 0);
+    if (!added) return it->second;
+    std::uint32_t parent = storedParent(id);
+    // A walk up that does not come back within as many steps as there are
+    // categories never comes back.
+    std::uint32_t up = parent;
+    for (std::size_t step = 0; up != 0 && step <= db.SubTypes().size(); ++step) {
+      if (up == id) {
+        parent = 0;
+        break;
+      }
+      up = storedParent(up);
+    }
+    it->second = parent;
+    return parent;
+  };
+
   // Each category's own sum goes into its total and every ancestor's. A
   // category that is not stored (deleted, or 0) counts as "no category".
+  // Following listed parents always ends: a category on a loop is listed at
+  // the top level.
   std::unordered_map<std::uint32_t, TCategoryFigure> figures;
   for (const auto& [category, sum] : own) {
-    std::uint32_t id = db.SubTypes().Find(category) != nullptr ? category : 0;
-    TCategoryFigure& first = figures[id];
-    first.own = WrapAdd(first.own, sum);
-    for (int depth = 0; depth < kMaxDepth; ++depth) {
+    const std::uint32_t first = db.SubTypes().Find(category) != nullptr ? category : 0;
+    figures[first].own = WrapAdd(figures[first].own, sum);
+    for (std::uint32_t id = first;;) {
       TCategoryFigure& f = figures[id];
       f.id = id;
       f.total = WrapAdd(f.total, sum);
-      const CSubTypeIndex* entry = id == 0 ? nullptr : db.SubTypes().Find(id);
-      const std::uint32_t parent = entry == nullptr ? 0 : entry->record.parentId;
-      // A parent that is a root or not stored makes a top-level category.
-      const bool stored = parent >= kFirstFreeId && db.SubTypes().Find(parent) != nullptr;
-      f.parent = stored ? parent : 0;
-      if (!stored) break;
-      id = parent;
+      f.parent = listedParent(id);
+      if (f.parent == 0) break;
+      id = f.parent;
     }
     report.total = WrapAdd(report.total, sum);
   }

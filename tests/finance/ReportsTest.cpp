@@ -137,6 +137,34 @@ TEST_F(ReportsTest, BalancesFollowEveryMoveAndForecastThePlannedOnes) {
   EXPECT_EQ(BalanceOverTime(db, {D(2025, 1, 1), D(2026, 3, 31)}).total.actual.size(), 16u);
 }
 
+// Categories whose parents loop (a damaged or foreign file) are listed at
+// the top level with their figures, and the listed figures add up to the
+// total.
+TEST_F(ReportsTest, CategoriesOnALoopAreListedAtTheTopLevel) {
+  const std::uint32_t a = SubType("Loop A", 2), b = SubType("Loop B", a);
+  const std::uint32_t c = SubType("Below the loop", b);
+  db.SubTypes().Find(a)->record.parentId = b;  // as a damaged file holds it
+  Spend(D(2026, 3, 6), cash, 3, a);
+  Spend(D(2026, 3, 7), cash, 4, b);
+  Spend(D(2026, 3, 8), cash, 2, c);
+  const TCategoryReport r = ExpensesByCategory(db, march);
+  EXPECT_EQ(r.total, M(147 + 9));
+  struct Row {
+    std::uint32_t id, parent;
+    double own, total;
+  } rows[] = {{a, 0, 3, 3}, {b, 0, 4, 6}, {c, b, 2, 2}};
+  for (const Row& row : rows) {
+    const TCategoryFigure* f = FindCategory(r, row.id);
+    ASSERT_NE(f, nullptr) << row.id;
+    EXPECT_EQ(f->parent, row.parent) << row.id;
+    EXPECT_EQ(f->own, M(row.own)) << row.id;
+    EXPECT_EQ(f->total, M(row.total)) << row.id;
+  }
+  Money listed = 0;
+  for (const TCategoryFigure* f : CategoryChildren(r, 0)) listed += f->total;
+  EXPECT_EQ(listed, r.total);
+}
+
 TEST_F(ReportsTest, MembersSectionsAndBudgets) {
   const TMembersReport m = ExpensesByMemberAndSection(db, march);
   EXPECT_EQ(m.total, M(147));
