@@ -223,6 +223,15 @@ TMonthlyReport IncomesAndExpensesByMonth(CDataBase& db, TReportPeriod period) {
   return report;
 }
 
+TReportPeriod MonthlyReportPeriod(TReportPeriod period) {
+  const CivilDate b = DecodeDate(period.from), e = DecodeDate(period.to);
+  if (b.year != e.year || b.month != e.month) return period;
+  // The eleven months before the period's month and the month itself.
+  const int first = MonthIndex(period.from) - 11;
+  return {EncodeDate(first / 12, static_cast<unsigned>(first % 12) + 1, 1),
+          LastDayOfMonth(period.to)};
+}
+
 // ---- Balances over time ----
 
 TBalanceReport BalanceOverTime(CDataBase& db, TReportPeriod period, int forecastMonths) {

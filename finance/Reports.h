@@ -79,6 +79,11 @@ struct TMonthlyReport {
 
 TMonthlyReport IncomesAndExpensesByMonth(CDataBase& db, TReportPeriod period);
 
+// The months the monthly report shows for a chosen period: the twelve that
+// end with its month when it lies within one month (a month alone says
+// little about a trend), the period itself otherwise.
+TReportPeriod MonthlyReportPeriod(TReportPeriod period);
+
 // ---- Balances over time ----
 
 struct TBalancePoint {

@@ -49,11 +49,9 @@ const std::array<const char*, kReportTextCount> kReportTextDefaults = {
 };
 
 TInterval ReportPeriod(TReportKind kind, Date begin, Date end) {
-  const CivilDate b = DecodeDate(begin), e = DecodeDate(end);
-  if (kind != kReportMonthly || b.year != e.year || b.month != e.month) return {begin, end};
-  // The eleven months before the window's month and the month itself.
-  int index = b.year * 12 + static_cast<int>(b.month) - 1 - 11;
-  return {EncodeDate(index / 12, static_cast<unsigned>(index % 12) + 1, 1), LastDayOfMonth(end)};
+  if (kind != kReportMonthly) return {begin, end};
+  const TReportPeriod months = MonthlyReportPeriod({begin, end});
+  return {months.from, months.to};
 }
 
 std::vector<TSlice> DonutSlices(const TCategoryReport& report, std::uint32_t parent,
