@@ -139,8 +139,11 @@ TReportTable BalanceTable(const TBalanceReport& report, const std::vector<std::u
   const std::vector<TBalancePoint>& days = report.total.actual;
   auto addRows = [&](bool forecast) {
     const std::vector<TBalancePoint>& points = forecast ? report.total.forecast : days;
-    // The forecast's first point repeats the period's last one.
-    for (std::size_t i = forecast ? 1 : 0; i < points.size(); ++i) {
+    // The forecast's first point stands on the actual line's last day
+    // (today) unless the period lies ahead: that day is listed once.
+    const bool repeated =
+        forecast && !points.empty() && !days.empty() && points.front().day == days.back().day;
+    for (std::size_t i = repeated ? 1 : 0; i < points.size(); ++i) {
       std::vector<std::string> row{FormatShortDate(points[i].day)};
       if (forecast) row[0] += " (" + texts[kRtForecast] + ")";
       for (const TBalanceSeries* s : series) {
