@@ -34,6 +34,7 @@
 #include "Mainlogic.h"
 #include "Platform.h"
 #include "Qtexts.h"
+#include "ScheduleText.h"
 #include "Settingsstorage.h"
 #include "Skin.h"
 
@@ -123,6 +124,16 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
                                                kTransactionsTab);
   static_cast<CFundsTree*>(ShedulerTree)
       ->SetTree(FShedulerTree.get(), FDataBase, &FLines, kSchedulerTab);
+  // A planned transaction's row tells its schedule in words and its next due day.
+  static_cast<CFundsTree*>(ShedulerTree)->ToolTipOf = [this](const CTransactionNode* node) {
+    CPlnTransactionItem item;
+    if (node->kind != NodeTransaction ||
+        FDataBase->GetPlnTransaction(node->transactionId, item).id != node->transactionId)
+      return QString();
+    return Q(ScheduleToolTip(item.record.schedule, LocalizedScheduleWords(GetLocalizedText),
+                             GetLocalizedText(30301, "Next due: %1"),
+                             GetLocalizedText(30302, "No further occurrence")));
+  };
   InstallListPainters();
 }
 

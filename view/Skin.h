@@ -14,6 +14,7 @@
 #include <QString>
 #include <QTreeWidget>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -148,6 +149,9 @@ class CFundsTree : public CNodeTreeControl {
 
   ~CFundsTree() override;
 
+  // The tool tip of a row's node; none when it gives an empty text.
+  std::function<QString(const CTransactionNode* node)> ToolTipOf;
+
   // Header texts, widths and minimum widths of the eight columns.
   static const char* const kColumnTitles[kFundsColumnCount];
   static const int kColumnWidths[kFundsColumnCount];
@@ -162,6 +166,7 @@ class CFundsTree : public CNodeTreeControl {
  protected:
   void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
+  bool viewportEvent(QEvent* event) override;
 
  private:
   void KeepMinimumWidth(int logicalIndex, int oldSize, int newSize);

@@ -255,6 +255,19 @@ TEST_F(Rows, TransactionsShowMemberSectionAndNotesOnBothTabs) {
   EXPECT_EQ(rentLook.Text(ColMember), "Anna");
   EXPECT_EQ(rentLook.Text(ColSection), "Home");
   EXPECT_EQ(rentLook.Text(ColNotes), "monthly");
+
+  // A scheduled one shows the day it falls due next, as the tree dates it.
+  planned.description = "Insurance";
+  planned.record.schedule.kind = kScheduleMonthly;
+  planned.record.schedule.period = 20 + 50;  // every month on the 20th
+  planned.record.schedule.lastProcessed = EncodeDate(2007, 5, 20);
+  const std::uint32_t due = db.AddPlnTransaction(planned);
+  ASSERT_TRUE(db.GetPlnTransactions(first, last));
+  scheduler.BuildForAccount(first, last, 103, true, false);
+  CTransactionNode* dueNode = Child(Child(scheduler.Expenses(), food), due);
+  ASSERT_NE(dueNode, nullptr);
+  EXPECT_EQ(ComposeRow(scheduler, dueNode, false, kSchedulerTab, db).Text(ColDate), "6/20/2007");
+  EXPECT_EQ(dueNode->date, EncodeDate(2007, 6, 20));
 }
 
 // Figures are right-aligned: a text cut on the left would leave ink at the
