@@ -182,10 +182,12 @@ void TFormMain::InstallListPainters() {
         const std::uint32_t base = BaseCurrencyId();
         CCurrencyItem baseCurrency;
         FDataBase->GetCurrency(base, baseCurrency);
-        const double rate = FDataBase->GetExchangeRate(FCurrencies[row].id, base);
+        const std::string rate =
+            SummaryRateText(*FDataBase, FCurrencies[row].id, base, GetSettings().GetNumberFormat());
         PaintCurrencyRow(p, rect, row, row == FSelectedCurrencyRow,
-                         StoredToQString(FCurrencies[row].fullName), FloatToMoney(rate),
-                         StoredToQString(baseCurrency.name), FLines);
+                         StoredToQString(FCurrencies[row].fullName),
+                         Q(rate.empty() ? GetLocalizedText(30300, "no rate") : rate),
+                         rate.empty() ? QString() : StoredToQString(baseCurrency.name), FLines);
       }));
 }
 

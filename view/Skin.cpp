@@ -612,7 +612,7 @@ void PaintAccountRow(QPainter& painter, const QRect& row, bool selected, const T
 }
 
 void PaintCurrencyRow(QPainter& painter, const QRect& row, int rowIndex, bool selected,
-                      const QString& fullName, Money rateFixedPoint, const QString& baseSymbol,
+                      const QString& fullName, const QString& rate, const QString& baseSymbol,
                       const QPixmap& imgLines) {
   painter.save();
   const int strip = selected ? 0 : (rowIndex % 2 == 0 ? 8 : 9);
@@ -623,13 +623,13 @@ void PaintCurrencyRow(QPainter& painter, const QRect& row, int rowIndex, bool se
   const int align = Qt::AlignVCenter | Qt::TextSingleLine;
   int nameEnd = right - 8;
   if (!selected) {
-    const QString rate = QString::fromStdString(MoneyToStr(rateFixedPoint));
     const int rateWidth = painter.fontMetrics().horizontalAdvance(rate);
-    const int rateLeft = right - 40 - rateWidth;
+    const int rateLeft = (baseSymbol.isEmpty() ? right - 8 : right - 40) - rateWidth;
     painter.drawText(QRect(rateLeft, row.y(), rateWidth + 1, row.height()), align | Qt::AlignLeft,
                      rate);
-    painter.drawText(QRect(right - 36, row.y(), 36, row.height()), align | Qt::AlignLeft,
-                     baseSymbol);
+    if (!baseSymbol.isEmpty())
+      painter.drawText(QRect(right - 36, row.y(), 36, row.height()), align | Qt::AlignLeft,
+                       baseSymbol);
     nameEnd = rateLeft - 6;  // a long name stops before the rate
   }
   const QRect nameBox(QPoint(row.x() + 8, row.y()),
