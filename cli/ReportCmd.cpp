@@ -131,8 +131,10 @@ int RunReportCommand(const std::vector<std::string>& args) {
   }
   CDataBase db;
   if (int rc = OpenForCommand(db, file)) return rc;
-  const TReportPeriod period{hasFrom ? from : db.GetIntervalBegin(),
-                             hasTo ? to : db.GetIntervalEnd()};
+  TReportPeriod period{hasFrom ? from : db.GetIntervalBegin(), hasTo ? to : db.GetIntervalEnd()};
+  // Without dates the monthly report covers what the reports window shows
+  // for the working interval.
+  if (!hasFrom && !hasTo && name == "monthly") period = MonthlyReportPeriod(period);
   if (period.from > period.to) return Refuse("the period ends before it begins");
   const std::string text = ReportJson(db, name, period);
   if (text.empty()) return Refuse("unknown report " + name);

@@ -12,8 +12,9 @@
   "  report NAME FILE [--from YYYY-MM-DD] [--to YYYY-MM-DD]\n"                     \
   "                print a report's figures as JSON (NAME: categories, monthly,\n" \
   "                balance, members, budget); the period defaults to the file's\n" \
-  "                working interval; amounts in ten-thousandths of the base\n"     \
-  "                currency\n"
+  "                working interval (for monthly: the twelve months ending\n"      \
+  "                with it when it lies in one month); amounts in\n"               \
+  "                ten-thousandths of the base currency\n"
 
 // The figures of report `name` as JSON text; empty for an unknown name.
 std::string ReportJson(CDataBase& db, const std::string& name, TReportPeriod period);

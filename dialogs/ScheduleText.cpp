@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "Dates.h"
+#include "Occurrences.h"
 
 std::string ScheduleSummary(const ScheduleRecord& record, const TScheduleWords& words) {
   switch (record.kind) {
@@ -28,6 +29,34 @@ std::string ScheduleSummary(const ScheduleRecord& record, const TScheduleWords& 
     default:
       return words.notSet;
   }
+}
+
+TScheduleWords LocalizedScheduleWords(
+    const std::function<std::string(std::uint32_t id, const std::string& fallback)>& lookup) {
+  static const char* const kWeekdays[7] = {"Monday", "Tuesday",  "Wednesday", "Thursday",
+                                           "Friday", "Saturday", "Sunday"};
+  TScheduleWords words;
+  std::string* const texts[] = {&words.notSet,    &words.once,          &words.every, &words.days,
+                                &words.everyWeek, &words.everyMonthDay, &words.month, &words.day};
+  for (std::uint32_t i = 0; i < std::size(texts); ++i) *texts[i] = lookup(2041 + i, *texts[i]);
+  for (std::uint32_t i = 0; i < 7; ++i) words.weekdays[i] = lookup(200 + i, kWeekdays[i]);
+  return words;
+}
+
+std::string ScheduleToolTip(const ScheduleRecord& record, const TScheduleWords& words,
+                            const std::string& nextDue, const std::string& noneLeft) {
+  std::string text = ScheduleSummary(record, words);
+  if (!HasScheduleKind(record)) return text;
+  Date day = 0.0;
+  if (!NextOccurrence(record, day)) return text + "\n" + noneLeft;
+  std::string line = nextDue;
+  const std::size_t at = line.find("%1");
+  const std::string date = FormatShortDate(day);
+  if (at == std::string::npos)
+    line += " " + date;
+  else
+    line.replace(at, 2, date);
+  return text + "\n" + line;
 }
 
 int ScheduleNumber(const std::string& text) {

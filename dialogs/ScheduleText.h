@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "Records.h"
@@ -25,6 +26,18 @@ struct TScheduleWords {
 // "Every week: Monday, Thursday", "Every day of month(s). Month: 1 day: 15",
 // or "Not set" for kind 0 and anything unknown.
 std::string ScheduleSummary(const ScheduleRecord& record, const TScheduleWords& words);
+
+// The words of the summary line in the user's language: `lookup` gives the
+// text of a language-file id, or the default it is handed.
+TScheduleWords LocalizedScheduleWords(
+    const std::function<std::string(std::uint32_t id, const std::string& fallback)>& lookup);
+
+// The tool tip of a planned transaction: its schedule in words and, on a
+// second line, `nextDue` with "%1" replaced by the short date of the day it
+// falls due next, or `noneLeft` when no occurrence is left. A schedule that
+// is not set has its words only.
+std::string ScheduleToolTip(const ScheduleRecord& record, const TScheduleWords& words,
+                            const std::string& nextDue, const std::string& noneLeft);
 
 // What the schedule editor holds when the user confirms it.
 struct TScheduleInput {

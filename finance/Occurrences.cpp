@@ -1,5 +1,6 @@
 #include "Occurrences.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "Dates.h"
@@ -77,4 +78,17 @@ std::vector<TOccurrence> ScheduleOccurrences(const ScheduleRecord& s, Date from,
     default:
       return {};
   }
+}
+
+bool NextOccurrence(const ScheduleRecord& s, Date& day) {
+  const Date last = WholeDay(s.lastProcessed);
+  // Weekly and monthly schedules repeat within a year: a day of the month
+  // that exists in a chosen month comes within thirteen months.
+  Date end = last + 400;
+  if (s.kind == kScheduleOnce) end = std::max(end, WholeDay(s.onceDate));
+  if (s.kind == kScheduleEveryNDays) end += s.period;
+  const std::vector<TOccurrence> next = ScheduleOccurrences(s, last, end, last);
+  if (next.empty()) return false;
+  day = next.front().day;
+  return true;
 }

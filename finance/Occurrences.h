@@ -25,3 +25,9 @@ inline bool HasScheduleKind(const ScheduleRecord& s) {
 // dates outside years 1 to 9999 (a damaged file) have none.
 std::vector<TOccurrence> ScheduleOccurrences(const ScheduleRecord& schedule, Date from, Date end,
                                              Date today);
+
+// The first occurrence not executed yet: the first after the last processed
+// day, whenever it falls (it may be overdue). False when there is none: a
+// schedule without a kind, a once schedule already processed, weekly
+// without a chosen day, or a day of the month its months never have.
+bool NextOccurrence(const ScheduleRecord& schedule, Date& day);

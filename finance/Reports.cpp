@@ -7,8 +7,6 @@
 
 namespace {
 
-// A category chain longer than this is a loop of a damaged file.
-constexpr int kMaxDepth = 64;
 // Up to this many days a balance is drawn day by day, beyond it by month.
 constexpr std::int32_t kDailyPointsUpTo = 92;
 
@@ -105,24 +103,48 @@ TCategoryReport ExpensesByCategory(CDataBase& db, TReportPeriod period) {
     sum = WrapAdd(sum, rates.Convert(r.fromAccount, r.amountOut));
   }
 
+  // A category's parent as the report lists it: the stored parent, or the
+  // top level (0) when the parent is a root, is not stored, or leads back to
+  // the category itself (a loop, which only a damaged or foreign file holds).
+  auto storedParent = [&](std::uint32_t id) -> std::uint32_t {
+    const CSubTypeIndex* entry = id == 0 ? nullptr : db.SubTypes().Find(id);
+    const std::uint32_t parent = entry == nullptr ? 0 : entry->record.parentId;
+    return parent >= kFirstFreeId && db.SubTypes().Find(parent) != nullptr ? parent : 0;
+  };
+  std::unordered_map<std::uint32_t, std::uint32_t> listedParents;
+  auto listedParent = [&](std::uint32_t id) -> std::uint32_t {
+    auto [it, added] = listedParents.try_emplace(id, 0);
+    if (!added) return it->second;
+    std::uint32_t parent = storedParent(id);
+    // A walk up that does not come back within as many steps as there are
+    // categories never comes back.
+    std::uint32_t up = parent;
+    for (std::size_t step = 0; up != 0 && step <= db.SubTypes().size(); ++step) {
+      if (up == id) {
+        parent = 0;
+        break;
+      }
+      up = storedParent(up);
+    }
+    it->second = parent;
+    return parent;
+  };
+
   // Each category's own sum goes into its total and every ancestor's. A
   // category that is not stored (deleted, or 0) counts as "no category".
+  // Following listed parents always ends: a category on a loop is listed at
+  // the top level.
   std::unordered_map<std::uint32_t, TCategoryFigure> figures;
   for (const auto& [category, sum] : own) {
-    std::uint32_t id = db.SubTypes().Find(category) != nullptr ? category : 0;
-    TCategoryFigure& first = figures[id];
-    first.own = WrapAdd(first.own, sum);
-    for (int depth = 0; depth < kMaxDepth; ++depth) {
+    const std::uint32_t first = db.SubTypes().Find(category) != nullptr ? category : 0;
+    figures[first].own = WrapAdd(figures[first].own, sum);
+    for (std::uint32_t id = first;;) {
       TCategoryFigure& f = figures[id];
       f.id = id;
       f.total = WrapAdd(f.total, sum);
-      const CSubTypeIndex* entry = id == 0 ? nullptr : db.SubTypes().Find(id);
-      const std::uint32_t parent = entry == nullptr ? 0 : entry->record.parentId;
-      // A parent that is a root or not stored makes a top-level category.
-      const bool stored = parent >= kFirstFreeId && db.SubTypes().Find(parent) != nullptr;
-      f.parent = stored ? parent : 0;
-      if (!stored) break;
-      id = parent;
+      f.parent = listedParent(id);
+      if (f.parent == 0) break;
+      id = f.parent;
     }
     report.total = WrapAdd(report.total, sum);
   }
@@ -201,6 +223,15 @@ TMonthlyReport IncomesAndExpensesByMonth(CDataBase& db, TReportPeriod period) {
   return report;
 }
 
+TReportPeriod MonthlyReportPeriod(TReportPeriod period) {
+  const CivilDate b = DecodeDate(period.from), e = DecodeDate(period.to);
+  if (b.year != e.year || b.month != e.month) return period;
+  // The eleven months before the period's month and the month itself.
+  const int first = MonthIndex(period.from) - 11;
+  return {EncodeDate(first / 12, static_cast<unsigned>(first % 12) + 1, 1),
+          LastDayOfMonth(period.to)};
+}
+
 // ---- Balances over time ----
 
 TBalanceReport BalanceOverTime(CDataBase& db, TReportPeriod period, int forecastMonths) {
@@ -208,9 +239,12 @@ TBalanceReport BalanceOverTime(CDataBase& db, TReportPeriod period, int forecast
   report.currency = ReportBaseCurrency(db);
   const TDayRange days = DaysOf(period);
   if (days.from > days.to) return report;
+  const std::int32_t today = DayKeyOf(Today());
+  const bool forecast = forecastMonths > 0 && days.to >= today;
 
   // The days the points stand for: the opening point, the period's points,
-  // then the forecast's.
+  // today when the period holds it (the actual line ends there and the
+  // forecast starts there), then the month ends after the period.
   std::vector<std::int32_t> points{days.from - 1};
   if (days.to - days.from < kDailyPointsUpTo) {
     for (std::int32_t d = days.from; d <= days.to; ++d) points.push_back(d);
@@ -219,16 +253,31 @@ TBalanceReport BalanceOverTime(CDataBase& db, TReportPeriod period, int forecast
       points.push_back(static_cast<std::int32_t>(LastDayOfMonthIndex(m)));
     points.push_back(days.to);
   }
-  const std::size_t actualCount = points.size();
-  const std::int32_t today = DayKeyOf(Today());
-  const bool forecast = forecastMonths > 0 && days.to >= today;
-  if (forecast)
-    for (int m = 1; m <= forecastMonths; ++m)
-      points.push_back(static_cast<std::int32_t>(LastDayOfMonthIndex(MonthIndex(days.to) + m)));
+  if (forecast) {
+    if (days.Holds(today) && !std::binary_search(points.begin(), points.end(), today))
+      points.insert(std::lower_bound(points.begin(), points.end(), today), today);
+    const int lastMonth = MonthIndex(days.to) + forecastMonths;
+    for (int m = MonthIndex(days.to); m <= lastMonth; ++m) {
+      const auto monthEnd = static_cast<std::int32_t>(LastDayOfMonthIndex(m));
+      if (monthEnd > days.to) points.push_back(monthEnd);
+    }
+  }
   const std::int32_t lastDay = points.back();
+  const std::size_t width = points.size();
+  // The actual line holds the points up to today when there is a forecast,
+  // every point otherwise; the forecast runs from the first point on or
+  // after today.
+  std::size_t actualCount = width, forecastFirst = width;
+  if (forecast) {
+    actualCount = static_cast<std::size_t>(std::upper_bound(points.begin(), points.end(), today) -
+                                           points.begin());
+    forecastFirst = static_cast<std::size_t>(std::lower_bound(points.begin(), points.end(), today) -
+                                             points.begin());
+  }
 
   // Per account (rows in id order), the change of its balance in each
-  // point's span; the opening span takes everything before the period.
+  // point's span, booked and planned apart; the opening span takes
+  // everything before the period.
   struct TRow {
     std::uint32_t id;
     std::uint32_t currency;
@@ -242,9 +291,9 @@ TBalanceReport BalanceOverTime(CDataBase& db, TReportPeriod period, int forecast
                                [](const TRow& r, std::uint32_t id) { return r.id < id; });
     return it == rows.end() || it->id != account ? -1 : it - rows.begin();
   };
-  const std::size_t width = points.size();
-  std::vector<Money> change(rows.size() * width, 0);
-  auto book = [&](std::uint32_t account, std::int32_t day, Money amount) {
+  std::vector<Money> booked(rows.size() * width, 0), planned(rows.size() * width, 0);
+  auto book = [&](std::vector<Money>& change, std::uint32_t account, std::int32_t day,
+                  Money amount) {
     if (account < kFirstFreeId || day > lastDay) return;
     const std::ptrdiff_t row = rowOf(account);
     if (row < 0) return;
@@ -256,40 +305,46 @@ TBalanceReport BalanceOverTime(CDataBase& db, TReportPeriod period, int forecast
   for (auto [id, entry] : db.Transactions()) {
     const TransactionRecord& r = entry->record;
     const std::int32_t day = DayKeyOf(r.date);
-    book(r.fromAccount, day, WrapSub(0, r.amountOut));
-    book(r.toAccount, day, r.amountIn);
+    book(booked, r.fromAccount, day, WrapSub(0, r.amountOut));
+    book(booked, r.toAccount, day, r.amountIn);
   }
   if (forecast) {
-    // Occurrences not executed yet: those from today on (an apply run turns
-    // the ones before today into transactions). They count from the first
-    // forecast span on, even when they fall inside the period.
+    // Every occurrence not executed yet, on its own day; one already due
+    // (the planned transactions were not applied since) counts today.
     const Date end = static_cast<Date>(lastDay);
     for (auto [id, entry] : db.PlnTransactions()) {
       const PlnTransactionRecord& p = entry->record;
       if (!HasScheduleKind(p.schedule)) continue;
       for (const TOccurrence& o :
-           ScheduleOccurrences(p.schedule, static_cast<Date>(today), end, Today())) {
-        const std::int32_t day = std::max(DayKeyOf(o.day), days.to + 1);
-        book(p.transaction.fromAccount, day, WrapSub(0, p.transaction.amountOut));
-        book(p.transaction.toAccount, day, p.transaction.amountIn);
+           ScheduleOccurrences(p.schedule, WholeDay(p.schedule.lastProcessed), end, Today())) {
+        const std::int32_t day = std::max(DayKeyOf(o.day), today);
+        book(planned, p.transaction.fromAccount, day, WrapSub(0, p.transaction.amountOut));
+        book(planned, p.transaction.toAccount, day, p.transaction.amountIn);
       }
     }
   }
 
-  std::vector<Money> totals(width, 0);
+  std::vector<Money> actualTotals(width, 0), forecastTotals(width, 0);
   for (std::size_t row = 0; row < rows.size(); ++row) {
     const double rate = db.GetExchangeRate(rows[row].currency, report.currency);
     TBalanceSeries series;
     series.account = rows[row].id;
     series.name = rows[row].name;
-    Money balance = 0;
+    Money balance = 0, plannedSum = 0;
     for (std::size_t i = 0; i < width; ++i) {
-      balance = WrapAdd(balance, change[row * width + i]);
-      const Money converted = ConvertAmount(balance, rate);
-      totals[i] = WrapAdd(totals[i], converted);
-      const TBalancePoint point{static_cast<Date>(points[i]), converted};
-      if (i < actualCount) series.actual.push_back(point);
-      if (forecast && i + 1 >= actualCount) series.forecast.push_back(point);
+      balance = WrapAdd(balance, booked[row * width + i]);
+      plannedSum = WrapAdd(plannedSum, planned[row * width + i]);
+      const Date day = static_cast<Date>(points[i]);
+      if (i < actualCount) {
+        const Money converted = ConvertAmount(balance, rate);
+        actualTotals[i] = WrapAdd(actualTotals[i], converted);
+        series.actual.push_back({day, converted});
+      }
+      if (i >= forecastFirst) {
+        const Money converted = ConvertAmount(WrapAdd(balance, plannedSum), rate);
+        forecastTotals[i] = WrapAdd(forecastTotals[i], converted);
+        series.forecast.push_back({day, converted});
+      }
     }
     report.accounts.push_back(std::move(series));
   }
@@ -298,9 +353,9 @@ TBalanceReport BalanceOverTime(CDataBase& db, TReportPeriod period, int forecast
       report.accounts.begin(), report.accounts.end(),
       [](const TBalanceSeries& a, const TBalanceSeries& b) { return a.name < b.name; });
   for (std::size_t i = 0; i < width; ++i) {
-    const TBalancePoint point{static_cast<Date>(points[i]), totals[i]};
-    if (i < actualCount) report.total.actual.push_back(point);
-    if (forecast && i + 1 >= actualCount) report.total.forecast.push_back(point);
+    const Date day = static_cast<Date>(points[i]);
+    if (i < actualCount) report.total.actual.push_back({day, actualTotals[i]});
+    if (i >= forecastFirst) report.total.forecast.push_back({day, forecastTotals[i]});
   }
   return report;
 }

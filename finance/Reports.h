@@ -79,6 +79,11 @@ struct TMonthlyReport {
 
 TMonthlyReport IncomesAndExpensesByMonth(CDataBase& db, TReportPeriod period);
 
+// The months the monthly report shows for a chosen period: the twelve that
+// end with its month when it lies within one month (a month alone says
+// little about a trend), the period itself otherwise.
+TReportPeriod MonthlyReportPeriod(TReportPeriod period);
+
 // ---- Balances over time ----
 
 struct TBalancePoint {
@@ -89,10 +94,12 @@ struct TBalancePoint {
 struct TBalanceSeries {
   std::uint32_t account = 0;  // 0: the total of all accounts
   std::string name;
+  // The stored transactions; up to today when there is a forecast.
   std::vector<TBalancePoint> actual;
-  // From the period's last point on, the stored transactions after the
-  // period plus the planned occurrences not yet executed (from today on);
-  // empty when the period ends before today.
+  // From today on (from the opening point when the period lies ahead): the
+  // stored transactions plus every planned occurrence not executed yet, on
+  // its day, or today when it is already due. Empty when the period ends
+  // before today.
   std::vector<TBalancePoint> forecast;
 };
 
@@ -104,8 +111,10 @@ struct TBalanceReport {
 
 // Points: the balance before the period (at the end of the day before it),
 // then at the end of each day for a period of up to 92 days, else at the end
-// of each month (the last point on the period's last day). The forecast adds
-// a point at the end of each of the `forecastMonths` months after the period.
+// of each month (the last point on the period's last day), and at the end of
+// today when the period holds it. The forecast adds a point at each month's
+// end after the period's last day, up to the end of the `forecastMonths`-th
+// month after the period's month.
 TBalanceReport BalanceOverTime(CDataBase& db, TReportPeriod period, int forecastMonths = 3);
 
 // ---- Expenses by family member and by section ----

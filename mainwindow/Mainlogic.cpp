@@ -22,6 +22,13 @@ Money TotalBalance(const TAccountItems& accounts, std::uint32_t baseCurrency, CD
   return FloatToMoney(total);
 }
 
+std::string SummaryRateText(const CDataBase& db, std::uint32_t currency, std::uint32_t base,
+                            const NumberFormat& format) {
+  const CurrencyPack pair{std::min(currency, base), std::max(currency, base)};
+  if (currency == base || db.GetExchangeRateItems().count(pair) == 0) return {};
+  return RateToStr(FloatToMoney(db.GetExchangeRate(currency, base)), format);
+}
+
 TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
   TCommandLine result;
   auto fail = [&result](const std::string& why) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "IntervalLogic.h"
+#include "Numbertexts.h"
 #include "Omrindb.h"
 
 // A stored path that starts with the data-folder marker "..\" points into
@@ -17,6 +18,13 @@ std::string ResolveDatabasePath(const std::string& path, const std::string& data
 // The total of the accounts' balances in the base currency, each converted
 // with its currency's rate (rounded to four decimals, product truncated).
 Money TotalBalance(const TAccountItems& accounts, std::uint32_t baseCurrency, CDataBase& db);
+
+// The rate a currency row of the Summary page shows to the base currency:
+// rounded to four decimals and written as the exchange-rate window writes
+// it; empty when no rate between the two is stored (the row then says so
+// rather than show a rate of 1 nobody set).
+std::string SummaryRateText(const CDataBase& db, std::uint32_t currency, std::uint32_t base,
+                            const NumberFormat& format);
 
 // What the command line of `pardow` asks for.
 struct TCommandLine {

@@ -49,11 +49,9 @@ const std::array<const char*, kReportTextCount> kReportTextDefaults = {
 };
 
 TInterval ReportPeriod(TReportKind kind, Date begin, Date end) {
-  const CivilDate b = DecodeDate(begin), e = DecodeDate(end);
-  if (kind != kReportMonthly || b.year != e.year || b.month != e.month) return {begin, end};
-  // The eleven months before the window's month and the month itself.
-  int index = b.year * 12 + static_cast<int>(b.month) - 1 - 11;
-  return {EncodeDate(index / 12, static_cast<unsigned>(index % 12) + 1, 1), LastDayOfMonth(end)};
+  if (kind != kReportMonthly) return {begin, end};
+  const TReportPeriod months = MonthlyReportPeriod({begin, end});
+  return {months.from, months.to};
 }
 
 std::vector<TSlice> DonutSlices(const TCategoryReport& report, std::uint32_t parent,
@@ -141,8 +139,11 @@ TReportTable BalanceTable(const TBalanceReport& report, const std::vector<std::u
   const std::vector<TBalancePoint>& days = report.total.actual;
   auto addRows = [&](bool forecast) {
     const std::vector<TBalancePoint>& points = forecast ? report.total.forecast : days;
-    // The forecast's first point repeats the period's last one.
-    for (std::size_t i = forecast ? 1 : 0; i < points.size(); ++i) {
+    // The forecast's first point stands on the actual line's last day
+    // (today) unless the period lies ahead: that day is listed once.
+    const bool repeated =
+        forecast && !points.empty() && !days.empty() && points.front().day == days.back().day;
+    for (std::size_t i = repeated ? 1 : 0; i < points.size(); ++i) {
       std::vector<std::string> row{FormatShortDate(points[i].day)};
       if (forecast) row[0] += " (" + texts[kRtForecast] + ")";
       for (const TBalanceSeries* s : series) {

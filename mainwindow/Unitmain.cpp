@@ -34,6 +34,7 @@
 #include "Mainlogic.h"
 #include "Platform.h"
 #include "Qtexts.h"
+#include "ScheduleText.h"
 #include "Settingsstorage.h"
 #include "Skin.h"
 
@@ -123,6 +124,16 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
                                                kTransactionsTab);
   static_cast<CFundsTree*>(ShedulerTree)
       ->SetTree(FShedulerTree.get(), FDataBase, &FLines, kSchedulerTab);
+  // A planned transaction's row tells its schedule in words and its next due day.
+  static_cast<CFundsTree*>(ShedulerTree)->ToolTipOf = [this](const CTransactionNode* node) {
+    CPlnTransactionItem item;
+    if (node->kind != NodeTransaction ||
+        FDataBase->GetPlnTransaction(node->transactionId, item).id != node->transactionId)
+      return QString();
+    return Q(ScheduleToolTip(item.record.schedule, LocalizedScheduleWords(GetLocalizedText),
+                             GetLocalizedText(30301, "Next due: %1"),
+                             GetLocalizedText(30302, "No further occurrence")));
+  };
   InstallListPainters();
 }
 
@@ -171,10 +182,12 @@ void TFormMain::InstallListPainters() {
         const std::uint32_t base = BaseCurrencyId();
         CCurrencyItem baseCurrency;
         FDataBase->GetCurrency(base, baseCurrency);
-        const double rate = FDataBase->GetExchangeRate(FCurrencies[row].id, base);
+        const std::string rate =
+            SummaryRateText(*FDataBase, FCurrencies[row].id, base, GetSettings().GetNumberFormat());
         PaintCurrencyRow(p, rect, row, row == FSelectedCurrencyRow,
-                         StoredToQString(FCurrencies[row].fullName), FloatToMoney(rate),
-                         StoredToQString(baseCurrency.name), FLines);
+                         StoredToQString(FCurrencies[row].fullName),
+                         Q(rate.empty() ? GetLocalizedText(30300, "no rate") : rate),
+                         rate.empty() ? QString() : StoredToQString(baseCurrency.name), FLines);
       }));
 }
 

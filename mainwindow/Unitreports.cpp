@@ -11,9 +11,11 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ControlTexts.h"
 #include "DialogKit.h"
+#include "FittingLabel.h"
 #include "Platform.h"
 #include "Qtexts.h"
 #include "Skin.h"
@@ -38,6 +40,10 @@ QToolButton* MakeToolButton(QWidget* parent, const char* name, const char* theme
   }
   return button;
 }
+
+// The height of the heading over a printed or saved report, in the
+// window's pixels.
+constexpr int kHeadingHeight = 44;
 
 }  // namespace
 
@@ -112,10 +118,17 @@ void TFormReports::CreateControls() {
   BtAccounts->setMenu(new QMenu(BtAccounts));
   BtPrint = MakeToolButton(bar, "BtPrint");
   BtSave = MakeToolButton(bar, "BtSave");
-  auto* barLayout = new QHBoxLayout(bar);
+  // One line: the font shrinks where the window is narrow.
+  LbTransfers = new CFittingLabel(bar);
+  LbTransfers->setObjectName(QStringLiteral("LbTransfers"));
+  auto* barLayout = new QVBoxLayout(bar);
   barLayout->setContentsMargins(6, 2, 6, 2);
-  barLayout->addWidget(LbReportTitle, 1);
-  for (QToolButton* b : {BtBack, BtAccounts, BtPrint, BtSave}) barLayout->addWidget(b);
+  barLayout->setSpacing(0);
+  auto* titleRow = new QHBoxLayout;
+  titleRow->addWidget(LbReportTitle, 1);
+  for (QToolButton* b : {BtBack, BtAccounts, BtPrint, BtSave}) titleRow->addWidget(b);
+  barLayout->addLayout(titleRow);
+  barLayout->addWidget(LbTransfers);
   TabControl2->addTab(bar, QString());
 
   TabControl1 = new QTabWidget(this);
@@ -165,7 +178,12 @@ void TFormReports::ApplyLanguage() {
   for (std::size_t i = 0; i < FTexts.size(); ++i)
     table.push_back({Store(&FTexts[i]), static_cast<std::uint32_t>(kReportTextBase + i),
                      kReportTextDefaults[i]});
+  table.push_back({Store(&FTransfersNote), 30303,
+                   "Transfers between your own accounts count as neither income nor expense "
+                   "here."});
   ApplyTexts(table);
+  LbTransfers->setText(Q(FTransfersNote));
+  LbTransfers->setToolTip(Q(FTransfersNote));
   BtPrevMonth->setToolTip(Q(FTexts[kRtHintPrev]));
   BtCalendar->setToolTip(Q(FTexts[kRtHintCalendar]));
   BtNextMonth->setToolTip(Q(FTexts[kRtHintNext]));
@@ -281,14 +299,27 @@ void TFormReports::DrawReport() {
   BtBack->setVisible(kind == kReportCategories);
   BtBack->setEnabled(FDrill != 0);
   BtAccounts->setVisible(kind == kReportBalance);
+  // Balances and budgets count transfers; the other reports leave them out.
+  LbTransfers->setVisible(kind != kReportBalance && kind != kReportBudget);
   const QString title = Q(FTexts[kRtCategories + static_cast<std::size_t>(kind)]);
   TabControl2->setTabText(0, title);
   // The period the figures cover (the monthly report's may be wider than
-  // the window's); a budget has its own.
+  // the window's); budgets have their own: their range when they share one.
   const TInterval covered = ReportPeriod(kind, FBegin, FEnd);
-  LbReportTitle->setText(kind == kReportBudget
-                             ? QString()
-                             : Q(IntervalCaption(covered.begin, covered.end, FMonthNames)));
+  QString period = Q(IntervalCaption(covered.begin, covered.end, FMonthNames));
+  if (kind == kReportBudget) {
+    period.clear();
+    const auto& budgets = FBudget.accounts;
+    const bool shared = !budgets.empty() &&
+                        std::all_of(budgets.begin(), budgets.end(), [&](const TBudgetFigure& b) {
+                          return WholeDay(b.from) == WholeDay(budgets[0].from) &&
+                                 WholeDay(b.to) == WholeDay(budgets[0].to);
+                        });
+    if (shared && budgets[0].from <= budgets[0].to)
+      period = Q(FTexts[kRtBudgetRange]) + QStringLiteral(": ") +
+               Q(IntervalCaption(WholeDay(budgets[0].from), WholeDay(budgets[0].to), FMonthNames));
+  }
+  LbReportTitle->setText(period);
   switch (kind) {
     case kReportCategories:
       DrawCategories();
@@ -313,21 +344,19 @@ void TFormReports::DrawReport() {
 
 // ---- Printing and saving ----
 
-void TFormReports::PaintReport(QPrinter& printer) {
-  QPainter painter(&printer);
-  const QRect page = painter.viewport();
+void TFormReports::PaintReport(QPainter& painter, const QRect& page) {
   QFont heading(ArialFamily());
-  heading.setPointSize(14);
+  heading.setPixelSize(18);
   heading.setBold(true);
   painter.setFont(heading);
   QString caption = TabControl2->tabText(0);
   if (!LbReportTitle->text().isEmpty())
     caption += QStringLiteral(" \u2014 ") + LbReportTitle->text();
-  const int headingHeight = painter.fontMetrics().height() * 2;
-  painter.drawText(QRect(page.left(), page.top(), page.width(), headingHeight),
+  painter.setPen(Qt::black);
+  painter.drawText(QRect(page.left(), page.top(), page.width(), kHeadingHeight),
                    Qt::AlignLeft | Qt::AlignVCenter, caption);
-  const QRect target(page.left(), page.top() + headingHeight, page.width(),
-                     page.height() - headingHeight);
+  const QRect target(page.left(), page.top() + kHeadingHeight, page.width(),
+                     page.height() - kHeadingHeight);
   QWidget* shown = TabControl1->currentWidget();
   if (shown == ReportBox) {
     ReportBox->render(&painter, target, ReportBox->viewport()->rect());
@@ -335,9 +364,11 @@ void TFormReports::PaintReport(QPrinter& printer) {
     const QSize size = shown->size();
     const double scale = std::min(static_cast<double>(target.width()) / size.width(),
                                   static_cast<double>(target.height()) / size.height());
+    painter.save();
     painter.translate(target.topLeft());
     painter.scale(scale, scale);
     shown->render(&painter);
+    painter.restore();
   }
 }
 
@@ -346,7 +377,12 @@ void TFormReports::BtPrintClick() {
   printer.setPageOrientation(QPageLayout::Landscape);
   QPrintDialog dialog(&printer, this);
   if (dialog.exec() != QDialog::Accepted) return;
-  PaintReport(printer);
+  QPainter painter(&printer);
+  // The heading is sized in the window's pixels: the page is scaled to them.
+  const QRect page = painter.viewport();
+  const double scale = static_cast<double>(page.width()) / 1100.0;
+  painter.scale(scale, scale);
+  PaintReport(painter, QRect(0, 0, 1100, static_cast<int>(page.height() / scale)));
 }
 
 bool TFormReports::SaveReport(const QString& path) {
@@ -357,12 +393,24 @@ bool TFormReports::SaveReport(const QString& path) {
       printer.setOutputFormat(QPrinter::PdfFormat);
       printer.setOutputFileName(path);
       printer.setPageOrientation(QPageLayout::Landscape);
-      PaintReport(printer);
+      QPainter painter(&printer);
+      const QRect page = painter.viewport();
+      const double scale = static_cast<double>(page.width()) / 1100.0;
+      painter.scale(scale, scale);
+      PaintReport(painter, QRect(0, 0, 1100, static_cast<int>(page.height() / scale)));
     }
     const QFileInfo written(path);
     return written.exists() && written.size() > 0;
   }
-  const QPixmap picture = TabControl1->currentWidget()->grab();
+  // The picture of what the tab shows, under the report's title and period.
+  const QSize shown = TabControl1->currentWidget()->size();
+  QImage picture(shown.width() + 8, shown.height() + kHeadingHeight, QImage::Format_RGB32);
+  picture.fill(Qt::white);
+  {
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    PaintReport(painter, QRect(8, 0, shown.width(), picture.height()));
+  }
   const bool known = suffix == QStringLiteral("png") || suffix == QStringLiteral("jpg") ||
                      suffix == QStringLiteral("jpeg") || suffix == QStringLiteral("bmp");
   return picture.save(path, known ? nullptr : "PNG");

@@ -21,7 +21,7 @@
 #include "ReportsLogic.h"
 
 class QPieSlice;
-class QPrinter;
+class QPainter;
 
 class TFormReports : public QDialog {
   Q_OBJECT
@@ -75,7 +75,9 @@ class TFormReports : public QDialog {
   void SetChart(class QChart* chart, const QString& title);
   void FillAccountsMenu();
   void SliceClicked(QPieSlice* slice);
-  void PaintReport(QPrinter& printer);
+  // Paints what the current tab shows into `page` under a heading with the
+  // report's title and period.
+  void PaintReport(QPainter& painter, const QRect& page);
   QString Amount(Money amount) const;
 
   // State: the report tag, the period's first and last day, the month names.
@@ -86,6 +88,7 @@ class TFormReports : public QDialog {
 
   CDataBase* FDataBase = nullptr;  // handed in, never owned
   TReportTexts FTexts;
+  std::string FTransfersNote;                 // what transfers count as, UTF-8
   std::string FCurrencyName;                  // the base currency's short name, UTF-8
   std::uint32_t FDrill = 0;                   // the category the donut shows the inside of
   std::vector<TSlice> FSlices;                // the donut's slices as drawn
@@ -111,6 +114,7 @@ class TFormReports : public QDialog {
   QTableWidget* ReportTable = nullptr;
   QTabWidget* TabControl2 = nullptr;
   QLabel* LbReportTitle = nullptr;
+  class CFittingLabel* LbTransfers = nullptr;
   QToolButton* BtBack = nullptr;
   QToolButton* BtAccounts = nullptr;
   QToolButton* BtPrint = nullptr;

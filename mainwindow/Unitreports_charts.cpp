@@ -102,8 +102,22 @@ void TFormReports::FillTable(const TReportTable& table) {
       ReportTable->setItem(static_cast<int>(r), static_cast<int>(c), item);
     }
   }
+  // Every table fills the tab's width: columns that fit share the spare
+  // width out evenly; wider ones keep their texts' widths and scroll.
+  QHeaderView* header = ReportTable->horizontalHeader();
+  header->setVisible(true);
+  header->setSectionResizeMode(QHeaderView::Interactive);
+  header->setStretchLastSection(false);
   ReportTable->resizeColumnsToContents();
-  ReportTable->horizontalHeader()->setStretchLastSection(true);
+  const int columns = ReportTable->columnCount();
+  int needed = 0;
+  for (int c = 0; c < columns; ++c) needed += header->sectionSize(c);
+  const int room = TabControl1->width() - 2 * ReportTable->frameWidth() - 24;
+  if (columns > 0 && needed < room)
+    for (int c = 0; c < columns; ++c)
+      header->resizeSection(c, header->sectionSize(c) + (room - needed) / columns);
+  header->setStretchLastSection(true);
+  header->setOffset(0);
 }
 
 void TFormReports::DrawCategories() {

@@ -5,6 +5,7 @@
 #include <QTreeWidget>
 #include <cmath>
 
+#include "Occurrences.h"
 #include "Qtexts.h"
 
 namespace {
@@ -299,6 +300,13 @@ void CTransactionsTree::BuildFrom(Iterator first, Iterator last, bool full, bool
   FinishBuild(full);
 }
 
+TransactionRecord PlannedAsDue(const PlnTransactionRecord& planned) {
+  TransactionRecord record = planned.transaction;
+  record.date = 0.0;
+  NextOccurrence(planned.schedule, record.date);
+  return record;
+}
+
 void CTransactionsTree::BuildForAccount(TTransactionInterval::iterator first,
                                         TTransactionInterval::iterator last,
                                         std::uint32_t accountId, bool full, bool showEmpty) {
@@ -312,7 +320,7 @@ void CTransactionsTree::BuildForAccount(TPlnTransactionInterval::iterator first,
                                         std::uint32_t accountId, bool full, bool showEmpty) {
   accountId_ = accountId;
   BuildFrom(first, last, full, showEmpty, [this](const CPlnTransactionRef& t) {
-    AddForAccount(t.entry->record.transaction, t.id);
+    AddForAccount(PlannedAsDue(t.entry->record), t.id);
   });
 }
 
@@ -328,7 +336,7 @@ void CTransactionsTree::BuildInCurrency(TPlnTransactionInterval::iterator first,
                                         TPlnTransactionInterval::iterator last,
                                         std::uint32_t currencyId, bool full, bool showEmpty) {
   BuildFrom(first, last, full, showEmpty, [&](const CPlnTransactionRef& t) {
-    AddInCurrency(t.entry->record.transaction, t.id, currencyId, db_);
+    AddInCurrency(PlannedAsDue(t.entry->record), t.id, currencyId, db_);
   });
 }
 

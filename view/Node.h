@@ -48,6 +48,11 @@ enum TFundsColumn {
   kFundsColumnCount
 };
 
+// The transaction part of a planned transaction as the Scheduler tree holds
+// it: dated on the day it falls due next (0 when no occurrence is left), so
+// that the Date column sorts planned transactions by their due days.
+TransactionRecord PlannedAsDue(const PlnTransactionRecord& planned);
+
 // The item data role under which a screen item holds its node.
 constexpr int kNodeRole = Qt::UserRole + 1;
 

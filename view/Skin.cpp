@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QFontDatabase>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLinearGradient>
 #include <QLocale>
 #include <QPaintEngine>
@@ -11,10 +12,12 @@
 #include <QPalette>
 #include <QRegularExpression>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 #include <QWidget>
 #include <algorithm>
 
 #include "Node.h"
+#include "Occurrences.h"
 #include "Qtexts.h"
 
 TNodeStyle NodeStyle(std::uint8_t kind, std::int32_t depth) {
@@ -273,6 +276,9 @@ TRowLook ComposeRow(CTransactionsTree& tree, CTransactionNode* node, bool select
     if (item.id != node->transactionId) return look;
     record = item.record.transaction;
     comment = item.comment;
+    // A planned transaction's date is the day it falls due next.
+    Date due = 0.0;
+    if (NextOccurrence(item.record.schedule, due)) add(ColDate, ShortDateText(due), true);
   }
   add(ColMember, SubTypeName(db, record.memberId), false);
   add(ColSection, SubTypeName(db, record.sectionId), false);
@@ -412,6 +418,18 @@ void CFundsTree::SetTree(CTransactionsTree* tree, CDataBase* db, const QPixmap* 
   imgLines_ = imgLines;
   tab_ = tab;
   viewport()->update();
+}
+
+bool CFundsTree::viewportEvent(QEvent* event) {
+  if (event->type() != QEvent::ToolTip || !ToolTipOf) return CNodeTreeControl::viewportEvent(event);
+  const auto* help = static_cast<QHelpEvent*>(event);
+  const CTransactionNode* node = NodeOf(itemAt(help->pos()));
+  const QString text = node == nullptr ? QString() : ToolTipOf(node);
+  if (text.isEmpty())
+    QToolTip::hideText();
+  else
+    QToolTip::showText(help->globalPos(), text, viewport());
+  return true;
 }
 
 void CFundsTree::KeepMinimumWidth(int logicalIndex, int /*oldSize*/, int newSize) {
@@ -594,7 +612,7 @@ void PaintAccountRow(QPainter& painter, const QRect& row, bool selected, const T
 }
 
 void PaintCurrencyRow(QPainter& painter, const QRect& row, int rowIndex, bool selected,
-                      const QString& fullName, Money rateFixedPoint, const QString& baseSymbol,
+                      const QString& fullName, const QString& rate, const QString& baseSymbol,
                       const QPixmap& imgLines) {
   painter.save();
   const int strip = selected ? 0 : (rowIndex % 2 == 0 ? 8 : 9);
@@ -605,13 +623,13 @@ void PaintCurrencyRow(QPainter& painter, const QRect& row, int rowIndex, bool se
   const int align = Qt::AlignVCenter | Qt::TextSingleLine;
   int nameEnd = right - 8;
   if (!selected) {
-    const QString rate = QString::fromStdString(MoneyToStr(rateFixedPoint));
     const int rateWidth = painter.fontMetrics().horizontalAdvance(rate);
-    const int rateLeft = right - 40 - rateWidth;
+    const int rateLeft = (baseSymbol.isEmpty() ? right - 8 : right - 40) - rateWidth;
     painter.drawText(QRect(rateLeft, row.y(), rateWidth + 1, row.height()), align | Qt::AlignLeft,
                      rate);
-    painter.drawText(QRect(right - 36, row.y(), 36, row.height()), align | Qt::AlignLeft,
-                     baseSymbol);
+    if (!baseSymbol.isEmpty())
+      painter.drawText(QRect(right - 36, row.y(), 36, row.height()), align | Qt::AlignLeft,
+                       baseSymbol);
     nameEnd = rateLeft - 6;  // a long name stops before the rate
   }
   const QRect nameBox(QPoint(row.x() + 8, row.y()),

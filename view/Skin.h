@@ -14,6 +14,7 @@
 #include <QString>
 #include <QTreeWidget>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -148,6 +149,9 @@ class CFundsTree : public CNodeTreeControl {
 
   ~CFundsTree() override;
 
+  // The tool tip of a row's node; none when it gives an empty text.
+  std::function<QString(const CTransactionNode* node)> ToolTipOf;
+
   // Header texts, widths and minimum widths of the eight columns.
   static const char* const kColumnTitles[kFundsColumnCount];
   static const int kColumnWidths[kFundsColumnCount];
@@ -162,6 +166,7 @@ class CFundsTree : public CNodeTreeControl {
  protected:
   void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
+  bool viewportEvent(QEvent* event) override;
 
  private:
   void KeepMinimumWidth(int logicalIndex, int oldSize, int newSize);
@@ -208,8 +213,9 @@ void PaintAccountRow(QPainter& painter, const QRect& row, bool selected, const T
 
 // One 20-px currency row: the selection strip with white text for the base
 // currency, alternating light strips otherwise; the full name, and for every
-// row but the selected one the rate to the base currency (fixed point) and
-// the base currency's short name.
+// row but the selected one the rate text to the base currency followed by
+// the base currency's short name. Without a short name (a row that has no
+// rate and says so) the rate text ends 8 px before the row's right edge.
 void PaintCurrencyRow(QPainter& painter, const QRect& row, int rowIndex, bool selected,
-                      const QString& fullName, Money rateFixedPoint, const QString& baseSymbol,
+                      const QString& fullName, const QString& rate, const QString& baseSymbol,
                       const QPixmap& imgLines);

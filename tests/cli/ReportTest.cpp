@@ -62,6 +62,30 @@ TEST(ReportCommand, PrintsTheFiguresOfThePeriodInTheBaseCurrency) {
     EXPECT_EQ(RunCli({"report", name, file}).exitCode, 0) << name;
 }
 
+TEST(ReportCommand, MonthlyWithoutDatesShowsTheTwelveMonthsOfTheWindow) {
+  const std::string file = ReportFile();  // working interval: May 2007
+  struct Case {
+    std::vector<std::string> period;
+    const char *from, *to, *firstMonth;
+    std::size_t months;
+  } cases[] = {
+      {{}, "2006-06-01", "2007-05-31", "2006-06", 12},
+      {{"--from", "2007-05-01", "--to", "2007-05-31"}, "2007-05-01", "2007-05-31", "2007-05", 1},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args{"report", "monthly", file};
+    args.insert(args.end(), c.period.begin(), c.period.end());
+    const CliResult r = RunCli(args);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const Json j = Json::parse(r.out);
+    EXPECT_EQ(j["from"], c.from);
+    EXPECT_EQ(j["to"], c.to);
+    ASSERT_EQ(j["months"].size(), c.months);
+    EXPECT_EQ(j["months"][0]["month"], c.firstMonth);
+    EXPECT_EQ(j["months"][c.months - 1]["expense"], 200000);  // May
+  }
+}
+
 TEST(ReportCommand, RefusesBadArguments) {
   const std::string file = ReportFile();
   const std::vector<std::vector<std::string>> bad = {

@@ -73,3 +73,36 @@ TEST(Occurrences, DaysBetweenTheLastProcessedOrTheWindowStartAndTheEnd) {
     EXPECT_EQ(days, c.days) << c.name;
   }
 }
+
+TEST(Occurrences, NextDueDayIsTheFirstAfterTheLastProcessed) {
+  ScheduleRecord once = Schedule(kScheduleOnce, D(2007, 5, 1));
+  once.onceDate = D(2007, 5, 5);
+  ScheduleRecord onceDone = once;
+  onceDone.lastProcessed = D(2007, 5, 5);
+  ScheduleRecord monFri = Schedule(kScheduleWeekly, D(2007, 5, 4));  // a Friday
+  monFri.weekdays[0] = monFri.weekdays[4] = 1;
+  struct Case {
+    const char* name;
+    ScheduleRecord schedule;
+    Date next;  // 0: none
+  } cases[] = {
+      {"once, ahead", once, D(2007, 5, 5)},
+      {"once, done", onceDone, 0},
+      {"every 7 days", Schedule(kScheduleEveryNDays, D(2007, 4, 24), 7), D(2007, 5, 1)},
+      {"every 1000 days", Schedule(kScheduleEveryNDays, D(2007, 4, 24), 1000), D(2010, 1, 18)},
+      {"Monday and Friday", monFri, D(2007, 5, 7)},
+      {"weekly without a day", Schedule(kScheduleWeekly, D(2007, 5, 4)), 0},
+      {"31st every 2 months", Schedule(kScheduleMonthly, D(2007, 1, 31), 31 + 2 * 50),
+       D(2007, 8, 31)},
+      {"overdue", Schedule(kScheduleMonthly, D(2001, 1, 1), 15 + 50), D(2001, 1, 15)},
+      {"30th of February only", Schedule(kScheduleMonthly, D(2007, 1, 31), 30 + 12 * 50), 0},
+      {"not set", Schedule(kScheduleNotSet, D(2007, 5, 4)), 0},
+  };
+  for (const Case& c : cases) {
+    Date day = 0;
+    EXPECT_EQ(NextOccurrence(c.schedule, day), c.next != 0) << c.name;
+    if (c.next != 0) {
+      EXPECT_EQ(day, c.next) << c.name;
+    }
+  }
+}

@@ -2,6 +2,8 @@
 // between a dollar and a euro account, expenses without a category, a
 // planned expense for the forecast and a budget. One euro is worth 1.25
 // dollars; the dollar is the base currency.
+#include <algorithm>
+
 #include "FinanceTestUtil.h"
 #include "Reports.h"
 
@@ -103,38 +105,128 @@ TEST_F(ReportsTest, MonthsSplitIncomesFromExpensesAndLeaveTransfersOut) {
   EXPECT_EQ(r.net, M(1000 - 217));
 }
 
-TEST_F(ReportsTest, BalancesFollowEveryMoveAndForecastThePlannedOnes) {
-  ScheduleRecord monthly = DefaultScheduleRecord();
-  monthly.kind = kScheduleMonthly;
-  monthly.period = 20;  // every month on the 20th
-  monthly.lastProcessed = D(2026, 3, 15);
-  Plan(monthly, cash, 0, 50);
+TEST_F(ReportsTest, BalancesFollowEveryMoveUpToToday) {
   const TBalanceReport r = BalanceOverTime(db, march);
   ASSERT_EQ(r.accounts.size(), 2u);  // by name: Bank, Cash
   const TBalanceSeries& bankLine = r.accounts[0];
   const TBalanceSeries& cashLine = r.accounts[1];
   EXPECT_EQ(cashLine.account, cash);
-  // The day before the period, each day of March.
-  ASSERT_EQ(cashLine.actual.size(), 32u);
+  // The day before the period, each day of March up to today (the 15th).
+  ASSERT_EQ(cashLine.actual.size(), 16u);
   EXPECT_EQ(cashLine.actual.front().day, D(2026, 2, 28));
   EXPECT_EQ(cashLine.actual.front().balance, M(-30));
   EXPECT_EQ(cashLine.actual[1].balance, M(-30 + 1000));         // March 1: the salary
   EXPECT_EQ(cashLine.actual[5].balance, M(970 - 10 - 5 - 80));  // March 5: the transfer
-  EXPECT_EQ(cashLine.actual.back().balance, M(970 - 10 - 5 - 80 - 7 - 100));
+  EXPECT_EQ(cashLine.actual.back().balance, M(875 - 7));
   EXPECT_EQ(bankLine.actual.back().balance, M((64 - 20) * 1.25));  // in dollars
-  EXPECT_EQ(r.total.actual.back().balance, M(768 + 55));
-
-  // Forecast: the stored April expense and the planned 50 on the 20th of
-  // March (not executed yet), April, May and June.
-  ASSERT_EQ(cashLine.forecast.size(), 4u);
-  EXPECT_EQ(cashLine.forecast[0].balance, M(768));
-  EXPECT_EQ(cashLine.forecast[1].day, D(2026, 4, 30));
-  EXPECT_EQ(cashLine.forecast[1].balance, M(768 - 40 - 50 - 50));
-  EXPECT_EQ(cashLine.forecast[3].balance, M(768 - 40 - 4 * 50));
+  EXPECT_EQ(r.total.actual.back().balance, M(868 + 55));
   // A period that ended before today has no forecast.
   EXPECT_TRUE(BalanceOverTime(db, {D(2026, 1, 1), D(2026, 2, 28)}).total.forecast.empty());
+  EXPECT_EQ(BalanceOverTime(db, {D(2026, 1, 1), D(2026, 2, 28)}).total.actual.size(), 60u);
   // Longer periods are drawn month by month.
-  EXPECT_EQ(BalanceOverTime(db, {D(2025, 1, 1), D(2026, 3, 31)}).total.actual.size(), 16u);
+  EXPECT_EQ(BalanceOverTime(db, {D(2025, 1, 1), D(2025, 12, 31)}).total.actual.size(), 13u);
+}
+
+// The forecast starts today and counts every planned occurrence not executed
+// yet on its day (one already due on today), besides the stored
+// transactions after today: cash stands at 868 on March 15.
+TEST_F(ReportsTest, ForecastStartsTodayWithEveryPlannedOccurrence) {
+  ScheduleRecord monthly = DefaultScheduleRecord();
+  monthly.kind = kScheduleMonthly;
+  monthly.period = 20 + 50;  // every month on the 20th
+  monthly.lastProcessed = D(2026, 3, 15);
+  ScheduleRecord overdue = DefaultScheduleRecord();
+  overdue.kind = kScheduleOnce;
+  overdue.onceDate = D(2026, 3, 10);  // not applied since March 1
+  overdue.lastProcessed = D(2026, 3, 1);
+  struct Case {
+    const char* what;
+    TReportPeriod period;
+    ScheduleRecord schedule;
+    Date lastActual;  // 0: no actual point
+    std::vector<std::pair<Date, double>> forecast;
+  } cases[] = {
+      {"the rest of this month",
+       march,
+       monthly,
+       D(2026, 3, 15),
+       {{D(2026, 3, 15), 868},
+        {D(2026, 3, 19), 868},
+        {D(2026, 3, 20), 818},
+        {D(2026, 3, 31), 718},  // and the stored $100 of the 31st
+        {D(2026, 4, 30), 628},  // the stored $40 of April 1
+        {D(2026, 6, 30), 528}}},
+      {"an overdue occurrence counts today",
+       march,
+       overdue,
+       D(2026, 3, 15),
+       {{D(2026, 3, 15), 818}, {D(2026, 3, 31), 718}}},
+      {"a period ending mid-month",
+       {D(2026, 3, 1), D(2026, 3, 20)},
+       monthly,
+       D(2026, 3, 15),
+       {{D(2026, 3, 15), 868},
+        {D(2026, 3, 20), 818},
+        {D(2026, 3, 31), 718},
+        {D(2026, 6, 30), 528}}},
+      {"a period ahead",
+       {D(2026, 4, 1), D(2026, 4, 30)},
+       monthly,
+       0,
+       {{D(2026, 3, 31), 718}, {D(2026, 4, 19), 678}, {D(2026, 4, 20), 628}}},
+      {"months up to this one",
+       {D(2025, 4, 1), D(2026, 3, 31)},
+       monthly,
+       D(2026, 3, 15),
+       {{D(2026, 3, 15), 868}, {D(2026, 3, 31), 718}, {D(2026, 4, 30), 628}}},
+  };
+  for (const Case& c : cases) {
+    const std::uint32_t planned = Plan(c.schedule, cash, 0, 50);
+    const TBalanceReport r = BalanceOverTime(db, c.period);
+    const TBalanceSeries& cashLine = r.accounts[1];
+    if (c.lastActual == 0)
+      EXPECT_TRUE(cashLine.actual.empty()) << c.what;
+    else
+      EXPECT_EQ(cashLine.actual.empty() ? 0.0 : cashLine.actual.back().day, c.lastActual) << c.what;
+    ASSERT_FALSE(cashLine.forecast.empty()) << c.what;
+    EXPECT_EQ(cashLine.forecast.front().day, c.forecast.front().first) << c.what;
+    for (const auto& [day, balance] : c.forecast) {
+      auto at = std::find_if(cashLine.forecast.begin(), cashLine.forecast.end(),
+                             [&](const TBalancePoint& p) { return p.day == day; });
+      ASSERT_NE(at, cashLine.forecast.end()) << c.what << " " << FormatIsoDate(day);
+      EXPECT_EQ(at->balance, M(balance)) << c.what << " " << FormatIsoDate(day);
+    }
+    EXPECT_EQ(r.total.forecast.back().day, cashLine.forecast.back().day) << c.what;
+    ASSERT_TRUE(db.DelPlnTransaction(planned));
+  }
+}
+
+// Categories whose parents loop (a damaged or foreign file) are listed at
+// the top level with their figures, and the listed figures add up to the
+// total.
+TEST_F(ReportsTest, CategoriesOnALoopAreListedAtTheTopLevel) {
+  const std::uint32_t a = SubType("Loop A", 2), b = SubType("Loop B", a);
+  const std::uint32_t c = SubType("Below the loop", b);
+  db.SubTypes().Find(a)->record.parentId = b;  // as a damaged file holds it
+  Spend(D(2026, 3, 6), cash, 3, a);
+  Spend(D(2026, 3, 7), cash, 4, b);
+  Spend(D(2026, 3, 8), cash, 2, c);
+  const TCategoryReport r = ExpensesByCategory(db, march);
+  EXPECT_EQ(r.total, M(147 + 9));
+  struct Row {
+    std::uint32_t id, parent;
+    double own, total;
+  } rows[] = {{a, 0, 3, 3}, {b, 0, 4, 6}, {c, b, 2, 2}};
+  for (const Row& row : rows) {
+    const TCategoryFigure* f = FindCategory(r, row.id);
+    ASSERT_NE(f, nullptr) << row.id;
+    EXPECT_EQ(f->parent, row.parent) << row.id;
+    EXPECT_EQ(f->own, M(row.own)) << row.id;
+    EXPECT_EQ(f->total, M(row.total)) << row.id;
+  }
+  Money listed = 0;
+  for (const TCategoryFigure* f : CategoryChildren(r, 0)) listed += f->total;
+  EXPECT_EQ(listed, r.total);
 }
 
 TEST_F(ReportsTest, MembersSectionsAndBudgets) {

@@ -272,6 +272,33 @@ TEST(MainLogic, CaptionsAndPaths) {
   EXPECT_EQ(ResolveDatabasePath(".\\x.vlt", "/data/"), ".\\x.vlt");
 }
 
+TEST(MainLogic, SummaryRatesShowFourDecimalsOrNone) {
+  QTemporaryDir dir;
+  CDataBase db;
+  db.Create(dir.filePath("rates.vlt").toStdString());
+  CCurrencyItem pound;
+  pound.name = "L";
+  pound.fullName = "Pound";
+  const std::uint32_t dollar = 101, euro = 102, other = db.AddCurrency(pound);
+  ASSERT_TRUE(db.SetExchangeRate(euro, dollar, 1.0905));
+  NumberFormat comma;
+  comma.decimalSeparator = ",";
+  comma.groupSeparator = ".";
+  struct Case {
+    std::uint32_t currency, base;
+    NumberFormat format;
+    std::string text;
+  } cases[] = {
+      {euro, dollar, NumberFormat(), "1.0905"}, {euro, dollar, comma, "1,0905"},
+      {dollar, euro, NumberFormat(), "0.9170"},  // the inverse, rounded
+      {other, dollar, NumberFormat(), ""},       // never set: no rate
+      {dollar, other, NumberFormat(), ""},      {dollar, dollar, NumberFormat(), ""},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(SummaryRateText(db, c.currency, c.base, c.format), c.text)
+        << c.currency << " in " << c.base;
+}
+
 TEST(MainLogic, CommandLine) {
   struct Case {
     std::vector<std::string> args;

@@ -1,6 +1,8 @@
 // The reports window: opened from the main window on its working interval,
 // switching reports and periods with every text in the language file, and
 // each report of the demo database drawn and saved.
+#include <QImage>
+#include <QLabel>
 #include <QListWidget>
 #include <QProcess>
 #include <QTabWidget>
@@ -92,6 +94,20 @@ TEST_F(DemoReports, EveryReportDrawsTheDemoAndSavesAsPictureAndPdf) {
     QCoreApplication::processEvents();
     EXPECT_FALSE(ChartOf(&w)->title().contains("No figures")) << row;
     EXPECT_GT(::Find<QTableWidget>(&w, "ReportTable")->rowCount(), 0) << row;
+    // The reports that leave transfers out say so; balances and budgets count them.
+    EXPECT_EQ(::Find<QLabel>(&w, "LbTransfers")->isVisible(),
+              row != kReportBalance && row != kReportBudget)
+        << row;
+    // A saved picture carries the report's title and period above what the tab shows.
+    const QString saved = dir.path() + QStringLiteral("/saved-%1.png").arg(row);
+    ASSERT_TRUE(w.SaveReport(saved));
+    const QImage picture(saved);
+    const QWidget* shown = tabs->currentWidget();
+    EXPECT_GT(picture.height(), shown->height() + 30) << row;
+    int ink = 0;
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < picture.width() / 2; ++x) ink += qGray(picture.pixel(x, y)) < 100;
+    EXPECT_GT(ink, 50) << "the title is drawn: " << row;
     if (preview.isEmpty()) continue;
     for (int tab : {0, 1}) {
       tabs->setCurrentIndex(tab);

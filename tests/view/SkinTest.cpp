@@ -255,6 +255,19 @@ TEST_F(Rows, TransactionsShowMemberSectionAndNotesOnBothTabs) {
   EXPECT_EQ(rentLook.Text(ColMember), "Anna");
   EXPECT_EQ(rentLook.Text(ColSection), "Home");
   EXPECT_EQ(rentLook.Text(ColNotes), "monthly");
+
+  // A scheduled one shows the day it falls due next, as the tree dates it.
+  planned.description = "Insurance";
+  planned.record.schedule.kind = kScheduleMonthly;
+  planned.record.schedule.period = 20 + 50;  // every month on the 20th
+  planned.record.schedule.lastProcessed = EncodeDate(2007, 5, 20);
+  const std::uint32_t due = db.AddPlnTransaction(planned);
+  ASSERT_TRUE(db.GetPlnTransactions(first, last));
+  scheduler.BuildForAccount(first, last, 103, true, false);
+  CTransactionNode* dueNode = Child(Child(scheduler.Expenses(), food), due);
+  ASSERT_NE(dueNode, nullptr);
+  EXPECT_EQ(ComposeRow(scheduler, dueNode, false, kSchedulerTab, db).Text(ColDate), "6/20/2007");
+  EXPECT_EQ(dueNode->date, EncodeDate(2007, 6, 20));
 }
 
 // Figures are right-aligned: a text cut on the left would leave ink at the
@@ -403,7 +416,7 @@ QImage AccountCard(bool selected, const QString& comment, Money balance, const Q
   return image;
 }
 
-QImage CurrencyRow(int row, bool selected, Money rate) {
+QImage CurrencyRow(int row, bool selected, const QString& rate) {
   QImage image(240, 20, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::white);
   QPainter p(&image);
@@ -447,14 +460,14 @@ TEST(AccountRow, TheBudgetLineTurnsRedWhenOverspent) {
 }
 
 TEST(CurrencyRow, RatesOnOtherRowsAndAlternatingStrips) {
-  const QImage even = CurrencyRow(0, false, M(1.35)), odd = CurrencyRow(1, false, M(1.35));
-  const QImage base = CurrencyRow(2, true, M(1.35));
+  const QImage even = CurrencyRow(0, false, "1.3500"), odd = CurrencyRow(1, false, "1.3500");
+  const QImage base = CurrencyRow(2, true, "1.3500");
   Preview(even, "currency-even.png");
   Preview(base, "currency-selected.png");
   EXPECT_GT(Lightness(even.pixel(60, 10)), Lightness(odd.pixel(60, 10)));
   EXPECT_GT(qBlue(base.pixel(100, 10)), qRed(base.pixel(100, 10)) + 100);
-  EXPECT_NE(CurrencyRow(0, false, M(2)), even) << "the rate shows";
-  EXPECT_EQ(CurrencyRow(2, true, M(2)), base) << "the base currency shows no rate";
+  EXPECT_NE(CurrencyRow(0, false, "2.0000"), even) << "the rate shows";
+  EXPECT_EQ(CurrencyRow(2, true, "2.0000"), base) << "the base currency shows no rate";
   // The rate ends 40 px from the right edge, the symbol starts 36 px from it.
   auto ink = [](const QImage& image, int from, int to) {
     return CountPixels(image, QRect(from, 3, to - from, 14),
