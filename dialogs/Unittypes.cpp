@@ -215,10 +215,12 @@ void TFormTypes::BtDeleteClick() {
     const std::size_t uses = CountSubTypeUses(*db_, node->subTypeId);
     const QString usesLine =
         uses == 0 ? QString()
-                  : "\n\n" + LocalizedText(24101,
-                                           "%1 transactions (planned ones included) use it or "
-                                           "its sub items; they will show without it.")
-                                 .arg(uses);
+                  : "\n\n" + Q(GetLocalizedCount(
+                                 24101,
+                                 "%1 transaction (planned ones included) uses it or its sub "
+                                 "items; it will show without it.|%1 transactions (planned ones "
+                                 "included) use it or its sub items; they will show without it.",
+                                 static_cast<long long>(uses)));
     bool deleted = true;
     if (!node->children.empty()) {
       const auto answer = AskConfirmation(

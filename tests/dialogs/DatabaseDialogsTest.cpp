@@ -231,7 +231,7 @@ TEST(About, ShowsTheTranslatorOfTheLanguageFile) {
   InitLocalization(PARDOW_SOURCE_DIR "/resources/Lang/english.txt");
   TAboutBox english("v1.62");
   EXPECT_EQ(translator, "Jane Doe");
-  EXPECT_EQ(Find<QLabel>(&english, "LbTranslatorName")->text(), "Name");
+  EXPECT_EQ(Find<QLabel>(&english, "LbTranslatorName")->text(), "Pardow team");
   EXPECT_EQ(Find<QLabel>(&english, "ProductName")->text(), "Pardow v1.62");
 }
 

@@ -144,7 +144,9 @@ TEST_F(Types, DeleteQuestionSaysHowManyTransactionsUseTheItem) {
        "Delete only item \"Food\", or delete it with all sub items?\n\n3 " +
            QString::fromStdString(line)},
       {1, "Dairy", "Delete item \"Dairy\"?\n\n2 " + QString::fromStdString(line)},
-      {3, "Anna", "Delete item \"Anna\"?\n\n1 " + QString::fromStdString(line)},
+      {3, "Anna",  // one use: the singular
+       "Delete item \"Anna\"?\n\n1 transaction (planned ones included) uses it or its sub "
+       "items; it will show without it."},
       {1, "Rent", "Delete item \"Rent\"?"},  // unused: the question alone
   };
   for (const Case& c : cases) {

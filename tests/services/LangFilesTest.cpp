@@ -76,6 +76,7 @@ TEST(LangFilesContentTest, EnglishHoldsTheDefaultsAndGermanTranslatesThem) {
   EXPECT_EQ(english.GetText(1019, ""), "Show\\Hide Sections");
   EXPECT_EQ(english.GetText(1061, ""), "Check for New Version? (Internet connection required)");
   EXPECT_EQ(german.GetText(6, ""), "&Löschen");
+  EXPECT_EQ(english.GetText(203, ""), "Thursday");
   for (std::uint32_t id : WindowIds()) {
     // Texts left empty in English (hints, spare numbers) stay empty in German.
     EXPECT_EQ(english.GetText(id, "").empty(), german.GetText(id, "").empty()) << id;
