@@ -30,6 +30,8 @@ TFormTypes::TFormTypes(QWidget* parent) : QDialog(parent) {
   CategoryTab = new QTabBar(this);
   CategoryTab->setObjectName("CategoryTab");
   CategoryTab->setExpanding(false);
+  // Every tab shows its whole title: a language with longer ones widens the window.
+  CategoryTab->setUsesScrollButtons(false);
   for (int tab = 0; tab < 5; ++tab) CategoryTab->addTab(QString());
 
   auto* tree = new CSubTypeTreeControl(this);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <set>
 
@@ -21,7 +22,7 @@ std::vector<std::uint32_t> WindowIds() {
       {10000, 10000}, {10002, 10003}, {12000, 12004}, {13001, 13003}, {14000, 14005},
       {15000, 15001}, {16000, 16006}, {17000, 17008}, {20000, 20000}, {21000, 21041},
       {22000, 22002}, {24000, 24013}, {24100, 24102}, {24110, 24111}, {24120, 24121},
-      {24140, 24147}, {24200, 24203}};
+      {24140, 24147}, {24200, 24203}, {30400, 30411}};
   std::vector<std::uint32_t> ids;
   for (auto [first, last] : ranges) {
     for (std::uint32_t id = first; id <= last; ++id) ids.push_back(id);
@@ -64,6 +65,24 @@ TEST_P(LangFilesTest, MenuTextsCarryDistinctAccessKeys) {
       if (key.size() == 1) key[0] = static_cast<char>(std::tolower(key[0]));
       EXPECT_TRUE(keys.insert(key).second) << id << " " << text;
     }
+  }
+}
+
+// Every language names itself for the language list, names a locale for its
+// dates, and credits its translator; counted texts give the forms its
+// plural rule asks for.
+TEST_P(LangFilesTest, NamesItselfItsLocaleAndItsTranslator) {
+  CLocalizationKit kit(kLangDir + "/" + GetParam());
+  EXPECT_NE(kit.GetText(30400, ""), "");
+  EXPECT_NE(kit.GetText(30409, ""), "");
+  EXPECT_NE(kit.GetText(10003, "Name"), "Name");
+  EXPECT_EQ(Localization::ReadLanguageFileText(kLangDir + "/" + GetParam(), 30400),
+            kit.GetText(30400, ""));
+  const std::string rule = kit.GetText(Localization::kPluralRuleId, "");
+  const size_t forms = rule == "one-few-many" ? 3 : 2;
+  for (std::uint32_t id : {24101u, 24111u}) {
+    const std::string text = kit.GetText(id, "");
+    EXPECT_EQ(static_cast<size_t>(std::count(text.begin(), text.end(), '|')) + 1, forms) << id;
   }
 }
 
