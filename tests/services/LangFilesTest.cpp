@@ -2,10 +2,15 @@
 
 #include <algorithm>
 #include <cctype>
+#include <fstream>
+#include <iterator>
+#include <map>
 #include <set>
 
 #include "Localizationkit.h"
 #include "ServicesTestUtil.h"
+#include "TempFolder.h"
+#include "Textcodec.h"
 
 using Localization::CLocalizationKit;
 
@@ -28,6 +33,31 @@ std::vector<std::uint32_t> WindowIds() {
     for (std::uint32_t id = first; id <= last; ++id) ids.push_back(id);
   }
   return ids;
+}
+
+// `utf8` in the Windows Cyrillic code page, by the inverse of the codec's
+// table; false when a character has no byte there.
+bool Utf8ToWindows1251(const std::string& utf8, std::string& out) {
+  std::map<std::string, char> byteOf;
+  for (int b = 0x80; b <= 0xFF; ++b) {
+    const std::string one(1, static_cast<char>(b));
+    byteOf[Cp1251ToUtf8(one)] = one[0];
+  }
+  out.clear();
+  for (size_t i = 0; i < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    const std::string character = utf8.substr(i, length);
+    i += length;
+    if (length == 1) {
+      out += character;
+    } else if (auto it = byteOf.find(character); it != byteOf.end()) {
+      out += it->second;
+    } else {
+      return false;
+    }
+  }
+  return true;
 }
 
 class LangFilesTest : public testing::TestWithParam<const char*> {};
@@ -86,7 +116,25 @@ TEST_P(LangFilesTest, NamesItselfItsLocaleAndItsTranslator) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Shipped, LangFilesTest, testing::Values("english.txt", "german.txt"));
+INSTANTIATE_TEST_SUITE_P(Shipped, LangFilesTest,
+                         testing::Values("english.txt", "german.txt", "french.txt", "spanish.txt",
+                                         "russian.txt"));
+
+// A Russian file saved in the Windows Cyrillic code page reads as the same
+// texts as the shipped UTF-8 one.
+TEST(LangFilesContentTest, RussianSavedAsWindows1251ReadsTheSame) {
+  CTempFolder temp;
+  std::ifstream in(kLangDir + "/russian.txt", std::ios::binary);
+  const std::string utf8((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string cp1251;
+  ASSERT_TRUE(Utf8ToWindows1251(utf8, cp1251));
+  EXPECT_NE(cp1251, utf8);
+  std::ofstream(temp.Path("russian.txt"), std::ios::binary) << cp1251;
+  CLocalizationKit shipped(kLangDir + "/russian.txt");
+  CLocalizationKit saved(temp.Path("russian.txt"));
+  EXPECT_EQ(saved.GetTexts(), shipped.GetTexts());
+  EXPECT_EQ(saved.GetText(30400, ""), "Русский");
+}
 
 TEST(LangFilesContentTest, EnglishHoldsTheDefaultsAndGermanTranslatesThem) {
   CLocalizationKit english(kLangDir + "/english.txt");
