@@ -5,6 +5,7 @@
 #include <iterator>
 #include <optional>
 #include <string_view>
+#include <utility>
 
 #include "Logger.h"
 #include "Textcodec.h"
@@ -46,6 +47,28 @@ size_t PluralFormIndex(long long count, const std::string& rule) {
   }
   if (rule == "zero-one-other") return n <= 1 ? 0 : 1;
   return n == 1 ? 0 : 1;
+}
+
+// An entry line split into its id and its text: the id is the first token
+// (leading blanks and equals signs skipped, ended by a blank or an equals
+// sign, which is consumed with it); the text stands between the first double
+// quote after that and the next one (to the end of the line without a
+// closing quote, empty without any). Nothing when the id is no number.
+std::optional<std::pair<std::uint32_t, std::string>> SplitEntry(const std::string& line) {
+  size_t start = line.find_first_not_of(" =");
+  if (start == std::string::npos) start = line.size();
+  size_t stop = line.find_first_of(" =", start);
+  if (stop == std::string::npos) stop = line.size();
+  std::optional<std::uint32_t> id = ParseId(std::string_view(line).substr(start, stop - start));
+  if (!id) return std::nullopt;
+  std::string value;
+  const size_t open = stop < line.size() ? line.find('"', stop + 1) : std::string::npos;
+  if (open != std::string::npos) {
+    const size_t close = line.find('"', open + 1);
+    value =
+        line.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1);
+  }
+  return std::pair{*id, value};
 }
 
 }  // namespace
@@ -127,31 +150,37 @@ void CLocalizationKit::ReadFile(const std::string& path) {
 }
 
 void CLocalizationKit::ParseLine(const std::string& line, size_t lineNumber) {
-  // The id: skip leading blanks and equals signs; the token runs to the next
-  // blank or equals sign, which is consumed with it.
-  size_t start = line.find_first_not_of(" =");
-  if (start == std::string::npos) start = line.size();
-  size_t stop = line.find_first_of(" =", start);
-  if (stop == std::string::npos) stop = line.size();
-  std::optional<std::uint32_t> id = ParseId(std::string_view(line).substr(start, stop - start));
-  if (!id) {
+  std::optional<std::pair<std::uint32_t, std::string>> entry = SplitEntry(line);
+  if (!entry) {
     LogError("[LocKit] Error in string " + std::to_string(lineNumber));
     return;
   }
-  // The text: between the first double quote after the consumed character and
-  // the next one (to the end of the line when that is missing).
-  std::string value;
-  const size_t open = stop < line.size() ? line.find('"', stop + 1) : std::string::npos;
-  if (open != std::string::npos) {
-    const size_t close = line.find('"', open + 1);
-    value =
-        line.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1);
-  }
-  if (FTexts.count(*id)) {
-    LogError("[LocKit] Dublicate ID = " + std::to_string(*id) + " in string " +
+  const auto& [id, value] = *entry;
+  if (FTexts.count(id)) {
+    LogError("[LocKit] Dublicate ID = " + std::to_string(id) + " in string " +
              std::to_string(lineNumber));
   }
-  FTexts[*id] = value;
+  FTexts[id] = value;
+}
+
+std::string ReadLanguageFileText(const std::string& path, std::uint32_t id) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) return {};
+  std::ifstream in(path, std::ios::binary);
+  if (!in.is_open()) return {};
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::string text = StoredToUtf8(bytes);
+  std::string found;
+  for (size_t pos = 0; pos < text.size();) {
+    size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(pos, end - pos);
+    pos = end + 1;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == ';') continue;
+    if (auto entry = SplitEntry(line); entry && entry->first == id) found = entry->second;
+  }
+  return found;  // the last definition wins, as in a kit
 }
 
 }  // namespace Localization

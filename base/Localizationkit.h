@@ -33,6 +33,14 @@ constexpr std::uint32_t kPluralRuleId = 90;
 // without '|' is its only form.
 std::string ChoosePluralForm(const std::string& forms, long long count, const std::string& rule);
 
+// Id of a language file's own name ("Deutsch"), shown in the language list.
+constexpr std::uint32_t kLanguageNameId = 30400;
+
+// The text of `id` in the language file at `path`, read without a kit and
+// without log lines (the language list reads each file's name so); empty
+// when the file cannot be read or does not define `id`.
+std::string ReadLanguageFileText(const std::string& path, std::uint32_t id);
+
 class CLocalizationKit {
  public:
   using TextMap = std::map<std::uint32_t, std::string>;

@@ -105,12 +105,16 @@ Date FromQDate(const QDate& date) {
                     static_cast<unsigned>(date.day()));
 }
 
-QMessageBox::StandardButton AskConfirmation(QWidget* parent, const QString& text,
-                                            QMessageBox::StandardButtons buttons) {
+QMessageBox::StandardButton AskConfirmation(
+    QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons,
+    const std::map<QMessageBox::StandardButton, QString>& captions) {
   if (Hook()) return Hook()(parent, text, buttons);
   QMessageBox box(QMessageBox::Question, parent ? parent->windowTitle() : qApp->applicationName(),
                   text, buttons, parent);
   if (QAbstractButton* all = box.button(QMessageBox::YesToAll)) all->setText("&All");
+  for (const auto& [button, caption] : captions) {
+    if (QAbstractButton* shown = box.button(button)) shown->setText(caption);
+  }
   return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

@@ -9,6 +9,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 
 #include "Dates.h"
@@ -81,10 +82,13 @@ void ShowNotStored(const std::string& reason);
 void ShowNotDeleted(const std::string& reason);
 
 // Asks the user a question in a message box and answers the button pressed.
-// Among `buttons`, QMessageBox::YesToAll is captioned "All". Tests replace
-// the box through SetConfirmationHook.
-QMessageBox::StandardButton AskConfirmation(QWidget* parent, const QString& text,
-                                            QMessageBox::StandardButtons buttons);
+// Among `buttons`, QMessageBox::YesToAll is captioned "All" unless
+// `captions` names a text for it; `captions` says what a button does in
+// this question ("Delete with sub items"). Tests replace the box through
+// SetConfirmationHook.
+QMessageBox::StandardButton AskConfirmation(
+    QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons,
+    const std::map<QMessageBox::StandardButton, QString>& captions = {});
 // Tells the user of a result that needs no answer (an information box with
 // OK). Tests see it through the confirmation hook, as a question with the
 // one button QMessageBox::Ok.

@@ -35,3 +35,22 @@ std::size_t CountSubTypeUses(CDataBase& db, std::uint32_t id) {
     count += Uses(ids, entry->record.transaction) ? 1 : 0;
   return count;
 }
+
+std::vector<TParentChoice> ParentChoices(CDataBase& db, std::uint32_t root, std::uint32_t id) {
+  std::vector<TParentChoice> choices{{root, 0, {}}};
+  if (!db.IsOpened()) return choices;
+  // Depth first with a list of its own; the set stops a damaged file's loop.
+  std::set<std::uint32_t> seen{root};
+  std::vector<TParentChoice> open{{root, 0, {}}};
+  while (!open.empty()) {
+    const TParentChoice parent = open.back();
+    open.pop_back();
+    if (parent.id != root) choices.push_back(parent);
+    const TSubTypeItems children = db.GetSubTypeItems(parent.id);  // a copy: the buffer is shared
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
+      if (it->id != id && parent.depth < 64 && seen.insert(it->id).second)
+        open.push_back({it->id, parent.depth + 1, it->name});
+    }
+  }
+  return choices;
+}

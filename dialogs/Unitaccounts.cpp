@@ -67,8 +67,6 @@ TFormAccounts::TFormAccounts(QWidget* parent) : QDialog(parent) {
       {Store(&textDeleteAccount_), 5001, "Delete account"},
       {Store(&textBalance_), 5002, "Balance"},
       {Store(&textBudget_), 1081, "Budget"},
-      {Store(&textUses_), 24111,
-       "%1 transactions (planned ones included) use it; they will show without it."},
   });
   for (auto [button, action, text] :
        {std::tuple{BtAdd, Add1, add}, {BtEdit, Edit1, edit}, {BtDel, Delete1, del}}) {
@@ -175,9 +173,14 @@ void TFormAccounts::BtDelClick() {
   const CAccountItem* account = SelectedAccount();
   if (account && db_) {
     const std::uint32_t id = account->id;
-    const std::string question =
-        DeleteAccountQuestion(QStringToStored(textDeleteAccount_), StoredToUtf8(account->name),
-                              CountAccountUses(*db_, id), QStringToStored(textUses_));
+    const std::size_t uses = CountAccountUses(*db_, id);
+    const std::string usesLine = GetLocalizedCount(
+        24111,
+        "%1 transaction (planned ones included) uses it; it will show without it.|%1 "
+        "transactions (planned ones included) use it; they will show without it.",
+        static_cast<long long>(uses));
+    const std::string question = DeleteAccountQuestion(QStringToStored(textDeleteAccount_),
+                                                       StoredToUtf8(account->name), uses, usesLine);
     if (AskConfirmation(this, Q(question), QMessageBox::Yes | QMessageBox::No) ==
         QMessageBox::Yes) {
       if (!db_->DelAccount(id)) ShowNotDeleted(db_->GetLastWriteError());

@@ -71,5 +71,4 @@ class TFormAccounts : public QDialog {
   QString textDeleteAccount_;
   QString textBalance_;
   QString textBudget_;  // the caption of a card's budget line
-  QString textUses_;    // the line of the delete question on the account's uses
 };

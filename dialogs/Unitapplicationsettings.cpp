@@ -9,6 +9,7 @@
 #include "ControlTexts.h"
 #include "DialogKit.h"
 #include "Include.h"
+#include "Localizationkit.h"
 #include "Platform.h"
 #include "Qtexts.h"
 #include "Settingsstorage.h"
@@ -109,8 +110,16 @@ void TFormApplicationSettings::FillLanguages() {
   const QStringList names = QDir(Q(AppDataFolder() + "Lang"))
                                 .entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name);
   std::vector<std::string> entries;
-  for (const QString& name : names) entries.push_back(name.toStdString());
-  LanguagesList->addItems(names);
+  for (const QString& name : names) {
+    entries.push_back(name.toStdString());
+    // Each language under its own name; the file name when a file gives none.
+    const std::string path = AppDataFolder() + "Lang/" + name.toStdString();
+    const QString shown =
+        Q(Localization::ReadLanguageFileText(path, Localization::kLanguageNameId));
+    auto* item = new QListWidgetItem(shown.isEmpty() ? name : shown, LanguagesList);
+    item->setData(Qt::UserRole, name);
+    item->setToolTip(name);
+  }
   const int selected = SelectedLanguage(entries, FLocaleFileName);
   if (selected >= 0) LanguagesList->setCurrentRow(selected);
 }
@@ -122,9 +131,10 @@ void TFormApplicationSettings::TBQuickExpensesChange(int position) {
 void TFormApplicationSettings::BtOkClick() {
   Settings::CSettingsStorage& settings = GetSettings();
   const QListWidgetItem* language = LanguagesList->currentItem();
-  const std::string localeFileName = language != nullptr && language->isSelected()
-                                         ? LocaleFileFor(language->text().toStdString())
-                                         : FLocaleFileName;
+  const std::string localeFileName =
+      language != nullptr && language->isSelected()
+          ? LocaleFileFor(language->data(Qt::UserRole).toString().toStdString())
+          : FLocaleFileName;
   // All three are written even when one fails, so that as much as possible
   // is kept; the user is told when any was not.
   bool stored = settings.SetLocaleFileName(localeFileName);

@@ -29,7 +29,8 @@ TFormEditCurrency::TFormEditCurrency(QWidget* parent) : QDialog(parent) {
   BtOk = okCancel.ok;
   BtCancel = okCancel.cancel;
   ApplyTexts({
-      {CaptionOf(this), 4000, "Edit Currency"},
+      {Store(&captionEdit_), 4000, "Edit Currency"},
+      {Store(&captionAdd_), 30408, "Add Currency"},
       {CaptionOf(LbFullName), 9, "Name"},
       {CaptionOf(LbName), 4001, "Short Name"},
       {CaptionOf(BtOk), 1, "OK"},
@@ -60,6 +61,7 @@ std::uint32_t TFormEditCurrency::Execute(CDataBase& database, std::uint32_t curr
     item_.id = currencyId;
   }
   storedId_ = 0;
+  setWindowTitle(item_.id > kFirstFreeId ? captionEdit_ : captionAdd_);
   EdFullName->setText(StoredToQString(item_.fullName));
   EdName->setText(StoredToQString(item_.name));
   EdNameChange();

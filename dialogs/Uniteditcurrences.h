@@ -38,4 +38,6 @@ class TFormEditCurrency : public QDialog {
   CDataBase* db_ = nullptr;  // during Execute; not owned
   CCurrencyItem item_;       // the currency being edited or added
   std::uint32_t storedId_ = 0;
+  QString captionEdit_;  // the caption for an existing currency
+  QString captionAdd_;   // ... and for a new one
 };

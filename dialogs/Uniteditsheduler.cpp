@@ -82,7 +82,7 @@ TFormEditSheduler::TFormEditSheduler(QWidget* parent) : QDialog(parent) {
       {CaptionOf(CBMonday), 200, "Monday"},
       {CaptionOf(CBTuesday), 201, "Tuesday"},
       {CaptionOf(CBWednesday), 202, "Wednesday"},
-      {CaptionOf(CBThursday), 203, "Thusday"},
+      {CaptionOf(CBThursday), 203, "Thursday"},
       {CaptionOf(CBFriday), 204, "Friday"},
       {CaptionOf(CBSaturday), 205, "Saturday"},
       {CaptionOf(CBSunday), 206, "Sunday"},

@@ -11,6 +11,7 @@
 #include "Include.h"
 #include "Platform.h"
 #include "Qtexts.h"
+#include "TypesLogic.h"
 
 TFormEditType::TFormEditType(QWidget* parent) : QDialog(parent) {
   LbName = new QLabel(this);
@@ -24,6 +25,12 @@ TFormEditType::TFormEditType(QWidget* parent) : QDialog(parent) {
   LbShowQuantity = new QLabel(this);
   LbShowQuantity->setObjectName("LbShowQuantity");
   LbShowQuantity->installEventFilter(this);
+  LbParent = new QLabel(this);
+  LbParent->setObjectName("LbParent");
+  CBParent = new QComboBox(this);
+  CBParent->setObjectName("CBParent");
+  CBParent->setMaxVisibleItems(20);
+  LbParent->setBuddy(CBParent);
   const TOkCancel okCancel = MakeOkCancel(this);
   BtOk = okCancel.ok;
   BtCancel = okCancel.cancel;
@@ -33,6 +40,12 @@ TFormEditType::TFormEditType(QWidget* parent) : QDialog(parent) {
       {CaptionOf(LbShowQuantity), 8001, "Show total quantity"},
       {CaptionOf(BtOk), 1, "OK"},
       {CaptionOf(BtCancel), 2, "Cancel"},
+      {CaptionOf(LbParent), 30403, "Parent"},
+      {Store(&captionMember_), 30404, "Family member"},
+      {Store(&captionSection_), 30405, "Section"},
+      {Store(&topLevel_), 30406, "(top level)"},
+      {Store(&movedIntoItself_), 30407,
+       "An item cannot be moved below itself or one of its own sub items."},
   });
 
   auto* grid = new QGridLayout;
@@ -43,7 +56,9 @@ TFormEditType::TFormEditType(QWidget* parent) : QDialog(parent) {
   check->addWidget(CBShowQuantity);
   check->addWidget(LbShowQuantity);
   check->addStretch();
-  grid->addLayout(check, 1, 1);
+  grid->addWidget(LbParent, 1, 0);
+  grid->addWidget(CBParent, 1, 1);
+  grid->addLayout(check, 2, 1);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
   layout->addSpacing(6);
@@ -64,6 +79,15 @@ std::uint32_t TFormEditType::Execute(CDataBase& database, std::uint32_t parentId
   storedId_ = 0;
   EdName->setText(StoredToQString(item_.name));
   CBShowQuantity->setChecked(item_.record.showQuantity != 0);
+  // Family members and sections count no quantities: only categories show
+  // the flag, and the caption names what is edited.
+  const std::uint32_t root = database.SubTypeRoot(parentId);
+  const bool category = root != kMemberRoot && root != kSectionRoot;
+  CBShowQuantity->setVisible(category);
+  LbShowQuantity->setVisible(category);
+  if (root == kMemberRoot) setWindowTitle(captionMember_);
+  if (root == kSectionRoot) setWindowTitle(captionSection_);
+  FillParents(parentId);
   EdNameChange();
   EdName->setFocus();
   const bool stored = exec() == QDialog::Accepted;
@@ -76,9 +100,16 @@ void TFormEditType::BtOkClick() {
   CSubTypeItem item = item_;
   item.name = QStringToStored(EdName->text());
   item.record.showQuantity = CBShowQuantity->isChecked() ? 1 : 0;
+  const std::uint32_t parentId = CBParent->currentData().toUInt();
   if (item_.id <= kFirstFreeId) {
+    if (parentId != 0) item.record.parentId = parentId;
     storedId_ = db_->AddSubType(item);
   } else {
+    if (parentId != 0 && parentId != item_.record.parentId) {
+      if (!MoveToChosenParent(parentId)) return;
+      item_.record.parentId = parentId;  // moved: a failed rename below keeps the move
+      item.record.parentId = parentId;
+    }
     storedId_ = db_->EditSubType(item) ? item_.id : 0;
   }
   if (storedId_ == 0) {
@@ -86,6 +117,34 @@ void TFormEditType::BtOkClick() {
     return;
   }
   accept();
+}
+
+void TFormEditType::FillParents(std::uint32_t parentId) {
+  CBParent->clear();
+  std::uint32_t root = db_->SubTypeRoot(parentId);
+  if (root == 0) root = parentId;  // a parent in a damaged file's loop
+  for (const TParentChoice& choice : ParentChoices(*db_, root, item_.id)) {
+    const QString text = choice.depth == 0 ? topLevel_
+                                           : QString(4 * (choice.depth - 1), QChar(' ')) +
+                                                 StoredToQString(choice.name);
+    CBParent->addItem(text, QVariant::fromValue(choice.id));
+  }
+  const int index = CBParent->findData(QVariant::fromValue(parentId));
+  if (index < 0) CBParent->addItem(QString::number(parentId), QVariant::fromValue(parentId));
+  CBParent->setCurrentIndex(index < 0 ? CBParent->count() - 1 : index);
+}
+
+bool TFormEditType::MoveToChosenParent(std::uint32_t parentId) {
+  switch (db_->MoveSubType(item_.id, parentId)) {
+    case CDataBase::TSubTypeMove::Moved:
+      return true;
+    case CDataBase::TSubTypeMove::WriteFailed:
+      ShowNotStored(db_->GetLastWriteError());
+      return false;
+    default:
+      ShowInformation(this, movedIntoItself_);
+      return false;
+  }
 }
 
 void TFormEditType::EdNameChange() {

@@ -30,9 +30,12 @@ TFormTypes::TFormTypes(QWidget* parent) : QDialog(parent) {
   CategoryTab = new QTabBar(this);
   CategoryTab->setObjectName("CategoryTab");
   CategoryTab->setExpanding(false);
+  // Every tab shows its whole title: a language with longer ones widens the window.
+  CategoryTab->setUsesScrollButtons(false);
   for (int tab = 0; tab < 5; ++tab) CategoryTab->addTab(QString());
 
-  SubTypeTree = MakeSubTypeTreeControl(this);
+  auto* tree = new CSubTypeTreeControl(this);
+  SubTypeTree = tree;
   SubTypeTree->setContextMenuPolicy(Qt::CustomContextMenu);
   SubTypeTree->header()->setStretchLastSection(true);
 
@@ -66,6 +69,10 @@ TFormTypes::TFormTypes(QWidget* parent) : QDialog(parent) {
       {Store(&textDeleteItem_), 7007, "Delete item"},
       {Store(&textDeleteOnlyItem_), 7008, "Delete only item"},
       {Store(&textWithSubItems_), 7009, "or delete it with all sub items?"},
+      {Store(&textDeleteAll_), 30401, "Delete with sub items"},
+      {Store(&textDeleteLiftUp_), 30402, "Delete, move sub items up"},
+      {Store(&textMovedIntoItself_), 30407,
+       "An item cannot be moved below itself or one of its own sub items."},
   });
   for (auto [button, action, text] : {std::tuple{BtAdd, Add1, add},
                                       {BtAddSub, AddSub1, addSub},
@@ -108,6 +115,7 @@ TFormTypes::TFormTypes(QWidget* parent) : QDialog(parent) {
   connect(SubTypeTree, &QTreeWidget::customContextMenuRequested, this,
           &TFormTypes::SubTypeTreeMouseDown);
   connect(SubTypeTree, &QTreeWidget::itemSelectionChanged, this, &TFormTypes::UpdateCommands);
+  connect(tree, &CSubTypeTreeControl::SubTypeDropped, this, &TFormTypes::SubTypeTreeDragDrop);
   UpdateCommands();
 }
 
@@ -194,11 +202,9 @@ void TFormTypes::BtEditClick() {
   if (node && db_) {
     TFormEditType editor(this);
     const std::uint32_t parentId = node->parent ? node->parent->subTypeId : root_.subTypeId;
-    if (editor.Execute(*db_, parentId, node->subTypeId) > kFirstFreeId) {
-      CSubTypeItem item;
-      node->name = db_->GetSubType(node->subTypeId, item).name;
-      node->item->setText(0, StoredToQString(node->name));
-    }
+    const std::uint32_t id = node->subTypeId;
+    // The editor may also have moved it below another parent.
+    if (editor.Execute(*db_, parentId, id) > kFirstFreeId) ReloadAndSelect(id);
   }
   SubTypeTree->setFocus();
 }
@@ -211,15 +217,18 @@ void TFormTypes::BtDeleteClick() {
     const std::size_t uses = CountSubTypeUses(*db_, node->subTypeId);
     const QString usesLine =
         uses == 0 ? QString()
-                  : "\n\n" + LocalizedText(24101,
-                                           "%1 transactions (planned ones included) use it or "
-                                           "its sub items; they will show without it.")
-                                 .arg(uses);
+                  : "\n\n" + Q(GetLocalizedCount(
+                                 24101,
+                                 "%1 transaction (planned ones included) uses it or its sub "
+                                 "items; it will show without it.|%1 transactions (planned ones "
+                                 "included) use it or its sub items; they will show without it.",
+                                 static_cast<long long>(uses)));
     bool deleted = true;
     if (!node->children.empty()) {
       const auto answer = AskConfirmation(
           this, textDeleteOnlyItem_ + " " + name + ", " + textWithSubItems_ + usesLine,
-          QMessageBox::Ok | QMessageBox::Cancel | QMessageBox::YesToAll);
+          QMessageBox::Ok | QMessageBox::Cancel | QMessageBox::YesToAll,
+          {{QMessageBox::Ok, textDeleteLiftUp_}, {QMessageBox::YesToAll, textDeleteAll_}});
       if (answer == QMessageBox::Ok) deleted = db_->DelSubType(node->subTypeId, false);
       if (answer == QMessageBox::YesToAll) deleted = db_->DelSubType(node->subTypeId, true);
     } else if (AskConfirmation(this, textDeleteItem_ + " " + name + "?" + usesLine,
@@ -249,4 +258,39 @@ void TFormTypes::SubTypeTreeMouseDown(const QPoint& pos) {
   if (!item) return;
   SubTypeTree->setCurrentItem(item);
   TypesMenu->popup(SubTypeTree->viewport()->mapToGlobal(pos));
+}
+
+void TFormTypes::ReloadAndSelect(std::uint32_t id) {
+  LoadTree();
+  std::vector<CSubTypeNode*> open{&root_};
+  while (!open.empty()) {
+    CSubTypeNode* node = open.back();
+    open.pop_back();
+    if (node->subTypeId == id && node->item) {
+      for (QTreeWidgetItem* up = node->item->parent(); up; up = up->parent()) up->setExpanded(true);
+      SubTypeTree->setCurrentItem(node->item);
+      return;
+    }
+    for (auto& [key, child] : node->children) open.push_back(child.get());
+  }
+}
+
+void TFormTypes::SubTypeTreeDragDrop(QTreeWidgetItem* dragged, QTreeWidgetItem* newParent) {
+  const CSubTypeNode* node = SubTypeNodeOf(dragged);
+  if (!node || !db_) return;
+  const CSubTypeNode* target = SubTypeNodeOf(newParent);
+  const std::uint32_t parentId = target ? target->subTypeId : root_.subTypeId;
+  const std::uint32_t id = node->subTypeId;
+  switch (db_->MoveSubType(id, parentId)) {
+    case CDataBase::TSubTypeMove::Moved:
+      break;
+    case CDataBase::TSubTypeMove::WriteFailed:
+      ShowNotStored(db_->GetLastWriteError());
+      break;
+    default:
+      ShowInformation(this, textMovedIntoItself_);
+      break;
+  }
+  ReloadAndSelect(id);
+  SubTypeTree->setFocus();
 }

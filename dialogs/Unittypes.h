@@ -37,6 +37,8 @@ class TFormTypes : public QDialog {
   void BtDeleteClick();
   void SubTypeTreeDblClick(QTreeWidgetItem* item);
   void SubTypeTreeMouseDown(const QPoint& pos);
+  // A subtype dragged below another one (nullptr: the tab's top level).
+  void SubTypeTreeDragDrop(QTreeWidgetItem* dragged, QTreeWidgetItem* newParent);
   void UpdateCommands();
 
  private:
@@ -65,4 +67,10 @@ class TFormTypes : public QDialog {
   QString textDeleteItem_;
   QString textDeleteOnlyItem_;
   QString textWithSubItems_;
+  QString textDeleteAll_;        // the question's button that deletes the sub items too
+  QString textDeleteLiftUp_;     // ... that keeps them one level higher
+  QString textMovedIntoItself_;  // a drop below the item's own sub items
+
+  // Loads the tree again and selects subtype `id` when it is shown.
+  void ReloadAndSelect(std::uint32_t id);
 };

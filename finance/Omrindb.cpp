@@ -257,6 +257,47 @@ bool CDataBase::DelSubType(std::uint32_t id, bool withChildren) {
   return ok;
 }
 
+std::uint32_t CDataBase::SubTypeRoot(std::uint32_t id) {
+  std::set<std::uint32_t> seen;
+  while (id > kFirstFreeId) {
+    const CSubTypeIndex* entry = subTypes.Find(id);
+    if (entry == nullptr || !seen.insert(id).second) return 0;  // missing, or a loop
+    id = entry->record.parentId;
+  }
+  return id;
+}
+
+CDataBase::TSubTypeMove CDataBase::MoveSubType(std::uint32_t id, std::uint32_t newParent) {
+  ClearLastWriteError();
+  if (!CheckOpened("MoveSubType"))  // closed, or the file takes no writes any more
+    return GetLastWriteError().empty() ? TSubTypeMove::NoSuchItem : TSubTypeMove::WriteFailed;
+  const CSubTypeIndex* entry = subTypes.Find(id);
+  if (entry == nullptr) return TSubTypeMove::NoSuchItem;
+  if (newParent > kFirstFreeId && subTypes.Find(newParent) == nullptr)
+    return TSubTypeMove::NoSuchItem;
+  // Walking up from the new parent must not meet the subtype itself (the set
+  // stops at a loop a damaged file holds above the target).
+  std::set<std::uint32_t> seen;
+  for (std::uint32_t up = newParent; up > kFirstFreeId && seen.insert(up).second;) {
+    if (up == id) return TSubTypeMove::Loop;
+    const CSubTypeIndex* above = subTypes.Find(up);
+    if (above == nullptr) break;
+    up = above->record.parentId;
+  }
+  // A subtype caught in a damaged file's loop has no tree yet: it may go
+  // anywhere, which mends the loop.
+  const std::uint32_t root = SubTypeRoot(id);
+  const std::uint32_t target = SubTypeRoot(newParent);
+  const bool known = target == kIncomeRoot || target == kExpenseRoot || target == kTransferRoot ||
+                     target == kSectionRoot || target == kMemberRoot;
+  if (!known || (root != 0 && target != root)) return TSubTypeMove::OtherTree;
+  if (entry->record.parentId == newParent) return TSubTypeMove::Moved;
+  CSubTypeItem item;
+  GetSubType(id, item);
+  item.record.parentId = newParent;
+  return EditSubType(item) == 1 ? TSubTypeMove::Moved : TSubTypeMove::WriteFailed;
+}
+
 bool CDataBase::DelSubTypeLiftChildren(std::uint32_t id) {
   const std::uint32_t parent = subTypes.Find(id)->record.parentId;
   TSubTypeItems children = GetSubTypeItems(id);

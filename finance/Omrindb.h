@@ -154,6 +154,17 @@ class CDataBase : protected CADBEngine {
   virtual TSubTypeItems& GetSubTypeItems(std::uint32_t parent);  // direct children by name
   virtual int EditSubType(CSubTypeItem item);
   virtual bool DelSubType(std::uint32_t id, bool withChildren);
+  // Moves subtype `id` with its whole subtree under `newParent`: another
+  // subtype of the same tree, or the tree's root code. Refused (nothing
+  // written) when `id` names no subtype, `newParent` is neither a subtype nor
+  // that root code, belongs to another tree, or is `id` itself or one of its
+  // descendants (a loop); WriteFailed sets GetLastWriteError(). Moving to the
+  // parent it has already is Moved without a write.
+  enum class TSubTypeMove { Moved, NoSuchItem, OtherTree, Loop, WriteFailed };
+  virtual TSubTypeMove MoveSubType(std::uint32_t id, std::uint32_t newParent);
+  // The root code of the tree `id` hangs in (walking up its parents), or 0
+  // when `id` names no subtype or its parents loop.
+  std::uint32_t SubTypeRoot(std::uint32_t id);
 
   // ---- Transactions ----
   virtual std::uint32_t AddTransaction(CTransactionItem item);

@@ -22,6 +22,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <utility>
@@ -410,6 +411,8 @@ QWidget* TFormMain::CreateRightSide() {
   auto button = [&](const char* name, const char* text) {
     auto* b = new QPushButton(QString::fromLatin1(text), right);
     b->setObjectName(QString::fromLatin1(name));
+    // Never narrower than its text: a longer language widens the window instead.
+    b->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
     buttons->addWidget(b);
     return b;
   };
@@ -569,6 +572,10 @@ void TFormMain::CreateMenus() {
 void TFormMain::ApplyLanguage() {
   InitLocalization(FAppDataFolder +
                    GetSettings().GetLocaleFileName(Settings::kDefaultLocaleFileName));
+  // Dates, calendars and month names speak the chosen language; the locale
+  // the program started with is the base for each change.
+  static const QLocale startLocale;
+  QLocale::setDefault(LanguageLocale(GetLocalizedText(30409, ""), startLocale));
   LbCurrentDate->clear();
   setWindowTitle(QStringLiteral("Pardow ") + QString::fromLatin1(ProgramVersion()));
   const QLocale locale;
@@ -603,6 +610,8 @@ void TFormMain::ApplyLanguage() {
       {TabOf(AccountsPageControl, 0), 1009, "Accounts"},
       {HintOf(AccountsList), 1010, ""},
       {TabOf(TransactionsTab, 0), 1011, "Transactions"},
+      {TabOf(TransactionsTab, 1), 30410, "Scheduler"},
+      {CaptionOf(BtReports), 30411, "Reports"},
       {HintOf(FundsTree), 1012, ""},
       title(0, 1013),
       title(1, 1014),
@@ -704,4 +713,8 @@ void TFormMain::ApplyLanguage() {
     for (int i = 1; i <= 4; ++i)
       tree->headerItem()->setTextAlignment(i, Qt::AlignRight | Qt::AlignVCenter);
   }
+  // A language with longer words widens the window rather than cutting the
+  // tool bar's buttons or those below the tree.
+  setMinimumWidth(
+      std::max({800, centralWidget()->minimumSizeHint().width(), ToolBar1->sizeHint().width()}));
 }

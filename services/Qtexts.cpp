@@ -12,3 +12,12 @@ QString StoredToQString(std::string_view bytes) {
 std::string QStringToStored(const QString& text) {
   return text.toUtf8().toStdString();
 }
+
+QLocale LanguageLocale(const std::string& code, const QLocale& system) {
+  if (code.empty()) return system;
+  const QLocale named(QString::fromStdString(code));
+  if (named.language() == QLocale::C) return system;
+  if (named.language() == system.language()) return system;
+  const QLocale inCountry(named.language(), system.territory());
+  return inCountry.language() == named.language() ? inCountry : named;
+}

@@ -2,6 +2,7 @@
 // UTF-8 std::string (and stored bytes) and QString.
 #pragma once
 
+#include <QLocale>
 #include <QString>
 #include <string>
 #include <string_view>
@@ -15,3 +16,10 @@ QString Q(const std::string& text);
 QString StoredToQString(std::string_view bytes);
 // A text typed by the user, as the bytes to store (UTF-8).
 std::string QStringToStored(const QString& text);
+
+// The locale that dates, calendars and month names take for the language a
+// language file names (`code`, a locale name such as "de" or "ru_RU"):
+// `system` itself when it already speaks that language, else that language
+// in `system`'s country when such a locale exists, else the language's own
+// main country. An empty or unknown code keeps `system`.
+QLocale LanguageLocale(const std::string& code, const QLocale& system);

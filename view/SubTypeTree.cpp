@@ -1,5 +1,6 @@
 #include "SubTypeTree.h"
 
+#include <QDropEvent>
 #include <QFont>
 #include <QPainter>
 #include <vector>
@@ -34,15 +35,46 @@ void GiveItem(CSubTypeNode& node, QTreeWidget& control) {
 
 }  // namespace
 
-QTreeWidget* MakeSubTypeTreeControl(QWidget* parent) {
-  auto* control = new QTreeWidget(parent);
+namespace {
+
+void SetUpSubTypeTree(QTreeWidget* control) {
   control->setObjectName("SubTypeTree");
   control->setHeaderHidden(true);
   control->setIndentation(19);
   control->setUniformRowHeights(true);
   control->setExpandsOnDoubleClick(false);
   control->setEditTriggers(QAbstractItemView::NoEditTriggers);
+}
+
+}  // namespace
+
+QTreeWidget* MakeSubTypeTreeControl(QWidget* parent) {
+  auto* control = new QTreeWidget(parent);
+  SetUpSubTypeTree(control);
   return control;
+}
+
+CSubTypeTreeControl::CSubTypeTreeControl(QWidget* parent) : QTreeWidget(parent) {
+  SetUpSubTypeTree(this);
+  setDragEnabled(true);
+  setAcceptDrops(true);
+  setDropIndicatorShown(true);
+  setDragDropMode(QAbstractItemView::InternalMove);
+  setDefaultDropAction(Qt::MoveAction);
+}
+
+void CSubTypeTreeControl::dropEvent(QDropEvent* event) {
+  QTreeWidgetItem* dragged = currentItem();
+  QTreeWidgetItem* target = itemAt(event->position().toPoint());
+  if (target && dropIndicatorPosition() != QAbstractItemView::OnItem) target = target->parent();
+  if (!target || dropIndicatorPosition() == QAbstractItemView::OnViewport) target = nullptr;
+  // The drag ends here without the view moving rows of its own.
+  event->setDropAction(Qt::IgnoreAction);
+  event->accept();
+  stopAutoScroll();
+  setState(QAbstractItemView::NoState);
+  viewport()->update();
+  if (event->source() == this && dragged && dragged != target) emit SubTypeDropped(dragged, target);
 }
 
 CSubTypeNode* SubTypeNodeOf(const QTreeWidgetItem* item) {

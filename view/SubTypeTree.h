@@ -18,6 +18,24 @@ CSubTypeNode* SubTypeNodeOf(const QTreeWidgetItem* item);
 // uniform rows, double clicks left to the window.
 QTreeWidget* MakeSubTypeTreeControl(QWidget* parent);
 
+// The same control with drag and drop: a subtype dragged onto another one is
+// asked to move below it, dropped between rows beside them, dropped on the
+// empty area to the top level. The control itself moves nothing: the window
+// moves the subtype in the database and loads the tree again.
+class CSubTypeTreeControl : public QTreeWidget {
+  Q_OBJECT
+
+ public:
+  explicit CSubTypeTreeControl(QWidget* parent);
+
+ signals:
+  // `dragged` is to go below `newParent` (nullptr: the top level).
+  void SubTypeDropped(QTreeWidgetItem* dragged, QTreeWidgetItem* newParent);
+
+ protected:
+  void dropEvent(QDropEvent* event) override;
+};
+
 // Gives a node the look of its depth: black text, font size 10 for the first
 // two levels and 9 below, strip depth + 2 up to strip 7.
 void SetSubTypeAppearance(CSubTypeNode& node);

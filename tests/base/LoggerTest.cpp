@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "Logger.h"
+#include "TempFolder.h"
 
 namespace {
 
@@ -22,7 +23,8 @@ const char kHead[] =
 }  // namespace
 
 TEST(Logger, WritesExactEntriesOnOneLine) {
-  std::string path = testing::TempDir() + "/log-exact.html";
+  CTempFolder temp;
+  std::string path = temp.Path("log-exact.html");
   LogError("before the logger: dropped");
   {
     CLogger logger(path);
@@ -43,7 +45,8 @@ TEST(Logger, WritesExactEntriesOnOneLine) {
 }
 
 TEST(Logger, EachRunStartsAFreshFileAndRedIsForErrors) {
-  std::string path = testing::TempDir() + "/log-twice.html";
+  CTempFolder temp;
+  std::string path = temp.Path("log-twice.html");
   {
     CLogger first(path);
     LogError("first run");
@@ -63,7 +66,8 @@ TEST(Logger, UncreatableFileDropsMessagesAndTheNextLogWorks) {
     CLogger logger("/nonexistent-folder/log.html");
     LogError("nowhere to go");
   }
-  std::string path = testing::TempDir() + "/log-after-failure.html";
+  CTempFolder temp;
+  std::string path = temp.Path("log-after-failure.html");
   {
     CLogger logger(path);
     LogError("written");

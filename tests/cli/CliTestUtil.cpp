@@ -6,7 +6,10 @@
 
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <sstream>
+
+#include "TempFolder.h"
 
 namespace {
 
@@ -23,6 +26,25 @@ std::string ReadAll(const std::string& path) {
   return text.str();
 }
 
+// The running test's temporary folder, made on first use and removed with
+// its files when the test ends.
+class CTestFolders : public testing::EmptyTestEventListener {
+ public:
+  static const CTempFolder& Current() {
+    static CTestFolders* listener = [] {
+      auto* created = new CTestFolders;
+      testing::UnitTest::GetInstance()->listeners().Append(created);  // owned by gtest
+      return created;
+    }();
+    if (!listener->folder_) listener->folder_ = std::make_unique<CTempFolder>();
+    return *listener->folder_;
+  }
+
+ private:
+  void OnTestEnd(const testing::TestInfo&) override { folder_.reset(); }
+  std::unique_ptr<CTempFolder> folder_;
+};
+
 }  // namespace
 
 CliResult RunCli(const std::vector<std::string>& args) {
@@ -31,8 +53,7 @@ CliResult RunCli(const std::vector<std::string>& args) {
 
 CliResult RunCliAfter(const std::string& shellPrefix, const std::vector<std::string>& args) {
   static int runs = 0;
-  const std::string errPath =
-      testing::TempDir() + "cli-stderr-" + std::to_string(getpid()) + "-" + std::to_string(++runs);
+  const std::string errPath = CTestFolders::Current().Path("stderr-" + std::to_string(++runs));
   std::string command = shellPrefix + Quote(PARDOW_CLI);
   for (const std::string& a : args) command += " " + Quote(a);
   command += " 2>" + Quote(errPath);
@@ -50,11 +71,7 @@ CliResult RunCliAfter(const std::string& shellPrefix, const std::vector<std::str
 }
 
 std::string TempFile(const std::string& name) {
-  const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-  std::string path =
-      testing::TempDir() + "cli-" + info->test_suite_name() + "-" + info->name() + "-" + name;
-  std::remove(path.c_str());
-  return path;
+  return CTestFolders::Current().Path(name);
 }
 
 static Json RunJson(const std::vector<std::string>& args) {

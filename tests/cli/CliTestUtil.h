@@ -19,7 +19,8 @@ CliResult RunCli(const std::vector<std::string>& args);
 // set, or a pipe into the tool's standard input).
 CliResult RunCliAfter(const std::string& shellPrefix, const std::vector<std::string>& args);
 
-// A fresh path for a database file in the test's temporary folder.
+// A fresh path for a file in the running test's own temporary folder, which
+// is removed with everything in it when the test ends.
 std::string TempFile(const std::string& name);
 
 // `dump` and `apply` of `file` with the clock pinned to `today`

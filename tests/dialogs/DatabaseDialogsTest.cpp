@@ -206,8 +206,8 @@ TEST_F(ApplicationSettings, ListsTheLanguagesSelectsTheOneInUseAndStoresStepsOfF
   OnModal([](QWidget* w) {
     auto* list = Find<QListWidget>(w, "LanguagesList");
     ASSERT_EQ(list->count(), 2);
-    EXPECT_EQ(list->item(0)->text(), "english.txt");
-    EXPECT_EQ(list->currentItem()->text(), "german.txt");
+    EXPECT_EQ(list->item(0)->text(), "English");  // each language under its own name
+    EXPECT_EQ(list->currentItem()->text(), "Deutsch");
     EXPECT_EQ(Find<QSlider>(w, "TBQuickExpenses")->value(), 3);
     EXPECT_EQ(Find<QLabel>(w, "LbQuickExpensesVal")->text(), "15");
     list->setCurrentRow(0);
@@ -231,7 +231,7 @@ TEST(About, ShowsTheTranslatorOfTheLanguageFile) {
   InitLocalization(PARDOW_SOURCE_DIR "/resources/Lang/english.txt");
   TAboutBox english("v1.62");
   EXPECT_EQ(translator, "Jane Doe");
-  EXPECT_EQ(Find<QLabel>(&english, "LbTranslatorName")->text(), "Name");
+  EXPECT_EQ(Find<QLabel>(&english, "LbTranslatorName")->text(), "Pardow team");
   EXPECT_EQ(Find<QLabel>(&english, "ProductName")->text(), "Pardow v1.62");
 }
 

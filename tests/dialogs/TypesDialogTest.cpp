@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -143,7 +144,9 @@ TEST_F(Types, DeleteQuestionSaysHowManyTransactionsUseTheItem) {
        "Delete only item \"Food\", or delete it with all sub items?\n\n3 " +
            QString::fromStdString(line)},
       {1, "Dairy", "Delete item \"Dairy\"?\n\n2 " + QString::fromStdString(line)},
-      {3, "Anna", "Delete item \"Anna\"?\n\n1 " + QString::fromStdString(line)},
+      {3, "Anna",  // one use: the singular
+       "Delete item \"Anna\"?\n\n1 transaction (planned ones included) uses it or its sub "
+       "items; it will show without it."},
       {1, "Rent", "Delete item \"Rent\"?"},  // unused: the question alone
   };
   for (const Case& c : cases) {
@@ -275,6 +278,68 @@ TEST_F(Types, EditRenamesAndAnEmptyNameCannotBeConfirmed) {
   EXPECT_EQ(item.name, "Rents");
   EXPECT_EQ(item.record.showQuantity, 1);
   EXPECT_EQ(item.record.parentId, kIncomeRoot);
+}
+
+// A subtype moves below another parent of its tree, from the editor's
+// parent list or by a drop in the tree; a move below its own sub items is
+// refused with a word. The editor names what it edits and offers the
+// quantity flag only for categories.
+TEST_F(Types, SubTypesMoveByParentListOrDropAndLoopsAreRefused) {
+  const std::uint32_t food = base.AddSubType("Food", kExpenseRoot);
+  const std::uint32_t bread = base.AddSubType("Bread", food);
+  const std::uint32_t car = base.AddSubType("Car", kExpenseRoot);
+  base.AddSubType("Anna", kMemberRoot);
+  struct Case {
+    int tab;
+    const char* name;
+    QString caption;
+    bool quantity;
+    QStringList parents;
+    const char* choose;  // the parent chosen in the list
+  };
+  const Case cases[] = {
+      {1, "Car", "Category", true, {"(top level)", "Food", "Bread"}, "Food"},
+      {1, "Bread", "Category", true, {"(top level)", "Food", "Car"}, "Car"},
+      {3, "Anna", "Family member", false, {"(top level)"}, "(top level)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Run(c.tab, [&](TFormTypes* w) {
+      OnModal(
+          [&](QWidget* e) {
+            EXPECT_EQ(e->windowTitle(), c.caption);
+            EXPECT_EQ(Find<QCheckBox>(e, "CBShowQuantity")->isVisible(), c.quantity);
+            auto* parents = Find<QComboBox>(e, "CBParent");
+            QStringList shown;
+            for (int i = 0; i < parents->count(); ++i) shown << parents->itemText(i).trimmed();
+            EXPECT_EQ(shown, c.parents);
+            parents->setCurrentIndex(static_cast<int>(shown.indexOf(c.choose)));
+            Click(Find<QPushButton>(e, "BtOk"));
+          },
+          w);
+      auto* tree = Find<QTreeWidget>(w, "SubTypeTree");
+      tree->setCurrentItem(ItemNamed(tree, c.name));
+      Click(Find<QPushButton>(w, "BtEdit"));
+    });
+  }
+  EXPECT_EQ(Children(food), std::vector<std::string>{"Car"});
+  EXPECT_EQ(Children(car), std::vector<std::string>{"Bread"});
+
+  Run(1, [&](TFormTypes* w) {
+    auto* tree = qobject_cast<CSubTypeTreeControl*>(Find<QTreeWidget>(w, "SubTypeTree"));
+    ASSERT_NE(tree, nullptr);
+    CAnswer answer(QMessageBox::Ok);
+    emit tree->SubTypeDropped(ItemNamed(tree, "Car"), ItemNamed(tree, "Bread"));  // a loop
+    EXPECT_EQ(answer.questions.size(), 1u);
+    emit tree->SubTypeDropped(ItemNamed(tree, "Bread"), nullptr);  // to the top level
+    EXPECT_EQ(answer.questions.size(), 1u);
+    ASSERT_NE(ItemNamed(tree, "Bread"), nullptr);
+    EXPECT_EQ(ItemNamed(tree, "Bread")->parent(), nullptr);
+    EXPECT_EQ(tree->currentItem(), ItemNamed(tree, "Bread"));
+  });
+  CSubTypeItem item;
+  EXPECT_EQ(base.db.GetSubType(bread, item).record.parentId, kExpenseRoot);
+  EXPECT_EQ(base.db.GetSubType(car, item).record.parentId, food);
 }
 
 TEST_F(Types, DeepTreesShareTheLastStripFromTheFifthLevel) {

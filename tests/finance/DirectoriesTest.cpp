@@ -1,5 +1,7 @@
 // Currencies, accounts and subtype trees: byte-order lists and the two ways
-// of deleting a subtype.
+// of deleting a subtype, and moving one under another parent.
+#include <cerrno>
+
 #include "FinanceTestUtil.h"
 
 namespace {
@@ -90,4 +92,53 @@ TEST_F(FinanceTest, DeletingASubTypeLiftsOrRemovesItsChildren) {
   EXPECT_EQ(db.GetStringCount(), strings - 3) << "every descendant's name is freed";
   EXPECT_EQ(db.GetSubType(d, gone).id, 0u);
   EXPECT_FALSE(db.DelSubType(a, true));
+}
+
+// A subtype moves with its subtree under another parent of its own tree; a
+// move into itself, into its subtree or into another tree is refused and
+// writes nothing; a move that the file cannot take is reported.
+TEST_F(FinanceTest, MovingASubTypeKeepsItsTreeAndRefusesLoops) {
+  using M = CDataBase::TSubTypeMove;
+  const std::uint32_t food = SubType("Food", kExpenseRoot);
+  const std::uint32_t bread = SubType("Bread", food);
+  const std::uint32_t rye = SubType("Rye", bread);
+  const std::uint32_t car = SubType("Car", kExpenseRoot);
+  const std::uint32_t salary = SubType("Salary", kIncomeRoot);
+  const std::uint32_t anna = SubType("Anna", kMemberRoot);
+  struct Case {
+    std::uint32_t id, parent;
+    M result;
+    std::uint32_t parentAfter;
+  } cases[] = {
+      {bread, car, M::Moved, car},   // with Rye below it
+      {bread, bread, M::Loop, car},  // under itself
+      {bread, rye, M::Loop, car},    // under its own child
+      {food, kExpenseRoot, M::Moved, kExpenseRoot},
+      {car, food, M::Moved, food},  // a grandparent under a top item
+      {bread, kExpenseRoot, M::Moved, kExpenseRoot},
+      {bread, salary, M::OtherTree, kExpenseRoot},  // income is another tree
+      {anna, kSectionRoot, M::OtherTree, kMemberRoot},
+      {bread, 4, M::OtherTree, kExpenseRoot},  // no tree has code 4
+      {bread, 9999, M::NoSuchItem, kExpenseRoot},
+      {9999, food, M::NoSuchItem, 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(db.MoveSubType(c.id, c.parent), c.result) << c.id << " under " << c.parent;
+    CSubTypeItem item;
+    EXPECT_EQ(db.GetSubType(c.id, item).record.parentId, c.parentAfter) << c.id;
+  }
+  Reopen();
+  CSubTypeItem item;
+  EXPECT_EQ(db.GetSubType(rye, item).record.parentId, bread);
+  EXPECT_EQ(item.name, "Rye");
+  EXPECT_EQ(db.GetSubType(car, item).record.parentId, food);
+  EXPECT_EQ(db.SubTypeRoot(rye), kExpenseRoot);
+
+  int writes = 0;  // the open check's probe passes, the record's write fails
+  SetWriteFaultHook(
+      [&writes](const std::string&, const char*) { return ++writes > 1 ? ENOSPC : 0; });
+  EXPECT_EQ(db.MoveSubType(rye, food), M::WriteFailed);
+  SetWriteFaultHook({});
+  EXPECT_NE(db.GetLastWriteError(), "");
+  EXPECT_EQ(db.GetSubType(rye, item).record.parentId, bread);
 }

@@ -3,8 +3,10 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QLocale>
 #include <QMenu>
 #include <QPushButton>
+#include <QTabBar>
 #include <QToolButton>
 #include <functional>
 
@@ -131,13 +133,17 @@ TEST_F(DataBaseCommands, SettingsApplyTheLanguageAtOnceWithOrWithoutADatabase) {
     Start(form, withDatabase ? "Ready" : "No file opened");
     OnModalOf<TFormApplicationSettings>([](TFormApplicationSettings& w) {
       auto* list = ::Find<QListWidget>(&w, "LanguagesList");
-      list->setCurrentItem(list->findItems("german.txt", Qt::MatchExactly).value(0));
+      list->setCurrentItem(list->findItems("Deutsch", Qt::MatchExactly).value(0));
       Click(::Find<QPushButton>(&w, "BtOk"));
     });
     Click(Find<QToolButton>(form, "BtSettings"));
     EXPECT_EQ(Find<QMenu>(form, "MnFile")->title(), "&Datei");
     EXPECT_EQ(Find<QToolButton>(form, "BtSettings")->text(), "Einstellungen");
     EXPECT_EQ(GetSettings().GetLocaleFileName(""), "Lang/german.txt");
+    // The tabs and the dates speak the chosen language too.
+    EXPECT_EQ(Find<QTabBar>(form, "TransactionsTab")->tabText(1), "Planer");
+    EXPECT_EQ(QLocale().language(), QLocale::German);
+    EXPECT_EQ(QLocale().standaloneMonthName(3), "März");
     // The trees' top nodes are built again in the new language.
     if (withDatabase) {
       EXPECT_EQ(form.FundsTreeNodes()->Incomes()->displayName, "Einnahmen");

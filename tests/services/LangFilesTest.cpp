@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
+#include <fstream>
+#include <iterator>
+#include <map>
 #include <set>
 
 #include "Localizationkit.h"
 #include "ServicesTestUtil.h"
+#include "TempFolder.h"
+#include "Textcodec.h"
 
 using Localization::CLocalizationKit;
 
@@ -21,12 +27,37 @@ std::vector<std::uint32_t> WindowIds() {
       {10000, 10000}, {10002, 10003}, {12000, 12004}, {13001, 13003}, {14000, 14005},
       {15000, 15001}, {16000, 16006}, {17000, 17008}, {20000, 20000}, {21000, 21041},
       {22000, 22002}, {24000, 24013}, {24100, 24102}, {24110, 24111}, {24120, 24121},
-      {24140, 24147}, {24200, 24203}};
+      {24140, 24147}, {24200, 24203}, {30400, 30411}};
   std::vector<std::uint32_t> ids;
   for (auto [first, last] : ranges) {
     for (std::uint32_t id = first; id <= last; ++id) ids.push_back(id);
   }
   return ids;
+}
+
+// `utf8` in the Windows Cyrillic code page, by the inverse of the codec's
+// table; false when a character has no byte there.
+bool Utf8ToWindows1251(const std::string& utf8, std::string& out) {
+  std::map<std::string, char> byteOf;
+  for (int b = 0x80; b <= 0xFF; ++b) {
+    const std::string one(1, static_cast<char>(b));
+    byteOf[Cp1251ToUtf8(one)] = one[0];
+  }
+  out.clear();
+  for (size_t i = 0; i < utf8.size();) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    const std::string character = utf8.substr(i, length);
+    i += length;
+    if (length == 1) {
+      out += character;
+    } else if (auto it = byteOf.find(character); it != byteOf.end()) {
+      out += it->second;
+    } else {
+      return false;
+    }
+  }
+  return true;
 }
 
 class LangFilesTest : public testing::TestWithParam<const char*> {};
@@ -67,7 +98,43 @@ TEST_P(LangFilesTest, MenuTextsCarryDistinctAccessKeys) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Shipped, LangFilesTest, testing::Values("english.txt", "german.txt"));
+// Every language names itself for the language list, names a locale for its
+// dates, and credits its translator; counted texts give the forms its
+// plural rule asks for.
+TEST_P(LangFilesTest, NamesItselfItsLocaleAndItsTranslator) {
+  CLocalizationKit kit(kLangDir + "/" + GetParam());
+  EXPECT_NE(kit.GetText(30400, ""), "");
+  EXPECT_NE(kit.GetText(30409, ""), "");
+  EXPECT_NE(kit.GetText(10003, "Name"), "Name");
+  EXPECT_EQ(Localization::ReadLanguageFileText(kLangDir + "/" + GetParam(), 30400),
+            kit.GetText(30400, ""));
+  const std::string rule = kit.GetText(Localization::kPluralRuleId, "");
+  const size_t forms = rule == "one-few-many" ? 3 : 2;
+  for (std::uint32_t id : {24101u, 24111u}) {
+    const std::string text = kit.GetText(id, "");
+    EXPECT_EQ(static_cast<size_t>(std::count(text.begin(), text.end(), '|')) + 1, forms) << id;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Shipped, LangFilesTest,
+                         testing::Values("english.txt", "german.txt", "french.txt", "spanish.txt",
+                                         "russian.txt"));
+
+// A Russian file saved in the Windows Cyrillic code page reads as the same
+// texts as the shipped UTF-8 one.
+TEST(LangFilesContentTest, RussianSavedAsWindows1251ReadsTheSame) {
+  CTempFolder temp;
+  std::ifstream in(kLangDir + "/russian.txt", std::ios::binary);
+  const std::string utf8((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string cp1251;
+  ASSERT_TRUE(Utf8ToWindows1251(utf8, cp1251));
+  EXPECT_NE(cp1251, utf8);
+  std::ofstream(temp.Path("russian.txt"), std::ios::binary) << cp1251;
+  CLocalizationKit shipped(kLangDir + "/russian.txt");
+  CLocalizationKit saved(temp.Path("russian.txt"));
+  EXPECT_EQ(saved.GetTexts(), shipped.GetTexts());
+  EXPECT_EQ(saved.GetText(30400, ""), "Русский");
+}
 
 TEST(LangFilesContentTest, EnglishHoldsTheDefaultsAndGermanTranslatesThem) {
   CLocalizationKit english(kLangDir + "/english.txt");
@@ -76,6 +143,7 @@ TEST(LangFilesContentTest, EnglishHoldsTheDefaultsAndGermanTranslatesThem) {
   EXPECT_EQ(english.GetText(1019, ""), "Show\\Hide Sections");
   EXPECT_EQ(english.GetText(1061, ""), "Check for New Version? (Internet connection required)");
   EXPECT_EQ(german.GetText(6, ""), "&Löschen");
+  EXPECT_EQ(english.GetText(203, ""), "Thursday");
   for (std::uint32_t id : WindowIds()) {
     // Texts left empty in English (hints, spare numbers) stay empty in German.
     EXPECT_EQ(english.GetText(id, "").empty(), german.GetText(id, "").empty()) << id;
