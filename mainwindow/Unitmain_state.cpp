@@ -461,6 +461,8 @@ void TFormMain::FundsHeaderSectionResize(int column, int, int newSize) {
   // copied, so the column comes back at its width.
   if (FSyncingHeaders || newSize < CFundsTree::kNarrowestColumn) return;
   if (column >= 0 && column < kColumnCount) FColumnWidths[column] = newSize;
+  // Each tree fits its description to the columns it shows.
+  if (column == ColDescription) return;
   FSyncingHeaders = true;
   for (QTreeWidget* tree : {FundsTree, ShedulerTree})
     if (tree->header()->sectionSize(column) != newSize)

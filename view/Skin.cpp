@@ -429,9 +429,15 @@ void CFundsTree::updateGeometries() {
   FitDescription();
 }
 
+void CFundsTree::showEvent(QShowEvent* event) {
+  CNodeTreeControl::showEvent(event);
+  FitDescription();
+}
+
 void CFundsTree::FitDescription() {
   QHeaderView* head = header();
-  if (fitting_ || head->isSectionHidden(ColDescription)) return;
+  // A tree that is not shown has no width of its own to fit yet.
+  if (fitting_ || !isVisible() || head->isSectionHidden(ColDescription)) return;
   int others = 0;
   for (int column = ColDescription + 1; column < kFundsColumnCount; ++column)
     if (!head->isSectionHidden(column)) others += head->sectionSize(column);

@@ -163,6 +163,7 @@ class CFundsTree : public CNodeTreeControl {
   void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
   void updateGeometries() override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void KeepMinimumWidth(int logicalIndex, int oldSize, int newSize);
