@@ -438,10 +438,10 @@ void CFundsTree::FitDescription() {
   QHeaderView* head = header();
   // A tree that is not shown has no width of its own to fit yet.
   if (fitting_ || !isVisible() || head->isSectionHidden(ColDescription)) return;
-  int others = 0;
-  for (int column = ColDescription + 1; column < kFundsColumnCount; ++column)
-    if (!head->isSectionHidden(column)) others += head->sectionSize(column);
-  const int width = std::max(kColumnMinimums[ColDescription], viewport()->width() - others);
+  // The header's own length: it counts what the sections really take.
+  const int spare = viewport()->width() - head->length();
+  const int width =
+      std::max(kColumnMinimums[ColDescription], head->sectionSize(ColDescription) + spare);
   if (head->sectionSize(ColDescription) == width) return;
   fitting_ = true;
   head->resizeSection(ColDescription, width);
