@@ -66,7 +66,9 @@ class TFormMain : public QMainWindow {
 
   // (Re)creates the localization kit and applies every text of the window.
   void ApplyLanguage();
-  // Closes the current database and opens `path` ("..\" = data folder).
+  // Closes the current database and opens `path` ("..\" = data folder). A
+  // file that is missing, locked or out of reach is reported and the
+  // current database stays open.
   void OpenDataBase(const std::string& path);
   void FillAccountsList();
   void FillCurrenciesList();

@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <filesystem>
 
 #include "ApplicationLogic.h"
 #include "DialogKit.h"
@@ -159,15 +160,27 @@ void TFormMain::FormDestroy() {
 
 void TFormMain::OpenDataBase(const std::string& path) {
   if (FDataBase == nullptr) return;
+  Settings::CSettingsStorage& settings = GetSettings();
+  const std::string resolved = ResolveDatabasePath(path, settings.GetDataFolder());
+  // A file that cannot be opened at all is not tried, and the database that
+  // is open stays open: the user is told why. (The open file itself is
+  // locked by this window, so it is looked at only once it is closed.)
+  std::error_code error;
+  const bool same = IsDataBaseOpened() && !path.empty() &&
+                    std::filesystem::equivalent(resolved, FDataBase->GetFileName(), error);
+  if (!path.empty() && !same) {
+    const TFileProblem problem = DatabaseFileProblem(resolved);
+    if (problem != TFileProblem::kNone && IsDataBaseOpened()) {
+      ReportUnopenedFile(path, resolved, problem, FOpeningFromReopenMenu);
+      return;
+    }
+  }
   FDataBase->Close();
   EnableDataBaseControls(IsDataBaseOpened());
   FillAccountsList();
   FillCurrenciesList();
   if (path.empty()) return;
   SetStatus(kTextReadingFile);
-  Settings::CSettingsStorage& settings = GetSettings();
-  const std::string resolved = ResolveDatabasePath(path, settings.GetDataFolder());
-  // A file that cannot be opened at all is not tried: the user is told why.
   const TFileProblem problem = DatabaseFileProblem(resolved);
   if (problem != TFileProblem::kNone) {
     ReportUnopenedFile(path, resolved, problem, FOpeningFromReopenMenu);
@@ -194,9 +207,11 @@ void TFormMain::OpenDataBase(const std::string& path) {
 
 void TFormMain::ReportUnopenedFile(const std::string& path, const std::string& resolved,
                                    TFileProblem problem, bool fromList) {
-  SetStatus(kTextNoFile);
   Settings::CSettingsStorage& settings = GetSettings();
-  settings.SetLastOpened(path);
+  if (!IsDataBaseOpened()) {
+    SetStatus(kTextNoFile);
+    settings.SetLastOpened(path);
+  }
   std::string reason;
   switch (problem) {
     case TFileProblem::kMissing:
