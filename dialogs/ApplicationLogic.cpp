@@ -39,14 +39,38 @@ bool ShouldAskForUpdates(Date today, Date lastCheck) {
   return lastCheck == 0 || day - std::trunc(lastCheck) > kReminderInterval;
 }
 
+namespace {
+
+struct TWebAddresses {
+  std::string home = PARDOW_HOME_URL;
+  std::string maker = PARDOW_MAKER_URL;
+  std::string updates = PARDOW_UPDATES_URL;
+};
+
+TWebAddresses& Addresses() {
+  static TWebAddresses addresses;
+  return addresses;
+}
+
+}  // namespace
+
 std::string HomePageUrl() {
-  return PARDOW_HOME_URL;
+  return Addresses().home;
 }
 
 std::string MakerPageUrl() {
-  return PARDOW_MAKER_URL;
+  return Addresses().maker;
 }
 
 std::string UpdatesPageUrl(const std::string& version) {
-  return PARDOW_UPDATES_URL + version + ".html";
+  return Addresses().updates.empty() ? std::string() : Addresses().updates + version + ".html";
+}
+
+bool HasHomePage() {
+  return !Addresses().home.empty();
+}
+
+void SetWebAddresses(const std::string& home, const std::string& maker,
+                     const std::string& updates) {
+  Addresses() = {home, maker, updates};
 }

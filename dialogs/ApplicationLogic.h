@@ -31,9 +31,15 @@ std::string LocaleFileFor(const std::string& entry);
 bool ShouldAskForUpdates(Date today, Date lastCheck);
 
 // The program's web addresses, set when it is built (PARDOW_HOME_URL,
-// PARDOW_MAKER_URL, PARDOW_UPDATES_URL).
+// PARDOW_MAKER_URL, PARDOW_UPDATES_URL); each may be empty.
 std::string HomePageUrl();
 std::string MakerPageUrl();
 // The page that tells about versions after `version` ("v1.62" gives the
-// updates folder followed by "v1.62.html").
+// updates folder followed by "v1.62.html"); empty without an updates folder.
 std::string UpdatesPageUrl(const std::string& version);
+// Whether the program has a home page: without one the home-page and
+// new-version commands are hidden and the reminder never asks.
+bool HasHomePage();
+// Replaces the three addresses the build set (tests use it to run both a
+// build with and one without a home page).
+void SetWebAddresses(const std::string& home, const std::string& maker, const std::string& updates);

@@ -97,6 +97,9 @@ TAboutBox::TAboutBox(const std::string& version, QWidget* parent) : QDialog(pare
   const QSize needed = layout->sizeHint();
   setFixedSize(std::max(kClientWidth, needed.width()), std::max(kClientHeight, needed.height()));
 
+  // A build without web addresses shows none rather than a made-up one.
+  ProductURL->setVisible(!HomePageUrl().empty());
+  CompanyURL->setVisible(!MakerPageUrl().empty());
   connect(ProductURL, &QLabel::linkActivated, this, &TAboutBox::ProductURLClick);
   connect(CompanyURL, &QLabel::linkActivated, this, &TAboutBox::CompanyURLClick);
   connect(BtOk, &QPushButton::clicked, this, &QDialog::accept);

@@ -5,6 +5,7 @@
 #include <QCalendarWidget>
 #include <QDialog>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 
 #include "Dates.h"
@@ -15,13 +16,19 @@ class TFormCalendar : public QDialog {
  public:
   explicit TFormCalendar(QWidget* parent = nullptr);
 
-  // Shows `begin` and `end` and lets the user change them. On OK with a
-  // last day not before the first, stores the two whole days and answers
-  // true; on Cancel or a reversed period answers false and leaves both as
-  // they were.
+  // Shows `begin` and `end` and lets the user change them. On OK stores the
+  // two whole days and answers true; on Cancel answers false and leaves both
+  // as they were. OK is refused while the last day is before the first:
+  // the window says so and stays open. Enter in a calendar presses OK.
   bool PickInterval(Date& begin, Date& end);
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
+  // Enables OK and shows the warning as the two days stand.
+  void CheckOrder();
+
   // The controls, each named by its objectName.
   QGroupBox* GBBegin = nullptr;
   QCalendarWidget* CalendarBegin = nullptr;
@@ -29,4 +36,5 @@ class TFormCalendar : public QDialog {
   QCalendarWidget* CalendarEnd = nullptr;
   QPushButton* BtOk = nullptr;
   QPushButton* BtCancel = nullptr;
+  QLabel* LbReversed = nullptr;  // shown while the last day is before the first
 };

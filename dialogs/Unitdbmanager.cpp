@@ -174,6 +174,7 @@ void TFormDBManager::BtNewClick() {
           this, LocalizedText(24146, "This file exists already. Replace it?") + "\n" + Q(path),
           QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
     return;
+  if (FReleaseFile && FileExists(path)) FReleaseFile(path);
   FDataBase->Create(path);
   if (FDataBase->IsOpened() && FDataBase->Close()) {
     FResult = path;
@@ -191,6 +192,7 @@ void TFormDBManager::BtDelClick() {
   if (AskConfirmation(this, Q(DeleteQuestion(FDeleteQuestion, name)),
                       QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
     return;
+  if (FReleaseFile) FReleaseFile(FDataFolder + name);
   QFile file(Q(FDataFolder + name));
   if (!file.remove()) {
     // The file is still there: it stays in the list, and the user is told.

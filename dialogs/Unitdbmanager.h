@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <functional>
 #include <string>
 
 #include "Omrindb.h"
@@ -24,6 +25,10 @@ class TFormDBManager : public QDialog {
   // closed without a choice (and when `database` is missing). `database`
   // is used only to create new files and is left closed.
   std::string Execute(CDataBase* database);
+  // Called with a file's path before the manager deletes or replaces it, so
+  // that whoever holds that file open can close it first.
+  using TReleaseFile = std::function<void(const std::string& path)>;
+  void SetReleaseFile(TReleaseFile release) { FReleaseFile = std::move(release); }
 
  private slots:
   void BtOpenClick();
@@ -41,6 +46,7 @@ class TFormDBManager : public QDialog {
   std::string FResult;
   std::string FDeleteQuestion;
   std::string FCreateError;
+  TReleaseFile FReleaseFile;
 
   // The controls, each named by its objectName.
   QGroupBox* GBWorkFolder = nullptr;

@@ -2,6 +2,8 @@
 
 #include <QDesktopServices>
 #include <QDialog>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -15,13 +17,47 @@ TWebPageHook& Hook() {
   return hook;
 }
 
+void ReportNotOpened(const QUrl& url) {
+  ShowMessage(GetLocalizedText(24145, "The page could not be opened in a web browser:") + "\n" +
+              url.toString().toStdString() + "\n\n" +
+              GetLocalizedText(30205, "No web browser could open it."));
+}
+
+// xdg-open starts whatever the desktop opens web pages with; it reports
+// "no browser" only through its exit code, so it is watched to the end
+// instead of being started and forgotten. It may run as long as the
+// browser it started: the process is left to end on its own.
+bool StartXdgOpen(const QUrl& url) {
+  const QString program = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+  if (program.isEmpty()) return false;
+  auto* process = new QProcess;
+  process->setProgram(program);
+  process->setArguments({url.toString(QUrl::FullyEncoded)});
+  process->setProcessChannelMode(QProcess::ForwardedChannels);
+  QObject::connect(process, &QProcess::finished, process,
+                   [process, url](int code, QProcess::ExitStatus status) {
+                     if (status != QProcess::NormalExit || code != 0) ReportNotOpened(url);
+                     process->deleteLater();
+                   });
+  QObject::connect(process, &QProcess::errorOccurred, process,
+                   [process, url](QProcess::ProcessError error) {
+                     if (error != QProcess::FailedToStart) return;
+                     ReportNotOpened(url);
+                     process->deleteLater();
+                   });
+  process->start();
+  return true;
+}
+
 }  // namespace
 
 void OpenWebPage(const QUrl& url) {
-  const bool opened = Hook() ? Hook()(url) : QDesktopServices::openUrl(url);
-  if (!opened)
-    ShowMessage(GetLocalizedText(24145, "The page could not be opened in a web browser:") + "\n" +
-                url.toString().toStdString());
+  if (Hook()) {
+    if (!Hook()(url)) ReportNotOpened(url);
+    return;
+  }
+  if (StartXdgOpen(url)) return;
+  if (!QDesktopServices::openUrl(url)) ReportNotOpened(url);
 }
 
 QWidget* OpenUserGuide(const std::string& programFolder, QWidget* parent) {

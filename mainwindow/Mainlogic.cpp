@@ -1,12 +1,38 @@
 #include "Mainlogic.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 
 #include "Include.h"
 
 std::string ResolveDatabasePath(const std::string& path, const std::string& dataFolder) {
   if (path.rfind("..\\", 0) == 0) return dataFolder + path.substr(3);
   return path;
+}
+
+TWindowSize DefaultWindowSize(int screenWidth, int screenHeight) {
+  auto side = [](int screen, int wanted, int least) {
+    return std::max(least, std::min(screen, std::max(wanted, screen * 4 / 5)));
+  };
+  return {side(screenWidth, 1024, 800), side(screenHeight, 720, 480)};
+}
+
+TFileProblem DatabaseFileProblem(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0)
+    return errno == EACCES ? TFileProblem::kNoPermission : TFileProblem::kMissing;
+  if (S_ISDIR(info.st_mode)) return TFileProblem::kNone;  // the open says what it is
+  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT ? TFileProblem::kMissing : TFileProblem::kNoPermission;
+  // The same lock the database takes: held by anyone else, it is refused.
+  const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+  ::close(fd);  // also drops the lock taken here
+  return locked ? TFileProblem::kLocked : TFileProblem::kNone;
 }
 
 Money TotalBalance(const TAccountItems& accounts, std::uint32_t baseCurrency, CDataBase& db) {

@@ -15,6 +15,25 @@
 // the data folder: the marker is replaced by it. Other paths stay as they are.
 std::string ResolveDatabasePath(const std::string& path, const std::string& dataFolder);
 
+// The size of the main window at its first start on a screen whose free
+// area is `screenWidth` x `screenHeight`: 1024 x 720 (room for every column
+// of the transaction tree beside the left pane), or four fifths of a larger
+// screen, never more than the screen holds nor less than 800 x 480.
+struct TWindowSize {
+  int width = 0;
+  int height = 0;
+};
+TWindowSize DefaultWindowSize(int screenWidth, int screenHeight);
+
+// Why a database file cannot be opened, found before the open is tried.
+enum class TFileProblem {
+  kNone,          // nothing stands in the way (a damaged file still may)
+  kMissing,       // no such file
+  kLocked,        // another Pardow (or another program) holds it open
+  kNoPermission,  // it cannot be opened for reading and writing
+};
+TFileProblem DatabaseFileProblem(const std::string& path);
+
 // The total of the accounts' balances in the base currency, each converted
 // with its currency's rate (rounded to four decimals, product truncated).
 Money TotalBalance(const TAccountItems& accounts, std::uint32_t baseCurrency, CDataBase& db);

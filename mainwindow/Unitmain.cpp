@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QBoxLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
@@ -13,7 +14,9 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QStyledItemDelegate>
@@ -28,6 +31,7 @@
 #include <utility>
 #include <vector>
 
+#include "ApplicationLogic.h"
 #include "ControlTexts.h"
 #include "FittingLabel.h"
 #include "Icons.h"
@@ -42,6 +46,7 @@
 namespace {
 
 constexpr int kColumnCount = kFundsColumnCount;
+constexpr int kFirstLeftPaneWidth = 262;  // the left pane at the first start
 
 // A menu text as a tool button shows it: without its access-key marks.
 QString WithoutAccessKey(QString text) {
@@ -93,10 +98,16 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
   CreateControls();
   CreateMenus();
   setMinimumSize(800, 480);
-  resize(792, 666);
+  const QRect screen = QGuiApplication::primaryScreen()
+                           ? QGuiApplication::primaryScreen()->availableGeometry()
+                           : QRect(0, 0, 1024, 768);
+  const TWindowSize initial = DefaultWindowSize(screen.width(), screen.height());
+  resize(initial.width, initial.height);
   move(100, 100);
   move(settings.GetPositionX(x()), settings.GetPositionY(y()));
   resize(settings.GetWindowWidth(width()), settings.GetWindowHeight(height()));
+  const int leftWidth = std::max(220, settings.GetLeftPaneWidth(kFirstLeftPaneWidth));
+  MainSplitter->setSizes({leftWidth, std::max(1, width() - leftWidth)});
   BtGroups->setChecked(settings.GetGroupsVisible(0));
   BtTypes->setChecked(settings.GetTypesVisible(0));
   BtMembers->setChecked(false);
@@ -229,13 +240,16 @@ void TFormMain::CreateControls() {
   BtSettings = ToolButton(ToolBar1, "BtSettings", "Settings", "settings");
   BtReports = ToolButton(ToolBar1, "BtReports", "Reports", "reports");
 
-  auto* central = new QWidget(this);
-  auto* layout = new QHBoxLayout(central);
-  layout->setContentsMargins(4, 4, 4, 4);
-  layout->setSpacing(6);
-  layout->addWidget(CreateLeftSide());
-  layout->addWidget(CreateRightSide(), 1);
-  setCentralWidget(central);
+  // The left pane and the trees share the width as the user drags it.
+  MainSplitter = new QSplitter(Qt::Horizontal, this);
+  MainSplitter->setObjectName(QStringLiteral("MainSplitter"));
+  MainSplitter->setContentsMargins(4, 4, 4, 4);
+  MainSplitter->setChildrenCollapsible(false);
+  MainSplitter->addWidget(CreateLeftSide());
+  MainSplitter->addWidget(CreateRightSide());
+  MainSplitter->setStretchFactor(0, 0);
+  MainSplitter->setStretchFactor(1, 1);
+  setCentralWidget(MainSplitter);
 
   StatusPanel0 = new QLabel(this);
   StatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
@@ -257,7 +271,7 @@ void TFormMain::CreateControls() {
 
 QWidget* TFormMain::CreateLeftSide() {
   auto* left = new QWidget(this);
-  left->setFixedWidth(262);
+  left->setMinimumWidth(220);
   auto* layout = new QVBoxLayout(left);
   layout->setContentsMargins(0, 0, 0, 0);
 
@@ -485,15 +499,28 @@ void TFormMain::CreateMenus() {
   MnEdit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
   MnDelete = action(MnTransaction, "MnDelete", "Delete");
   MnDelete->setShortcut(QKeySequence(Qt::Key_Delete));
+  MnFastExpence = action(MnTransaction, "MnFastExpence", "Quick Expense...");
   MnTransaction->addSeparator();
   MnUndoImport = action(MnTransaction, "MnUndoImport", "Undo import");
   MnUndoImport->setIcon(UndoIcon());
+
+  // The lists of the tool bar, reachable from the keyboard as well.
+  MnLists = menuBar()->addMenu(QStringLiteral("Lists"));
+  MnLists->setObjectName(QStringLiteral("MnLists"));
+  MnCurrences = action(MnLists, "MnCurrences", "Currencies");
+  MnAccounts = action(MnLists, "MnAccounts", "Accounts");
+  MnTypes = action(MnLists, "MnTypes", "Categories");
+  MnMembers = action(MnLists, "MnMembers", "Family");
+  MnSections = action(MnLists, "MnSections", "Sections");
 
   MnTools = menuBar()->addMenu(QStringLiteral("Tools"));
   MnTools->setObjectName(QStringLiteral("MnTools"));
   MnDBSettings = action(MnTools, "MnDBSettings", "DataBase Settings");
   MnExport = action(MnTools, "MnExport", "Export");
   MnImport = action(MnTools, "MnImport", "Import");
+  MnTools->addSeparator();
+  MnReports = action(MnTools, "MnReports", "Reports");
+  MnSettings = action(MnTools, "MnSettings", "Settings");
 
   MnHelp = menuBar()->addMenu(QStringLiteral("Help"));
   MnHelp->setObjectName(QStringLiteral("MnHelp"));
@@ -524,6 +551,14 @@ void TFormMain::CreateMenus() {
                                                     {MnDBSettings, "database"},
                                                     {MnExport, "export"},
                                                     {MnImport, "import"},
+                                                    {MnFastExpence, "quick-expense"},
+                                                    {MnCurrences, "currencies"},
+                                                    {MnAccounts, "accounts"},
+                                                    {MnTypes, "categories"},
+                                                    {MnMembers, "family"},
+                                                    {MnSections, "sections"},
+                                                    {MnReports, "reports"},
+                                                    {MnSettings, "settings"},
                                                     {MnOnlineHelp, "help"},
                                                     {MnHomePage, "home-page"},
                                                     {MnCheckVersion, "check-version"},
@@ -535,6 +570,17 @@ void TFormMain::CreateMenus() {
   for (const auto& [item, icon] : icons) item->setIcon(PardowIcon(icon));
 
   connect(MnPrint, &QAction::triggered, this, &TFormMain::BtMenuPrintClick);
+  // Each list item does what its tool bar button does.
+  const std::pair<QAction*, void (TFormMain::*)()> lists[] = {
+      {MnFastExpence, &TFormMain::BtFastExpenceClick},
+      {MnCurrences, &TFormMain::BtCurrencesDirClick},
+      {MnAccounts, &TFormMain::BtAccountsDirClick},
+      {MnTypes, &TFormMain::BtTypesDirClick},
+      {MnMembers, &TFormMain::BtMembersListClick},
+      {MnSections, &TFormMain::BtSectionsListClick},
+      {MnReports, &TFormMain::BtReportsClick},
+      {MnSettings, &TFormMain::BtSettingsClick}};
+  for (const auto& [item, handler] : lists) connect(item, &QAction::triggered, this, handler);
   for (QAction* a : {MnNew, PmNew}) connect(a, &QAction::triggered, this, &TFormMain::BtNewClick);
   for (QAction* a : {MnNewCopy, PmNewCopy})
     connect(a, &QAction::triggered, this, &TFormMain::New_CopyClick);
@@ -566,6 +612,9 @@ void TFormMain::CreateMenus() {
   connect(MnCheckVersion, &QAction::triggered, this, &TFormMain::CheckUpdatesClick);
   connect(MnOnlineHelp, &QAction::triggered, this, &TFormMain::Pardowhelp1Click);
   connect(MnHomePage, &QAction::triggered, this, &TFormMain::PardowHomePage1Click);
+  // Without a home page there is nothing to point a browser at.
+  MnHomePage->setVisible(HasHomePage());
+  MnCheckVersion->setVisible(HasHomePage());
   FillReopenMenu();
 }
 
@@ -698,6 +747,15 @@ void TFormMain::ApplyLanguage() {
       {Store(&FTexts[kTextBudget]), 1081},
       {TabOf(AccountsPageControl, 1), 1082, "Summary"},
       {CaptionOf(BtExchangeRate), 1083, "Edit exchange rate"},
+      {CaptionOf(MnLists), 30210, "&Lists"},
+      {CaptionOf(MnCurrences), 30211, "&Currencies"},
+      {CaptionOf(MnAccounts), 30212, "&Accounts"},
+      {CaptionOf(MnTypes), 30213, "Ca&tegories"},
+      {CaptionOf(MnMembers), 30214, "&Family"},
+      {CaptionOf(MnSections), 30215, "&Sections"},
+      {CaptionOf(MnReports), 30216, "&Reports"},
+      {CaptionOf(MnSettings), 30217, "Se&ttings"},
+      {CaptionOf(MnFastExpence), 30218, "&Quick Expense..."},
       {CaptionOf(LbCurrency), 1084, "Base currency"},
       {CaptionOf(LbExchangeRate), 1085, "Exchange rate"},
   };

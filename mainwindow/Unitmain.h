@@ -13,6 +13,7 @@
 #include <string>
 
 #include "Logger.h"
+#include "Mainlogic.h"
 #include "Node.h"
 #include "Omrindb.h"
 #include "Skin.h"
@@ -23,6 +24,7 @@ class QListWidget;
 class QMenu;
 class QProgressBar;
 class QPushButton;
+class QSplitter;
 class QStackedWidget;
 class QTabBar;
 class QTabWidget;
@@ -64,7 +66,9 @@ class TFormMain : public QMainWindow {
 
   // (Re)creates the localization kit and applies every text of the window.
   void ApplyLanguage();
-  // Closes the current database and opens `path` ("..\" = data folder).
+  // Closes the current database and opens `path` ("..\" = data folder). A
+  // file that is missing, locked or out of reach is reported and the
+  // current database stays open.
   void OpenDataBase(const std::string& path);
   void FillAccountsList();
   void FillCurrenciesList();
@@ -81,6 +85,11 @@ class TFormMain : public QMainWindow {
   void SetWorkingInterval(Date begin, Date end, bool rebuild);
   void EnableDataBaseControls(bool open);
   void FillReopenMenu();
+  // Tells why the database `resolved` (given as `path`) cannot be opened and,
+  // for a file picked in the Reopen menu (`fromList`) that is gone or out of
+  // reach, offers to take it out of the list.
+  void ReportUnopenedFile(const std::string& path, const std::string& resolved,
+                          TFileProblem problem, bool fromList);
   // Places one stored transaction (kind 204) or planned transaction (205)
   // into the tree of its kind.
   void InsertTransaction(int kind, std::uint32_t id);
@@ -228,13 +237,15 @@ class TFormMain : public QMainWindow {
   bool FSyncingHeaders = false;  // a header width is being copied to the other tree
   std::string FStartFile;        // opened at the first activation when set
   bool FManagerWhenLastIsMissing = true;
-  TFormExport* FExportForm = nullptr;  // children of the window, made on first use
+  bool FOpeningFromReopenMenu = false;  // ReopenClick is opening a file
+  TFormExport* FExportForm = nullptr;   // children of the window, made on first use
   TFormImport* FImportForm = nullptr;
   // Each column's width while shown, kept while it is hidden.
   std::array<int, kFundsColumnCount> FColumnWidths{};
 
   // Controls, named as the window names them.
   QToolBar* ToolBar1 = nullptr;
+  QSplitter* MainSplitter = nullptr;  // the left pane | the trees
   QToolButton* BtCurrencesDir = nullptr;
   QToolButton* BtAccountsDir = nullptr;
   QToolButton* BtTypesDir = nullptr;
@@ -282,6 +293,7 @@ class TFormMain : public QMainWindow {
   QMenu* MnFile = nullptr;
   QMenu* MnReopen = nullptr;
   QMenu* MnTransaction = nullptr;
+  QMenu* MnLists = nullptr;
   QMenu* MnTools = nullptr;
   QMenu* MnHelp = nullptr;
   QMenu* FundsMenu = nullptr;
@@ -294,6 +306,14 @@ class TFormMain : public QMainWindow {
   QAction* MnEdit = nullptr;
   QAction* MnDelete = nullptr;
   QAction* MnUndoImport = nullptr;
+  QAction* MnFastExpence = nullptr;
+  QAction* MnCurrences = nullptr;
+  QAction* MnAccounts = nullptr;
+  QAction* MnTypes = nullptr;
+  QAction* MnMembers = nullptr;
+  QAction* MnSections = nullptr;
+  QAction* MnReports = nullptr;
+  QAction* MnSettings = nullptr;
   QAction* MnDBSettings = nullptr;
   QAction* MnExport = nullptr;
   QAction* MnImport = nullptr;

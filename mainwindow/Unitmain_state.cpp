@@ -11,6 +11,7 @@
 #include <QPrinter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabBar>
@@ -18,8 +19,10 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <filesystem>
 
 #include "ApplicationLogic.h"
+#include "DialogKit.h"
 #include "Include.h"
 #include "Mainlogic.h"
 #include "Platform.h"
@@ -116,7 +119,8 @@ void TFormMain::FormActivate() {
   if (FStartFile.empty() && FManagerWhenLastIsMissing && !path.empty() && !IsDataBaseOpened() &&
       !FileExists(ResolveDatabasePath(path, settings.GetDataFolder())))
     BtMenuManagerClick();
-  if (ShouldAskForUpdates(Today(), settings.GetLastUpdatesCheck())) AskForUpdates();
+  if (HasHomePage() && ShouldAskForUpdates(Today(), settings.GetLastUpdatesCheck()))
+    AskForUpdates();
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {
@@ -134,6 +138,7 @@ void TFormMain::FormClose() {
     settings.SetWindowWidth(width());
   }
   settings.SetWindowMaximized(isMaximized());
+  settings.SetLeftPaneWidth(MainSplitter->sizes().value(0, 262));
   for (int i = 0; i < kColumnCount; ++i) {
     const bool shown = !FundsTree->header()->isSectionHidden(i);
     const int width = shown ? FundsTree->header()->sectionSize(i) : FColumnWidths[i];
@@ -155,14 +160,32 @@ void TFormMain::FormDestroy() {
 
 void TFormMain::OpenDataBase(const std::string& path) {
   if (FDataBase == nullptr) return;
+  Settings::CSettingsStorage& settings = GetSettings();
+  const std::string resolved = ResolveDatabasePath(path, settings.GetDataFolder());
+  // A file that cannot be opened at all is not tried, and the database that
+  // is open stays open: the user is told why. (The open file itself is
+  // locked by this window, so it is looked at only once it is closed.)
+  std::error_code error;
+  const bool same = IsDataBaseOpened() && !path.empty() &&
+                    std::filesystem::equivalent(resolved, FDataBase->GetFileName(), error);
+  if (!path.empty() && !same) {
+    const TFileProblem problem = DatabaseFileProblem(resolved);
+    if (problem != TFileProblem::kNone && IsDataBaseOpened()) {
+      ReportUnopenedFile(path, resolved, problem, FOpeningFromReopenMenu);
+      return;
+    }
+  }
   FDataBase->Close();
   EnableDataBaseControls(IsDataBaseOpened());
   FillAccountsList();
   FillCurrenciesList();
   if (path.empty()) return;
   SetStatus(kTextReadingFile);
-  Settings::CSettingsStorage& settings = GetSettings();
-  const std::string resolved = ResolveDatabasePath(path, settings.GetDataFolder());
+  const TFileProblem problem = DatabaseFileProblem(resolved);
+  if (problem != TFileProblem::kNone) {
+    ReportUnopenedFile(path, resolved, problem, FOpeningFromReopenMenu);
+    return;
+  }
   FDataBase->Open(resolved);
   // A protected database stays closed unless the user knows its password.
   const bool refused = IsDataBaseOpened() &&
@@ -180,6 +203,44 @@ void TFormMain::OpenDataBase(const std::string& path) {
     SetStatus(kTextNoFile);
     if (!refused) ShowMessage(FTexts[kTextCantOpen] + ": " + resolved);
   }
+}
+
+void TFormMain::ReportUnopenedFile(const std::string& path, const std::string& resolved,
+                                   TFileProblem problem, bool fromList) {
+  Settings::CSettingsStorage& settings = GetSettings();
+  if (!IsDataBaseOpened()) {
+    SetStatus(kTextNoFile);
+    settings.SetLastOpened(path);
+  }
+  std::string reason;
+  switch (problem) {
+    case TFileProblem::kMissing:
+      reason = GetLocalizedText(30201,
+                                "The file does not exist: it was deleted, moved or renamed, or "
+                                "its drive is not connected.");
+      break;
+    case TFileProblem::kLocked:
+      reason =
+          GetLocalizedText(30202, "The file is open in another Pardow window or another program.");
+      break;
+    default:
+      reason = GetLocalizedText(30203, "You have no permission to read and write this file.");
+      break;
+  }
+  const std::string text = FTexts[kTextCantOpen] + ": " + resolved + "\n" + reason;
+  // A file that is gone or out of reach may leave the Reopen list; one that
+  // another program holds open is still wanted there.
+  const bool offer = fromList && problem != TFileProblem::kLocked;
+  if (offer &&
+      AskConfirmation(this,
+                      Q(text + "\n\n" + GetLocalizedText(30204, "Remove it from the Reopen list?")),
+                      QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
+    settings.RemoveFromReopenList(resolved);
+  } else {
+    if (!offer) ShowMessage(text);
+    settings.AddToReopenList(resolved);
+  }
+  FillReopenMenu();
 }
 
 void TFormMain::FillReopenMenu() {
@@ -200,18 +261,22 @@ void TFormMain::FillReopenMenu() {
 }
 
 void TFormMain::ReopenClick() {
-  if (auto* entry = qobject_cast<QAction*>(sender()))
-    OpenDataBase(entry->data().toString().toStdString());
+  auto* entry = qobject_cast<QAction*>(sender());
+  if (entry == nullptr) return;
+  FOpeningFromReopenMenu = true;
+  OpenDataBase(entry->data().toString().toStdString());
+  FOpeningFromReopenMenu = false;
 }
 
 void TFormMain::EnableDataBaseControls(bool open) {
   for (QWidget* w : std::initializer_list<QWidget*>{
            BtPrevMonth, BtNextMonth, BtMenuDBSettings, BtAccountsDir, BtCurrencesDir, BtTypesDir,
            BtMembersList, BtSectionsList, BtExport, BtImport, BtReports, BtTypes, BtNew,
-           BtFastExpence, BtCalendar, BtMembers, BtSections})
+           BtFastExpence, BtCalendar, BtMembers, BtSections, BtExchangeRate})
     w->setEnabled(open);
-  MnExport->setEnabled(open);
-  MnImport->setEnabled(open);
+  for (QAction* a :
+       {MnExport, MnImport, MnCurrences, MnAccounts, MnTypes, MnMembers, MnSections, MnReports})
+    a->setEnabled(open);
   FundsTree->header()->setEnabled(open);
   ShedulerTree->header()->setEnabled(open);
   MnPrint->setEnabled(open);
@@ -221,6 +286,7 @@ void TFormMain::EnableDataBaseControls(bool open) {
   if (!open) {
     SetStatus(kTextNoFile);
     LbCurrentDate->clear();
+    LbBalanceValue->clear();
   }
   Settings::CSettingsStorage& settings = GetSettings();
   BtTypes->setChecked(open && settings.GetTypesVisible(FCurrentTab));
@@ -279,7 +345,10 @@ void TFormMain::FillCurrenciesList() {
 }
 
 void TFormMain::ShowBalance() {
-  if (!IsDataBaseOpened()) return;
+  if (!IsDataBaseOpened()) {
+    LbBalanceValue->clear();  // no figure of a file that is closed
+    return;
+  }
   FAccounts = FDataBase->GetAccountItems();
   AccountsList->viewport()->update();
   const std::uint32_t base = BaseCurrencyId();
@@ -407,6 +476,8 @@ void TFormMain::FundsHeaderSectionResize(int column, int, int newSize) {
   // copied, so the column comes back at its width.
   if (FSyncingHeaders || newSize < CFundsTree::kNarrowestColumn) return;
   if (column >= 0 && column < kColumnCount) FColumnWidths[column] = newSize;
+  // Each tree fits its description to the columns it shows.
+  if (column == ColDescription) return;
   FSyncingHeaders = true;
   for (QTreeWidget* tree : {FundsTree, ShedulerTree})
     if (tree->header()->sectionSize(column) != newSize)
@@ -441,8 +512,12 @@ void TFormMain::BtMenuPrintClick() {
   if (!IsDataBaseOpened()) return;
   QPrinter printer;
   QPrintDialog dialog(&printer, this);
-  dialog.setOption(QAbstractPrintDialog::PrintSelection, true);
-  dialog.setPrintRange(QAbstractPrintDialog::Selection);
+  // The selected branch is offered, and chosen, only when a row is
+  // selected; otherwise the range is the whole tree, never an empty page.
+  const bool selection = !FundsTree->selectedItems().isEmpty();
+  dialog.setOption(QAbstractPrintDialog::PrintSelection, selection);
+  dialog.setPrintRange(selection ? QAbstractPrintDialog::Selection
+                                 : QAbstractPrintDialog::AllPages);
   if (dialog.exec() != QDialog::Accepted) return;
   const QString title = Q(FTexts[kTextPrintTitle]) + " " + LbCurrentDate->text();
   PrintTree(printer, *FTransactionsTree, *FundsTree, title,

@@ -2,6 +2,7 @@
 // the refresh of what the window may have changed.
 #include <QAction>
 #include <QFileInfo>
+#include <filesystem>
 
 #include "ApplicationLogic.h"
 #include "DialogKit.h"
@@ -148,13 +149,26 @@ void TFormMain::UndoImportClick() {
 
 void TFormMain::BtMenuManagerClick() {
   if (FDataBase == nullptr) return;
-  FDataBase->Close();
-  EnableDataBaseControls(IsDataBaseOpened());
-  FillAccountsList();
-  FillCurrenciesList();
+  // The open database stays open and untouched while the manager shows; it
+  // is closed only when another one is chosen, or when the manager deletes
+  // or replaces its file. New files are made with a database object of
+  // their own.
+  const std::string openPath = IsDataBaseOpened() ? GetSettings().GetLastOpened("") : "";
+  const std::string openFile = IsDataBaseOpened() ? FDataBase->GetFileName() : "";
+  bool released = false;
   TFormDBManager manager(this);
-  // An empty answer leaves no database open.
-  OpenDataBase(manager.Execute(FDataBase));
+  manager.SetReleaseFile([&](const std::string& file) {
+    std::error_code error;
+    if (!IsDataBaseOpened() || !std::filesystem::equivalent(file, openFile, error)) return;
+    OpenDataBase("");  // every pane and command shows that no file is open
+    released = true;
+  });
+  CDataBase scratch;
+  const std::string chosen = manager.Execute(&scratch);
+  if (!chosen.empty())
+    OpenDataBase(chosen);
+  else if (released && FileExists(openFile))
+    OpenDataBase(openPath);  // closed for a change that did not happen
 }
 
 void TFormMain::BtMenuDBSettingsClick() {
@@ -186,14 +200,16 @@ void TFormMain::Exit1Click() {
 }
 
 void TFormMain::CheckUpdatesClick() {
-  AskForUpdates();
+  if (HasHomePage()) AskForUpdates();
 }
 
 void TFormMain::AskForUpdates() {
   GetSettings().SetLastUpdatesCheck(Today());
-  if (AskConfirmation(this, Q(FTexts[kTextCheckVersion]), QMessageBox::Yes | QMessageBox::No) ==
+  if (AskConfirmation(this, Q(FTexts[kTextCheckVersion]), QMessageBox::Yes | QMessageBox::No) !=
       QMessageBox::Yes)
-    OpenWebPage(QUrl(Q(UpdatesPageUrl(ProgramVersion()))));
+    return;
+  const std::string page = UpdatesPageUrl(ProgramVersion());
+  OpenWebPage(QUrl(Q(page.empty() ? HomePageUrl() : page)));
 }
 
 void TFormMain::Pardowhelp1Click() {
@@ -201,5 +217,5 @@ void TFormMain::Pardowhelp1Click() {
 }
 
 void TFormMain::PardowHomePage1Click() {
-  OpenWebPage(QUrl(Q(HomePageUrl())));
+  if (HasHomePage()) OpenWebPage(QUrl(Q(HomePageUrl())));
 }

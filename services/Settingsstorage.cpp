@@ -206,6 +206,15 @@ void CSettingsStorage::AddToReopenList(const std::string& path) {
   for (int i = 0; i < count; ++i) SetString(kLastOpenedItem + std::to_string(i), list[i]);
 }
 
+void CSettingsStorage::RemoveFromReopenList(const std::string& path) {
+  std::vector<std::string> list = GetReopenList();
+  list.erase(std::remove(list.begin(), list.end(), path), list.end());
+  // The list ends at its first empty entry.
+  for (int i = 0; i < kReopenListSize; ++i)
+    SetString(kLastOpenedItem + std::to_string(i),
+              i < static_cast<int>(list.size()) ? list[i] : std::string());
+}
+
 std::string CSettingsStorage::GetDataFolder() const {
   return GetProgramFolders().data;
 }

@@ -34,6 +34,7 @@ inline constexpr const char* kShedulerPrefix = "Sheduler";
 inline constexpr const char* kPositionX = "PositionX";
 inline constexpr const char* kPositionY = "PositionY";
 inline constexpr const char* kWindowWidth = "WindowWidth";
+inline constexpr const char* kLeftPaneWidth = "LeftPaneWidth";
 inline constexpr const char* kWindowHeight = "WindowHeight";
 inline constexpr const char* kWindowMaximized = "WindowMaximized";
 inline constexpr const char* kSectionsVisible = "SectionsVisible";
@@ -103,6 +104,9 @@ class CSettingsStorage {
   void SetPositionY(int value) { SetInt(kPositionY, value); }
   int GetWindowWidth(int current) { return GetInt(kWindowWidth, current); }
   void SetWindowWidth(int value) { SetInt(kWindowWidth, value); }
+  // The width of the main window's left pane (interval, accounts, summary).
+  int GetLeftPaneWidth(int current) { return GetInt(kLeftPaneWidth, current); }
+  void SetLeftPaneWidth(int value) { SetInt(kLeftPaneWidth, value); }
   int GetWindowHeight(int current) { return GetInt(kWindowHeight, current); }
   void SetWindowHeight(int value) { SetInt(kWindowHeight, value); }
   bool GetWindowMaximized() { return GetBool(kWindowMaximized, false); }
@@ -160,6 +164,8 @@ class CSettingsStorage {
   // Moves (or adds) `path` to the front of the reopen list; the oldest entry
   // falls off when the list is full. An empty path is ignored.
   void AddToReopenList(const std::string& path);
+  // Takes `path` out of the reopen list; the others keep their order.
+  void RemoveFromReopenList(const std::string& path);
 
   // The folder of the database files, ending with '/':
   // $U3_DEVICE_DOCUMENT_PATH/Pardow Data/ when that variable is set, else

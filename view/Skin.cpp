@@ -373,8 +373,12 @@ CFundsTree::CFundsTree(QWidget* parent) : CNodeTreeControl(parent) {
   head->setMinimumSectionSize(1);
   for (int column = 0; column < kFundsColumnCount; ++column)
     head->resizeSection(column, DefaultColumnWidth(column));
+  // Width the columns leave over goes to the descriptions, not to the notes;
+  // the other columns keep the widths the user gives them.
+  head->setStretchLastSection(false);
   connect(head, &QHeaderView::sectionResized, this, [this](int index, int oldSize, int newSize) {
     KeepMinimumWidth(index, oldSize, newSize);
+    if (index != ColDescription) FitDescription();
   });
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setRootIsDecorated(false);
@@ -436,6 +440,30 @@ void CFundsTree::KeepMinimumWidth(int logicalIndex, int /*oldSize*/, int newSize
   if (logicalIndex < 0 || logicalIndex >= kFundsColumnCount) return;
   if (newSize < kColumnMinimums[logicalIndex] && !header()->isSectionHidden(logicalIndex))
     header()->resizeSection(logicalIndex, kColumnMinimums[logicalIndex]);
+}
+
+void CFundsTree::updateGeometries() {
+  CNodeTreeControl::updateGeometries();
+  FitDescription();
+}
+
+void CFundsTree::showEvent(QShowEvent* event) {
+  CNodeTreeControl::showEvent(event);
+  FitDescription();
+}
+
+void CFundsTree::FitDescription() {
+  QHeaderView* head = header();
+  // A tree that is not shown has no width of its own to fit yet.
+  if (fitting_ || !isVisible() || head->isSectionHidden(ColDescription)) return;
+  // The header's own length: it counts what the sections really take.
+  const int spare = viewport()->width() - head->length();
+  const int width =
+      std::max(kColumnMinimums[ColDescription], head->sectionSize(ColDescription) + spare);
+  if (head->sectionSize(ColDescription) == width) return;
+  fitting_ = true;
+  head->resizeSection(ColDescription, width);
+  fitting_ = false;
 }
 
 void CFundsTree::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
@@ -563,6 +591,29 @@ TAccountCard AccountCardOf(const CAccountItem& account, CDataBase& db,
   return card;
 }
 
+TAccountCardLayout AccountCardLayout(const QRect& row, int commentWidth, int budgetWidth) {
+  const int left = row.x(), top = row.y(), right = row.x() + row.width();
+  constexpr int kGap = 8;  // between the comment and the budget line
+  TAccountCardLayout layout;
+  const bool ownLine = budgetWidth > 0 && commentWidth > 0 &&
+                       commentWidth + kGap + budgetWidth > right - 11 - (left + 51);
+  if (!ownLine) {
+    layout.name = QRect(QPoint(left + 50, top + 12), QPoint(right - 11, top + 29));
+    const int commentRight = budgetWidth > 0 ? right - 11 - budgetWidth - kGap : right - 11;
+    layout.comment = QRect(QPoint(left + 51, top + 30), QPoint(commentRight, top + 47));
+    if (budgetWidth > 0)
+      layout.budget = QRect(QPoint(commentRight + kGap, top + 30), QPoint(right - 11, top + 47));
+    layout.balance = QRect(QPoint(left + 10, top + 46), QPoint(right - 11, top + 67));
+    return layout;
+  }
+  // Four lines in the same 70 px: name, comment, budget, balance.
+  layout.name = QRect(QPoint(left + 50, top + 5), QPoint(right - 11, top + 22));
+  layout.comment = QRect(QPoint(left + 51, top + 23), QPoint(right - 11, top + 36));
+  layout.budget = QRect(QPoint(left + 51, top + 36), QPoint(right - 11, top + 49));
+  layout.balance = QRect(QPoint(left + 10, top + 49), QPoint(right - 11, top + 68));
+  return layout;
+}
+
 void PaintAccountRow(QPainter& painter, const QRect& row, bool selected, const TAccountCard& card,
                      const QPixmap& imgLines, const QIcon& accountIcon) {
   painter.save();
@@ -573,41 +624,42 @@ void PaintAccountRow(QPainter& painter, const QRect& row, bool selected, const T
   accountIcon.paint(&painter, QRect(left + 10, top + 10, 32, 32));
   const int align = Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine;
 
+  painter.setFont(ArialPoints(8, false));
+  const QString comment = FirstCommentLine(card.comment);
+  const TAccountCardLayout layout = AccountCardLayout(
+      row, painter.fontMetrics().horizontalAdvance(comment),
+      card.budget.isEmpty() ? 0 : painter.fontMetrics().horizontalAdvance(card.budget));
+
   painter.setPen(Qt::black);
   painter.setFont(ArialPoints(12, true));
-  const QRect nameBox(QPoint(left + 50, top + 12), QPoint(right - 11, top + 29));
-  painter.setClipRect(nameBox);
-  painter.drawText(nameBox, align, card.name);
+  painter.setClipRect(layout.name);
+  painter.drawText(layout.name, align, card.name);
 
-  // The comment row: the budget line keeps its room at the right, the
-  // comment ends with "…" where it would run into it.
+  // The comment ends with "…" only where the card itself is too narrow.
   painter.setFont(ArialPoints(8, false));
-  painter.setClipRect(QRect(QPoint(left + 50, top + 30), QPoint(right - 11, top + 47)));
-  int commentRight = right - 11;
-  if (!card.budget.isEmpty()) {
-    const int budgetWidth = painter.fontMetrics().horizontalAdvance(card.budget);
+  if (!layout.budget.isEmpty()) {
+    painter.setClipRect(layout.budget);
     painter.setPen(card.overBudget ? QColor::fromRgb(BalanceColor(-1)) : QColor(Qt::black));
-    painter.drawText(QRect(QPoint(left + 51, top + 30), QPoint(right - 11, top + 47)),
-                     Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine, card.budget);
+    painter.drawText(
+        layout.budget, Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine,
+        painter.fontMetrics().elidedText(card.budget, Qt::ElideRight, layout.budget.width()));
     painter.setPen(Qt::black);
-    commentRight -= budgetWidth + 8;
   }
-  const QRect commentBox(QPoint(left + 51, top + 30), QPoint(commentRight, top + 47));
-  painter.drawText(commentBox, align,
-                   painter.fontMetrics().elidedText(FirstCommentLine(card.comment), Qt::ElideRight,
-                                                    commentBox.width()));
+  painter.setClipRect(layout.comment);
+  painter.drawText(
+      layout.comment, align,
+      painter.fontMetrics().elidedText(comment, Qt::ElideRight, layout.comment.width()));
   painter.setClipping(false);
 
   painter.setFont(ArialPoints(10, true));
   const QString amount =
       QString::fromStdString(MoneyToStr(card.balance)) + QLatin1Char(' ') + card.currencySymbol;
   const int amountWidth = painter.fontMetrics().horizontalAdvance(amount);
-  painter.drawText(
-      QRect(QPoint(left + 10, top + 46), QPoint(right - 10 - amountWidth - 5, top + 67)), align,
-      card.balanceCaption);
+  const QRect balance = layout.balance;
+  painter.drawText(QRect(balance.topLeft(), QPoint(right - 10 - amountWidth - 5, balance.bottom())),
+                   align, card.balanceCaption);
   painter.setPen(QColor::fromRgb(BalanceColor(card.balance)));
-  painter.drawText(QRect(QPoint(left + 10, top + 46), QPoint(right - 11, top + 67)),
-                   Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine, amount);
+  painter.drawText(balance, Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine, amount);
   painter.restore();
 }
 

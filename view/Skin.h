@@ -167,9 +167,15 @@ class CFundsTree : public CNodeTreeControl {
   void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override;
   bool viewportEvent(QEvent* event) override;
+  void updateGeometries() override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void KeepMinimumWidth(int logicalIndex, int oldSize, int newSize);
+  // Gives the description column the width the other columns leave in the
+  // view (never less than its minimum), so that spare width goes to it.
+  void FitDescription();
+  bool fitting_ = false;  // FitDescription is resizing the column
 
   CTransactionsTree* tree_ = nullptr;  // the nodes behind the items
   CDataBase* db_ = nullptr;            // member, section and notes
@@ -204,10 +210,20 @@ struct TAccountCard {
 TAccountCard AccountCardOf(const CAccountItem& account, CDataBase& db,
                            const QString& balanceCaption, const QString& budgetCaption);
 
+// Where the texts of an account card stand. The budget line stands right
+// of the comment while both fit on one line; otherwise it takes a line of its
+// own below the comment, so that the comment is never cut short for it.
+struct TAccountCardLayout {
+  QRect name, comment, budget, balance;  // budget is empty without a budget line
+};
+// `commentWidth` and `budgetWidth` are the texts' widths in the card's small
+// font (0 when there is none).
+TAccountCardLayout AccountCardLayout(const QRect& row, int commentWidth, int budgetWidth);
+
 // One 70-px account card: the card background, the icon, the name, the first
-// line of the comment with the budget line at its right (dark red once the
-// budget is overspent), the balance caption and the balance with the
-// currency's short name.
+// line of the comment with the budget line at its right or below it (dark red
+// once the budget is overspent), the balance caption and the balance with
+// the currency's short name.
 void PaintAccountRow(QPainter& painter, const QRect& row, bool selected, const TAccountCard& card,
                      const QPixmap& imgLines, const QIcon& accountIcon);
 

@@ -1,6 +1,7 @@
 // The main window's database manager, password prompt, settings, help and
 // update reminder, driven through its menus and buttons.
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
@@ -8,8 +9,10 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QToolButton>
+#include <algorithm>
 #include <functional>
 
+#include "ApplicationLogic.h"
 #include "DialogKit.h"
 #include "Include.h"
 #include "MainWindowFixture.h"
@@ -23,11 +26,20 @@ namespace {
 
 class DataBaseCommands : public MainWindow {
  protected:
+  void SetUp() override {
+    MainWindow::SetUp();
+    builtHome = HomePageUrl();
+    builtMaker = MakerPageUrl();
+    builtUpdates = UpdatesPageUrl("");
+    if (!builtUpdates.empty()) builtUpdates.resize(builtUpdates.size() - 5);  // ".html"
+  }
   void TearDown() override {
     SetConfirmationHook({});
     SetWebPageHook({});
+    SetWebAddresses(builtHome, builtMaker, builtUpdates);
     MainWindow::TearDown();
   }
+  std::string builtHome, builtMaker, builtUpdates;  // the addresses of this build
   // Types `text` into the next password prompt and presses `button`; `next`
   // is scheduled first, so that it acts on the prompt's next showing.
   void Answer(const char* text, const char* button, std::function<void()> next = {}) {
@@ -87,26 +99,105 @@ TEST_F(DataBaseCommands, CancelledPasswordLeavesNoDatabaseOpenWithoutAnError) {
   EXPECT_EQ(DataBaseControlsEnabled(form), std::vector<bool>(13, false));
 }
 
-TEST_F(DataBaseCommands, ManagerOpensTheChosenFileAndCancellingItLeavesEveryControlDisabled) {
+TEST_F(DataBaseCommands, ManagerClosesTheOpenDatabaseOnlyForAnotherOneOrToDeleteIt) {
+  struct Case {
+    const char* name;
+    std::function<void(TFormDBManager&)> act;
+    std::string open;  // the file open afterwards, "" for none
+  } cases[] = {
+      {"closed unused", [](TFormDBManager& w) { Click(::Find<QPushButton>(&w, "BtClose")); },
+       DataPath("demo2.vlt")},
+      {"another chosen",
+       [](TFormDBManager& w) {
+         ::Find<QListWidget>(&w, "LBFiles")->setCurrentRow(1);  // second.vlt
+         Click(::Find<QPushButton>(&w, "BtOpen"));
+       },
+       DataPath("second.vlt")},
+      {"the open file deleted",
+       [](TFormDBManager& w) {
+         ::Find<QListWidget>(&w, "LBFiles")->setCurrentRow(0);  // demo2.vlt
+         Click(::Find<QPushButton>(&w, "BtDel"));
+         Click(::Find<QPushButton>(&w, "BtClose"));
+       },
+       ""},
+  };
+  SetConfirmationHook(
+      [](QWidget*, const QString&, QMessageBox::StandardButtons) { return QMessageBox::Yes; });
+  for (const Case& c : cases) {
+    MakeDemo(DataPath("demo2.vlt"));
+    MakeDemo(DataPath("second.vlt"));
+    TFormMain form;
+    GetSettings().SetLastOpened("..\\demo2.vlt");
+    Start(form);
+    ASSERT_EQ(DataBaseControlsEnabled(form), std::vector<bool>(13, true));
+    const QString total = Find<QLabel>(form, "LbBalanceValue")->text();
+    bool openWhileShown = false;
+    OnModalOf<TFormDBManager>([&](TFormDBManager& w) {
+      openWhileShown = form.IsDataBaseOpened();
+      c.act(w);
+    });
+    Find<QAction>(form, "MnDBManager")->trigger();
+    EXPECT_TRUE(openWhileShown) << c.name;
+    const bool open = !c.open.empty();
+    ASSERT_EQ(form.IsDataBaseOpened(), open) << c.name;
+    if (open) {
+      EXPECT_EQ(form.DataBase().GetFileName(), c.open) << c.name;
+      EXPECT_EQ(Find<QLabel>(form, "LbBalanceValue")->text(), total) << c.name;
+    }
+    EXPECT_EQ(form.StatusText(), open ? "Ready" : "No file opened") << c.name;
+    EXPECT_EQ(DataBaseControlsEnabled(form), std::vector<bool>(13, open)) << c.name;
+    EXPECT_EQ(Find<QPushButton>(form, "BtExchangeRate")->isEnabled(), open) << c.name;
+    if (!open) {
+      EXPECT_TRUE(Find<QLabel>(form, "LbBalanceValue")->text().isEmpty()) << c.name;
+      EXPECT_FALSE(FileExists(DataPath("demo2.vlt"))) << c.name;
+    }
+    EXPECT_TRUE(messages.empty()) << c.name << ": " << (messages.empty() ? "" : messages[0]);
+  }
+}
+
+TEST_F(DataBaseCommands, AFileThatCannotBeReopenedSaysWhyAndMayLeaveTheList) {
+  CDataBase other;  // another Pardow holding a file open
+  struct Case {
+    const char* name;
+    std::function<void(const std::string&)> spoil;
+    const char* reason;
+    bool offered;  // taking it out of the Reopen list is offered (and accepted)
+  } cases[] = {
+      {"deleted", [](const std::string& path) { std::filesystem::remove(path); },
+       "The file does not exist", true},
+      {"held by another Pardow",
+       [&other](const std::string& path) { ASSERT_TRUE(other.Open(path)); },
+       "open in another Pardow", false},
+  };
   MakeDemo(DataPath("demo2.vlt"));
-  MakeDemo(DataPath("second.vlt"));
   TFormMain form;
   Start(form);
-  ASSERT_EQ(DataBaseControlsEnabled(form), std::vector<bool>(13, true));
-  OnModalOf<TFormDBManager>([](TFormDBManager& w) {
-    ::Find<QListWidget>(&w, "LBFiles")->setCurrentRow(1);  // second.vlt
-    Click(::Find<QPushButton>(&w, "BtOpen"));
-  });
-  Find<QAction>(form, "MnDBManager")->trigger();
-  EXPECT_EQ(form.DataBase().GetFileName(), DataPath("second.vlt"));
-  EXPECT_EQ(GetSettings().GetLastOpened(""), "..\\second.vlt");
-
-  OnModalOf<TFormDBManager>([](TFormDBManager& w) { Click(::Find<QPushButton>(&w, "BtClose")); });
-  Find<QAction>(form, "MnDBManager")->trigger();
-  EXPECT_FALSE(form.IsDataBaseOpened());
-  EXPECT_EQ(form.StatusText(), "No file opened");
-  EXPECT_EQ(DataBaseControlsEnabled(form), std::vector<bool>(13, false));
-  EXPECT_TRUE(messages.empty());
+  for (const Case& c : cases) {
+    const std::string path = DataPath(std::string(c.name) + ".vlt");
+    MakeDemo(path);
+    form.OpenDataBase(path);
+    form.OpenDataBase(DataPath("demo2.vlt"));
+    c.spoil(path);
+    std::vector<std::string> questions;
+    SetConfirmationHook([&](QWidget*, const QString& text, QMessageBox::StandardButtons) {
+      questions.push_back(text.toStdString());
+      return QMessageBox::Yes;
+    });
+    messages.clear();
+    QMenu* reopen = Find<QMenu>(form, "MnReopen");
+    ASSERT_EQ(reopen->actions().value(1)->data().toString().toStdString(), path) << c.name;
+    reopen->actions()[1]->trigger();
+    EXPECT_EQ(form.DataBase().GetFileName(), DataPath("demo2.vlt")) << c.name << ": kept open";
+    EXPECT_EQ(form.StatusText(), "Ready") << c.name;
+    const std::vector<std::string>& told = c.offered ? questions : messages;
+    ASSERT_EQ(told.size(), 1u) << c.name;
+    EXPECT_EQ(told[0].rfind("Can't open file: " + path + "\n", 0), 0u) << told[0];
+    EXPECT_NE(told[0].find(c.reason), std::string::npos) << told[0];
+    EXPECT_EQ(c.offered ? messages.size() : questions.size(), 0u) << c.name;
+    const std::vector<std::string> list = GetSettings().GetReopenList();
+    EXPECT_EQ(std::find(list.begin(), list.end(), path) != list.end(), !c.offered) << c.name;
+    form.OpenDataBase(DataPath("demo2.vlt"));
+  }
 }
 
 TEST_F(DataBaseCommands, AStartThatFindsNoLastDatabaseOpensTheManagerAfterTheMessage) {
@@ -120,7 +211,10 @@ TEST_F(DataBaseCommands, AStartThatFindsNoLastDatabaseOpensTheManagerAfterTheMes
   });
   form.show();
   EXPECT_TRUE(QTest::qWaitFor([&] { return form.StatusText() == "Ready"; }, 5000));
-  EXPECT_EQ(messagesBefore, std::vector<std::string>{"Can't open file: " + DataPath("demo2.vlt")});
+  ASSERT_EQ(messagesBefore.size(), 1u);
+  EXPECT_EQ(messagesBefore[0], "Can't open file: " + DataPath("demo2.vlt") +
+                                   "\nThe file does not exist: it was deleted, moved or renamed, "
+                                   "or its drive is not connected.");
   EXPECT_EQ(form.DataBase().GetFileName(), DataPath("second.vlt"));
 }
 
@@ -160,6 +254,7 @@ TEST_F(DataBaseCommands, ReminderAsksOnceAndStoresTheDayWhateverTheAnswer) {
   });
   bool opened = false;
   SetWebPageHook([&](const QUrl&) { return opened = true; });
+  SetWebAddresses("https://pardow.test/", "", "https://pardow.test/updates/");
   {
     TFormMain form;
     Start(form, "No file opened");
@@ -172,6 +267,49 @@ TEST_F(DataBaseCommands, ReminderAsksOnceAndStoresTheDayWhateverTheAnswer) {
   TFormMain form;
   Start(form, "No file opened");
   EXPECT_EQ(questions.size(), 1u);
+}
+
+TEST_F(DataBaseCommands, WebCommandsNeedAHomePageAndSayWhenNoBrowserOpensIt) {
+  SetClock(EncodeDate(2026, 1, 10) + 0.5);
+  struct Case {
+    const char* home;
+    bool browser;  // a browser opens the page
+    bool shown;    // the web commands are in the Help menu, the reminder asks
+  } cases[] = {
+      {"", true, false},
+      {"https://pardow.test/", true, true},
+      {"https://pardow.test/", false, true},
+  };
+  for (const Case& c : cases) {
+    SetWebAddresses(c.home, "", c.home[0] ? std::string(c.home) + "updates/" : "");
+    int questions = 0;
+    SetConfirmationHook([&](QWidget*, const QString&, QMessageBox::StandardButtons) {
+      ++questions;
+      return QMessageBox::Yes;
+    });
+    std::vector<QUrl> pages;
+    SetWebPageHook([&](const QUrl& url) {
+      pages.push_back(url);
+      return c.browser;
+    });
+    TFormMain form;
+    GetSettings().SetLastUpdatesCheck(0);
+    Start(form, "No file opened");
+    EXPECT_EQ(questions, c.shown ? 1 : 0) << c.home;
+    EXPECT_EQ(Find<QAction>(form, "MnHomePage")->isVisible(), c.shown) << c.home;
+    EXPECT_EQ(Find<QAction>(form, "MnCheckVersion")->isVisible(), c.shown) << c.home;
+    Find<QAction>(form, "MnCheckVersion")->trigger();
+    EXPECT_EQ(pages.size(), c.shown ? 2u : 0u) << c.home;
+    if (c.shown) {
+      EXPECT_EQ(pages.back().toString(), "https://pardow.test/updates/v1.62.html");
+    }
+    // Each page that no browser opened was reported (the start's own
+    // message about the missing database aside).
+    const auto failures = std::count_if(messages.begin(), messages.end(), [](const auto& m) {
+      return m.find("No web browser could open it.") != std::string::npos;
+    });
+    EXPECT_EQ(failures, c.shown && !c.browser ? 2 : 0) << c.home;
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPrintDialog>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
@@ -223,6 +224,33 @@ TEST_F(Commands, QuickExpenseMenuListsRecentDescriptions) {
   EXPECT_EQ(menu->actions()[0]->objectName(), "FastExpenceNone");
   EXPECT_EQ(menu->actions()[0]->text(), "<none>");
   EXPECT_FALSE(menu->actions()[0]->isEnabled());
+}
+
+TEST_F(Commands, PrintOffersTheSelectionOnlyWhenARowIsSelected) {
+  struct Case {
+    const char* name;
+    CTransactionNode* selected;
+    QAbstractPrintDialog::PrintRange range;
+  } cases[] = {
+      {"nothing selected", nullptr, QAbstractPrintDialog::AllPages},
+      {"Food selected", Food(tree->Expenses()), QAbstractPrintDialog::Selection},
+  };
+  for (const Case& c : cases) {
+    control->clearSelection();
+    if (c.selected != nullptr) Select(c.selected);
+    QAbstractPrintDialog::PrintRange range = QAbstractPrintDialog::CurrentPage;
+    bool offered = false;
+    OnModal([&](QWidget* w) {
+      auto* dialog = qobject_cast<QPrintDialog*>(w);
+      ASSERT_NE(dialog, nullptr) << c.name;
+      range = dialog->printRange();
+      offered = dialog->testOption(QAbstractPrintDialog::PrintSelection);
+      dialog->reject();
+    });
+    form->findChild<QAction*>("MnPrint")->trigger();
+    EXPECT_EQ(range, c.range) << c.name;
+    EXPECT_EQ(offered, c.selected != nullptr) << c.name;
+  }
 }
 
 TEST_F(Commands, ReopenMenuListsTheLastFilesFirst) {

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
@@ -12,6 +13,9 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -36,11 +40,14 @@
 TEST_F(MainWindow, FirstStartLooksForTheDemoInTheDataFolder) {
   TFormMain form;
   EXPECT_EQ(form.pos(), QPoint(100, 100));
-  EXPECT_EQ(form.size(), QSize(800, 666)) << "792 x 666, widened to the minimum width of 800";
+  const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+  const TWindowSize initial = DefaultWindowSize(screen.width(), screen.height());
+  EXPECT_EQ(form.size(), QSize(initial.width, initial.height));
   EXPECT_EQ(form.windowTitle(), "Pardow v1.62");
   Start(form, "No file opened");
   ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0], "Can't open file: " + DataPath("demo2.vlt"));
+  EXPECT_EQ(messages[0].rfind("Can't open file: " + DataPath("demo2.vlt") + "\n", 0), 0u)
+      << messages[0];
   EXPECT_EQ(form.StatusText(), "No file opened");
   EXPECT_FALSE(Find<QPushButton>(form, "BtNew")->isEnabled());
   EXPECT_FALSE(Find<QToolButton>(form, "BtPrevMonth")->isEnabled());
@@ -131,16 +138,18 @@ TEST_F(MainWindow, ClosingStoresGeometryAndColumnWidthsForTheNextStart) {
     form.move(140, 120);
     form.resize(900, 700);
     QTreeWidget* funds = Find<QTreeWidget>(form, "FundsTree");
-    funds->header()->resizeSection(0, 321);
-    EXPECT_EQ(Find<QTreeWidget>(form, "ShedulerTree")->header()->sectionSize(0), 321)
+    funds->header()->resizeSection(ColNotes, 123);
+    EXPECT_EQ(Find<QTreeWidget>(form, "ShedulerTree")->header()->sectionSize(ColNotes), 123)
         << "both trees share their widths";
+    Find<QSplitter>(form, "MainSplitter")->setSizes({300, 600});
     form.close();
   }
   TFormMain again;
   EXPECT_EQ(again.pos(), QPoint(140, 120));
   EXPECT_EQ(again.size(), QSize(900, 700));
   Start(again);
-  EXPECT_EQ(Find<QTreeWidget>(again, "FundsTree")->header()->sectionSize(0), 321);
+  EXPECT_EQ(Find<QSplitter>(again, "MainSplitter")->sizes().value(0), 300);
+  EXPECT_EQ(Find<QTreeWidget>(again, "FundsTree")->header()->sectionSize(ColNotes), 123);
 }
 
 TEST_F(MainWindow, ControlsFollowTheOpenState) {
@@ -216,6 +225,30 @@ TEST_F(MainWindow, SumAndDateShowWholeAtTheDefaultSize) {
   const int dateRight =
       tree->header()->sectionViewportPosition(ColDate) + tree->header()->sectionSize(ColDate);
   EXPECT_LE(dateRight, tree->viewport()->width());
+}
+
+TEST_F(MainWindow, EveryColumnFitsAtTheDefaultSizeAndSpareWidthGoesToTheDescription) {
+  const std::tuple<QSize, TWindowSize> screens[] = {
+      {{1024, 768}, {1024, 720}}, {{1920, 1080}, {1536, 864}}, {{800, 600}, {800, 600}}};
+  for (auto [screen, size] : screens) {
+    const TWindowSize got = DefaultWindowSize(screen.width(), screen.height());
+    EXPECT_EQ(std::pair(got.width, got.height), std::pair(size.width, size.height));
+  }
+  MakeDemo(DataPath("demo2.vlt"));
+  TFormMain form;
+  Start(form);
+  for (const char* toggle : {"BtMembers", "BtSections"}) Find<QToolButton>(form, toggle)->click();
+  QTreeWidget* tree = Find<QTreeWidget>(form, "FundsTree");
+  int description = 0;
+  for (const QSize size : {QSize(1024, 720), QSize(1400, 1000)}) {
+    form.resize(size);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(tree->horizontalScrollBar()->maximum(), 0) << size.width();
+    EXPECT_EQ(tree->header()->sectionSize(ColNotes), CFundsTree::DefaultColumnWidth(ColNotes))
+        << size.width();
+    EXPECT_GT(tree->header()->sectionSize(ColDescription), description) << size.width();
+    description = tree->header()->sectionSize(ColDescription);
+  }
 }
 
 TEST_F(MainWindow, AFileNamedAtTheStartOpensInsteadOfTheLastOne) {

@@ -160,3 +160,29 @@ TEST_F(WindowCommands, AnImportShowsAtOnceAndUndoImportRemovesIt) {
   EXPECT_TRUE(messages.empty());
   SetConfirmationHook({});
 }
+
+TEST_F(WindowCommands, ListsAndToolsMenusOpenWhatTheToolBarOpens) {
+  const std::pair<const char*, const char*> items[] = {{"MnCurrences", "TFormCurrences"},
+                                                       {"MnAccounts", "TFormAccounts"},
+                                                       {"MnTypes", "TFormTypes"},
+                                                       {"MnMembers", "TFormTypes"},
+                                                       {"MnSections", "TFormTypes"},
+                                                       {"MnReports", "TFormReports"},
+                                                       {"MnSettings", "TFormApplicationSettings"}};
+  for (auto [name, window] : items) {
+    QAction* item = Find<QAction>(*form, name);
+    ASSERT_NE(item, nullptr);
+    EXPECT_TRUE(item->text().contains('&')) << name;
+    EXPECT_FALSE(item->icon().isNull()) << name;
+    std::string opened;
+    OnModal([&](QWidget* w) {
+      opened = w->metaObject()->className();
+      w->close();
+    });
+    item->trigger();
+    EXPECT_EQ(opened, window) << name;
+  }
+  QAction* quick = Find<QAction>(*form, "MnFastExpence");
+  EXPECT_TRUE(quick->isEnabled());
+  EXPECT_FALSE(quick->icon().isNull());
+}

@@ -27,7 +27,7 @@ std::vector<std::uint32_t> WindowIds() {
       {10000, 10000}, {10002, 10003}, {12000, 12004}, {13001, 13003}, {14000, 14005},
       {15000, 15001}, {16000, 16006}, {17000, 17008}, {20000, 20000}, {21000, 21041},
       {22000, 22002}, {24000, 24013}, {24100, 24102}, {24110, 24111}, {24120, 24121},
-      {24140, 24147}, {24200, 24203}, {30400, 30411}};
+      {24140, 24147}, {24200, 24203}, {30200, 30205}, {30210, 30218}, {30400, 30411}};
   std::vector<std::uint32_t> ids;
   for (auto [first, last] : ranges) {
     for (std::uint32_t id = first; id <= last; ++id) ids.push_back(id);
@@ -79,11 +79,12 @@ TEST_P(LangFilesTest, LoadsWithoutALogLineAndDefinesEveryWindowText) {
 TEST_P(LangFilesTest, MenuTextsCarryDistinctAccessKeys) {
   CLocalizationKit kit(kLangDir + "/" + GetParam());
   const std::vector<std::vector<std::uint32_t>> groups = {
-      {1030, 1033, 1063, 12, 4, 10, 5, 6},  // the menu bar and the buttons beside the tree
-      {1050, 1031, 1032, 7},                // File
-      {4, 10, 5, 6, 24200},                 // Transaction
-      {1057, 1062, 1064},                   // Tools
-      {1053, 1034, 1056, 1036}};            // Help
+      {1030, 1033, 30210, 1063, 12, 4, 10, 5, 6},  // the menu bar and the buttons beside the tree
+      {1050, 1031, 1032, 7},                       // File
+      {4, 10, 5, 6, 30218, 24200},                 // Transaction
+      {30211, 30212, 30213, 30214, 30215},         // Lists
+      {1057, 1062, 1064, 30216, 30217},            // Tools
+      {1053, 1034, 1056, 1036}};                   // Help
   for (const auto& group : groups) {
     std::set<std::string> keys;
     for (std::uint32_t id : group) {
