@@ -155,7 +155,8 @@ TImportChoices LoadImportChoices(Settings::CSettingsStorage& settings) {
   c.separator = settings.GetIntInRange(Settings::kImportSeparatorType, c.separator, kSeparatorTab,
                                        kSeparatorCustom);
   c.customSeparator = settings.GetString(Settings::kImportCustomSeparator, c.customSeparator);
-  c.kind = static_cast<EImportKind>(settings.GetIntInRange(Settings::kImportType, 0, 0, 2));
+  c.kind = static_cast<EImportKind>(
+      settings.GetIntInRange(Settings::kImportType, static_cast<int>(c.kind), 0, 2));
   for (int i = 0;; ++i) {
     CColumnFormat column;
     if (!ParseColumnFormatText(settings.GetString(Settings::kImportField + std::to_string(i), ""),

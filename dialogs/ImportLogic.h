@@ -46,6 +46,12 @@ EDateOrder DateOrderOfPattern(const std::string& pattern);
 std::string ColumnFormatText(const CColumnFormat& column);
 bool ParseColumnFormatText(const std::string& text, CColumnFormat& column);
 
+// The import window's file-dialog filter: the statements it reads first,
+// then the export window's filter (text files, CSV files, all files).
+inline constexpr const char* kImportFileFilter =
+    "Bank statements (*.csv *.txt *.tsv *.ofx *.qfx);;Text files (*.txt);;CSV files (*.csv);;"
+    "All files (*)";
+
 // Keys kept beside the reserved ones.
 inline constexpr const char* kImportEncoding = "ImportEncoding";
 inline constexpr const char* kLastImportFile = "LastImportFile";
@@ -58,7 +64,7 @@ struct TImportChoices {
   std::string fileName;
   int separator = kSeparatorTab;
   std::string customSeparator = "-";
-  EImportKind kind = EImportKind::kExpense;
+  EImportKind kind = EImportKind::kAuto;  // by the sign: most statements hold both
   std::vector<CColumnFormat> columns;
   bool createTypes = false;
   int firstRow = 1;

@@ -226,9 +226,9 @@ QWidget* TFormImport::CreateAccountTab() {
   CBAccounts->setMinimumWidth(220);
   auto* kind = Named(new QGroupBox(QStringLiteral("Transaction type"), tab), "GBKind");
   RbExpense = Named(new QRadioButton(QStringLiteral("Expense"), kind), "RbExpense");
-  RbExpense->setChecked(true);
   RbIncome = Named(new QRadioButton(QStringLiteral("Income"), kind), "RbIncome");
   RbAuto = Named(new QRadioButton(QStringLiteral("Auto"), kind), "RbAuto");
+  RbAuto->setChecked(true);
   RbAuto->setToolTip(QStringLiteral("By the sign of the sum: minus is an expense"));
   auto* kinds = new QHBoxLayout(kind);
   for (QWidget* w : {RbExpense, RbIncome, RbAuto}) kinds->addWidget(w);
@@ -509,7 +509,7 @@ void TFormImport::SeparatorClick() {
 
 void TFormImport::BtBrowseClick() {
   const QString path = QFileDialog::getOpenFileName(
-      this, QStringLiteral("Import"), EdFileName->text(), QString::fromLatin1(kExchangeFileFilter));
+      this, QStringLiteral("Import"), EdFileName->text(), QString::fromLatin1(kImportFileFilter));
   if (!path.isEmpty()) EdFileName->setText(path);
 }
 
