@@ -114,6 +114,20 @@ QMessageBox::StandardButton AskConfirmation(QWidget* parent, const QString& text
   return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
+QMessageBox::StandardButton AskChoice(
+    QWidget* parent, const QString& text,
+    const std::vector<std::pair<QMessageBox::StandardButton, QString>>& choices) {
+  QMessageBox::StandardButtons buttons;
+  for (const auto& [button, caption] : choices) buttons |= button;
+  if (Hook()) return Hook()(parent, text, buttons);
+  QMessageBox box(QMessageBox::Question, parent ? parent->windowTitle() : qApp->applicationName(),
+                  text, buttons, parent);
+  for (const auto& [button, caption] : choices)
+    if (!caption.isEmpty()) box.button(button)->setText(caption);
+  if (!choices.empty()) box.setDefaultButton(choices.front().first);
+  return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
 void ShowInformation(QWidget* parent, const QString& text) {
   if (Hook()) {
     Hook()(parent, text, QMessageBox::Ok);

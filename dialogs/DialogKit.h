@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "Dates.h"
 
@@ -85,6 +87,13 @@ void ShowNotDeleted(const std::string& reason);
 // the box through SetConfirmationHook.
 QMessageBox::StandardButton AskConfirmation(QWidget* parent, const QString& text,
                                             QMessageBox::StandardButtons buttons);
+// Asks like AskConfirmation, with buttons that say what they do: `choices`
+// lists the buttons with their captions (an empty caption keeps the
+// standard one), the first being the default. Tests answer it through the
+// confirmation hook, which sees the buttons as one set.
+QMessageBox::StandardButton AskChoice(
+    QWidget* parent, const QString& text,
+    const std::vector<std::pair<QMessageBox::StandardButton, QString>>& choices);
 // Tells the user of a result that needs no answer (an information box with
 // OK). Tests see it through the confirmation hook, as a question with the
 // one button QMessageBox::Ok.

@@ -627,8 +627,8 @@ bool TFormImport::Apply(const CImportPlan& plan, const CImportOptions& options,
   const std::string path = EdFileName->text().toStdString();
   const bool stored = !result.transactions.empty() || !result.subtypes.empty();
   QString undo;
-  if (stored && !StoreLastImport(GetSettings(),
-                                 {path, FDb->GetFileName(), result.transactions, result.subtypes}))
+  if (stored && !StoreLastImport(GetSettings(), {path, FDb->GetFileName(), result.transactions,
+                                                 result.subtypes, result.fingerprints}))
     undo = QStringLiteral(
         "\n\nThe settings could not be stored: this import cannot be undone "
         "from the Transaction menu.");
