@@ -60,6 +60,26 @@ bool MakeExportOptions(const TExportChoices& choices, Date begin, Date end, std:
                        std::uint32_t category, bool withSubcategories, const NumberFormat& regional,
                        CExportOptions& options, std::string& why);
 
+// The counted texts of the export and import windows and the import review,
+// in the form the count calls for in the user's language (GetLocalizedCount,
+// texts 30110 to 30121) with "%1" replaced by the count; a "%2" (a file or a
+// row) is left for the caller to fill.
+enum class EExchangeCount {
+  kOfxTransactions,   // "OFX statement: 12 transactions"
+  kColumns,           // "Delimited text, 4 columns"
+  kRowsShown,         // "the first 50 rows from row %2 are shown"
+  kStoredBeforeStop,  // "3 transactions were stored before it stopped."
+  kImported,          // "3 transactions were imported from %2."
+  kSubtypesCreated,   // "2 categories, members or sections were created."
+  kRows,              // "5 rows"
+  kNew,               // "3 new"
+  kDuplicates,        // "1 duplicate"
+  kRefused,           // "1 refused"
+  kToImport,          // "3 transactions will be imported (the checked rows)."
+  kWritten,           // "3 transactions were written to %2."
+};
+std::string ExchangeCountText(EExchangeCount what, std::size_t count);
+
 // The export window's file-dialog filter: text files, CSV files, all files.
 inline constexpr const char* kExchangeFileFilter =
     "Text files (*.txt);;CSV files (*.csv);;All files (*)";

@@ -296,7 +296,7 @@ bool CanUndoImport(const TLastImport& last, const std::string& openDatabase) {
 }
 
 std::string PlanCountsText(const CImportPlan& plan) {
-  return std::to_string(plan.CountOf(ERowStatus::kNew)) + " new, " +
-         std::to_string(plan.CountOf(ERowStatus::kDuplicate)) + " duplicates, " +
-         std::to_string(plan.CountOf(ERowStatus::kRefused)) + " refused";
+  return ExchangeCountText(EExchangeCount::kNew, plan.CountOf(ERowStatus::kNew)) + ", " +
+         ExchangeCountText(EExchangeCount::kDuplicates, plan.CountOf(ERowStatus::kDuplicate)) +
+         ", " + ExchangeCountText(EExchangeCount::kRefused, plan.CountOf(ERowStatus::kRefused));
 }

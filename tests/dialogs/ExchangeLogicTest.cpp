@@ -131,6 +131,37 @@ TEST(ExchangeLogic, UndoQuestionCountsWhatGoesAndWhatChangedSince) {
   EXPECT_TRUE(LoadLastImport(settings).fingerprints.empty());
 }
 
+TEST(ExchangeLogic, CountTextsTakeTheFormOfTheirNumber) {
+  CImportPlan plan;
+  plan.rows.resize(4);
+  plan.rows[1].status = ERowStatus::kDuplicate;
+  plan.rows[2].status = plan.rows[3].status = ERowStatus::kRefused;
+  struct Case {
+    const char* language;
+    EExchangeCount what;
+    std::size_t count;
+    const char* text;
+  } const cases[] = {
+      {"english", EExchangeCount::kImported, 1, "1 transaction was imported from %2."},
+      {"english", EExchangeCount::kSubtypesCreated, 1,
+       "1 category, member or section was created."},
+      {"english", EExchangeCount::kToImport, 0,
+       "0 transactions will be imported (the checked rows)."},
+      {"english", EExchangeCount::kWritten, 1, "1 transaction was written to %2."},
+      {"german", EExchangeCount::kImported, 1, "1 Buchung wurde aus %2 importiert."},
+      {"german", EExchangeCount::kColumns, 3, "Text mit Trennzeichen, 3 Spalten"},
+      {"german", EExchangeCount::kWritten, 2, "2 Buchungen wurden in %2 geschrieben."},
+  };
+  for (const Case& c : cases) {
+    InitLocalization(PARDOW_SOURCE_DIR "/resources/Lang/" + std::string(c.language) + ".txt");
+    EXPECT_EQ(ExchangeCountText(c.what, c.count), c.text) << c.language;
+  }
+  EXPECT_EQ(PlanCountsText(plan), "1 neu, 1 Duplikat, 2 abgelehnt");
+  InitLocalization(PARDOW_SOURCE_DIR "/resources/Lang/english.txt");
+  EXPECT_EQ(PlanCountsText(plan), "1 new, 1 duplicate, 2 refused");
+  FreeLocalization("");
+}
+
 TEST(ExchangeLogic, DateOrderOfTheRegionalPattern) {
   EXPECT_EQ(DateOrderOfPattern("dd.MM.yyyy"), EDateOrder::kDmy);
   EXPECT_EQ(DateOrderOfPattern("M/d/yy"), EDateOrder::kMdy);
