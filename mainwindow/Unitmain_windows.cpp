@@ -122,7 +122,7 @@ void TFormMain::ShowUndoImport() {
 void TFormMain::UndoImportClick() {
   const TLastImport last = LoadLastImport(GetSettings());
   if (!IsDataBaseOpened() || !CanUndoImport(last, FDataBase->GetFileName())) return;
-  // Transactions the user changed after the import are his work: say so,
+  // Transactions changed after the import hold the user's own work: say so,
   // and offer to keep them.
   const CImportChanges changes =
       FindChangedSinceImport(*FDataBase, last.transactions, last.fingerprints);
