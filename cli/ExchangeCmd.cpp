@@ -74,17 +74,23 @@ struct COptions {
   bool Has(const std::string& name) const { return values.count(name) != 0; }
 };
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
+// A field name in lower case without blanks, '-' and '_' ("amount-in" and
+// "Amount in" both read "amountin").
+std::string FieldKey(const std::string& text) {
+  std::string key;
+  for (char c : text)
+    if (c != ' ' && c != '-' && c != '_')
+      key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return key;
 }
 
-// A field by its name in any case, or "member" for "Family member".
+// A field by its name in any case, written with blanks, '-' or '_' between
+// its words or none, or "member" for "Family member".
 bool FieldFromName(const std::string& name, EExportField& out) {
   for (int f = 0; f < kExportFieldCount; ++f) {
     const auto field = static_cast<EExportField>(f);
-    if (Lower(name) == Lower(ExportFieldName(field)) ||
-        (Lower(name) == "member" && field == EExportField::kMember)) {
+    if (FieldKey(name) == FieldKey(ExportFieldName(field)) ||
+        (FieldKey(name) == "member" && field == EExportField::kMember)) {
       out = field;
       return true;
     }

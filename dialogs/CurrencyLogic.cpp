@@ -73,9 +73,28 @@ std::size_t CountCurrencyUses(CDataBase& db, std::uint32_t id) {
   return count;
 }
 
+std::size_t CountCurrencyRates(CDataBase& db, std::uint32_t id) {
+  if (!db.IsOpened()) return 0;
+  std::size_t count = 0;
+  for (auto [rateId, entry] : db.ExchangeRates())
+    count += entry->record.currencyA == id || entry->record.currencyB == id ? 1 : 0;
+  return count;
+}
+
 std::string DeleteCurrencyQuestion(const std::string& prefix, const std::string& fullName,
-                                   std::size_t uses, const std::string& usesFormat) {
+                                   std::size_t uses, std::size_t rates) {
   std::string question = prefix + " \"" + StoredToUtf8(fullName) + "\"?";
-  if (uses > 0) question += "\n\n" + Fill(usesFormat, {std::to_string(uses)});
-  return question;
+  std::string counts;
+  if (uses > 0)
+    counts = GetLocalizedCount(24121,
+                               "%1 account uses it; it will show without it.|"
+                               "%1 accounts use it; they will show without it.",
+                               static_cast<long long>(uses));
+  if (rates > 0)
+    counts += (counts.empty() ? "" : "\n") +
+              GetLocalizedCount(30100,
+                                "%1 exchange rate to another currency is deleted with it.|"
+                                "%1 exchange rates to other currencies are deleted with it.",
+                                static_cast<long long>(rates));
+  return counts.empty() ? question : question + "\n\n" + counts;
 }

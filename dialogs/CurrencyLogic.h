@@ -52,9 +52,13 @@ std::string InverseRateText(const std::string& format, const CCurrencyItem& from
 
 // How many accounts keep their money in currency `id`.
 std::size_t CountCurrencyUses(CDataBase& db, std::uint32_t id);
+// How many exchange rates between currency `id` and another are stored (they
+// are deleted with it).
+std::size_t CountCurrencyRates(CDataBase& db, std::uint32_t id);
 
 // The question asked before currency `fullName` is deleted: `prefix`
-// "Name"? and, when `uses` accounts use it, a second paragraph from
-// `usesFormat` with "%1" replaced by the count.
+// "Name"? and a second paragraph that counts the `uses` accounts that use it
+// and the `rates` exchange rates deleted with it (texts 24121 and 30100, in
+// the form the count calls for), each line only when its count is not 0.
 std::string DeleteCurrencyQuestion(const std::string& prefix, const std::string& fullName,
-                                   std::size_t uses, const std::string& usesFormat);
+                                   std::size_t uses, std::size_t rates);

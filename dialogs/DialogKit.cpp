@@ -105,16 +105,26 @@ Date FromQDate(const QDate& date) {
                     static_cast<unsigned>(date.day()));
 }
 
-QMessageBox::StandardButton AskConfirmation(
-    QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons,
-    const std::map<QMessageBox::StandardButton, QString>& captions) {
+QMessageBox::StandardButton AskConfirmation(QWidget* parent, const QString& text,
+                                            QMessageBox::StandardButtons buttons) {
   if (Hook()) return Hook()(parent, text, buttons);
   QMessageBox box(QMessageBox::Question, parent ? parent->windowTitle() : qApp->applicationName(),
                   text, buttons, parent);
   if (QAbstractButton* all = box.button(QMessageBox::YesToAll)) all->setText("&All");
-  for (const auto& [button, caption] : captions) {
-    if (QAbstractButton* shown = box.button(button)) shown->setText(caption);
-  }
+  return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QMessageBox::StandardButton AskChoice(
+    QWidget* parent, const QString& text,
+    const std::vector<std::pair<QMessageBox::StandardButton, QString>>& choices) {
+  QMessageBox::StandardButtons buttons;
+  for (const auto& [button, caption] : choices) buttons |= button;
+  if (Hook()) return Hook()(parent, text, buttons);
+  QMessageBox box(QMessageBox::Question, parent ? parent->windowTitle() : qApp->applicationName(),
+                  text, buttons, parent);
+  for (const auto& [button, caption] : choices)
+    if (!caption.isEmpty()) box.button(button)->setText(caption);
+  if (!choices.empty()) box.setDefaultButton(choices.front().first);
   return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

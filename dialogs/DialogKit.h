@@ -9,8 +9,9 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "Dates.h"
 
@@ -82,13 +83,17 @@ void ShowNotStored(const std::string& reason);
 void ShowNotDeleted(const std::string& reason);
 
 // Asks the user a question in a message box and answers the button pressed.
-// Among `buttons`, QMessageBox::YesToAll is captioned "All" unless
-// `captions` names a text for it; `captions` says what a button does in
-// this question ("Delete with sub items"). Tests replace the box through
-// SetConfirmationHook.
-QMessageBox::StandardButton AskConfirmation(
-    QWidget* parent, const QString& text, QMessageBox::StandardButtons buttons,
-    const std::map<QMessageBox::StandardButton, QString>& captions = {});
+// Among `buttons`, QMessageBox::YesToAll is captioned "All". Tests replace
+// the box through SetConfirmationHook.
+QMessageBox::StandardButton AskConfirmation(QWidget* parent, const QString& text,
+                                            QMessageBox::StandardButtons buttons);
+// Asks like AskConfirmation, with buttons that say what they do: `choices`
+// lists the buttons with their captions (an empty caption keeps the
+// standard one), the first being the default. Tests answer it through the
+// confirmation hook, which sees the buttons as one set.
+QMessageBox::StandardButton AskChoice(
+    QWidget* parent, const QString& text,
+    const std::vector<std::pair<QMessageBox::StandardButton, QString>>& choices);
 // Tells the user of a result that needs no answer (an information box with
 // OK). Tests see it through the confirmation hook, as a question with the
 // one button QMessageBox::Ok.

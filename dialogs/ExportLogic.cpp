@@ -1,5 +1,6 @@
 #include "ExportLogic.h"
 
+#include "Include.h"
 #include "Settingsstorage.h"
 
 bool SeparatorOf(int choice, const std::string& custom, char& separator) {
@@ -87,4 +88,34 @@ bool MakeExportOptions(const TExportChoices& choices, Date begin, Date end, std:
   options.pointDecimal = choices.pointDecimal;
   options.regional = regional;
   return true;
+}
+
+std::string ExchangeCountText(EExchangeCount what, std::size_t count) {
+  struct Text {
+    std::uint32_t id;
+    const char* forms;
+  };
+  // In the order of EExchangeCount.
+  static constexpr Text kTexts[] = {
+      {30110, "OFX statement: %1 transaction|OFX statement: %1 transactions"},
+      {30111, "Delimited text, %1 column|Delimited text, %1 columns"},
+      {30112, "%1 row from row %2 is shown|the first %1 rows from row %2 are shown"},
+      {30113,
+       "%1 transaction was stored before it stopped.|%1 transactions were stored before it "
+       "stopped."},
+      {30114, "%1 transaction was imported from %2.|%1 transactions were imported from %2."},
+      {30115,
+       "%1 category, member or section was created.|%1 categories, members or sections were "
+       "created."},
+      {30116, "%1 row|%1 rows"},
+      {30117, "%1 new|%1 new"},
+      {30118, "%1 duplicate|%1 duplicates"},
+      {30119, "%1 refused|%1 refused"},
+      {30120,
+       "%1 transaction will be imported (the checked row).|%1 transactions will be imported (the "
+       "checked rows)."},
+      {30121, "%1 transaction was written to %2.|%1 transactions were written to %2."},
+  };
+  const Text& text = kTexts[static_cast<std::size_t>(what)];
+  return GetLocalizedCount(text.id, text.forms, static_cast<long long>(count));
 }

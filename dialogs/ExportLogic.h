@@ -28,20 +28,26 @@ int ChoiceOfSeparator(char separator);
 inline constexpr const char* kExportIsoDates = "ExportIsoDates";
 inline constexpr const char* kExportPointDecimal = "ExportPointDecimal";
 
+// Every field checked (what a new user starts with).
+constexpr std::array<bool, kExportFieldCount> AllExportFields() {
+  std::array<bool, kExportFieldCount> all{};
+  for (bool& field : all) field = true;
+  return all;
+}
+
 // What the export window keeps between uses and runs.
 struct TExportChoices {
   std::string fileName = "export.txt";
   int separator = kSeparatorTab;
   std::string customSeparator = "-";
   EExportKind kind = EExportKind::kExpenses;
-  std::array<bool, kExportFieldCount> fields{true, true, true, true, true,
-                                             true, true, true, true, true};
+  std::array<bool, kExportFieldCount> fields = AllExportFields();
   bool isoDates = true;
   bool pointDecimal = true;
 };
 
 // The choices as stored under ExportFileName, ExportSeparatorType,
-// ExportCustomSeparator, ExportType, ExportField_0..9, ExportIsoDates and
+// ExportCustomSeparator, ExportType, ExportField_0..12, ExportIsoDates and
 // ExportPointDecimal; a value out of its range reads as the default.
 TExportChoices LoadExportChoices(Settings::CSettingsStorage& settings);
 // Stores every choice; false when any could not be written.
@@ -54,6 +60,26 @@ bool MakeExportOptions(const TExportChoices& choices, Date begin, Date end, std:
                        std::uint32_t category, bool withSubcategories, const NumberFormat& regional,
                        CExportOptions& options, std::string& why);
 
-// The file-dialog filter of both windows: text files, CSV files, all files.
+// The counted texts of the export and import windows and the import review,
+// in the form the count calls for in the user's language (GetLocalizedCount,
+// texts 30110 to 30121) with "%1" replaced by the count; a "%2" (a file or a
+// row) is left for the caller to fill.
+enum class EExchangeCount {
+  kOfxTransactions,   // "OFX statement: 12 transactions"
+  kColumns,           // "Delimited text, 4 columns"
+  kRowsShown,         // "the first 50 rows from row %2 are shown"
+  kStoredBeforeStop,  // "3 transactions were stored before it stopped."
+  kImported,          // "3 transactions were imported from %2."
+  kSubtypesCreated,   // "2 categories, members or sections were created."
+  kRows,              // "5 rows"
+  kNew,               // "3 new"
+  kDuplicates,        // "1 duplicate"
+  kRefused,           // "1 refused"
+  kToImport,          // "3 transactions will be imported (the checked rows)."
+  kWritten,           // "3 transactions were written to %2."
+};
+std::string ExchangeCountText(EExchangeCount what, std::size_t count);
+
+// The export window's file-dialog filter: text files, CSV files, all files.
 inline constexpr const char* kExchangeFileFilter =
     "Text files (*.txt);;CSV files (*.csv);;All files (*)";

@@ -1,8 +1,12 @@
 #include "ImportLogic.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
 #include <filesystem>
 #include <sstream>
 
+#include "Include.h"
 #include "Settingsstorage.h"
 
 namespace {
@@ -155,7 +159,8 @@ TImportChoices LoadImportChoices(Settings::CSettingsStorage& settings) {
   c.separator = settings.GetIntInRange(Settings::kImportSeparatorType, c.separator, kSeparatorTab,
                                        kSeparatorCustom);
   c.customSeparator = settings.GetString(Settings::kImportCustomSeparator, c.customSeparator);
-  c.kind = static_cast<EImportKind>(settings.GetIntInRange(Settings::kImportType, 0, 0, 2));
+  c.kind = static_cast<EImportKind>(
+      settings.GetIntInRange(Settings::kImportType, static_cast<int>(c.kind), 0, 2));
   for (int i = 0;; ++i) {
     CColumnFormat column;
     if (!ParseColumnFormatText(settings.GetString(Settings::kImportField + std::to_string(i), ""),
@@ -190,6 +195,39 @@ bool StoreImportChoices(Settings::CSettingsStorage& settings, const TImportChoic
   return settings.SetString(kImportEncoding, EncodingName(c.encoding)) && stored;
 }
 
+namespace {
+
+// Fingerprints kept as hexadecimal numbers between commas ("1f3a,9b0c"),
+// and read back: false for text that is not such a list.
+std::string FingerprintsText(const std::vector<std::uint64_t>& fingerprints) {
+  std::string text;
+  char hex[17];
+  for (std::uint64_t print : fingerprints) {
+    std::snprintf(hex, sizeof hex, "%llx", static_cast<unsigned long long>(print));
+    text += (text.empty() ? "" : ",") + std::string(hex);
+  }
+  return text;
+}
+
+bool ParseFingerprints(const std::string& text, std::vector<std::uint64_t>& fingerprints) {
+  fingerprints.clear();
+  for (const std::string& part : SplitAt(text, ',')) {
+    std::uint64_t print = 0;
+    const auto [end, ec] = std::from_chars(part.data(), part.data() + part.size(), print, 16);
+    if (part.empty() || ec != std::errc() || end != part.data() + part.size()) return false;
+    fingerprints.push_back(print);
+  }
+  return true;
+}
+
+void ReplaceAll(std::string& text, const std::string& mark, const std::string& by) {
+  for (std::size_t at = text.find(mark); at != std::string::npos;
+       at = text.find(mark, at + by.size()))
+    text.replace(at, mark.size(), by);
+}
+
+}  // namespace
+
 TLastImport LoadLastImport(Settings::CSettingsStorage& settings) {
   TLastImport last;
   last.file = settings.GetString(kLastImportFile, "");
@@ -198,14 +236,57 @@ TLastImport LoadLastImport(Settings::CSettingsStorage& settings) {
     last.transactions.clear();
   if (!ParseIdRanges(settings.GetString(kLastImportSubTypes, ""), last.subtypes))
     last.subtypes.clear();
+  if (!ParseFingerprints(settings.GetString(kLastImportFingerprints, ""), last.fingerprints) ||
+      last.fingerprints.size() != last.transactions.size())
+    last.fingerprints.clear();
   return last;
 }
 
 bool StoreLastImport(Settings::CSettingsStorage& settings, const TLastImport& last) {
+  // The ids are kept sorted (as ranges): the fingerprints follow that order.
+  std::vector<std::pair<std::uint32_t, std::uint64_t>> prints;
+  if (last.fingerprints.size() == last.transactions.size())
+    for (std::size_t i = 0; i < last.transactions.size(); ++i)
+      prints.emplace_back(last.transactions[i], last.fingerprints[i]);
+  std::sort(prints.begin(), prints.end());
+  prints.erase(std::unique(prints.begin(), prints.end(),
+                           [](const auto& a, const auto& b) { return a.first == b.first; }),
+               prints.end());
+  std::vector<std::uint64_t> sorted;
+  for (const auto& [id, print] : prints) sorted.push_back(print);
   bool stored = settings.SetString(kLastImportFile, last.file);
   stored = settings.SetString(kLastImportDataBase, last.database) && stored;
   stored = settings.SetString(kLastImportTransactions, IdRangesText(last.transactions)) && stored;
+  stored = settings.SetString(kLastImportFingerprints, FingerprintsText(sorted)) && stored;
   return settings.SetString(kLastImportSubTypes, IdRangesText(last.subtypes)) && stored;
+}
+
+std::string UndoImportQuestion(const std::string& fileName, const CImportChanges& changes) {
+  const auto remaining = static_cast<long long>(changes.remaining);
+  const auto changed = static_cast<long long>(changes.changed.size());
+  std::string question = GetLocalizedCount(
+      30101,
+      "Undo the import of %2? Its %1 transaction is deleted, with the categories it created "
+      "that nothing else uses.|Undo the import of %2? Its %1 transactions are deleted, with the "
+      "categories it created that nothing else uses.",
+      remaining);
+  ReplaceAll(question, "%2", fileName);
+  if (changed == 0) return question;
+  std::string since;
+  if (changed == remaining) {
+    since = GetLocalizedCount(30103,
+                              "The transaction was changed after the import.|All %1 "
+                              "transactions were changed after the import.",
+                              changed);
+  } else {
+    since = GetLocalizedCount(30102,
+                              "%1 of the %2 transactions was changed after the import.|%1 of "
+                              "the %2 transactions were changed after the import.",
+                              changed);
+    ReplaceAll(since, "%2", std::to_string(remaining));
+  }
+  return question + "\n\n" + since + " " +
+         GetLocalizedText(30104, "Keep the changed ones, or delete them too?");
 }
 
 bool CanUndoImport(const TLastImport& last, const std::string& openDatabase) {
@@ -215,7 +296,7 @@ bool CanUndoImport(const TLastImport& last, const std::string& openDatabase) {
 }
 
 std::string PlanCountsText(const CImportPlan& plan) {
-  return std::to_string(plan.CountOf(ERowStatus::kNew)) + " new, " +
-         std::to_string(plan.CountOf(ERowStatus::kDuplicate)) + " duplicates, " +
-         std::to_string(plan.CountOf(ERowStatus::kRefused)) + " refused";
+  return ExchangeCountText(EExchangeCount::kNew, plan.CountOf(ERowStatus::kNew)) + ", " +
+         ExchangeCountText(EExchangeCount::kDuplicates, plan.CountOf(ERowStatus::kDuplicate)) +
+         ", " + ExchangeCountText(EExchangeCount::kRefused, plan.CountOf(ERowStatus::kRefused));
 }

@@ -46,19 +46,26 @@ EDateOrder DateOrderOfPattern(const std::string& pattern);
 std::string ColumnFormatText(const CColumnFormat& column);
 bool ParseColumnFormatText(const std::string& text, CColumnFormat& column);
 
+// The import window's file-dialog filter: the statements it reads first,
+// then the export window's filter (text files, CSV files, all files).
+inline constexpr const char* kImportFileFilter =
+    "Bank statements (*.csv *.txt *.tsv *.ofx *.qfx);;Text files (*.txt);;CSV files (*.csv);;"
+    "All files (*)";
+
 // Keys kept beside the reserved ones.
 inline constexpr const char* kImportEncoding = "ImportEncoding";
 inline constexpr const char* kLastImportFile = "LastImportFile";
 inline constexpr const char* kLastImportDataBase = "LastImportDataBase";
 inline constexpr const char* kLastImportTransactions = "LastImportTransactions";
 inline constexpr const char* kLastImportSubTypes = "LastImportSubTypes";
+inline constexpr const char* kLastImportFingerprints = "LastImportFingerprints";
 
 // What the import window keeps between uses and runs.
 struct TImportChoices {
   std::string fileName;
   int separator = kSeparatorTab;
   std::string customSeparator = "-";
-  EImportKind kind = EImportKind::kExpense;
+  EImportKind kind = EImportKind::kAuto;  // by the sign: most statements hold both
   std::vector<CColumnFormat> columns;
   bool createTypes = false;
   int firstRow = 1;
@@ -73,16 +80,25 @@ TImportChoices LoadImportChoices(Settings::CSettingsStorage& settings);
 // Stores every choice; false when any could not be written.
 bool StoreImportChoices(Settings::CSettingsStorage& settings, const TImportChoices& choices);
 
-// The import that Undo import removes: the file, the database it went into
-// and the ids it stored.
+// The import that Undo import removes: the file, the database it went into,
+// the ids it stored and the fingerprint of each transaction as stored (see
+// TransactionFingerprint; in the order of `transactions`, empty when not
+// known), which tells the transactions changed since.
+//
+// The fingerprints are kept with the ids in the settings rather than in a
+// file beside the database: they live exactly as long as the undo offer,
+// which the settings keep, and are replaced or forgotten with it.
 struct TLastImport {
   std::string file;
   std::string database;
   std::vector<std::uint32_t> transactions;
   std::vector<std::uint32_t> subtypes;
+  std::vector<std::uint64_t> fingerprints;
 };
-// As stored under LastImportFile, LastImportDataBase, LastImportTransactions
-// and LastImportSubTypes; id lists that do not read are empty.
+// As stored under LastImportFile, LastImportDataBase, LastImportTransactions,
+// LastImportSubTypes and LastImportFingerprints (hexadecimal, in the order
+// of the kept ids); id lists that do not read are empty, and so are
+// fingerprints that do not read one per transaction.
 TLastImport LoadLastImport(Settings::CSettingsStorage& settings);
 // Stores the import (an empty one forgets it); false when any value could
 // not be written.
@@ -90,6 +106,12 @@ bool StoreLastImport(Settings::CSettingsStorage& settings, const TLastImport& la
 // Whether the import is offered for undoing while `openDatabase` is open:
 // it stored something, into that same file.
 bool CanUndoImport(const TLastImport& last, const std::string& openDatabase);
+
+// The question Undo import asks before removing the import of `fileName`:
+// how many transactions it deletes and, when some of them were changed
+// after the import, how many, asking whether to keep them (texts 30101 to
+// 30104, in the forms their counts call for).
+std::string UndoImportQuestion(const std::string& fileName, const CImportChanges& changes);
 
 // "12 new, 3 duplicates, 1 refused": the plan's counts as the review shows them.
 std::string PlanCountsText(const CImportPlan& plan);

@@ -81,7 +81,6 @@ TFormCurrences::TFormCurrences(QWidget* parent) : QDialog(parent) {
       {CaptionOf(BtExit), 8, "Close"},
       {Store(&textDelete_), 3002, "Delete currency"},
       {CaptionOf(BtExRate), 3003, "Edit exchange rate"},
-      {Store(&textUses_), 24121, "%1 accounts use it; they will show without it."},
   });
   for (auto [button, action, text] :
        {std::tuple{BtAdd, Add1, add}, {BtEdit, Edit1, edit}, {BtDel, Delete1, del}}) {
@@ -190,8 +189,8 @@ void TFormCurrences::BtDelClick() {
   const CCurrencyItem* currency = Selected();
   if (!currency || !db_) return;
   const std::uint32_t id = currency->id;
-  const std::string question = DeleteCurrencyQuestion(textDelete_, currency->fullName,
-                                                      CountCurrencyUses(*db_, id), textUses_);
+  const std::string question = DeleteCurrencyQuestion(
+      textDelete_, currency->fullName, CountCurrencyUses(*db_, id), CountCurrencyRates(*db_, id));
   if (AskConfirmation(this, Q(question), QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
     if (!db_->DelCurrency(id)) {
       ShowNotDeleted(db_->GetLastWriteError());

@@ -82,5 +82,4 @@ class TFormCurrences : public QDialog {
   QPixmap lines_;            // the strip picture of the current Execute
   TCurrencyItems currencies_;
   std::string textDelete_;  // the delete question's start
-  std::string textUses_;    // its second paragraph: how many accounts use it
 };

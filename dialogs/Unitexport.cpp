@@ -368,8 +368,6 @@ void TFormExport::BtExportClick() {
     ShowMessage("The file could not be written:\n" + path.toStdString() + "\n\n" + error);
     return;
   }
-  ShowInformation(this, QStringLiteral("%1 transactions were written to %2.")
-                            .arg(static_cast<qulonglong>(count))
-                            .arg(path));
+  ShowInformation(this, Q(ExchangeCountText(EExchangeCount::kWritten, count)).arg(path));
   accept();
 }

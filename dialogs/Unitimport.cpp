@@ -226,9 +226,9 @@ QWidget* TFormImport::CreateAccountTab() {
   CBAccounts->setMinimumWidth(220);
   auto* kind = Named(new QGroupBox(QStringLiteral("Transaction type"), tab), "GBKind");
   RbExpense = Named(new QRadioButton(QStringLiteral("Expense"), kind), "RbExpense");
-  RbExpense->setChecked(true);
   RbIncome = Named(new QRadioButton(QStringLiteral("Income"), kind), "RbIncome");
   RbAuto = Named(new QRadioButton(QStringLiteral("Auto"), kind), "RbAuto");
+  RbAuto->setChecked(true);
   RbAuto->setToolTip(QStringLiteral("By the sign of the sum: minus is an expense"));
   auto* kinds = new QHBoxLayout(kind);
   for (QWidget* w : {RbExpense, RbIncome, RbAuto}) kinds->addWidget(w);
@@ -395,14 +395,12 @@ void TFormImport::BtRefreshClick() {
     }
     const std::size_t shown =
         FPreview.rows.size() >= first ? FPreview.rows.size() - (first - 1) : 0;
-    QString kind = FOfx ? QStringLiteral("OFX statement: %1 transactions")
-                              .arg(static_cast<qulonglong>(FPreview.rows.size()))
-                        : QStringLiteral("Delimited text, %1 columns")
-                              .arg(static_cast<qulonglong>(FPreview.columnCount));
+    QString kind =
+        Q(FOfx ? ExchangeCountText(EExchangeCount::kOfxTransactions, FPreview.rows.size())
+               : ExchangeCountText(EExchangeCount::kColumns, FPreview.columnCount));
     if (!FOfx && !FPreview.complete)
-      kind += QStringLiteral("; the first %1 rows from row %2 are shown")
-                  .arg(static_cast<qulonglong>(shown))
-                  .arg(static_cast<qulonglong>(first));
+      kind += QStringLiteral("; ") + Q(ExchangeCountText(EExchangeCount::kRowsShown, shown))
+                                         .arg(static_cast<qulonglong>(first));
     LbFileKind->setText(kind);
   }
   ShowPreview();
@@ -509,7 +507,7 @@ void TFormImport::SeparatorClick() {
 
 void TFormImport::BtBrowseClick() {
   const QString path = QFileDialog::getOpenFileName(
-      this, QStringLiteral("Import"), EdFileName->text(), QString::fromLatin1(kExchangeFileFilter));
+      this, QStringLiteral("Import"), EdFileName->text(), QString::fromLatin1(kImportFileFilter));
   if (!path.isEmpty()) EdFileName->setText(path);
 }
 
@@ -627,23 +625,23 @@ bool TFormImport::Apply(const CImportPlan& plan, const CImportOptions& options,
   const std::string path = EdFileName->text().toStdString();
   const bool stored = !result.transactions.empty() || !result.subtypes.empty();
   QString undo;
-  if (stored && !StoreLastImport(GetSettings(),
-                                 {path, FDb->GetFileName(), result.transactions, result.subtypes}))
+  if (stored && !StoreLastImport(GetSettings(), {path, FDb->GetFileName(), result.transactions,
+                                                 result.subtypes, result.fingerprints}))
     undo = QStringLiteral(
         "\n\nThe settings could not be stored: this import cannot be undone "
         "from the Transaction menu.");
-  const QString count = QString::number(static_cast<qulonglong>(result.transactions.size()));
+  const std::size_t count = result.transactions.size();
   if (!result.ok) {
-    ShowMessage("The import stopped: " + result.error + "\n\n" + count.toStdString() +
-                " transactions were stored before it stopped." +
+    ShowMessage("The import stopped: " + result.error + "\n\n" +
+                ExchangeCountText(EExchangeCount::kStoredBeforeStop, count) +
                 (stored ? " Undo import in the Transaction menu removes them." : "") +
                 undo.toStdString());
     return stored;
   }
-  QString text = QStringLiteral("%1 transactions were imported from %2.").arg(count, Q(path));
+  QString text = Q(ExchangeCountText(EExchangeCount::kImported, count)).arg(Q(path));
   if (!result.subtypes.empty())
-    text += QStringLiteral(" Categories, members or sections created: %1.")
-                .arg(static_cast<qulonglong>(result.subtypes.size()));
+    text += QStringLiteral(" ") +
+            Q(ExchangeCountText(EExchangeCount::kSubtypesCreated, result.subtypes.size()));
   ShowInformation(this, text + undo);
   return stored;
 }

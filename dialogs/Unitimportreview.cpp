@@ -164,12 +164,10 @@ bool TFormImportReview::Execute(CImportPlan& plan, const std::string& fileName) 
 
 void TFormImportReview::ShowCounts() {
   const std::size_t included = FPlan->CountIncluded();
-  QString text = QStringLiteral("%1: %2 rows, %3.")
-                     .arg(Q(FFileName))
-                     .arg(static_cast<qulonglong>(FPlan->rows.size()))
-                     .arg(Q(PlanCountsText(*FPlan)));
-  text += QStringLiteral("\n%1 transactions will be imported (the checked rows).")
-              .arg(static_cast<qulonglong>(included));
+  QString text = Q(FFileName) + QStringLiteral(": ") +
+                 Q(ExchangeCountText(EExchangeCount::kRows, FPlan->rows.size())) +
+                 QStringLiteral(", ") + Q(PlanCountsText(*FPlan)) + QStringLiteral(".\n") +
+                 Q(ExchangeCountText(EExchangeCount::kToImport, included));
   if (FPlan->CountOf(ERowStatus::kDuplicate) > 0)
     text += QStringLiteral(" Duplicates are skipped unless checked.");
   if (FPlan->CountOf(ERowStatus::kRefused) > 0)

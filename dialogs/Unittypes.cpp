@@ -225,10 +225,11 @@ void TFormTypes::BtDeleteClick() {
                                  static_cast<long long>(uses)));
     bool deleted = true;
     if (!node->children.empty()) {
-      const auto answer = AskConfirmation(
-          this, textDeleteOnlyItem_ + " " + name + ", " + textWithSubItems_ + usesLine,
-          QMessageBox::Ok | QMessageBox::Cancel | QMessageBox::YesToAll,
-          {{QMessageBox::Ok, textDeleteLiftUp_}, {QMessageBox::YesToAll, textDeleteAll_}});
+      const auto answer =
+          AskChoice(this, textDeleteOnlyItem_ + " " + name + ", " + textWithSubItems_ + usesLine,
+                    {{QMessageBox::Ok, textDeleteLiftUp_},
+                     {QMessageBox::YesToAll, textDeleteAll_},
+                     {QMessageBox::Cancel, QString()}});
       if (answer == QMessageBox::Ok) deleted = db_->DelSubType(node->subTypeId, false);
       if (answer == QMessageBox::YesToAll) deleted = db_->DelSubType(node->subTypeId, true);
     } else if (AskConfirmation(this, textDeleteItem_ + " " + name + "?" + usesLine,

@@ -318,6 +318,7 @@ bool CADBEngine::DelItem(std::uint32_t id) {
 template bool CADBEngine::DelItem<CCurrencyIndex>(std::uint32_t);
 template bool CADBEngine::DelItem<CAccountIndex>(std::uint32_t);
 template bool CADBEngine::DelItem<CSubTypeIndex>(std::uint32_t);
+template bool CADBEngine::DelItem<CExchangeRateIndex>(std::uint32_t);
 template bool CADBEngine::DelItem<CTransactionIndex>(std::uint32_t);
 template bool CADBEngine::DelItem<CPlnTransactionIndex>(std::uint32_t);
 

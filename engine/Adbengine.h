@@ -57,9 +57,8 @@ class CADBEngine : public CAbstractDB {
   bool EditItem(std::uint32_t id, const TransactionRecord& record);
   bool EditItem(std::uint32_t id, const PlnTransactionRecord& record);
 
-  // Deletes `id` from the table whose entries are `Entry` (exchange rates are
-  // never deleted); false when the id is not in that table or the write
-  // failed (GetLastWriteError set).
+  // Deletes `id` from the table whose entries are `Entry`; false when the id
+  // is not in that table or the write failed (GetLastWriteError set).
   template <class Entry>
   bool DelItem(std::uint32_t id);
 

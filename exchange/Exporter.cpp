@@ -21,8 +21,8 @@
 namespace {
 
 constexpr std::array<const char*, kExportFieldCount> kFieldNames{
-    "Date",  "Description", "Quantity",      "Sum",     "Price",
-    "Notes", "Category",    "Family member", "Section", "Account"};
+    "Date",          "Description", "Quantity", "Sum",      "Price",     "Notes",      "Category",
+    "Family member", "Section",     "Account",  "Currency", "Amount in", "Currency in"};
 
 // An amount with two to four decimals: 12.50, 1.2345, -3.00.
 std::string AmountText(Money amount, const std::string& decimal) {
@@ -46,6 +46,26 @@ std::map<std::uint32_t, std::string> AccountNames(CDataBase& db) {
   for (auto [id, entry] : db.Accounts())
     names[id] = StoredToUtf8(db.GetString(entry->record.nameId));
   return names;
+}
+
+// The currency of each account by account id, as a short name (the full
+// name when the short one is empty); no entry for an account whose currency
+// does not exist.
+std::map<std::uint32_t, std::string> AccountCurrencies(CDataBase& db) {
+  std::map<std::uint32_t, std::string> symbols;
+  for (auto [id, entry] : db.Accounts()) {
+    const auto* currency = db.Currencies().Find(entry->record.currencyId);
+    if (currency == nullptr) continue;
+    const std::string shortName = db.GetString(currency->record.nameId);
+    symbols[id] =
+        StoredToUtf8(shortName.empty() ? db.GetString(currency->record.fullNameId) : shortName);
+  }
+  return symbols;
+}
+
+std::string Lookup(const std::map<std::uint32_t, std::string>& names, std::uint32_t id) {
+  auto it = names.find(id);
+  return it != names.end() ? it->second : std::string();
 }
 
 std::string NameOr(const std::map<std::uint32_t, std::string>& names, std::uint32_t id) {
@@ -88,6 +108,7 @@ std::vector<std::uint32_t> SelectForExport(CDataBase& db, const CExportOptions& 
 bool WriteDelimited(CDataBase& db, const CExportOptions& options, std::ostream& out) {
   const CSubTypePaths paths(db);
   const auto accounts = AccountNames(db);
+  const auto currencies = AccountCurrencies(db);
   const std::string decimal = options.pointDecimal ? "." : options.regional.decimalSeparator;
   const char sep = options.separator;
   auto endRow = [&](std::string& row) {
@@ -141,6 +162,15 @@ bool WriteDelimited(CDataBase& db, const CExportOptions& options, std::ostream& 
           cell = IsTransfer(t)
                      ? NameOr(accounts, t.fromAccount) + " > " + NameOr(accounts, t.toAccount)
                      : NameOr(accounts, IsExpense(t) ? t.fromAccount : t.toAccount);
+          break;
+        case EExportField::kCurrency:
+          cell = Lookup(currencies, in ? t.toAccount : t.fromAccount);
+          break;
+        case EExportField::kAmountIn:
+          if (IsTransfer(t)) cell = AmountText(t.amountIn, decimal);
+          break;
+        case EExportField::kCurrencyIn:
+          if (IsTransfer(t)) cell = Lookup(currencies, t.toAccount);
           break;
       }
       row += QuoteField(cell, sep);

@@ -23,10 +23,16 @@ enum class EExportField : std::uint8_t {
   kMember,
   kSection,
   kAccount,
+  // Added after the first ten, so that choices kept by their index keep
+  // their meaning.
+  kCurrency,
+  kAmountIn,
+  kCurrencyIn,
 };
-constexpr int kExportFieldCount = 10;
+constexpr int kExportFieldCount = 13;
 // "Date", "Description", "Quantity", "Sum", "Price", "Notes", "Category",
-// "Family member", "Section", "Account".
+// "Family member", "Section", "Account", "Currency", "Amount in",
+// "Currency in".
 const char* ExportFieldName(EExportField field);
 
 enum class EExportKind : std::uint8_t { kExpenses, kIncomes, kAll };
@@ -50,8 +56,12 @@ std::vector<std::uint32_t> SelectForExport(CDataBase& db, const CExportOptions& 
 
 // Writes a header row and one row per selected transaction, UTF-8 with CRLF
 // line ends. Sums carry their direction: money out of an account (an
-// expense, a transfer's amount out) is negative, money in positive. A
-// transfer's Account is "FROM > TO". False when the stream fails.
+// expense, a transfer's amount out) is negative, money in positive; the
+// Currency is the short name (else the full name) of the currency of the
+// account the Sum is counted for. A transfer's Account is "FROM > TO", its
+// Amount in and Currency in are what the receiving account got (a transfer
+// across currencies receives another amount than it sends); they are empty
+// for expenses and incomes. False when the stream fails.
 bool WriteDelimited(CDataBase& db, const CExportOptions& options, std::ostream& out);
 
 // Writes the transactions of begin..end (all when begin > end) as a ledger

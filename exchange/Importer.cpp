@@ -568,6 +568,7 @@ CImportResult ApplyImport(CDataBase& db, const CImportPlan& plan, const CImportO
     }
     for (std::size_t i = 0; i < rows.size(); ++i) {
       result.transactions.push_back(ids[i]);
+      result.fingerprints.push_back(TransactionFingerprint(db, ids[i]));
       if (!rows[i]->fitId.empty()) remembered.emplace_back(options.account, rows[i]->fitId, ids[i]);
     }
     records.clear();
@@ -615,12 +616,73 @@ CImportResult ApplyImport(CDataBase& db, const CImportPlan& plan, const CImportO
   return result;
 }
 
+namespace {
+
+// FNV-1a, 64 bits: enough to tell a changed transaction from an unchanged
+// one (no one crafts collisions in their own bookkeeping).
+class CFingerprint {
+ public:
+  void Add(const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    for (std::size_t i = 0; i < size; ++i) hash_ = (hash_ ^ bytes[i]) * 0x100000001b3ULL;
+  }
+  template <class T>
+  void AddValue(const T& value) {
+    Add(&value, sizeof value);
+  }
+  void AddText(const std::string& text) {
+    AddValue(static_cast<std::uint64_t>(text.size()));
+    Add(text.data(), text.size());
+  }
+  std::uint64_t Value() const { return hash_ == 0 ? 1 : hash_; }  // 0 stands for none
+
+ private:
+  std::uint64_t hash_ = 0xcbf29ce484222325ULL;
+};
+
+}  // namespace
+
+std::uint64_t TransactionFingerprint(CDataBase& db, std::uint32_t id) {
+  if (db.Transactions().Find(id) == nullptr) return 0;
+  CTransactionItem item;
+  db.GetTransaction(id, item);
+  const TransactionRecord& r = item.record;
+  CFingerprint print;
+  print.AddValue(r.date);
+  print.AddValue(r.fromAccount);
+  print.AddValue(r.toAccount);
+  print.AddValue(r.amountOut);
+  print.AddValue(r.amountIn);
+  print.AddValue(r.quantity);
+  print.AddValue(r.memberId);
+  print.AddValue(r.categoryId);
+  print.AddValue(r.sectionId);
+  print.AddText(item.description);
+  print.AddText(item.comment);
+  return print.Value();
+}
+
+CImportChanges FindChangedSinceImport(CDataBase& db, const std::vector<std::uint32_t>& transactions,
+                                      const std::vector<std::uint64_t>& fingerprints) {
+  CImportChanges changes;
+  changes.known = fingerprints.size() == transactions.size();
+  for (std::size_t i = 0; i < transactions.size(); ++i) {
+    const std::uint64_t now = TransactionFingerprint(db, transactions[i]);
+    if (now == 0) continue;
+    ++changes.remaining;
+    if (changes.known && now != fingerprints[i]) changes.changed.push_back(transactions[i]);
+  }
+  return changes;
+}
+
 bool UndoImport(CDataBase& db, const std::vector<std::uint32_t>& transactions,
-                const std::vector<std::uint32_t>& subtypes, std::string& error) {
+                const std::vector<std::uint32_t>& subtypes, std::string& error,
+                const std::vector<std::uint32_t>& keep) {
+  const std::set<std::uint32_t> kept(keep.begin(), keep.end());
   db.BeginBatch();
   bool ok = true;
   for (std::uint32_t id : transactions) {
-    if (db.Transactions().Find(id) == nullptr) continue;
+    if (db.Transactions().Find(id) == nullptr || kept.count(id) != 0) continue;
     if (!db.DelTransaction(id)) {
       ok = false;
       break;

@@ -136,6 +136,7 @@ CImportPlan PlanImport(CDataBase& db, const CSourceTable& table, const CImportOp
 // What an applied import stored.
 struct CImportResult {
   std::vector<std::uint32_t> transactions;  // in the order of the rows
+  std::vector<std::uint64_t> fingerprints;  // of each transaction as stored
   std::vector<std::uint32_t> subtypes;      // categories, members, sections created
   bool ok = true;
   std::string error;  // why it stopped
@@ -151,11 +152,32 @@ CImportResult ApplyImport(CDataBase& db, const CImportPlan& plan, const CImportO
                           CFitIdStore& fitIds, TImportProgress progress = nullptr,
                           void* context = nullptr);
 
-// Deletes what an import stored: its transactions that still exist, then
-// the subtypes it created that nothing uses any more. False with the reason
-// when a deletion is not stored (the rest stays for a later undo).
+// A fingerprint of what transaction `id` holds: its date, accounts, amounts,
+// quantity, category, member, section, description and notes (the texts
+// themselves, not their string ids, so that storing a transaction again
+// unchanged keeps its fingerprint). 0 when the transaction does not exist.
+std::uint64_t TransactionFingerprint(CDataBase& db, std::uint32_t id);
+
+// What became of an import's transactions: how many still exist, and those
+// of them changed since they were stored (their fingerprint differs from the
+// one taken then). `fingerprints` holds one per transaction, in the same
+// order; without them (an import remembered before they were kept) changes
+// cannot be told: `known` is false and `changed` empty.
+struct CImportChanges {
+  std::size_t remaining = 0;
+  std::vector<std::uint32_t> changed;
+  bool known = true;
+};
+CImportChanges FindChangedSinceImport(CDataBase& db, const std::vector<std::uint32_t>& transactions,
+                                      const std::vector<std::uint64_t>& fingerprints);
+
+// Deletes what an import stored: its transactions that still exist, except
+// those in `keep`, then the subtypes it created that nothing uses any more
+// (the kept transactions keep theirs). False with the reason when a deletion
+// is not stored (the rest stays for a later undo).
 bool UndoImport(CDataBase& db, const std::vector<std::uint32_t>& transactions,
-                const std::vector<std::uint32_t>& subtypes, std::string& error);
+                const std::vector<std::uint32_t>& subtypes, std::string& error,
+                const std::vector<std::uint32_t>& keep = {});
 
 // Ids as a short text ("100-250,300") and back, for keeping them in the
 // settings. False for text that is not such a list.

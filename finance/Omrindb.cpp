@@ -183,9 +183,24 @@ int CDataBase::EditCurrency(CCurrencyItem item) {
 }
 
 bool CDataBase::DelCurrency(std::uint32_t id) {
-  return DeleteWithTexts<CCurrencyIndex>(id, [](const CurrencyRecord& r) {
+  // The currency goes first: when a rate cannot be deleted after it, what
+  // stays is a rate between a currency that no longer exists and another,
+  // which nothing reads; the other way round a kept currency would lose its
+  // rates.
+  BeginBatch();
+  bool deleted = DeleteWithTexts<CCurrencyIndex>(id, [](const CurrencyRecord& r) {
     return std::vector<std::uint32_t>{r.nameId, r.fullNameId};
   });
+  if (deleted) {
+    std::vector<std::uint32_t> rates;
+    for (auto [rateId, entry] : exchangeRates)
+      if (entry->record.currencyA == id || entry->record.currencyB == id) rates.push_back(rateId);
+    for (std::uint32_t rateId : rates)
+      if (!(deleted = DelItem<CExchangeRateIndex>(rateId))) break;
+    if (!rates.empty()) LoadExchangeRates();
+  }
+  const bool synced = EndBatch("DelItem");
+  return deleted && synced;
 }
 
 // ---- Accounts ----

@@ -139,6 +139,7 @@ class CDataBase : protected CADBEngine {
   virtual CCurrencyItem& GetCurrency(std::uint32_t id, CCurrencyItem& item);
   virtual TCurrencyItems& GetCurrencyItems();  // sorted by full name
   virtual int EditCurrency(CCurrencyItem item);
+  // Deletes the currency and every exchange rate between it and another.
   virtual bool DelCurrency(std::uint32_t id);
 
   // ---- Accounts ----

@@ -123,16 +123,29 @@ void TFormMain::ShowUndoImport() {
 void TFormMain::UndoImportClick() {
   const TLastImport last = LoadLastImport(GetSettings());
   if (!IsDataBaseOpened() || !CanUndoImport(last, FDataBase->GetFileName())) return;
+  // Transactions changed after the import hold the user's own work: say so,
+  // and offer to keep them.
+  const CImportChanges changes =
+      FindChangedSinceImport(*FDataBase, last.transactions, last.fingerprints);
   const QString question =
-      LocalizedText(24202,
-                    "Undo the import of %1? Its %2 transactions are deleted, with the "
-                    "categories it created that nothing else uses.")
-          .arg(QFileInfo(Q(last.file)).fileName())
-          .arg(static_cast<qulonglong>(last.transactions.size()));
-  if (AskConfirmation(this, question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
-    return;
+      Q(UndoImportQuestion(QFileInfo(Q(last.file)).fileName().toStdString(), changes));
+  std::vector<std::uint32_t> keep;
+  if (changes.changed.empty()) {
+    if (AskConfirmation(this, question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+      return;
+  } else {
+    const QMessageBox::StandardButton answer =
+        AskChoice(this, question,
+                  {{QMessageBox::Yes, LocalizedText(30105, "&Keep the changed ones")},
+                   {QMessageBox::YesToAll, LocalizedText(30106, "&Delete all")},
+                   {QMessageBox::Cancel, QString()}});
+    if (answer == QMessageBox::Yes)
+      keep = changes.changed;
+    else if (answer != QMessageBox::YesToAll)
+      return;
+  }
   std::string error;
-  const bool undone = UndoImport(*FDataBase, last.transactions, last.subtypes, error);
+  const bool undone = UndoImport(*FDataBase, last.transactions, last.subtypes, error, keep);
   if (!undone) {
     // What is left stays the last import, to be undone again.
     ShowMessage(GetLocalizedText(24203,

@@ -201,4 +201,32 @@ TEST_F(EditTest, FailedWriteExitsNonZeroAndKeepsTheFile) {
   EXPECT_EQ(after["transactions"], before["transactions"]);
 }
 
+// A transfer across currencies exports both its amounts and currencies; the
+// field names take blanks, '-' or '_' between their words.
+TEST_F(EditTest, ExportFieldsCarryBothSidesOfATransfer) {
+  Add("add-transaction", {{"date", "2024-05-11"},
+                          {"from", 103},
+                          {"to", bank},
+                          {"amountOut", 1000000},
+                          {"amountIn", 925000},
+                          {"description", "To the bank"}});
+  struct Case {
+    const char* fields;
+    int exitCode;
+    const char* out;
+  } const cases[] = {
+      {"description,sum,currency,amount-in,Currency_in", 0,
+       "Description,Sum,Currency,Amount in,Currency in\r\n"
+       "\"\xc3\x84pfel \"\"frisch\"\"\",-12.3456,\xe2\x82\xac,,\r\n"
+       "To the bank,-100.00,$,92.50,\xe2\x82\xac\r\n"},
+      {"sum,amount out", 2, ""},
+  };
+  for (const Case& c : cases) {
+    const CliResult r = RunCli(
+        {"export", file, "--from", "2024-05-10", "--to", "2024-05-11", "--fields", c.fields});
+    EXPECT_EQ(r.exitCode, c.exitCode) << c.fields << ": " << r.err;
+    EXPECT_EQ(r.out, c.out) << c.fields;
+  }
+}
+
 }  // namespace

@@ -174,18 +174,24 @@ TEST_F(Currencies, RowsAlternateByIndexStartingWithTheEvenStripe) {
   });
 }
 
-TEST_F(Currencies, DeleteQuestionTellsHowManyAccountsUseTheCurrency) {
-  AddCurrency("Pound", "£");
-  const QString uses = " accounts use it; they will show without it.";
+TEST_F(Currencies, DeleteQuestionCountsAccountsAndRatesAndTheRatesGoWithIt) {
+  const std::uint32_t pound = AddCurrency("Pound", "\xc2\xa3");
+  AddCurrency("Yen", "\xc2\xa5");
+  ASSERT_TRUE(base.db.SetExchangeRate(pound, base.euro, 1.15));
+  const QString oneUse = "1 account uses it; it will show without it.";
+  const QString twoUses = "2 accounts use it; they will show without it.";
+  const QString oneRate = "1 exchange rate to another currency is deleted with it.";
+  const QString twoRates = "2 exchange rates to other currencies are deleted with it.";
   struct Case {
     int row;
     QMessageBox::StandardButton answer;
     QString question;
   };
   const Case cases[] = {
-      {2, QMessageBox::No, "Delete currency \"Pound\"?"},
-      {1, QMessageBox::No, "Delete currency \"Euro\"?\n\n1" + uses},
-      {0, QMessageBox::Yes, "Delete currency \"Dollar\"?\n\n2" + uses},  // Cash and Bank
+      {3, QMessageBox::No, "Delete currency \"Yen\"?"},
+      {2, QMessageBox::No, "Delete currency \"Pound\"?\n\n" + oneRate},
+      {1, QMessageBox::No, "Delete currency \"Euro\"?\n\n" + oneUse + "\n" + twoRates},
+      {0, QMessageBox::Yes, "Delete currency \"Dollar\"?\n\n" + twoUses + "\n" + oneRate},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.row);
@@ -197,8 +203,10 @@ TEST_F(Currencies, DeleteQuestionTellsHowManyAccountsUseTheCurrency) {
       EXPECT_EQ(answer.questions[0], c.question);
     });
   }
-  ASSERT_EQ(base.db.GetCurrencyItems().size(), 2u);  // used, and still deleted
+  ASSERT_EQ(base.db.GetCurrencyItems().size(), 3u);  // used, and still deleted
   EXPECT_EQ(base.db.GetCurrencyItems()[0].fullName, "Euro");
+  EXPECT_EQ(base.db.ExchangeRates().size(), 1u) << "the Dollar's rate went with it";
+  EXPECT_DOUBLE_EQ(base.db.GetExchangeRate(pound, base.euro), 1.15);
 }
 
 TEST_F(Currencies, StoresThatFailAreShownAndKeepTheInput) {

@@ -64,9 +64,11 @@ class ImportWindow : public testing::Test {
 
 }  // namespace
 
-TEST_F(ImportWindow, SeparatorBoxAndFirstRowFollowTheirRules) {
+TEST_F(ImportWindow, KindStartsAutoAndSeparatorBoxAndFirstRowFollowTheirRules) {
   TFormImport window;
   EXPECT_FALSE(Run(window, [](QWidget* w) {
+    // Statements hold money out and in: the sign tells the kind.
+    EXPECT_TRUE(Find<QRadioButton>(w, "RbAuto")->isChecked());
     auto* box = Find<QLineEdit>(w, "EdSeparator");
     Click(Find<QRadioButton>(w, "RbSeparatorCustom"));
     EXPECT_TRUE(box->isEnabled());

@@ -46,12 +46,43 @@ class ExportTest : public FinanceTest {
 
 TEST_F(ExportTest, RowsCarryEveryFieldQuotedAndSigned) {
   options.kind = EExportKind::kAll;
-  EXPECT_EQ(Csv(),
-            "Date;Description;Quantity;Sum;Price;Notes;Category;Family member;Section;Account\r\n"
-            "2024-01-03;\"Bakery \"\"Sun\"\", Main St.\";2.00;-4.50;-2.25;\"two\nloaves\";"
-            "Food:Bread;;;Giro\r\n"
-            "2024-01-15;Salary;1.00;2345.67;2345.67;;;;;Giro\r\n"
-            "2024-01-20;To the pocket;1.00;-100.00;-100.00;;;;;\"Giro > Cash; pocket\"\r\n");
+  EXPECT_EQ(
+      Csv(),
+      "Date;Description;Quantity;Sum;Price;Notes;Category;Family member;Section;Account;"
+      "Currency;Amount in;Currency in\r\n"
+      "2024-01-03;\"Bakery \"\"Sun\"\", Main St.\";2.00;-4.50;-2.25;\"two\nloaves\";"
+      "Food:Bread;;;Giro;$;;\r\n"
+      "2024-01-15;Salary;1.00;2345.67;2345.67;;;;;Giro;$;;\r\n"
+      "2024-01-20;To the pocket;1.00;-100.00;-100.00;;;;;\"Giro > Cash; pocket\";$;100.00;$\r\n");
+}
+
+TEST_F(ExportTest, TransferAcrossCurrenciesCarriesBothAmountsAndCurrencies) {
+  const std::uint32_t savings = Account("Savings", 102);  // in euros
+  Move(D(2024, 1, 25), giro, savings, 100, 92.5, "To savings");
+  Move(D(2024, 1, 26), 0, savings, 10, -1, "Interest");
+  options.kind = EExportKind::kAll;
+  options.fields = {EExportField::kDescription, EExportField::kSum, EExportField::kCurrency,
+                    EExportField::kAmountIn, EExportField::kCurrencyIn};
+  const std::string header = "Description;Sum;Currency;Amount in;Currency in\r\n";
+  struct Case {
+    std::uint32_t account;
+    const char* rows;
+  } const cases[] = {
+      {0,
+       "\"Bakery \"\"Sun\"\", Main St.\";-4.50;$;;\r\n"
+       "Salary;2345.67;$;;\r\n"
+       "To the pocket;-100.00;$;100.00;$\r\n"
+       "To savings;-100.00;$;92.50;\xe2\x82\xac\r\n"
+       "Interest;10.00;\xe2\x82\xac;;\r\n"},
+      // Seen from the receiving account the Sum is what came in.
+      {savings,
+       "To savings;92.50;\xe2\x82\xac;92.50;\xe2\x82\xac\r\n"
+       "Interest;10.00;\xe2\x82\xac;;\r\n"},
+  };
+  for (const Case& c : cases) {
+    options.account = c.account;
+    EXPECT_EQ(Csv(), header + c.rows) << c.account;
+  }
 }
 
 TEST_F(ExportTest, KindAccountAndCategoryChooseTheRows) {

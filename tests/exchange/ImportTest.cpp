@@ -1,6 +1,8 @@
 // Importing statements into a database: the plan, duplicates, applying,
 // failures and undo.
 #include <fstream>
+#include <functional>
+#include <iterator>
 
 #include "FileSizeLimit.h"
 #include "FinanceTestUtil.h"
@@ -107,6 +109,51 @@ TEST_F(ImportTest, AppliedImportIsFoundAgainAndUndoneWhole) {
   ASSERT_TRUE(UndoImport(db, result.transactions, result.subtypes, error)) << error;
   EXPECT_EQ(db.Transactions().size(), 0u);
   for (std::uint32_t id : result.subtypes) EXPECT_EQ(db.SubTypes().Find(id), nullptr);
+}
+
+TEST_F(ImportTest, UndoTellsWhatChangedSinceAndKeepsItWhenAsked) {
+  const CSourceTable table = Read(csv);
+  const CImportOptions options = Options(table);
+  CFitIdStore fitIds(path);
+  const CImportResult result =
+      ApplyImport(db, PlanImport(db, table, options, fitIds), options, fitIds);
+  ASSERT_TRUE(result.ok) << result.error;
+  ASSERT_EQ(result.transactions.size(), 3u);  // bread, bread, salary
+  ASSERT_EQ(result.fingerprints.size(), 3u);
+  Reopen();
+  struct Case {
+    const char* edit;
+    std::function<void(CTransactionItem&)> change;
+    bool changed;
+  } const cases[] = {
+      {"the description", [](CTransactionItem& t) { t.description += "!"; }, true},
+      {"nothing, stored again", [](CTransactionItem&) {}, false},
+      {"the day", [](CTransactionItem& t) { t.record.date += 1; }, true},
+  };
+  std::vector<std::uint32_t> changed;
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    CTransactionItem t;
+    db.GetTransaction(result.transactions[i], t);
+    cases[i].change(t);
+    ASSERT_EQ(db.EditTransaction(t), 1) << cases[i].edit;
+    if (cases[i].changed) changed.push_back(result.transactions[i]);
+  }
+  CImportChanges changes = FindChangedSinceImport(db, result.transactions, result.fingerprints);
+  EXPECT_TRUE(changes.known);
+  EXPECT_EQ(changes.remaining, 3u);
+  EXPECT_EQ(changes.changed, changed);
+  // Without fingerprints (an import remembered before they were kept)
+  // nothing can be told.
+  changes = FindChangedSinceImport(db, result.transactions, {});
+  EXPECT_FALSE(changes.known);
+  EXPECT_TRUE(changes.changed.empty());
+
+  // Undone keeping the changed ones: they stay with the categories they use.
+  std::string error;
+  ASSERT_TRUE(UndoImport(db, result.transactions, result.subtypes, error, changed)) << error;
+  EXPECT_EQ(db.Transactions().size(), 2u);
+  for (std::uint32_t id : changed) EXPECT_NE(db.Transactions().Find(id), nullptr);
+  for (std::uint32_t id : result.subtypes) EXPECT_NE(db.SubTypes().Find(id), nullptr);
 }
 
 TEST_F(ImportTest, MissingCategoryIsRefusedUnlessCreated) {

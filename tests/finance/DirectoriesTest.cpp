@@ -58,6 +58,24 @@ TEST_F(FinanceTest, DirectoryItemsKeepEveryStoredField) {
   EXPECT_EQ(db.GetAccountCurrency(id), 102u) << "references dangle, nothing is enforced";
 }
 
+TEST_F(FinanceTest, DeletingACurrencyDeletesItsExchangeRates) {
+  const std::uint32_t pound = Currency("\xc2\xa3", "Pound");
+  ASSERT_TRUE(db.SetExchangeRate(101, 102, 0.9));
+  ASSERT_TRUE(db.SetExchangeRate(pound, 101, 1.25));
+  ASSERT_TRUE(db.SetExchangeRate(pound, 102, 1.15));
+  ASSERT_TRUE(db.DelCurrency(102));
+  for (bool reopened : {false, true}) {
+    SCOPED_TRACE(reopened);
+    ASSERT_EQ(db.ExchangeRates().size(), 1u);
+    EXPECT_EQ(db.GetExchangeRateItems().size(), 1u);
+    EXPECT_DOUBLE_EQ(db.GetExchangeRate(pound, 101), 1.25);
+    EXPECT_EQ(db.GetExchangeRate(101, 102), 1.0) << "no rate left for the deleted currency";
+    Reopen();
+  }
+  EXPECT_FALSE(db.DelCurrency(102));
+  EXPECT_EQ(db.ExchangeRates().size(), 1u);
+}
+
 TEST_F(FinanceTest, SubTypeListsHoldDirectChildrenOnly) {
   const std::uint32_t food = SubType("Food", kExpenseRoot);
   SubType("Salary", kIncomeRoot);

@@ -126,7 +126,8 @@ TEST_F(WindowCommands, HelpShowsTheShippedGuideInAWindowOfItsOwn) {
 }
 
 // Cash holds 70 $, the euro card -40 €: a statement of -5 € and +20 € into
-// the euro card makes the total 20 $; undoing the import brings back -10 $.
+// the euro card makes the total 20 $; undoing the import brings back -10 $,
+// or -22 $ when the film, changed to 6 € after the import, is kept.
 TEST_F(WindowCommands, AnImportShowsAtOnceAndUndoImportRemovesIt) {
   const std::string csv = dir.path().toStdString() + "/bank.csv";
   {
@@ -152,11 +153,38 @@ TEST_F(WindowCommands, AnImportShowsAtOnceAndUndoImportRemovesIt) {
   EXPECT_TRUE(undo->isEnabled());
   EXPECT_EQ(undo->text(), "&Undo import of bank.csv");
 
-  undo->trigger();
-  EXPECT_EQ(Total(), "-10.00 $");
-  EXPECT_FALSE(undo->isEnabled());
-  ASSERT_EQ(asked.size(), 2u);  // the count imported, then the question
-  EXPECT_TRUE(asked[1].startsWith("Undo the import of bank.csv? Its 2 transactions"));
+  // What undo asks, and keeps, with and without the film changed since.
+  CDataBase& db = form->DataBase();
+  for (bool changed : {false, true}) {
+    SCOPED_TRACE(changed);
+    asked.clear();
+    std::uint32_t film = 0;
+    for (auto [id, entry] : db.Transactions())
+      if (db.GetString(entry->record.descriptionId) == "Kino") film = id;
+    ASSERT_NE(film, 0u);
+    if (changed) {
+      CTransactionItem t;
+      db.GetTransaction(film, t);
+      t.record.amountOut = t.record.amountIn = M(6);
+      ASSERT_EQ(db.EditTransaction(t), 1);
+    }
+    undo->trigger();
+    EXPECT_EQ(Total(), changed ? "-22.00 $" : "-10.00 $");
+    EXPECT_FALSE(undo->isEnabled());
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_TRUE(asked[0].startsWith("Undo the import of bank.csv? Its 2 transactions"));
+    EXPECT_EQ(asked[0].contains("1 of the 2 transactions was changed after the import."), changed);
+    if (!changed) {
+      // The same import again, to be changed and undone once more.
+      OnModal([&](QWidget* w) {
+        TypeInto(::Find<QLineEdit>(w, "EdFileName"), QString::fromStdString(csv));
+        OnModal([](QWidget* review) { Click(::Find<QPushButton>(review, "BtOk")); }, w);
+        Click(::Find<QPushButton>(w, "BtImport"));
+      });
+      Find<QToolButton>(*form, "BtImport")->click();
+      EXPECT_EQ(Total(), "20.00 $");
+    }
+  }
   EXPECT_TRUE(messages.empty());
   SetConfirmationHook({});
 }
