@@ -6,27 +6,6 @@
 #include "Include.h"
 #include "Settingsstorage.h"
 
-namespace {
-
-// Length in bytes of the UTF-8 character at text[i] (separators may be
-// non-ASCII, like the no-break space that groups Russian digits).
-size_t CharLength(const std::string& text, size_t i) {
-  const auto c = static_cast<unsigned char>(text[i]);
-  const size_t len = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-  return i + len > text.size() ? 1 : len;
-}
-
-bool IsDigitChar(const std::string& ch) {
-  return ch.size() == 1 && ch[0] >= '0' && ch[0] <= '9';
-}
-
-int CountDigits(const std::string& text) {
-  return static_cast<int>(
-      std::count_if(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }));
-}
-
-}  // namespace
-
 void CEditOrder::Touch(EFieldType field) {
   auto it = std::find(order_.begin(), order_.end(), field);
   std::rotate(it, it + 1, order_.end());
@@ -91,29 +70,15 @@ int DecimalsOf(EFieldType field) {
   return field == efQuantity ? 4 : 2;
 }
 
-bool AmountTypingAllowed(const std::string& before, const std::string& after, int decimals,
-                         bool quantity) {
-  const Settings::CSettingsStorage& settings = GetSettings();
-  int fraction = -1;  // digits after the decimal separator; -1 before it
-  for (size_t i = 0; i < after.size();) {
-    const std::string ch = after.substr(i, CharLength(after, i));
-    i += ch.size();
-    if (IsDigitChar(ch)) {
-      if (fraction >= 0 && ++fraction > decimals) return false;
-    } else if (fraction >= 0) {
-      return false;
-    } else if (ch == settings.GetDecimalSeparator() || ch == settings.GetAltDecimalSeparator()) {
-      fraction = 0;
-    } else if (ch != " " && ch != settings.GetGroupSeparator()) {
-      return false;
-    }
-  }
-  const int digits = CountDigits(after);
-  if (digits > kMaxTypedDigits && digits > CountDigits(before)) return false;
+std::optional<std::string> AcceptedAmountText(const std::string& before, const std::string& after,
+                                              int decimals, bool quantity) {
+  std::optional<std::string> kept =
+      TypedAmountText(before, after, decimals, kMaxTypedDigits, GetSettings().GetNumberFormat());
+  if (!kept || !quantity) return kept;
   std::uint8_t error = 0;
-  const Money amount = StrToMoney(after, error, decimals);
-  if (error == kMoneyTextInvalid) return false;  // beyond the range of Money
-  return !quantity || StoredQuantity(amount) == amount;
+  const Money amount = StrToMoney(*kept, error, decimals);
+  if (StoredQuantity(amount) != amount) return std::nullopt;
+  return kept;
 }
 
 Money StoredQuantity(Money quantity) {

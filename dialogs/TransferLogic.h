@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "Omrindb.h"
@@ -59,15 +60,15 @@ constexpr int kMaxTypedDigits = 11;
 // quantities and rates.
 int DecimalsOf(EFieldType field);
 
-// Whether typing or pasting may turn the text `before` of a linked box into
-// `after`. `after` must read as exactly the amount it shows: digits, blanks
-// and group separators, then at most one decimal separator followed by at
-// most `decimals` digits (an empty text is 0). It may hold more than
-// kMaxTypedDigits digits only if it holds no more digits than `before`, so
-// amounts the window shows itself can still be corrected. A quantity must
-// also survive its 32-bit float in the file (`quantity`).
-bool AmountTypingAllowed(const std::string& before, const std::string& after, int decimals,
-                         bool quantity);
+// The text an amount box keeps when typing or pasting turns its text
+// `before` into `after`, or nothing when the change is refused: the shared
+// rule of TypedAmountText (Numbertexts.h) with the user's number format and
+// kMaxTypedDigits, so every amount, price, quantity, rate and budget box
+// shows only texts that read as exactly the amount they show (an empty text
+// is 0). A quantity must also survive its 32-bit float in the file
+// (`quantity`).
+std::optional<std::string> AcceptedAmountText(const std::string& before, const std::string& after,
+                                              int decimals, bool quantity);
 
 // The quantity a 4-decimal amount becomes in the file, as a 4-decimal amount.
 Money StoredQuantity(Money quantity);

@@ -46,7 +46,7 @@ TFormEditAccount::TFormEditAccount(QWidget* parent) : QDialog(parent) {
   EdSum->setAlignment(Qt::AlignRight);
   LbSum->setBuddy(EdSum);
   LimitTyping(EdSum, [](const QString& before, const QString& after) {
-    return BudgetSumTypingAllowed(before.toStdString(), after.toStdString());
+    return ToTypedText(BudgetSumTypedText(before.toStdString(), after.toStdString()));
   });
   const TOkCancel okCancel = MakeOkCancel(this);
   BtOk = okCancel.ok;

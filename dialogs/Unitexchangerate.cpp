@@ -43,7 +43,7 @@ TFormExchangeRate::TFormExchangeRate(QWidget* parent) : QDialog(parent) {
                              16);
   EdRateValue->setEnabled(false);
   LimitTyping(EdRateValue, [](const QString& before, const QString& after) {
-    return RateTypingAllowed(before.toStdString(), after.toStdString());
+    return ToTypedText(RateTypedText(before.toStdString(), after.toStdString()));
   });
   Label1->setBuddy(EdRateValue);
   Label2 = new QLabel("X", this);
