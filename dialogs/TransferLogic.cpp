@@ -22,27 +22,71 @@ std::string& TLinkedTexts::operator[](EFieldType field) {
   }
 }
 
-std::string RecomputeField(EFieldType front, const TLinkedTexts& texts) {
-  std::uint8_t error = 0;
+TRecomputed RecomputeAmount(EFieldType front, const std::array<Money, 3>& amounts,
+                            bool divisorReads) {
+  const Money price = amounts[efPrice];
+  const Money quantity = amounts[efQuantity];
+  const Money sum = amounts[efSum];
   switch (front) {
     case efQuantity: {
-      const Money sum = StrToMoney(texts.sum, error, 2);
-      const Money price = StrToMoney(texts.price, error, 2);
-      if (error != kMoneyTextOk || price == 0) return "1";
-      return QuantityToStr(StoredQuantity(MulDivClamped(sum, kMoneyOne, price)));
+      if (!divisorReads || price == 0) return {kMoneyOne, "1"};
+      const Money amount = StoredQuantity(MulDivClamped(sum, kMoneyOne, price));
+      return {amount, QuantityToStr(amount)};
     }
     case efSum: {
-      const Money quantity = StrToMoney(texts.quantity, error, 4);
-      const Money price = StrToMoney(texts.price, error, 2);
-      return MoneyToStr(error != kMoneyTextOk ? 0 : MulDivClamped(quantity, price, kMoneyOne));
+      const Money amount = divisorReads ? MulDivClamped(quantity, price, kMoneyOne) : 0;
+      return {amount, MoneyToStr(amount)};
     }
     default: {
-      const Money sum = StrToMoney(texts.sum, error, 2);
-      const Money quantity = StrToMoney(texts.quantity, error, 4);
-      if (error != kMoneyTextOk || quantity == 0) return MoneyToStr(0);
-      return MoneyToStr(MulDivClamped(sum, kMoneyOne, quantity));
+      if (!divisorReads || quantity == 0) return {0, MoneyToStr(0)};
+      const Money amount = MulDivClamped(sum, kMoneyOne, quantity);
+      return {amount, MoneyToStr(amount)};
     }
   }
+}
+
+std::string RecomputeField(EFieldType front, const TLinkedTexts& texts) {
+  // The error that counts is that of the second text read: the price for
+  // the quantity and the sum, the quantity for the price.
+  std::uint8_t error = 0;
+  std::array<Money, 3> amounts{};
+  if (front == efPrice) {
+    amounts[efSum] = StrToMoney(texts.sum, error, 2);
+    amounts[efQuantity] = StrToMoney(texts.quantity, error, 4);
+  } else {
+    const EFieldType first = front == efQuantity ? efSum : efQuantity;
+    amounts[first] =
+        StrToMoney(first == efSum ? texts.sum : texts.quantity, error, DecimalsOf(first));
+    amounts[efPrice] = StrToMoney(texts.price, error, 2);
+  }
+  return RecomputeAmount(front, amounts, error == kMoneyTextOk).text;
+}
+
+void CLinkedAmounts::Fill(const std::array<Money, 3>& amounts) {
+  amounts_ = amounts;
+  reads_ = {true, true, true};
+}
+
+std::optional<std::pair<EFieldType, std::string>> CLinkedAmounts::Change(EFieldType field,
+                                                                         const std::string& text,
+                                                                         TTransferKind kind) {
+  const TTypedAmount typed =
+      ReadTypedAmount(text, DecimalsOf(field), GetSettings().GetNumberFormat());
+  reads_[field] = typed.state == TTypedAmountState::kComplete;
+  if (!reads_[field] || typed.value == amounts_[field]) return std::nullopt;
+  amounts_[field] = typed.value;
+  order_.Touch(field);
+  const EFieldType front = order_.Front();
+  const TRecomputed result =
+      RecomputeAmount(front, amounts_, reads_[front == efPrice ? efQuantity : efPrice]);
+  // A price of an expense or an income is not stored: it keeps its four
+  // decimals. Every other box stands for what its text shows.
+  std::uint8_t error = 0;
+  amounts_[front] = front == efPrice && kind != kKindTransfer
+                        ? result.amount
+                        : StrToMoney(result.text, error, DecimalsOf(front));
+  reads_[front] = true;
+  return std::make_pair(front, result.text);
 }
 
 bool RecomputeOverflows(EFieldType front, const TLinkedTexts& texts) {
@@ -107,6 +151,22 @@ TLinkedTexts LinkedTextsOf(TTransferKind kind, const TransactionRecord& record) 
   texts.quantity = QuantityToStr(quantity);
   texts.price = quantity == 0 ? "0" : MoneyToStr(MulDivClamped(amount, kMoneyOne, quantity));
   return texts;
+}
+
+std::array<Money, 3> LinkedAmountsOf(TTransferKind kind, const TransactionRecord& record) {
+  std::array<Money, 3> amounts{};
+  if (kind == kKindTransfer) {
+    amounts[efPrice] = record.amountOut;
+    amounts[efSum] = record.amountIn;
+    amounts[efQuantity] =
+        record.amountOut == 0 ? 0 : MulDivClamped(record.amountIn, kMoneyOne, record.amountOut);
+    return amounts;
+  }
+  amounts[efSum] = kind == kKindIncome ? record.amountIn : record.amountOut;
+  amounts[efQuantity] = FloatToMoney(record.quantity);
+  amounts[efPrice] =
+      amounts[efQuantity] == 0 ? 0 : MulDivClamped(amounts[efSum], kMoneyOne, amounts[efQuantity]);
+  return amounts;
 }
 
 float QuantityFromText(const std::string& text) {
