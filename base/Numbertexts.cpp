@@ -182,9 +182,12 @@ TTypedAmount ReadTypedAmount(const std::string& text, int decimals, const Number
   }
 
   bool wellGrouped = true;
+  bool unfinished = false;
   if (grouped) {
     wellGrouped = groups[0] >= 1 && groups[0] <= 3;
-    for (size_t k = 1; k < groups.size(); ++k) wellGrouped = wellGrouped && groups[k] == 3;
+    for (size_t k = 1; k + 1 < groups.size(); ++k) wellGrouped = wellGrouped && groups[k] == 3;
+    unfinished = wellGrouped && !inFraction && groups.back() < 3;
+    wellGrouped = wellGrouped && groups.back() == 3;
   }
 
   Money integer = 0;
@@ -195,6 +198,7 @@ TTypedAmount ReadTypedAmount(const std::string& text, int decimals, const Number
   scaled.resize(4, '0');
   DigitsToInt(scaled, fraction);
   if (integer * kMoneyOne > kMoneyMax - fraction) return {S::kInvalid, 0};
+  if (unfinished) return {S::kUnfinished, 0};
   if (!wellGrouped) return {S::kMisgrouped, 0};
   return {S::kComplete, integer * kMoneyOne + fraction};
 }
@@ -220,11 +224,13 @@ std::optional<std::string> TypedAmountText(const std::string& before, const std:
   };
   std::string text = after;
   TTypedAmountState state = ReadTypedAmount(text, decimals, format).state;
-  if (state == TTypedAmountState::kMisgrouped && after.size() < before.size()) {
+  if (state != TTypedAmountState::kComplete && state != TTypedAmountState::kEmpty &&
+      after.size() < before.size()) {
     text = DropDigitGroups(after, format);
     state = ReadTypedAmount(text, decimals, format).state;
   }
-  if (state != TTypedAmountState::kComplete && state != TTypedAmountState::kEmpty)
+  if (state != TTypedAmountState::kComplete && state != TTypedAmountState::kEmpty &&
+      state != TTypedAmountState::kUnfinished)
     return std::nullopt;
   if (digits(text) > maxDigits && digits(text) > digits(before)) return std::nullopt;
   return text;

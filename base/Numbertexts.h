@@ -48,6 +48,8 @@ Money StrToMoney(const std::string& text, std::uint8_t& errorOut, int decimals,
 enum class TTypedAmountState : std::uint8_t {
   kEmpty,       // nothing but blanks
   kComplete,    // reads as `value`
+  kUnfinished,  // grouped by threes but for the last group, of one or two digits, that ends
+                // the text ("1,23" on the way to "1,234"): shown, but read as nothing yet
   kMisgrouped,  // a group separator or blank stands between digits that are not groups of three
   kInvalid,     // any other character, a minus sign, a second decimal separator, more than
                 // `decimals` fraction digits, or an amount beyond the range of Money
@@ -66,8 +68,8 @@ TTypedAmount ReadTypedAmount(const std::string& text, int decimals, const Number
 std::string DropDigitGroups(const std::string& text, const NumberFormat& format);
 
 // What an amount box keeps when typing or pasting turns its text `before`
-// into `after`: `after` itself when it is empty or reads as an amount (see
-// ReadTypedAmount) of at most `maxDigits` digits, more only when it holds no
+// into `after`: `after` itself when it is empty, unfinished or reads as an
+// amount (see ReadTypedAmount) of at most `maxDigits` digits, more only when it holds no
 // more digits than `before` (so a long amount the program filled in can
 // still be corrected); `after` without its digit groups when a deletion left
 // them misplaced ("1,234" less its 4 shows "123"); nothing when the change is

@@ -70,6 +70,14 @@ void LimitTyping(QLineEdit* box, TTypingRule allowed) {
       }));
 }
 
+bool RefuseUnfinished(QLineEdit* box, bool unfinished) {
+  if (!unfinished) return false;
+  QApplication::beep();
+  box->setFocus();
+  box->selectAll();
+  return true;
+}
+
 std::optional<QString> ToTypedText(const std::optional<std::string>& text) {
   if (!text) return std::nullopt;
   return QString::fromStdString(*text);

@@ -72,6 +72,10 @@ void LimitTyping(QLineEdit* box, TTypingRule allowed);
 using TTypingFix =
     std::function<std::optional<QString>(const QString& before, const QString& after)>;
 void LimitTyping(QLineEdit* box, TTypingFix kept);
+// When `unfinished` is true for the text of `box` (an amount still being
+// typed): sounds the bell, puts the focus into the box with its text
+// selected and gives true, so that the caller refuses OK; else false.
+bool RefuseUnfinished(QLineEdit* box, bool unfinished);
 // A plain text rule's answer as a TTypingFix answer.
 std::optional<QString> ToTypedText(const std::optional<std::string>& text);
 // The rule for a text box: at most `maxLength` characters, except that a

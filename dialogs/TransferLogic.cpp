@@ -125,6 +125,11 @@ std::optional<std::string> AcceptedAmountText(const std::string& before, const s
   return kept;
 }
 
+bool AmountTextUnfinished(const std::string& text, int decimals) {
+  return ReadTypedAmount(text, decimals, GetSettings().GetNumberFormat()).state ==
+         TTypedAmountState::kUnfinished;
+}
+
 Money StoredQuantity(Money quantity) {
   return FloatToMoney(static_cast<float>(static_cast<double>(quantity) * 0.0001));
 }

@@ -109,6 +109,11 @@ int DecimalsOf(EFieldType field);
 std::optional<std::string> AcceptedAmountText(const std::string& before, const std::string& after,
                                               int decimals, bool quantity);
 
+// Whether `text` is an amount still being typed ("1,23" on the way to
+// "1,234", kUnfinished): the box shows it but nothing reads it, and OK is
+// refused while a box holds one.
+bool AmountTextUnfinished(const std::string& text, int decimals);
+
 // The quantity a 4-decimal amount becomes in the file, as a 4-decimal amount.
 Money StoredQuantity(Money quantity);
 

@@ -479,6 +479,11 @@ void TFormTransfer::MCommentChange() {
 
 void TFormTransfer::BtOkClick() {
   if (FAccounts.empty()) return;
+  for (EFieldType field : {efPrice, efQuantity, efSum}) {
+    QLineEdit* box = FieldBox(field);
+    if (RefuseUnfinished(box, AmountTextUnfinished(box->text().toStdString(), DecimalsOf(field))))
+      return;
+  }
   if (!Apply()) {
     // The window stays open with everything the user entered.
     ShowNotStored(FDb->GetLastWriteError());

@@ -128,13 +128,9 @@ TEST_F(Editor, TypedAmountsAreStoredAsShownOrRefusedAtOnce) {
   };
   const Case cases[] = {
       {efPrice, "1234567.89", "1234567.89", "1,234,567.89"},
-      {efSum, "1234567890.12", "1234567890.1", "1234567890.1"},  // 11 digits
-      // The comma groups by threes here: a digit that would make "5,7" read
-      // as 57 is refused, and so is one that would make "1,23" read as 123.
-      {efSum, "5,70", "5,", "5,"},
-      {efPrice, "1,23", "1,", "1.00"},
-      {efPrice, "99999999999999", "99999999999", "99,999,999,999.00"},  // 11 digits at most
-      {efPrice, "-25", "25", "25.00"},                                  // no sign
+      {efSum, "1,234,567,890.12", "1,234,567,890.1", "1,234,567,890.1"},  // 11 digits
+      {efPrice, "99999999999999", "99999999999", "99,999,999,999.00"},    // 11 digits at most
+      {efPrice, "-25", "25", "25.00"},                                    // no sign
       {efPrice, "abc-5", "5", "5.00"},
       {efPrice, "1.999", "1.99", "1.99"},           // two decimals
       {efQuantity, "16777217", "1677721", "0.00"},  // beyond what the file's float holds
@@ -157,6 +153,25 @@ TEST_F(Editor, TypedAmountsAreStoredAsShownOrRefusedAtOnce) {
     std::uint8_t error = 0;
     EXPECT_EQ(Stored().record.amountOut, StrToMoney(shownSum, error, 2));
   }
+}
+
+// The comma groups by threes here: "5,70" is shown on the way to "5,700"
+// but never read as 570 or 5.70, and OK waits until the group is whole.
+TEST_F(Editor, AnUnfinishedDigitGroupIsNeverReadAsAnotherNumber) {
+  New([](TFormTransfer* w) {
+    QLineEdit* sum = Find<QLineEdit>(w, "EdSumm");
+    sum->clear();
+    QTest::keyClicks(sum, "5,70");
+    EXPECT_EQ(Text(sum), "5,70");
+    EXPECT_EQ(Text(Find<QLineEdit>(w, "EdPrice")), "5.00");  // from "5,", which is 5
+    Click(Find<QPushButton>(w, "BtOk"));
+    EXPECT_TRUE(w->isVisible());
+    sum->end(false);
+    QTest::keyClicks(sum, "0");
+    EXPECT_EQ(Text(Find<QLineEdit>(w, "EdPrice")), "5,700.00");
+    Click(Find<QPushButton>(w, "BtOk"));
+  });
+  EXPECT_EQ(Stored().record.amountOut, M(5700));
 }
 
 TEST_F(Editor, ProductsBeyondTheLargestAmountAreRefusedWhileTyping) {

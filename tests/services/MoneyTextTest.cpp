@@ -99,11 +99,13 @@ TEST_F(MoneyTextTest, TypedAmountsReadAsTheyShowOrAreRefused) {
     const char* after;
     int decimals;
     const char* kept;  // nullptr: refused
-    Money amount;      // what the kept text reads as
+    Money amount;      // what the kept text reads as; kUnread: nothing yet
   };
+  constexpr Money kUnread = -1;
   const Case cases[] = {
-      {"en_US", "", "5,7", 2, nullptr, 0},
-      {"en_US", "", "5,70", 2, nullptr, 0},
+      {"en_US", "", "5,7", 2, "5,7", kUnread},  // on the way to "5,700"
+      {"en_US", "", "5,70", 2, "5,70", kUnread},
+      {"en_US", "", "5,70.", 2, nullptr, 0},
       {"en_US", "", "5,", 2, "5,", 50000},
       {"en_US", "", "1,234,", 2, "1,234,", 12340000},
       {"en_US", "", "5,.7", 2, nullptr, 0},
@@ -113,7 +115,7 @@ TEST_F(MoneyTextTest, TypedAmountsReadAsTheyShowOrAreRefused) {
       {"en_US", "", "12,3456", 4, nullptr, 0},
       {"en_US", "", "1,23,4", 2, nullptr, 0},
       {"en_US", "", "1234,567", 2, nullptr, 0},
-      {"en_US", "", "5 7", 2, nullptr, 0},
+      {"en_US", "", "5 7", 2, "5 7", kUnread},
       {"en_US", "", "-5", 2, nullptr, 0},
       {"en_US", "", "", 2, "", 0},
       {"en_US", "", "1.2.3", 2, nullptr, 0},
@@ -132,7 +134,8 @@ TEST_F(MoneyTextTest, TypedAmountsReadAsTheyShowOrAreRefused) {
       {"de_DE", "", "12,3456", 4, "12,3456", 123456},
       {"de_DE", "", "12,3456", 2, nullptr, 0},
       {"de_DE", "", "1,23,4", 2, nullptr, 0},
-      {"de_DE", "", "5.7", 2, nullptr, 0},
+      {"de_DE", "", "5.7", 2, "5.7", kUnread},
+      {"de_DE", "", "5.7,", 2, nullptr, 0},
       {"de_DE", "", "1,234.5", 2, nullptr, 0},
       {"de_DE", "", "-5", 2, nullptr, 0},
       {"de_DE", "1.234", "1.23", 2, "123", 1230000},
@@ -147,6 +150,10 @@ TEST_F(MoneyTextTest, TypedAmountsReadAsTheyShowOrAreRefused) {
     if (!kept) continue;
     EXPECT_EQ(*kept, c.kept);
     const TTypedAmount read = ReadTypedAmount(*kept, c.decimals, format);
+    if (c.amount == kUnread) {
+      EXPECT_EQ(read.state, TTypedAmountState::kUnfinished);
+      continue;
+    }
     EXPECT_EQ(read.value, c.amount);
     std::uint8_t error = 0;
     if (!kept->empty()) {
