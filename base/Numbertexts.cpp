@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 std::string FormatVersion(int version) {
   char buf[32];
@@ -134,6 +135,105 @@ Money StrToMoney(const std::string& text, std::uint8_t& errorOut, int decimals,
     return 0;
   }
   return result + fractionMoney;
+}
+
+TTypedAmount ReadTypedAmount(const std::string& text, int decimals, const NumberFormat& format) {
+  using S = TTypedAmountState;
+  size_t begin = text.find_first_not_of(' ');
+  if (begin == std::string::npos) return {S::kEmpty, 0};
+  const size_t end = text.find_last_not_of(' ') + 1;
+  const std::string body = text.substr(begin, end - begin);
+
+  std::string integerDigits;
+  std::string fractionDigits;
+  std::vector<size_t> groups;  // digits of each group of the integer part
+  size_t group = 0;
+  bool grouped = false;
+  bool inFraction = false;
+  for (size_t i = 0; i < body.size();) {
+    const std::string ch = body.substr(i, CharLength(body, i));
+    i += ch.size();
+    if (IsDigit(ch)) {
+      if (inFraction) {
+        fractionDigits += ch;
+      } else {
+        integerDigits += ch;
+        ++group;
+      }
+    } else if (inFraction) {
+      return {S::kInvalid, 0};  // a second separator, a group mark or a letter in the fraction
+    } else if (ch == format.decimalSeparator || ch == format.altDecimalSeparator) {
+      inFraction = true;
+    } else if (ch == " " || ch == format.groupSeparator) {
+      groups.push_back(group);
+      group = 0;
+      grouped = true;
+    } else {
+      return {S::kInvalid, 0};
+    }
+  }
+  groups.push_back(group);
+  if (static_cast<int>(fractionDigits.size()) > std::max(decimals, 0)) return {S::kInvalid, 0};
+  // A group separator typed last holds no digits yet: "5," reads as 5, and
+  // the digit after it is refused unless three follow.
+  if (!inFraction && groups.size() > 1 && groups.back() == 0) {
+    groups.pop_back();
+    grouped = groups.size() > 1;
+  }
+
+  bool wellGrouped = true;
+  bool unfinished = false;
+  if (grouped) {
+    wellGrouped = groups[0] >= 1 && groups[0] <= 3;
+    for (size_t k = 1; k + 1 < groups.size(); ++k) wellGrouped = wellGrouped && groups[k] == 3;
+    unfinished = wellGrouped && !inFraction && groups.back() < 3;
+    wellGrouped = wellGrouped && groups.back() == 3;
+  }
+
+  Money integer = 0;
+  if (!DigitsToInt(integerDigits, integer) || integer > kMoneyMax / kMoneyOne)
+    return {S::kInvalid, 0};
+  Money fraction = 0;
+  std::string scaled = fractionDigits.substr(0, 4);
+  scaled.resize(4, '0');
+  DigitsToInt(scaled, fraction);
+  if (integer * kMoneyOne > kMoneyMax - fraction) return {S::kInvalid, 0};
+  if (unfinished) return {S::kUnfinished, 0};
+  if (!wellGrouped) return {S::kMisgrouped, 0};
+  return {S::kComplete, integer * kMoneyOne + fraction};
+}
+
+std::string DropDigitGroups(const std::string& text, const NumberFormat& format) {
+  std::string result;
+  bool inFraction = false;
+  for (size_t i = 0; i < text.size();) {
+    const std::string ch = text.substr(i, CharLength(text, i));
+    i += ch.size();
+    if (ch == format.decimalSeparator || ch == format.altDecimalSeparator) inFraction = true;
+    if (inFraction || (ch != " " && ch != format.groupSeparator)) result += ch;
+  }
+  return result;
+}
+
+std::optional<std::string> TypedAmountText(const std::string& before, const std::string& after,
+                                           int decimals, int maxDigits,
+                                           const NumberFormat& format) {
+  auto digits = [](const std::string& text) {
+    return static_cast<int>(
+        std::count_if(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }));
+  };
+  std::string text = after;
+  TTypedAmountState state = ReadTypedAmount(text, decimals, format).state;
+  if (state != TTypedAmountState::kComplete && state != TTypedAmountState::kEmpty &&
+      after.size() < before.size()) {
+    text = DropDigitGroups(after, format);
+    state = ReadTypedAmount(text, decimals, format).state;
+  }
+  if (state != TTypedAmountState::kComplete && state != TTypedAmountState::kEmpty &&
+      state != TTypedAmountState::kUnfinished)
+    return std::nullopt;
+  if (digits(text) > maxDigits && digits(text) > digits(before)) return std::nullopt;
+  return text;
 }
 
 Money IntToMoney(std::int32_t n) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "Moneytype.h"
@@ -39,6 +40,43 @@ constexpr std::uint8_t kMoneyTextInvalid = 255;
 // gives 0 with kMoneyTextInvalid. Never fails otherwise.
 Money StrToMoney(const std::string& text, std::uint8_t& errorOut, int decimals,
                  const NumberFormat& format);
+// How a text typed into an amount box reads. Unlike StrToMoney, which
+// skips group separators wherever they stand, a typed text is read only when
+// each digit group it marks has three digits, so that no text shows one
+// number and stores another ("5,7" in a format that groups with "," is not
+// 57).
+enum class TTypedAmountState : std::uint8_t {
+  kEmpty,       // nothing but blanks
+  kComplete,    // reads as `value`
+  kUnfinished,  // grouped by threes but for the last group, of one or two digits, that ends
+                // the text ("1,23" on the way to "1,234"): shown, but read as nothing yet
+  kMisgrouped,  // a group separator or blank stands between digits that are not groups of three
+  kInvalid,     // any other character, a minus sign, a second decimal separator, more than
+                // `decimals` fraction digits, or an amount beyond the range of Money
+};
+struct TTypedAmount {
+  TTypedAmountState state = TTypedAmountState::kEmpty;
+  Money value = 0;  // meaningful only for kComplete
+};
+// Reads `text`: blanks may lead or trail; digits may be grouped by threes
+// with the group separator or a blank, and one group separator may end the
+// text; the decimal separator or the alternative one is followed by at most
+// `decimals` digits.
+TTypedAmount ReadTypedAmount(const std::string& text, int decimals, const NumberFormat& format);
+// `text` with the group separators and blanks before its decimal separator
+// taken out ("1,23.5" -> "123.5").
+std::string DropDigitGroups(const std::string& text, const NumberFormat& format);
+
+// What an amount box keeps when typing or pasting turns its text `before`
+// into `after`: `after` itself when it is empty, unfinished or reads as an
+// amount (see ReadTypedAmount) of at most `maxDigits` digits, more only when it holds no
+// more digits than `before` (so a long amount the program filled in can
+// still be corrected); `after` without its digit groups when a deletion left
+// them misplaced ("1,234" less its 4 shows "123"); nothing when the change is
+// refused.
+std::optional<std::string> TypedAmountText(const std::string& before, const std::string& after,
+                                           int decimals, int maxDigits, const NumberFormat& format);
+
 // n as a money amount (n * kMoneyOne).
 Money IntToMoney(std::int32_t n);
 // x * kMoneyOne rounded to the nearest integer, halves to even. Not-a-number

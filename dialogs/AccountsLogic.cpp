@@ -12,8 +12,10 @@ TBudgetInput BudgetInputOf(const AccountRecord& record, Date intervalBegin, Date
   return {true, record.budgetStart, record.budgetEnd, MoneyToStr(record.budgetSum)};
 }
 
-bool BudgetSumTypingAllowed(const std::string& before, const std::string& after) {
-  return !after.empty() && AmountTypingAllowed(before, after, 2, false);
+std::optional<std::string> BudgetSumTypedText(const std::string& before, const std::string& after) {
+  std::optional<std::string> kept = AcceptedAmountText(before, after, 2, false);
+  if (kept && kept->empty()) return std::nullopt;
+  return kept;
 }
 
 bool BudgetDatesAccepted(const TBudgetInput& input) {

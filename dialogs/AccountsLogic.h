@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "Omrindb.h"
@@ -25,10 +26,11 @@ struct TBudgetInput {
 // enabled, else a budget over the working interval with the sum 0.
 TBudgetInput BudgetInputOf(const AccountRecord& record, Date intervalBegin, Date intervalEnd);
 
-// Whether typing may turn the budget sum text `before` into `after`: an
-// amount as the transaction editor's amount boxes take it (no letters, no
-// minus sign, at most 2 decimals and 11 digits), and never an empty box.
-bool BudgetSumTypingAllowed(const std::string& before, const std::string& after);
+// The text the budget sum box keeps when typing turns `before` into `after`,
+// or nothing when the change is refused: an amount as the transaction
+// editor's amount boxes take it (AcceptedAmountText with 2 decimals), and
+// never an empty box.
+std::optional<std::string> BudgetSumTypedText(const std::string& before, const std::string& after);
 
 // A budget the user may store: off, or its last day not before its first.
 bool BudgetDatesAccepted(const TBudgetInput& input);

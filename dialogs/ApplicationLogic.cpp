@@ -21,6 +21,11 @@ int QuickExpensesCount(int position) {
   return position * kQuickExpensesStep;
 }
 
+int QuickExpensesChosen(int storedCount, int position) {
+  return position == QuickExpensesPosition(storedCount) ? storedCount
+                                                        : QuickExpensesCount(position);
+}
+
 int SelectedLanguage(const std::vector<std::string>& entries, const std::string& localeFileName) {
   int selected = -1;
   for (std::size_t i = 0; i < entries.size(); ++i)

@@ -18,6 +18,12 @@ inline constexpr int kQuickExpensesLast = 12;
 int QuickExpensesPosition(int storedCount);
 // The count a position stands for.
 int QuickExpensesCount(int position);
+// The count the window shows and stores for the track bar at `position`,
+// which was filled at QuickExpensesPosition(storedCount): the stored count
+// while the bar stands where it was filled (the count may lie between the
+// bar's steps or beyond its ends, and a value the user did not touch is
+// never rewritten), the position's count once the user moved it.
+int QuickExpensesChosen(int storedCount, int position);
 
 // The entry of `entries` (language file names) that the setting
 // `localeFileName` names: the last one found anywhere inside it; -1 for none.

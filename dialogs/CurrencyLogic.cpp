@@ -45,8 +45,8 @@ double TypedRate(const std::string& text) {
   return static_cast<double>(rate) * 0.0001;
 }
 
-bool RateTypingAllowed(const std::string& before, const std::string& after) {
-  return AmountTypingAllowed(before, after, 4, false);
+std::optional<std::string> RateTypedText(const std::string& before, const std::string& after) {
+  return AcceptedAmountText(before, after, 4, false);
 }
 
 std::string CurrencySymbol(const CCurrencyItem& currency) {

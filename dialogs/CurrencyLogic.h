@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "Omrindb.h"
@@ -32,10 +33,10 @@ std::string RateText(double rate);
 // for 1 (one to one).
 double TypedRate(const std::string& text);
 
-// Whether typing may turn the rate box's text `before` into `after`: the
-// rule of the amount boxes with four decimals (no letters, no minus sign,
-// no fifth decimal, at most 11 digits).
-bool RateTypingAllowed(const std::string& before, const std::string& after);
+// The text the rate box keeps when typing turns `before` into `after`, or
+// nothing when the change is refused: the rule of the amount boxes
+// (AcceptedAmountText) with four decimals.
+std::optional<std::string> RateTypedText(const std::string& before, const std::string& after);
 
 // How a currency is named beside a rate: its short name, or its full name
 // when the short name is empty.

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QValidator>
+#include <algorithm>
 #include <cmath>
 #include <utility>
 
@@ -31,27 +32,55 @@ TConfirmationHook& Hook() {
 // which is how set texts pass unchecked.
 class CTypingValidator : public QValidator {
  public:
-  CTypingValidator(QLineEdit* box, TTypingRule allowed)
-      : QValidator(box), box_(box), before_(box->text()), allowed_(std::move(allowed)) {
+  CTypingValidator(QLineEdit* box, TTypingFix kept)
+      : QValidator(box), box_(box), before_(box->text()), kept_(std::move(kept)) {
     connect(box, &QLineEdit::textChanged, this, [this](const QString& text) { before_ = text; });
   }
-  State validate(QString& input, int&) const override {
-    if (input == before_ || !box_->isModified() || allowed_(before_, input)) return Acceptable;
-    return Invalid;
+  State validate(QString& input, int& pos) const override {
+    if (input == before_ || !box_->isModified()) return Acceptable;
+    const std::optional<QString> kept = kept_(before_, input);
+    if (!kept) return Invalid;
+    if (*kept != input) {
+      // The cursor keeps its distance from the end of the text.
+      const qsizetype fromEnd = input.size() - pos;
+      input = *kept;
+      pos = static_cast<int>(std::clamp<qsizetype>(input.size() - fromEnd, 0, input.size()));
+    }
+    return Acceptable;
   }
 
  private:
   QLineEdit* box_;
   QString before_;  // the text before the change being judged
-  TTypingRule allowed_;
+  TTypingFix kept_;
 };
 
 }  // namespace
 
-void LimitTyping(QLineEdit* box, TTypingRule allowed) {
-  box->setValidator(new CTypingValidator(box, std::move(allowed)));
+void LimitTyping(QLineEdit* box, TTypingFix kept) {
+  box->setValidator(new CTypingValidator(box, std::move(kept)));
   // The key has no effect on the text: the bell says it was heard.
   QObject::connect(box, &QLineEdit::inputRejected, box, [] { QApplication::beep(); });
+}
+
+void LimitTyping(QLineEdit* box, TTypingRule allowed) {
+  LimitTyping(
+      box, TTypingFix([allowed = std::move(allowed)](const QString& before, const QString& after) {
+        return allowed(before, after) ? std::optional<QString>(after) : std::nullopt;
+      }));
+}
+
+bool RefuseUnfinished(QLineEdit* box, bool unfinished) {
+  if (!unfinished) return false;
+  QApplication::beep();
+  box->setFocus();
+  box->selectAll();
+  return true;
+}
+
+std::optional<QString> ToTypedText(const std::optional<std::string>& text) {
+  if (!text) return std::nullopt;
+  return QString::fromStdString(*text);
 }
 
 TTypingRule MaxTypedLength(int maxLength) {

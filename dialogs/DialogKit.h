@@ -9,6 +9,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -62,11 +63,23 @@ Date FromQDate(const QDate& date);
 
 // Lets the user type or paste into `box` only changes that `allowed(before,
 // after)` accepts; a refused change is undone at once, as if the key had not
-// been pressed. Texts the program sets are never checked or cut, so a box
-// always shows what is stored even beyond the typing limits.
+// been pressed, and the bell sounds. Texts the program sets are never checked
+// or cut, so a box always shows what is stored even beyond the typing limits.
 class QLineEdit;
 using TTypingRule = std::function<bool(const QString& before, const QString& after)>;
 void LimitTyping(QLineEdit* box, TTypingRule allowed);
+// The same for a rule that may also correct an accepted change: `kept(before,
+// after)` gives the text the box takes instead of `after`, or nothing to
+// refuse it.
+using TTypingFix =
+    std::function<std::optional<QString>(const QString& before, const QString& after)>;
+void LimitTyping(QLineEdit* box, TTypingFix kept);
+// When `unfinished` is true for the text of `box` (an amount still being
+// typed): sounds the bell, puts the focus into the box with its text
+// selected and gives true, so that the caller refuses OK; else false.
+bool RefuseUnfinished(QLineEdit* box, bool unfinished);
+// A plain text rule's answer as a TTypingFix answer.
+std::optional<QString> ToTypedText(const std::optional<std::string>& text);
 // The rule for a text box: at most `maxLength` characters, except that a
 // longer text the program filled in may be shortened or kept.
 TTypingRule MaxTypedLength(int maxLength);

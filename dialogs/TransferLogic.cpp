@@ -6,27 +6,6 @@
 #include "Include.h"
 #include "Settingsstorage.h"
 
-namespace {
-
-// Length in bytes of the UTF-8 character at text[i] (separators may be
-// non-ASCII, like the no-break space that groups Russian digits).
-size_t CharLength(const std::string& text, size_t i) {
-  const auto c = static_cast<unsigned char>(text[i]);
-  const size_t len = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-  return i + len > text.size() ? 1 : len;
-}
-
-bool IsDigitChar(const std::string& ch) {
-  return ch.size() == 1 && ch[0] >= '0' && ch[0] <= '9';
-}
-
-int CountDigits(const std::string& text) {
-  return static_cast<int>(
-      std::count_if(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }));
-}
-
-}  // namespace
-
 void CEditOrder::Touch(EFieldType field) {
   auto it = std::find(order_.begin(), order_.end(), field);
   std::rotate(it, it + 1, order_.end());
@@ -43,27 +22,71 @@ std::string& TLinkedTexts::operator[](EFieldType field) {
   }
 }
 
-std::string RecomputeField(EFieldType front, const TLinkedTexts& texts) {
-  std::uint8_t error = 0;
+TRecomputed RecomputeAmount(EFieldType front, const std::array<Money, 3>& amounts,
+                            bool divisorReads) {
+  const Money price = amounts[efPrice];
+  const Money quantity = amounts[efQuantity];
+  const Money sum = amounts[efSum];
   switch (front) {
     case efQuantity: {
-      const Money sum = StrToMoney(texts.sum, error, 2);
-      const Money price = StrToMoney(texts.price, error, 2);
-      if (error != kMoneyTextOk || price == 0) return "1";
-      return QuantityToStr(StoredQuantity(MulDivClamped(sum, kMoneyOne, price)));
+      if (!divisorReads || price == 0) return {kMoneyOne, "1"};
+      const Money amount = StoredQuantity(MulDivClamped(sum, kMoneyOne, price));
+      return {amount, QuantityToStr(amount)};
     }
     case efSum: {
-      const Money quantity = StrToMoney(texts.quantity, error, 4);
-      const Money price = StrToMoney(texts.price, error, 2);
-      return MoneyToStr(error != kMoneyTextOk ? 0 : MulDivClamped(quantity, price, kMoneyOne));
+      const Money amount = divisorReads ? MulDivClamped(quantity, price, kMoneyOne) : 0;
+      return {amount, MoneyToStr(amount)};
     }
     default: {
-      const Money sum = StrToMoney(texts.sum, error, 2);
-      const Money quantity = StrToMoney(texts.quantity, error, 4);
-      if (error != kMoneyTextOk || quantity == 0) return MoneyToStr(0);
-      return MoneyToStr(MulDivClamped(sum, kMoneyOne, quantity));
+      if (!divisorReads || quantity == 0) return {0, MoneyToStr(0)};
+      const Money amount = MulDivClamped(sum, kMoneyOne, quantity);
+      return {amount, MoneyToStr(amount)};
     }
   }
+}
+
+std::string RecomputeField(EFieldType front, const TLinkedTexts& texts) {
+  // The error that counts is that of the second text read: the price for
+  // the quantity and the sum, the quantity for the price.
+  std::uint8_t error = 0;
+  std::array<Money, 3> amounts{};
+  if (front == efPrice) {
+    amounts[efSum] = StrToMoney(texts.sum, error, 2);
+    amounts[efQuantity] = StrToMoney(texts.quantity, error, 4);
+  } else {
+    const EFieldType first = front == efQuantity ? efSum : efQuantity;
+    amounts[first] =
+        StrToMoney(first == efSum ? texts.sum : texts.quantity, error, DecimalsOf(first));
+    amounts[efPrice] = StrToMoney(texts.price, error, 2);
+  }
+  return RecomputeAmount(front, amounts, error == kMoneyTextOk).text;
+}
+
+void CLinkedAmounts::Fill(const std::array<Money, 3>& amounts) {
+  amounts_ = amounts;
+  reads_ = {true, true, true};
+}
+
+std::optional<std::pair<EFieldType, std::string>> CLinkedAmounts::Change(EFieldType field,
+                                                                         const std::string& text,
+                                                                         TTransferKind kind) {
+  const TTypedAmount typed =
+      ReadTypedAmount(text, DecimalsOf(field), GetSettings().GetNumberFormat());
+  reads_[field] = typed.state == TTypedAmountState::kComplete;
+  if (!reads_[field] || typed.value == amounts_[field]) return std::nullopt;
+  amounts_[field] = typed.value;
+  order_.Touch(field);
+  const EFieldType front = order_.Front();
+  const TRecomputed result =
+      RecomputeAmount(front, amounts_, reads_[front == efPrice ? efQuantity : efPrice]);
+  // A price of an expense or an income is not stored: it keeps its four
+  // decimals. Every other box stands for what its text shows.
+  std::uint8_t error = 0;
+  amounts_[front] = front == efPrice && kind != kKindTransfer
+                        ? result.amount
+                        : StrToMoney(result.text, error, DecimalsOf(front));
+  reads_[front] = true;
+  return std::make_pair(front, result.text);
 }
 
 bool RecomputeOverflows(EFieldType front, const TLinkedTexts& texts) {
@@ -91,29 +114,20 @@ int DecimalsOf(EFieldType field) {
   return field == efQuantity ? 4 : 2;
 }
 
-bool AmountTypingAllowed(const std::string& before, const std::string& after, int decimals,
-                         bool quantity) {
-  const Settings::CSettingsStorage& settings = GetSettings();
-  int fraction = -1;  // digits after the decimal separator; -1 before it
-  for (size_t i = 0; i < after.size();) {
-    const std::string ch = after.substr(i, CharLength(after, i));
-    i += ch.size();
-    if (IsDigitChar(ch)) {
-      if (fraction >= 0 && ++fraction > decimals) return false;
-    } else if (fraction >= 0) {
-      return false;
-    } else if (ch == settings.GetDecimalSeparator() || ch == settings.GetAltDecimalSeparator()) {
-      fraction = 0;
-    } else if (ch != " " && ch != settings.GetGroupSeparator()) {
-      return false;
-    }
-  }
-  const int digits = CountDigits(after);
-  if (digits > kMaxTypedDigits && digits > CountDigits(before)) return false;
+std::optional<std::string> AcceptedAmountText(const std::string& before, const std::string& after,
+                                              int decimals, bool quantity) {
+  std::optional<std::string> kept =
+      TypedAmountText(before, after, decimals, kMaxTypedDigits, GetSettings().GetNumberFormat());
+  if (!kept || !quantity) return kept;
   std::uint8_t error = 0;
-  const Money amount = StrToMoney(after, error, decimals);
-  if (error == kMoneyTextInvalid) return false;  // beyond the range of Money
-  return !quantity || StoredQuantity(amount) == amount;
+  const Money amount = StrToMoney(*kept, error, decimals);
+  if (StoredQuantity(amount) != amount) return std::nullopt;
+  return kept;
+}
+
+bool AmountTextUnfinished(const std::string& text, int decimals) {
+  return ReadTypedAmount(text, decimals, GetSettings().GetNumberFormat()).state ==
+         TTypedAmountState::kUnfinished;
 }
 
 Money StoredQuantity(Money quantity) {
@@ -142,6 +156,22 @@ TLinkedTexts LinkedTextsOf(TTransferKind kind, const TransactionRecord& record) 
   texts.quantity = QuantityToStr(quantity);
   texts.price = quantity == 0 ? "0" : MoneyToStr(MulDivClamped(amount, kMoneyOne, quantity));
   return texts;
+}
+
+std::array<Money, 3> LinkedAmountsOf(TTransferKind kind, const TransactionRecord& record) {
+  std::array<Money, 3> amounts{};
+  if (kind == kKindTransfer) {
+    amounts[efPrice] = record.amountOut;
+    amounts[efSum] = record.amountIn;
+    amounts[efQuantity] =
+        record.amountOut == 0 ? 0 : MulDivClamped(record.amountIn, kMoneyOne, record.amountOut);
+    return amounts;
+  }
+  amounts[efSum] = kind == kKindIncome ? record.amountIn : record.amountOut;
+  amounts[efQuantity] = FloatToMoney(record.quantity);
+  amounts[efPrice] =
+      amounts[efQuantity] == 0 ? 0 : MulDivClamped(amounts[efSum], kMoneyOne, amounts[efQuantity]);
+  return amounts;
 }
 
 float QuantityFromText(const std::string& text) {

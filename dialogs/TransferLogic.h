@@ -9,7 +9,9 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "Omrindb.h"
 
@@ -49,6 +51,44 @@ struct TLinkedTexts {
 // text "does not read" is decided by the second of the two texts read.
 std::string RecomputeField(EFieldType front, const TLinkedTexts& texts);
 
+// The amount a recomputed box stands for and the text it shows.
+struct TRecomputed {
+  Money amount = 0;
+  std::string text;
+};
+// RecomputeField on amounts: box `front` from the amounts of the two others
+// (indexed by EFieldType); `divisorReads` says whether the text the rule
+// depends on reads (the price for the quantity and the sum, the quantity for
+// the price).
+TRecomputed RecomputeAmount(EFieldType front, const std::array<Money, 3>& amounts,
+                            bool divisorReads);
+
+// The linked boxes as the editor keeps them: the edit order and, for each
+// box, the amount it stands for. A box stands for the amount its text was
+// filled with or last really changed to, exactly: a computed price keeps its
+// four decimals while its box shows two, so a sum computed from it is not
+// the product of a rounded price.
+class CLinkedAmounts {
+ public:
+  // The boxes show texts filled in for `amounts` (see LinkedAmountsOf).
+  void Fill(const std::array<Money, 3>& amounts);
+  // Box `field` now shows `text`. When the text reads as an amount other than
+  // the one the box stands for, the box becomes the most recently edited and
+  // the least recently edited box is recomputed from the two others: the
+  // result names that box and its new text. A text that does not read, or
+  // that reads as the amount the box already stands for (a quantity typed
+  // again), recomputes nothing.
+  std::optional<std::pair<EFieldType, std::string>> Change(EFieldType field,
+                                                           const std::string& text,
+                                                           TTransferKind kind);
+  const CEditOrder& Order() const { return order_; }
+
+ private:
+  CEditOrder order_;
+  std::array<Money, 3> amounts_{0, kMoneyOne, 0};  // what each box stands for
+  std::array<bool, 3> reads_{true, true, true};    // whether its text reads now
+};
+
 // Whether recomputing box `front` from the two others leaves the range of
 // Money (RecomputeField then shows the nearest end of the range).
 bool RecomputeOverflows(EFieldType front, const TLinkedTexts& texts);
@@ -59,15 +99,20 @@ constexpr int kMaxTypedDigits = 11;
 // quantities and rates.
 int DecimalsOf(EFieldType field);
 
-// Whether typing or pasting may turn the text `before` of a linked box into
-// `after`. `after` must read as exactly the amount it shows: digits, blanks
-// and group separators, then at most one decimal separator followed by at
-// most `decimals` digits (an empty text is 0). It may hold more than
-// kMaxTypedDigits digits only if it holds no more digits than `before`, so
-// amounts the window shows itself can still be corrected. A quantity must
-// also survive its 32-bit float in the file (`quantity`).
-bool AmountTypingAllowed(const std::string& before, const std::string& after, int decimals,
-                         bool quantity);
+// The text an amount box keeps when typing or pasting turns its text
+// `before` into `after`, or nothing when the change is refused: the shared
+// rule of TypedAmountText (Numbertexts.h) with the user's number format and
+// kMaxTypedDigits, so every amount, price, quantity, rate and budget box
+// shows only texts that read as exactly the amount they show (an empty text
+// is 0). A quantity must also survive its 32-bit float in the file
+// (`quantity`).
+std::optional<std::string> AcceptedAmountText(const std::string& before, const std::string& after,
+                                              int decimals, bool quantity);
+
+// Whether `text` is an amount still being typed ("1,23" on the way to
+// "1,234", kUnfinished): the box shows it but nothing reads it, and OK is
+// refused while a box holds one.
+bool AmountTextUnfinished(const std::string& text, int decimals);
 
 // The quantity a 4-decimal amount becomes in the file, as a 4-decimal amount.
 Money StoredQuantity(Money quantity);
@@ -77,6 +122,9 @@ TTransferKind KindOf(const TransactionRecord& record);
 
 // What the linked boxes show for a stored transaction of `kind`.
 TLinkedTexts LinkedTextsOf(TTransferKind kind, const TransactionRecord& record);
+// The amounts behind those texts, indexed by EFieldType: the stored amounts
+// and quantity, and the price or rate computed from them with four decimals.
+std::array<Money, 3> LinkedAmountsOf(TTransferKind kind, const TransactionRecord& record);
 
 // The quantity a text stands for: read with the 4 decimals the box shows,
 // as a float ("1.2345" gives 1.2345).

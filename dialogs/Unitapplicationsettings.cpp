@@ -97,8 +97,8 @@ bool TFormApplicationSettings::Execute() {
   Settings::CSettingsStorage& settings = GetSettings();
   FLocaleFileName = settings.GetLocaleFileName(Settings::kDefaultLocaleFileName);
   FillLanguages();
-  TBQuickExpenses->setValue(
-      QuickExpensesPosition(settings.GetMaximumQuickExpenses(kDefaultQuickExpenses)));
+  FStoredQuickExpenses = settings.GetMaximumQuickExpenses(kDefaultQuickExpenses);
+  TBQuickExpenses->setValue(QuickExpensesPosition(FStoredQuickExpenses));
   TBQuickExpensesChange(TBQuickExpenses->value());
   CbEmptyCategories->setChecked(settings.GetShowEmptyCategories());
   PageControl->setCurrentIndex(0);
@@ -125,7 +125,7 @@ void TFormApplicationSettings::FillLanguages() {
 }
 
 void TFormApplicationSettings::TBQuickExpensesChange(int position) {
-  LbQuickExpensesVal->setText(QString::number(QuickExpensesCount(position)));
+  LbQuickExpensesVal->setText(QString::number(QuickExpensesChosen(FStoredQuickExpenses, position)));
 }
 
 void TFormApplicationSettings::BtOkClick() {
@@ -135,10 +135,13 @@ void TFormApplicationSettings::BtOkClick() {
       language != nullptr && language->isSelected()
           ? LocaleFileFor(language->data(Qt::UserRole).toString().toStdString())
           : FLocaleFileName;
-  // All three are written even when one fails, so that as much as possible
-  // is kept; the user is told when any was not.
+  // All are written even when one fails, so that as much as possible is
+  // kept; the user is told when any was not. The quick-expense count is
+  // written only when the user chose another one.
   bool stored = settings.SetLocaleFileName(localeFileName);
-  stored = settings.SetMaximumQuickExpenses(QuickExpensesCount(TBQuickExpenses->value())) && stored;
+  const int quickExpenses = QuickExpensesChosen(FStoredQuickExpenses, TBQuickExpenses->value());
+  if (quickExpenses != FStoredQuickExpenses)
+    stored = settings.SetMaximumQuickExpenses(quickExpenses) && stored;
   stored = settings.SetShowEmptyCategories(CbEmptyCategories->isChecked()) && stored;
   if (!stored) {
     ShowMessage(GetLocalizedText(24147, "The settings could not be stored.") + "\n" +

@@ -32,7 +32,8 @@ class TFormApplicationSettings : public QDialog {
   // folder's Lang/), by name.
   void FillLanguages();
 
-  std::string FLocaleFileName;  // as read when the window was shown
+  std::string FLocaleFileName;   // as read when the window was shown
+  int FStoredQuickExpenses = 0;  // the quick-expense count read then
 
   // The controls, each named by its objectName.
   QTabWidget* PageControl = nullptr;

@@ -10,6 +10,7 @@
 #include "Include.h"
 #include "Platform.h"
 #include "Qtexts.h"
+#include "TransferLogic.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ TFormEditAccount::TFormEditAccount(QWidget* parent) : QDialog(parent) {
   EdSum->setAlignment(Qt::AlignRight);
   LbSum->setBuddy(EdSum);
   LimitTyping(EdSum, [](const QString& before, const QString& after) {
-    return BudgetSumTypingAllowed(before.toStdString(), after.toStdString());
+    return ToTypedText(BudgetSumTypedText(before.toStdString(), after.toStdString()));
   });
   const TOkCancel okCancel = MakeOkCancel(this);
   BtOk = okCancel.ok;
@@ -157,6 +158,7 @@ void TFormEditAccount::BtOkClick() {
   const int currency = CBCurrency->currentIndex();
   if (!db_ || currency < 0 || currency >= static_cast<int>(currencies_.size())) return;
   const TBudgetInput budget = BudgetInput();
+  if (budget.enabled && RefuseUnfinished(EdSum, AmountTextUnfinished(budget.sum, 2))) return;
   if (!BudgetDatesAccepted(budget)) {
     ShowMessage(QStringToStored(textReversedBudget_));
     EdToDate->setFocus();

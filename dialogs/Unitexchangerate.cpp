@@ -11,6 +11,7 @@
 #include "Include.h"
 #include "Logger.h"
 #include "Qtexts.h"
+#include "TransferLogic.h"
 #include "Unitcurrences.h"
 
 namespace {
@@ -43,7 +44,7 @@ TFormExchangeRate::TFormExchangeRate(QWidget* parent) : QDialog(parent) {
                              16);
   EdRateValue->setEnabled(false);
   LimitTyping(EdRateValue, [](const QString& before, const QString& after) {
-    return RateTypingAllowed(before.toStdString(), after.toStdString());
+    return ToTypedText(RateTypedText(before.toStdString(), after.toStdString()));
   });
   Label1->setBuddy(EdRateValue);
   Label2 = new QLabel("X", this);
@@ -143,6 +144,8 @@ void TFormExchangeRate::EdRateValueChange() {
   const CCurrencyItem* from = Chosen(CurrenciesList1);
   const CCurrencyItem* to = Chosen(CurrenciesList2);
   if (!from || !to || from->id == to->id) return;
+  // A rate still being typed ("1,23" on the way to "1,234") is stored once it is whole.
+  if (AmountTextUnfinished(EdRateValue->text().toStdString(), 4)) return;
   if (!db_->SetExchangeRate(from->id, to->id, TypedRate(EdRateValue->text().toStdString())))
     ShowNotStored(db_->GetLastWriteError());
   ShowInverseRate();

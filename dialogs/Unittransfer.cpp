@@ -125,6 +125,7 @@ void TFormTransfer::FillFields() {
   FLoaded = FItem.record;
   FLoadedKind = FKind;
   SetLinkedTexts(FFilled);
+  FLinked.Fill(LinkedAmountsOf(FKind, FItem.record));
   FillAccounts();
   SetSubType(kCategoryBox, FItem.record.categoryId);
   SetSubType(kMemberBox, FItem.record.memberId);
@@ -262,15 +263,15 @@ void TFormTransfer::SetLinkedTexts(const TLinkedTexts& texts) {
 
 void TFormTransfer::Recalculate(EFieldType field) {
   if (FFilling) return;
+  const auto recomputed = FLinked.Change(field, FieldBox(field)->text().toStdString(), FKind);
+  if (!recomputed) return;
   FFilling = true;
-  FEditOrder.Touch(field);
-  const EFieldType front = FEditOrder.Front();
-  FieldBox(front)->setText(QString::fromStdString(RecomputeField(front, LinkedTexts())));
+  FieldBox(recomputed->first)->setText(QString::fromStdString(recomputed->second));
   FFilling = false;
 }
 
 bool TFormTransfer::TypingOverflows(EFieldType field, const QString& after) const {
-  CEditOrder order = FEditOrder;
+  CEditOrder order = FLinked.Order();
   order.Touch(field);
   TLinkedTexts texts = LinkedTexts();
   texts[field] = after.toStdString();
@@ -478,6 +479,11 @@ void TFormTransfer::MCommentChange() {
 
 void TFormTransfer::BtOkClick() {
   if (FAccounts.empty()) return;
+  for (EFieldType field : {efPrice, efQuantity, efSum}) {
+    QLineEdit* box = FieldBox(field);
+    if (RefuseUnfinished(box, AmountTextUnfinished(box->text().toStdString(), DecimalsOf(field))))
+      return;
+  }
   if (!Apply()) {
     // The window stays open with everything the user entered.
     ShowNotStored(FDb->GetLastWriteError());

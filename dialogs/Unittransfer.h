@@ -180,7 +180,7 @@ class TFormTransfer : public QDialog {
   QString FCommentBefore;    // the comment before its latest change
   ScheduleRecord FSchedule;  // its schedule (planned transactions)
   std::vector<TAccountEntry> FAccounts;
-  CEditOrder FEditOrder;
+  CLinkedAmounts FLinked;  // the edit order and the amounts behind the linked boxes
   bool FMoreFields = false;
   bool FFilling = false;    // linked boxes are being written: no recalculation
   bool FArranging = false;  // the window sets the tab or the accounts itself

@@ -148,9 +148,11 @@ void TFormTransfer::BuildControls() {
     box->setAlignment(Qt::AlignRight);
     // A transfer's quantity box holds the rate, which is not stored.
     LimitTyping(box, [this, field](const QString& before, const QString& after) {
-      return AmountTypingAllowed(before.toStdString(), after.toStdString(), DecimalsOf(field),
-                                 field == efQuantity && FKind != kKindTransfer) &&
-             !TypingOverflows(field, after);
+      const std::optional<QString> kept = ToTypedText(
+          AcceptedAmountText(before.toStdString(), after.toStdString(), DecimalsOf(field),
+                             field == efQuantity && FKind != kKindTransfer));
+      if (!kept || TypingOverflows(field, *kept)) return std::optional<QString>();
+      return kept;
     });
   }
   LbToAccount = Named(new QLabel(this), "LbToAccount");

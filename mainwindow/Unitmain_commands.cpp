@@ -54,6 +54,7 @@ void TFormMain::InsertTransaction(int kind, std::uint32_t id) {
 }
 
 void TFormMain::ShowAdded(int kind, std::uint32_t id) {
+  if (kind == 0) return;  // the editor was cancelled: nothing was added
   InsertTransaction(kind, id);
   RefreshTotals(true);
   SelectTransaction(kind, id);

@@ -196,7 +196,7 @@ TEST(PasswordCheck, RefusesAWrongAnswerAndLetsTheRightOneIn) {
 
 using ApplicationSettings = Folders;
 
-TEST_F(ApplicationSettings, ListsTheLanguagesSelectsTheOneInUseAndStoresStepsOfFive) {
+TEST_F(ApplicationSettings, ListsTheLanguagesSelectsTheOneInUseAndKeepsAnUntouchedCount) {
   for (const char* name : {"english.txt", "german.txt"})
     std::filesystem::copy_file(std::string(PARDOW_LANG_DIR) + "/" + name, appData + "Lang/" + name);
   Settings::CSettingsStorage& settings = GetSettings();
@@ -208,13 +208,21 @@ TEST_F(ApplicationSettings, ListsTheLanguagesSelectsTheOneInUseAndStoresStepsOfF
     ASSERT_EQ(list->count(), 2);
     EXPECT_EQ(list->item(0)->text(), "English");  // each language under its own name
     EXPECT_EQ(list->currentItem()->text(), "Deutsch");
+    // The bar stands as near as it can; the label and the file keep 17.
     EXPECT_EQ(Find<QSlider>(w, "TBQuickExpenses")->value(), 3);
-    EXPECT_EQ(Find<QLabel>(w, "LbQuickExpensesVal")->text(), "15");
+    EXPECT_EQ(Find<QLabel>(w, "LbQuickExpensesVal")->text(), "17");
     list->setCurrentRow(0);
     Click(Find<QPushButton>(w, "BtOk"));
   });
   EXPECT_TRUE(window.Execute());
-  EXPECT_EQ(settings.GetMaximumQuickExpenses(0), 15);
+  EXPECT_EQ(settings.GetMaximumQuickExpenses(0), 17);
+  OnModal([](QWidget* w) {
+    Find<QSlider>(w, "TBQuickExpenses")->setValue(4);
+    EXPECT_EQ(Find<QLabel>(w, "LbQuickExpensesVal")->text(), "20");
+    Click(Find<QPushButton>(w, "BtOk"));
+  });
+  EXPECT_TRUE(window.Execute());
+  EXPECT_EQ(settings.GetMaximumQuickExpenses(0), 20);
   EXPECT_EQ(settings.GetLocaleFileName(""), "Lang/english.txt");
 }
 

@@ -41,6 +41,18 @@ TEST(ApplicationLogic, QuickExpensesMoveInStepsOfFiveBetweenTenAndSixty) {
   EXPECT_EQ(QuickExpensesCount(QuickExpensesPosition(17)), 15);
 }
 
+// A count the track bar cannot show stays what it is until the bar is moved.
+TEST(ApplicationLogic, AnUntouchedQuickExpenseCountIsKept) {
+  struct Case {
+    int stored, position, chosen;
+  };
+  const Case cases[] = {{16, 3, 16}, {17, 3, 17}, {99, 12, 99}, {0, 2, 0},
+                        {16, 4, 20}, {16, 2, 10}, {99, 11, 55}, {30, 6, 30}};
+  for (const Case& c : cases)
+    EXPECT_EQ(QuickExpensesChosen(c.stored, c.position), c.chosen)
+        << c.stored << " at " << c.position;
+}
+
 TEST(ApplicationLogic, TheLanguageInUseIsTheLastEntryNamedInTheSetting) {
   const std::vector<std::string> files = {"english.txt", "german.txt", "man.txt"};
   EXPECT_EQ(SelectedLanguage(files, "Lang/german.txt"), 2);  // "man.txt" is inside it too

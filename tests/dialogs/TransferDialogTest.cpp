@@ -155,6 +155,25 @@ TEST_F(Editor, TypedAmountsAreStoredAsShownOrRefusedAtOnce) {
   }
 }
 
+// The comma groups by threes here: "5,70" is shown on the way to "5,700"
+// but never read as 570 or 5.70, and OK waits until the group is whole.
+TEST_F(Editor, AnUnfinishedDigitGroupIsNeverReadAsAnotherNumber) {
+  New([](TFormTransfer* w) {
+    QLineEdit* sum = Find<QLineEdit>(w, "EdSumm");
+    sum->clear();
+    QTest::keyClicks(sum, "5,70");
+    EXPECT_EQ(Text(sum), "5,70");
+    EXPECT_EQ(Text(Find<QLineEdit>(w, "EdPrice")), "5.00");  // from "5,", which is 5
+    Click(Find<QPushButton>(w, "BtOk"));
+    EXPECT_TRUE(w->isVisible());
+    sum->end(false);
+    QTest::keyClicks(sum, "0");
+    EXPECT_EQ(Text(Find<QLineEdit>(w, "EdPrice")), "5,700.00");
+    Click(Find<QPushButton>(w, "BtOk"));
+  });
+  EXPECT_EQ(Stored().record.amountOut, M(5700));
+}
+
 TEST_F(Editor, ProductsBeyondTheLargestAmountAreRefusedWhileTyping) {
   New([](TFormTransfer* w) {
     TypeInto(Find<QLineEdit>(w, "EdPrice"), "99999999999");

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <vector>
 
 #include "DialogsTestUtil.h"
 #include "Include.h"
@@ -50,6 +51,61 @@ TEST(TransferLogic, ZeroOrUnreadableInputsFallBack) {
   EXPECT_EQ(RecomputeField(efSum, {"abc", "3", "10.00"}), "0.00");
   EXPECT_EQ(RecomputeField(efSum, {"2", "-3", "10.00"}), "6.00");
   EXPECT_EQ(RecomputeField(efSum, {"1,000.5", "2", ""}), "2,001.00");
+}
+
+// A box is recomputed only when the amount it depends on really changed, and
+// from the exact amounts behind the boxes, not from a price rounded to two
+// decimals.
+TEST(TransferLogic, RetypedOrRoundedAmountsLeaveTheOtherBoxesAlone) {
+  struct Step {
+    EFieldType box;
+    const char* text;
+  };
+  struct Case {
+    const char* what;
+    Money sum;
+    float quantity;
+    std::vector<Step> steps;
+    TLinkedTexts shown;  // price, quantity, sum afterwards
+  };
+  const Case cases[] = {
+      {"quantity typed again",
+       M(10),
+       3.0f,
+       {{efQuantity, ""}, {efQuantity, "3"}},
+       {"3.33", "3", "10.00"}},
+      {"quantity 3.0", M(10), 3.0f, {{efQuantity, "3.0"}}, {"3.33", "3.0", "10.00"}},
+      {"quantity changed and back",
+       M(10),
+       3.0f,
+       {{efQuantity, "4"}, {efQuantity, "3"}},
+       {"3.33", "3", "10.00"}},
+      {"quantity changed", M(10), 3.0f, {{efQuantity, "4"}}, {"3.33", "4", "13.33"}},
+      {"sum cleared, then typed", M(10), 3.0f, {{efSum, ""}, {efSum, "12"}}, {"4.00", "3", "12"}},
+      {"new: price, quantity, sum",
+       0,
+       1.0f,
+       {{efPrice, "12.5"}, {efQuantity, "3"}, {efSum, "40"}, {efQuantity, "3"}},
+       {"13.33", "3", "40"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TransactionRecord record;
+    record.fromAccount = 103;
+    record.amountOut = record.amountIn = c.sum;
+    record.quantity = c.quantity;
+    TLinkedTexts texts = LinkedTextsOf(kKindExpense, record);
+    CLinkedAmounts linked;
+    linked.Fill(LinkedAmountsOf(kKindExpense, record));
+    for (const Step& step : c.steps) {
+      texts[step.box] = step.text;
+      if (auto recomputed = linked.Change(step.box, step.text, kKindExpense))
+        texts[recomputed->first] = recomputed->second;
+    }
+    EXPECT_EQ(texts.price, c.shown.price);
+    EXPECT_EQ(texts.quantity, c.shown.quantity);
+    EXPECT_EQ(texts.sum, c.shown.sum);
+  }
 }
 
 TEST(TransferLogic, ProductsOfElevenDigitBoxesStayInRange) {

@@ -7,6 +7,7 @@
 
 #include "Include.h"
 #include "ServicesTestUtil.h"
+#include "Settingsstorage.h"
 
 namespace {
 
@@ -86,6 +87,79 @@ TEST_F(MoneyTextTest, ParsesTypedAmountsUnderOtherLocales) {
   UseLocale(QLocale("ru_RU"));
   ExpectParse("1\u00A0234,5", 2, 12345000, 0);
   ExpectParse("1 234.5", 2, 12345000, 0);
+}
+
+// What an amount box keeps of a typed or pasted text: a group separator
+// stands only between groups of three digits, so no text shows one number
+// and reads as another.
+TEST_F(MoneyTextTest, TypedAmountsReadAsTheyShowOrAreRefused) {
+  struct Case {
+    const char* locale;
+    const char* before;
+    const char* after;
+    int decimals;
+    const char* kept;  // nullptr: refused
+    Money amount;      // what the kept text reads as; kUnread: nothing yet
+  };
+  constexpr Money kUnread = -1;
+  const Case cases[] = {
+      {"en_US", "", "5,7", 2, "5,7", kUnread},  // on the way to "5,700"
+      {"en_US", "", "5,70", 2, "5,70", kUnread},
+      {"en_US", "", "5,70.", 2, nullptr, 0},
+      {"en_US", "", "5,", 2, "5,", 50000},
+      {"en_US", "", "1,234,", 2, "1,234,", 12340000},
+      {"en_US", "", "5,.7", 2, nullptr, 0},
+      {"en_US", "", "1,234.5", 2, "1,234.5", 12345000},
+      {"en_US", "", " 1 234.5 ", 2, " 1 234.5 ", 12345000},
+      {"en_US", "", "1.234,56", 2, nullptr, 0},
+      {"en_US", "", "12,3456", 4, nullptr, 0},
+      {"en_US", "", "1,23,4", 2, nullptr, 0},
+      {"en_US", "", "1234,567", 2, nullptr, 0},
+      {"en_US", "", "5 7", 2, "5 7", kUnread},
+      {"en_US", "", "-5", 2, nullptr, 0},
+      {"en_US", "", "", 2, "", 0},
+      {"en_US", "", "1.2.3", 2, nullptr, 0},
+      {"en_US", "", "5.", 2, "5.", 50000},
+      {"en_US", "999,999,999,999,999,999.00", "999,999,999,999,999,999.0", 2, nullptr,
+       0},                                           // beyond the largest amount
+      {"en_US", "", "123456789012", 2, nullptr, 0},  // more than 11 digits
+      {"en_US", "123,456,789,012.00", "123,456,789,012.0", 2, "123,456,789,012.0",
+       1234567890120000},                             // a filled-in amount corrected
+      {"en_US", "1,234", "1,23", 2, "123", 1230000},  // a deletion drops the groups
+      {"en_US", "1,234,567.5", "1,234567.5", 2, "1234567.5", 12345675000},
+      {"en_US", "1,234", "1,2534", 2, nullptr, 0},  // an insertion does not
+      {"de_DE", "", "5,7", 2, "5,7", 57000},
+      {"de_DE", "", "5,70", 2, "5,70", 57000},
+      {"de_DE", "", "1.234,56", 2, "1.234,56", 12345600},
+      {"de_DE", "", "12,3456", 4, "12,3456", 123456},
+      {"de_DE", "", "12,3456", 2, nullptr, 0},
+      {"de_DE", "", "1,23,4", 2, nullptr, 0},
+      {"de_DE", "", "5.7", 2, "5.7", kUnread},
+      {"de_DE", "", "5.7,", 2, nullptr, 0},
+      {"de_DE", "", "1,234.5", 2, nullptr, 0},
+      {"de_DE", "", "-5", 2, nullptr, 0},
+      {"de_DE", "1.234", "1.23", 2, "123", 1230000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.locale) + " \"" + c.after + '"');
+    UseLocale(QLocale(c.locale));
+    const NumberFormat& format = GetSettings().GetNumberFormat();
+    const std::optional<std::string> kept =
+        TypedAmountText(c.before, c.after, c.decimals, 11, format);
+    ASSERT_EQ(kept.has_value(), c.kept != nullptr);
+    if (!kept) continue;
+    EXPECT_EQ(*kept, c.kept);
+    const TTypedAmount read = ReadTypedAmount(*kept, c.decimals, format);
+    if (c.amount == kUnread) {
+      EXPECT_EQ(read.state, TTypedAmountState::kUnfinished);
+      continue;
+    }
+    EXPECT_EQ(read.value, c.amount);
+    std::uint8_t error = 0;
+    if (!kept->empty()) {
+      EXPECT_EQ(StrToMoney(*kept, error, c.decimals, format), c.amount);
+    }
+  }
 }
 
 TEST_F(MoneyTextTest, AmountsBeyondTheMoneyRangeAreRefused) {
