@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <QPushButton>
+#include <QToolTip>
 #include <QValidator>
 #include <algorithm>
 #include <cmath>
@@ -19,6 +20,7 @@
 #include "Include.h"
 #include "Platform.h"
 #include "Qtexts.h"
+#include "Settingsstorage.h"
 
 namespace {
 
@@ -75,7 +77,18 @@ bool RefuseUnfinished(QLineEdit* box, bool unfinished) {
   QApplication::beep();
   box->setFocus();
   box->selectAll();
+  ShowUnfinishedHint(box);
   return true;
+}
+
+void ShowUnfinishedHint(QLineEdit* box) {
+  const NumberFormat& format = GetSettings().GetNumberFormat();
+  const std::string text =
+      GetLocalizedText(30000,
+                       "This amount is not read yet: the decimal separator is “%1”, and digits "
+                       "after “%2” come in groups of three.");
+  QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())),
+                     Q(text).arg(Q(format.decimalSeparator), Q(format.groupSeparator)), box);
 }
 
 std::optional<QString> ToTypedText(const std::optional<std::string>& text) {

@@ -76,8 +76,12 @@ using TTypingFix =
 void LimitTyping(QLineEdit* box, TTypingFix kept);
 // When `unfinished` is true for the text of `box` (an amount still being
 // typed): sounds the bell, puts the focus into the box with its text
-// selected and gives true, so that the caller refuses OK; else false.
+// selected, says beside it how the amount is typed, and gives true, so that
+// the caller refuses OK; else false.
 bool RefuseUnfinished(QLineEdit* box, bool unfinished);
+// Says beside `box` that its amount is not read until its digit groups are
+// whole, naming the decimal and group separators of the user's format.
+void ShowUnfinishedHint(QLineEdit* box);
 // A plain text rule's answer as a TTypingFix answer.
 std::optional<QString> ToTypedText(const std::optional<std::string>& text);
 // The rule for a text box: at most `maxLength` characters, except that a

@@ -145,7 +145,10 @@ void TFormExchangeRate::EdRateValueChange() {
   const CCurrencyItem* to = Chosen(CurrenciesList2);
   if (!from || !to || from->id == to->id) return;
   // A rate still being typed ("1,23" on the way to "1,234") is stored once it is whole.
-  if (AmountTextUnfinished(EdRateValue->text().toStdString(), 4)) return;
+  if (AmountTextUnfinished(EdRateValue->text().toStdString(), 4)) {
+    ShowUnfinishedHint(EdRateValue);
+    return;
+  }
   if (!db_->SetExchangeRate(from->id, to->id, TypedRate(EdRateValue->text().toStdString())))
     ShowNotStored(db_->GetLastWriteError());
   ShowInverseRate();

@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QTabBar>
 #include <QToolButton>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QtTest/QTest>
 #include <cerrno>
@@ -166,6 +167,7 @@ TEST_F(Editor, AnUnfinishedDigitGroupIsNeverReadAsAnotherNumber) {
     EXPECT_EQ(Text(Find<QLineEdit>(w, "EdPrice")), "5.00");  // from "5,", which is 5
     Click(Find<QPushButton>(w, "BtOk"));
     EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(QToolTip::text().contains("groups of three"));  // says why
     sum->end(false);
     QTest::keyClicks(sum, "0");
     EXPECT_EQ(Text(Find<QLineEdit>(w, "EdPrice")), "5,700.00");
