@@ -91,12 +91,14 @@ std::string MonthLabel(int year, unsigned month, const std::array<std::string, 1
   return name + " " + std::to_string(year);
 }
 
-std::string ShareText(Money part, Money total) {
+std::string ShareText(Money part, Money total, const std::string& decimalSeparator) {
   if (total == 0) return {};
   char text[32];
   std::snprintf(text, sizeof text, "%.1f %%",
                 100.0 * static_cast<double>(part) / static_cast<double>(total));
-  return text;
+  std::string shown = text;
+  shown.replace(shown.find('.'), 1, decimalSeparator);
+  return shown;
 }
 
 std::string SubtypeLabel(const TSubtypeFigure& figure, bool members, const TReportTexts& texts) {
@@ -105,13 +107,13 @@ std::string SubtypeLabel(const TSubtypeFigure& figure, bool members, const TRepo
 }
 
 TReportTable CategoryTable(const std::vector<TSlice>& slices, const TAmountText& amount,
-                           const TReportTexts& texts) {
+                           const TReportTexts& texts, const std::string& decimalSeparator) {
   TReportTable table{{texts[kRtCategory], texts[kRtAmount], texts[kRtShare]}, {}};
   Money total = 0;
   for (const TSlice& s : slices) total = WrapAdd(total, s.amount);
   for (const TSlice& s : slices)
-    table.rows.push_back({s.name, amount(s.amount), ShareText(s.amount, total)});
-  table.rows.push_back({texts[kRtTotal], amount(total), ShareText(total, total)});
+    table.rows.push_back({s.name, amount(s.amount), ShareText(s.amount, total, decimalSeparator)});
+  table.rows.push_back({texts[kRtTotal], amount(total), ShareText(total, total, decimalSeparator)});
   return table;
 }
 
@@ -159,24 +161,25 @@ TReportTable BalanceTable(const TBalanceReport& report, const std::vector<std::u
 }
 
 TReportTable SubtypeTable(const std::vector<TSubtypeFigure>& figures, Money total, bool members,
-                          const TAmountText& amount, const TReportTexts& texts) {
+                          const TAmountText& amount, const TReportTexts& texts,
+                          const std::string& decimalSeparator) {
   TReportTable table{{texts[members ? kRtMember : kRtSection], texts[kRtAmount], texts[kRtShare]},
                      {}};
   for (const TSubtypeFigure& f : figures)
-    table.rows.push_back(
-        {SubtypeLabel(f, members, texts), amount(f.total), ShareText(f.total, total)});
-  table.rows.push_back({texts[kRtTotal], amount(total), ShareText(total, total)});
+    table.rows.push_back({SubtypeLabel(f, members, texts), amount(f.total),
+                          ShareText(f.total, total, decimalSeparator)});
+  table.rows.push_back({texts[kRtTotal], amount(total), ShareText(total, total, decimalSeparator)});
   return table;
 }
 
 TReportTable BudgetTable(const TBudgetReport& report, const TAmountText& amount,
-                         const TReportTexts& texts) {
+                         const TReportTexts& texts, const std::string& decimalSeparator) {
   TReportTable table{{texts[kRtAccount], texts[kRtBudgetRange], texts[kRtBudgetSum],
                       texts[kRtSpent], texts[kRtShare]},
                      {}};
   for (const TBudgetFigure& b : report.accounts)
     table.rows.push_back({StoredToUtf8(b.name),
                           FormatShortDate(b.from) + " - " + FormatShortDate(b.to), amount(b.budget),
-                          amount(b.used), ShareText(b.used, b.budget)});
+                          amount(b.used), ShareText(b.used, b.budget, decimalSeparator)});
   return table;
 }

@@ -102,8 +102,9 @@ struct TReportTable {
 // `amount` as a money text with the currency's short name.
 using TAmountText = std::function<std::string(Money amount)>;
 
+// The shares are written with `decimalSeparator` (see ShareText).
 TReportTable CategoryTable(const std::vector<TSlice>& slices, const TAmountText& amount,
-                           const TReportTexts& texts);
+                           const TReportTexts& texts, const std::string& decimalSeparator);
 TReportTable MonthlyTable(const TMonthlyReport& report,
                           const std::array<std::string, 12>& monthNames, const TAmountText& amount,
                           const TReportTexts& texts);
@@ -111,16 +112,18 @@ TReportTable MonthlyTable(const TMonthlyReport& report,
 TReportTable BalanceTable(const TBalanceReport& report, const std::vector<std::uint32_t>& shown,
                           const TAmountText& amount, const TReportTexts& texts);
 TReportTable SubtypeTable(const std::vector<TSubtypeFigure>& figures, Money total, bool members,
-                          const TAmountText& amount, const TReportTexts& texts);
+                          const TAmountText& amount, const TReportTexts& texts,
+                          const std::string& decimalSeparator);
 TReportTable BudgetTable(const TBudgetReport& report, const TAmountText& amount,
-                         const TReportTexts& texts);
+                         const TReportTexts& texts, const std::string& decimalSeparator);
 
 // "March 2026" style label of a month ("Mar 2026" when `shortName`).
 std::string MonthLabel(int year, unsigned month, const std::array<std::string, 12>& monthNames,
                        bool shortName);
 
-// A share of a total as "12.3 %", "" when the total is 0.
-std::string ShareText(Money part, Money total);
+// A share of a total as "12.3 %" with the user's decimal separator in place
+// of the point ("12,3 %"), "" when the total is 0.
+std::string ShareText(Money part, Money total, const std::string& decimalSeparator);
 
 // The name a subtype figure is shown with: its own, or the text for none.
 std::string SubtypeLabel(const TSubtypeFigure& figure, bool members, const TReportTexts& texts);

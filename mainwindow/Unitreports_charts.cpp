@@ -23,6 +23,7 @@
 #include "DialogKit.h"
 #include "Include.h"
 #include "Qtexts.h"
+#include "Settingsstorage.h"
 #include "Skin.h"
 #include "Textcodec.h"
 #include "Unitreports.h"
@@ -134,7 +135,7 @@ void TFormReports::DrawCategories() {
     auto* slice = series->append(Q(s.name), std::max(0.0, Units(s.amount)));
     slice->setColor(s.other ? kOtherColor : PaletteColor(i));
     // The share stands on the slice where it fits; the legend names them.
-    slice->setLabel(Q(ShareText(s.amount, total)));
+    slice->setLabel(Q(ShareText(s.amount, total, GetSettings().GetDecimalSeparator())));
     slice->setLabelPosition(QPieSlice::LabelInsideHorizontal);
     slice->setLabelColor(Qt::white);
     slice->setLabelVisible(total != 0 && Units(s.amount) / Units(total) >= 0.06);
@@ -154,17 +155,21 @@ void TFormReports::DrawCategories() {
   const auto markers = chart->legend()->markers(series);
   for (qsizetype i = 0; i < markers.size() && static_cast<std::size_t>(i) < FSlices.size(); ++i) {
     const TSlice& s = FSlices[static_cast<std::size_t>(i)];
-    markers[i]->setLabel(Q(s.name) + QStringLiteral("  ") + Q(ShareText(s.amount, total)));
+    markers[i]->setLabel(Q(s.name) + QStringLiteral("  ") +
+                         Q(ShareText(s.amount, total, GetSettings().GetDecimalSeparator())));
   }
   QString title = Q(FTexts[kRtCategories]);
-  if (const TCategoryFigure* f = FindCategory(FCategories, FDrill))
+  // At the top (0) there is no category to name: the figure of id 0 is the
+  // transactions without one.
+  if (const TCategoryFigure* f = FDrill == 0 ? nullptr : FindCategory(FCategories, FDrill))
     title += QStringLiteral(": ") + Q(StoredToUtf8(f->name));
   title += QStringLiteral(", ") + Amount(total);
   if (FSlices.empty())
     title = Q(FTexts[kRtCategories]) + QStringLiteral(": ") + Q(FTexts[kRtNoData]);
   SetChart(chart, title);
   FillTable(CategoryTable(
-      FSlices, [this](Money m) { return Amount(m).toStdString(); }, FTexts));
+      FSlices, [this](Money m) { return Amount(m).toStdString(); }, FTexts,
+      GetSettings().GetDecimalSeparator()));
 }
 
 void TFormReports::SliceClicked(QPieSlice* slice) {
@@ -408,7 +413,8 @@ void TFormReports::DrawSubtypes(bool members) {
   SetChart(chart, title);
   FillTable(SubtypeTable(
       members ? FMembers.members : FMembers.sections, FMembers.total, members,
-      [this](Money m) { return Amount(m).toStdString(); }, FTexts));
+      [this](Money m) { return Amount(m).toStdString(); }, FTexts,
+      GetSettings().GetDecimalSeparator()));
 }
 
 void TFormReports::DrawBudget() {
@@ -474,5 +480,6 @@ void TFormReports::DrawBudget() {
   if (FBudget.accounts.empty()) title += QStringLiteral(": ") + Q(FTexts[kRtNoData]);
   SetChart(chart, title);
   FillTable(BudgetTable(
-      FBudget, [this](Money m) { return Amount(m).toStdString(); }, FTexts));
+      FBudget, [this](Money m) { return Amount(m).toStdString(); }, FTexts,
+      GetSettings().GetDecimalSeparator()));
 }

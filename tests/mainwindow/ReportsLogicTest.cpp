@@ -52,4 +52,10 @@ TEST(ReportsLogic, DonutGroupsTheSmallestAsOtherAndShowsAParentsOwnSpending) {
   EXPECT_EQ(inside[2].amount, 5);
 }
 
+TEST(ReportsLogic, SharesUseTheUsersDecimalSeparator) {
+  EXPECT_EQ(ShareText(1, 3, "."), "33.3 %");
+  EXPECT_EQ(ShareText(2, 3, ","), "66,7 %");
+  EXPECT_EQ(ShareText(5, 0, ","), "");
+}
+
 }  // namespace
