@@ -457,9 +457,10 @@ void CFundsTree::FitDescription() {
   // A tree that is not shown has no width of its own to fit yet.
   if (fitting_ || !isVisible() || head->isSectionHidden(ColDescription)) return;
   // The header's own length: it counts what the sections really take.
+  // Description gives up width for the other columns only down to
+  // kNarrowestDescription; below it the tree scrolls sideways.
   const int spare = viewport()->width() - head->length();
-  const int width =
-      std::max(kColumnMinimums[ColDescription], head->sectionSize(ColDescription) + spare);
+  const int width = std::max(kNarrowestDescription, head->sectionSize(ColDescription) + spare);
   if (head->sectionSize(ColDescription) == width) return;
   fitting_ = true;
   head->resizeSection(ColDescription, width);

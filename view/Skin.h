@@ -162,6 +162,9 @@ class CFundsTree : public CNodeTreeControl {
   // Narrower than this, a column counts as lost: it is shown and stored at
   // its default width instead.
   static constexpr int kNarrowestColumn = 16;
+  // Description fits the width the other columns leave, but stays at least
+  // this wide (about a dozen letters), so names are never cut to a few.
+  static constexpr int kNarrowestDescription = 90;
 
  protected:
   void drawRow(QPainter* painter, const QStyleOptionViewItem& option,

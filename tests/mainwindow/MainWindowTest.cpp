@@ -249,6 +249,12 @@ TEST_F(MainWindow, EveryColumnFitsAtTheDefaultSizeAndSpareWidthGoesToTheDescript
     EXPECT_GT(tree->header()->sectionSize(ColDescription), description) << size.width();
     description = tree->header()->sectionSize(ColDescription);
   }
+  // Too narrow for every column: Description keeps a readable width and the
+  // tree scrolls sideways, rather than cutting every name to a few letters.
+  form.resize(800, 600);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(tree->header()->sectionSize(ColDescription), CFundsTree::kNarrowestDescription);
+  EXPECT_GT(tree->horizontalScrollBar()->maximum(), 0);
 }
 
 TEST_F(MainWindow, AFileNamedAtTheStartOpensInsteadOfTheLastOne) {
