@@ -152,7 +152,6 @@ QMessageBox::StandardButton AskConfirmation(QWidget* parent, const QString& text
   if (Hook()) return Hook()(parent, text, buttons);
   QMessageBox box(QMessageBox::Question, parent ? parent->windowTitle() : qApp->applicationName(),
                   text, buttons, parent);
-  if (QAbstractButton* all = box.button(QMessageBox::YesToAll)) all->setText("&All");
   return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

@@ -100,8 +100,7 @@ void ShowNotStored(const std::string& reason);
 void ShowNotDeleted(const std::string& reason);
 
 // Asks the user a question in a message box and answers the button pressed.
-// Among `buttons`, QMessageBox::YesToAll is captioned "All". Tests replace
-// the box through SetConfirmationHook.
+// Tests replace the box through SetConfirmationHook.
 QMessageBox::StandardButton AskConfirmation(QWidget* parent, const QString& text,
                                             QMessageBox::StandardButtons buttons);
 // Asks like AskConfirmation, with buttons that say what they do: `choices`

@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QListWidget>
 #include <QLocale>
 #include <QMenuBar>
@@ -24,6 +25,7 @@
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTranslator>
 #include <QTreeWidget>
 #include <algorithm>
 #include <array>
@@ -625,6 +627,13 @@ void TFormMain::ApplyLanguage() {
   // the program started with is the base for each change.
   static const QLocale startLocale;
   QLocale::setDefault(LanguageLocale(GetLocalizedText(30409, ""), startLocale));
+  // Qt's own words (Yes and No of the questions, the file dialogs) follow
+  // too, where Qt ships them for the language; English needs none.
+  static QTranslator qtTexts;
+  QCoreApplication::removeTranslator(&qtTexts);
+  if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                   QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    QCoreApplication::installTranslator(&qtTexts);
   LbCurrentDate->clear();
   setWindowTitle(QStringLiteral("Pardow ") + QString::fromLatin1(ProgramVersion()));
   const QLocale locale;

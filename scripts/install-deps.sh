@@ -13,6 +13,7 @@ packages=(
   qt6-base-dev libgl-dev                       # Qt Widgets (its CMake files look for OpenGL)
   qt6-charts-dev libqt6opengl6-dev             # the reports' charts (its CMake files want OpenGL's)
   qt6-svg-dev libqt6svg6                       # the icons are SVGs: QtSvg and its icon and image plugins
+  qt6-translations-l10n                        # Qt's own words (Yes, No, file dialogs) in each language
   nlohmann-json3-dev                           # pardow-cli's JSON
   pkg-config libofx-dev                        # reading OFX/QFX bank statements
   ledger hledger                               # the export test reads the journal back with both

@@ -238,6 +238,7 @@ TEST_F(DataBaseCommands, SettingsApplyTheLanguageAtOnceWithOrWithoutADatabase) {
     EXPECT_EQ(Find<QTabBar>(form, "TransactionsTab")->tabText(1), "Planer");
     EXPECT_EQ(QLocale().language(), QLocale::German);
     EXPECT_EQ(QLocale().standaloneMonthName(3), "März");
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), "&Ja");  // Qt's own words
     // The trees' top nodes are built again in the new language.
     if (withDatabase) {
       EXPECT_EQ(form.FundsTreeNodes()->Incomes()->displayName, "Einnahmen");
