@@ -253,7 +253,10 @@ bool StoreLastImport(Settings::CSettingsStorage& settings, const TLastImport& la
                            [](const auto& a, const auto& b) { return a.first == b.first; }),
                prints.end());
   std::vector<std::uint64_t> sorted;
-  for (const auto& [id, print] : prints) sorted.push_back(print);
+  // The settings file is written whole on every change: a huge import keeps
+  // no fingerprints (about 17 bytes each), and its undo cannot tell edits.
+  if (prints.size() <= kMaxRememberedFingerprints)
+    for (const auto& [id, print] : prints) sorted.push_back(print);
   bool stored = settings.SetString(kLastImportFile, last.file);
   stored = settings.SetString(kLastImportDataBase, last.database) && stored;
   stored = settings.SetString(kLastImportTransactions, IdRangesText(last.transactions)) && stored;

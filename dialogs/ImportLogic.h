@@ -3,6 +3,7 @@
 // kept in the settings between runs, and the import that can be undone.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -59,6 +60,8 @@ inline constexpr const char* kLastImportDataBase = "LastImportDataBase";
 inline constexpr const char* kLastImportTransactions = "LastImportTransactions";
 inline constexpr const char* kLastImportSubTypes = "LastImportSubTypes";
 inline constexpr const char* kLastImportFingerprints = "LastImportFingerprints";
+// An import of more transactions keeps no fingerprints (see StoreLastImport).
+inline constexpr std::size_t kMaxRememberedFingerprints = 20000;
 
 // What the import window keeps between uses and runs.
 struct TImportChoices {
@@ -101,7 +104,8 @@ struct TLastImport {
 // fingerprints that do not read one per transaction.
 TLastImport LoadLastImport(Settings::CSettingsStorage& settings);
 // Stores the import (an empty one forgets it); false when any value could
-// not be written.
+// not be written. Past kMaxRememberedFingerprints transactions the
+// fingerprints are left out, so that the settings file stays small.
 bool StoreLastImport(Settings::CSettingsStorage& settings, const TLastImport& last);
 // Whether the import is offered for undoing while `openDatabase` is open:
 // it stored something, into that same file.

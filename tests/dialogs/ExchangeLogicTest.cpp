@@ -129,6 +129,15 @@ TEST(ExchangeLogic, UndoQuestionCountsWhatGoesAndWhatChangedSince) {
   EXPECT_EQ(last.fingerprints, (std::vector<std::uint64_t>{1, 3, 5}));
   ASSERT_TRUE(settings.SetString(kLastImportFingerprints, "1,3"));  // one missing
   EXPECT_TRUE(LoadLastImport(settings).fingerprints.empty());
+  // A huge import keeps its ids but no fingerprints.
+  TLastImport huge{"big.csv", "home.vlt", {}, {}, {}};
+  for (std::uint32_t id = 101; id <= 101 + kMaxRememberedFingerprints; ++id) {
+    huge.transactions.push_back(id);
+    huge.fingerprints.push_back(id);
+  }
+  ASSERT_TRUE(StoreLastImport(settings, huge));
+  EXPECT_EQ(LoadLastImport(settings).transactions.size(), huge.transactions.size());
+  EXPECT_TRUE(LoadLastImport(settings).fingerprints.empty());
 }
 
 TEST(ExchangeLogic, CountTextsTakeTheFormOfTheirNumber) {
