@@ -219,7 +219,9 @@ int ParseImportArgs(const std::vector<std::string>& args, CImportArgs& a) {
     bool known = false;
     for (ETextEncoding e : kAllEncodings)
       if (name == EncodingName(e)) a.read.encoding = e, known = true;
-    if (!known) return Bad("--encoding wants utf-8, windows-1251, windows-1252 or iso-8859-1");
+    if (!known)
+      return Bad(
+          "--encoding wants utf-8, windows-1251, windows-1252, iso-8859-1, utf-16le or utf-16be");
   }
   if ((a.firstRowGiven = o.Has("--first-row"))) {
     std::uint32_t n = 0;

@@ -119,6 +119,10 @@ const char* EncodingName(ETextEncoding encoding) {
       return "WINDOWS-1252";
     case ETextEncoding::kLatin1:
       return "ISO-8859-1";
+    case ETextEncoding::kUtf16Le:
+      return "UTF-16LE";
+    case ETextEncoding::kUtf16Be:
+      return "UTF-16BE";
   }
   return "UTF-8";
 }
@@ -126,6 +130,22 @@ const char* EncodingName(ETextEncoding encoding) {
 namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
+constexpr std::string_view kBomUtf16Le = "\xFF\xFE";
+constexpr std::string_view kBomUtf16Be = "\xFE\xFF";
+
+bool IsUtf16(ETextEncoding encoding) {
+  return encoding == ETextEncoding::kUtf16Le || encoding == ETextEncoding::kUtf16Be;
+}
+
+// UTF-16 whole once a unit or a surrogate pair cut at the very end is dropped.
+std::string_view WithoutCutUtf16Tail(std::string_view bytes, bool bigEndian) {
+  bytes = bytes.substr(0, bytes.size() & ~std::size_t{1});
+  if (bytes.size() < 2) return bytes;
+  const auto high = static_cast<unsigned char>(bytes[bytes.size() - (bigEndian ? 2 : 1)]);
+  // A leading surrogate (0xD800..0xDBFF) at the end lost its partner.
+  if (high >= 0xD8 && high <= 0xDB) bytes.remove_suffix(2);
+  return bytes;
+}
 
 // Valid UTF-8 once a multi-byte sequence cut at the very end is dropped.
 std::string_view WithoutCutTail(std::string_view bytes) {
@@ -142,6 +162,8 @@ std::string_view WithoutCutTail(std::string_view bytes) {
 }  // namespace
 
 ETextEncoding DetectEncoding(std::string_view bytes) {
+  if (bytes.substr(0, 2) == kBomUtf16Le) return ETextEncoding::kUtf16Le;
+  if (bytes.substr(0, 2) == kBomUtf16Be) return ETextEncoding::kUtf16Be;
   if (bytes.substr(0, 3) == kBom || IsValidUtf8(WithoutCutTail(bytes))) return ETextEncoding::kUtf8;
   // Cyrillic letters of Windows-1251 are 0xC0..0xFF (and 0xA8, 0xB8); in
   // Western text such bytes are accented letters among mostly ASCII ones.
@@ -159,7 +181,13 @@ ETextEncoding DetectEncoding(std::string_view bytes) {
 bool DecodeText(std::string_view bytes, ETextEncoding encoding, std::string& utf8,
                 std::string& error, bool partial) {
   utf8.clear();
-  if (bytes.substr(0, 3) == kBom) bytes.remove_prefix(3);
+  if (IsUtf16(encoding)) {
+    const bool bigEndian = encoding == ETextEncoding::kUtf16Be;
+    if (bytes.substr(0, 2) == (bigEndian ? kBomUtf16Be : kBomUtf16Le)) bytes.remove_prefix(2);
+    if (partial) bytes = WithoutCutUtf16Tail(bytes, bigEndian);
+  } else if (bytes.substr(0, 3) == kBom) {
+    bytes.remove_prefix(3);
+  }
   if (encoding == ETextEncoding::kUtf8) {
     if (partial) bytes = WithoutCutTail(bytes);
     if (!IsValidUtf8(bytes)) {

@@ -47,12 +47,15 @@ std::string QuoteField(std::string_view field, char separator);
 char DetectSeparator(std::string_view sample);
 
 // ---- Encodings ----
-enum class ETextEncoding { kUtf8, kWindows1251, kWindows1252, kLatin1 };
-constexpr ETextEncoding kAllEncodings[] = {ETextEncoding::kUtf8, ETextEncoding::kWindows1251,
-                                           ETextEncoding::kWindows1252, ETextEncoding::kLatin1};
+// UTF-16 is what spreadsheet programs write as "Unicode text".
+enum class ETextEncoding { kUtf8, kWindows1251, kWindows1252, kLatin1, kUtf16Le, kUtf16Be };
+constexpr ETextEncoding kAllEncodings[] = {ETextEncoding::kUtf8,        ETextEncoding::kWindows1251,
+                                           ETextEncoding::kWindows1252, ETextEncoding::kLatin1,
+                                           ETextEncoding::kUtf16Le,     ETextEncoding::kUtf16Be};
 // The encoding's name as iconv and people know it ("UTF-8", "WINDOWS-1251", ...).
 const char* EncodingName(ETextEncoding encoding);
-// UTF-8 when the bytes are valid UTF-8 (or start with its byte-order mark);
+// UTF-16 (little or big endian) when the bytes start with its byte-order
+// mark; UTF-8 when they are valid UTF-8 (or start with its byte-order mark);
 // otherwise Windows-1251 when most letters above ASCII are Cyrillic ones of
 // that code page, else Windows-1252.
 ETextEncoding DetectEncoding(std::string_view bytes);

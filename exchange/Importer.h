@@ -195,6 +195,10 @@ bool ReadDelimitedFile(const std::string& path, const CReadOptions& options, CSo
                        std::string& error);
 // True when the file looks like an OFX or QFX statement.
 bool LooksLikeOfx(std::string_view head);
+// What a file that is no text looks like, from its first bytes: "a
+// spreadsheet" (a zip or an old compound document), "a PDF", "a binary file"
+// (zero bytes in text that is not UTF-16); nullptr for text.
+const char* NotTextKind(std::string_view head, ETextEncoding encoding);
 // Reads the transactions of an OFX/QFX statement into a table with the
 // columns of OfxColumns(): date (ISO), description, sum (signed, point),
 // notes, with the FITIDs. False with the reason in `error`.

@@ -47,6 +47,10 @@ bool ReadDelimitedFile(const std::string& path, const CReadOptions& options, CSo
   for (;;) {
     std::string bytes, text;
     if (!ReadFileBytes(path, limit, bytes, error)) return false;
+    if (const char* kind = NotTextKind(std::string_view(bytes).substr(0, 4096), options.encoding)) {
+      error = path + " is not a text statement (it looks like " + kind + ")";
+      return false;
+    }
     const bool whole = limit == 0 || bytes.size() < limit;
     if (!DecodeText(bytes, options.encoding, text, error, !whole)) return false;
     ReadRows(text, options.separator, options.maxRows, whole, table);
@@ -59,6 +63,15 @@ bool LooksLikeOfx(std::string_view head) {
   const std::string_view start = head.substr(0, 4096);
   return start.find("OFXHEADER") != std::string_view::npos ||
          start.find("<OFX>") != std::string_view::npos;
+}
+
+const char* NotTextKind(std::string_view head, ETextEncoding encoding) {
+  if (head.starts_with("PK\x03\x04") || head.starts_with("\xD0\xCF\x11\xE0"))
+    return "a spreadsheet";
+  if (head.starts_with("%PDF-")) return "a PDF";
+  const bool utf16 = encoding == ETextEncoding::kUtf16Le || encoding == ETextEncoding::kUtf16Be;
+  if (!utf16 && head.find('\0') != std::string_view::npos) return "a binary file";
+  return nullptr;
 }
 
 std::vector<CColumnFormat> OfxColumns() {

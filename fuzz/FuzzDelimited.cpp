@@ -3,6 +3,7 @@
 // same.
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 
 #include "Delimited.h"
@@ -11,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < 2) return 0;
   const char separators[] = {'\t', ';', ',', '|'};
   const char sep = separators[data[0] % 4];
-  const ETextEncoding encoding = kAllEncodings[data[1] % 4];
+  const ETextEncoding encoding = kAllEncodings[data[1] % std::size(kAllEncodings)];
   std::string text, error;
   const std::string_view bytes(reinterpret_cast<const char*>(data) + 2, size - 2);
   if (!DecodeText(bytes, encoding, text, error, data[1] & 0x80)) return 0;

@@ -4,6 +4,7 @@
 
 #include "Delimited.h"
 #include "Formats.h"
+#include "Importer.h"
 #include "Money.h"
 
 namespace {
@@ -62,6 +63,36 @@ TEST(DelimitedText, SeparatorAndEncodingAreDetected) {
   EXPECT_EQ(DetectEncoding("Caf\xC3\xA9"), ETextEncoding::kUtf8);
   EXPECT_EQ(DetectEncoding("\xCF\xF0\xE8\xE2\xE5\xF2 \xEC\xE8\xF0"), ETextEncoding::kWindows1251);
   EXPECT_EQ(DetectEncoding("Caf\xE9 cr\xE8me"), ETextEncoding::kWindows1252);
+  EXPECT_EQ(DetectEncoding(std::string("\xFF\xFE"
+                                       "a\0",
+                                       4)),
+            ETextEncoding::kUtf16Le);
+  EXPECT_EQ(DetectEncoding(std::string("\xFE\xFF\0a", 4)), ETextEncoding::kUtf16Be);
+}
+
+// Spreadsheets, PDFs and other binary files are told apart from text, and
+// UTF-16 text with its zero bytes is not taken for binary.
+TEST(DelimitedText, FilesThatAreNoTextSayWhatTheyLookLike) {
+  const struct {
+    std::string head;
+    ETextEncoding encoding;
+    const char* kind;
+  } cases[] = {{"PK\x03\x04xl/workbook", ETextEncoding::kUtf8, "a spreadsheet"},
+               {"\xD0\xCF\x11\xE0\xA1\xB1", ETextEncoding::kWindows1252, "a spreadsheet"},
+               {"%PDF-1.7\n", ETextEncoding::kUtf8, "a PDF"},
+               {std::string("\x7F"
+                            "ELF\0\0",
+                            6),
+                ETextEncoding::kUtf8, "a binary file"},
+               {std::string("\xFF\xFE"
+                            "a\0",
+                            4),
+                ETextEncoding::kUtf16Le, nullptr},
+               {"Date;Sum\n", ETextEncoding::kUtf8, nullptr}};
+  for (const auto& c : cases) {
+    const char* kind = NotTextKind(c.head, c.encoding);
+    EXPECT_EQ(std::string(kind ? kind : ""), std::string(c.kind ? c.kind : "")) << c.head;
+  }
 }
 
 TEST(DelimitedText, DecodesWithIconv) {
@@ -80,6 +111,20 @@ TEST(DelimitedText, DecodesWithIconv) {
       {"ok \xC3", ETextEncoding::kUtf8, true, "ok "},  // a cut last character
       {"ok \xC3", ETextEncoding::kUtf8, false, nullptr},
       {"bad \xE9 here", ETextEncoding::kUtf8, false, nullptr},
+      {std::string("\xFF\xFE"
+                   "a\0;\0\xE9\0",
+                   8),
+       ETextEncoding::kUtf16Le, false, "a;\xC3\xA9"},
+      {std::string("\xFE\xFF\0a\0;", 6), ETextEncoding::kUtf16Be, false, "a;"},
+      // Read in part: a cut unit, or a surrogate pair cut after its first half.
+      {std::string("\xFF\xFE"
+                   "a\0b",
+                   5),
+       ETextEncoding::kUtf16Le, true, "a"},
+      {std::string("\xFF\xFE"
+                   "a\0\x3D\xD8",
+                   6),
+       ETextEncoding::kUtf16Le, true, "a"},
   };
   for (const Case& c : cases) {
     std::string out, error;
