@@ -352,6 +352,19 @@ int RunImportCommand(const std::vector<std::string>& args) {
   report["refusedRows"] = refused;
   report["duplicateRows"] = duplicates;
   report["notes"] = notes;
+  // A statement of which nothing could be read is a failure; one whose every
+  // row is already stored (all duplicates) is not.
+  if (plan.CountOf(ERowStatus::kNew) + plan.CountOf(ERowStatus::kDuplicate) == 0) {
+    const std::string reason =
+        plan.rows.empty() ? a.file + " holds no rows to import"
+                          : "none of the " + std::to_string(plan.rows.size()) + " rows of " +
+                                a.file + " could be read (see refusedRows); nothing was stored";
+    report["stored"] = 0;
+    report["error"] = reason;
+    std::cout << report.dump(2) << "\n";
+    std::cerr << "pardow-cli: import: " << reason << "\n";
+    return 1;
+  }
   int rc = 0;
   if (!a.dryRun) {
     const CImportResult result = ApplyImport(db, plan, a.options, fitIds);

@@ -229,4 +229,36 @@ TEST_F(EditTest, ExportFieldsCarryBothSidesOfATransfer) {
   }
 }
 
+// An import that reads nothing fails with the reason; one whose rows are all
+// stored already succeeds; UTF-16 (as spreadsheets save "Unicode text") and
+// spreadsheets themselves are told apart.
+TEST_F(EditTest, ImportFailsWhenItReadsNothingAndReadsUtf16) {
+  std::string utf16 = "\xFF\xFE";  // little endian, with its byte-order mark
+  for (char ch : std::string("Date;Amount\n03.01.2026;-12,50\n04.01.2026;-3,00\n"))
+    utf16 += {ch, '\0'};
+  const struct {
+    const char* name;
+    std::string bytes;
+    int exitCode;
+    const char* says;  // on standard error
+  } cases[] = {
+      {"empty.csv", "", 1, "holds no rows"},
+      {"refused.csv", "Date;Sum\nsoon;12\nlater;13\n", 1, "none of the 2 rows"},
+      {"book.xlsx", "PK\x03\x04", 1, "it looks like a spreadsheet"},
+      {"u16.csv", utf16, 0, ""},
+      {"u16.csv", utf16, 0, ""},  // again: every row a duplicate
+  };
+  for (const auto& c : cases) {
+    const std::string statement = TempFile(c.name);
+    std::ofstream(statement, std::ios::binary) << c.bytes;
+    const CliResult r = RunCli({"import", file, statement, "--account", std::to_string(bank)});
+    EXPECT_EQ(r.exitCode, c.exitCode) << c.name << ": " << r.err;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << c.name << ": " << r.err;
+  }
+  const Json imported = Dump(file)["transactions"];
+  ASSERT_EQ(imported.size(), 3u);  // the one added at the start, the UTF-16 rows once
+  EXPECT_EQ(imported[1]["amountOut"], 125000);
+  EXPECT_EQ(imported[1]["date"], "2026-01-03");
+}
+
 }  // namespace
