@@ -95,8 +95,8 @@ int OnOfxTransaction(const struct OfxTransactionData data, void* context) {
   if (data.date_posted_valid != 0) {
     std::tm tm{};
     const std::time_t t = data.date_posted;
-    // libofx gives the posting moment as UTC; its calendar day is the one
-    // the statement names.
+    // libofx gives the posting moment as UTC; ReadOfxFile puts the day the
+    // statement prints in its place afterwards.
     if (gmtime_r(&t, &tm) != nullptr) {
       char buffer[48];
       std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", tm.tm_year + 1900, tm.tm_mon + 1,
@@ -117,6 +117,29 @@ int OnOfxTransaction(const struct OfxTransactionData data, void* context) {
   table->rows.push_back(std::move(row));
   table->fitIds.emplace_back(data.fi_id_valid != 0 ? data.fi_id : "");
   return 0;
+}
+
+// The day of each <DTPOSTED> of a statement, in the file's order, from the
+// first eight digits (YYYYMMDD) the bank wrote; "" where they do not read.
+// libofx turns a posting time into UTC, which moves a late-evening
+// transaction west of Greenwich onto the next day.
+std::vector<std::string> PostedDays(std::string_view text) {
+  std::vector<std::string> days;
+  constexpr std::string_view kTag = "<DTPOSTED>";
+  for (std::size_t at = text.find(kTag); at != std::string_view::npos;
+       at = text.find(kTag, at + kTag.size())) {
+    std::size_t p = at + kTag.size();
+    while (p < text.size() && (text[p] == ' ' || text[p] == '\r' || text[p] == '\n')) ++p;
+    const std::string_view digits = text.substr(p, 8);
+    const bool read = digits.size() == 8 && std::all_of(digits.begin(), digits.end(), [](char c) {
+                        return c >= '0' && c <= '9';
+                      });
+    days.push_back(read
+                       ? std::string(digits.substr(0, 4)) + "-" + std::string(digits.substr(4, 2)) +
+                             "-" + std::string(digits.substr(6, 2))
+                       : std::string());
+  }
+  return days;
 }
 
 }  // namespace
@@ -141,5 +164,15 @@ bool ReadOfxFile(const std::string& path, CSourceTable& table, std::string& erro
     error = path + ": the OFX statement could not be read";
     return false;
   }
+  // Each transaction takes the day the statement prints, when the file's
+  // posting days pair up one to one with the transactions libofx read.
+  std::string text;
+  if (ReadFileBytes(path, 0, text, error)) {
+    const std::vector<std::string> days = PostedDays(text);
+    if (days.size() == table.rows.size())
+      for (std::size_t i = 0; i < days.size(); ++i)
+        if (!days[i].empty()) table.rows[i].fields[0] = days[i];
+  }
+  error.clear();
   return true;
 }

@@ -209,7 +209,8 @@ TEST_F(ImportTest, OfxStatementIsRecognisedByItsTransactionIds) {
                        << coffeeName
                        << "</STMTTRN><STMTTRN><TRNTYPE>DEBIT<DTPOSTED>20240105<TRNAMT>-3.20"
                           "<FITID>A2<NAME>Coffee</STMTTRN>"
-                          "<STMTTRN><TRNTYPE>CREDIT<DTPOSTED>20240110<TRNAMT>100.00<FITID>A3"
+                          "<STMTTRN><TRNTYPE>CREDIT<DTPOSTED>20240131230000[-5:EST]"
+                          "<TRNAMT>100.00<FITID>A3"
                           "<NAME>Refund<MEMO>order 7</STMTTRN>"
                           "</BANKTRANLIST><LEDGERBAL><BALAMT>93.60<DTASOF>20240131</LEDGERBAL></"
                           "STMTRS></STMTTRNRS></BANKMSGSRSV1></OFX>\n";
@@ -220,6 +221,9 @@ TEST_F(ImportTest, OfxStatementIsRecognisedByItsTransactionIds) {
   ASSERT_TRUE(ReadOfxFile(ofx, table, error)) << error;
   ASSERT_EQ(table.rows.size(), 3u);
   EXPECT_EQ(table.fitIds, (std::vector<std::string>{"A1", "A2", "A3"}));
+  // The day the bank printed, whatever the time and zone after it.
+  EXPECT_EQ(table.rows[0].fields[0], "2024-01-05");
+  EXPECT_EQ(table.rows[2].fields[0], "2024-01-31");
   CImportOptions options;
   options.account = account;
   options.kind = EImportKind::kAuto;
