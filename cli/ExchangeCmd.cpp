@@ -294,11 +294,18 @@ int ReadStatement(CImportArgs& a, CSourceTable& table) {
     a.options.columns = SuggestColumns(table, a.options.firstRow, a.dateOrder, a.decimal);
   } else {
     for (std::size_t c = 0; c < a.columnNames.size(); ++c) {
-      EColumnType type;
-      if (!ColumnTypeFromName(a.columnNames[c], type))
-        return Bad("unknown column type " + a.columnNames[c]);
+      // A "debit" or "credit" column is a Sum column whose amounts always go
+      // out or always come in, whatever their sign ("Paid out" / "Paid in").
+      const std::string& name = a.columnNames[c];
+      const ESumRole role = name == "debit"    ? ESumRole::kDebit
+                            : name == "credit" ? ESumRole::kCredit
+                                               : ESumRole::kSigned;
+      EColumnType type = EColumnType::kSum;
+      if (role == ESumRole::kSigned && !ColumnTypeFromName(name, type))
+        return Bad("unknown column type " + name);
       a.options.columns.push_back(
           DetectColumn(table, c, a.options.firstRow, type, a.dateOrder, a.decimal));
+      a.options.columns.back().role = role;
     }
   }
   for (CColumnFormat& c : a.options.columns) {

@@ -259,6 +259,20 @@ TEST_F(EditTest, ImportFailsWhenItReadsNothingAndReadsUtf16) {
   ASSERT_EQ(imported.size(), 3u);  // the one added at the start, the UTF-16 rows once
   EXPECT_EQ(imported[1]["amountOut"], 125000);
   EXPECT_EQ(imported[1]["date"], "2026-01-03");
+
+  // "Paid out" / "Paid in" columns: a debit is money out whatever its sign.
+  const std::string paid = TempFile("paid.csv");
+  std::ofstream(paid, std::ios::binary) << "Day;Payee;Paid out;Paid in\n2026-02-01;Rent;450.00;\n"
+                                           "2026-02-02;Salary;;2000.00\n";
+  const CliResult r = RunCli({"import", file, paid, "--account", std::to_string(bank), "--columns",
+                              "date,description,debit,credit"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const Json all = Dump(file)["transactions"];
+  ASSERT_EQ(all.size(), 5u);
+  EXPECT_EQ(std::make_pair(all[3]["from"], all[3]["amountOut"]),
+            std::make_pair(Json(bank), Json(4500000)));
+  EXPECT_EQ(std::make_pair(all[4]["to"], all[4]["amountIn"]),
+            std::make_pair(Json(bank), Json(20000000)));
 }
 
 }  // namespace
