@@ -81,7 +81,26 @@ std::size_t GuessFirstRow(const CSourceTable& table) {
     }
     return false;
   };
-  if (table.rows.size() >= 2 && !hasFigures(table.rows[0]) && hasFigures(table.rows[1])) return 2;
+  // Lines before the header (bank, account, period) have fewer fields than
+  // the transactions. The first row is the first of a run of rows that have
+  // figures and the width most such rows have, among the first rows.
+  constexpr std::size_t kLooked = 64, kRun = 3;
+  const std::size_t looked = std::min(table.rows.size(), kLooked);
+  std::vector<bool> figures(looked);
+  std::map<std::size_t, std::size_t> widths;
+  for (std::size_t r = 0; r < looked; ++r)
+    if ((figures[r] = hasFigures(table.rows[r]))) ++widths[table.rows[r].fields.size()];
+  if (widths.empty()) return 1;
+  const std::size_t width =
+      std::max_element(widths.begin(), widths.end(), [](const auto& a, const auto& b) {
+        return a.second < b.second;
+      })->first;
+  auto isData = [&](std::size_t r) { return figures[r] && table.rows[r].fields.size() == width; };
+  for (std::size_t r = 0; r < looked; ++r) {
+    std::size_t run = 0;
+    while (r + run < looked && run < kRun && isData(r + run)) ++run;
+    if (run == std::min(kRun, looked - r) && run > 0) return r + 1;
+  }
   return 1;
 }
 
@@ -97,7 +116,9 @@ CColumnFormat DetectColumn(const CSourceTable& table, std::size_t column, std::s
 
 namespace {
 
-// Whether most (four in five) of the non-empty cells read with `reads`.
+// Whether most (more than half) of the non-empty cells read with `reads`:
+// a Date column with a few unreadable cells is still a Date column, whose
+// bad cells are refused rows.
 template <class Reads>
 bool MostRead(const std::vector<std::string_view>& cells, Reads reads) {
   std::size_t nonEmpty = 0, read = 0;
@@ -106,7 +127,7 @@ bool MostRead(const std::vector<std::string_view>& cells, Reads reads) {
     ++nonEmpty;
     read += reads(cell) ? 1 : 0;
   }
-  return nonEmpty > 0 && read * 5 >= nonEmpty * 4;
+  return nonEmpty > 0 && read * 2 > nonEmpty;
 }
 
 }  // namespace
@@ -115,7 +136,11 @@ std::vector<CColumnFormat> SuggestColumns(const CSourceTable& table, std::size_t
                                           EDateOrder fallbackOrder, char fallbackDecimal) {
   std::vector<CColumnFormat> colFormats(table.columnCount);
   bool haveDate = false, haveSum = false;
-  std::size_t longest = 0, longestColumn = table.columnCount;
+  struct TText {
+    std::size_t column, length;
+    bool varies;  // not the same text in every row
+  };
+  std::vector<TText> textColumns;
   for (std::size_t c = 0; c < table.columnCount; ++c) {
     const auto cells = ColumnCells(table, c, firstRow);
     colFormats[c] =
@@ -139,14 +164,23 @@ std::vector<CColumnFormat> SuggestColumns(const CSourceTable& table, std::size_t
       haveSum = true;
     } else if (!amounts && !dates) {
       std::size_t length = 0;
-      for (auto s : cells) length += s.size();
-      if (length > longest) {
-        longest = length;
-        longestColumn = c;
+      std::set<std::string_view> texts;
+      for (auto s : cells) {
+        length += s.size();
+        if (!s.empty() && texts.size() < 2) texts.insert(s);
       }
+      textColumns.push_back({c, length, texts.size() > 1});
     }
   }
-  if (longestColumn < table.columnCount) colFormats[longestColumn].type = EColumnType::kDescription;
+  // The text column with the most text is the description; the next one
+  // (a purpose beside a counterparty, say) is the comment, unless it says
+  // the same in every row (a currency, the account).
+  std::stable_sort(textColumns.begin(), textColumns.end(),
+                   [](const TText& a, const TText& b) { return a.length > b.length; });
+  if (!textColumns.empty() && textColumns[0].length > 0)
+    colFormats[textColumns[0].column].type = EColumnType::kDescription;
+  if (textColumns.size() > 1 && textColumns[1].length > 0 && textColumns[1].varies)
+    colFormats[textColumns[1].column].type = EColumnType::kNotes;
   return colFormats;
 }
 

@@ -244,4 +244,53 @@ TEST(StatementCells, ColumnsTellTheirStyle) {
   }
 }
 
+// Statements as banks write them: the first row and the columns are found
+// without help.
+TEST(StatementDetection, FirstRowAndColumnsComeFromTheFile) {
+  auto tableOf = [](std::string_view text) {
+    CSourceTable table;
+    CDelimitedReader reader(text, ';');
+    CDelimitedRow row;
+    while (reader.Next(row)) {
+      table.columnCount = std::max(table.columnCount, row.fields.size());
+      table.rows.push_back(row);
+    }
+    return table;
+  };
+  using T = EColumnType;
+  const struct {
+    const char* name;
+    const char* text;
+    std::size_t firstRow;
+    std::vector<EColumnType> types;
+  } cases[] = {
+      {"preamble",
+       "Musterbank\nKonto;DE12 3456\nZeitraum;01.01.2026 - 31.01.2026\n"
+       "Datum;Text;Betrag\n02.01.2026;Miete;-450,00\n05.01.2026;Gehalt;2.500,00\n"
+       "07.01.2026;Strom;-60,00\n",
+       5,
+       {T::kDate, T::kDescription, T::kSum}},
+      {"bad dates",
+       "Date;Text;Sum\n2026-01-01;a;1\n2026-01-02;b;2\nsoon;c;3\n2026-01-04;d;4\n"
+       "later;e;5\n2026-01-06;f;6\n2026-01-07;g;7\n?;h;8\n2026-01-09;i;9\n"
+       "2026-01-10;j;10\n2026-01-11;k;11\n",
+       2,
+       {T::kDate, T::kDescription, T::kSum}},
+      {"two texts",
+       "Date;Payee;Purpose;Sum;Currency\n2026-01-02;ACME;Invoice 7 for January;-5;EUR\n"
+       "2026-01-03;Bolt;Ride home;-7;EUR\n2026-01-04;Shop;Bread and milk;-3;EUR\n",
+       2,
+       {T::kDate, T::kNotes, T::kDescription, T::kSum, T::kNone}},
+  };
+  for (const auto& c : cases) {
+    const CSourceTable table = tableOf(c.text);
+    const std::size_t first = GuessFirstRow(table);
+    EXPECT_EQ(first, c.firstRow) << c.name;
+    std::vector<EColumnType> types;
+    for (const CColumnFormat& f : SuggestColumns(table, first, EDateOrder::kYmd, '.'))
+      types.push_back(f.type);
+    EXPECT_EQ(types, c.types) << c.name;
+  }
+}
+
 }  // namespace
