@@ -308,6 +308,12 @@ int ReadStatement(CImportArgs& a, CSourceTable& table) {
       a.options.columns.back().role = role;
     }
   }
+  // Dates whose order the file cannot tell are never guessed.
+  for (std::size_t c = 0; c < a.options.columns.size() && !a.dateOrderGiven; ++c)
+    if (a.options.columns[c].type == EColumnType::kDate &&
+        DateOrderUndecided(table, c, a.options.firstRow))
+      return Bad("the dates of column " + std::to_string(c + 1) +
+                 " read day-first and month-first alike; give --date-order dmy or mdy");
   for (CColumnFormat& c : a.options.columns) {
     if (a.dateOrderGiven) c.date.order = a.dateOrder;
     if (a.decimalGiven && c.amount.decimal != a.decimal)

@@ -104,6 +104,15 @@ std::size_t GuessFirstRow(const CSourceTable& table) {
   return 1;
 }
 
+bool DateOrderUndecided(const CSourceTable& table, std::size_t column, std::size_t firstRow) {
+  const auto cells = ColumnCells(table, column, firstRow);
+  // Dates written with dots ("03.01.2026") put the day first wherever they
+  // are written so; slashes and dashes are written both ways.
+  const auto first = std::find_if(cells.begin(), cells.end(), [](auto c) { return !c.empty(); });
+  if (first != cells.end() && first->find('.') != std::string_view::npos) return false;
+  return DetectDateStyle(cells, EDateOrder::kYmd).ambiguous;
+}
+
 CColumnFormat DetectColumn(const CSourceTable& table, std::size_t column, std::size_t firstRow,
                            EColumnType type, EDateOrder fallbackOrder, char fallbackDecimal) {
   CColumnFormat colFormat;

@@ -75,9 +75,14 @@ struct CImportOptions {
 // tell. Columns after the first row are looked at only.
 std::vector<CColumnFormat> SuggestColumns(const CSourceTable& table, std::size_t firstRow,
                                           EDateOrder fallbackOrder, char fallbackDecimal);
-// 2 when the first row reads as a header (no cell of it is a date or an
-// amount, while the second row has such cells), else 1.
+// The first row of transactions: the first of a run of rows that have a
+// date or an amount and the width most such rows have (rows before it are a
+// header and lines such as the bank's name); 1 when none is found.
 std::size_t GuessFirstRow(const CSourceTable& table);
+// True when every date of the column reads in more than one order (all
+// days up to 12: "01/02/2026"), so that the file cannot tell the order;
+// dates written with dots are taken as day-first.
+bool DateOrderUndecided(const CSourceTable& table, std::size_t column, std::size_t firstRow);
 // The column's detected styles (used again when the user changes a type).
 CColumnFormat DetectColumn(const CSourceTable& table, std::size_t column, std::size_t firstRow,
                            EColumnType type, EDateOrder fallbackOrder, char fallbackDecimal);

@@ -245,6 +245,7 @@ TEST_F(EditTest, ImportFailsWhenItReadsNothingAndReadsUtf16) {
       {"empty.csv", "", 1, "holds no rows"},
       {"refused.csv", "Date;Sum\nsoon;12\nlater;13\n", 1, "none of the 2 rows"},
       {"book.xlsx", "PK\x03\x04", 1, "it looks like a spreadsheet"},
+      {"us.csv", "Date,Amount\n01/02/2026,-5.00\n03/04/2026,-6.00\n", 2, "--date-order"},
       {"u16.csv", utf16, 0, ""},
       {"u16.csv", utf16, 0, ""},  // again: every row a duplicate
   };
