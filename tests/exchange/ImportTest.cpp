@@ -41,6 +41,14 @@ class ImportTest : public FinanceTest {
     return o;
   }
 
+  // Reads bank.csv and stores every row of it.
+  CImportResult ImportBankCsv() {
+    const CSourceTable table = Read(csv);
+    const CImportOptions options = Options(table);
+    CFitIdStore fitIds(path);
+    return ApplyImport(db, PlanImport(db, table, options, fitIds), options, fitIds);
+  }
+
   CSourceTable Read(const std::string& file, std::size_t maxRows = 0) {
     CSourceTable table;
     std::string error;
@@ -85,11 +93,7 @@ TEST_F(ImportTest, BankCsvIsPlannedRowByRowWithReasons) {
 }
 
 TEST_F(ImportTest, AppliedImportIsFoundAgainAndUndoneWhole) {
-  const CSourceTable table = Read(csv);
-  const CImportOptions options = Options(table);
-  CFitIdStore fitIds(path);
-  const CImportResult result =
-      ApplyImport(db, PlanImport(db, table, options, fitIds), options, fitIds);
+  const CImportResult result = ImportBankCsv();
   ASSERT_TRUE(result.ok) << result.error;
   EXPECT_EQ(result.transactions.size(), 3u);
   EXPECT_EQ(result.subtypes.size(), 2u);  // Food, Food:Bread
@@ -101,7 +105,8 @@ TEST_F(ImportTest, AppliedImportIsFoundAgainAndUndoneWhole) {
   // The same file again: every row a duplicate, the two equal bakery rows
   // matching the two stored ones (not one twice).
   Reopen();
-  const CImportPlan again = PlanImport(db, table, options, CFitIdStore(path));
+  const CSourceTable table = Read(csv);
+  const CImportPlan again = PlanImport(db, table, Options(table), CFitIdStore(path));
   EXPECT_EQ(again.CountOf(ERowStatus::kDuplicate), 3u);
   EXPECT_EQ(again.CountIncluded(), 0u);
 
@@ -112,11 +117,7 @@ TEST_F(ImportTest, AppliedImportIsFoundAgainAndUndoneWhole) {
 }
 
 TEST_F(ImportTest, UndoTellsWhatChangedSinceAndKeepsItWhenAsked) {
-  const CSourceTable table = Read(csv);
-  const CImportOptions options = Options(table);
-  CFitIdStore fitIds(path);
-  const CImportResult result =
-      ApplyImport(db, PlanImport(db, table, options, fitIds), options, fitIds);
+  const CImportResult result = ImportBankCsv();
   ASSERT_TRUE(result.ok) << result.error;
   ASSERT_EQ(result.transactions.size(), 3u);  // bread, bread, salary
   ASSERT_EQ(result.fingerprints.size(), 3u);
