@@ -11,9 +11,6 @@
 
 namespace {
 
-constexpr const char* kShortNames[kColumnTypeCount] = {
-    "none",  "date",  "description", "quantity", "sum",
-    "price", "notes", "category",    "member",   "section"};
 constexpr const char* kOrderNames[] = {"ymd", "dmy", "mdy"};
 constexpr const char* kRoleNames[] = {"signed", "debit", "credit"};
 
@@ -120,7 +117,7 @@ EDateOrder DateOrderOfPattern(const std::string& pattern) {
 }
 
 std::string ColumnFormatText(const CColumnFormat& column) {
-  std::string text = kShortNames[static_cast<int>(column.type)];
+  std::string text = ColumnTypeShortName(column.type);
   if (column.type == EColumnType::kDate)
     return text + ";" + kOrderNames[static_cast<int>(column.date.order)];
   if (!IsAmountColumn(column.type)) return text;

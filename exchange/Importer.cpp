@@ -17,11 +17,11 @@
 namespace {
 
 constexpr std::array<const char*, kColumnTypeCount> kColumnNames{
-    "<none>", "Date",  "Description", "Quantity",      "Sum",
-    "Price",  "Notes", "Category",    "Family member", "Section"};
+    "<none>", "Date",     "Description",   "Quantity", "Sum",     "Price",
+    "Notes",  "Category", "Family member", "Section",  "Balance", "Debit/credit mark"};
 constexpr std::array<const char*, kColumnTypeCount> kColumnShortNames{
-    "none",  "date",  "description", "quantity", "sum",
-    "price", "notes", "category",    "member",   "section"};
+    "none",  "date",     "description", "quantity", "sum",     "price",
+    "notes", "category", "member",      "section",  "balance", "mark"};
 
 // The longest text a database can hold.
 constexpr std::size_t kMaxText = 65535;
@@ -31,6 +31,11 @@ constexpr std::size_t kMaxText = 65535;
 const char* ColumnTypeName(EColumnType type) {
   const auto i = static_cast<std::size_t>(type);
   return i < kColumnNames.size() ? kColumnNames[i] : kColumnNames[0];
+}
+
+const char* ColumnTypeShortName(EColumnType type) {
+  const auto i = static_cast<std::size_t>(type);
+  return i < kColumnShortNames.size() ? kColumnShortNames[i] : kColumnShortNames[0];
 }
 
 bool ColumnTypeFromName(std::string_view name, EColumnType& type) {

@@ -29,14 +29,18 @@ enum class EColumnType : std::uint8_t {
   kCategory,
   kMember,
   kSection,
+  kBalance,  // the bank's running balance after the row
+  kMark,     // a debit/credit mark that gives the Sum column's sign
 };
-constexpr int kColumnTypeCount = 10;
+constexpr int kColumnTypeCount = 12;
 // "<none>", "Date", "Description", "Quantity", "Sum", "Price", "Notes",
-// "Category", "Family member", "Section".
+// "Category", "Family member", "Section", "Balance", "Debit/credit mark".
 const char* ColumnTypeName(EColumnType type);
+// Its lower-case short form, as settings and the command line write it.
+const char* ColumnTypeShortName(EColumnType type);
 // The type a name (as above, or its lower-case short form: date,
 // description, quantity, sum, price, notes, category, member, section,
-// none) stands for; false for another name.
+// balance, mark, none) stands for; false for another name.
 bool ColumnTypeFromName(std::string_view name, EColumnType& type);
 
 // How the amounts of a Sum column count: with their sign, or as money that
