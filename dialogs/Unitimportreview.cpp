@@ -15,9 +15,9 @@
 namespace {
 
 // The row's amount as the account sees it: money out negative.
-QString SignedAmount(const CTransactionItem& item) {
-  if (item.record.fromAccount != 0) return Q(MoneyToStr(-item.record.amountOut));
-  return Q(MoneyToStr(item.record.amountIn));
+QString SignedAmount(const TransactionRecord& record) {
+  if (record.fromAccount != 0) return Q(MoneyToStr(-record.amountOut));
+  return Q(MoneyToStr(record.amountIn));
 }
 
 // Refused rows first, then duplicates, then new rows with a note (such as
@@ -25,7 +25,7 @@ QString SignedAmount(const CTransactionItem& item) {
 int Rank(const CPlannedRow& row) {
   if (row.status == ERowStatus::kRefused) return 0;
   if (row.status == ERowStatus::kDuplicate) return 1;
-  return row.reason.empty() ? 3 : 2;
+  return row.reason == 0 ? 3 : 2;
 }
 
 }  // namespace
@@ -70,13 +70,13 @@ QVariant TImportReviewModel::data(const QModelIndex& index, int role) const {
              : row.status == ERowStatus::kDuplicate ? QStringLiteral("duplicate")
                                                     : QStringLiteral("new");
     case kDate:
-      return row.item.record.date != 0 ? Q(FormatShortDate(row.item.record.date)) : QString();
+      return row.record.date != 0 ? Q(FormatShortDate(row.record.date)) : QString();
     case kAmount:
-      return refused ? QString() : SignedAmount(row.item);
+      return refused ? QString() : SignedAmount(row.record);
     case kDescription:
-      return StoredToQString(row.item.description);
+      return StoredToQString(std::string(plan_.Description(row)));
     case kReason:
-      return Q(row.reason);
+      return Q(std::string(plan_.Reason(row)));
     default:
       return {};
   }
