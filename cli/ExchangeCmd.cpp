@@ -173,9 +173,7 @@ Json Columns(const std::vector<CColumnFormat>& columns) {
   for (const CColumnFormat& c : columns) {
     Json column = {{"type", ColumnTypeName(c.type)}};
     if (c.type == EColumnType::kDate) column["date"] = DateStyleText(c.date);
-    if (c.type == EColumnType::kSum || c.type == EColumnType::kPrice ||
-        c.type == EColumnType::kQuantity)
-      column["amount"] = AmountStyleText(c.amount);
+    if (IsAmountColumn(c.type)) column["amount"] = AmountStyleText(c.amount);
     if (c.type == EColumnType::kSum && c.role != ESumRole::kSigned)
       column["role"] = c.role == ESumRole::kDebit ? "debit" : "credit";
     out.push_back(column);
@@ -399,9 +397,11 @@ int RunImportCommand(const std::vector<std::string>& args) {
   CImportPlan plan;
   if (int rc = PlanStatement(db, a, table, fitIds, plan)) return rc;
   CSourceTable().rows.swap(table.rows);  // the plan holds what the rows said
-  if (a.includeDuplicates)
+  if (a.includeDuplicates) {
     for (CPlannedRow& row : plan.rows)
       if (row.status == ERowStatus::kDuplicate) row.include = true;
+    CheckStatementBalance(plan);
+  }
 
   // What was read: an OFX statement's own account, currency and period, a
   // delimited file's reading; rows are an OFX statement's entries, or the

@@ -321,6 +321,41 @@ Money AccountBalanceOn(CDataBase& db, std::uint32_t account, Date day) {
   return balance;
 }
 
+void CheckStatementBalance(CImportPlan& plan) {
+  CStatementBalance& b = plan.balance;
+  b.suspects.clear();
+  if (!b.known) return;
+  const Date last = WholeDay(b.day);
+  auto stored = [](const CPlannedRow& row) {
+    return row.status != ERowStatus::kRefused && row.include;
+  };
+  // What a row adds to the account: it is the row's only account.
+  auto effect = [](const CPlannedRow& row) {
+    return row.record.toAccount != 0 ? row.record.amountIn : -row.record.amountOut;
+  };
+  b.books = b.before;
+  for (const CPlannedRow& row : plan.rows)
+    if (stored(row) && !(WholeDay(row.record.date) > last)) b.books = WrapAdd(b.books, effect(row));
+  b.difference = WrapSub(b.bank, b.books);
+  if (b.difference == 0) return;
+  // Rows left out, and rows stored but dated after the day; those whose
+  // amount is the difference come first.
+  constexpr std::size_t kMostSuspects = 20;
+  std::vector<std::size_t> other;
+  for (std::size_t i = 0; i < plan.rows.size(); ++i) {
+    const CPlannedRow& row = plan.rows[i];
+    const bool after = WholeDay(row.record.date) > last;
+    if (stored(row) && !after) continue;
+    const Money amount = stored(row) ? effect(row) : row.amount;
+    if (amount == b.difference && b.suspects.size() < kMostSuspects)
+      b.suspects.push_back(i);
+    else if (other.size() < kMostSuspects)
+      other.push_back(i);
+  }
+  for (std::size_t i : other)
+    if (b.suspects.size() < kMostSuspects) b.suspects.push_back(i);
+}
+
 namespace {
 
 // A stored transaction of the account as a duplicate candidate: the day,
@@ -331,14 +366,6 @@ struct CandidateKey {
   bool operator<(const CandidateKey& o) const {
     return day != o.day ? day < o.day : amount < o.amount;
   }
-};
-
-// What the balance check keeps of every row: its day, what it adds to the
-// account when stored, and whether it is stored.
-struct CRowTrace {
-  std::int32_t day;
-  bool stored;
-  Money effect;
 };
 
 }  // namespace
@@ -381,7 +408,7 @@ class CImportPlanner::CImpl {
                      const std::string& fitId, Money signedSum);
   void TrackBalance(const CDelimitedRow& row, Date day);
   void NoteOddSigns(CImportPlan& plan) const;
-  CStatementBalance Balance(const CStatementInfo& statement, const CImportPlan& plan) const;
+  CStatementBalance Balance(const CStatementInfo& statement) const;
 
   CDataBase& db_;
   const CImportOptions& options_;
@@ -395,7 +422,6 @@ class CImportPlanner::CImpl {
   std::unordered_set<std::string> noted_;  // missing paths a row noted
   // Subtype paths as texts of the plan, each kept once.
   std::unordered_map<std::string, std::uint32_t> pathTexts_;
-  std::vector<CRowTrace> traces_;  // one per planned row
   // The Balance column: the first and the last day the statement's rows
   // have (telling whether it runs forward or backward), the latest day
   // with a balance, and the first and last balance read for that day.
@@ -634,11 +660,6 @@ void CImportPlanner::CImpl::Plan(const CDelimitedRow& row, const std::string& fi
     if (added) it->second = plan.AddText(texts[i + 2]);
     *pathFields[i] = it->second;
   }
-  const Money effect = out.record.toAccount == options_.account     ? out.record.amountIn
-                       : out.record.fromAccount == options_.account ? -out.record.amountOut
-                                                                    : 0;
-  traces_.push_back({static_cast<std::int32_t>(WholeDay(out.record.date)),
-                     out.status != ERowStatus::kRefused && out.include, effect});
   plan.rows.push_back(out);
 }
 
@@ -661,8 +682,7 @@ void CImportPlanner::CImpl::NoteOddSigns(CImportPlan& plan) const {
     }
 }
 
-CStatementBalance CImportPlanner::CImpl::Balance(const CStatementInfo& statement,
-                                                 const CImportPlan& plan) const {
+CStatementBalance CImportPlanner::CImpl::Balance(const CStatementInfo& statement) const {
   CStatementBalance b;
   if (statement.haveBalance) {
     b.known = ParseDateCell(statement.balanceDay, CDateStyle{EDateOrder::kYmd}, b.day);
@@ -674,37 +694,14 @@ CStatementBalance CImportPlanner::CImpl::Balance(const CStatementInfo& statement
     b.day = static_cast<Date>(bankDay_);
     b.bank = firstDay_ > lastDay_ ? firstOfDay_ : lastOfDay_;
   }
-  if (!b.known) return b;
-  const auto last = static_cast<std::int32_t>(WholeDay(b.day));
-  b.books = AccountBalanceOn(db_, options_.account, b.day);
-  for (const CRowTrace& t : traces_)
-    if (t.stored && t.day <= last) b.books = WrapAdd(b.books, t.effect);
-  b.difference = WrapSub(b.bank, b.books);
-  if (b.difference == 0) return b;
-  // Rows left out or dated after the day; those whose amount would close
-  // the difference come first.
-  std::vector<std::size_t> exact, other;
-  for (std::size_t i = 0; i < plan.rows.size() && i < traces_.size(); ++i) {
-    const CPlannedRow& row = plan.rows[i];
-    const bool after = traces_[i].stored && traces_[i].day > last;
-    if (!after && row.status == ERowStatus::kNew && row.include) continue;
-    if (row.status == ERowStatus::kDuplicate && row.include && !after) continue;
-    const Money effect = after ? traces_[i].effect : row.amount;
-    (effect == b.difference ? exact : other).push_back(i);
-  }
-  constexpr std::size_t kMostSuspects = 20;
-  b.suspects = exact;
-  for (std::size_t i : other) {
-    if (b.suspects.size() >= kMostSuspects) break;
-    b.suspects.push_back(i);
-  }
-  if (b.suspects.size() > kMostSuspects) b.suspects.resize(kMostSuspects);
+  if (b.known) b.before = AccountBalanceOn(db_, options_.account, b.day);
   return b;
 }
 
 void CImportPlanner::CImpl::Finish(const CStatementInfo& statement, CImportPlan& plan) {
   NoteOddSigns(plan);
-  plan.balance = Balance(statement, plan);
+  plan.balance = Balance(statement);
+  CheckStatementBalance(plan);
 }
 
 CImportPlanner::CImportPlanner(CDataBase& db, const CImportOptions& options,

@@ -45,6 +45,12 @@ const char* ColumnTypeShortName(EColumnType type);
 // balance, mark, none) stands for; false for another name.
 bool ColumnTypeFromName(std::string_view name, EColumnType& type);
 
+// Whether a column of the type holds amounts (Sum, Price, Quantity, Balance).
+constexpr bool IsAmountColumn(EColumnType type) {
+  return type == EColumnType::kSum || type == EColumnType::kPrice ||
+         type == EColumnType::kQuantity || type == EColumnType::kBalance;
+}
+
 // How the amounts of a Sum column count: with their sign, or as money that
 // always goes out (a debit column) or always comes in (a credit column).
 enum class ESumRole : std::uint8_t { kSigned, kDebit, kCredit };
@@ -128,7 +134,9 @@ struct CPlannedRow {
 struct CStatementBalance {
   bool known = false;  // the statement gives a balance
   Date day = 0;
-  Money bank = 0, books = 0, difference = 0;  // difference = bank - books
+  Money bank = 0;
+  Money before = 0;                 // the account's balance that day before the import
+  Money books = 0, difference = 0;  // difference = bank - books
   // When they differ: the rows that most likely explain it (refused rows,
   // duplicates left out, rows dated after the day), as indexes of the
   // plan's rows, those whose amount is the difference first.
@@ -160,6 +168,10 @@ class CImportPlan {
 
 // The account's balance at the end of `day`, as the books hold it.
 Money AccountBalanceOn(CDataBase& db, std::uint32_t account, Date day);
+
+// Works out the plan's books balance, difference and suspects again from
+// the rows it includes now (after the user checked or unchecked rows).
+void CheckStatementBalance(CImportPlan& plan);
 
 // Remembered financial-institution transaction ids of the statements
 // imported into one database: a text file beside it (NAME.vlt.fitids), one
