@@ -244,6 +244,32 @@ TEST(StatementCells, ColumnsTellTheirStyle) {
   }
 }
 
+// A mark is money out when it is the column's out mark (or, without one, a
+// known money-out mark), money in when it is another known mark; case,
+// accents' case and blanks around it do not matter.
+TEST(StatementCells, MarksTellTheSide) {
+  const struct {
+    const char* mark;
+    const char* outMark;
+    EMarkSide side;
+  } cases[] = {
+      {"D", "", EMarkSide::kOut},
+      {" cr ", "", EMarkSide::kIn},
+      {"D\xC3\x89"
+       "BIT",
+       "", EMarkSide::kOut},
+      {"Haben", "", EMarkSide::kIn},
+      {"-", "", EMarkSide::kOut},
+      {"x", "", EMarkSide::kUnknown},
+      {"", "", EMarkSide::kUnknown},
+      {"c", "C", EMarkSide::kOut},  // a bank whose C is a charge (cargo)
+      {"D", "C", EMarkSide::kIn},
+      {"x", "C", EMarkSide::kUnknown},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(MarkSideIn(c.mark, c.outMark), c.side) << c.mark << " / " << c.outMark;
+}
+
 // Statements as banks write them: the first row and the columns are found
 // without help.
 TEST(StatementDetection, FirstRowAndColumnsComeFromTheFile) {
