@@ -370,6 +370,10 @@ std::string GuessedOrderNote() {
   return GetLocalizedText(30545, "order guessed");
 }
 
+std::string DebitOrCreditNote() {
+  return GetLocalizedText(30552, "debit or credit?");
+}
+
 std::string PlanCountsText(const CImportPlan& plan) {
   return ExchangeCountText(EExchangeCount::kNew, plan.CountOf(ERowStatus::kNew)) + ", " +
          ExchangeCountText(EExchangeCount::kDuplicates, plan.CountOf(ERowStatus::kDuplicate)) +

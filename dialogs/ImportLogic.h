@@ -128,7 +128,7 @@ std::vector<std::string> ColumnMarks(const CSourceTable& table, std::size_t colu
                                      std::size_t firstRow, std::size_t most = 20);
 
 // The questions the window asks before importing what the file does not
-// tell, with the captions of their answers (texts 30540 to 30546): the order
+// tell, with the captions of their answers (texts 30540 to 30545, 30552): the order
 // of ambiguous dates, and which of two amount columns is money out
 // (`first`/`second`: their names, from the header or "column 3").
 std::string DateOrderQuestion(std::size_t column);
@@ -136,8 +136,10 @@ std::string DayFirstAnswer();
 std::string MonthFirstAnswer();
 std::string DebitColumnQuestion(const std::string& first, const std::string& second);
 std::string DebitColumnAnswer(const std::string& name);
-// The note a preview header shows after the date style it guessed.
+// The notes a preview header shows after the date style it guessed, and on
+// a Sum column of a pair not yet known as debit or credit.
 std::string GuessedOrderNote();
+std::string DebitOrCreditNote();
 
 // "12 new, 3 duplicates, 1 refused": the plan's counts as the review shows them.
 std::string PlanCountsText(const CImportPlan& plan);

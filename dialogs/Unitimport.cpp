@@ -467,6 +467,13 @@ void TFormImport::ShowColumnHeader(int column) {
   // guess, asked about before the import.
   if (colFormat.type == EColumnType::kDate && DateOrderGuessed(FPreview, c))
     text.insert(text.size() - 1, ", " + GuessedOrderNote());
+  // Two amount columns sharing the rows: which is money out is asked too,
+  // and each leaves the other's rows empty.
+  std::size_t debit = 0, credit = 0;
+  const bool pairOpen = colFormat.type == EColumnType::kSum &&
+                        DebitCreditUndecided(FPreview, FirstRow(), FColumns, debit, credit) &&
+                        (c == debit || c == credit);
+  if (pairOpen) text.insert(text.size() - 1, ", " + DebitOrCreditNote());
   QString header = Q(text);
   // The file's own name of the column, from the row above the first one read.
   const std::size_t first = FirstRow();
@@ -480,7 +487,8 @@ void TFormImport::ShowColumnHeader(int column) {
     QTableWidgetItem* item = PreviewGrid->item(r, column);
     const std::string cell = item ? item->text().toStdString() : std::string();
     std::string why;
-    const bool reads = CellReads(colFormat, cell, why);
+    const bool reads = CellReads(colFormat, cell, why) ||
+                       (pairOpen && cell.find_first_not_of(" \t") == std::string::npos);
     if (!item) {
       if (reads) continue;
       item = new QTableWidgetItem;
