@@ -348,6 +348,10 @@ int ReadStatement(CImportArgs& a, CSourceTable& table) {
         DateOrderUndecided(table, c, a.options.firstRow))
       return Bad("the dates of column " + std::to_string(c + 1) +
                  " read day-first and month-first alike; give --date-order dmy or mdy");
+  if (a.outMarkGiven &&
+      std::none_of(a.options.columns.begin(), a.options.columns.end(),
+                   [](const CColumnFormat& c) { return c.type == EColumnType::kMark; }))
+    return Bad("--out-mark wants a column of debit/credit marks; name it with --columns ...,mark");
   for (CColumnFormat& c : a.options.columns) {
     if (a.outMarkGiven && c.type == EColumnType::kMark) c.outMark = a.outMark;
     if (a.dateOrderGiven) c.date.order = a.dateOrder;

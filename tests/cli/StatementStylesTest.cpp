@@ -49,7 +49,8 @@ TEST(StatementStyles, EachStyleIsReadByDetectionAlone) {
     std::string bytes;
     std::vector<Row> rows;  // stored, in the file's order
     int exitCode = 0;
-    const char* says = "";  // on standard error
+    const char* says = "";               // on standard error
+    std::vector<std::string> args = {};  // given besides the account
   } cases[] = {
       {"signed amounts",
        "Date,Description,Amount\n2026-01-13,Rent,-450.00\n2026-01-14,Salary,2000\n", rentAndSalary},
@@ -131,6 +132,18 @@ TEST(StatementStyles, EachStyleIsReadByDetectionAlone) {
          "Cr\xC3\xA8me br\xC3\xBBl\xC3\xA9"
          "e"},
         {"2026-01-14", 50000, "Remboursement"}}},
+      {"the money-out mark given",
+       "Date,Description,Amount,D/C\n2026-01-13,Rent,450.00,C\n2026-01-14,Salary,2000.00,D\n",
+       rentAndSalary,
+       0,
+       "",
+       {"--out-mark", " c "}},
+      {"a money-out mark without marks",
+       "Date,Description,Amount\n2026-01-13,Rent,-450.00\n",
+       {},
+       2,
+       "--out-mark wants a column",
+       {"--out-mark", "D"}},
       // What the file does not tell is asked, not guessed.
       {"amount columns the header does not name",
        "Date,Description,Amount 1,Amount 2\n2026-01-13,Rent,450.00,\n2026-01-14,Salary,,2000\n",
@@ -152,7 +165,9 @@ TEST(StatementStyles, EachStyleIsReadByDetectionAlone) {
     const auto bank = Json::parse(account.out)["id"].get<std::uint32_t>();
     const std::string statement = TempFile("statement" + std::to_string(n) + ".csv");
     std::ofstream(statement, std::ios::binary) << c.bytes;
-    const CliResult r = RunCli({"import", db, statement, "--account", std::to_string(bank)});
+    std::vector<std::string> args = {"import", db, statement, "--account", std::to_string(bank)};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const CliResult r = RunCli(args);
     EXPECT_EQ(r.exitCode, c.exitCode) << c.name << ": " << r.err << r.out;
     EXPECT_NE(r.err.find(c.says), std::string::npos) << c.name << ": " << r.err;
     EXPECT_EQ(Stored(Dump(db)["transactions"], bank), c.rows) << c.name << "\n" << r.out;
