@@ -77,6 +77,11 @@ bool CellReads(const CColumnFormat& column, const std::string& cell, std::string
     why = "not a date in the form " + DateStyleText(column.date);
     return false;
   }
+  if (column.type == EColumnType::kMark) {
+    if (MarkSideIn(cell, column.outMark) != EMarkSide::kUnknown) return true;
+    why = "not a known debit/credit mark";
+    return false;
+  }
   if (!IsAmountColumn(column.type)) return true;
   // A debit or credit column, a price or a quantity may be left empty.
   const bool mayBeEmpty = column.type != EColumnType::kSum || column.role != ESumRole::kSigned;

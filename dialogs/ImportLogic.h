@@ -25,8 +25,8 @@ bool FirstRowAccepted(const std::string& text);
 // "Date (DD.MM.YYYY)", "Sum (1.234,56)", "Sum (1,234.56, debit)", "Description",
 // "Debit/credit mark (out: D)".
 std::string ColumnHeaderText(const CColumnFormat& column);
-// Whether `cell` reads in the column (Date and amount columns; any text
-// reads in the others), with the reason when it does not.
+// Whether `cell` reads in the column (Date, amount and Mark columns; any
+// text reads in the others), with the reason when it does not.
 bool CellReads(const CColumnFormat& column, const std::string& cell, std::string& why);
 
 // The amount formats the window offers, in its list's order, and the index

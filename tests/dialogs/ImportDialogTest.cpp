@@ -219,7 +219,9 @@ TEST_F(ImportWindow, AsksWhatTheStatementDoesNotTellAndOffersItsMarks) {
   EXPECT_EQ(stored[1].record.amountIn, M(2000));
 
   ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-  file.write("Datum;Text;Betrag;S/H\n13.01.2026;Miete;450,00;S\n14.01.2026;Gehalt;2.000,00;H\n");
+  file.write(
+      "Datum;Text;Betrag;S/H\n13.01.2026;Miete;450,00;S\n14.01.2026;Gehalt;2.000,00;H\n"
+      "15.01.2026;Zins;1,00;\n");
   file.close();
   TFormImport marks;
   EXPECT_FALSE(Run(marks, [&](QWidget* w) {
@@ -235,6 +237,8 @@ TEST_F(ImportWindow, AsksWhatTheStatementDoesNotTellAndOffersItsMarks) {
     outMark->setCurrentIndex(2);
     emit outMark->activated(2);
     EXPECT_EQ(Header(w, 3), "Debit/credit mark (out: H)\nS/H");
+    EXPECT_TRUE(grid->item(1, 3)->toolTip().isEmpty());   // H, a known mark
+    EXPECT_FALSE(grid->item(2, 3)->toolTip().isEmpty());  // no mark: refused
     Click(Find<QPushButton>(w, "BtCancel"));
   }));
   EXPECT_EQ(LoadImportChoices(GetSettings()).columns.at(3).outMark, "H");
