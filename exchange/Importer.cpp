@@ -147,9 +147,14 @@ constexpr const char* kCreditWords[] = {
     "gutschriften", "dépôt",    "dépôts",  "entrée",   "entrées",  "abono",
     "abonos",       "haber",    "ingreso", "ingresos", "depósito", "depósitos"};
 
+// German compounds end in these ("Zahlungsausgang", "SEPA-Gutschrift").
+constexpr const char* kDebitEndings[] = {"ausgang",   "ausgänge",    "lastschrift", "lastschriften",
+                                         "belastung", "belastungen", "abbuchung",   "abbuchungen"};
+constexpr const char* kCreditEndings[] = {"eingang", "eingänge", "gutschrift", "gutschriften"};
+
 // The side a column header names: a debit or credit word in it ("Betrag
-// Soll", "Paid in"), or the header "Out" or "In" alone; kUnknown when it
-// names none or both.
+// Soll", "Paid in", "Zahlungseingang"), or "out" or "in" as its last word
+// ("Out", "Amount in"); kUnknown when it names none or both.
 EMarkSide HeaderSide(std::string_view header) {
   // The folded words, one blank between them and around them.
   std::string words = " ";
@@ -166,8 +171,13 @@ EMarkSide HeaderSide(std::string_view header) {
       return words.find(' ' + std::string(w) + ' ') != std::string::npos;
     });
   };
-  const bool out = names(kDebitWords) || words == " out ";
-  const bool in = names(kCreditWords) || words == " in ";
+  auto ends = [&](const auto& list) {
+    return std::any_of(std::begin(list), std::end(list), [&](const char* w) {
+      return words.find(std::string(w) + ' ') != std::string::npos;
+    });
+  };
+  const bool out = names(kDebitWords) || ends(kDebitEndings) || words.ends_with(" out ");
+  const bool in = names(kCreditWords) || ends(kCreditEndings) || words.ends_with(" in ");
   return out == in ? EMarkSide::kUnknown : out ? EMarkSide::kOut : EMarkSide::kIn;
 }
 
