@@ -49,7 +49,7 @@ TEST(StatementStyles, EachStyleIsReadByDetectionAlone) {
     std::string bytes;
     std::vector<Row> rows;  // stored, in the file's order
     int exitCode = 0;
-    const char* says = "";               // on standard error
+    const char* says = "";               // in the report or on standard error
     std::vector<std::string> args = {};  // given besides the account
   } cases[] = {
       {"signed amounts",
@@ -138,6 +138,13 @@ TEST(StatementStyles, EachStyleIsReadByDetectionAlone) {
        0,
        "",
        {"--out-mark", " c "}},
+      {"a row filling both debit and credit",
+       "Date,Description,Out,In\n2026-01-13,Rent,450.00,\n2026-01-14,Salary,,2000.00\n"
+       "2026-01-15,Odd,1.00,2.00\n",
+       rentAndSalary,
+       0,
+       "both the debit and the credit column hold an amount",
+       {"--columns", "date,description,debit,credit"}},
       {"a money-out mark without marks",
        "Date,Description,Amount\n2026-01-13,Rent,-450.00\n",
        {},
@@ -169,7 +176,7 @@ TEST(StatementStyles, EachStyleIsReadByDetectionAlone) {
     args.insert(args.end(), c.args.begin(), c.args.end());
     const CliResult r = RunCli(args);
     EXPECT_EQ(r.exitCode, c.exitCode) << c.name << ": " << r.err << r.out;
-    EXPECT_NE(r.err.find(c.says), std::string::npos) << c.name << ": " << r.err;
+    EXPECT_NE((r.out + r.err).find(c.says), std::string::npos) << c.name << ": " << r.err;
     EXPECT_EQ(Stored(Dump(db)["transactions"], bank), c.rows) << c.name << "\n" << r.out;
   }
 }
