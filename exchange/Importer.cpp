@@ -51,15 +51,16 @@ bool ColumnTypeFromName(std::string_view name, EColumnType& type) {
 
 namespace {
 
-// A cell without its surrounding blanks (spaces, tabs, no-break spaces).
+// A cell without its surrounding blanks (spaces, tabs, line breaks,
+// no-break spaces).
 std::string_view Trimmed(std::string_view text) {
-  constexpr std::string_view kNbsp = "\xC2\xA0";
+  constexpr std::string_view kBlanks = " \t\r\n", kNbsp = "\xC2\xA0";
   for (;;) {
-    if (!text.empty() && std::strchr(" \t\r\n", text.front()) != nullptr)
+    if (!text.empty() && kBlanks.find(text.front()) != std::string_view::npos)
       text.remove_prefix(1);
     else if (text.starts_with(kNbsp))
       text.remove_prefix(2);
-    else if (!text.empty() && std::strchr(" \t\r\n", text.back()) != nullptr)
+    else if (!text.empty() && kBlanks.find(text.back()) != std::string_view::npos)
       text.remove_suffix(1);
     else if (text.ends_with(kNbsp))
       text.remove_suffix(2);
