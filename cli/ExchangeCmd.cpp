@@ -173,9 +173,7 @@ Json Columns(const std::vector<CColumnFormat>& columns) {
   for (const CColumnFormat& c : columns) {
     Json column = {{"type", ColumnTypeName(c.type)}};
     if (c.type == EColumnType::kDate) column["date"] = DateStyleText(c.date);
-    if (c.type == EColumnType::kSum || c.type == EColumnType::kPrice ||
-        c.type == EColumnType::kQuantity)
-      column["amount"] = AmountStyleText(c.amount);
+    if (IsAmountColumn(c.type)) column["amount"] = AmountStyleText(c.amount);
     if (c.type == EColumnType::kSum && c.role != ESumRole::kSigned)
       column["role"] = c.role == ESumRole::kDebit ? "debit" : "credit";
     if (c.type == EColumnType::kMark && !c.outMark.empty()) column["outMark"] = c.outMark;
@@ -194,7 +192,7 @@ struct CImportArgs {
   bool dateOrderGiven = false;
   char decimal = '.';
   bool decimalGiven = false;
-  bool includeDuplicates = false, dryRun = false;
+  bool includeDuplicates = false, dryRun = false, listIds = false;
   std::string outMark;
   bool outMarkGiven = false;
   EOfxDate ofxDate = EOfxDate::kPosted;
@@ -206,7 +204,7 @@ int ParseImportArgs(const std::vector<std::string>& args, CImportArgs& a) {
   if (!o.Parse(args,
                {"--account", "--columns", "--separator", "--encoding", "--first-row", "--kind",
                 "--date-order", "--decimal", "--out-mark", "--ofx-date"},
-               {"--create-categories", "--include-duplicates", "--dry-run"}, error))
+               {"--create-categories", "--include-duplicates", "--dry-run", "--ids"}, error))
     return Bad(error);
   if (o.positional.size() != 2) return Bad("import wants a database FILE and a statement FILE");
   a.db = o.positional[0];
@@ -279,10 +277,37 @@ int ParseImportArgs(const std::vector<std::string>& args, CImportArgs& a) {
   a.options.createCategories = o.Has("--create-categories");
   a.includeDuplicates = o.Has("--include-duplicates");
   a.dryRun = o.Has("--dry-run");
+  a.listIds = o.Has("--ids");
   return 0;
 }
 
-// Reads the statement and settles its columns; 0, or the exit code.
+// Rows read at a time from a long statement.
+constexpr std::size_t kPieceRows = 65536;
+// Rows the columns are detected from.
+constexpr std::size_t kSampleRows = 5000;
+
+// Whether the dates of a column read day-first and month-first alike in the
+// whole file (`sample` is its first rows).
+bool DatesUndecided(const CImportArgs& a, const CSourceTable& sample, std::size_t column) {
+  if (!DateOrderUndecided(sample, column, a.options.firstRow)) return false;
+  if (sample.complete) return true;
+  bool undecided = true;
+  std::string error;
+  ReadDelimitedPieces(
+      a.file, a.read, kPieceRows,
+      [&](const CSourceTable& piece, std::size_t first) {
+        const std::size_t firstRow =
+            first + 1 >= a.options.firstRow ? 1 : a.options.firstRow - first;
+        if (undecided && firstRow <= piece.rows.size() &&
+            !DateOrderUndecided(piece, column, firstRow))
+          undecided = false;
+      },
+      error);
+  return undecided;
+}
+
+// Reads the statement (an OFX statement whole, a delimited file's first
+// rows) and settles its columns; 0, or the exit code.
 int ReadStatement(CImportArgs& a, CSourceTable& table) {
   std::string head, error;
   if (!ReadFileBytes(a.file, 64 * 1024, head, error)) {
@@ -303,7 +328,9 @@ int ReadStatement(CImportArgs& a, CSourceTable& table) {
     DecodeText(head, a.read.encoding, text, error, true);
     a.read.separator = DetectSeparator(text);
   }
-  if (!ReadDelimitedFile(a.file, a.read, table, error)) {
+  CReadOptions sample = a.read;
+  sample.maxRows = kSampleRows;
+  if (!ReadDelimitedFile(a.file, sample, table, error)) {
     std::cerr << "pardow-cli: import: " << error << "\n";
     return 1;
   }
@@ -344,8 +371,7 @@ int ReadStatement(CImportArgs& a, CSourceTable& table) {
   }
   // Dates whose order the file cannot tell are never guessed.
   for (std::size_t c = 0; c < a.options.columns.size() && !a.dateOrderGiven; ++c)
-    if (a.options.columns[c].type == EColumnType::kDate &&
-        DateOrderUndecided(table, c, a.options.firstRow))
+    if (a.options.columns[c].type == EColumnType::kDate && DatesUndecided(a, table, c))
       return Bad("the dates of column " + std::to_string(c + 1) +
                  " read day-first and month-first alike; give --date-order dmy or mdy");
   if (a.outMarkGiven &&
@@ -361,6 +387,40 @@ int ReadStatement(CImportArgs& a, CSourceTable& table) {
   return 0;
 }
 
+// Plans every row of the statement: an OFX statement's from its table, a
+// delimited file's piece by piece. 0, or the exit code.
+int PlanStatement(CDataBase& db, const CImportArgs& a, const CSourceTable& table,
+                  const CFitIdStore& fitIds, CImportPlan& plan) {
+  CImportPlanner planner(db, a.options, fitIds);
+  if (table.statement.format == "OFX") {
+    planner.Plan(table, 0, plan);
+  } else {
+    std::string error;
+    if (!ReadDelimitedPieces(
+            a.file, a.read, kPieceRows,
+            [&](const CSourceTable& piece, std::size_t first) { planner.Plan(piece, first, plan); },
+            error)) {
+      std::cerr << "pardow-cli: import: " << error << "\n";
+      return 1;
+    }
+  }
+  planner.Finish(table.statement, plan);
+  return 0;
+}
+
+// An amount in ten-thousandths as a decimal text ("-12.5").
+std::string AmountText(Money amount) {
+  char text[48];
+  const Money whole = amount / kMoneyOne, part = amount % kMoneyOne;
+  std::snprintf(text, sizeof text, "%s%lld.%04lld", amount < 0 ? "-" : "",
+                static_cast<long long>(whole < 0 ? -whole : whole),
+                static_cast<long long>(part < 0 ? -part : part));
+  std::string out = text;
+  while (out.back() == '0') out.pop_back();
+  if (out.back() == '.') out.pop_back();
+  return out;
+}
+
 }  // namespace
 
 int RunImportCommand(const std::vector<std::string>& args) {
@@ -373,18 +433,37 @@ int RunImportCommand(const std::vector<std::string>& args) {
   CSourceTable table;
   if (int rc = ReadStatement(a, table)) return rc;
   CFitIdStore fitIds(db.GetFileName());
-  CImportPlan plan = PlanImport(db, table, a.options, fitIds);
-  if (a.includeDuplicates)
+  CImportPlan plan;
+  if (int rc = PlanStatement(db, a, table, fitIds, plan)) return rc;
+  CSourceTable().rows.swap(table.rows);  // the plan holds what the rows said
+  if (a.includeDuplicates) {
     for (CPlannedRow& row : plan.rows)
       if (row.status == ERowStatus::kDuplicate) row.include = true;
+    CheckStatementBalance(plan);
+  }
 
+  // What was read: an OFX statement's own account, currency and period, a
+  // delimited file's reading; rows are an OFX statement's entries, or the
+  // lines of a delimited file they start on.
+  const bool ofx = table.statement.format == "OFX";
+  const char* where = ofx ? "entry" : "line";
   Json report;
   report["file"] = a.file;
   report["account"] = a.options.account;
-  report["encoding"] = EncodingName(a.read.encoding);
-  report["separator"] = std::string(1, a.read.separator);
-  report["firstRow"] = a.options.firstRow;
-  report["columns"] = Columns(a.options.columns);
+  if (ofx) {
+    const CStatementInfo& info = table.statement;
+    report["format"] = "OFX";
+    report["statement"] = {{"account", info.account},
+                           {"currency", info.currency},
+                           {"start", info.start},
+                           {"end", info.end}};
+  } else {
+    report["format"] = "CSV";
+    report["encoding"] = EncodingName(a.read.encoding);
+    report["separator"] = std::string(1, a.read.separator);
+    report["firstRow"] = a.options.firstRow;
+    report["columns"] = Columns(a.options.columns);
+  }
   report["rows"] = plan.rows.size();
   report["new"] = plan.CountOf(ERowStatus::kNew);
   report["duplicates"] = plan.CountOf(ERowStatus::kDuplicate);
@@ -393,17 +472,34 @@ int RunImportCommand(const std::vector<std::string>& args) {
   // rows that will be (a category to create, an amount taken against its sign).
   Json refused = Json::array(), duplicates = Json::array(), notes = Json::array();
   for (const CPlannedRow& row : plan.rows) {
-    Json entry = {{"line", row.line}, {"reason", row.reason}};
+    Json entry = {{where, row.line}, {"reason", plan.Reason(row)}};
     if (row.status == ERowStatus::kRefused)
       refused.push_back(entry);
     else if (row.status == ERowStatus::kDuplicate)
       duplicates.push_back(entry);
-    else if (!row.reason.empty())
+    else if (row.reason != 0)
       notes.push_back(entry);
   }
   report["refusedRows"] = refused;
   report["duplicateRows"] = duplicates;
   report["notes"] = notes;
+  // The bank's balance beside the books' after the import, with the rows
+  // that most likely explain a difference.
+  const CStatementBalance& balance = plan.balance;
+  if (balance.known) {
+    Json check = {{"date", FormatIsoDate(balance.day, false)},
+                  {"bank", balance.bank},
+                  {"books", balance.books},
+                  {"difference", balance.difference}};
+    if (balance.difference != 0) {
+      Json suspects = Json::array();
+      for (std::size_t i : balance.suspects) suspects.push_back(plan.rows[i].line);
+      check[ofx ? "entries" : "lines"] = suspects;
+      std::cerr << "pardow-cli: import: the bank's balance on " << FormatIsoDate(balance.day, false)
+                << " differs from the books by " << AmountText(balance.difference) << "\n";
+    }
+    report["statementBalance"] = check;
+  }
   // A statement of which nothing could be read is a failure; one whose every
   // row is already stored (all duplicates) is not.
   if (plan.CountOf(ERowStatus::kNew) + plan.CountOf(ERowStatus::kDuplicate) == 0) {
@@ -421,7 +517,9 @@ int RunImportCommand(const std::vector<std::string>& args) {
   if (!a.dryRun) {
     const CImportResult result = ApplyImport(db, plan, a.options, fitIds);
     report["stored"] = result.transactions.size();
-    report["added"] = result.transactions;
+    // Ids as ranges ("120-1119") unless the full list is asked for.
+    report["added"] =
+        a.listIds ? Json(result.transactions) : Json(IdRangesText(result.transactions));
     report["createdSubtypes"] = result.subtypes;
     if (!result.ok) {
       report["error"] = result.error;

@@ -14,10 +14,6 @@ namespace {
 constexpr const char* kOrderNames[] = {"ymd", "dmy", "mdy"};
 constexpr const char* kRoleNames[] = {"signed", "debit", "credit"};
 
-bool IsAmountColumn(EColumnType type) {
-  return type == EColumnType::kSum || type == EColumnType::kPrice || type == EColumnType::kQuantity;
-}
-
 // The group mark as one character of the kept text: 'n' for none and 's'
 // for a blank, the mark itself otherwise.
 char GroupCode(char group) {
@@ -383,4 +379,23 @@ std::string PlanCountsText(const CImportPlan& plan) {
   return ExchangeCountText(EExchangeCount::kNew, plan.CountOf(ERowStatus::kNew)) + ", " +
          ExchangeCountText(EExchangeCount::kDuplicates, plan.CountOf(ERowStatus::kDuplicate)) +
          ", " + ExchangeCountText(EExchangeCount::kRefused, plan.CountOf(ERowStatus::kRefused));
+}
+
+std::string StatementBalanceText(const CStatementBalance& balance) {
+  if (!balance.known) return {};
+  std::string text =
+      balance.difference == 0
+          ? GetLocalizedText(30583,
+                             "The bank's balance on %1 is %2, and the books agree after the "
+                             "import.")
+          : GetLocalizedText(30584,
+                             "The bank's balance on %1 is %2, the books after the import %3: a "
+                             "difference of %4.");
+  ReplaceAll(text, "%1", FormatShortDate(balance.day));
+  ReplaceAll(text, "%2", MoneyToStr(balance.bank));
+  ReplaceAll(text, "%3", MoneyToStr(balance.books));
+  ReplaceAll(text, "%4", MoneyToStr(balance.difference));
+  if (balance.difference != 0 && !balance.suspects.empty())
+    text += "\n" + GetLocalizedText(30585, "The highlighted rows most likely explain it.");
+  return text;
 }

@@ -143,3 +143,7 @@ std::string DebitOrCreditNote();
 
 // "12 new, 3 duplicates, 1 refused": the plan's counts as the review shows them.
 std::string PlanCountsText(const CImportPlan& plan);
+
+// The review's line on the bank's balance: agreeing, or the difference and
+// where to look for it; "" when the statement gives no balance.
+std::string StatementBalanceText(const CStatementBalance& balance);

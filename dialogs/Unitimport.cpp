@@ -503,9 +503,7 @@ void TFormImport::ShowColumnChoices() {
   const bool selected = FColumn >= 0 && static_cast<std::size_t>(FColumn) < FColumns.size();
   const CColumnFormat colFormat =
       selected ? FColumns[static_cast<std::size_t>(FColumn)] : CColumnFormat();
-  const bool amount = colFormat.type == EColumnType::kSum ||
-                      colFormat.type == EColumnType::kPrice ||
-                      colFormat.type == EColumnType::kQuantity;
+  const bool amount = IsAmountColumn(colFormat.type);
   CBType->setEnabled(selected);
   CBType->setCurrentIndex(static_cast<int>(colFormat.type));
   CBDateOrder->setEnabled(selected && colFormat.type == EColumnType::kDate);
@@ -715,7 +713,7 @@ void TFormImport::BtImportClick() {
   CFitIdStore fitIds(FDb->GetFileName());
   CImportPlan plan = PlanImport(*FDb, table, options, fitIds);
   TFormImportReview review(this);
-  if (!review.Execute(plan, QFileInfo(Q(path)).fileName().toStdString())) return;
+  if (!review.Execute(plan, QFileInfo(Q(path)).fileName().toStdString(), FOfx)) return;
   if (Apply(plan, options, fitIds)) accept();
 }
 

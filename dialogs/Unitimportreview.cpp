@@ -15,9 +15,9 @@
 namespace {
 
 // The row's amount as the account sees it: money out negative.
-QString SignedAmount(const CTransactionItem& item) {
-  if (item.record.fromAccount != 0) return Q(MoneyToStr(-item.record.amountOut));
-  return Q(MoneyToStr(item.record.amountIn));
+QString SignedAmount(const TransactionRecord& record) {
+  if (record.fromAccount != 0) return Q(MoneyToStr(-record.amountOut));
+  return Q(MoneyToStr(record.amountIn));
 }
 
 // Refused rows first, then duplicates, then new rows with a note (such as
@@ -25,19 +25,32 @@ QString SignedAmount(const CTransactionItem& item) {
 int Rank(const CPlannedRow& row) {
   if (row.status == ERowStatus::kRefused) return 0;
   if (row.status == ERowStatus::kDuplicate) return 1;
-  return row.reason.empty() ? 3 : 2;
+  return row.reason == 0 ? 3 : 2;
 }
 
 }  // namespace
 
 // ---- The table of rows ----
 
-TImportReviewModel::TImportReviewModel(CImportPlan& plan, QObject* parent)
-    : QAbstractTableModel(parent), plan_(plan), order_(plan.rows.size()) {
+TImportReviewModel::TImportReviewModel(CImportPlan& plan, bool entries, QObject* parent)
+    : QAbstractTableModel(parent), plan_(plan), entries_(entries), order_(plan.rows.size()) {
   for (std::size_t i = 0; i < order_.size(); ++i) order_[i] = i;
-  std::stable_sort(order_.begin(), order_.end(), [&plan](std::size_t a, std::size_t b) {
-    return Rank(plan.rows[a]) < Rank(plan.rows[b]);
-  });
+  // The rows that may explain a difference from the bank come first.
+  std::vector<std::uint8_t> rank(plan.rows.size());
+  for (std::size_t i = 0; i < rank.size(); ++i)
+    rank[i] = static_cast<std::uint8_t>(Rank(plan.rows[i]) + 1);
+  for (std::size_t i : plan.balance.suspects) rank[i] = 0;
+  std::stable_sort(order_.begin(), order_.end(),
+                   [&rank](std::size_t a, std::size_t b) { return rank[a] < rank[b]; });
+  RefreshSuspects();
+}
+
+void TImportReviewModel::RefreshSuspects() {
+  suspect_.assign(plan_.rows.size(), false);
+  for (std::size_t i : plan_.balance.suspects) suspect_[i] = true;
+  if (!order_.empty())
+    emit dataChanged(index(0, 0), index(static_cast<int>(order_.size()) - 1, kColumnCount - 1),
+                     {Qt::BackgroundRole});
 }
 
 int TImportReviewModel::rowCount(const QModelIndex& parent) const {
@@ -50,8 +63,11 @@ int TImportReviewModel::columnCount(const QModelIndex& parent) const {
 
 QVariant TImportReviewModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid()) return {};
-  const CPlannedRow& row = plan_.rows[order_[static_cast<std::size_t>(index.row())]];
+  const std::size_t at = order_[static_cast<std::size_t>(index.row())];
+  const CPlannedRow& row = plan_.rows[at];
   const bool refused = row.status == ERowStatus::kRefused;
+  if (role == Qt::BackgroundRole)
+    return suspect_[at] ? QVariant(QBrush(QColor(255, 236, 160))) : QVariant();
   if (role == Qt::CheckStateRole && index.column() == kLine && !refused)
     return row.include ? Qt::Checked : Qt::Unchecked;
   if (role == Qt::ForegroundRole && index.column() == kStatus) {
@@ -66,17 +82,17 @@ QVariant TImportReviewModel::data(const QModelIndex& index, int role) const {
     case kLine:
       return QString::number(static_cast<qulonglong>(row.line));
     case kStatus:
-      return refused                                ? QStringLiteral("refused")
-             : row.status == ERowStatus::kDuplicate ? QStringLiteral("duplicate")
-                                                    : QStringLiteral("new");
+      return refused                                ? LocalizedText(30580, "refused")
+             : row.status == ERowStatus::kDuplicate ? LocalizedText(30579, "duplicate")
+                                                    : LocalizedText(30578, "new");
     case kDate:
-      return row.item.record.date != 0 ? Q(FormatShortDate(row.item.record.date)) : QString();
+      return row.record.date != 0 ? Q(FormatShortDate(row.record.date)) : QString();
     case kAmount:
-      return refused ? QString() : SignedAmount(row.item);
+      return refused ? QString() : SignedAmount(row.record);
     case kDescription:
-      return StoredToQString(row.item.description);
+      return StoredToQString(std::string(plan_.Description(row)));
     case kReason:
-      return Q(row.reason);
+      return Q(std::string(plan_.Reason(row)));
     default:
       return {};
   }
@@ -84,10 +100,13 @@ QVariant TImportReviewModel::data(const QModelIndex& index, int role) const {
 
 QVariant TImportReviewModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-  static const char* const kTitles[kColumnCount] = {"Line",   "Status",      "Date",
-                                                    "Amount", "Description", "Reason"};
-  return section >= 0 && section < kColumnCount ? QString::fromLatin1(kTitles[section])
-                                                : QVariant();
+  static const std::pair<std::uint32_t, const char*> kTitles[kColumnCount] = {
+      {30572, "Line"},   {30573, "Status"},      {30574, "Date"},
+      {30575, "Amount"}, {30576, "Description"}, {30577, "Reason"}};
+  if (section == kLine && entries_) return LocalizedText(30586, "Entry");
+  return section >= 0 && section < kColumnCount
+             ? LocalizedText(kTitles[section].first, kTitles[section].second)
+             : QVariant();
 }
 
 Qt::ItemFlags TImportReviewModel::flags(const QModelIndex& index) const {
@@ -114,10 +133,12 @@ TFormImportReview::TFormImportReview(QWidget* parent) : QDialog(parent) {
   QFont windowFont(ArialFamily());
   windowFont.setPixelSize(13);
   setFont(windowFont);
-  setWindowTitle(QStringLiteral("Review Import"));
+  setWindowTitle(LocalizedText(30570, "Review Import"));
   LbCounts = new QLabel(this);
   LbCounts->setObjectName("LbCounts");
   LbCounts->setWordWrap(true);
+  LbBalance = new QLabel(this);
+  LbBalance->setObjectName("LbBalance");
   ReviewGrid = new QTableView(this);
   ReviewGrid->setObjectName("ReviewGrid");
   ReviewGrid->verticalHeader()->hide();
@@ -127,28 +148,34 @@ TFormImportReview::TFormImportReview(QWidget* parent) : QDialog(parent) {
   ReviewGrid->setWordWrap(false);
   const TOkCancel okCancel = MakeOkCancel(this);
   BtOk = okCancel.ok;
-  BtOk->setText(QStringLiteral("Import"));
+  BtOk->setText(LocalizedText(30571, "&Import"));
   BtCancel = okCancel.cancel;
-  BtCancel->setText(QStringLiteral("Cancel"));
+  BtCancel->setText(LocalizedText(2, "Cancel"));
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(LbCounts);
+  layout->addWidget(LbBalance);
   layout->addWidget(ReviewGrid, 1);
   layout->addLayout(okCancel.row);
   resize(1040, 460);
   connect(BtOk, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-bool TFormImportReview::Execute(CImportPlan& plan, const std::string& fileName) {
+bool TFormImportReview::Execute(CImportPlan& plan, const std::string& fileName, bool entries) {
   FPlan = &plan;
   FFileName = fileName;
-  auto* model = new TImportReviewModel(plan, ReviewGrid);
+  auto* model = new TImportReviewModel(plan, entries, ReviewGrid);
+  FModel = model;
   ReviewGrid->setModel(model);
-  connect(model, &TImportReviewModel::IncludedChanged, this, &TFormImportReview::ShowCounts);
+  connect(model, &TImportReviewModel::IncludedChanged, this, [this]() {
+    CheckStatementBalance(*FPlan);
+    FModel->RefreshSuspects();
+    ShowCounts();
+  });
   // Widths from the first rows only: a long file is not measured whole.
   const QFontMetrics metrics = ReviewGrid->fontMetrics();
   ReviewGrid->setColumnWidth(TImportReviewModel::kLine, metrics.horizontalAdvance("000000") + 32);
   ReviewGrid->setColumnWidth(TImportReviewModel::kStatus,
-                             metrics.horizontalAdvance("duplicate") + 16);
+                             metrics.horizontalAdvance(LocalizedText(30579, "duplicate")) + 16);
   ReviewGrid->setColumnWidth(TImportReviewModel::kDate,
                              metrics.horizontalAdvance("00/00/0000") + 16);
   ReviewGrid->setColumnWidth(TImportReviewModel::kAmount,
@@ -158,6 +185,7 @@ bool TFormImportReview::Execute(CImportPlan& plan, const std::string& fileName) 
   const bool confirmed = exec() == QDialog::Accepted;
   ReviewGrid->setModel(nullptr);
   delete model;
+  FModel = nullptr;
   FPlan = nullptr;
   return confirmed;
 }
@@ -169,9 +197,22 @@ void TFormImportReview::ShowCounts() {
                  QStringLiteral(", ") + Q(PlanCountsText(*FPlan)) + QStringLiteral(".\n") +
                  Q(ExchangeCountText(EExchangeCount::kToImport, included));
   if (FPlan->CountOf(ERowStatus::kDuplicate) > 0)
-    text += QStringLiteral(" Duplicates are skipped unless checked.");
+    text += QStringLiteral(" ") + LocalizedText(30581, "Duplicates are skipped unless checked.");
   if (FPlan->CountOf(ERowStatus::kRefused) > 0)
-    text += QStringLiteral(" Refused rows cannot be imported; the reason says why.");
+    text += QStringLiteral(" ") +
+            LocalizedText(30582, "Refused rows cannot be imported; the reason says why.");
   LbCounts->setText(text);
   BtOk->setEnabled(included > 0);
+  ShowBalance();
+}
+
+void TFormImportReview::ShowBalance() {
+  const std::string text = StatementBalanceText(FPlan->balance);
+  LbBalance->setVisible(!text.empty());
+  LbBalance->setText(Q(text));
+  // A difference is a warning: it stands out.
+  LbBalance->setStyleSheet(FPlan->balance.difference != 0
+                               ? QStringLiteral("QLabel { color: #a04000; font-weight: bold; }")
+                               : QString());
+  layout()->activate();  // the line may have grown a second one
 }

@@ -1,7 +1,9 @@
 // TFormImportReview: what an import will do, shown before anything is
 // stored: the counts and every row of the file, those that cannot be
 // imported (with the reason) and those that match a stored transaction
-// first. A row's check box says whether it is stored: duplicates start
+// first; and, for a statement that gives the bank's balance, that balance
+// beside the books' after the import, with the rows that most likely
+// explain a difference highlighted. A row's check box says whether it is stored: duplicates start
 // unchecked, new rows checked; refused rows have none.
 #pragma once
 
@@ -24,20 +26,25 @@ class TImportReviewModel : public QAbstractTableModel {
  public:
   enum TColumn { kLine, kStatus, kDate, kAmount, kDescription, kReason, kColumnCount };
 
-  TImportReviewModel(CImportPlan& plan, QObject* parent);
+  // `entries`: the rows are an OFX statement's entries, not lines of a file.
+  TImportReviewModel(CImportPlan& plan, bool entries, QObject* parent);
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
   bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+  // The rows are highlighted again (after the balance check changed).
+  void RefreshSuspects();
 
  signals:
   void IncludedChanged();
 
  private:
   CImportPlan& plan_;
+  bool entries_;
   std::vector<std::size_t> order_;  // the plan row each table row shows
+  std::vector<bool> suspect_;       // by plan row: may explain a difference
 };
 
 class TFormImportReview : public QDialog {
@@ -46,18 +53,22 @@ class TFormImportReview : public QDialog {
  public:
   explicit TFormImportReview(QWidget* parent = nullptr);
 
-  // Shows the plan of the import of `fileName`. True when the user confirms;
-  // the rows' include flags in `plan` are then those checked.
-  bool Execute(CImportPlan& plan, const std::string& fileName);
+  // Shows the plan of the import of `fileName` (`entries`: an OFX
+  // statement's). True when the user confirms; the rows' include flags in
+  // `plan` are then those checked.
+  bool Execute(CImportPlan& plan, const std::string& fileName, bool entries = false);
 
  private:
   void ShowCounts();
+  void ShowBalance();
 
   CImportPlan* FPlan = nullptr;  // during Execute
   std::string FFileName;
 
   // The controls, each named by its objectName.
   QLabel* LbCounts = nullptr;
+  QLabel* LbBalance = nullptr;  // the bank's balance beside the books'
+  TImportReviewModel* FModel = nullptr;
   QTableView* ReviewGrid = nullptr;
   QPushButton* BtOk = nullptr;
   QPushButton* BtCancel = nullptr;

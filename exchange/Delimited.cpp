@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <iconv.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,6 +19,7 @@ CDelimitedReader::CDelimitedReader(std::string_view text, char separator)
 
 bool CDelimitedReader::Next(CDelimitedRow& row) {
   row.fields.clear();
+  row.cut = false;
   if (pos_ >= text_.size()) return false;
   row.line = line_;
   std::string field;
@@ -49,7 +51,10 @@ bool CDelimitedReader::Next(CDelimitedRow& row) {
       continue;
     }
     if (c == separator_) {
-      row.fields.push_back(std::move(field));
+      if (row.fields.size() < kMaxFields)
+        row.fields.push_back(std::move(field));
+      else
+        row.cut = true;
       field.clear();
       fieldStart = true;
       ++pos_;
@@ -65,7 +70,10 @@ bool CDelimitedReader::Next(CDelimitedRow& row) {
     field += c;
     ++pos_;
   }
-  row.fields.push_back(std::move(field));
+  if (row.fields.size() < kMaxFields)
+    row.fields.push_back(std::move(field));
+  else
+    row.cut = true;
   return true;
 }
 
@@ -227,6 +235,12 @@ bool ReadFileBytes(const std::string& path, std::size_t maxBytes, std::string& b
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     error = path + ": " + std::strerror(errno);
+    return false;
+  }
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    ::close(fd);
+    error = path + " is a folder, not a file";
     return false;
   }
   constexpr std::size_t kChunk = 1 << 20;

@@ -14,7 +14,12 @@
 struct CDelimitedRow {
   std::vector<std::string> fields;
   std::size_t line = 0;
+  bool cut = false;  // it had more than kMaxFields fields; the rest are left out
 };
+
+// No statement has rows this wide: a row past it is refused, and a line of
+// millions of separators does not fill the memory.
+constexpr std::size_t kMaxFields = 500;
 
 // Reads rows from UTF-8 text. A field in double quotes may hold the
 // separator, line breaks and doubled quotes; CRLF, LF and a lone CR end a

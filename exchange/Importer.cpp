@@ -218,10 +218,16 @@ std::size_t CImportPlan::CountIncluded() const {
 
 namespace {
 
+// Styles and types are told from so many rows at most: more rows of a
+// long statement would only repeat what the first ones show.
+constexpr std::size_t kSampleRows = 5000;
+
+// The column's cells from `firstRow` on, at most `limit` of them (0: all).
 std::vector<std::string_view> ColumnCells(const CSourceTable& table, std::size_t column,
-                                          std::size_t firstRow) {
+                                          std::size_t firstRow, std::size_t limit = kSampleRows) {
   std::vector<std::string_view> cells;
-  for (std::size_t r = firstRow > 0 ? firstRow - 1 : 0; r < table.rows.size(); ++r)
+  for (std::size_t r = firstRow > 0 ? firstRow - 1 : 0;
+       r < table.rows.size() && (limit == 0 || cells.size() < limit); ++r)
     if (column < table.rows[r].fields.size()) cells.emplace_back(table.rows[r].fields[column]);
   return cells;
 }
@@ -266,7 +272,8 @@ std::size_t GuessFirstRow(const CSourceTable& table) {
 }
 
 bool DateOrderUndecided(const CSourceTable& table, std::size_t column, std::size_t firstRow) {
-  const auto cells = ColumnCells(table, column, firstRow);
+  // One day past the 12th anywhere in the file decides the order.
+  const auto cells = ColumnCells(table, column, firstRow, 0);
   // Dates written with dots ("03.01.2026") put the day first wherever they
   // are written so; slashes and dashes are written both ways.
   const auto first = std::find_if(cells.begin(), cells.end(), [](auto c) { return !c.empty(); });
@@ -530,6 +537,66 @@ bool CFitIdStore::Add(
 
 // ---- Planning ----
 
+std::string_view CImportPlan::Text(std::uint32_t text) const {
+  if (text == 0 || text > spans_.size()) return {};
+  const CSpan& span = spans_[text - 1];
+  return std::string_view(texts_).substr(span.at, span.size);
+}
+
+std::uint32_t CImportPlan::AddText(std::string_view text) {
+  if (text.empty()) return 0;
+  spans_.push_back({texts_.size(), static_cast<std::uint32_t>(text.size())});
+  texts_.append(text);
+  return static_cast<std::uint32_t>(spans_.size());
+}
+
+Money AccountBalanceOn(CDataBase& db, std::uint32_t account, Date day) {
+  const Date last = WholeDay(day);
+  Money balance = 0;
+  for (auto [id, entry] : db.Transactions()) {
+    const TransactionRecord& t = entry->record;
+    if (WholeDay(t.date) > last) continue;
+    if (t.fromAccount == account) balance = WrapSub(balance, t.amountOut);
+    if (t.toAccount == account) balance = WrapAdd(balance, t.amountIn);
+  }
+  return balance;
+}
+
+void CheckStatementBalance(CImportPlan& plan) {
+  CStatementBalance& b = plan.balance;
+  b.suspects.clear();
+  if (!b.known) return;
+  const Date last = WholeDay(b.day);
+  auto stored = [](const CPlannedRow& row) {
+    return row.status != ERowStatus::kRefused && row.include;
+  };
+  // What a row adds to the account: it is the row's only account.
+  auto effect = [](const CPlannedRow& row) {
+    return row.record.toAccount != 0 ? row.record.amountIn : -row.record.amountOut;
+  };
+  b.books = b.before;
+  for (const CPlannedRow& row : plan.rows)
+    if (stored(row) && !(WholeDay(row.record.date) > last)) b.books = WrapAdd(b.books, effect(row));
+  b.difference = WrapSub(b.bank, b.books);
+  if (b.difference == 0) return;
+  // Rows left out, and rows stored but dated after the day; those whose
+  // amount is the difference come first.
+  constexpr std::size_t kMostSuspects = 20;
+  std::vector<std::size_t> other;
+  for (std::size_t i = 0; i < plan.rows.size(); ++i) {
+    const CPlannedRow& row = plan.rows[i];
+    const bool after = WholeDay(row.record.date) > last;
+    if (stored(row) && !after) continue;
+    const Money amount = stored(row) ? effect(row) : row.amount;
+    if (amount == b.difference && b.suspects.size() < kMostSuspects)
+      b.suspects.push_back(i);
+    else if (other.size() < kMostSuspects)
+      other.push_back(i);
+  }
+  for (std::size_t i : other)
+    if (b.suspects.size() < kMostSuspects) b.suspects.push_back(i);
+}
+
 namespace {
 
 // A stored transaction of the account as a duplicate candidate: the day,
@@ -542,16 +609,25 @@ struct CandidateKey {
   }
 };
 
-class CPlanner {
+}  // namespace
+
+class CImportPlanner::CImpl {
  public:
-  CPlanner(CDataBase& db, const CImportOptions& options, const CFitIdStore& fitIds)
+  CImpl(CDataBase& db, const CImportOptions& options, const CFitIdStore& fitIds)
       : db_(db), options_(options), fitIds_(fitIds), paths_(db) {
     for (std::size_t c = 0; c < options.columns.size(); ++c)
       byType_[static_cast<std::size_t>(options.columns[c].type)].push_back(c);
     CollectCandidates();
   }
 
-  CPlannedRow Plan(const CDelimitedRow& row, const std::string& fitId);
+  void PlanPiece(const CSourceTable& piece, std::size_t first, CImportPlan& plan) {
+    // Rows before the first row (a header) are not planned.
+    for (std::size_t r = 0; r < piece.rows.size(); ++r)
+      if (first + r + 1 >= options_.firstRow)
+        Plan(piece.rows[r], r < piece.fitIds.size() ? piece.fitIds[r] : std::string(), plan);
+  }
+  void Plan(const CDelimitedRow& row, const std::string& fitId, CImportPlan& plan);
+  void Finish(const CStatementInfo& statement, CImportPlan& plan);
 
  private:
   void CollectCandidates();
@@ -565,9 +641,16 @@ class CPlanner {
   bool ReadAmount(const CDelimitedRow& row, Money& signedSum, bool& haveSum, bool& byRole,
                   std::string& why) const;
   bool ApplyMark(const CDelimitedRow& row, Money& signedSum, std::string& why) const;
-  bool ResolvePath(CPlannedRow& out, std::uint32_t root, const std::string& path, const char* what,
-                   std::uint32_t& id) const;
-  void MarkDuplicate(CPlannedRow& out, Money signedSum);
+  // Plans the row into `out` (its texts in `texts`); false when refused.
+  bool Fill(const CDelimitedRow& row, CPlannedRow& out, std::string& reason,
+            std::array<std::string, 5>& texts);
+  bool ResolvePath(std::string& reason, std::uint32_t root, const std::string& path,
+                   const char* what, std::uint32_t& id, bool& refused);
+  void MarkDuplicate(CPlannedRow& out, std::string& reason, const std::string& description,
+                     const std::string& fitId, Money signedSum);
+  void TrackBalance(const CDelimitedRow& row, Date day);
+  void NoteOddSigns(CImportPlan& plan) const;
+  CStatementBalance Balance(const CStatementInfo& statement) const;
 
   CDataBase& db_;
   const CImportOptions& options_;
@@ -577,10 +660,19 @@ class CPlanner {
   std::map<CandidateKey, std::vector<std::uint32_t>> candidates_;
   std::set<std::uint32_t> matched_;  // candidates an earlier row matched
   // Paths looked up already: "ROOT\tPATH" -> id (0: missing).
-  mutable std::unordered_map<std::string, std::uint32_t> found_;
+  std::unordered_map<std::string, std::uint32_t> found_;
+  std::unordered_set<std::string> noted_;  // missing paths a row noted
+  // Subtype paths as texts of the plan, each kept once.
+  std::unordered_map<std::string, std::uint32_t> pathTexts_;
+  // The Balance column: the first and the last day the statement's rows
+  // have (telling whether it runs forward or backward), the latest day
+  // with a balance, and the first and last balance read for that day.
+  bool dated_ = false, haveBank_ = false;
+  std::int64_t firstDay_ = 0, lastDay_ = 0, bankDay_ = 0;
+  Money firstOfDay_ = 0, lastOfDay_ = 0;
 };
 
-void CPlanner::CollectCandidates() {
+void CImportPlanner::CImpl::CollectCandidates() {
   const std::uint32_t account = options_.account;
   for (auto [id, entry] : db_.Transactions()) {
     const TransactionRecord& t = entry->record;
@@ -590,8 +682,8 @@ void CPlanner::CollectCandidates() {
   }
 }
 
-bool CPlanner::First(const CDelimitedRow& row, EColumnType type, std::size_t& column,
-                     std::string_view& cell) const {
+bool CImportPlanner::CImpl::First(const CDelimitedRow& row, EColumnType type, std::size_t& column,
+                                  std::string_view& cell) const {
   for (std::size_t c : ColumnsOf(type))
     if (c < row.fields.size() && !row.fields[c].empty()) {
       column = c;
@@ -601,7 +693,7 @@ bool CPlanner::First(const CDelimitedRow& row, EColumnType type, std::size_t& co
   return false;
 }
 
-std::string CPlanner::Joined(const CDelimitedRow& row, EColumnType type) const {
+std::string CImportPlanner::CImpl::Joined(const CDelimitedRow& row, EColumnType type) const {
   std::string text;
   for (std::size_t c : ColumnsOf(type)) {
     if (c >= row.fields.size()) continue;
@@ -615,8 +707,8 @@ std::string CPlanner::Joined(const CDelimitedRow& row, EColumnType type) const {
   return text;
 }
 
-bool CPlanner::ReadAmount(const CDelimitedRow& row, Money& signedSum, bool& haveSum, bool& byRole,
-                          std::string& why) const {
+bool CImportPlanner::CImpl::ReadAmount(const CDelimitedRow& row, Money& signedSum, bool& haveSum,
+                                       bool& byRole, std::string& why) const {
   haveSum = false;
   byRole = false;
   for (std::size_t c : ColumnsOf(EColumnType::kSum)) {
@@ -644,7 +736,8 @@ bool CPlanner::ReadAmount(const CDelimitedRow& row, Money& signedSum, bool& have
 // A Mark column gives the amount its sign: money out is negative, money in
 // positive. An amount written with a minus and marked as money in is
 // refused rather than turned around.
-bool CPlanner::ApplyMark(const CDelimitedRow& row, Money& signedSum, std::string& why) const {
+bool CImportPlanner::CImpl::ApplyMark(const CDelimitedRow& row, Money& signedSum,
+                                      std::string& why) const {
   const std::vector<std::size_t>& marks = ColumnsOf(EColumnType::kMark);
   if (marks.empty()) return true;
   const std::size_t c = marks.front();
@@ -665,8 +758,9 @@ bool CPlanner::ApplyMark(const CDelimitedRow& row, Money& signedSum, std::string
   return true;
 }
 
-bool CPlanner::ResolvePath(CPlannedRow& out, std::uint32_t root, const std::string& path,
-                           const char* what, std::uint32_t& id) const {
+bool CImportPlanner::CImpl::ResolvePath(std::string& reason, std::uint32_t root,
+                                        const std::string& path, const char* what,
+                                        std::uint32_t& id, bool& refused) {
   id = 0;
   if (path.find_first_not_of(": \t") == std::string::npos) return true;  // names no subtype
   const std::string key = std::to_string(root) + '\t' + path;
@@ -675,25 +769,28 @@ bool CPlanner::ResolvePath(CPlannedRow& out, std::uint32_t root, const std::stri
   id = it->second;
   if (id != 0) return true;
   if (!options_.createCategories) {
-    out.status = ERowStatus::kRefused;
-    out.reason = std::string(what) + " \"" + path + "\" does not exist";
+    refused = true;
+    reason = std::string(what) + " \"" + path + "\" does not exist";
     return false;
   }
-  if (!out.reason.empty()) out.reason += "; ";
-  out.reason += std::string("creates ") + what + " \"" + path + "\"";
+  // The first row that names a missing path says it will be created.
+  if (!noted_.insert(key).second) return true;
+  if (!reason.empty()) reason += "; ";
+  reason += std::string("creates ") + what + " \"" + path + "\"";
   return true;
 }
 
-void CPlanner::MarkDuplicate(CPlannedRow& out, Money signedSum) {
-  const auto day = static_cast<std::int64_t>(WholeDay(out.item.record.date));
-  if (!out.fitId.empty()) {
-    const std::uint32_t known = fitIds_.Find(options_.account, out.fitId);
+void CImportPlanner::CImpl::MarkDuplicate(CPlannedRow& out, std::string& reason,
+                                          const std::string& description, const std::string& fitId,
+                                          Money signedSum) {
+  const auto day = static_cast<std::int64_t>(WholeDay(out.record.date));
+  if (!fitId.empty()) {
+    const std::uint32_t known = fitIds_.Find(options_.account, fitId);
     if (known != 0 && db_.Transactions().Find(known) != nullptr) {
       matched_.insert(known);
       out.status = ERowStatus::kDuplicate;
       out.include = false;
-      out.reason =
-          "already imported (FITID " + out.fitId + ") as transaction " + std::to_string(known);
+      reason = "already imported (FITID " + fitId + ") as transaction " + std::to_string(known);
       return;
     }
   }
@@ -702,31 +799,48 @@ void CPlanner::MarkDuplicate(CPlannedRow& out, Money signedSum) {
   for (std::uint32_t id : it->second) {
     if (matched_.count(id) != 0) continue;
     // A transaction imported with another FITID is a different one.
-    if (!out.fitId.empty() && fitIds_.HasTransaction(id)) continue;
+    if (!fitId.empty() && fitIds_.HasTransaction(id)) continue;
     CTransactionItem stored;
     db_.GetTransaction(id, stored);
-    if (stored.description != out.item.description) continue;
+    if (stored.description != description) continue;
     matched_.insert(id);
     out.status = ERowStatus::kDuplicate;
     out.include = false;
-    out.reason = "same day, amount and description as transaction " + std::to_string(id);
+    reason = "same day, amount and description as transaction " + std::to_string(id);
     return;
   }
 }
 
-CPlannedRow CPlanner::Plan(const CDelimitedRow& row, const std::string& fitId) {
-  CPlannedRow out;
-  out.line = row.line;
-  out.fitId = fitId;
-  out.item.record.date = 0;  // no day until one is read
+void CImportPlanner::CImpl::TrackBalance(const CDelimitedRow& row, Date day) {
+  const auto whole = static_cast<std::int64_t>(WholeDay(day));
+  if (!dated_) firstDay_ = whole;
+  dated_ = true;
+  lastDay_ = whole;
+  std::size_t column = 0;
+  std::string_view cell;
+  if (!First(row, EColumnType::kBalance, column, cell)) return;
+  Money balance = 0;
+  std::string why;
+  if (!ParseAmountCell(cell, options_.columns[column].amount, balance, why)) return;
+  if (!haveBank_ || whole > bankDay_) {
+    haveBank_ = true;
+    bankDay_ = whole;
+    firstOfDay_ = balance;
+  }
+  if (whole == bankDay_) lastOfDay_ = balance;
+}
+
+bool CImportPlanner::CImpl::Fill(const CDelimitedRow& row, CPlannedRow& out, std::string& reason,
+                                 std::array<std::string, 5>& texts) {
   auto refuse = [&](std::string why) {
     out.status = ERowStatus::kRefused;
     out.include = false;
-    out.reason = std::move(why);
-    return out;
+    reason = std::move(why);
+    return false;
   };
   if (std::all_of(row.fields.begin(), row.fields.end(), [](const auto& f) { return f.empty(); }))
     return refuse("an empty row");
+  if (row.cut) return refuse("more than " + std::to_string(kMaxFields) + " fields");
   // The day.
   if (ColumnsOf(EColumnType::kDate).empty()) return refuse("no column is of type Date");
   std::size_t column = 0;
@@ -736,7 +850,8 @@ CPlannedRow CPlanner::Plan(const CDelimitedRow& row, const std::string& fitId) {
   if (!ParseDateCell(cell, options_.columns[column].date, day))
     return refuse("\"" + std::string(cell) + "\" is not a date written as " +
                   DateStyleText(options_.columns[column].date));
-  out.item.record.date = day;
+  out.record.date = day;
+  TrackBalance(row, day);
   // The amount: a Sum, or Price x Quantity.
   std::string why;
   Money signedSum = 0;
@@ -762,72 +877,125 @@ CPlannedRow CPlanner::Plan(const CDelimitedRow& row, const std::string& fitId) {
   if (!byRole && !ApplyMark(row, signedSum, why)) return refuse(why);
   if (signedSum == 0) return refuse("the amount is 0");
   if (signedSum == INT64_MIN) return refuse("the amount is too large");
+  out.amount = signedSum;
   // The kind: chosen, or by the sign.
   bool expense = options_.kind == EImportKind::kExpense;
   if (options_.kind == EImportKind::kAuto) expense = signedSum < 0;
   const Money amount = signedSum < 0 ? -signedSum : signedSum;
-  out.amount = signedSum;
-  // Texts.
-  out.item.description = Joined(row, EColumnType::kDescription);
-  out.item.comment = Joined(row, EColumnType::kNotes);
-  // Subtype paths.
-  out.category = Joined(row, EColumnType::kCategory);
-  out.member = Joined(row, EColumnType::kMember);
-  out.section = Joined(row, EColumnType::kSection);
-  // A stored text ends at its first zero byte and holds at most 65535 bytes.
-  for (const std::string* text :
-       {&out.item.description, &out.item.comment, &out.category, &out.member, &out.section}) {
-    if (text->size() > kMaxText) return refuse("a text longer than 65535 bytes");
-    if (text->find('\0') != std::string::npos) return refuse("a text holds a zero byte");
+  // Texts: description, comment, category, member, section.
+  constexpr EColumnType kTextTypes[] = {EColumnType::kDescription, EColumnType::kNotes,
+                                        EColumnType::kCategory, EColumnType::kMember,
+                                        EColumnType::kSection};
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    texts[i] = Joined(row, kTextTypes[i]);
+    // A stored text ends at its first zero byte and holds at most 65535 bytes.
+    if (texts[i].size() > kMaxText) return refuse("a text longer than 65535 bytes");
+    if (texts[i].find('\0') != std::string::npos) return refuse("a text holds a zero byte");
   }
-  TransactionRecord& r = out.item.record;
+  TransactionRecord& r = out.record;
   r.fromAccount = expense ? options_.account : 0;
   r.toAccount = expense ? 0 : options_.account;
   r.amountOut = r.amountIn = amount;
   r.quantity = static_cast<float>(static_cast<double>(quantity) / kMoneyOne);
-  if (!ResolvePath(out, expense ? kExpenseRoot : kIncomeRoot, out.category, "category",
-                   r.categoryId) ||
-      !ResolvePath(out, kMemberRoot, out.member, "family member", r.memberId) ||
-      !ResolvePath(out, kSectionRoot, out.section, "section", r.sectionId)) {
+  bool refused = false;
+  if (!ResolvePath(reason, expense ? kExpenseRoot : kIncomeRoot, texts[2], "category", r.categoryId,
+                   refused) ||
+      !ResolvePath(reason, kMemberRoot, texts[3], "family member", r.memberId, refused) ||
+      !ResolvePath(reason, kSectionRoot, texts[4], "section", r.sectionId, refused)) {
+    out.status = ERowStatus::kRefused;
     out.include = false;
-    return out;
+    return false;
   }
-  MarkDuplicate(out, expense ? -amount : amount);
-  return out;
+  return true;
 }
 
-}  // namespace
-
-namespace {
+void CImportPlanner::CImpl::Plan(const CDelimitedRow& row, const std::string& fitId,
+                                 CImportPlan& plan) {
+  CPlannedRow out;
+  out.line = static_cast<std::uint32_t>(row.line);
+  out.record.date = 0;  // no day until one is read
+  std::string reason;
+  std::array<std::string, 5> texts;
+  if (Fill(row, out, reason, texts)) {
+    const Money signedSum =
+        out.record.fromAccount != 0 ? -out.record.amountOut : out.record.amountIn;
+    MarkDuplicate(out, reason, texts[0], fitId, signedSum);
+  }
+  out.reason = plan.AddText(reason);
+  out.description = plan.AddText(texts[0]);
+  out.comment = plan.AddText(texts[1]);
+  out.fitId = plan.AddText(fitId);
+  std::uint32_t* const pathFields[] = {&out.category, &out.member, &out.section};
+  for (std::size_t i = 0; i < 3; ++i) {
+    if (texts[i + 2].empty()) continue;
+    auto [it, added] = pathTexts_.emplace(texts[i + 2], 0);
+    if (added) it->second = plan.AddText(texts[i + 2]);
+    *pathFields[i] = it->second;
+  }
+  plan.rows.push_back(out);
+}
 
 // With the kind chosen, a file whose amounts have both signs most likely
 // holds some rows of the other kind: the rows of the rarer sign say so.
-void NoteOddSigns(CImportPlan& plan, EImportKind kind) {
-  if (kind == EImportKind::kAuto) return;
+void CImportPlanner::CImpl::NoteOddSigns(CImportPlan& plan) const {
+  if (options_.kind == EImportKind::kAuto) return;
   std::size_t negative = 0, positive = 0;
   for (const CPlannedRow& row : plan.rows)
     if (row.status != ERowStatus::kRefused) (row.amount < 0 ? negative : positive) += 1;
   if (negative == 0 || positive == 0) return;
   const bool oddNegative = negative < positive;
-  const char* note = kind == EImportKind::kExpense
-                         ? "its sign differs from most rows; taken as an expense"
-                         : "its sign differs from most rows; taken as an income";
+  const std::string note = options_.kind == EImportKind::kExpense
+                               ? "its sign differs from most rows; taken as an expense"
+                               : "its sign differs from most rows; taken as an income";
   for (CPlannedRow& row : plan.rows)
-    if (row.status != ERowStatus::kRefused && (row.amount < 0) == oddNegative)
-      row.reason = row.reason.empty() ? note : row.reason + "; " + note;
+    if (row.status != ERowStatus::kRefused && (row.amount < 0) == oddNegative) {
+      const std::string_view reason = plan.Reason(row);
+      row.reason = plan.AddText(reason.empty() ? note : std::string(reason) + "; " + note);
+    }
 }
 
-}  // namespace
+CStatementBalance CImportPlanner::CImpl::Balance(const CStatementInfo& statement) const {
+  CStatementBalance b;
+  if (statement.haveBalance) {
+    b.known = ParseDateCell(statement.balanceDay, CDateStyle{EDateOrder::kYmd}, b.day);
+    b.bank = statement.balance;
+  } else if (haveBank_) {
+    // A statement that runs backward (newest row first) gives the day's
+    // closing balance in the day's first row.
+    b.known = true;
+    b.day = static_cast<Date>(bankDay_);
+    b.bank = firstDay_ > lastDay_ ? firstOfDay_ : lastOfDay_;
+  }
+  if (b.known) b.before = AccountBalanceOn(db_, options_.account, b.day);
+  return b;
+}
+
+void CImportPlanner::CImpl::Finish(const CStatementInfo& statement, CImportPlan& plan) {
+  NoteOddSigns(plan);
+  plan.balance = Balance(statement);
+  CheckStatementBalance(plan);
+}
+
+CImportPlanner::CImportPlanner(CDataBase& db, const CImportOptions& options,
+                               const CFitIdStore& fitIds)
+    : impl_(std::make_unique<CImpl>(db, options, fitIds)) {}
+
+CImportPlanner::~CImportPlanner() = default;
+
+void CImportPlanner::Plan(const CSourceTable& piece, std::size_t first, CImportPlan& plan) {
+  impl_->PlanPiece(piece, first, plan);
+}
+
+void CImportPlanner::Finish(const CStatementInfo& statement, CImportPlan& plan) {
+  impl_->Finish(statement, plan);
+}
 
 CImportPlan PlanImport(CDataBase& db, const CSourceTable& table, const CImportOptions& options,
                        const CFitIdStore& fitIds) {
   CImportPlan plan;
-  CPlanner planner(db, options, fitIds);
-  const std::size_t first = options.firstRow > 0 ? options.firstRow - 1 : 0;
-  for (std::size_t r = first; r < table.rows.size(); ++r)
-    plan.rows.push_back(
-        planner.Plan(table.rows[r], r < table.fitIds.size() ? table.fitIds[r] : std::string()));
-  NoteOddSigns(plan, options.kind);
+  CImportPlanner planner(db, options, fitIds);
+  planner.Plan(table, 0, plan);
+  planner.Finish(table.statement, plan);
   return plan;
 }
 
@@ -887,8 +1055,9 @@ CImportResult ApplyImport(CDataBase& db, const CImportPlan& plan, const CImportO
     }
     for (std::size_t i = 0; i < rows.size(); ++i) {
       result.transactions.push_back(ids[i]);
-      result.fingerprints.push_back(TransactionFingerprint(db, ids[i]));
-      if (!rows[i]->fitId.empty()) remembered.emplace_back(options.account, rows[i]->fitId, ids[i]);
+      result.fingerprints.push_back(TransactionFingerprint(records[i], texts[i][0], texts[i][1]));
+      if (rows[i]->fitId != 0)
+        remembered.emplace_back(options.account, std::string(plan.Text(rows[i]->fitId)), ids[i]);
     }
     records.clear();
     texts.clear();
@@ -899,19 +1068,21 @@ CImportResult ApplyImport(CDataBase& db, const CImportPlan& plan, const CImportO
   db.BeginBatch();
   for (const CPlannedRow& row : plan.rows) {
     if (row.status == ERowStatus::kRefused || !row.include) continue;
-    TransactionRecord record = row.item.record;
+    TransactionRecord record = row.record;
     const bool expense = IsExpense(record);
     struct {
       std::uint32_t root;
-      const std::string& path;
+      std::uint32_t path;
       std::uint32_t& id;
     } const subtypes[] = {{expense ? kExpenseRoot : kIncomeRoot, row.category, record.categoryId},
                           {kMemberRoot, row.member, record.memberId},
                           {kSectionRoot, row.section, record.sectionId}};
     bool stored = true;
     for (const auto& sub : subtypes)
-      if (sub.id == 0 && stored && !CSubTypePaths::Split(sub.path).empty()) {
-        sub.id = CreatePath(db, paths, sub.root, sub.path, result.subtypes);
+      if (sub.id == 0 && stored && sub.path != 0) {
+        const std::string path(plan.Text(sub.path));
+        if (CSubTypePaths::Split(path).empty()) continue;
+        sub.id = CreatePath(db, paths, sub.root, path, result.subtypes);
         stored = sub.id != 0;
       }
     if (!stored) {
@@ -921,7 +1092,7 @@ CImportResult ApplyImport(CDataBase& db, const CImportPlan& plan, const CImportO
       break;
     }
     records.push_back(record);
-    texts.push_back({row.item.description, row.item.comment});
+    texts.push_back({std::string(plan.Description(row)), std::string(plan.Comment(row))});
     rows.push_back(&row);
     if (rows.size() == kChunk && !flush()) break;
   }
@@ -965,7 +1136,11 @@ std::uint64_t TransactionFingerprint(CDataBase& db, std::uint32_t id) {
   if (db.Transactions().Find(id) == nullptr) return 0;
   CTransactionItem item;
   db.GetTransaction(id, item);
-  const TransactionRecord& r = item.record;
+  return TransactionFingerprint(item.record, item.description, item.comment);
+}
+
+std::uint64_t TransactionFingerprint(const TransactionRecord& r, const std::string& description,
+                                     const std::string& comment) {
   CFingerprint print;
   print.AddValue(r.date);
   print.AddValue(r.fromAccount);
@@ -976,8 +1151,8 @@ std::uint64_t TransactionFingerprint(CDataBase& db, std::uint32_t id) {
   print.AddValue(r.memberId);
   print.AddValue(r.categoryId);
   print.AddValue(r.sectionId);
-  print.AddText(item.description);
-  print.AddText(item.comment);
+  print.AddText(description);
+  print.AddText(comment);
   return print.Value();
 }
 

@@ -7,6 +7,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <tuple>
 #include <unordered_map>
@@ -43,6 +45,12 @@ const char* ColumnTypeShortName(EColumnType type);
 // balance, mark, none) stands for; false for another name.
 bool ColumnTypeFromName(std::string_view name, EColumnType& type);
 
+// Whether a column of the type holds amounts (Sum, Price, Quantity, Balance).
+constexpr bool IsAmountColumn(EColumnType type) {
+  return type == EColumnType::kSum || type == EColumnType::kPrice ||
+         type == EColumnType::kQuantity || type == EColumnType::kBalance;
+}
+
 // How the amounts of a Sum column count: with their sign, or as money that
 // always goes out (a debit column) or always comes in (a credit column).
 enum class ESumRole : std::uint8_t { kSigned, kDebit, kCredit };
@@ -72,11 +80,22 @@ EMarkSide MarkSideIn(std::string_view mark, std::string_view outMark);
 // Whether two marks are the same (without case and surrounding blanks).
 bool SameMark(std::string_view a, std::string_view b);
 
+// What a statement says of itself (an OFX statement: the account, its
+// currency, the period and the bank's balance; days as YYYY-MM-DD).
+struct CStatementInfo {
+  std::string format;  // "OFX", or "" for a delimited file
+  std::string account, currency, start, end;
+  bool haveBalance = false;
+  Money balance = 0;
+  std::string balanceDay;
+};
+
 // The rows of a file, as read. `fitIds` is empty or holds each row's
 // financial-institution transaction id (OFX statements).
 struct CSourceTable {
   std::vector<CDelimitedRow> rows;
   std::vector<std::string> fitIds;
+  CStatementInfo statement;
   std::size_t columnCount = 0;  // the widest row's number of fields
   bool complete = true;         // false: only the first rows were read
 };
@@ -123,24 +142,66 @@ CColumnFormat DetectColumn(const CSourceTable& table, std::size_t column, std::s
 
 enum class ERowStatus : std::uint8_t { kNew, kDuplicate, kRefused };
 
+// A row of the plan. Its texts are kept by the plan (see CImportPlan::Text),
+// so that a plan of a million rows stays small.
 struct CPlannedRow {
-  std::size_t line = 0;  // the file's line (1 = first) the row starts on
+  std::uint32_t line = 0;  // the file's line (1 = first) the row starts on
   ERowStatus status = ERowStatus::kNew;
-  std::string reason;     // why refused, what it duplicates, or a note
-  bool include = true;    // stored when applied (duplicates: false until chosen)
-  CTransactionItem item;  // the transaction it becomes
-  Money amount = 0;       // as the file writes it: money out negative
-  // Subtype paths "A:B" the row names (empty when none); the ids in `item`
-  // are 0 for paths that do not exist yet and will be created.
-  std::string category, member, section;
-  std::string fitId;
+  bool include = true;  // stored when applied (duplicates: false until chosen)
+  // Texts of the plan: why refused, what it duplicates, or a note; the
+  // description and comment; subtype paths "A:B" the row names (the ids in
+  // `record` are 0 for paths that do not exist yet and will be created);
+  // the financial-institution transaction id.
+  std::uint32_t reason = 0, description = 0, comment = 0;
+  std::uint32_t category = 0, member = 0, section = 0, fitId = 0;
+  TransactionRecord record;  // the transaction it becomes
+  Money amount = 0;          // as the file writes it: money out negative
 };
 
-struct CImportPlan {
+// The bank's balance at the end of the statement's last day beside the
+// account's balance as it will be after the import (ten-thousandths, the
+// account's currency).
+struct CStatementBalance {
+  bool known = false;  // the statement gives a balance
+  Date day = 0;
+  Money bank = 0;
+  Money before = 0;                 // the account's balance that day before the import
+  Money books = 0, difference = 0;  // difference = bank - books
+  // When they differ: the rows that most likely explain it (refused rows,
+  // duplicates left out, rows dated after the day), as indexes of the
+  // plan's rows, those whose amount is the difference first.
+  std::vector<std::size_t> suspects;
+};
+
+class CImportPlan {
+ public:
   std::vector<CPlannedRow> rows;
+  CStatementBalance balance;
+
   std::size_t CountOf(ERowStatus status) const;
   std::size_t CountIncluded() const;
+  // A text of the plan; AddText keeps one and gives its number (0 for "").
+  std::string_view Text(std::uint32_t text) const;
+  std::uint32_t AddText(std::string_view text);
+  std::string_view Reason(const CPlannedRow& row) const { return Text(row.reason); }
+  std::string_view Description(const CPlannedRow& row) const { return Text(row.description); }
+  std::string_view Comment(const CPlannedRow& row) const { return Text(row.comment); }
+
+ private:
+  struct CSpan {
+    std::uint64_t at;
+    std::uint32_t size;
+  };
+  std::string texts_;
+  std::vector<CSpan> spans_;
 };
+
+// The account's balance at the end of `day`, as the books hold it.
+Money AccountBalanceOn(CDataBase& db, std::uint32_t account, Date day);
+
+// Works out the plan's books balance, difference and suspects again from
+// the rows it includes now (after the user checked or unchecked rows).
+void CheckStatementBalance(CImportPlan& plan);
 
 // Remembered financial-institution transaction ids of the statements
 // imported into one database: a text file beside it (NAME.vlt.fitids), one
@@ -168,9 +229,28 @@ class CFitIdStore {
 // The plan for a table: every row from `firstRow` on is a transaction of the
 // account, a duplicate (same account, day, signed amount and description as
 // a stored transaction not matched by an earlier row; for OFX rows a
-// remembered FITID) or refused with its reason.
+// remembered FITID) or refused with its reason; and the statement's balance
+// check (a Balance column's last balance, or the balance an OFX statement
+// gives).
 CImportPlan PlanImport(CDataBase& db, const CSourceTable& table, const CImportOptions& options,
                        const CFitIdStore& fitIds);
+
+// The same, for a statement read in pieces: Plan takes each piece in turn
+// (`first` is the index of its first row in the whole file), Finish notes
+// what needs every row.
+class CImportPlanner {
+ public:
+  CImportPlanner(CDataBase& db, const CImportOptions& options, const CFitIdStore& fitIds);
+  ~CImportPlanner();
+  CImportPlanner(const CImportPlanner&) = delete;
+  CImportPlanner& operator=(const CImportPlanner&) = delete;
+  void Plan(const CSourceTable& piece, std::size_t first, CImportPlan& plan);
+  void Finish(const CStatementInfo& statement, CImportPlan& plan);
+
+ private:
+  class CImpl;
+  std::unique_ptr<CImpl> impl_;
+};
 
 // What an applied import stored.
 struct CImportResult {
@@ -196,6 +276,9 @@ CImportResult ApplyImport(CDataBase& db, const CImportPlan& plan, const CImportO
 // themselves, not their string ids, so that storing a transaction again
 // unchanged keeps its fingerprint). 0 when the transaction does not exist.
 std::uint64_t TransactionFingerprint(CDataBase& db, std::uint32_t id);
+// The same of a transaction not read from the database.
+std::uint64_t TransactionFingerprint(const TransactionRecord& record,
+                                     const std::string& description, const std::string& comment);
 
 // What became of an import's transactions: how many still exist, and those
 // of them changed since they were stored (their fingerprint differs from the
@@ -232,6 +315,13 @@ struct CReadOptions {
 // Reads a delimited file into a table. False with the reason in `error`.
 bool ReadDelimitedFile(const std::string& path, const CReadOptions& options, CSourceTable& table,
                        std::string& error);
+// Reads a delimited file a piece of `pieceRows` rows at a time, so that a
+// long statement is never held whole: `use` gets each piece with the index
+// of its first row in the file. False with the reason in `error`.
+bool ReadDelimitedPieces(const std::string& path, const CReadOptions& options,
+                         std::size_t pieceRows,
+                         const std::function<void(const CSourceTable&, std::size_t)>& use,
+                         std::string& error);
 // True when the file looks like an OFX or QFX statement.
 bool LooksLikeOfx(std::string_view head);
 // What a file that is no text looks like, from its first bytes: "a

@@ -246,6 +246,10 @@ TEST_F(EditTest, ImportFailsWhenItReadsNothingAndReadsUtf16) {
       {"refused.csv", "Date;Sum\nsoon;12\nlater;13\n", 1, "none of the 2 rows"},
       {"book.xlsx", "PK\x03\x04", 1, "it looks like a spreadsheet"},
       {"us.csv", "Date,Amount\n01/02/2026,-5.00\n03/04/2026,-6.00\n", 2, "--date-order"},
+      {"paper.pdf", "%PDF-1.4\n", 1, "it looks like a PDF"},
+      {"nul.csv", std::string("Date;Sum\n03.01.2026;1\0\0\0", 24), 1, "a binary file"},
+      {"wide.csv", "Date;Sum\n03.01.2026;-1" + std::string(100000, ';'), 1, "none of the 1 rows"},
+      {"line.csv", std::string(5'000'000, 'x'), 1, "none of the 1 rows"},
       {"u16.csv", utf16, 0, ""},
       {"u16.csv", utf16, 0, ""},  // again: every row a duplicate
   };
@@ -256,6 +260,10 @@ TEST_F(EditTest, ImportFailsWhenItReadsNothingAndReadsUtf16) {
     EXPECT_EQ(r.exitCode, c.exitCode) << c.name << ": " << r.err;
     EXPECT_NE(r.err.find(c.says), std::string::npos) << c.name << ": " << r.err;
   }
+  const CliResult folder =
+      RunCli({"import", file, TempFile(""), "--account", std::to_string(bank)});
+  EXPECT_EQ(folder.exitCode, 1);
+  EXPECT_NE(folder.err.find("is a folder"), std::string::npos) << folder.err;
   const Json imported = Dump(file)["transactions"];
   ASSERT_EQ(imported.size(), 3u);  // the one added at the start, the UTF-16 rows once
   EXPECT_EQ(imported[1]["amountOut"], 125000);
@@ -274,6 +282,42 @@ TEST_F(EditTest, ImportFailsWhenItReadsNothingAndReadsUtf16) {
             std::make_pair(Json(bank), Json(4500000)));
   EXPECT_EQ(std::make_pair(all[4]["to"], all[4]["amountIn"]),
             std::make_pair(Json(bank), Json(20000000)));
+}
+
+// The report of a statement with a Balance column: the bank's balance
+// beside the books', the row that explains the difference, added ids as
+// ranges unless --ids asks for the list.
+TEST_F(EditTest, ImportReportsTheStatementBalance) {
+  const std::string statement = TempFile("balance.csv");
+  std::ofstream(statement, std::ios::binary)
+      << "Date;Text;Amount;Balance\n2026-03-01;Shop;-10.00;-10.00\n2026-03-02;Pay;x;90.00\n"
+         "2026-03-03;Shop;-5.00;85.00\n";
+  const std::string account = std::to_string(bank);
+  CliResult r = RunCli({"import", file, statement, "--account", account, "--columns",
+                        "date,description,sum,balance", "--dry-run"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  Json report = Json::parse(r.out);
+  EXPECT_EQ(report["format"], "CSV");
+  EXPECT_EQ(report["statementBalance"],
+            Json::parse(R"({"date": "2026-03-03", "bank": 850000, "books": -273456,
+                            "difference": 1123456, "lines": [3]})"));
+  EXPECT_NE(r.err.find("differs from the books by 112.3456"), std::string::npos) << r.err;
+  for (const bool list : {false, true}) {
+    std::vector<std::string> args = {"import",
+                                     file,
+                                     statement,
+                                     "--account",
+                                     account,
+                                     "--columns",
+                                     "date,description,sum,balance",
+                                     "--include-duplicates"};
+    if (list) args.push_back("--ids");
+    r = RunCli(args);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    report = Json::parse(r.out);
+    EXPECT_EQ(report["added"].is_array(), list) << report["added"];
+    EXPECT_EQ(report["stored"], 2);
+  }
 }
 
 }  // namespace

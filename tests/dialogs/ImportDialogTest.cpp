@@ -273,3 +273,35 @@ TEST_F(ImportWindow, AsksWhatTheStatementDoesNotTellAndOffersItsMarks) {
   }));
   EXPECT_EQ(LoadImportChoices(GetSettings()).ofxDate, EOfxDate::kUser);
 }
+
+// The review shows the bank's balance beside the books' as the rows are
+// checked: a row left out makes a difference and is highlighted.
+TEST_F(ImportWindow, ReviewComparesTheBankBalanceAsRowsAreChecked) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write(
+      "Date;Text;Amount;Balance\n2024-01-05;Shop;-10.00;-10.00\n2024-01-06;Pay;20.00;10.00\n");
+  file.close();
+  CSourceTable table;
+  std::string error;
+  ASSERT_TRUE(ReadDelimitedFile(path.toStdString(), {';', ETextEncoding::kUtf8, 0}, table, error));
+  CImportOptions options;
+  options.account = base.bank;
+  options.kind = EImportKind::kAuto;
+  options.firstRow = 2;
+  options.columns = SuggestColumns(table, 2, EDateOrder::kYmd, '.');
+  options.columns[3].type = EColumnType::kBalance;
+  CImportPlan plan = PlanImport(base.db, table, options, CFitIdStore(""));
+  TFormImportReview review;
+  OnModalOf<TFormImportReview>([](TFormImportReview& w) {
+    auto* balance = Find<QLabel>(&w, "LbBalance");
+    EXPECT_TRUE(balance->text().contains("the books agree")) << balance->text().toStdString();
+    QAbstractItemModel* rows = Find<QTableView>(&w, "ReviewGrid")->model();
+    rows->setData(rows->index(1, 0), Qt::Unchecked, Qt::CheckStateRole);
+    EXPECT_TRUE(balance->text().contains("a difference of 20.00")) << balance->text().toStdString();
+    EXPECT_TRUE(rows->index(1, 2).data(Qt::BackgroundRole).isValid());
+    EXPECT_FALSE(rows->index(0, 2).data(Qt::BackgroundRole).isValid());
+    Click(Find<QPushButton>(&w, "BtCancel"));
+  });
+  EXPECT_FALSE(review.Execute(plan, "statement.csv"));
+}

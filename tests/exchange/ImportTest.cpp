@@ -77,19 +77,19 @@ TEST_F(ImportTest, BankCsvIsPlannedRowByRowWithReasons) {
   EXPECT_EQ(plan.CountOf(ERowStatus::kRefused), 3u);
   const CPlannedRow& bread = plan.rows[0];
   EXPECT_EQ(bread.line, 2u);
-  EXPECT_EQ(bread.item.description, "Bakery; Main St.");
-  EXPECT_EQ(bread.item.record.fromAccount, account);
-  EXPECT_EQ(bread.item.record.amountOut, M(4.5));
-  EXPECT_NE(bread.reason.find("creates category"), std::string::npos);
+  EXPECT_EQ(plan.Description(bread), "Bakery; Main St.");
+  EXPECT_EQ(bread.record.fromAccount, account);
+  EXPECT_EQ(bread.record.amountOut, M(4.5));
+  EXPECT_NE(plan.Reason(bread).find("creates category"), std::string::npos);
   const CPlannedRow& salary = plan.rows[2];
-  EXPECT_EQ(salary.item.record.toAccount, account);
-  EXPECT_EQ(salary.item.record.amountIn, M(2345.67));
-  EXPECT_EQ(salary.item.description, "Salary\nJanuary");
+  EXPECT_EQ(salary.record.toAccount, account);
+  EXPECT_EQ(salary.record.amountIn, M(2345.67));
+  EXPECT_EQ(plan.Description(salary), "Salary\nJanuary");
   // Lines: a quoted line break moves the rows after it down a line.
   EXPECT_EQ(plan.rows[3].line, 6u);
-  EXPECT_NE(plan.rows[3].reason.find("not a date"), std::string::npos);
-  EXPECT_NE(plan.rows[4].reason.find("four decimals"), std::string::npos);
-  EXPECT_EQ(plan.rows[5].reason, "the amount is 0");
+  EXPECT_NE(plan.Reason(plan.rows[3]).find("not a date"), std::string::npos);
+  EXPECT_NE(plan.Reason(plan.rows[4]).find("four decimals"), std::string::npos);
+  EXPECT_EQ(plan.Reason(plan.rows[5]), "the amount is 0");
 }
 
 TEST_F(ImportTest, AppliedImportIsFoundAgainAndUndoneWhole) {
@@ -163,15 +163,16 @@ TEST_F(ImportTest, MissingCategoryIsRefusedUnlessCreated) {
   options.createCategories = false;
   const CImportPlan plan = PlanImport(db, table, options, CFitIdStore(path));
   EXPECT_EQ(plan.rows[0].status, ERowStatus::kRefused);
-  EXPECT_EQ(plan.rows[0].reason, "category \"Food:Bread\" does not exist");
+  EXPECT_EQ(plan.Reason(plan.rows[0]), "category \"Food:Bread\" does not exist");
   // Kind Expense takes every amount as an expense; rows of the rarer sign
   // say so.
   options.createCategories = true;
   options.kind = EImportKind::kExpense;
   const CImportPlan expenses = PlanImport(db, table, options, CFitIdStore(path));
-  EXPECT_EQ(expenses.rows[2].item.record.fromAccount, account);
-  EXPECT_EQ(expenses.rows[2].reason, "its sign differs from most rows; taken as an expense");
-  EXPECT_EQ(expenses.rows[0].reason, "creates category \"Food:Bread\"");
+  EXPECT_EQ(expenses.rows[2].record.fromAccount, account);
+  EXPECT_EQ(expenses.Reason(expenses.rows[2]),
+            "its sign differs from most rows; taken as an expense");
+  EXPECT_EQ(expenses.Reason(expenses.rows[0]), "creates category \"Food:Bread\"");
 }
 
 TEST_F(ImportTest, FailedWriteStopsWithWholeRowsOnly) {
@@ -235,10 +236,20 @@ TEST_F(ImportTest, OfxStatementIsRecognisedByItsTransactionIds) {
   options.kind = EImportKind::kAuto;
   options.columns = OfxColumns();
   CFitIdStore fitIds(path);
+  // What the statement says of itself, and the bank's balance agreeing.
+  EXPECT_EQ(table.statement.format, "OFX");
+  EXPECT_EQ(table.statement.account, "42");
+  EXPECT_EQ(table.statement.currency, "EUR");
+  EXPECT_EQ(table.statement.start, "2024-01-01");
+  EXPECT_EQ(table.statement.end, "2024-01-31");
   CImportPlan plan = PlanImport(db, table, options, fitIds);
+  EXPECT_TRUE(plan.balance.known);
+  EXPECT_EQ(plan.balance.day, EncodeDate(2024, 1, 31));
+  EXPECT_EQ(plan.balance.bank, M(93.6));
+  EXPECT_EQ(plan.balance.difference, 0);
   EXPECT_EQ(plan.CountOf(ERowStatus::kNew), 3u);  // two equal coffees, two FITIDs
-  EXPECT_EQ(plan.rows[2].item.comment, "order 7");
-  EXPECT_EQ(plan.rows[2].item.record.amountIn, M(100));
+  EXPECT_EQ(plan.Comment(plan.rows[2]), "order 7");
+  EXPECT_EQ(plan.rows[2].record.amountIn, M(100));
   ASSERT_TRUE(ApplyImport(db, plan, options, fitIds).ok);
 
   // The bank renamed a payee: the FITID still finds it.
@@ -246,7 +257,49 @@ TEST_F(ImportTest, OfxStatementIsRecognisedByItsTransactionIds) {
   ASSERT_TRUE(ReadOfxFile(ofx, table, error));
   plan = PlanImport(db, table, options, CFitIdStore(path));
   EXPECT_EQ(plan.CountOf(ERowStatus::kDuplicate), 3u);
-  EXPECT_NE(plan.rows[0].reason.find("FITID A1"), std::string::npos);
+  EXPECT_NE(plan.Reason(plan.rows[0]).find("FITID A1"), std::string::npos);
+}
+
+// A Balance column gives the bank's balance at the end of the statement's
+// last day, whichever way the statement runs; a row left out shows as the
+// difference and is named first.
+TEST_F(ImportTest, BalanceColumnIsCheckedAgainstTheBooks) {
+  Move(EncodeDate(2024, 1, 2), account, 0, 1, -1, "Earlier");  // books before: -1
+  const struct {
+    const char* rows;
+    Money bank, books;
+    std::size_t suspect;  // index of the first suspect row, or 99
+  } cases[] = {
+      {"05.01.2024;Shop;-10,00;-11,00;\n06.01.2024;Pay;20,00;9,00;\n", M(9), M(9), 99},
+      // Newest first; two rows on the last day: the day's first row closes it.
+      {"06.01.2024;Shop;-5,00;4,00;\n06.01.2024;Pay;20,00;9,00;\n05.01.2024;Shop;-10,00;-11,00;\n",
+       M(4), M(4), 99},
+      // A row refused for its category is missing from the books.
+      {"05.01.2024;Shop;-10,00;-11,00;\n05.01.2024;Fee;-7,00;-18,00;Nowhere\n"
+       "06.01.2024;Pay;20,00;2,00;\n",
+       M(2), M(9), 1},
+  };
+  for (const auto& c : cases) {
+    std::ofstream(csv, std::ios::binary) << "Date;Text;Amount;Balance;Category\n" << c.rows;
+    const CSourceTable table = Read(csv);
+    CImportOptions options = Options(table);
+    options.createCategories = false;
+    options.columns[3].type = EColumnType::kBalance;
+    options.columns[4].type = EColumnType::kCategory;
+    const CImportPlan plan = PlanImport(db, table, options, CFitIdStore(path));
+    SCOPED_TRACE(c.rows);
+    ASSERT_TRUE(plan.balance.known);
+    EXPECT_EQ(plan.balance.day, EncodeDate(2024, 1, 6));
+    EXPECT_EQ(plan.balance.bank, c.bank);
+    EXPECT_EQ(plan.balance.books, c.books);
+    EXPECT_EQ(plan.balance.difference, c.bank - c.books);
+    if (c.suspect == 99) {
+      EXPECT_TRUE(plan.balance.suspects.empty());
+    } else {
+      ASSERT_FALSE(plan.balance.suspects.empty());
+      EXPECT_EQ(plan.balance.suspects[0], c.suspect);
+    }
+  }
 }
 
 TEST(ImportIds, RangesKeepEveryId) {
