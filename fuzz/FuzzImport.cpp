@@ -57,6 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const CFitIdStore fitIds("");
   const CImportPlan plan = PlanImport(*db, table, options, fitIds);
   for (const CPlannedRow& row : plan.rows)
-    if (row.status == ERowStatus::kRefused ? row.reason.empty() : row.amount == 0) std::abort();
+    if (row.status == ERowStatus::kRefused ? plan.Reason(row).empty() : row.amount == 0)
+      std::abort();
   return 0;
 }
