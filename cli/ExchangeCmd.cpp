@@ -176,6 +176,7 @@ Json Columns(const std::vector<CColumnFormat>& columns) {
     if (IsAmountColumn(c.type)) column["amount"] = AmountStyleText(c.amount);
     if (c.type == EColumnType::kSum && c.role != ESumRole::kSigned)
       column["role"] = c.role == ESumRole::kDebit ? "debit" : "credit";
+    if (c.type == EColumnType::kMark && !c.outMark.empty()) column["outMark"] = c.outMark;
     out.push_back(column);
   }
   return out;
@@ -192,6 +193,9 @@ struct CImportArgs {
   char decimal = '.';
   bool decimalGiven = false;
   bool includeDuplicates = false, dryRun = false, listIds = false;
+  std::string outMark;
+  bool outMarkGiven = false;
+  EOfxDate ofxDate = EOfxDate::kPosted;
 };
 
 int ParseImportArgs(const std::vector<std::string>& args, CImportArgs& a) {
@@ -199,7 +203,7 @@ int ParseImportArgs(const std::vector<std::string>& args, CImportArgs& a) {
   std::string error;
   if (!o.Parse(args,
                {"--account", "--columns", "--separator", "--encoding", "--first-row", "--kind",
-                "--date-order", "--decimal"},
+                "--date-order", "--decimal", "--out-mark", "--ofx-date"},
                {"--create-categories", "--include-duplicates", "--dry-run", "--ids"}, error))
     return Bad(error);
   if (o.positional.size() != 2) return Bad("import wants a database FILE and a statement FILE");
@@ -256,6 +260,20 @@ int ParseImportArgs(const std::vector<std::string>& args, CImportArgs& a) {
     if (d != "." && d != ",") return Bad("--decimal wants . or ,");
     a.decimal = d[0];
   }
+  if ((a.outMarkGiven = o.Has("--out-mark"))) {
+    a.outMark = o.values["--out-mark"];
+    if (a.outMark.find_first_not_of(" \t") == std::string::npos)
+      return Bad("--out-mark wants the mark that means money out, such as D or DR");
+  }
+  if (o.Has("--ofx-date")) {
+    const std::string& d = o.values["--ofx-date"];
+    if (d == "posted")
+      a.ofxDate = EOfxDate::kPosted;
+    else if (d == "user")
+      a.ofxDate = EOfxDate::kUser;
+    else
+      return Bad("--ofx-date wants posted or user");
+  }
   a.options.createCategories = o.Has("--create-categories");
   a.includeDuplicates = o.Has("--include-duplicates");
   a.dryRun = o.Has("--dry-run");
@@ -297,7 +315,7 @@ int ReadStatement(CImportArgs& a, CSourceTable& table) {
     return 1;
   }
   if (LooksLikeOfx(head)) {
-    if (!ReadOfxFile(a.file, table, error)) {
+    if (!ReadOfxFile(a.file, table, error, a.ofxDate)) {
       std::cerr << "pardow-cli: import: " << error << "\n";
       return 1;
     }
@@ -335,12 +353,33 @@ int ReadStatement(CImportArgs& a, CSourceTable& table) {
       a.options.columns.back().role = role;
     }
   }
+  // Nor is which of two amount columns that share the rows is money out.
+  std::size_t debit = 0, credit = 0;
+  if (a.columnNames.empty() &&
+      DebitCreditUndecided(table, a.options.firstRow, a.options.columns, debit, credit)) {
+    std::vector<std::string> names(a.options.columns.size());
+    for (std::size_t c = 0; c < names.size(); ++c)
+      names[c] = a.options.columns[c].type == EColumnType::kSum
+                     ? (c == debit ? "debit" : "credit")
+                     : ColumnTypeShortName(a.options.columns[c].type);
+    std::string example;
+    for (const std::string& name : names) example += (example.empty() ? "" : ",") + name;
+    return Bad("columns " + std::to_string(debit + 1) + " and " + std::to_string(credit + 1) +
+               " hold the amounts between them, and the header does not tell which is money "
+               "out; say which with --columns, such as --columns " +
+               example + " (column " + std::to_string(debit + 1) + " money out)");
+  }
   // Dates whose order the file cannot tell are never guessed.
   for (std::size_t c = 0; c < a.options.columns.size() && !a.dateOrderGiven; ++c)
     if (a.options.columns[c].type == EColumnType::kDate && DatesUndecided(a, table, c))
       return Bad("the dates of column " + std::to_string(c + 1) +
                  " read day-first and month-first alike; give --date-order dmy or mdy");
+  if (a.outMarkGiven &&
+      std::none_of(a.options.columns.begin(), a.options.columns.end(),
+                   [](const CColumnFormat& c) { return c.type == EColumnType::kMark; }))
+    return Bad("--out-mark wants a column of debit/credit marks; name it with --columns ...,mark");
   for (CColumnFormat& c : a.options.columns) {
+    if (a.outMarkGiven && c.type == EColumnType::kMark) c.outMark = a.outMark;
     if (a.dateOrderGiven) c.date.order = a.dateOrder;
     if (a.decimalGiven && c.amount.decimal != a.decimal)
       c.amount = CAmountStyle{a.decimal, a.decimal == ',' ? '.' : ','};

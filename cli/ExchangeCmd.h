@@ -14,7 +14,8 @@
   "              [--separator C] [--encoding utf-8|windows-1251|windows-1252|\n"       \
   "              iso-8859-1] [--first-row N] [--kind expense|income|auto]\n"           \
   "              [--date-order ymd|dmy|mdy] [--decimal .|,] [--create-categories]\n"   \
-  "              [--include-duplicates] [--dry-run]\n"                                 \
+  "              [--include-duplicates] [--dry-run] [--out-mark MARK]\n"               \
+  "              [--ofx-date posted|user]\n"                                           \
   "                import a bank statement (CSV or OFX); print the report as JSON\n"
 
 // 0 when done, 1 when the file cannot be opened or a change not stored, 2

@@ -56,6 +56,8 @@ bool FirstRowAccepted(const std::string& text) {
 
 std::string ColumnHeaderText(const CColumnFormat& column) {
   std::string text = ColumnTypeName(column.type);
+  if (column.type == EColumnType::kMark)
+    return column.outMark.empty() ? text : text + " (out: " + column.outMark + ")";
   if (column.type == EColumnType::kDate) return text + " (" + DateStyleText(column.date) + ")";
   if (!IsAmountColumn(column.type)) return text;
   text += " (" + AmountStyleText(column.amount);
@@ -69,6 +71,11 @@ bool CellReads(const CColumnFormat& column, const std::string& cell, std::string
     Date day = 0;
     if (ParseDateCell(cell, column.date, day)) return true;
     why = "not a date in the form " + DateStyleText(column.date);
+    return false;
+  }
+  if (column.type == EColumnType::kMark) {
+    if (MarkSideIn(cell, column.outMark) != EMarkSide::kUnknown) return true;
+    why = "not a known debit/credit mark";
     return false;
   }
   if (!IsAmountColumn(column.type)) return true;
@@ -114,6 +121,12 @@ EDateOrder DateOrderOfPattern(const std::string& pattern) {
 
 std::string ColumnFormatText(const CColumnFormat& column) {
   std::string text = ColumnTypeShortName(column.type);
+  if (column.type == EColumnType::kMark) {
+    text += ';';
+    for (char c : column.outMark)
+      text += c == '%' ? std::string("%25") : c == ';' ? std::string("%3B") : std::string(1, c);
+    return text;
+  }
   if (column.type == EColumnType::kDate)
     return text + ";" + kOrderNames[static_cast<int>(column.date.order)];
   if (!IsAmountColumn(column.type)) return text;
@@ -137,6 +150,17 @@ bool ParseColumnFormatText(const std::string& text, CColumnFormat& column) {
       (parts[1][0] == '.' || parts[1][0] == ',')) {
     char group = 0;
     if (GroupOfCode(parts[1][1], group) && group != parts[1][0]) read.amount = {parts[1][0], group};
+  }
+  if (read.type == EColumnType::kMark && parts.size() > 1) {
+    const std::string& kept = parts[1];
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+      if (kept.compare(i, 3, "%25") == 0 || kept.compare(i, 3, "%3B") == 0) {
+        read.outMark += kept[i + 2] == '5' ? '%' : ';';
+        i += 2;
+      } else {
+        read.outMark += kept[i];
+      }
+    }
   }
   if (read.type == EColumnType::kSum && parts.size() > 2) {
     for (int i = 0; i < 3; ++i)
@@ -166,6 +190,7 @@ TImportChoices LoadImportChoices(Settings::CSettingsStorage& settings) {
   const std::string encoding = settings.GetString(kImportEncoding, EncodingName(c.encoding));
   for (ETextEncoding e : kAllEncodings)
     if (encoding == EncodingName(e)) c.encoding = e;
+  c.ofxDate = static_cast<EOfxDate>(settings.GetIntInRange(kImportOfxDate, 0, 0, 1));
   return c;
 }
 
@@ -185,6 +210,7 @@ bool StoreImportChoices(Settings::CSettingsStorage& settings, const TImportChoic
       settings.SetString(Settings::kImportField + std::to_string(c.columns.size()), "") && stored;
   stored = settings.SetInt(Settings::kImportCreateType, c.createTypes ? 1 : 0) && stored;
   stored = settings.SetInt(Settings::kImportFirstRow, c.firstRow) && stored;
+  stored = settings.SetInt(kImportOfxDate, static_cast<int>(c.ofxDate)) && stored;
   return settings.SetString(kImportEncoding, EncodingName(c.encoding)) && stored;
 }
 
@@ -289,6 +315,64 @@ bool CanUndoImport(const TLastImport& last, const std::string& openDatabase) {
   if (last.transactions.empty() && last.subtypes.empty()) return false;
   if (last.database.empty() || openDatabase.empty()) return false;
   return SameFile(last.database) == SameFile(openDatabase);
+}
+
+std::vector<std::string> ColumnMarks(const CSourceTable& table, std::size_t column,
+                                     std::size_t firstRow, std::size_t most) {
+  std::vector<std::string> marks;
+  for (std::size_t r = firstRow > 0 ? firstRow - 1 : 0; r < table.rows.size(); ++r) {
+    if (column >= table.rows[r].fields.size()) continue;
+    std::string mark = table.rows[r].fields[column];
+    const std::size_t start = mark.find_first_not_of(" \t");
+    if (start == std::string::npos) continue;
+    mark = mark.substr(start, mark.find_last_not_of(" \t") - start + 1);
+    if (std::none_of(marks.begin(), marks.end(),
+                     [&](const std::string& m) { return SameMark(m, mark); }))
+      marks.push_back(mark);
+    if (marks.size() >= most) break;
+  }
+  return marks;
+}
+
+std::string DateOrderQuestion(std::size_t column) {
+  std::string text = GetLocalizedText(
+      30540,
+      "The dates of column %1 read day-first and month-first alike. Which order does the "
+      "statement use?");
+  ReplaceAll(text, "%1", std::to_string(column + 1));
+  return text;
+}
+
+std::string DayFirstAnswer() {
+  return GetLocalizedText(30541, "Day first (31/01/2026)");
+}
+
+std::string MonthFirstAnswer() {
+  return GetLocalizedText(30542, "Month first (01/31/2026)");
+}
+
+std::string DebitColumnQuestion(const std::string& first, const std::string& second) {
+  std::string text = GetLocalizedText(
+      30543,
+      "The columns %1 and %2 hold the amounts between them, and the file does not tell which "
+      "of them is money out. Which column holds the money paid out?");
+  ReplaceAll(text, "%1", first);
+  ReplaceAll(text, "%2", second);
+  return text;
+}
+
+std::string DebitColumnAnswer(const std::string& name) {
+  std::string text = GetLocalizedText(30544, "%1 is money out");
+  ReplaceAll(text, "%1", name);
+  return text;
+}
+
+std::string GuessedOrderNote() {
+  return GetLocalizedText(30545, "order guessed");
+}
+
+std::string DebitOrCreditNote() {
+  return GetLocalizedText(30552, "debit or credit?");
 }
 
 std::string PlanCountsText(const CImportPlan& plan) {

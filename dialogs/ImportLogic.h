@@ -22,10 +22,11 @@ constexpr int kLastFirstRow = 32767;
 bool FirstRowAccepted(const std::string& text);
 
 // The header of a preview column: its type with the formats it is read in,
-// "Date (DD.MM.YYYY)", "Sum (1.234,56)", "Sum (1,234.56, debit)", "Description".
+// "Date (DD.MM.YYYY)", "Sum (1.234,56)", "Sum (1,234.56, debit)", "Description",
+// "Debit/credit mark (out: D)".
 std::string ColumnHeaderText(const CColumnFormat& column);
-// Whether `cell` reads in the column (Date and amount columns; any text
-// reads in the others), with the reason when it does not.
+// Whether `cell` reads in the column (Date, amount and Mark columns; any
+// text reads in the others), with the reason when it does not.
 bool CellReads(const CColumnFormat& column, const std::string& cell, std::string& why);
 
 // The amount formats the window offers, in its list's order, and the index
@@ -42,7 +43,8 @@ const char* SumRoleText(ESumRole role);
 // pattern does not tell.
 EDateOrder DateOrderOfPattern(const std::string& pattern);
 
-// A column kept in the settings as text ("date;DMY", "sum;,;.;debit") and
+// A column kept in the settings as text ("date;dmy", "sum;,.;debit",
+// "mark;DR": the money-out mark with '%' and ';' escaped as %25 and %3B) and
 // read back. False for a text that names no column.
 std::string ColumnFormatText(const CColumnFormat& column);
 bool ParseColumnFormatText(const std::string& text, CColumnFormat& column);
@@ -55,6 +57,7 @@ inline constexpr const char* kImportFileFilter =
 
 // Keys kept beside the reserved ones.
 inline constexpr const char* kImportEncoding = "ImportEncoding";
+inline constexpr const char* kImportOfxDate = "ImportOfxDate";
 inline constexpr const char* kLastImportFile = "LastImportFile";
 inline constexpr const char* kLastImportDataBase = "LastImportDataBase";
 inline constexpr const char* kLastImportTransactions = "LastImportTransactions";
@@ -73,11 +76,13 @@ struct TImportChoices {
   bool createTypes = false;
   int firstRow = 1;
   ETextEncoding encoding = ETextEncoding::kUtf8;
+  EOfxDate ofxDate = EOfxDate::kPosted;  // the day OFX transactions take
 };
 
 // The choices as stored under ImportFileName, ImportSeparatorType,
 // ImportCustomSeparator, ImportType, ImportField_0.. (up to the first empty
-// one), ImportCreateType, ImportFirstRow and ImportEncoding; a value out of
+// one), ImportCreateType, ImportFirstRow, ImportEncoding and ImportOfxDate
+// (0 posted, 1 the user's day); a value out of
 // its range reads as the default.
 TImportChoices LoadImportChoices(Settings::CSettingsStorage& settings);
 // Stores every choice; false when any could not be written.
@@ -116,6 +121,25 @@ bool CanUndoImport(const TLastImport& last, const std::string& openDatabase);
 // after the import, how many, asking whether to keep them (texts 30101 to
 // 30104, in the forms their counts call for).
 std::string UndoImportQuestion(const std::string& fileName, const CImportChanges& changes);
+
+// The distinct marks of a Mark column's cells (trimmed, in the order they
+// first appear, at most `most`), for the user to pick the money-out one.
+std::vector<std::string> ColumnMarks(const CSourceTable& table, std::size_t column,
+                                     std::size_t firstRow, std::size_t most = 20);
+
+// The questions the window asks before importing what the file does not
+// tell, with the captions of their answers (texts 30540 to 30545, 30552): the order
+// of ambiguous dates, and which of two amount columns is money out
+// (`first`/`second`: their names, from the header or "column 3").
+std::string DateOrderQuestion(std::size_t column);
+std::string DayFirstAnswer();
+std::string MonthFirstAnswer();
+std::string DebitColumnQuestion(const std::string& first, const std::string& second);
+std::string DebitColumnAnswer(const std::string& name);
+// The notes a preview header shows after the date style it guessed, and on
+// a Sum column of a pair not yet known as debit or credit.
+std::string GuessedOrderNote();
+std::string DebitOrCreditNote();
 
 // "12 new, 3 duplicates, 1 refused": the plan's counts as the review shows them.
 std::string PlanCountsText(const CImportPlan& plan);

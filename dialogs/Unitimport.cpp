@@ -150,6 +150,8 @@ void TFormImport::CreateControls() {
   connect(CBDateOrder, &QComboBox::activated, this, &TFormImport::CBDateOrderChange);
   connect(CBAmountStyle, &QComboBox::activated, this, &TFormImport::CBAmountStyleChange);
   connect(CBSumRole, &QComboBox::activated, this, &TFormImport::CBSumRoleChange);
+  connect(CBOutMark, &QComboBox::activated, this, &TFormImport::CBOutMarkChange);
+  connect(CBOfxDate, &QComboBox::activated, this, &TFormImport::CBOfxDateChange);
   connect(BtRefresh, &QPushButton::clicked, this, &TFormImport::BtRefreshClick);
   connect(BtImport, &QPushButton::clicked, this, &TFormImport::BtImportClick);
   connect(BtCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -168,6 +170,11 @@ QWidget* TFormImport::CreateFileTab() {
     CBEncoding->addItem(QString::fromLatin1(EncodingName(encoding)), static_cast<int>(encoding));
   LbFileKind = Named(new QLabel(tab), "LbFileKind");
   LbFileKind->setWordWrap(true);
+  // OFX statements only: the day each transaction takes.
+  LbOfxDate = Named(new QLabel(LocalizedText(30546, "Day of a transaction:"), tab), "LbOfxDate");
+  CBOfxDate = Named(new QComboBox(tab), "CBOfxDate");
+  CBOfxDate->addItem(LocalizedText(30547, "posted by the bank (DTPOSTED)"));
+  CBOfxDate->addItem(LocalizedText(30548, "made by you, where given (DTUSER)"));
 
   auto* file = new QHBoxLayout;
   file->addWidget(EdFileName, 1);
@@ -176,10 +183,15 @@ QWidget* TFormImport::CreateFileTab() {
   encoding->addWidget(new QLabel(QStringLiteral("Encoding:"), tab));
   encoding->addWidget(CBEncoding);
   encoding->addWidget(LbFileKind, 1);
+  auto* ofxDate = new QHBoxLayout;
+  ofxDate->addWidget(LbOfxDate);
+  ofxDate->addWidget(CBOfxDate);
+  ofxDate->addStretch();
   auto* layout = new QVBoxLayout(tab);
   layout->addLayout(file);
   layout->addWidget(GBSeparator);
   layout->addLayout(encoding);
+  layout->addLayout(ofxDate);
   return tab;
 }
 
@@ -199,6 +211,9 @@ QWidget* TFormImport::CreateColumnsTab() {
   CBSumRole = Named(new QComboBox(tab), "CBSumRole");
   for (ESumRole role : {ESumRole::kSigned, ESumRole::kDebit, ESumRole::kCredit})
     CBSumRole->addItem(QString::fromLatin1(SumRoleText(role)));
+  // A Mark column: which of its marks means money out (filled per column).
+  CBOutMark = Named(new QComboBox(tab), "CBOutMark");
+  CBOutMark->setMinimumContentsLength(12);
 
   auto* type = new QHBoxLayout;
   type->addWidget(CBType);
@@ -213,9 +228,14 @@ QWidget* TFormImport::CreateColumnsTab() {
   formats->addWidget(new QLabel(QStringLiteral("Sum:"), tab));
   formats->addWidget(CBSumRole);
   formats->addStretch();
+  auto* marks = new QHBoxLayout;
+  marks->addWidget(new QLabel(LocalizedText(30549, "Mark of money out:"), tab));
+  marks->addWidget(CBOutMark);
+  marks->addStretch();
   auto* layout = new QVBoxLayout(tab);
   layout->addLayout(type);
   layout->addLayout(formats);
+  layout->addLayout(marks);
   layout->addStretch();
   return tab;
 }
@@ -273,6 +293,7 @@ void TFormImport::ShowChoices(const TImportChoices& c) {
   EdSeparator->setText(Q(c.customSeparator));
   FSeparator.Show(c.separator);
   CBEncoding->setCurrentIndex(CBEncoding->findData(static_cast<int>(c.encoding)));
+  CBOfxDate->setCurrentIndex(static_cast<int>(c.ofxDate));
   const std::array<QRadioButton*, 3> kinds = {RbExpense, RbIncome, RbAuto};
   kinds[static_cast<std::size_t>(c.kind)]->setChecked(true);
   CbCreateTypes->setChecked(c.createTypes);
@@ -298,6 +319,7 @@ TImportChoices TFormImport::Choices() const {
   c.createTypes = CbCreateTypes->isChecked();
   c.firstRow = RowUpDown->value();
   c.encoding = static_cast<ETextEncoding>(CBEncoding->currentData().toInt());
+  c.ofxDate = static_cast<EOfxDate>(std::max(CBOfxDate->currentIndex(), 0));
   return c;
 }
 
@@ -351,6 +373,8 @@ void TFormImport::ExamineFile(bool detectFormats) {
   CBEncoding->setEnabled(!FOfx);
   EdRowNum->setEnabled(!FOfx);
   RowUpDown->setEnabled(!FOfx);
+  LbOfxDate->setVisible(FOfx);
+  CBOfxDate->setVisible(FOfx);
   if (!detectFormats || FOfx || head.empty()) return;
   const ETextEncoding encoding = DetectEncoding(head);
   CBEncoding->setCurrentIndex(CBEncoding->findData(static_cast<int>(encoding)));
@@ -364,7 +388,7 @@ void TFormImport::ExamineFile(bool detectFormats) {
 
 bool TFormImport::ReadTable(std::size_t maxRows, CSourceTable& table, std::string& error) const {
   const std::string path = EdFileName->text().toStdString();
-  if (FOfx) return ReadOfxFile(path, table, error);
+  if (FOfx) return ReadOfxFile(path, table, error, Choices().ofxDate);
   CReadOptions options;
   if (!SeparatorOf(Choices().separator, EdSeparator->text().toStdString(), options.separator)) {
     error =
@@ -438,7 +462,19 @@ void TFormImport::ShowPreview() {
 void TFormImport::ShowColumnHeader(int column) {
   const std::size_t c = static_cast<std::size_t>(column);
   const CColumnFormat colFormat = c < FColumns.size() ? FColumns[c] : CColumnFormat();
-  QString header = Q(ColumnHeaderText(colFormat));
+  std::string text = ColumnHeaderText(colFormat);
+  // Dates that read day-first and month-first alike: the order shown is a
+  // guess, asked about before the import.
+  if (colFormat.type == EColumnType::kDate && DateOrderGuessed(FPreview, c))
+    text.insert(text.size() - 1, ", " + GuessedOrderNote());
+  // Two amount columns sharing the rows: which is money out is asked too,
+  // and each leaves the other's rows empty.
+  std::size_t debit = 0, credit = 0;
+  const bool pairOpen = colFormat.type == EColumnType::kSum &&
+                        DebitCreditUndecided(FPreview, FirstRow(), FColumns, debit, credit) &&
+                        (c == debit || c == credit);
+  if (pairOpen) text.insert(text.size() - 1, ", " + DebitOrCreditNote());
+  QString header = Q(text);
   // The file's own name of the column, from the row above the first one read.
   const std::size_t first = FirstRow();
   if (first >= 2 && FPreview.rows.size() >= first - 1) {
@@ -451,7 +487,8 @@ void TFormImport::ShowColumnHeader(int column) {
     QTableWidgetItem* item = PreviewGrid->item(r, column);
     const std::string cell = item ? item->text().toStdString() : std::string();
     std::string why;
-    const bool reads = CellReads(colFormat, cell, why);
+    const bool reads = CellReads(colFormat, cell, why) ||
+                       (pairOpen && cell.find_first_not_of(" \t") == std::string::npos);
     if (!item) {
       if (reads) continue;
       item = new QTableWidgetItem;
@@ -477,6 +514,28 @@ void TFormImport::ShowColumnChoices() {
   CBAmountStyle->setCurrentIndex(std::max(AmountStyleIndex(colFormat.amount), 0));
   CBSumRole->setEnabled(selected && colFormat.type == EColumnType::kSum);
   CBSumRole->setCurrentIndex(static_cast<int>(colFormat.role));
+  // The marks of the column, the first entry leaving it to the known marks.
+  const bool mark = selected && colFormat.type == EColumnType::kMark;
+  CBOutMark->clear();
+  CBOutMark->addItem(LocalizedText(30550, "(as the marks say)"));
+  if (mark) {
+    std::vector<std::string> marks =
+        ColumnMarks(FPreview, static_cast<std::size_t>(FColumn), FirstRow());
+    if (!colFormat.outMark.empty() &&
+        std::none_of(marks.begin(), marks.end(),
+                     [&](const std::string& m) { return SameMark(m, colFormat.outMark); }))
+      marks.insert(marks.begin(), colFormat.outMark);
+    for (const std::string& m : marks) {
+      CBOutMark->addItem(Q(m), Q(m));
+      if (!colFormat.outMark.empty() && SameMark(m, colFormat.outMark))
+        CBOutMark->setCurrentIndex(CBOutMark->count() - 1);
+    }
+  }
+  CBOutMark->setEnabled(mark);
+}
+
+bool TFormImport::DateOrderGuessed(const CSourceTable& table, std::size_t column) const {
+  return !FOfx && !FDateOrderSure && DateOrderUndecided(table, column, FirstRow());
 }
 
 // ---- Events ----
@@ -495,6 +554,7 @@ void TFormImport::EdFileNameChange() {
   FShowing = false;
   FColumns.clear();
   FColumn = -1;
+  FDateOrderSure = false;
   BtRefreshClick();
 }
 
@@ -547,6 +607,7 @@ void TFormImport::CBDateOrderChange(int index) {
   if (FColumn < 0 || static_cast<std::size_t>(FColumn) >= FColumns.size()) return;
   FColumns[static_cast<std::size_t>(FColumn)].date.order =
       kDateOrderChoices[static_cast<std::size_t>(index)];
+  FDateOrderSure = true;  // chosen by the user
   ShowColumnHeader(FColumn);
 }
 
@@ -563,7 +624,56 @@ void TFormImport::CBSumRoleChange(int index) {
   ShowColumnHeader(FColumn);
 }
 
+void TFormImport::CBOutMarkChange(int index) {
+  if (FColumn < 0 || static_cast<std::size_t>(FColumn) >= FColumns.size()) return;
+  FColumns[static_cast<std::size_t>(FColumn)].outMark =
+      index <= 0 ? std::string() : CBOutMark->itemData(index).toString().toStdString();
+  ShowColumnHeader(FColumn);
+}
+
+void TFormImport::CBOfxDateChange() {
+  if (!FShowing) BtRefreshClick();
+}
+
 // ---- The import ----
+
+bool TFormImport::AskWhatTheFileDoesNotTell(const CSourceTable& table) {
+  for (std::size_t c = 0; c < FColumns.size(); ++c) {
+    if (FColumns[c].type != EColumnType::kDate || !DateOrderGuessed(table, c)) continue;
+    const QMessageBox::StandardButton answer = AskChoice(this, Q(DateOrderQuestion(c)),
+                                                         {{QMessageBox::Yes, Q(DayFirstAnswer())},
+                                                          {QMessageBox::No, Q(MonthFirstAnswer())},
+                                                          {QMessageBox::Cancel, QString()}});
+    if (answer != QMessageBox::Yes && answer != QMessageBox::No) return false;
+    for (CColumnFormat& column : FColumns)
+      if (column.type == EColumnType::kDate)
+        column.date.order = answer == QMessageBox::Yes ? EDateOrder::kDmy : EDateOrder::kMdy;
+    FDateOrderSure = true;
+    break;
+  }
+  std::size_t first = 0, second = 0;
+  if (DebitCreditUndecided(table, FirstRow(), FColumns, first, second)) {
+    // The columns by the file's own names where it has a header.
+    auto name = [&](std::size_t c) {
+      const std::size_t row = FirstRow();
+      if (row >= 2 && row - 2 < table.rows.size() && c < table.rows[row - 2].fields.size() &&
+          !table.rows[row - 2].fields[c].empty())
+        return "\"" + table.rows[row - 2].fields[c] + "\"";
+      return GetLocalizedText(30551, "column") + " " + std::to_string(c + 1);
+    };
+    const QMessageBox::StandardButton answer =
+        AskChoice(this, Q(DebitColumnQuestion(name(first), name(second))),
+                  {{QMessageBox::Yes, Q(DebitColumnAnswer(name(first)))},
+                   {QMessageBox::No, Q(DebitColumnAnswer(name(second)))},
+                   {QMessageBox::Cancel, QString()}});
+    if (answer != QMessageBox::Yes && answer != QMessageBox::No) return false;
+    FColumns[first].role = answer == QMessageBox::Yes ? ESumRole::kDebit : ESumRole::kCredit;
+    FColumns[second].role = answer == QMessageBox::Yes ? ESumRole::kCredit : ESumRole::kDebit;
+  }
+  for (int c = 0; c < PreviewGrid->columnCount(); ++c) ShowColumnHeader(c);
+  ShowColumnChoices();
+  return true;
+}
 
 void TFormImport::BtImportClick() {
   if (!FDb) return;
@@ -592,6 +702,7 @@ void TFormImport::BtImportClick() {
     ShowMessage("The file could not be read:\n" + path + "\n\n" + error);
     return;
   }
+  if (!FOfx && !AskWhatTheFileDoesNotTell(table)) return;
   CImportOptions options;
   options.account = CBAccounts->currentData().toUInt();
   options.kind = Choices().kind;

@@ -57,6 +57,8 @@ class TFormImport : public QDialog {
   void CBDateOrderChange(int index);
   void CBAmountStyleChange(int index);
   void CBSumRoleChange(int index);
+  void CBOutMarkChange(int index);
+  void CBOfxDateChange();
   void BtRefreshClick();
   void BtImportClick();
 
@@ -81,6 +83,11 @@ class TFormImport : public QDialog {
   std::size_t FirstRow() const;
   EDateOrder FallbackDateOrder() const;
   char FallbackDecimal() const;
+  // Whether the date column's order is a guess the user has not confirmed.
+  bool DateOrderGuessed(const CSourceTable& table, std::size_t column) const;
+  // Asks what the file does not tell: the order of ambiguous dates and which
+  // of two amount columns is money out. False when the user cancels.
+  bool AskWhatTheFileDoesNotTell(const CSourceTable& table);
   // Stores the reviewed plan, with a progress window for a long one, and
   // tells the user what was stored. True when something was.
   bool Apply(const CImportPlan& plan, const CImportOptions& options, CFitIdStore& fitIds);
@@ -93,6 +100,7 @@ class TFormImport : public QDialog {
   std::string FExamined;                // the file ExamineFile looked at last
   int FColumn = -1;                     // the column selected in the preview
   bool FShowing = false;                // the controls are being filled
+  bool FDateOrderSure = false;          // the user chose or confirmed the date order
 
   // The controls, each named by its objectName.
   QTabWidget* PageControl = nullptr;
@@ -112,6 +120,9 @@ class TFormImport : public QDialog {
   QComboBox* CBDateOrder = nullptr;
   QComboBox* CBAmountStyle = nullptr;
   QComboBox* CBSumRole = nullptr;
+  QComboBox* CBOutMark = nullptr;
+  QLabel* LbOfxDate = nullptr;
+  QComboBox* CBOfxDate = nullptr;
   QComboBox* CBAccounts = nullptr;
   QRadioButton* RbExpense = nullptr;
   QRadioButton* RbIncome = nullptr;

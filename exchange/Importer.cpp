@@ -47,6 +47,162 @@ bool ColumnTypeFromName(std::string_view name, EColumnType& type) {
   return false;
 }
 
+// ---- Debit/credit marks ----
+
+namespace {
+
+// A cell without its surrounding blanks (spaces, tabs, line breaks,
+// no-break spaces).
+std::string_view Trimmed(std::string_view text) {
+  constexpr std::string_view kBlanks = " \t\r\n", kNbsp = "\xC2\xA0";
+  for (;;) {
+    if (!text.empty() && kBlanks.find(text.front()) != std::string_view::npos)
+      text.remove_prefix(1);
+    else if (text.starts_with(kNbsp))
+      text.remove_prefix(2);
+    else if (!text.empty() && kBlanks.find(text.back()) != std::string_view::npos)
+      text.remove_suffix(1);
+    else if (text.ends_with(kNbsp))
+      text.remove_suffix(2);
+    else
+      return text;
+  }
+}
+
+// The cell trimmed and in lower case: ASCII letters and the accented
+// capitals of Latin-1 (UTF-8 "É" -> "é") are folded.
+std::string Folded(std::string_view text) {
+  std::string out(Trimmed(text));
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    const auto c = static_cast<unsigned char>(out[i]);
+    if (c >= 'A' && c <= 'Z') {
+      out[i] = static_cast<char>(c + 32);
+    } else if (c == 0xC3 && i + 1 < out.size()) {
+      const auto next = static_cast<unsigned char>(out[i + 1]);
+      if (next >= 0x80 && next <= 0x9E && next != 0x97) out[i + 1] = static_cast<char>(next + 32);
+      ++i;
+    }
+  }
+  return out;
+}
+
+struct TMarkPair {
+  const char* out;
+  const char* in;
+};
+// Folded as above. "D" pairs with "C" (English, French) and with "H"
+// (Spanish Debe/Haber).
+constexpr TMarkPair kMarkPairs[] = {
+    {"d", "c"},
+    {"dr", "cr"},
+    {"debit", "credit"},
+    {"débit", "crédit"},
+    {"s", "h"},
+    {"soll", "haben"},
+    {"lastschrift", "gutschrift"},
+    {"-", "+"},
+    {"cargo", "abono"},
+    {"debe", "haber"},
+    {"d", "h"},
+};
+
+// Whether a column's cells are all marks of one pair: both marks present,
+// or only one when it is a word (a lone "D" or "-" may mean anything).
+// `outMark` is the pair's money-out mark, as the column writes it.
+bool ColumnOfMarks(const std::vector<std::string_view>& cells, std::string& outMark) {
+  std::set<std::string> values;
+  for (std::string_view cell : cells) {
+    std::string value = Folded(cell);
+    if (!value.empty()) values.insert(std::move(value));
+    if (values.size() > 2) return false;
+  }
+  if (values.empty()) return false;
+  for (const TMarkPair& pair : kMarkPairs) {
+    const bool fits = std::all_of(values.begin(), values.end(), [&](const std::string& v) {
+      return v == pair.out || v == pair.in;
+    });
+    if (!fits) continue;
+    if (values.size() == 1 && values.begin()->size() < 2) return false;
+    outMark = pair.out;
+    for (std::string_view cell : cells)
+      if (Folded(cell) == pair.out) {
+        outMark = Trimmed(cell);  // the file's own spelling
+        break;
+      }
+    return true;
+  }
+  return false;
+}
+
+// Words of column headers that name a debit (money out) or a credit (money
+// in) column, as runs of folded words.
+constexpr const char* kDebitWords[] = {
+    "debit",         "debits",    "débit",       "débits",    "paid out",    "withdrawal",
+    "withdrawals",   "money out", "soll",        "ausgang",   "ausgänge",    "lastschrift",
+    "lastschriften", "belastung", "belastungen", "abbuchung", "abbuchungen", "retrait",
+    "retraits",      "sortie",    "sorties",     "cargo",     "cargos",      "debe",
+    "retiro",        "retiros",   "salida",      "salidas"};
+constexpr const char* kCreditWords[] = {
+    "credit",       "credits",  "crédit",  "crédits",  "paid in",  "deposit",
+    "deposits",     "money in", "haben",   "eingang",  "eingänge", "gutschrift",
+    "gutschriften", "dépôt",    "dépôts",  "entrée",   "entrées",  "abono",
+    "abonos",       "haber",    "ingreso", "ingresos", "depósito", "depósitos"};
+
+// German compounds end in these ("Zahlungsausgang", "SEPA-Gutschrift").
+constexpr const char* kDebitEndings[] = {"ausgang",   "ausgänge",    "lastschrift", "lastschriften",
+                                         "belastung", "belastungen", "abbuchung",   "abbuchungen"};
+constexpr const char* kCreditEndings[] = {"eingang", "eingänge", "gutschrift", "gutschriften"};
+
+// The side a column header names: a debit or credit word in it ("Betrag
+// Soll", "Paid in", "Zahlungseingang"), or "out" or "in" as its last word
+// ("Out", "Amount in"); kUnknown when it names none or both.
+EMarkSide HeaderSide(std::string_view header) {
+  // The folded words, one blank between them and around them.
+  std::string words = " ";
+  for (char c : Folded(header)) {
+    const bool letter = (c >= 'a' && c <= 'z') || static_cast<unsigned char>(c) >= 0x80;
+    if (letter)
+      words += c;
+    else if (words.back() != ' ')
+      words += ' ';
+  }
+  if (words.back() != ' ') words += ' ';
+  auto names = [&](const auto& list) {
+    return std::any_of(std::begin(list), std::end(list), [&](const char* w) {
+      return words.find(' ' + std::string(w) + ' ') != std::string::npos;
+    });
+  };
+  auto ends = [&](const auto& list) {
+    return std::any_of(std::begin(list), std::end(list), [&](const char* w) {
+      return words.find(std::string(w) + ' ') != std::string::npos;
+    });
+  };
+  const bool out = names(kDebitWords) || ends(kDebitEndings) || words.ends_with(" out ");
+  const bool in = names(kCreditWords) || ends(kCreditEndings) || words.ends_with(" in ");
+  return out == in ? EMarkSide::kUnknown : out ? EMarkSide::kOut : EMarkSide::kIn;
+}
+
+}  // namespace
+
+EMarkSide MarkSide(std::string_view mark) {
+  const std::string value = Folded(mark);
+  for (const TMarkPair& pair : kMarkPairs) {
+    if (value == pair.out) return EMarkSide::kOut;
+    if (value == pair.in) return EMarkSide::kIn;
+  }
+  return EMarkSide::kUnknown;
+}
+
+bool SameMark(std::string_view a, std::string_view b) {
+  return Folded(a) == Folded(b);
+}
+
+EMarkSide MarkSideIn(std::string_view mark, std::string_view outMark) {
+  if (Folded(outMark).empty()) return MarkSide(mark);
+  if (SameMark(mark, outMark)) return EMarkSide::kOut;
+  return MarkSide(mark) == EMarkSide::kUnknown ? EMarkSide::kUnknown : EMarkSide::kIn;
+}
+
 std::size_t CImportPlan::CountOf(ERowStatus status) const {
   return static_cast<std::size_t>(std::count_if(
       rows.begin(), rows.end(), [&](const CPlannedRow& r) { return r.status == status; }));
@@ -132,7 +288,54 @@ CColumnFormat DetectColumn(const CSourceTable& table, std::size_t column, std::s
   const auto cells = ColumnCells(table, column, firstRow);
   colFormat.date = DetectDateStyle(cells, fallbackOrder).style;
   colFormat.amount = DetectAmountStyle(cells, fallbackDecimal).style;
+  if (type == EColumnType::kMark) ColumnOfMarks(cells, colFormat.outMark);
   return colFormat;
+}
+
+namespace {
+
+// Whether two amount columns hold the amounts between them: no row (but
+// one in ten, a total at the end, say) fills both, each fills one in some
+// rows. An amount of 0 counts as empty: some banks write 0.00 in the other
+// column.
+bool FillOneEach(const CSourceTable& table, std::size_t firstRow,
+                 const std::vector<CColumnFormat>& columns, std::size_t a, std::size_t b) {
+  auto filled = [&](const CDelimitedRow& row, std::size_t c) {
+    if (c >= row.fields.size() || Trimmed(row.fields[c]).empty()) return false;
+    Money value = 0;
+    std::string why;
+    return !ParseAmountCell(row.fields[c], columns[c].amount, value, why) || value != 0;
+  };
+  std::size_t onlyA = 0, onlyB = 0, both = 0;
+  for (std::size_t r = firstRow > 0 ? firstRow - 1 : 0; r < table.rows.size(); ++r) {
+    const bool inA = filled(table.rows[r], a), inB = filled(table.rows[r], b);
+    onlyA += inA && !inB ? 1 : 0;
+    onlyB += inB && !inA ? 1 : 0;
+    both += inA && inB ? 1 : 0;
+  }
+  return onlyA > 0 && onlyB > 0 && both * 10 <= onlyA + onlyB;
+}
+
+// The side the header (the row above the first one) names column `c`.
+EMarkSide HeaderSideOf(const CSourceTable& table, std::size_t firstRow, std::size_t c) {
+  if (firstRow < 2 || firstRow - 2 >= table.rows.size()) return EMarkSide::kUnknown;
+  const std::vector<std::string>& names = table.rows[firstRow - 2].fields;
+  return c < names.size() ? HeaderSide(names[c]) : EMarkSide::kUnknown;
+}
+
+}  // namespace
+
+bool DebitCreditUndecided(const CSourceTable& table, std::size_t firstRow,
+                          const std::vector<CColumnFormat>& columns, std::size_t& first,
+                          std::size_t& second) {
+  std::vector<std::size_t> sums;
+  for (std::size_t c = 0; c < columns.size(); ++c)
+    if (columns[c].type == EColumnType::kSum && columns[c].role == ESumRole::kSigned)
+      sums.push_back(c);
+  if (sums.size() != 2 || !FillOneEach(table, firstRow, columns, sums[0], sums[1])) return false;
+  first = sums[0];
+  second = sums[1];
+  return true;
 }
 
 namespace {
@@ -162,6 +365,7 @@ std::vector<CColumnFormat> SuggestColumns(const CSourceTable& table, std::size_t
     bool varies;  // not the same text in every row
   };
   std::vector<TText> textColumns;
+  std::vector<std::size_t> amountColumns;
   for (std::size_t c = 0; c < table.columnCount; ++c) {
     const auto cells = ColumnCells(table, c, firstRow);
     colFormats[c] =
@@ -180,9 +384,14 @@ std::vector<CColumnFormat> SuggestColumns(const CSourceTable& table, std::size_t
     if (!haveDate && dates) {
       colFormats[c].type = EColumnType::kDate;
       haveDate = true;
-    } else if (!haveSum && amounts) {
+      continue;
+    }
+    if (amounts) amountColumns.push_back(c);
+    if (!haveSum && amounts) {
       colFormats[c].type = EColumnType::kSum;
       haveSum = true;
+    } else if (!amounts && !dates && ColumnOfMarks(cells, colFormats[c].outMark)) {
+      colFormats[c].type = EColumnType::kMark;
     } else if (!amounts && !dates) {
       std::size_t length = 0;
       std::set<std::string_view> texts;
@@ -193,6 +402,38 @@ std::vector<CColumnFormat> SuggestColumns(const CSourceTable& table, std::size_t
       textColumns.push_back({c, length, texts.size() > 1});
     }
   }
+  // Two amount columns that share the rows between them are a debit and a
+  // credit column (the first of them being the Sum column found above, a
+  // balance or the like being another amount column); the header says which
+  // is which, or they stay two Sum columns for the user to tell.
+  [&] {
+    for (std::size_t i = 0; i < amountColumns.size(); ++i)
+      for (std::size_t j = i + 1; j < amountColumns.size(); ++j) {
+        const std::size_t a = amountColumns[i], b = amountColumns[j];
+        if (!FillOneEach(table, firstRow, colFormats, a, b)) continue;
+        for (CColumnFormat& f : colFormats)
+          if (f.type == EColumnType::kSum) f.type = EColumnType::kNone;
+        colFormats[a].type = colFormats[b].type = EColumnType::kSum;
+        const EMarkSide sideA = HeaderSideOf(table, firstRow, a);
+        const EMarkSide sideB = HeaderSideOf(table, firstRow, b);
+        bool aIsDebit = false, decided = true;
+        if (sideA == EMarkSide::kOut && sideB != EMarkSide::kOut)
+          aIsDebit = true;
+        else if (sideB == EMarkSide::kOut && sideA != EMarkSide::kOut)
+          aIsDebit = false;
+        else if (sideA == EMarkSide::kIn && sideB != EMarkSide::kIn)
+          aIsDebit = false;
+        else if (sideB == EMarkSide::kIn && sideA != EMarkSide::kIn)
+          aIsDebit = true;
+        else
+          decided = false;
+        if (decided) {
+          colFormats[a].role = aIsDebit ? ESumRole::kDebit : ESumRole::kCredit;
+          colFormats[b].role = aIsDebit ? ESumRole::kCredit : ESumRole::kDebit;
+        }
+        return;  // the first pair only
+      }
+  }();
   // The text column with the most text is the description; the next one
   // (a purpose beside a counterparty, say) is the comment, unless it says
   // the same in every row (a currency, the account).
@@ -397,8 +638,9 @@ class CImportPlanner::CImpl {
     return byType_[static_cast<std::size_t>(type)];
   }
   std::string Joined(const CDelimitedRow& row, EColumnType type) const;
-  bool ReadAmount(const CDelimitedRow& row, Money& signedSum, bool& haveSum,
+  bool ReadAmount(const CDelimitedRow& row, Money& signedSum, bool& haveSum, bool& byRole,
                   std::string& why) const;
+  bool ApplyMark(const CDelimitedRow& row, Money& signedSum, std::string& why) const;
   // Plans the row into `out` (its texts in `texts`); false when refused.
   bool Fill(const CDelimitedRow& row, CPlannedRow& out, std::string& reason,
             std::array<std::string, 5>& texts);
@@ -466,8 +708,9 @@ std::string CImportPlanner::CImpl::Joined(const CDelimitedRow& row, EColumnType 
 }
 
 bool CImportPlanner::CImpl::ReadAmount(const CDelimitedRow& row, Money& signedSum, bool& haveSum,
-                                       std::string& why) const {
+                                       bool& byRole, std::string& why) const {
   haveSum = false;
+  byRole = false;
   for (std::size_t c : ColumnsOf(EColumnType::kSum)) {
     if (c >= row.fields.size() || row.fields[c].empty()) continue;
     const std::string_view cell = row.fields[c];
@@ -478,12 +721,40 @@ bool CImportPlanner::CImpl::ReadAmount(const CDelimitedRow& row, Money& signedSu
     if (colFormat.role == ESumRole::kDebit) value = value < 0 ? value : -value;
     if (colFormat.role == ESumRole::kCredit) value = value < 0 ? -value : value;
     if (haveSum) {
-      why = "more than one Sum column holds an amount";
+      why = byRole && colFormat.role != ESumRole::kSigned
+                ? "both the debit and the credit column hold an amount"
+                : "more than one Sum column holds an amount";
       return false;
     }
     signedSum = value;
     haveSum = true;
+    byRole = colFormat.role != ESumRole::kSigned;
   }
+  return true;
+}
+
+// A Mark column gives the amount its sign: money out is negative, money in
+// positive. An amount written with a minus and marked as money in is
+// refused rather than turned around.
+bool CImportPlanner::CImpl::ApplyMark(const CDelimitedRow& row, Money& signedSum,
+                                      std::string& why) const {
+  const std::vector<std::size_t>& marks = ColumnsOf(EColumnType::kMark);
+  if (marks.empty()) return true;
+  const std::size_t c = marks.front();
+  const std::string_view cell = c < row.fields.size() ? Trimmed(row.fields[c]) : "";
+  const std::string& outMark = options_.columns[c].outMark;
+  const EMarkSide side = MarkSideIn(cell, outMark);
+  if (side == EMarkSide::kUnknown) {
+    why = cell.empty() ? "no debit/credit mark"
+                       : "\"" + std::string(cell) + "\" is not a known debit/credit mark";
+    if (!Trimmed(outMark).empty()) why += " (money out is marked \"" + outMark + "\")";
+    return false;
+  }
+  if (side == EMarkSide::kIn && signedSum < 0) {
+    why = "the amount has a minus but its mark \"" + std::string(cell) + "\" means money in";
+    return false;
+  }
+  if (side == EMarkSide::kOut && signedSum > 0) signedSum = -signedSum;
   return true;
 }
 
@@ -584,8 +855,8 @@ bool CImportPlanner::CImpl::Fill(const CDelimitedRow& row, CPlannedRow& out, std
   // The amount: a Sum, or Price x Quantity.
   std::string why;
   Money signedSum = 0;
-  bool haveSum = false;
-  if (!ReadAmount(row, signedSum, haveSum, why)) return refuse(why);
+  bool haveSum = false, byRole = false;
+  if (!ReadAmount(row, signedSum, haveSum, byRole, why)) return refuse(why);
   Money quantity = kMoneyOne;
   if (First(row, EColumnType::kQuantity, column, cell)) {
     if (!ParseAmountCell(cell, options_.columns[column].amount, quantity, why))
@@ -603,6 +874,7 @@ bool CImportPlanner::CImpl::Fill(const CDelimitedRow& row, CPlannedRow& out, std
     if (!FitsMoney(product)) return refuse("price x quantity is too large");
     signedSum = static_cast<Money>(product);
   }
+  if (!byRole && !ApplyMark(row, signedSum, why)) return refuse(why);
   if (signedSum == 0) return refuse("the amount is 0");
   if (signedSum == INT64_MIN) return refuse("the amount is too large");
   out.amount = signedSum;

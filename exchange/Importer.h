@@ -60,7 +60,25 @@ struct CColumnFormat {
   CDateStyle date;      // Date columns
   CAmountStyle amount;  // Sum, Price and Quantity columns
   ESumRole role = ESumRole::kSigned;
+  // Mark columns: the mark that means money out, as the file writes it
+  // ("D", "Soll"); any other known mark means money in. Empty: the known
+  // marks tell by themselves which side they are (see MarkSide).
+  std::string outMark;
 };
+
+// The debit/credit marks statements write in a column beside the amount,
+// in pairs of money out and money in: D/C, DR/CR, Debit/Credit, S/H,
+// Soll/Haben, Lastschrift/Gutschrift, Débit/Crédit, Cargo/Abono,
+// Debe/Haber, D/H, -/+. Compared without case and surrounding blanks.
+enum class EMarkSide : std::uint8_t { kUnknown, kOut, kIn };
+// The side of a known mark (kUnknown for any other text).
+EMarkSide MarkSide(std::string_view mark);
+// The side `mark` stands for in a column whose money-out mark is `outMark`
+// (empty: MarkSide): the out mark itself is money out, another known mark
+// money in, anything else kUnknown.
+EMarkSide MarkSideIn(std::string_view mark, std::string_view outMark);
+// Whether two marks are the same (without case and surrounding blanks).
+bool SameMark(std::string_view a, std::string_view b);
 
 // What a statement says of itself (an OFX statement: the account, its
 // currency, the period and the bank's balance; days as YYYY-MM-DD).
@@ -93,7 +111,11 @@ struct CImportOptions {
 };
 
 // The column types a table's cells suggest, with their detected styles: the
-// first column of dates, of amounts, of the longest texts. `fallback`
+// first column of dates, of amounts, of the longest texts. Two amount
+// columns of which each row fills one are a debit and a credit column when
+// the header names them (Debit/Credit, Soll/Haben, Paid out/Paid in ...),
+// else two Sum columns left for the user (DebitCreditUndecided); a column
+// of known debit/credit marks is a Mark column. `fallback`
 // gives the regional date order and decimal mark for cells that do not
 // tell. Columns after the first row are looked at only.
 std::vector<CColumnFormat> SuggestColumns(const CSourceTable& table, std::size_t firstRow,
@@ -106,7 +128,15 @@ std::size_t GuessFirstRow(const CSourceTable& table);
 // days up to 12: "01/02/2026"), so that the file cannot tell the order;
 // dates written with dots are taken as day-first.
 bool DateOrderUndecided(const CSourceTable& table, std::size_t column, std::size_t firstRow);
-// The column's detected styles (used again when the user changes a type).
+// Two Sum columns that hold the amounts of a statement between them, each
+// row filling one, while the file's header does not tell which of them is
+// money out: true with the two columns. Such a pair is never guessed; the
+// user says which is the debit column.
+bool DebitCreditUndecided(const CSourceTable& table, std::size_t firstRow,
+                          const std::vector<CColumnFormat>& columns, std::size_t& first,
+                          std::size_t& second);
+// The column's detected styles (used again when the user changes a type);
+// for a Mark column its money-out mark.
 CColumnFormat DetectColumn(const CSourceTable& table, std::size_t column, std::size_t firstRow,
                            EColumnType type, EDateOrder fallbackOrder, char fallbackDecimal);
 
@@ -301,5 +331,10 @@ const char* NotTextKind(std::string_view head, ETextEncoding encoding);
 // Reads the transactions of an OFX/QFX statement into a table with the
 // columns of OfxColumns(): date (ISO), description, sum (signed, point),
 // notes, with the FITIDs. False with the reason in `error`.
-bool ReadOfxFile(const std::string& path, CSourceTable& table, std::string& error);
+// `dates` picks the day of each transaction: the day it was posted
+// (DTPOSTED), or the day the user made it (DTUSER) where the statement
+// gives one.
+enum class EOfxDate : std::uint8_t { kPosted, kUser };
+bool ReadOfxFile(const std::string& path, CSourceTable& table, std::string& error,
+                 EOfxDate dates = EOfxDate::kPosted);
 std::vector<CColumnFormat> OfxColumns();

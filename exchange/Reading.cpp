@@ -196,19 +196,31 @@ std::string TagDay(std::string_view text, std::string_view after, std::string_vi
 // The day of each <DTPOSTED> of a statement, in the file's order, from the
 // first eight digits (YYYYMMDD) the bank wrote; "" where they do not read.
 // libofx turns a posting time into UTC, which moves a late-evening
-// transaction west of Greenwich onto the next day.
-std::vector<std::string> PostedDays(std::string_view text) {
+// transaction west of Greenwich onto the next day. With `user`, the day of
+// the <DTUSER> of the same transaction takes its place where there is one.
+std::vector<std::string> PostedDays(std::string_view text, bool user) {
   std::vector<std::string> days;
-  constexpr std::string_view kTag = "<DTPOSTED>";
+  constexpr std::string_view kTag = "<DTPOSTED>", kUser = "<DTUSER>", kTransaction = "<STMTTRN>",
+                             kEnd = "</STMTTRN>";
   for (std::size_t at = text.find(kTag); at != std::string_view::npos;
-       at = text.find(kTag, at + kTag.size()))
+       at = text.find(kTag, at + kTag.size())) {
     days.push_back(DayAt(text, at + kTag.size()));
+    if (!user) continue;
+    // The transaction runs from its <STMTTRN> to its end tag (which SGML
+    // statements may leave out) or the next transaction.
+    const std::size_t start = text.rfind(kTransaction, at);
+    const std::size_t end = std::min(text.find(kEnd, at), text.find(kTransaction, at));
+    if (start == std::string_view::npos) continue;
+    const std::size_t userAt = text.substr(0, end).find(kUser, start);
+    if (userAt == std::string_view::npos) continue;
+    if (std::string day = DayAt(text, userAt + kUser.size()); !day.empty()) days.back() = day;
+  }
   return days;
 }
 
 }  // namespace
 
-bool ReadOfxFile(const std::string& path, CSourceTable& table, std::string& error) {
+bool ReadOfxFile(const std::string& path, CSourceTable& table, std::string& error, EOfxDate dates) {
   table = CSourceTable();
   std::string head;
   if (!ReadFileBytes(path, 4096, head, error)) return false;
@@ -233,7 +245,7 @@ bool ReadOfxFile(const std::string& path, CSourceTable& table, std::string& erro
   // posting days pair up one to one with the transactions libofx read.
   std::string text;
   if (ReadFileBytes(path, 0, text, error)) {
-    const std::vector<std::string> days = PostedDays(text);
+    const std::vector<std::string> days = PostedDays(text, dates == EOfxDate::kUser);
     if (days.size() == table.rows.size())
       for (std::size_t i = 0; i < days.size(); ++i)
         if (!days[i].empty()) table.rows[i].fields[0] = days[i];

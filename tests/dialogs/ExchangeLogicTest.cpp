@@ -41,7 +41,7 @@ TEST(ExchangeLogic, CustomSeparatorIsOnePrintableByteOtherThanAQuote) {
 }
 
 TEST(ExchangeLogic, ColumnsKeptAsTextComeBackWithTheirFormats) {
-  std::vector<CColumnFormat> columns(5);
+  std::vector<CColumnFormat> columns(6);
   columns[0].type = EColumnType::kDate;
   columns[0].date.order = EDateOrder::kMdy;
   columns[1].type = EColumnType::kSum;
@@ -51,6 +51,8 @@ TEST(ExchangeLogic, ColumnsKeptAsTextComeBackWithTheirFormats) {
   columns[2].amount = {'.', 0};
   columns[3].type = EColumnType::kMember;
   columns[4].type = EColumnType::kNone;
+  columns[5].type = EColumnType::kMark;
+  columns[5].outMark = "D;%3B";
   for (const CColumnFormat& c : columns) {
     CColumnFormat back;
     ASSERT_TRUE(ParseColumnFormatText(ColumnFormatText(c), back)) << ColumnFormatText(c);
@@ -59,6 +61,7 @@ TEST(ExchangeLogic, ColumnsKeptAsTextComeBackWithTheirFormats) {
     EXPECT_EQ(back.amount.decimal, c.amount.decimal);
     EXPECT_EQ(back.amount.group, c.amount.group);
     EXPECT_EQ(back.role, c.role);
+    EXPECT_EQ(back.outMark, c.outMark);
   }
   CColumnFormat unread;
   EXPECT_FALSE(ParseColumnFormatText("", unread));

@@ -181,6 +181,99 @@ TEST_F(ImportWindow, BankStatementGoesInAfterTheReviewAndAgainOnlyAsDuplicates) 
   EXPECT_TRUE(messages.texts.empty()) << messages.texts[0];
 }
 
+// What the file does not tell is asked before the import: the order of
+// dates that read both ways (marked as a guess in the preview) and which of
+// two unnamed amount columns is money out. A Mark column's money-out mark
+// is chosen among its marks.
+TEST_F(ImportWindow, AsksWhatTheStatementDoesNotTellAndOffersItsMarks) {
+  std::vector<QString> asked;
+  SetConfirmationHook([&](QWidget*, const QString& text, QMessageBox::StandardButtons buttons) {
+    asked.push_back(text);
+    return buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
+  });
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write("Date;Text;Amount 1;Amount 2\n01/02/2026;Rent;450,00;\n03/04/2026;Salary;;2.000,00\n");
+  file.close();
+  TFormImport window;
+  EXPECT_TRUE(Run(window, [&](QWidget* w) {
+    TypeInto(Find<QLineEdit>(w, "EdFileName"), path);
+    EXPECT_TRUE(Header(w, 0).starts_with("Date (") &&
+                Header(w, 0).find("order guessed") != std::string::npos)
+        << Header(w, 0);
+    EXPECT_EQ(Header(w, 2), "Sum (1234,56, debit or credit?)\nAmount 1");
+    OnModalOf<TFormImportReview>(
+        [](TFormImportReview& review) { Click(Find<QPushButton>(&review, "BtOk")); }, w);
+    Click(Find<QPushButton>(w, "BtImport"));
+  }));
+  ASSERT_EQ(asked.size(), 3u);  // the date order, the debit column, then what was imported
+  EXPECT_TRUE(asked[0].contains("column 1")) << asked[0].toStdString();
+  EXPECT_TRUE(asked[1].contains("\"Amount 1\"")) << asked[1].toStdString();
+  const std::vector<CTransactionItem> stored = base.Transactions();
+  ASSERT_EQ(stored.size(), 2u);
+  EXPECT_EQ(stored[0].record.date, EncodeDate(2026, 2, 1));  // day first
+  EXPECT_EQ(stored[0].record.fromAccount, base.bank);        // the first column is money out
+  EXPECT_EQ(stored[0].record.amountOut, M(450));
+  EXPECT_EQ(stored[1].record.date, EncodeDate(2026, 4, 3));
+  EXPECT_EQ(stored[1].record.toAccount, base.bank);
+  EXPECT_EQ(stored[1].record.amountIn, M(2000));
+
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  file.write(
+      "Datum;Text;Betrag;S/H\n13.01.2026;Miete;450,00;S\n14.01.2026;Gehalt;2.000,00;H\n"
+      "15.01.2026;Zins;1,00;\n");
+  file.close();
+  TFormImport marks;
+  EXPECT_FALSE(Run(marks, [&](QWidget* w) {
+    TypeInto(Find<QLineEdit>(w, "EdFileName"), QString());
+    TypeInto(Find<QLineEdit>(w, "EdFileName"), path);
+    EXPECT_EQ(Header(w, 3), "Debit/credit mark (out: S)\nS/H");
+    auto* grid = Find<QTableWidget>(w, "PreviewGrid");
+    emit grid->horizontalHeader()->sectionClicked(3);
+    auto* outMark = Find<QComboBox>(w, "CBOutMark");
+    EXPECT_TRUE(outMark->isEnabled());
+    ASSERT_EQ(outMark->count(), 3);  // as the marks say, S, H
+    EXPECT_EQ(outMark->currentText(), "S");
+    outMark->setCurrentIndex(2);
+    emit outMark->activated(2);
+    EXPECT_EQ(Header(w, 3), "Debit/credit mark (out: H)\nS/H");
+    EXPECT_TRUE(grid->item(1, 3)->toolTip().isEmpty());   // H, a known mark
+    EXPECT_FALSE(grid->item(2, 3)->toolTip().isEmpty());  // no mark: refused
+    Click(Find<QPushButton>(w, "BtCancel"));
+  }));
+  EXPECT_EQ(LoadImportChoices(GetSettings()).columns.at(3).outMark, "H");
+
+  // OFX statements offer the day the user made a transaction; it is kept.
+  const QString ofx = base.dir.filePath("statement.ofx");
+  QFile statement(ofx);
+  ASSERT_TRUE(statement.open(QIODevice::WriteOnly));
+  statement.write(
+      "OFXHEADER:100\nDATA:OFXSGML\nVERSION:102\nSECURITY:NONE\nENCODING:USASCII\n"
+      "CHARSET:1252\nCOMPRESSION:NONE\nOLDFILEUID:NONE\nNEWFILEUID:NONE\n\n<OFX>"
+      "<SIGNONMSGSRSV1><SONRS><STATUS><CODE>0<SEVERITY>INFO</STATUS><DTSERVER>20260201"
+      "<LANGUAGE>ENG</SONRS></SIGNONMSGSRSV1><BANKMSGSRSV1><STMTTRNRS><TRNUID>1<STATUS>"
+      "<CODE>0<SEVERITY>INFO</STATUS><STMTRS><CURDEF>EUR<BANKACCTFROM><BANKID>1<ACCTID>42"
+      "<ACCTTYPE>CHECKING</BANKACCTFROM><BANKTRANLIST><DTSTART>20260101<DTEND>20260131"
+      "<STMTTRN><TRNTYPE>DEBIT<DTPOSTED>20260105<DTUSER>20260103<TRNAMT>-3.20<FITID>A1"
+      "<NAME>Coffee</STMTTRN></BANKTRANLIST><LEDGERBAL><BALAMT>0<DTASOF>20260131"
+      "</LEDGERBAL></STMTRS></STMTTRNRS></BANKMSGSRSV1></OFX>\n");
+  statement.close();
+  TFormImport byUser;
+  EXPECT_FALSE(Run(byUser, [&](QWidget* w) {
+    auto* day = Find<QComboBox>(w, "CBOfxDate");
+    EXPECT_TRUE(day->isHidden());  // the CSV file kept from before
+    TypeInto(Find<QLineEdit>(w, "EdFileName"), ofx);
+    EXPECT_FALSE(day->isHidden());
+    auto* grid = Find<QTableWidget>(w, "PreviewGrid");
+    EXPECT_EQ(grid->item(0, 0)->text(), "2026-01-05");
+    day->setCurrentIndex(1);
+    emit day->activated(1);
+    EXPECT_EQ(grid->item(0, 0)->text(), "2026-01-03");
+    Click(Find<QPushButton>(w, "BtCancel"));
+  }));
+  EXPECT_EQ(LoadImportChoices(GetSettings()).ofxDate, EOfxDate::kUser);
+}
+
 // The review shows the bank's balance beside the books' as the rows are
 // checked: a row left out makes a difference and is highlighted.
 TEST_F(ImportWindow, ReviewComparesTheBankBalanceAsRowsAreChecked) {

@@ -212,7 +212,7 @@ TEST_F(ImportTest, OfxStatementIsRecognisedByItsTransactionIds) {
                        << "</STMTTRN><STMTTRN><TRNTYPE>DEBIT<DTPOSTED>20240105<TRNAMT>-3.20"
                           "<FITID>A2<NAME>Coffee</STMTTRN>"
                           "<STMTTRN><TRNTYPE>CREDIT<DTPOSTED>20240131230000[-5:EST]"
-                          "<TRNAMT>100.00<FITID>A3"
+                          "<DTUSER>20240129<TRNAMT>100.00<FITID>A3"
                           "<NAME>Refund<MEMO>order 7</STMTTRN>"
                           "</BANKTRANLIST><LEDGERBAL><BALAMT>93.60<DTASOF>20240131</LEDGERBAL></"
                           "STMTRS></STMTTRNRS></BANKMSGSRSV1></OFX>\n";
@@ -226,6 +226,11 @@ TEST_F(ImportTest, OfxStatementIsRecognisedByItsTransactionIds) {
   // The day the bank printed, whatever the time and zone after it.
   EXPECT_EQ(table.rows[0].fields[0], "2024-01-05");
   EXPECT_EQ(table.rows[2].fields[0], "2024-01-31");
+  // The day the user made it, where the statement gives one.
+  CSourceTable byUser;
+  ASSERT_TRUE(ReadOfxFile(ofx, byUser, error, EOfxDate::kUser)) << error;
+  EXPECT_EQ(byUser.rows[0].fields[0], "2024-01-05");
+  EXPECT_EQ(byUser.rows[2].fields[0], "2024-01-29");
   CImportOptions options;
   options.account = account;
   options.kind = EImportKind::kAuto;

@@ -244,6 +244,32 @@ TEST(StatementCells, ColumnsTellTheirStyle) {
   }
 }
 
+// A mark is money out when it is the column's out mark (or, without one, a
+// known money-out mark), money in when it is another known mark; case,
+// accents' case and blanks around it do not matter.
+TEST(StatementCells, MarksTellTheSide) {
+  const struct {
+    const char* mark;
+    const char* outMark;
+    EMarkSide side;
+  } cases[] = {
+      {"D", "", EMarkSide::kOut},
+      {" cr ", "", EMarkSide::kIn},
+      {"D\xC3\x89"
+       "BIT",
+       "", EMarkSide::kOut},
+      {"Haben", "", EMarkSide::kIn},
+      {"-", "", EMarkSide::kOut},
+      {"x", "", EMarkSide::kUnknown},
+      {"", "", EMarkSide::kUnknown},
+      {"c", "C", EMarkSide::kOut},  // a bank whose C is a charge (cargo)
+      {"D", "C", EMarkSide::kIn},
+      {"x", "C", EMarkSide::kUnknown},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(MarkSideIn(c.mark, c.outMark), c.side) << c.mark << " / " << c.outMark;
+}
+
 // Statements as banks write them: the first row and the columns are found
 // without help.
 TEST(StatementDetection, FirstRowAndColumnsComeFromTheFile) {
@@ -291,6 +317,55 @@ TEST(StatementDetection, FirstRowAndColumnsComeFromTheFile) {
       types.push_back(f.type);
     EXPECT_EQ(types, c.types) << c.name;
   }
+}
+
+// Two amount columns each row fills one of are a debit and a credit column
+// when their header names either; else both stay signed Sum columns, and
+// DebitCreditUndecided says so.
+TEST(StatementDetection, DebitAndCreditColumnsAreNamedByTheirHeaderOrLeftOpen) {
+  const struct {
+    const char* out;  // the header of the column holding 450 (money out)
+    const char* in;   // of the one holding 2000
+    bool named;
+  } cases[] = {
+      {"Debit", "Credit", true},
+      {"Paid out", "Paid in", true},
+      {"Withdrawals", "Deposits", true},
+      {"Amount out", "Amount in", true},
+      {"Soll in EUR", "Haben in EUR", true},
+      {"Zahlungsausgang", "Zahlungseingang", true},
+      {"D\xC3\x89"
+       "BIT",
+       "Cr\xC3\xA9"
+       "dit",
+       true},
+      {"Retiros", "Ingresos", true},
+      {"Cargo", "Amount", true},  // one name is enough
+      {"Amount", "Abono", true},
+      {"Betrag 1", "Betrag 2", false},
+      {"Guthaben", "Saldo", false},  // "haben" only as a word of its own
+  };
+  for (const auto& c : cases)
+    for (const bool outFirst : {true, false}) {
+      CSourceTable table;
+      table.columnCount = 4;
+      auto row = [&](std::vector<std::string> fields) {
+        if (!outFirst) std::swap(fields[2], fields[3]);
+        table.rows.push_back({fields, table.rows.size() + 1});
+      };
+      row({"Date", "Text", c.out, c.in});
+      row({"2026-01-13", "Rent", "450.00", ""});
+      row({"2026-01-14", "Salary", "", "2000.00"});
+      row({"2026-01-15", "Fee", "0.00", "1.00"});
+      const auto columns = SuggestColumns(table, 2, EDateOrder::kYmd, '.');
+      const std::size_t out = outFirst ? 2 : 3, in = outFirst ? 3 : 2;
+      ASSERT_EQ(columns[out].type, EColumnType::kSum) << c.out;
+      ASSERT_EQ(columns[in].type, EColumnType::kSum) << c.in;
+      EXPECT_EQ(columns[out].role, c.named ? ESumRole::kDebit : ESumRole::kSigned) << c.out;
+      EXPECT_EQ(columns[in].role, c.named ? ESumRole::kCredit : ESumRole::kSigned) << c.in;
+      std::size_t first = 0, second = 0;
+      EXPECT_EQ(DebitCreditUndecided(table, 2, columns, first, second), !c.named) << c.out;
+    }
 }
 
 }  // namespace
