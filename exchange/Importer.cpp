@@ -148,6 +148,9 @@ constexpr const char* kCreditWords[] = {
     "gutschriften", "dépôt",    "dépôts",  "entrée",   "entrées",  "abono",
     "abonos",       "haber",    "ingreso", "ingresos", "depósito", "depósitos"};
 
+// Words of column headers that name the bank's running balance.
+constexpr const char* kBalanceWords[] = {"balance", "saldo", "kontostand", "solde"};
+
 // German compounds end in these ("Zahlungsausgang", "SEPA-Gutschrift").
 constexpr const char* kDebitEndings[] = {"ausgang",   "ausgänge",    "lastschrift", "lastschriften",
                                          "belastung", "belastungen", "abbuchung",   "abbuchungen"};
@@ -323,6 +326,18 @@ EMarkSide HeaderSideOf(const CSourceTable& table, std::size_t firstRow, std::siz
   return c < names.size() ? HeaderSide(names[c]) : EMarkSide::kUnknown;
 }
 
+// Whether the header names column `c` as a balance ("Balance", "Running
+// balance", "Saldo", "Kontostand", "Solde"): the bank's balance after
+// each row, not the row's amount.
+bool HeaderNamesBalance(const CSourceTable& table, std::size_t firstRow, std::size_t c) {
+  if (firstRow < 2 || firstRow - 2 >= table.rows.size()) return false;
+  const std::vector<std::string>& names = table.rows[firstRow - 2].fields;
+  if (c >= names.size()) return false;
+  const std::string header = Folded(names[c]);
+  return std::any_of(std::begin(kBalanceWords), std::end(kBalanceWords),
+                     [&](const char* w) { return header.find(w) != std::string::npos; });
+}
+
 }  // namespace
 
 bool DebitCreditUndecided(const CSourceTable& table, std::size_t firstRow,
@@ -401,6 +416,20 @@ std::vector<CColumnFormat> SuggestColumns(const CSourceTable& table, std::size_t
       }
       textColumns.push_back({c, length, texts.size() > 1});
     }
+  }
+  // An amount column headed as a balance is a Balance column (while another
+  // amount column is left); when it was taken for the Sum column, the next
+  // amount column is the Sum.
+  std::vector<std::size_t> amounts;
+  for (std::size_t c : amountColumns)
+    if (!HeaderNamesBalance(table, firstRow, c)) amounts.push_back(c);
+  if (!amounts.empty() && amounts.size() < amountColumns.size()) {
+    for (std::size_t c : amountColumns)
+      if (HeaderNamesBalance(table, firstRow, c)) colFormats[c].type = EColumnType::kBalance;
+    if (std::none_of(colFormats.begin(), colFormats.end(),
+                     [](const CColumnFormat& f) { return f.type == EColumnType::kSum; }))
+      colFormats[amounts[0]].type = EColumnType::kSum;
+    amountColumns = amounts;
   }
   // Two amount columns that share the rows between them are a debit and a
   // credit column (the first of them being the Sum column found above, a

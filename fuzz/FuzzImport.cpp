@@ -1,8 +1,9 @@
 // Fuzzes import planning: any bytes read as a statement, with its columns
 // as detected (marks and debit/credit pairs included) and with the column
-// types the first bytes pick (a Mark column among them), plan without
+// types the first bytes pick (Mark and Balance columns among them), plan without
 // crashing, and every row planned is refused with a reason or has an
 // amount of the sign its mark gives.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <iterator>
@@ -46,9 +47,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::size_t first = 0, second = 0;
   DebitCreditUndecided(table, options.firstRow, options.columns, first, second);
   // The third byte gives the columns types of its own, one per two bits:
-  // none, Date, Sum, Mark.
+  // Balance, Date, Sum, Mark.
   if (data[2] & 1) {
-    const EColumnType picks[] = {EColumnType::kNone, EColumnType::kDate, EColumnType::kSum,
+    const EColumnType picks[] = {EColumnType::kBalance, EColumnType::kDate, EColumnType::kSum,
                                  EColumnType::kMark};
     for (std::size_t c = 0; c < options.columns.size() && c < 4; ++c)
       options.columns[c] = DetectColumn(table, c, options.firstRow, picks[(data[2] >> (2 * c)) & 3],
@@ -59,5 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const CPlannedRow& row : plan.rows)
     if (row.status == ERowStatus::kRefused ? plan.Reason(row).empty() : row.amount == 0)
       std::abort();
+  // Only a Balance column gives a bank's balance to check against.
+  const bool balanceColumn =
+      std::any_of(options.columns.begin(), options.columns.end(),
+                  [](const CColumnFormat& c) { return c.type == EColumnType::kBalance; });
+  if (plan.balance.known && !balanceColumn) std::abort();
   return 0;
 }

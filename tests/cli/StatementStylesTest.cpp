@@ -58,6 +58,12 @@ TEST(StatementStyles, EachStyleIsReadByDetectionAlone) {
        "Date,Details,Paid out,Paid in,Balance\n13/01/2026,Rent,450.00,,1550.00\n"
        "14/01/2026,Salary,,2000.00,3550.00\n",
        rentAndSalary},
+      {"a Saldo column before the amount: the books agree with the bank",
+       "Datum;Saldo;Betrag;Text\n13.01.2026;-450,00;-450,00;Miete\n"
+       "14.01.2026;1.550,00;2.000,00;Gehalt\n",
+       mieteUndGehalt, 0, R"("bank": 15500000,
+    "books": 15500000,
+    "difference": 0)"},
       {"Soll / Haben, 0,00 in the other column",
        "Buchungstag;Verwendungszweck;Soll;Haben\n13.01.2026;Miete;450,00;0,00\n"
        "14.01.2026;Gehalt;0,00;2.000,00\n",
