@@ -420,12 +420,21 @@ std::vector<CColumnFormat> SuggestColumns(const CSourceTable& table, std::size_t
   // An amount column headed as a balance is a Balance column (while another
   // amount column is left); when it was taken for the Sum column, the next
   // amount column is the Sum.
+  // A column that shares the rows with another (a debit/credit pair) is no
+  // balance, whatever its header says.
+  auto balance = [&](std::size_t c) {
+    return HeaderNamesBalance(table, firstRow, c) &&
+           std::none_of(amountColumns.begin(), amountColumns.end(), [&](std::size_t d) {
+             return d != c &&
+                    FillOneEach(table, firstRow, colFormats, std::min(c, d), std::max(c, d));
+           });
+  };
   std::vector<std::size_t> amounts;
   for (std::size_t c : amountColumns)
-    if (!HeaderNamesBalance(table, firstRow, c)) amounts.push_back(c);
+    if (!balance(c)) amounts.push_back(c);
   if (!amounts.empty() && amounts.size() < amountColumns.size()) {
     for (std::size_t c : amountColumns)
-      if (HeaderNamesBalance(table, firstRow, c)) colFormats[c].type = EColumnType::kBalance;
+      if (balance(c)) colFormats[c].type = EColumnType::kBalance;
     if (std::none_of(colFormats.begin(), colFormats.end(),
                      [](const CColumnFormat& f) { return f.type == EColumnType::kSum; }))
       colFormats[amounts[0]].type = EColumnType::kSum;
