@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Access.h"
+#include "Companion.h"
 #include "Demo.h"
 #include "Edit.h"
 #include "ExchangeCmd.h"
@@ -55,7 +56,14 @@ int CmdCreate(const std::string& file) {
     std::cerr << e.what() << "\n";
     return 1;
   }
-  return db.IsOpened() ? 0 : 1;
+  if (!db.IsOpened()) return 1;
+  // A companion file left by a deleted database of that name is not the new one's.
+  std::string error;
+  if (!DeleteCompanion(file, error)) {
+    std::cerr << "pardow-cli: " << error << "\n";
+    return 1;
+  }
+  return 0;
 }
 
 int CmdInfo(const std::string& file) {
