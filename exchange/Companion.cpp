@@ -346,6 +346,12 @@ std::optional<CAgreedCheck> CCompanion::LastAgreed(std::uint32_t account, Date b
   return CAgreedCheck{account, static_cast<Date>(it->first.second), it->second};
 }
 
+std::map<std::uint32_t, Date> CCompanion::LastAgreedDays() const {
+  std::map<std::uint32_t, Date> days;
+  for (const auto& [key, balance] : agreed_) days[key.first] = static_cast<Date>(key.second);
+  return days;  // the map is ordered by day within an account: the last one stays
+}
+
 bool UpdateCompanion(const std::string& databaseFile,
                      const std::function<void(CCompanion&)>& change, std::string& error,
                      CCompanionLoad* load) {

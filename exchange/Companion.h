@@ -79,6 +79,9 @@ class CCompanion {
   // (the latest of all by default); none when there is none.
   std::optional<CAgreedCheck> LastAgreed(std::uint32_t account, Date before = 1e9) const;
 
+  // The day of the last agreed check of every account that has one.
+  std::map<std::uint32_t, Date> LastAgreedDays() const;
+
   const std::string& Path() const { return path_; }
   // Lines of kinds this version does not know, as read.
   const std::vector<std::string>& UnknownLines() const { return unknown_; }
