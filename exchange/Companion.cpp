@@ -262,12 +262,12 @@ CCompanionLoad CCompanion::Load(const std::string& databaseFile) {
   CCompanionLoad load;
   path_ = load.path = PathFor(databaseFile);
   std::string bytes, error;
-  if (!ReadFileBytes(path_, 0, bytes, error)) {
-    if (errno != ENOENT) {
-      load.unreadable = true;
-      load.reason = error;
-      blocked_ = error;
-    }
+  if (Exists(path_) && !ReadFileBytes(path_, 0, bytes, error)) {
+    load.unreadable = true;
+    load.reason = error;
+    blocked_ = error;
+  }
+  if (!Exists(path_) || load.unreadable) {
     ReadOldFitIds(databaseFile);
     return load;
   }
@@ -275,7 +275,8 @@ CCompanionLoad CCompanion::Load(const std::string& databaseFile) {
   std::size_t number = 0;
   while (!text.empty() && load.reason.empty()) {
     const std::size_t end = std::min(text.find('\n'), text.size());
-    const std::string line(text.substr(0, end));
+    std::string line(text.substr(0, end));
+    if (!line.empty() && line.back() == '\r') line.pop_back();  // edited where lines end in CR LF
     text.remove_prefix(std::min(end + 1, text.size()));
     if (++number == 1) {
       if (!IsHeader(line)) load.reason = "line 1 is not \"" + std::string(kHeader) + "\"";
