@@ -13,6 +13,8 @@ class BankCheckCliTest : public testing::Test {
  protected:
   void SetUp() override {
     file = TempFile("check.vlt");
+    // Left by a database of that name deleted outside the program: not the new one's.
+    std::ofstream(file + ".companion") << "Pardow companion 1\nagreed\t103\t2026-01-20\t0\n";
     ASSERT_EQ(RunCli({"create", file}).exitCode, 0);
     Add("2026-01-02", 0, 103, 10000000, "Start");
     Add("2026-01-15", 103, 0, 1234500, "Rent");
