@@ -152,17 +152,22 @@ bool TFormBankCheck::Execute(CDataBase& database, std::uint32_t accountId, Date 
   return remembered_;
 }
 
-void TFormBankCheck::ShowCheck() {
+void TFormBankCheck::ShowDifference() {
   const TTypedAmount bank = ReadBankBalance(EdBank->text().toStdString());
   const bool complete = bank.state == TTypedAmountState::kComplete;
-  CheckAgainstBank(*db_, companion_, account_, FromQDate(EdDate->date()), complete ? bank.value : 0,
-                   check_);
+  SetBankBalance(check_, complete ? bank.value : 0);
   const QString unit = currency_.empty() ? QString() : QStringLiteral(" ") + Q(currency_);
-  LbBooksValue->setText(Q(MoneyToStr(check_.books)) + unit);
   LbDifferenceValue->setText(complete ? Q(MoneyToStr(check_.difference)) + unit : QString());
   LbDifferenceValue->setStyleSheet(!complete         ? QString()
                                    : check_.Agreed() ? QStringLiteral("color: rgb(0, 96, 0);")
                                                      : QStringLiteral("color: rgb(204, 0, 0);"));
+}
+
+void TFormBankCheck::ShowCheck() {
+  CheckAgainstBank(*db_, companion_, account_, FromQDate(EdDate->date()), 0, check_);
+  const QString unit = currency_.empty() ? QString() : QStringLiteral(" ") + Q(currency_);
+  LbBooksValue->setText(Q(MoneyToStr(check_.books)) + unit);
+  ShowDifference();
   LbSince->setText(check_.lastAgreed
                        ? Replace(textSinceAgreed_, Q(FormatShortDate(check_.lastAgreed->day)))
                        : Q(textSinceStart_));
@@ -185,7 +190,7 @@ void TFormBankCheck::EdDateChange() {
 
 void TFormBankCheck::EdBankChange() {
   LbResult->clear();
-  ShowCheck();
+  ShowDifference();  // the books' side stays as it is
 }
 
 void TFormBankCheck::BtCheckClick() {

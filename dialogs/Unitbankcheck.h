@@ -36,6 +36,8 @@ class TFormBankCheck : public QDialog {
   // Shows the books' balance, the difference and the transactions for the
   // day and amount the controls hold.
   void ShowCheck();
+  // Shows the difference for the amount the bank box holds.
+  void ShowDifference();
 
   // The controls, each named by its objectName.
   QLabel* LbAccount = nullptr;

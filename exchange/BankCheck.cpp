@@ -38,9 +38,8 @@ bool CheckAgainstBank(CDataBase& db, const CCompanion& companion, std::uint32_t 
   check = CBankCheck();
   check.account = account;
   check.day = WholeDay(day);
-  check.bank = bank;
   check.books = BooksBalance(db, account, check.day);
-  check.difference = WrapSub(bank, check.books);
+  SetBankBalance(check, bank);
   check.lastAgreed = companion.LastAgreed(account, check.day);
   const Date after = check.lastAgreed ? check.lastAgreed->day : -1e9;
   for (auto [id, entry] : db.Transactions()) {
@@ -56,6 +55,11 @@ bool CheckAgainstBank(CDataBase& db, const CCompanion& companion, std::uint32_t 
               return dayA != dayB ? dayA < dayB : a.id < b.id;
             });
   return true;
+}
+
+void SetBankBalance(CBankCheck& check, Money bank) {
+  check.bank = bank;
+  check.difference = WrapSub(bank, check.books);
 }
 
 bool RememberAgreedCheck(const std::string& databaseFile, const CBankCheck& check,

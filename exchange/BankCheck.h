@@ -47,6 +47,9 @@ Money BooksBalance(CDataBase& db, std::uint32_t account, Date day);
 bool CheckAgainstBank(CDataBase& db, const CCompanion& companion, std::uint32_t account, Date day,
                       Money bank, CBankCheck& check);
 
+// Sets the bank's side of `check` and the difference.
+void SetBankBalance(CBankCheck& check, Money bank);
+
 // Remembers an agreed check in the companion file of `databaseFile`. False
 // with the reason in `error` when it could not be written; a check that did
 // not agree is not remembered (true).
