@@ -11,6 +11,7 @@
 #include <map>
 #include <vector>
 
+#include "Companion.h"
 #include "Omrindb.h"
 #include "Report.h"
 
@@ -600,6 +601,12 @@ bool BuildDemoDatabase(const std::string& path, const CDemoOptions& options) {
   }
   if (!ok) {
     std::remove(part.c_str());
+    return false;
+  }
+  // What was kept beside an earlier file of that name does not belong to the demo.
+  std::string error;
+  if (!DeleteCompanion(path, error)) {
+    std::cerr << "pardow-cli: " << error << "\n";
     return false;
   }
   const std::string::size_type slash = path.rfind('/');

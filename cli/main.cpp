@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "Access.h"
+#include "BankCheckCmd.h"
+#include "Companion.h"
 #include "Demo.h"
 #include "Edit.h"
 #include "ExchangeCmd.h"
@@ -36,7 +38,7 @@ const char kUsage[] =
     "  balance FILE  print the accounts' figures and the total balance\n"
     "  demo FILE [--transactions N] [--seed S]\n"
     "                create the demo database (3000 transactions by default)\n" PARDOW_REPORT_USAGE
-        PARDOW_EDIT_USAGE PARDOW_EXCHANGE_USAGE;
+        PARDOW_EDIT_USAGE PARDOW_EXCHANGE_USAGE PARDOW_BANK_CHECK_USAGE;
 
 int Fail(const std::string& text) {
   std::cerr << "pardow-cli: " << text << "\n";
@@ -55,7 +57,14 @@ int CmdCreate(const std::string& file) {
     std::cerr << e.what() << "\n";
     return 1;
   }
-  return db.IsOpened() ? 0 : 1;
+  if (!db.IsOpened()) return 1;
+  // A companion file left by a deleted database of that name is not the new one's.
+  std::string error;
+  if (!DeleteCompanion(file, error)) {
+    std::cerr << "pardow-cli: " << error << "\n";
+    return 1;
+  }
+  return 0;
 }
 
 int CmdInfo(const std::string& file) {
@@ -194,6 +203,7 @@ int main(int argc, char** argv) {
   if (command == "report") return RunReportCommand(rest);
   if (command == "export") return RunExportCommand(rest);
   if (command == "import") return RunImportCommand(rest);
+  if (command == "check-balance") return RunBankCheckCommand(rest);
   if (int rc = RunEditCommand(command, rest); rc >= 0) return rc;
   return Fail("bad command or arguments\n" + std::string(kUsage));
 }

@@ -1,5 +1,12 @@
 #include "DBManagerLogic.h"
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "Companion.h"
+
 std::string DatabaseFileName(const std::string& chosen) {
   const std::string::size_type slash = chosen.find_last_of('/');
   const std::string name = slash == std::string::npos ? chosen : chosen.substr(slash + 1);
@@ -19,6 +26,15 @@ std::string DeleteQuestion(const std::string& prefix, const std::string& fileNam
 
 std::string CreateError(const std::string& prefix, const std::string& path) {
   return prefix + ": \"" + path + "\"";
+}
+
+bool DeleteDatabaseFile(const std::string& path, std::string& error, std::string& companionError) {
+  if (::unlink(path.c_str()) != 0) {
+    error = std::strerror(errno);
+    return false;
+  }
+  DeleteCompanion(path, companionError);
+  return true;
 }
 
 TPasswordChoice DecidePassword(bool enabled, const std::string& password,

@@ -19,6 +19,12 @@ std::string DataFolderEntry(const std::string& fileName);
 std::string DeleteQuestion(const std::string& prefix, const std::string& fileName);
 std::string CreateError(const std::string& prefix, const std::string& path);
 
+// Deletes a database file and its companion file (Companion.h). False with
+// the system's reason in `error` when the database file is still there.
+// When only the companion could not be deleted, the answer is true with
+// `companionError` set: the database is gone, the user is told.
+bool DeleteDatabaseFile(const std::string& path, std::string& error, std::string& companionError);
+
 // What OK in the database settings window does.
 enum class TPasswordChoice {
   kStore,     // store the typed password

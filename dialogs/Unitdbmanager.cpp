@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "Companion.h"
 #include "ControlTexts.h"
 #include "DBManagerLogic.h"
 #include "DialogKit.h"
@@ -29,6 +30,15 @@ QFileDialog* MakeFileDialog(QWidget* parent, const char* name, QFileDialog::Acce
   // The program's own dialog: the same on every desktop, and tests drive it.
   dialog->setOption(QFileDialog::DontUseNativeDialog, true);
   return dialog;
+}
+
+// The database's own change is done; its companion file could not follow.
+void ReportCompanionFailure(const std::string& error) {
+  const std::string text =
+      GetLocalizedText(30500, "The file kept beside the database could not be deleted:") + "\n" +
+      error;
+  LogWarning(text);
+  ShowMessage(text);
 }
 
 }  // namespace
@@ -177,6 +187,9 @@ void TFormDBManager::BtNewClick() {
   if (FReleaseFile && FileExists(path)) FReleaseFile(path);
   FDataBase->Create(path);
   if (FDataBase->IsOpened() && FDataBase->Close()) {
+    // What was kept beside a file of that name belongs to it, not to the new one.
+    std::string error;
+    if (!DeleteCompanion(path, error)) ReportCompanionFailure(error);
     FResult = path;
     accept();
     return;
@@ -193,13 +206,14 @@ void TFormDBManager::BtDelClick() {
                       QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
     return;
   if (FReleaseFile) FReleaseFile(FDataFolder + name);
-  QFile file(Q(FDataFolder + name));
-  if (!file.remove()) {
+  std::string error, companionError;
+  if (!DeleteDatabaseFile(FDataFolder + name, error, companionError)) {
     // The file is still there: it stays in the list, and the user is told.
     ShowMessage(GetLocalizedText(24143, "The file could not be deleted:") + " \"" + name + "\"\n" +
-                file.errorString().toStdString());
+                error);
     return;
   }
+  if (!companionError.empty()) ReportCompanionFailure(companionError);
   delete item;
   UpdateCommands();
 }

@@ -15,6 +15,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "Companion.h"
 #include "Delimited.h"
 #include "Formats.h"
 #include "Omrindb.h"
@@ -204,26 +205,28 @@ Money AccountBalanceOn(CDataBase& db, std::uint32_t account, Date day);
 void CheckStatementBalance(CImportPlan& plan);
 
 // Remembered financial-institution transaction ids of the statements
-// imported into one database: a text file beside it (NAME.vlt.fitids), one
-// line "ACCOUNT<TAB>FITID<TAB>TRANSACTION" per imported row. An id counts
-// as imported while its transaction still exists.
+// imported into one database, kept in its companion file (Companion.h). An
+// id counts as imported while its transaction still exists.
 class CFitIdStore {
  public:
-  // Loads the store of the database file (an absent store is empty).
+  // Loads the store of the database file (an absent store is empty). A
+  // damaged companion file is moved aside and reported (log and message).
   explicit CFitIdStore(const std::string& databaseFile);
+  ~CFitIdStore();
   // The transaction a FITID of an account was imported as (0 = none).
   std::uint32_t Find(std::uint32_t account, const std::string& fitId) const;
   // Whether a transaction was imported with a FITID.
-  bool HasTransaction(std::uint32_t transaction) const { return byTransaction_.count(transaction); }
-  // Appends entries and syncs them; false with the reason in `error`.
+  bool HasTransaction(std::uint32_t transaction) const;
+  // Adds entries to the companion file and syncs it; false with the reason
+  // in `error`.
   bool Add(const std::vector<std::tuple<std::uint32_t, std::string, std::uint32_t>>& entries,
            std::string& error);
+  // The file the FITIDs are kept in (the database's companion file).
   static std::string PathFor(const std::string& databaseFile);
 
  private:
-  std::string path_;
-  std::unordered_map<std::string, std::uint32_t> ids_;  // "ACCOUNT\tFITID" -> transaction
-  std::unordered_set<std::uint32_t> byTransaction_;
+  std::string databaseFile_;
+  std::unique_ptr<CCompanion> companion_;  // as loaded, with what Add stored since
 };
 
 // The plan for a table: every row from `firstRow` on is a transaction of the

@@ -34,6 +34,7 @@
 #include <vector>
 
 #include "ApplicationLogic.h"
+#include "BankCheckLogic.h"
 #include "ControlTexts.h"
 #include "FittingLabel.h"
 #include "Icons.h"
@@ -185,10 +186,12 @@ void TFormMain::InstallListPainters() {
   AccountsList->setItemDelegate(
       new CRowPainterDelegate(AccountsList, 70, [this](QPainter& p, const QRect& rect, int row) {
         if (row < 0 || row >= static_cast<int>(FAccounts.size())) return;
-        PaintAccountRow(p, rect, row == FSelectedAccountRow,
-                        AccountCardOf(FAccounts[row], *FDataBase, Q(FTexts[kTextBalance]),
-                                      Q(FTexts[kTextBudget])),
-                        FLines, FAccountIcon);
+        TAccountCard card = AccountCardOf(FAccounts[row], *FDataBase, Q(FTexts[kTextBalance]),
+                                          Q(FTexts[kTextBudget]));
+        auto agreed = FAgreedDays.find(FAccounts[row].id);
+        if (agreed != FAgreedDays.end())
+          card.agreed = Q(AgreedCardText(FTextAgreedCard, agreed->second));
+        PaintAccountRow(p, rect, row == FSelectedAccountRow, card, FLines, FAccountIcon);
       }));
   CurrenciesList->setItemDelegate(
       new CRowPainterDelegate(CurrenciesList, 20, [this](QPainter& p, const QRect& rect, int row) {
@@ -539,6 +542,11 @@ void TFormMain::CreateMenus() {
   PmNewCopy = action(FundsMenu, "PmNewCopy", "New (as copy)...");
   PmEdit = action(FundsMenu, "PmEdit", "Edit...");
   PmDelete = action(FundsMenu, "PmDelete", "Delete");
+  FundsMenu->addSeparator();
+  PmCheckBank = action(FundsMenu, "PmCheckBank", "Check against bank...");
+  AccountsMenu = new QMenu(this);
+  AccountsMenu->setObjectName(QStringLiteral("AccountsMenu"));
+  AccountsMenu->addAction(PmCheckBank);
   ExpensesMenu = new QMenu(this);
   ExpensesMenu->setObjectName(QStringLiteral("ExpensesMenu"));
   // Menu items show the icon of the tool bar button or command they share.
@@ -598,6 +606,10 @@ void TFormMain::CreateMenus() {
   connect(BtAccountsDir, &QToolButton::clicked, this, &TFormMain::BtAccountsDirClick);
   connect(BtExchangeRate, &QPushButton::clicked, this, &TFormMain::BtExchangeRateClick);
   connect(AccountsList, &QListWidget::itemDoubleClicked, this, &TFormMain::AccountsListDblClick);
+  AccountsList->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(AccountsList, &QListWidget::customContextMenuRequested, this,
+          &TFormMain::AccountsListMouseDown);
+  connect(PmCheckBank, &QAction::triggered, this, &TFormMain::CheckBankClick);
   connect(BtReports, &QToolButton::clicked, this, &TFormMain::BtReportsClick);
   connect(BtExport, &QToolButton::clicked, this, &TFormMain::BtExportClick);
   connect(MnExport, &QAction::triggered, this, &TFormMain::BtExportClick);
@@ -696,6 +708,8 @@ void TFormMain::ApplyLanguage() {
       {CaptionOf(PmNewCopy), 10, "Add &copy"},
       {CaptionOf(PmEdit), 5, "&Edit"},
       {CaptionOf(PmDelete), 6, "&Delete"},
+      {CaptionOf(PmCheckBank), 30518, "Check against &bank..."},
+      {Store(&FTextAgreedCard), 30519, "Agreed with bank on %1"},
       {CaptionOf(MnFile), 1030, "&File"},
       {CaptionOf(MnReopen), 1031, "&Reopen"},
       {CaptionOf(MnPrint), 1032, "&Print..."},

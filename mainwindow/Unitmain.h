@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <QPixmap>
 #include <array>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -154,6 +155,8 @@ class TFormMain : public QMainWindow {
   void BtAccountsDirClick();
   void BtExchangeRateClick();
   void AccountsListDblClick();
+  void AccountsListMouseDown(const QPoint& position);
+  void CheckBankClick();
   // The reports window on the working interval.
   void BtReportsClick();
   // The export and import windows (made at their first use and kept, so
@@ -230,12 +233,17 @@ class TFormMain : public QMainWindow {
   bool FDestroyed = false;  // FormDestroy has run
   int FSelectedAccountRow = -1;
   int FSelectedCurrencyRow = -1;
-  TAccountItems FAccounts;       // one entry per row of AccountsList
-  TCurrencyItems FCurrencies;    // one entry per row of CurrenciesList
-  QPixmap FLines;                // ImgLines: the strip picture
-  QIcon FAccountIcon;            // ToolImages image 1
-  bool FSyncingHeaders = false;  // a header width is being copied to the other tree
-  std::string FStartFile;        // opened at the first activation when set
+  // Reads the agreed bank checks of the open database for the cards; tells
+  // the user once about a companion file that is damaged or unreadable.
+  void LoadAgreedChecks();
+  std::map<std::uint32_t, Date> FAgreedDays;  // last agreed bank check per account
+  std::string FTextAgreedCard;                // "Agreed with bank on %1"
+  TAccountItems FAccounts;                    // one entry per row of AccountsList
+  TCurrencyItems FCurrencies;                 // one entry per row of CurrenciesList
+  QPixmap FLines;                             // ImgLines: the strip picture
+  QIcon FAccountIcon;                         // ToolImages image 1
+  bool FSyncingHeaders = false;               // a header width is being copied to the other tree
+  std::string FStartFile;                     // opened at the first activation when set
   bool FManagerWhenLastIsMissing = true;
   bool FOpeningFromReopenMenu = false;  // ReopenClick is opening a file
   TFormExport* FExportForm = nullptr;   // children of the window, made on first use
@@ -325,4 +333,6 @@ class TFormMain : public QMainWindow {
   QAction* PmNewCopy = nullptr;
   QAction* PmEdit = nullptr;
   QAction* PmDelete = nullptr;
+  QAction* PmCheckBank = nullptr;  // in FundsMenu and AccountsMenu
+  QMenu* AccountsMenu = nullptr;   // the account cards' menu
 };

@@ -17,6 +17,7 @@
 #include "Qtexts.h"
 #include "Settingsstorage.h"
 #include "Skin.h"
+#include "Unitbankcheck.h"
 #include "Unitmain.h"
 #include "Unittransfer.h"
 
@@ -147,7 +148,27 @@ void TFormMain::FundsTreeMouseDown(const QPoint& position) {
   PmNewCopy->setEnabled(node != nullptr);
   PmEdit->setEnabled(transaction);
   PmDelete->setEnabled(transaction);
+  PmCheckBank->setEnabled(IsDataBaseOpened() && !SummaryPageShown() && SelectedAccountId() != 0);
   FundsMenu->popup(control->viewport()->mapToGlobal(position));
+}
+
+void TFormMain::AccountsListMouseDown(const QPoint& position) {
+  QListWidgetItem* item = AccountsList->itemAt(position);
+  if (!IsDataBaseOpened() || item == nullptr) return;
+  AccountsList->setCurrentItem(item);
+  PmCheckBank->setEnabled(SelectedAccountId() != 0);
+  AccountsMenu->popup(AccountsList->viewport()->mapToGlobal(position));
+}
+
+void TFormMain::CheckBankClick() {
+  const std::uint32_t account = SelectedAccountId();
+  if (!IsDataBaseOpened() || account == 0) return;
+  TFormBankCheck window(this);
+  // An agreed check is shown on the account's card.
+  if (window.Execute(*FDataBase, account, Today())) {
+    LoadAgreedChecks();
+    AccountsList->viewport()->update();
+  }
 }
 
 void TFormMain::FundsTreeGetSelectedIndex() {

@@ -22,6 +22,7 @@
 #include <filesystem>
 
 #include "ApplicationLogic.h"
+#include "BankCheckLogic.h"
 #include "DialogKit.h"
 #include "Include.h"
 #include "Mainlogic.h"
@@ -176,6 +177,7 @@ void TFormMain::OpenDataBase(const std::string& path) {
     }
   }
   FDataBase->Close();
+  FAgreedDays.clear();
   EnableDataBaseControls(IsDataBaseOpened());
   FillAccountsList();
   FillCurrenciesList();
@@ -191,6 +193,7 @@ void TFormMain::OpenDataBase(const std::string& path) {
   const bool refused = IsDataBaseOpened() &&
                        !TFormPasswordCheck::Unlock(this, *FDataBase, FTexts[kTextInvalidPassword]);
   if (refused) FDataBase->Close();
+  LoadAgreedChecks();
   SetWorkingInterval(FDataBase->GetIntervalBegin(), FDataBase->GetIntervalEnd(), false);
   const bool open = IsDataBaseOpened();
   EnableDataBaseControls(open);
@@ -330,6 +333,18 @@ void TFormMain::FillAccountsList() {
     if (FSelectedAccountRow >= 0) FDataBase->SetSelectedAccount(FSelectedAccountRow);
   }
   RebuildTrees(true);
+}
+
+void TFormMain::LoadAgreedChecks() {
+  FAgreedDays.clear();
+  if (!IsDataBaseOpened()) return;
+  CCompanionLoad load;
+  FAgreedDays = LoadAgreedDays(FDataBase->GetFileName(), load);
+  // A damaged file is moved aside as it is read: it is reported this once.
+  const std::string problem = CompanionProblemText(load);
+  if (problem.empty()) return;
+  LogWarning(CompanionLoadText(load));  // with what was wrong, in the log's words
+  ShowMessage(problem);
 }
 
 void TFormMain::FillCurrenciesList() {

@@ -515,7 +515,7 @@ sweep_import() {
   mkdir cuts
   for ((n = 1; n <= writes; n++)); do
     cp ../base.vlt cut.vlt
-    rm -f cut.vlt.fitids
+    rm -f cut.vlt.companion cut.vlt.fitids
     cut "$n" "cuts/$n.cut-rc" "${args[@]}"
     cp cut.vlt look.vlt
     run "cuts/$n.info" info look.vlt

@@ -582,7 +582,8 @@ TAccountCard AccountCardOf(const CAccountItem& account, CDataBase& db,
                     account.balance,
                     StoredToQString(currency.name),
                     {},
-                    false};
+                    false,
+                    {}};
   if (account.record.budgetEnabled != 0) {
     card.budget = budgetCaption + QLatin1Char(' ') +
                   QString::fromStdString(MoneyToStr(account.budgetUsed)) + QStringLiteral(" / ") +
@@ -592,12 +593,13 @@ TAccountCard AccountCardOf(const CAccountItem& account, CDataBase& db,
   return card;
 }
 
-TAccountCardLayout AccountCardLayout(const QRect& row, int commentWidth, int budgetWidth) {
+TAccountCardLayout AccountCardLayout(const QRect& row, int commentWidth, int budgetWidth,
+                                     bool thirdLine) {
   const int left = row.x(), top = row.y(), right = row.x() + row.width();
   constexpr int kGap = 8;  // between the comment and the budget line
   TAccountCardLayout layout;
-  const bool ownLine = budgetWidth > 0 && commentWidth > 0 &&
-                       commentWidth + kGap + budgetWidth > right - 11 - (left + 51);
+  const bool ownLine = thirdLine || (budgetWidth > 0 && commentWidth > 0 &&
+                                     commentWidth + kGap + budgetWidth > right - 11 - (left + 51));
   if (!ownLine) {
     layout.name = QRect(QPoint(left + 50, top + 12), QPoint(right - 11, top + 29));
     const int commentRight = budgetWidth > 0 ? right - 11 - budgetWidth - kGap : right - 11;
@@ -627,9 +629,15 @@ void PaintAccountRow(QPainter& painter, const QRect& row, bool selected, const T
 
   painter.setFont(ArialPoints(8, false));
   const QString comment = FirstCommentLine(card.comment);
+  // The agreed line takes the comment's place when there is no comment, else
+  // a line of its own below it.
+  const bool agreedOwnLine = !card.agreed.isEmpty() && !comment.isEmpty();
+  const QString second = comment.isEmpty() ? card.agreed : comment;
+  const int budgetWidth =
+      card.budget.isEmpty() ? 0 : painter.fontMetrics().horizontalAdvance(card.budget);
   const TAccountCardLayout layout = AccountCardLayout(
-      row, painter.fontMetrics().horizontalAdvance(comment),
-      card.budget.isEmpty() ? 0 : painter.fontMetrics().horizontalAdvance(card.budget));
+      row, painter.fontMetrics().horizontalAdvance(second), budgetWidth, agreedOwnLine);
+  const QColor agreedColor = QColor::fromRgb(BalanceColor(0));
 
   painter.setPen(Qt::black);
   painter.setFont(ArialPoints(12, true));
@@ -638,7 +646,7 @@ void PaintAccountRow(QPainter& painter, const QRect& row, bool selected, const T
 
   // The comment ends with "…" only where the card itself is too narrow.
   painter.setFont(ArialPoints(8, false));
-  if (!layout.budget.isEmpty()) {
+  if (!card.budget.isEmpty()) {
     painter.setClipRect(layout.budget);
     painter.setPen(card.overBudget ? QColor::fromRgb(BalanceColor(-1)) : QColor(Qt::black));
     painter.drawText(
@@ -646,10 +654,20 @@ void PaintAccountRow(QPainter& painter, const QRect& row, bool selected, const T
         painter.fontMetrics().elidedText(card.budget, Qt::ElideRight, layout.budget.width()));
     painter.setPen(Qt::black);
   }
+  if (agreedOwnLine) {
+    QRect agreed = layout.budget;
+    if (budgetWidth > 0) agreed.setRight(agreed.right() - budgetWidth - 8);
+    painter.setClipRect(agreed);
+    painter.setPen(agreedColor);
+    painter.drawText(agreed, align,
+                     painter.fontMetrics().elidedText(card.agreed, Qt::ElideRight, agreed.width()));
+  }
+  painter.setPen(comment.isEmpty() ? agreedColor : QColor(Qt::black));
   painter.setClipRect(layout.comment);
   painter.drawText(
       layout.comment, align,
-      painter.fontMetrics().elidedText(comment, Qt::ElideRight, layout.comment.width()));
+      painter.fontMetrics().elidedText(second, Qt::ElideRight, layout.comment.width()));
+  painter.setPen(Qt::black);
   painter.setClipping(false);
 
   painter.setFont(ArialPoints(10, true));

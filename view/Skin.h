@@ -206,6 +206,7 @@ struct TAccountCard {
   QString currencySymbol;
   QString budget;           // the budget line, empty for an account without one
   bool overBudget = false;  // more than the budget's sum is used
+  QString agreed;           // "Agreed with bank on ...", empty when never agreed
 };
 
 // The card of `account` of `db`: its texts, the currency's short name and,
@@ -217,16 +218,21 @@ TAccountCard AccountCardOf(const CAccountItem& account, CDataBase& db,
 // of the comment while both fit on one line; otherwise it takes a line of its
 // own below the comment, so that the comment is never cut short for it.
 struct TAccountCardLayout {
-  QRect name, comment, budget, balance;  // budget is empty without a budget line
+  QRect name, comment, budget, balance;  // budget is empty without a third line
 };
 // `commentWidth` and `budgetWidth` are the texts' widths in the card's small
-// font (0 when there is none).
-TAccountCardLayout AccountCardLayout(const QRect& row, int commentWidth, int budgetWidth);
+// font (0 when there is none). `thirdLine` asks for the four-line layout
+// whatever the widths: `budget` is then the whole third line, which the
+// agreed bank check shares with the budget.
+TAccountCardLayout AccountCardLayout(const QRect& row, int commentWidth, int budgetWidth,
+                                     bool thirdLine = false);
 
 // One 70-px account card: the card background, the icon, the name, the first
 // line of the comment with the budget line at its right or below it (dark red
 // once the budget is overspent), the balance caption and the balance with
-// the currency's short name.
+// the currency's short name. The agreed bank check's line stands in the
+// comment's place when there is no comment, else on a line of its own below
+// it (left of the budget line when both are there).
 void PaintAccountRow(QPainter& painter, const QRect& row, bool selected, const TAccountCard& card,
                      const QPixmap& imgLines, const QIcon& accountIcon);
 

@@ -106,6 +106,8 @@ TEST_F(DBManager, NewCreatesTheFileWithTheVltRuleAndAnswersItsPath) {
   const std::pair<const char*, const char*> cases[] = {{"budget", "budget.vlt"},
                                                        {"budget.VLT", "budget.VLT.vlt"}};
   for (auto [typed, created] : cases) {
+    // Left beside the name by a database deleted outside the program.
+    std::ofstream(dataFolder + created + ".companion") << "Pardow companion 1\n";
     TFormDBManager manager;
     CDataBase db;
     OnModal([&, typed = typed](QWidget* w) {
@@ -114,6 +116,7 @@ TEST_F(DBManager, NewCreatesTheFileWithTheVltRuleAndAnswersItsPath) {
     });
     EXPECT_EQ(manager.Execute(&db), dataFolder + created) << typed;
     EXPECT_TRUE(QFile::exists(QString::fromStdString(dataFolder + created))) << typed;
+    EXPECT_FALSE(std::filesystem::exists(dataFolder + created + ".companion")) << typed;
     EXPECT_FALSE(db.IsOpened());
   }
 }

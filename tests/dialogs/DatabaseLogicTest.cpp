@@ -2,8 +2,13 @@
 // application settings window and the update reminder.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "ApplicationLogic.h"
+#include "Companion.h"
 #include "DBManagerLogic.h"
+#include "TempFolder.h"
 
 TEST(DatabaseLogic, NewFileGetsTheExtensionUnlessItEndsWithExactlyVlt) {
   const std::pair<const char*, const char*> cases[] = {
@@ -31,6 +36,26 @@ TEST(DatabaseLogic, PasswordChoiceFollowsEnabledAndTheTwoBoxes) {
   for (const Case& c : cases)
     EXPECT_EQ(DecidePassword(c.enabled, c.password, c.confirm), c.choice)
         << c.enabled << " " << c.password << " " << c.confirm;
+}
+
+TEST(DatabaseLogic, DeletingADatabaseDeletesItsCompanionFile) {
+  CTempFolder dir;
+  const std::string db = dir.Path("home.vlt"), other = dir.Path("other.vlt");
+  for (const std::string& file :
+       {db, CCompanion::PathFor(db), CCompanion::OldFitIdPathFor(db), CCompanion::PathFor(other)})
+    std::ofstream(file) << "x";
+  std::string error, companionError;
+  ASSERT_TRUE(DeleteDatabaseFile(db, error, companionError)) << error;
+  EXPECT_EQ(companionError, "");
+  EXPECT_FALSE(std::filesystem::exists(db));
+  EXPECT_FALSE(std::filesystem::exists(CCompanion::PathFor(db)));
+  EXPECT_FALSE(std::filesystem::exists(CCompanion::OldFitIdPathFor(db)));
+  EXPECT_TRUE(std::filesystem::exists(CCompanion::PathFor(other)));
+  // A database that cannot be deleted keeps its companion.
+  std::ofstream(CCompanion::PathFor(db)) << "x";
+  EXPECT_FALSE(DeleteDatabaseFile(db, error, companionError));
+  EXPECT_FALSE(error.empty());
+  EXPECT_TRUE(std::filesystem::exists(CCompanion::PathFor(db)));
 }
 
 TEST(ApplicationLogic, QuickExpensesMoveInStepsOfFiveBetweenTenAndSixty) {

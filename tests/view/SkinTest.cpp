@@ -409,12 +409,12 @@ TEST_F(Rows, TheControlPaintsStripsTextsAndRules) {
 namespace {
 
 QImage AccountCard(bool selected, const QString& comment, Money balance, const QString& budget = {},
-                   bool overBudget = false) {
+                   bool overBudget = false, const QString& agreed = {}) {
   QImage image(260, 70, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::white);
   QPainter p(&image);
   PaintAccountRow(p, image.rect(), selected,
-                  {"Wallet", comment, "Balance", balance, "USD", budget, overBudget},
+                  {"Wallet", comment, "Balance", balance, "USD", budget, overBudget, agreed},
                   MakeImgLines(), AccountIcon());
   return image;
 }
@@ -460,6 +460,24 @@ TEST(AccountRow, TheBudgetLineTurnsRedWhenOverspent) {
   EXPECT_EQ(CountPixels(within, commentRow, Red), 0);
   EXPECT_GT(CountPixels(over, commentRow, Red), 10);
   EXPECT_NE(within, AccountCard(false, "Cash", M(5))) << "the budget line shows";
+}
+
+TEST(AccountRow, TheAgreedLineTakesAnEmptyCommentsPlaceOrALineBelowIt) {
+  const QString agreed = "Agreed with bank on 01/31/2026";
+  const QImage alone = AccountCard(false, "", M(5), {}, false, agreed);
+  const QImage withComment = AccountCard(false, "Cash", M(5), {}, false, agreed);
+  const QImage all = AccountCard(false, "Cash", M(5), "Budget 10.00 / 20.00", false, agreed);
+  Preview(alone, "account-agreed.png");
+  Preview(all, "account-agreed-budget.png");
+  auto greenInRow = [](const QImage& image, int top, int bottom) {
+    return CountPixels(image, QRect(50, top, 200, bottom - top),
+                       [](QRgb c) { return qGreen(c) > 70 && qRed(c) < 60 && qBlue(c) < 60; });
+  };
+  EXPECT_GT(greenInRow(alone, 30, 46), 10) << "in the comment's place";
+  EXPECT_EQ(greenInRow(withComment, 23, 36), 0) << "the comment keeps its line";
+  EXPECT_GT(greenInRow(withComment, 36, 49), 10) << "a line of its own";
+  EXPECT_GT(greenInRow(all, 36, 49), 10) << "beside the budget";
+  EXPECT_NE(all, withComment) << "the budget line shows too";
 }
 
 TEST(CurrencyRow, RatesOnOtherRowsAndAlternatingStrips) {
