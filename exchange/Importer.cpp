@@ -12,6 +12,7 @@
 #include <map>
 #include <set>
 
+#include "BankCheck.h"
 #include "SubTypePaths.h"
 
 namespace {
@@ -499,18 +500,6 @@ std::uint32_t CImportPlan::AddText(std::string_view text) {
   return static_cast<std::uint32_t>(spans_.size());
 }
 
-Money AccountBalanceOn(CDataBase& db, std::uint32_t account, Date day) {
-  const Date last = WholeDay(day);
-  Money balance = 0;
-  for (auto [id, entry] : db.Transactions()) {
-    const TransactionRecord& t = entry->record;
-    if (WholeDay(t.date) > last) continue;
-    if (t.fromAccount == account) balance = WrapSub(balance, t.amountOut);
-    if (t.toAccount == account) balance = WrapAdd(balance, t.amountIn);
-  }
-  return balance;
-}
-
 void CheckStatementBalance(CImportPlan& plan) {
   CStatementBalance& b = plan.balance;
   b.suspects.clear();
@@ -915,7 +904,7 @@ CStatementBalance CImportPlanner::CImpl::Balance(const CStatementInfo& statement
     b.day = static_cast<Date>(bankDay_);
     b.bank = firstDay_ > lastDay_ ? firstOfDay_ : lastOfDay_;
   }
-  if (b.known) b.before = AccountBalanceOn(db_, options_.account, b.day);
+  if (b.known) b.before = BooksBalance(db_, options_.account, b.day);
   return b;
 }
 

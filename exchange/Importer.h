@@ -197,9 +197,6 @@ class CImportPlan {
   std::vector<CSpan> spans_;
 };
 
-// The account's balance at the end of `day`, as the books hold it.
-Money AccountBalanceOn(CDataBase& db, std::uint32_t account, Date day);
-
 // Works out the plan's books balance, difference and suspects again from
 // the rows it includes now (after the user checked or unchecked rows).
 void CheckStatementBalance(CImportPlan& plan);
