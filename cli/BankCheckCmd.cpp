@@ -41,6 +41,8 @@ int ParseArgs(const std::vector<std::string>& args, CBankCheckArgs& a) {
       account = true;
     } else if (name == "--date") {
       if (!ParseIsoDate(value, a.day)) return Bad("--date wants YYYY-MM-DD");
+      // The bank states no balance for a day still to come.
+      if (WholeDay(a.day) > WholeDay(Today())) return Bad("--date is after today");
       date = true;
     } else if (name == "--balance") {
       const TTypedAmount amount = ReadSignedAmount(value, NumberFormat());

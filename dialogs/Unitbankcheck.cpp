@@ -140,8 +140,10 @@ bool TFormBankCheck::Execute(CDataBase& database, std::uint32_t accountId, Date 
   companion_.Load(database.GetFileName());
   remembered_ = false;
   {
+    // The bank states no balance for a day still to come.
     const QSignalBlocker block(EdDate);
-    EdDate->setDate(ToQDate(day));
+    EdDate->setMaximumDate(ToQDate(Today()));
+    EdDate->setDate(ToQDate(std::min(WholeDay(day), WholeDay(Today()))));
   }
   EdBank->clear();
   LbResult->clear();

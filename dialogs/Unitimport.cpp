@@ -546,10 +546,12 @@ void TFormImport::EdFileNameChange() {
   FExamined = EdFileName->text().toStdString();
   FShowing = true;
   ExamineFile(true);
-  // A first row that names the columns is not imported.
+  // Lines before the first transaction (the bank's name, the period, a row
+  // naming the columns) are not imported: as many rows as the guess looks
+  // at are read.
   CSourceTable head;
   std::string error;
-  if (!FOfx && ReadTable(2, head, error))
+  if (!FOfx && ReadTable(kGuessRows, head, error))
     RowUpDown->setValue(static_cast<int>(GuessFirstRow(head)));
   FShowing = false;
   FColumns.clear();

@@ -88,7 +88,10 @@ QVariant TImportReviewModel::data(const QModelIndex& index, int role) const {
     case kDate:
       return row.record.date != 0 ? Q(FormatShortDate(row.record.date)) : QString();
     case kAmount:
-      return refused ? QString() : SignedAmount(row.record);
+      // A refused row shows the amount it was read with, if any: it may be
+      // what the books miss against the bank.
+      if (refused) return row.amount != 0 ? Q(MoneyToStr(row.amount)) : QString();
+      return SignedAmount(row.record);
     case kDescription:
       return StoredToQString(std::string(plan_.Description(row)));
     case kReason:
@@ -210,9 +213,9 @@ void TFormImportReview::ShowBalance() {
   const std::string text = StatementBalanceText(FPlan->balance);
   LbBalance->setVisible(!text.empty());
   LbBalance->setText(Q(text));
-  // A difference is a warning: it stands out.
+  // A difference is a warning and stands out; agreement is good news.
   LbBalance->setStyleSheet(FPlan->balance.difference != 0
                                ? QStringLiteral("QLabel { color: #a04000; font-weight: bold; }")
-                               : QString());
+                               : QStringLiteral("QLabel { color: #006000; }"));
   layout()->activate();  // the line may have grown a second one
 }

@@ -255,8 +255,8 @@ std::size_t GuessFirstRow(const CSourceTable& table) {
   // Lines before the header (bank, account, period) have fewer fields than
   // the transactions. The first row is the first of a run of rows that have
   // figures and the width most such rows have, among the first rows.
-  constexpr std::size_t kLooked = 64, kRun = 3;
-  const std::size_t looked = std::min(table.rows.size(), kLooked);
+  constexpr std::size_t kRun = 3;
+  const std::size_t looked = std::min(table.rows.size(), kGuessRows);
   std::vector<bool> figures(looked);
   std::map<std::size_t, std::size_t> widths;
   for (std::size_t r = 0; r < looked; ++r)

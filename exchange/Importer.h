@@ -123,7 +123,9 @@ std::vector<CColumnFormat> SuggestColumns(const CSourceTable& table, std::size_t
                                           EDateOrder fallbackOrder, char fallbackDecimal);
 // The first row of transactions: the first of a run of rows that have a
 // date or an amount and the width most such rows have (rows before it are a
-// header and lines such as the bank's name); 1 when none is found.
+// header and lines such as the bank's name), among the first kGuessRows;
+// 1 when none is found.
+constexpr std::size_t kGuessRows = 64;
 std::size_t GuessFirstRow(const CSourceTable& table);
 // True when every date of the column reads in more than one order (all
 // days up to 12: "01/02/2026"), so that the file cannot tell the order;

@@ -78,6 +78,8 @@ TEST_F(BankCheckCliTest, BadArgumentsExitTwoAndAFailedWriteOne) {
       {"check-balance", file, "--account", "103", "--date", "2026-01-31"},
       {"check-balance", file, "--account", "103", "--date", "2026-01-31", "--balance", "1.234"},
       {"check-balance", file, "--account", "103", "--date", "2026-02-30", "--balance", "1"},
+      {"--today", "2026-01-30", "check-balance", file, "--account", "103", "--date", "2026-01-31",
+       "--balance", "1"},  // a day still to come
       {"check-balance", file, "--account", "x", "--date", "2026-01-31", "--balance", "1"},
       {"check-balance", file, "--account", "9999", "--date", "2026-01-31", "--balance", "1"},
       {"check-balance", file, "--account", "103", "--date", "2026-01-31", "--balance", "1",
