@@ -12,11 +12,13 @@
   "                write the transactions (all by default) as CSV or a journal\n"      \
   "  import DB FILE --account ID [--columns date,description,sum,...]\n"               \
   "              [--separator C] [--encoding utf-8|windows-1251|windows-1252|\n"       \
-  "              iso-8859-1] [--first-row N] [--kind expense|income|auto]\n"           \
-  "              [--date-order ymd|dmy|mdy] [--decimal .|,] [--create-categories]\n"   \
-  "              [--include-duplicates] [--dry-run] [--out-mark MARK]\n"               \
-  "              [--ofx-date posted|user]\n"                                           \
-  "                import a bank statement (CSV or OFX); print the report as JSON\n"
+  "              iso-8859-1|utf-16le|utf-16be] [--first-row N]\n"                      \
+  "              [--kind expense|income|auto] [--date-order ymd|dmy|mdy]\n"            \
+  "              [--decimal .|,] [--create-categories] [--include-duplicates]\n"       \
+  "              [--dry-run] [--out-mark MARK] [--ofx-date posted|user] [--ids]\n"     \
+  "                import a bank statement (CSV or OFX); print the report as JSON,\n"  \
+  "                the bank's balance against the books' and the added ids as\n"       \
+  "                ranges (--ids: every id); exit 1 when nothing could be read\n"
 
 // 0 when done, 1 when the file cannot be opened or a change not stored, 2
 // for bad arguments.
