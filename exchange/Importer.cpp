@@ -525,7 +525,8 @@ void CheckStatementBalance(CImportPlan& plan) {
     const CPlannedRow& row = plan.rows[i];
     const bool after = WholeDay(row.record.date) > last;
     if (stored(row) && !after) continue;
-    const Money amount = stored(row) ? effect(row) : row.amount;
+    // A refused row may have no transaction: the amount as the file wrote it.
+    const Money amount = row.status != ERowStatus::kRefused ? effect(row) : row.amount;
     if (amount == b.difference && b.suspects.size() < kMostSuspects)
       b.suspects.push_back(i);
     else if (other.size() < kMostSuspects)
