@@ -89,6 +89,43 @@ bool ParseNumber(std::string_view text, T& out) {
   return !text.empty() && ec == std::errc() && ptr == end;
 }
 
+// A rule's amount bound: empty when it has none.
+std::string OptionalMoney(const std::optional<Money>& amount) {
+  return amount ? std::to_string(*amount) : std::string();
+}
+
+bool ParseOptionalMoney(std::string_view text, std::optional<Money>& amount) {
+  amount.reset();
+  if (text.empty()) return true;
+  Money value = 0;
+  if (!ParseNumber(text, value)) return false;
+  amount = value;
+  return true;
+}
+
+std::string RuleLine(const CImportRule& rule) {
+  const CRuleMatch& m = rule.match;
+  return "rule\t" + std::to_string(rule.id) + '\t' + RuleFieldName(m.field) + '\t' +
+         RuleModeName(m.mode) + '\t' + (m.caseSensitive ? "1" : "0") + '\t' +
+         OptionalMoney(m.amountMin) + '\t' + OptionalMoney(m.amountMax) + '\t' +
+         RuleKindName(m.kind) + '\t' + std::to_string(m.account) + '\t' +
+         std::to_string(rule.set.category) + '\t' + std::to_string(rule.set.member) + '\t' +
+         std::to_string(rule.set.section) + '\t' + Escape(rule.set.description) + '\t' +
+         Escape(m.text);
+}
+
+bool ParseRule(const std::vector<std::string_view>& f, CImportRule& rule) {
+  CRuleMatch& m = rule.match;
+  if (f.size() != 14 || (f[4] != "0" && f[4] != "1")) return false;
+  m.caseSensitive = f[4] == "1";
+  return ParseNumber(f[1], rule.id) && rule.id != 0 && RuleFieldFromName(f[2], m.field) &&
+         RuleModeFromName(f[3], m.mode) && ParseOptionalMoney(f[5], m.amountMin) &&
+         ParseOptionalMoney(f[6], m.amountMax) && RuleKindFromName(f[7], m.kind) &&
+         ParseNumber(f[8], m.account) && ParseNumber(f[9], rule.set.category) &&
+         ParseNumber(f[10], rule.set.member) && ParseNumber(f[11], rule.set.section) &&
+         Unescape(f[12], rule.set.description) && Unescape(f[13], m.text);
+}
+
 // A kind is a lower-case word: anything else marks a damaged line.
 bool IsKind(std::string_view kind) {
   if (kind.empty()) return false;
@@ -214,6 +251,7 @@ void CCompanion::Clear() {
   fitIds_.clear();
   fitTransactions_.clear();
   agreed_.clear();
+  rules_.clear();
   unknown_.clear();
 }
 
@@ -233,10 +271,20 @@ bool CCompanion::ParseLine(const std::string& line) {
         !ParseIsoDate(std::string(f[2]), check.day) || !ParseNumber(f[3], check.balance))
       return false;
     AddAgreed(check);
+  } else if (f[0] == "rule") {
+    CImportRule rule;
+    if (!ParseRule(f, rule)) return false;
+    rules_.push_back(rule);
   } else {
     unknown_.push_back(line);
   }
   return true;
+}
+
+std::uint32_t CCompanion::NextRuleId() const {
+  std::uint32_t id = 0;
+  for (const CImportRule& rule : rules_) id = std::max(id, rule.id);
+  return id + 1;
 }
 
 bool CCompanion::ReadOldFitIds(const std::string& databaseFile) {
@@ -310,6 +358,7 @@ bool CCompanion::Save(std::string& error) {
   for (const auto& [key, balance] : agreed_)
     text += "agreed\t" + std::to_string(key.first) + '\t' +
             FormatIsoDate(static_cast<Date>(key.second)) + '\t' + std::to_string(balance) + '\n';
+  for (const CImportRule& rule : rules_) text += RuleLine(rule) + '\n';
   for (const std::string& line : unknown_) text += line + '\n';
   if (!WriteFileAtomically(path_, text, error)) return false;
   // The old FITIDs are in the companion now.

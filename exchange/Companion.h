@@ -6,6 +6,9 @@
 // line, fields separated by tabs, the first field naming the record's kind:
 //   fitid   ACCOUNT  FITID  TRANSACTION
 //   agreed  ACCOUNT  YYYY-MM-DD  BALANCE (ten-thousandths)
+//   rule    ID  FIELD  MODE  CASE  MIN  MAX  KIND  ACCOUNT  CATEGORY  MEMBER  SECTION
+//           DESCRIPTION  TEXT   (one line; MIN and MAX empty when not set; the
+//           rules in the order the user gave them)
 // Backslashes, tabs and line breaks inside a field are written \\ \t \n \r.
 // Lines of kinds this version does not know are kept as they are, so a file
 // written by a newer version loses nothing when this one rewrites it.
@@ -28,6 +31,7 @@
 
 #include "Dates.h"
 #include "Moneytype.h"
+#include "RuleTypes.h"
 
 // A check of an account against the bank that came out even: on `day` the
 // books and the bank both held `balance`.
@@ -82,6 +86,12 @@ class CCompanion {
   // The day of the last agreed check of every account that has one.
   std::map<std::uint32_t, Date> LastAgreedDays() const;
 
+  // The categorizing rules, in their order.
+  const std::vector<CImportRule>& Rules() const { return rules_; }
+  std::vector<CImportRule>& Rules() { return rules_; }
+  // A number for a new rule: above every rule's.
+  std::uint32_t NextRuleId() const;
+
   const std::string& Path() const { return path_; }
   // Lines of kinds this version does not know, as read.
   const std::vector<std::string>& UnknownLines() const { return unknown_; }
@@ -97,6 +107,7 @@ class CCompanion {
   std::map<std::pair<std::uint32_t, std::string>, std::uint32_t> fitIds_;
   std::multiset<std::uint32_t> fitTransactions_;
   std::map<std::pair<std::uint32_t, std::int64_t>, Money> agreed_;  // (account, day)
+  std::vector<CImportRule> rules_;
   std::vector<std::string> unknown_;  // verbatim lines of unknown kinds
 };
 

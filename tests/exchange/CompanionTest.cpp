@@ -33,13 +33,25 @@ TEST_F(CompanionTest, AwkwardTextsAndUnknownKindsRoundTrip) {
   const std::vector<std::string> ids{"plain", "tab\there", "line\nbreak\r\n", "back\\slash\\t",
                                      "\\",    " spaces ",  "ünïcödé",         ""};
   // A newer version's records: kept as they are, in their order.
-  WriteAll(file, "Pardow companion 2\nrule\tAmazon\\t*\tFood\n\nrule-v2\t\t\tx\\q\n");
+  WriteAll(file, "Pardow companion 2\ntag\tAmazon\\t*\tFood\n\ntag-v2\t\t\tx\\q\n");
   std::string error;
   ASSERT_TRUE(UpdateCompanion(
       db,
       [&](CCompanion& c) {
         for (std::size_t i = 0; i < ids.size(); ++i) c.AddFitId(7, ids[i], 100 + i);
         c.AddAgreed({7, EncodeDate(2026, 1, 31) + 0.75, -123456789012});
+        CImportRule rule;
+        rule.id = c.NextRuleId();
+        rule.match = {"REWE\t48213 \\d+",
+                      ERuleField::kComment,
+                      ERuleMode::kRegex,
+                      true,
+                      0,
+                      std::nullopt,
+                      ERuleKind::kIncome,
+                      7};
+        rule.set = {120, 0, 130, "Rewe\nMarkt"};
+        c.Rules().push_back(rule);
       },
       error))
       << error;
@@ -53,7 +65,19 @@ TEST_F(CompanionTest, AwkwardTextsAndUnknownKindsRoundTrip) {
   EXPECT_EQ(back.LastAgreed(7)->day, EncodeDate(2026, 1, 31));
   EXPECT_EQ(back.LastAgreed(7)->balance, -123456789012);
   EXPECT_EQ(back.UnknownLines(),
-            (std::vector<std::string>{"rule\tAmazon\\t*\tFood", "rule-v2\t\t\tx\\q"}));
+            (std::vector<std::string>{"tag\tAmazon\\t*\tFood", "tag-v2\t\t\tx\\q"}));
+  ASSERT_EQ(back.Rules().size(), 1u);
+  const CImportRule& rule = back.Rules()[0];
+  EXPECT_EQ(std::make_tuple(rule.id, rule.match.text, rule.match.field, rule.match.mode,
+                            rule.match.caseSensitive, rule.match.amountMin, rule.match.amountMax,
+                            rule.match.kind, rule.match.account),
+            std::make_tuple(1u, std::string("REWE\t48213 \\d+"), ERuleField::kComment,
+                            ERuleMode::kRegex, true, std::optional<Money>(0),
+                            std::optional<Money>(), ERuleKind::kIncome, 7u));
+  EXPECT_EQ(
+      std::make_tuple(rule.set.category, rule.set.member, rule.set.section, rule.set.description),
+      std::make_tuple(120u, 0u, 130u, std::string("Rewe\nMarkt")));
+  EXPECT_EQ(back.NextRuleId(), 2u);
   const std::string text = ReadAll(file);
   EXPECT_EQ(text.rfind("Pardow companion 1\n", 0), 0u);
   EXPECT_NE(text.find("fitid\t7\tline\\nbreak\\r\\n\t102\n"), std::string::npos);

@@ -1,0 +1,16 @@
+// Texts folded for matching: what a person typing a search or a rule means
+// by "the same letters" — case and accents do not count.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The stored text (UTF-8, or Windows-1251 for old files) as lower-case UTF-8
+// without accents: "Café MÜNCHEN" -> "cafe munchen", "ß" -> "ss", Cyrillic
+// in lower case ("Ё" -> "е").
+std::string FoldText(std::string_view stored);
+
+// The words of a folded text: runs of letters and digits (any letter beyond
+// ASCII counts as a letter).
+std::vector<std::string_view> FoldedWords(std::string_view folded);
