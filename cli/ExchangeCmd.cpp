@@ -4,10 +4,13 @@
 #include <iostream>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <optional>
 
 #include "Access.h"
+#include "Companion.h"
 #include "Exporter.h"
 #include "Importer.h"
+#include "Rules.h"
 
 namespace {
 
@@ -192,7 +195,7 @@ struct CImportArgs {
   bool dateOrderGiven = false;
   char decimal = '.';
   bool decimalGiven = false;
-  bool includeDuplicates = false, dryRun = false, listIds = false;
+  bool includeDuplicates = false, dryRun = false, listIds = false, categorize = true;
   std::string outMark;
   bool outMarkGiven = false;
   EOfxDate ofxDate = EOfxDate::kPosted;
@@ -201,10 +204,12 @@ struct CImportArgs {
 int ParseImportArgs(const std::vector<std::string>& args, CImportArgs& a) {
   COptions o;
   std::string error;
-  if (!o.Parse(args,
-               {"--account", "--columns", "--separator", "--encoding", "--first-row", "--kind",
-                "--date-order", "--decimal", "--out-mark", "--ofx-date"},
-               {"--create-categories", "--include-duplicates", "--dry-run", "--ids"}, error))
+  if (!o.Parse(
+          args,
+          {"--account", "--columns", "--separator", "--encoding", "--first-row", "--kind",
+           "--date-order", "--decimal", "--out-mark", "--ofx-date"},
+          {"--create-categories", "--include-duplicates", "--dry-run", "--ids", "--no-categorize"},
+          error))
     return Bad(error);
   if (o.positional.size() != 2) return Bad("import wants a database FILE and a statement FILE");
   a.db = o.positional[0];
@@ -278,6 +283,7 @@ int ParseImportArgs(const std::vector<std::string>& args, CImportArgs& a) {
   a.includeDuplicates = o.Has("--include-duplicates");
   a.dryRun = o.Has("--dry-run");
   a.listIds = o.Has("--ids");
+  a.categorize = !o.Has("--no-categorize");
   return 0;
 }
 
@@ -433,6 +439,17 @@ int RunImportCommand(const std::vector<std::string>& args) {
   CSourceTable table;
   if (int rc = ReadStatement(a, table)) return rc;
   CFitIdStore fitIds(db.GetFileName());
+  // The rows the file gives no category are categorized by the rules, or
+  // like the stored transactions they resemble.
+  CCompanion companion;
+  std::optional<CRuleMatcher> rules;
+  std::optional<CCategoryLearner> learner;
+  if (a.categorize) {
+    const CCompanionLoad load = companion.Load(db.GetFileName());
+    if (!load.Fine()) std::cerr << "pardow-cli: " << CompanionLoadText(load) << "\n";
+    a.options.rules = &rules.emplace(companion.Rules());
+    a.options.learner = &learner.emplace(db);
+  }
   CImportPlan plan;
   if (int rc = PlanStatement(db, a, table, fitIds, plan)) return rc;
   CSourceTable().rows.swap(table.rows);  // the plan holds what the rows said
@@ -483,6 +500,20 @@ int RunImportCommand(const std::vector<std::string>& args) {
   report["refusedRows"] = refused;
   report["duplicateRows"] = duplicates;
   report["notes"] = notes;
+  // What a rule or the stored transactions gave the rows to import.
+  Json categorized = Json::array();
+  for (const CPlannedRow& row : plan.rows) {
+    const std::string_view why = plan.Text(row.why);
+    if (row.status == ERowStatus::kRefused || !row.include || why.empty() || why == "from the file")
+      continue;
+    categorized.push_back({{where, row.line},
+                           {"category", row.record.categoryId},
+                           {"member", row.record.memberId},
+                           {"section", row.record.sectionId},
+                           {"description", plan.Description(row)},
+                           {"reason", why}});
+  }
+  report["categorized"] = categorized;
   // The bank's balance beside the books' after the import, with the rows
   // that most likely explain a difference.
   const CStatementBalance& balance = plan.balance;

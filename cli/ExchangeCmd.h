@@ -16,6 +16,7 @@
   "              [--kind expense|income|auto] [--date-order ymd|dmy|mdy]\n"            \
   "              [--decimal .|,] [--create-categories] [--include-duplicates]\n"       \
   "              [--dry-run] [--out-mark MARK] [--ofx-date posted|user] [--ids]\n"     \
+  "              [--no-categorize]\n"                                                  \
   "                import a bank statement (CSV or OFX); print the report as JSON,\n"  \
   "                the bank's balance against the books' and the added ids as\n"       \
   "                ranges (--ids: every id); exit 1 when nothing could be read\n"

@@ -22,6 +22,7 @@
 #include "Platform.h"
 #include "Report.h"
 #include "ReportCmd.h"
+#include "RulesCmd.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ const char kUsage[] =
     "  balance FILE  print the accounts' figures and the total balance\n"
     "  demo FILE [--transactions N] [--seed S]\n"
     "                create the demo database (3000 transactions by default)\n" PARDOW_REPORT_USAGE
-        PARDOW_EDIT_USAGE PARDOW_EXCHANGE_USAGE PARDOW_BANK_CHECK_USAGE;
+        PARDOW_EDIT_USAGE PARDOW_EXCHANGE_USAGE PARDOW_BANK_CHECK_USAGE PARDOW_RULES_USAGE;
 
 int Fail(const std::string& text) {
   std::cerr << "pardow-cli: " << text << "\n";
@@ -204,6 +205,9 @@ int main(int argc, char** argv) {
   if (command == "export") return RunExportCommand(rest);
   if (command == "import") return RunImportCommand(rest);
   if (command == "check-balance") return RunBankCheckCommand(rest);
+  if (command == "rules" || command == "add-rule" || command == "edit-rule" ||
+      command == "delete-rule" || command == "apply-rules")
+    return RunRulesCommand(command, rest);
   if (int rc = RunEditCommand(command, rest); rc >= 0) return rc;
   return Fail("bad command or arguments\n" + std::string(kUsage));
 }

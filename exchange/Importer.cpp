@@ -13,6 +13,7 @@
 #include <set>
 
 #include "BankCheck.h"
+#include "Rules.h"
 #include "SubTypePaths.h"
 
 namespace {
@@ -582,11 +583,18 @@ class CImportPlanner::CImpl {
   bool ApplyMark(const CDelimitedRow& row, Money& signedSum, std::string& why) const;
   // Plans the row into `out` (its texts in `texts`); false when refused.
   bool Fill(const CDelimitedRow& row, CPlannedRow& out, std::string& reason,
-            std::array<std::string, 5>& texts);
+            std::array<std::string, 5>& texts, std::string& source);
   bool ResolvePath(std::string& reason, std::uint32_t root, const std::string& path,
                    const char* what, std::uint32_t& id, bool& refused);
   void MarkDuplicate(CPlannedRow& out, std::string& reason, const std::string& description,
-                     const std::string& fitId, Money signedSum);
+                     const std::string& alsoDescription, const std::string& fitId, Money signedSum);
+  // Gives the row the category, member and section its file leaves out (a
+  // rule's, or learned); a rule may give it a clean description too.
+  void Categorize(CPlannedRow& out, std::array<std::string, 5>& texts, std::string& source);
+  // Whether `id` is a subtype below `root` that a row may take.
+  bool Fits(std::uint32_t id, std::uint32_t root) const {
+    return id != 0 && paths_.RootOf(id) == root;
+  }
   void TrackBalance(const CDelimitedRow& row, Date day);
   void NoteOddSigns(CImportPlan& plan) const;
   CStatementBalance Balance(const CStatementInfo& statement) const;
@@ -720,8 +728,9 @@ bool CImportPlanner::CImpl::ResolvePath(std::string& reason, std::uint32_t root,
 }
 
 void CImportPlanner::CImpl::MarkDuplicate(CPlannedRow& out, std::string& reason,
-                                          const std::string& description, const std::string& fitId,
-                                          Money signedSum) {
+                                          const std::string& description,
+                                          const std::string& alsoDescription,
+                                          const std::string& fitId, Money signedSum) {
   const auto day = static_cast<std::int64_t>(WholeDay(out.record.date));
   if (!fitId.empty()) {
     const std::uint32_t known = fitIds_.Find(options_.account, fitId);
@@ -741,7 +750,8 @@ void CImportPlanner::CImpl::MarkDuplicate(CPlannedRow& out, std::string& reason,
     if (!fitId.empty() && fitIds_.HasTransaction(id)) continue;
     CTransactionItem stored;
     db_.GetTransaction(id, stored);
-    if (stored.description != description) continue;
+    // The description as the file writes it, or as a rule cleaned it.
+    if (stored.description != description && stored.description != alsoDescription) continue;
     matched_.insert(id);
     out.status = ERowStatus::kDuplicate;
     out.include = false;
@@ -770,7 +780,7 @@ void CImportPlanner::CImpl::TrackBalance(const CDelimitedRow& row, Date day) {
 }
 
 bool CImportPlanner::CImpl::Fill(const CDelimitedRow& row, CPlannedRow& out, std::string& reason,
-                                 std::array<std::string, 5>& texts) {
+                                 std::array<std::string, 5>& texts, std::string& source) {
   auto refuse = [&](std::string why) {
     out.status = ERowStatus::kRefused;
     out.include = false;
@@ -845,7 +855,58 @@ bool CImportPlanner::CImpl::Fill(const CDelimitedRow& row, CPlannedRow& out, std
     out.include = false;
     return false;
   }
+  Categorize(out, texts, source);
   return true;
+}
+
+void CImportPlanner::CImpl::Categorize(CPlannedRow& out, std::array<std::string, 5>& texts,
+                                       std::string& source) {
+  TransactionRecord& r = out.record;
+  const bool expense = r.fromAccount != 0;
+  const std::uint32_t categoryRoot = expense ? kExpenseRoot : kIncomeRoot;
+  // What the file gives always stays.
+  const bool given[3] = {!texts[2].empty(), !texts[3].empty(), !texts[4].empty()};
+  if (given[0] || given[1] || given[2]) source = "from the file";
+  if (given[0] && given[1] && given[2]) return;
+  const CRuleSubject subject{texts[0], texts[1], r.amountOut, expense, options_.account};
+  std::uint32_t category = 0, member = 0, section = 0;
+  std::string found;
+  bool ruleMatched = false;
+  if (options_.rules != nullptr) {
+    const int index = options_.rules->FirstMatch(subject);
+    if ((ruleMatched = index >= 0)) {
+      const CImportRule& rule = options_.rules->Rule(index);
+      category = rule.set.category;
+      member = rule.set.member;
+      section = rule.set.section;
+      if (!rule.set.description.empty()) texts[0] = rule.set.description;
+      found = "rule " + std::to_string(index + 1) + ": '" + rule.match.text + "'";
+    }
+  }
+  if (found.empty() && options_.learner != nullptr) {
+    if (const auto proposal = options_.learner->Propose(subject)) {
+      category = proposal->category;
+      member = proposal->member;
+      section = proposal->section;
+      found = "like " + std::to_string(proposal->support) + " earlier transactions";
+    }
+  }
+  // Only subtypes that exist, under the root the row's kind needs.
+  bool used = false;
+  const struct {
+    bool given;
+    std::uint32_t id, root;
+    std::uint32_t& field;
+  } sets[] = {{given[0], category, categoryRoot, r.categoryId},
+              {given[1], member, kMemberRoot, r.memberId},
+              {given[2], section, kSectionRoot, r.sectionId}};
+  for (const auto& set : sets)
+    if (!set.given && Fits(set.id, set.root)) {
+      set.field = set.id;
+      used = true;
+    }
+  // A rule that matched says so even when it only cleaned the description.
+  if (used || ruleMatched) source = source.empty() ? found : source + "; " + found;
 }
 
 void CImportPlanner::CImpl::Plan(const CDelimitedRow& row, const std::string& fitId,
@@ -853,13 +914,14 @@ void CImportPlanner::CImpl::Plan(const CDelimitedRow& row, const std::string& fi
   CPlannedRow out;
   out.line = static_cast<std::uint32_t>(row.line);
   out.record.date = 0;  // no day until one is read
-  std::string reason;
+  std::string reason, why;
   std::array<std::string, 5> texts;
-  if (Fill(row, out, reason, texts)) {
+  if (Fill(row, out, reason, texts, why)) {
     const Money signedSum =
         out.record.fromAccount != 0 ? -out.record.amountOut : out.record.amountIn;
-    MarkDuplicate(out, reason, texts[0], fitId, signedSum);
+    MarkDuplicate(out, reason, texts[0], Joined(row, EColumnType::kDescription), fitId, signedSum);
   }
+  out.why = plan.AddText(why);
   out.reason = plan.AddText(reason);
   out.description = plan.AddText(texts[0]);
   out.comment = plan.AddText(texts[1]);

@@ -103,12 +103,20 @@ struct CSourceTable {
 
 enum class EImportKind : std::uint8_t { kExpense, kIncome, kAuto };
 
+class CRuleMatcher;
+class CCategoryLearner;
+
 struct CImportOptions {
   std::uint32_t account = 0;
   EImportKind kind = EImportKind::kExpense;
   bool createCategories = false;
   std::size_t firstRow = 1;  // rows before it (a header) are not imported
   std::vector<CColumnFormat> columns;
+  // The category, member and section a row's file does not give: the first
+  // matching rule's, else those of earlier transactions like it. Either
+  // may be null (no rules; nothing learned).
+  const CRuleMatcher* rules = nullptr;
+  const CCategoryLearner* learner = nullptr;
 };
 
 // The column types a table's cells suggest, with their detected styles: the
@@ -157,6 +165,9 @@ struct CPlannedRow {
   // the financial-institution transaction id.
   std::uint32_t reason = 0, description = 0, comment = 0;
   std::uint32_t category = 0, member = 0, section = 0, fitId = 0;
+  // Where its category, member and section come from: "from the file",
+  // "rule 3: 'netflix'", "like 14 earlier transactions"; 0 for nowhere.
+  std::uint32_t why = 0;
   TransactionRecord record;  // the transaction it becomes
   Money amount = 0;          // as the file writes it: money out negative
 };

@@ -1,0 +1,269 @@
+#include "RulesCmd.h"
+
+#include <charconv>
+#include <iostream>
+#include <iterator>
+#include <nlohmann/json.hpp>
+
+#include "Access.h"
+#include "Companion.h"
+#include "Rules.h"
+#include "SubTypePaths.h"
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+int Bad(const std::string& command, const std::string& text) {
+  std::cerr << "pardow-cli: " << command << ": " << text << "\n";
+  return 2;
+}
+
+Json ToJson(const CImportRule& rule, std::size_t position) {
+  const CRuleMatch& m = rule.match;
+  Json match = {{"text", m.text},
+                {"field", RuleFieldName(m.field)},
+                {"mode", RuleModeName(m.mode)},
+                {"caseSensitive", m.caseSensitive},
+                {"amountMin", m.amountMin ? Json(*m.amountMin) : Json()},
+                {"amountMax", m.amountMax ? Json(*m.amountMax) : Json()},
+                {"kind", RuleKindName(m.kind)},
+                {"account", m.account}};
+  Json set = {{"category", rule.set.category},
+              {"member", rule.set.member},
+              {"section", rule.set.section},
+              {"description", rule.set.description}};
+  return {{"id", rule.id}, {"position", position}, {"match", match}, {"set", set}};
+}
+
+// Reads the fields given in `input` into `rule` and `position` (1 = first;
+// 0 when not given). False with the reason.
+bool ReadRule(const Json& input, CImportRule& rule, std::size_t& position, std::string& error) {
+  auto fail = [&](const std::string& why) {
+    error = why;
+    return false;
+  };
+  for (const auto& [key, value] : input.items()) {
+    if (key == "id") continue;
+    if (key == "position") {
+      if (!value.is_number_unsigned() || value.get<std::size_t>() == 0)
+        return fail("\"position\" wants a number from 1");
+      position = value.get<std::size_t>();
+    } else if (key == "match" && value.is_object()) {
+      CRuleMatch& m = rule.match;
+      for (const auto& [name, field] : value.items()) {
+        const bool text = field.is_string();
+        if (name == "text" && text) {
+          m.text = field.get<std::string>();
+        } else if (name == "field" && text) {
+          if (!RuleFieldFromName(field.get<std::string>(), m.field))
+            return fail("\"field\" wants description, comment or any");
+        } else if (name == "mode" && text) {
+          if (!RuleModeFromName(field.get<std::string>(), m.mode))
+            return fail("\"mode\" wants contains, words or regex");
+        } else if (name == "kind" && text) {
+          if (!RuleKindFromName(field.get<std::string>(), m.kind))
+            return fail("\"kind\" wants any, expense or income");
+        } else if (name == "caseSensitive" && field.is_boolean()) {
+          m.caseSensitive = field.get<bool>();
+        } else if ((name == "amountMin" || name == "amountMax") &&
+                   (field.is_null() || field.is_number_integer())) {
+          auto& bound = name == "amountMin" ? m.amountMin : m.amountMax;
+          bound = field.is_null() ? std::nullopt : std::optional<Money>(field.get<Money>());
+        } else if (name == "account" && field.is_number_unsigned()) {
+          m.account = field.get<std::uint32_t>();
+        } else {
+          return fail("\"match\" has no field \"" + name + "\" of that kind");
+        }
+      }
+    } else if (key == "set" && value.is_object()) {
+      for (const auto& [name, field] : value.items()) {
+        if (name == "description" && field.is_string())
+          rule.set.description = field.get<std::string>();
+        else if (name == "category" && field.is_number_unsigned())
+          rule.set.category = field.get<std::uint32_t>();
+        else if (name == "member" && field.is_number_unsigned())
+          rule.set.member = field.get<std::uint32_t>();
+        else if (name == "section" && field.is_number_unsigned())
+          rule.set.section = field.get<std::uint32_t>();
+        else
+          return fail("\"set\" has no field \"" + name + "\" of that kind");
+      }
+    } else {
+      return fail("unknown field \"" + key + "\"");
+    }
+  }
+  return true;
+}
+
+// Why the rule cannot be kept for this database: RuleProblem's reasons, and
+// subtypes or an account it names that are not there.
+std::string Problem(CDataBase& db, const CImportRule& rule) {
+  std::string problem = RuleProblem(rule);
+  if (!problem.empty()) return problem;
+  const CSubTypePaths paths(db);
+  const std::uint32_t categoryRoot = paths.RootOf(rule.set.category);
+  if (rule.set.category != 0 && categoryRoot != kExpenseRoot && categoryRoot != kIncomeRoot)
+    return "there is no category " + std::to_string(rule.set.category);
+  if (rule.set.member != 0 && paths.RootOf(rule.set.member) != kMemberRoot)
+    return "there is no family member " + std::to_string(rule.set.member);
+  if (rule.set.section != 0 && paths.RootOf(rule.set.section) != kSectionRoot)
+    return "there is no section " + std::to_string(rule.set.section);
+  if (rule.match.account != 0 && db.Accounts().Find(rule.match.account) == nullptr)
+    return "there is no account " + std::to_string(rule.match.account);
+  return {};
+}
+
+Json ParseInput(const std::vector<std::string>& args, std::size_t at, std::string& error) {
+  std::string text;
+  if (args.size() > at) {
+    text = args[at];
+  } else {
+    text.assign(std::istreambuf_iterator<char>(std::cin), {});
+  }
+  try {
+    Json input = Json::parse(text);
+    if (input.is_object()) return input;
+    error = "the input is not a JSON object";
+  } catch (const Json::exception& e) {
+    error = std::string("the input is not valid JSON: ") + e.what();
+  }
+  return Json();
+}
+
+bool ParseId(const std::string& text, std::uint32_t& id) {
+  auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), id);
+  return !text.empty() && ec == std::errc() && ptr == text.data() + text.size() && id != 0;
+}
+
+int ApplyRules(CDataBase& db, const std::vector<CImportRule>& rules,
+               const std::vector<std::string>& args) {
+  Date from = -1e9, to = 1e9;
+  bool dryRun = false;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "--dry-run") {
+      dryRun = true;
+    } else if ((args[i] == "--from" || args[i] == "--to") && i + 1 < args.size()) {
+      if (!ParseIsoDate(args[i + 1], args[i] == "--from" ? from : to))
+        return Bad("apply-rules", args[i] + " wants YYYY-MM-DD");
+      ++i;
+    } else {
+      return Bad("apply-rules", "unknown option " + args[i]);
+    }
+  }
+  const CRuleMatcher matcher(rules);
+  const CSubTypePaths paths(db);
+  std::vector<CTransactionItem> changes;
+  for (auto [id, entry] : db.Transactions()) {
+    const TransactionRecord& r = entry->record;
+    const bool expense = r.fromAccount != 0 && r.toAccount == 0;
+    const bool income = r.fromAccount == 0 && r.toAccount != 0;
+    const Date day = WholeDay(r.date);
+    if ((!expense && !income) || day < WholeDay(from) || day > WholeDay(to)) continue;
+    CTransactionItem item;
+    db.GetTransaction(id, item);
+    const int index = matcher.FirstMatch({item.description, item.comment, r.amountOut, expense,
+                                          expense ? r.fromAccount : r.toAccount});
+    if (index < 0) continue;
+    const CRuleSet& set = matcher.Rule(index).set;
+    CTransactionItem changed = item;
+    if (set.category != 0 && paths.RootOf(set.category) == (expense ? kExpenseRoot : kIncomeRoot))
+      changed.record.categoryId = set.category;
+    if (set.member != 0) changed.record.memberId = set.member;
+    if (set.section != 0) changed.record.sectionId = set.section;
+    if (!set.description.empty()) changed.description = set.description;
+    if (changed.record.categoryId != r.categoryId || changed.record.memberId != r.memberId ||
+        changed.record.sectionId != r.sectionId || changed.description != item.description)
+      changes.push_back(changed);
+  }
+  Json changed = Json::array();
+  bool stored = true;
+  db.BeginBatch();
+  for (CTransactionItem& item : changes) {
+    if (!dryRun && !db.EditTransaction(item)) {
+      stored = false;
+      break;
+    }
+    changed.push_back({{"id", item.id},
+                       {"date", FormatIsoDate(item.record.date)},
+                       {"description", item.description},
+                       {"category", item.record.categoryId},
+                       {"member", item.record.memberId},
+                       {"section", item.record.sectionId}});
+  }
+  stored = db.EndBatch("Apply rules") && stored;
+  std::cout << Json{{"changed", changed}, {"count", changed.size()}, {"stored", !dryRun && stored}}
+                   .dump(2)
+            << "\n";
+  if (!stored) {
+    std::cerr << "pardow-cli: apply-rules: the changes were not all stored: "
+              << db.GetLastWriteError() << "; those listed were\n";
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int RunRulesCommand(const std::string& command, const std::vector<std::string>& args) {
+  if (args.empty()) return Bad(command, "wants a database FILE");
+  CDataBase db;
+  if (int rc = OpenForCommand(db, args[0])) return rc;
+  CCompanion companion;
+  const CCompanionLoad load = companion.Load(db.GetFileName());
+  if (!load.Fine()) std::cerr << "pardow-cli: " << CompanionLoadText(load) << "\n";
+  std::vector<CImportRule>& rules = companion.Rules();
+  if (command == "rules") {
+    if (args.size() != 1) return Bad(command, "wants a database FILE only");
+    Json out = Json::array();
+    for (std::size_t i = 0; i < rules.size(); ++i) out.push_back(ToJson(rules[i], i + 1));
+    std::cout << out.dump(2) << "\n";
+    return 0;
+  }
+  if (command == "apply-rules") return ApplyRules(db, rules, args);
+  std::string error;
+  if (command == "delete-rule") {
+    std::uint32_t id = 0;
+    if (args.size() != 2 || !ParseId(args[1], id)) return Bad(command, "wants DB ID");
+    const auto it =
+        std::find_if(rules.begin(), rules.end(), [id](const CImportRule& r) { return r.id == id; });
+    if (it == rules.end()) return Bad(command, "there is no rule " + args[1]);
+    rules.erase(it);
+  } else {
+    if (args.size() > 2) return Bad(command, "wants DB and one JSON object");
+    const Json input = ParseInput(args, 1, error);
+    if (input.is_null()) return Bad(command, error);
+    CImportRule rule;
+    std::size_t position = 0;
+    auto at = rules.end();
+    if (command == "edit-rule") {
+      std::uint32_t id = 0;
+      if (!input.contains("id") || !input["id"].is_number_unsigned() ||
+          (id = input["id"].get<std::uint32_t>()) == 0)
+        return Bad(command, "wants the rule's \"id\"");
+      at = std::find_if(rules.begin(), rules.end(),
+                        [id](const CImportRule& r) { return r.id == id; });
+      if (at == rules.end()) return Bad(command, "there is no rule " + std::to_string(id));
+      rule = *at;
+    } else {
+      if (input.contains("id")) return Bad(command, "a new rule gets its \"id\"");
+      rule.id = companion.NextRuleId();
+    }
+    if (!ReadRule(input, rule, position, error)) return Bad(command, error);
+    if (const std::string problem = Problem(db, rule); !problem.empty())
+      return Bad(command, problem);
+    if (at != rules.end()) {
+      const std::size_t old = static_cast<std::size_t>(at - rules.begin());
+      rules.erase(at);
+      if (position == 0) position = old + 1;
+    }
+    position = position == 0 ? rules.size() : std::min(position - 1, rules.size());
+    rules.insert(rules.begin() + static_cast<std::ptrdiff_t>(position), rule);
+    if (command == "add-rule") std::cout << Json{{"id", rule.id}}.dump(2) << "\n";
+  }
+  if (!companion.Save(error)) {
+    std::cerr << "pardow-cli: " << command << ": the rules could not be stored: " << error << "\n";
+    return 1;
+  }
+  return 0;
+}
