@@ -11,6 +11,7 @@
 #include "BenchData.h"
 #include "Exporter.h"
 #include "Importer.h"
+#include "Rules.h"
 
 namespace {
 
@@ -150,6 +151,30 @@ void BM_ExportJournal1M(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ExportJournal1M)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Categorizing the rows of a 1,000-row import against 1,000,000 stored
+// transactions: learning from them (the larger part) and a proposal for
+// every row.
+void BM_Categorize1000(benchmark::State& state) {
+  CDataBase& db = ExportSource();
+  std::vector<std::pair<std::string, std::string>> rows;
+  std::size_t n = 0;
+  for (auto [id, entry] : db.Transactions()) {
+    if (n++ % 1000 != 0) continue;
+    CTransactionItem item;
+    db.GetTransaction(id, item);
+    rows.emplace_back(item.description + " 4711", item.comment);
+  }
+  std::size_t proposed = 0;
+  for (auto _ : state) {
+    const CCategoryLearner learner(db);
+    for (const auto& [description, comment] : rows)
+      proposed += learner.Propose({description, comment, 10000, true, 0}) ? 1 : 0;
+  }
+  state.counters["rows"] = static_cast<double>(rows.size());
+  state.counters["proposed"] = static_cast<double>(proposed) / state.iterations();
+}
+BENCHMARK(BM_Categorize1000)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 }  // namespace
 
