@@ -20,6 +20,8 @@ QComboBox* ChoiceBox(QWidget* parent, const char* name) {
   auto* box = Named(new QComboBox(parent), name);
   box->setMinimumWidth(320);
   box->setMaxVisibleItems(20);
+  // A list as long as the categories scrolls instead of covering the screen.
+  box->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
   return box;
 }
 
