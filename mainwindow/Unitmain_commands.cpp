@@ -242,6 +242,9 @@ void TFormMain::BulkEdit(const std::vector<std::uint32_t>& ids) {
   TFormBulkEdit dialog(this);
   TBulkResult result;
   if (!dialog.Execute(*FDataBase, TabKind(), ids, result)) return;
+  // Unselected first, so that the rows pruned by the rebuild do not each
+  // announce a change of the selection.
+  CurrentTreeControl()->clearSelection();
   RebuildTrees(false);  // rows move between categories, groups and accounts
   SelectTransactions(result.stored);
 }
@@ -254,7 +257,9 @@ void TFormMain::BulkDelete(const std::vector<std::uint32_t>& ids) {
     return;
   const TBulkResult result = ApplyBulkDelete(*FDataBase, TabKind(), ids);
   if (!result.writeError.empty() || !result.synced) ShowMessage(BulkFailureText(result, true));
-  if (!result.stored.empty()) RebuildTrees(false);
+  if (result.stored.empty()) return;
+  CurrentTreeControl()->clearSelection();
+  RebuildTrees(false);
 }
 
 QString TFormMain::SelectionText() const {
