@@ -426,6 +426,28 @@ bool CDataBase::DelAnyTransaction(std::uint32_t id) {
   return DelTransaction(id) || DelPlnTransaction(id);
 }
 
+int CDataBase::EditTransactionFields(std::uint8_t kind, std::uint32_t id,
+                                     TransactionRecord fields) {
+  ClearLastWriteError();
+  bool stored = false;
+  if (kind == kTransactionKind) {
+    const CTransactionIndex* entry = transactions.Find(id);
+    if (entry == nullptr) return 0;
+    fields.descriptionId = entry->record.descriptionId;
+    fields.commentId = entry->record.commentId;
+    stored = EditItem(id, fields);
+  } else if (kind == kPlnTransactionKind) {
+    const CPlnTransactionIndex* entry = plnTransactions.Find(id);
+    if (entry == nullptr) return 0;
+    PlnTransactionRecord record = entry->record;
+    fields.descriptionId = record.transaction.descriptionId;
+    fields.commentId = record.transaction.commentId;
+    record.transaction = fields;
+    stored = EditItem(id, record);
+  }
+  return stored && SyncChanges("EditItem") ? 1 : 0;
+}
+
 std::int32_t CDataBase::GetSelectedAccount() {
   return selectedAccount;
 }

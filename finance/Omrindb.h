@@ -187,6 +187,13 @@ class CDataBase : protected CADBEngine {
 
   virtual bool DelItemByKind(std::uint8_t kind, std::uint32_t id);
   virtual bool DelAnyTransaction(std::uint32_t id);
+  // Rewrites the date, accounts, amounts, quantity and subtypes of
+  // transaction (kind 204) or planned transaction (205) `id` from `fields`,
+  // keeping its stored description and comment (the string ids in `fields`
+  // are ignored) and, for a planned one, its schedule: one record write, no
+  // text written. 1 when stored, 0 when not (GetLastWriteError tells a
+  // failed write from an unknown id or kind).
+  int EditTransactionFields(std::uint8_t kind, std::uint32_t id, TransactionRecord fields);
   virtual std::int32_t GetSelectedAccount();
 
   // ---- Exchange rates ----

@@ -272,6 +272,11 @@ void TFormMain::CreateControls() {
   statusBar()->addWidget(StatusPanel0);
   statusBar()->addWidget(LoadProgress);
   statusBar()->addWidget(StatusPanel1, 1);
+  // The count and sums of several selected transactions (ShowSelection).
+  StatusSelection = new QLabel(this);
+  StatusSelection->setObjectName(QStringLiteral("StatusSelection"));
+  StatusSelection->hide();
+  statusBar()->addPermanentWidget(StatusSelection);
 }
 
 QWidget* TFormMain::CreateLeftSide() {
@@ -465,6 +470,7 @@ QWidget* TFormMain::CreateRightSide() {
     connect(tree, &QTreeWidget::itemDoubleClicked, this, &TFormMain::FundsTreeDblClick);
     connect(tree, &QTreeWidget::customContextMenuRequested, this, &TFormMain::FundsTreeMouseDown);
     connect(tree, &QTreeWidget::currentItemChanged, this, &TFormMain::FundsTreeGetSelectedIndex);
+    connect(tree, &QTreeWidget::itemSelectionChanged, this, &TFormMain::FundsTreeGetSelectedIndex);
   }
   connect(BtTypes, &QToolButton::clicked, this, &TFormMain::BtTypesClick);
   connect(BtGroups, &QToolButton::clicked, this, &TFormMain::BtGroupsClick);

@@ -12,6 +12,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "Logger.h"
 #include "Mainlogic.h"
@@ -112,6 +113,12 @@ class TFormMain : public QMainWindow {
   const std::string& Text(TMainText index) const { return FTexts[index]; }
   // The text of status panel 0.
   QString StatusText() const;
+  // The count and sums of the selected transactions shown in the status
+  // line while more than one is selected; empty otherwise.
+  QString SelectionText() const;
+  // The ids of the transaction rows selected in the current tab's tree, each
+  // once, in the order of the rows (group and category rows do not count).
+  std::vector<std::uint32_t> SelectedTransactionIds();
   int CurrentTab() const { return FCurrentTab; }
   int SortColumn() const { return FOrder.column; }
   bool SortDescending() const { return FOrder.descending; }
@@ -208,6 +215,8 @@ class TFormMain : public QMainWindow {
   void ApplyColumnToggles();
   void OpenCategories(int tabIndex);
   void FormDestroy();
+  // Selects the rows of the stored transactions `ids` of the current tab.
+  void SelectTransactions(const std::vector<std::uint32_t>& ids);
   // Selects the row of stored transaction `id` (kind 204 on the
   // Transactions tab, 205 on the Scheduler tab) and scrolls it into view.
   void SelectTransaction(int kind, std::uint32_t id);
@@ -216,6 +225,13 @@ class TFormMain : public QMainWindow {
   // New (as copy) and the quick expenses: stores a new transaction through
   // the editor and shows it selected.
   void ShowAdded(int kind, std::uint32_t id);
+  // Edit and Delete with several transactions selected: the bulk edit
+  // dialog, or one question and one batch of deletes; then the rows of what
+  // the file now holds, the changed ones selected again.
+  void BulkEdit(const std::vector<std::uint32_t>& ids);
+  void BulkDelete(const std::vector<std::uint32_t>& ids);
+  // Shows or hides the selection's count and sums in the status line.
+  void ShowSelection(const std::vector<std::uint32_t>& ids);
 
   // Owned for the whole run, in the order they are created.
   std::unique_ptr<CLogger> FLogger;
@@ -297,6 +313,7 @@ class TFormMain : public QMainWindow {
   QPushButton* BtDel = nullptr;
   QLabel* StatusPanel0 = nullptr;
   QLabel* StatusPanel1 = nullptr;
+  QLabel* StatusSelection = nullptr;
   QProgressBar* LoadProgress = nullptr;
   QMenu* MnFile = nullptr;
   QMenu* MnReopen = nullptr;

@@ -6,10 +6,12 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
+#include <set>
 
 #include "DialogKit.h"
 #include "Include.h"
@@ -18,6 +20,7 @@
 #include "Settingsstorage.h"
 #include "Skin.h"
 #include "Unitbankcheck.h"
+#include "Unitbulkedit.h"
 #include "Unitmain.h"
 #include "Unittransfer.h"
 
@@ -100,6 +103,10 @@ void TFormMain::New_CopyClick() {
 }
 
 void TFormMain::EditClick() {
+  if (const std::vector<std::uint32_t> ids = SelectedTransactionIds(); ids.size() > 1) {
+    BulkEdit(ids);
+    return;
+  }
   CTransactionNode* node = SelectedNode();
   if (node == nullptr || node->kind != NodeTransaction || !IsDataBaseOpened()) return;
   TFormTransfer editor(this);
@@ -112,6 +119,10 @@ void TFormMain::EditClick() {
 }
 
 void TFormMain::DeleteClick() {
+  if (const std::vector<std::uint32_t> ids = SelectedTransactionIds(); ids.size() > 1) {
+    BulkDelete(ids);
+    return;
+  }
   CTransactionNode* node = SelectedNode();
   if (node == nullptr || node->kind != NodeTransaction || !IsDataBaseOpened()) return;
   const QString question = Q(FTexts[kTextDeleteTransaction]) + " \"" +
@@ -141,9 +152,12 @@ void TFormMain::FundsTreeDblClick(QTreeWidgetItem* item) {
 
 void TFormMain::FundsTreeMouseDown(const QPoint& position) {
   QTreeWidget* control = CurrentTreeControl();
-  if (QTreeWidgetItem* item = control->itemAt(position)) control->setCurrentItem(item);
+  // A click into a selection of several rows keeps them for the menu.
+  QTreeWidgetItem* item = control->itemAt(position);
+  if (item != nullptr && !item->isSelected()) control->setCurrentItem(item);
   CTransactionNode* node = SelectedNode();
-  const bool transaction = node != nullptr && node->kind == NodeTransaction;
+  const bool transaction =
+      (node != nullptr && node->kind == NodeTransaction) || SelectedTransactionIds().size() > 1;
   PmNew->setEnabled(IsDataBaseOpened());
   PmNewCopy->setEnabled(node != nullptr);
   PmEdit->setEnabled(transaction);
@@ -173,13 +187,120 @@ void TFormMain::CheckBankClick() {
 
 void TFormMain::FundsTreeGetSelectedIndex() {
   CTransactionNode* node = SelectedNode();
-  const bool transaction = node != nullptr && node->kind == NodeTransaction;
+  const std::vector<std::uint32_t> ids = SelectedTransactionIds();
+  const bool transaction = (node != nullptr && node->kind == NodeTransaction) || ids.size() > 1;
+  ShowSelection(ids);
   BtNewCopy->setEnabled(node != nullptr);
   BtEdit->setEnabled(transaction);
   BtDel->setEnabled(transaction);
   // The menu items carry the shortcuts (Del, Ctrl+E, Ctrl+Alt+N): they
   // follow the selection at once, not only when the menu opens.
   BtMenuTransactionClick();
+}
+
+// ---- Several transactions at once ----
+
+std::vector<std::uint32_t> TFormMain::SelectedTransactionIds() {
+  std::vector<std::uint32_t> ids;
+  std::set<std::uint32_t> seen;  // a transfer may show in both top nodes
+  QTreeWidget* control = CurrentTreeControl();
+  if (control == nullptr) return ids;
+  for (QTreeWidgetItemIterator it(control, QTreeWidgetItemIterator::Selected); *it; ++it) {
+    const CTransactionNode* node = NodeOf(*it);
+    if (node != nullptr && node->kind == NodeTransaction && node->transactionId != 0 &&
+        seen.insert(node->transactionId).second)
+      ids.push_back(node->transactionId);
+  }
+  return ids;
+}
+
+void TFormMain::SelectTransactions(const std::vector<std::uint32_t>& ids) {
+  const std::set<std::uint32_t> wanted(ids.begin(), ids.end());
+  QTreeWidget* control = CurrentTreeControl();
+  QTreeWidgetItem* first = nullptr;
+  QSignalBlocker quiet(control);  // one update of the buttons at the end
+  control->clearSelection();
+  for (QTreeWidgetItemIterator it(control); *it; ++it) {
+    const CTransactionNode* node = NodeOf(*it);
+    if (node == nullptr || node->kind != NodeTransaction || wanted.count(node->transactionId) == 0)
+      continue;
+    for (QTreeWidgetItem* parent = (*it)->parent(); parent; parent = parent->parent())
+      parent->setExpanded(true);
+    if (first == nullptr) {
+      first = *it;
+      control->setCurrentItem(first, 0, QItemSelectionModel::NoUpdate);
+    }
+    (*it)->setSelected(true);
+  }
+  if (first != nullptr) control->scrollToItem(first);
+  quiet.unblock();
+  FundsTreeGetSelectedIndex();
+}
+
+void TFormMain::BulkEdit(const std::vector<std::uint32_t>& ids) {
+  if (!IsDataBaseOpened()) return;
+  TFormBulkEdit dialog(this);
+  TBulkResult result;
+  if (!dialog.Execute(*FDataBase, TabKind(), ids, result)) return;
+  // Unselected first, so that the rows pruned by the rebuild do not each
+  // announce a change of the selection.
+  CurrentTreeControl()->clearSelection();
+  RebuildTrees(false);  // rows move between categories, groups and accounts
+  SelectTransactions(result.stored);
+}
+
+void TFormMain::BulkDelete(const std::vector<std::uint32_t>& ids) {
+  if (!IsDataBaseOpened()) return;
+  const QString question = QString::fromStdString(GetLocalizedCount(
+      30652, "Delete %1 transaction?|Delete %1 transactions?", static_cast<long long>(ids.size())));
+  if (AskConfirmation(this, question, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+    return;
+  const TBulkResult result = ApplyBulkDelete(*FDataBase, TabKind(), ids);
+  if (!result.writeError.empty() || !result.synced) ShowMessage(BulkFailureText(result, true));
+  if (result.stored.empty()) return;
+  CurrentTreeControl()->clearSelection();
+  RebuildTrees(false);
+}
+
+QString TFormMain::SelectionText() const {
+  return StatusSelection->isHidden() ? QString() : StatusSelection->text();
+}
+
+void TFormMain::ShowSelection(const std::vector<std::uint32_t>& ids) {
+  if (ids.size() < 2 || !IsDataBaseOpened()) {
+    StatusSelection->clear();
+    StatusSelection->hide();
+    return;
+  }
+  // The rows show their sums in one currency: the base currency on the
+  // summary page, the account's own otherwise. Each selected row counts
+  // once, as an income or an expense by the top node it stands under.
+  Money incomes = 0;
+  Money expenses = 0;
+  CTransactionsTree* tree = CurrentTree();
+  for (QTreeWidgetItemIterator it(CurrentTreeControl(), QTreeWidgetItemIterator::Selected); *it;
+       ++it) {
+    const CTransactionNode* node = NodeOf(*it);
+    if (node == nullptr || node->kind != NodeTransaction) continue;
+    const CTransactionNode* top = node;
+    while (top->parent != nullptr && top->parent != &tree->Root()) top = top->parent;
+    (top == tree->Incomes() ? incomes : expenses) += node->sum;
+  }
+  CCurrencyItem currency;
+  FDataBase->GetCurrency(
+      SummaryPageShown() ? BaseCurrencyId() : FDataBase->GetAccountCurrency(SelectedAccountId()),
+      currency);
+  const std::string unit = currency.name.empty() ? "" : " " + currency.name;
+  std::string text = GetLocalizedCount(30656, "%1 transaction selected|%1 transactions selected",
+                                       static_cast<long long>(ids.size()));
+  std::vector<std::string> parts;
+  if (incomes != 0)
+    parts.push_back(GetLocalizedText(30657, "incomes") + " " + MoneyToStr(incomes) + unit);
+  if (expenses != 0 || incomes == 0)
+    parts.push_back(GetLocalizedText(30662, "expenses") + " " + MoneyToStr(expenses) + unit);
+  for (std::size_t k = 0; k < parts.size(); ++k) text += (k == 0 ? ": " : ", ") + parts[k];
+  StatusSelection->setText(StoredToQString(text));
+  StatusSelection->show();
 }
 
 void TFormMain::BtMenuTransactionClick() {

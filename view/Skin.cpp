@@ -385,7 +385,9 @@ CFundsTree::CFundsTree(QWidget* parent) : CNodeTreeControl(parent) {
   setUniformRowHeights(true);
   setItemDelegate(new CRowHeightDelegate(this));
   setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-  setSelectionMode(QAbstractItemView::SingleSelection);
+  // Shift and Ctrl with a click or the arrows pick several rows; the
+  // transaction commands act on the transactions among them.
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
   setAllColumnsShowFocus(true);
 }
 
