@@ -1,5 +1,6 @@
 #include "Unitimport.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -15,13 +16,16 @@
 #include <array>
 #include <tuple>
 
+#include "Companion.h"
 #include "DialogKit.h"
 #include "Include.h"
 #include "Platform.h"
 #include "Qtexts.h"
+#include "Rules.h"
 #include "SeparatorGroup.h"
 #include "Settingsstorage.h"
 #include "Skin.h"
+#include "SubTypePaths.h"
 #include "Unitimportreview.h"
 
 namespace {
@@ -713,9 +717,19 @@ void TFormImport::BtImportClick() {
   options.columns = FColumns;
   options.columns.resize(table.columnCount);
   CFitIdStore fitIds(FDb->GetFileName());
+  // Rows the file gives no category: the rules' or the stored transactions'.
+  CCompanion companion;
+  companion.Load(FDb->GetFileName());
+  const CRuleMatcher rules(companion.Rules());
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const CCategoryLearner learner(*FDb);
+  options.rules = &rules;
+  options.learner = &learner;
   CImportPlan plan = PlanImport(*FDb, table, options, fitIds);
+  QApplication::restoreOverrideCursor();
+  const CSubTypePaths names(*FDb);
   TFormImportReview review(this);
-  if (!review.Execute(plan, QFileInfo(Q(path)).fileName().toStdString(), FOfx)) return;
+  if (!review.Execute(plan, QFileInfo(Q(path)).fileName().toStdString(), FOfx, &names)) return;
   if (Apply(plan, options, fitIds)) accept();
 }
 

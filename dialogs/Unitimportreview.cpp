@@ -42,7 +42,18 @@ TImportReviewModel::TImportReviewModel(CImportPlan& plan, bool entries, QObject*
   for (std::size_t i : plan.balance.suspects) rank[i] = 0;
   std::stable_sort(order_.begin(), order_.end(),
                    [&rank](std::size_t a, std::size_t b) { return rank[a] < rank[b]; });
+  all_ = order_;
   RefreshSuspects();
+}
+
+void TImportReviewModel::ShowUncategorizedOnly(bool only) {
+  beginResetModel();
+  order_.clear();
+  for (std::size_t i : all_)
+    if (!only ||
+        (plan_.rows[i].status != ERowStatus::kRefused && plan_.rows[i].record.categoryId == 0))
+      order_.push_back(i);
+  endResetModel();
 }
 
 void TImportReviewModel::RefreshSuspects() {
@@ -94,6 +105,19 @@ QVariant TImportReviewModel::data(const QModelIndex& index, int role) const {
       return SignedAmount(row.record);
     case kDescription:
       return StoredToQString(std::string(plan_.Description(row)));
+    case kCategory: {
+      if (refused) return QString();
+      // The category's path, then the member and the section it gets.
+      std::string text;
+      for (std::uint32_t id : {row.record.categoryId, row.record.memberId, row.record.sectionId}) {
+        if (id == 0) continue;
+        if (!text.empty()) text += " \u00B7 ";  // a middle dot
+        text += names_ != nullptr ? names_->PathOf(id) : std::to_string(id);
+      }
+      return Q(text);
+    }
+    case kCategoryFrom:
+      return refused ? QString() : Q(std::string(plan_.Text(row.why)));
     case kReason:
       return Q(std::string(plan_.Reason(row)));
     default:
@@ -104,8 +128,8 @@ QVariant TImportReviewModel::data(const QModelIndex& index, int role) const {
 QVariant TImportReviewModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   static const std::pair<std::uint32_t, const char*> kTitles[kColumnCount] = {
-      {30572, "Line"},   {30573, "Status"},      {30574, "Date"},
-      {30575, "Amount"}, {30576, "Description"}, {30577, "Reason"}};
+      {30572, "Line"},        {30573, "Status"},   {30574, "Date"},          {30575, "Amount"},
+      {30576, "Description"}, {30680, "Category"}, {30681, "Category from"}, {30577, "Reason"}};
   if (section == kLine && entries_) return LocalizedText(30586, "Entry");
   return section >= 0 && section < kColumnCount
              ? LocalizedText(kTitles[section].first, kTitles[section].second)
@@ -142,6 +166,8 @@ TFormImportReview::TFormImportReview(QWidget* parent) : QDialog(parent) {
   LbCounts->setWordWrap(true);
   LbBalance = new QLabel(this);
   LbBalance->setObjectName("LbBalance");
+  CbUncategorized = new QCheckBox(LocalizedText(30682, "&Uncategorized only"), this);
+  CbUncategorized->setObjectName("CbUncategorized");
   ReviewGrid = new QTableView(this);
   ReviewGrid->setObjectName("ReviewGrid");
   ReviewGrid->verticalHeader()->hide();
@@ -157,17 +183,22 @@ TFormImportReview::TFormImportReview(QWidget* parent) : QDialog(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(LbCounts);
   layout->addWidget(LbBalance);
+  layout->addWidget(CbUncategorized);
   layout->addWidget(ReviewGrid, 1);
   layout->addLayout(okCancel.row);
   resize(1040, 460);
   connect(BtOk, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-bool TFormImportReview::Execute(CImportPlan& plan, const std::string& fileName, bool entries) {
+bool TFormImportReview::Execute(CImportPlan& plan, const std::string& fileName, bool entries,
+                                const CSubTypePaths* names) {
   FPlan = &plan;
   FFileName = fileName;
   auto* model = new TImportReviewModel(plan, entries, ReviewGrid);
+  model->SetNames(names);
   FModel = model;
+  CbUncategorized->setChecked(false);
+  connect(CbUncategorized, &QCheckBox::toggled, model, &TImportReviewModel::ShowUncategorizedOnly);
   ReviewGrid->setModel(model);
   connect(model, &TImportReviewModel::IncludedChanged, this, [this]() {
     CheckStatementBalance(*FPlan);
@@ -183,7 +214,9 @@ bool TFormImportReview::Execute(CImportPlan& plan, const std::string& fileName, 
                              metrics.horizontalAdvance("00/00/0000") + 16);
   ReviewGrid->setColumnWidth(TImportReviewModel::kAmount,
                              metrics.horizontalAdvance("-0,000,000.00") + 16);
-  ReviewGrid->setColumnWidth(TImportReviewModel::kDescription, 220);
+  ReviewGrid->setColumnWidth(TImportReviewModel::kDescription, 200);
+  ReviewGrid->setColumnWidth(TImportReviewModel::kCategory, 150);
+  ReviewGrid->setColumnWidth(TImportReviewModel::kCategoryFrom, 170);
   ShowCounts();
   const bool confirmed = exec() == QDialog::Accepted;
   ReviewGrid->setModel(nullptr);

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QCheckBox>
 #include <QDialog>
 #include <QLabel>
 #include <QPushButton>
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "Importer.h"
+#include "SubTypePaths.h"
 
 // The plan's rows as a table, problems first: refused, duplicates, new
 // rows with a note, the other new rows.
@@ -24,7 +26,17 @@ class TImportReviewModel : public QAbstractTableModel {
   Q_OBJECT
 
  public:
-  enum TColumn { kLine, kStatus, kDate, kAmount, kDescription, kReason, kColumnCount };
+  enum TColumn {
+    kLine,
+    kStatus,
+    kDate,
+    kAmount,
+    kDescription,
+    kCategory,
+    kCategoryFrom,
+    kReason,
+    kColumnCount
+  };
 
   // `entries`: the rows are an OFX statement's entries, not lines of a file.
   TImportReviewModel(CImportPlan& plan, bool entries, QObject* parent);
@@ -36,6 +48,10 @@ class TImportReviewModel : public QAbstractTableModel {
   bool setData(const QModelIndex& index, const QVariant& value, int role) override;
   // The rows are highlighted again (after the balance check changed).
   void RefreshSuspects();
+  // Names the rows' categories, members and sections (none: ids only).
+  void SetNames(const CSubTypePaths* names) { names_ = names; }
+  // Shows only the rows that will be stored without a category, or all.
+  void ShowUncategorizedOnly(bool only);
 
  signals:
   void IncludedChanged();
@@ -43,6 +59,8 @@ class TImportReviewModel : public QAbstractTableModel {
  private:
   CImportPlan& plan_;
   bool entries_;
+  const CSubTypePaths* names_ = nullptr;
+  std::vector<std::size_t> all_;    // every plan row, in the order shown
   std::vector<std::size_t> order_;  // the plan row each table row shows
   std::vector<bool> suspect_;       // by plan row: may explain a difference
 };
@@ -56,7 +74,9 @@ class TFormImportReview : public QDialog {
   // Shows the plan of the import of `fileName` (`entries`: an OFX
   // statement's). True when the user confirms; the rows' include flags in
   // `plan` are then those checked.
-  bool Execute(CImportPlan& plan, const std::string& fileName, bool entries = false);
+  // `names` (may be null) names the categories the rows get.
+  bool Execute(CImportPlan& plan, const std::string& fileName, bool entries = false,
+               const CSubTypePaths* names = nullptr);
 
  private:
   void ShowCounts();
@@ -67,6 +87,7 @@ class TFormImportReview : public QDialog {
 
   // The controls, each named by its objectName.
   QLabel* LbCounts = nullptr;
+  QCheckBox* CbUncategorized = nullptr;
   QLabel* LbBalance = nullptr;  // the bank's balance beside the books'
   TImportReviewModel* FModel = nullptr;
   QTableView* ReviewGrid = nullptr;

@@ -4,6 +4,7 @@
 // preview and the review, and is found a duplicate when imported again.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QHeaderView>
@@ -128,7 +129,7 @@ TEST_F(ImportWindow, BankStatementGoesInAfterTheReviewAndAgainOnlyAsDuplicates) 
           ASSERT_EQ(rows->rowCount(), 4);
           EXPECT_EQ(rows->index(0, 0).data().toString(), "6");
           EXPECT_EQ(rows->index(0, 1).data().toString(), "refused");
-          EXPECT_FALSE(rows->index(0, 5).data().toString().isEmpty());
+          EXPECT_FALSE(rows->index(0, TImportReviewModel::kReason).data().toString().isEmpty());
           EXPECT_EQ(rows->index(1, 0).data(Qt::CheckStateRole), Qt::Checked);
           Click(Find<QPushButton>(&review, "BtOk"));
         },
@@ -275,7 +276,8 @@ TEST_F(ImportWindow, AsksWhatTheStatementDoesNotTellAndOffersItsMarks) {
 }
 
 // The review shows the bank's balance beside the books' as the rows are
-// checked: a row left out makes a difference and is highlighted.
+// checked (a row left out makes a difference and is highlighted), the
+// category each row gets, and the rows without one alone when asked.
 TEST_F(ImportWindow, ReviewComparesTheBankBalanceAsRowsAreChecked) {
   QFile file(path);
   ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -292,6 +294,9 @@ TEST_F(ImportWindow, ReviewComparesTheBankBalanceAsRowsAreChecked) {
   options.columns = SuggestColumns(table, 2, EDateOrder::kYmd, '.');
   options.columns[3].type = EColumnType::kBalance;
   CImportPlan plan = PlanImport(base.db, table, options, CFitIdStore(""));
+  const std::uint32_t food = base.AddSubType("Food", kExpenseRoot);
+  plan.rows[0].record.categoryId = food;  // as a rule would give it
+  const CSubTypePaths names(base.db);
   TFormImportReview review;
   OnModalOf<TFormImportReview>([](TFormImportReview& w) {
     auto* balance = Find<QLabel>(&w, "LbBalance");
@@ -301,7 +306,11 @@ TEST_F(ImportWindow, ReviewComparesTheBankBalanceAsRowsAreChecked) {
     EXPECT_TRUE(balance->text().contains("a difference of 20.00")) << balance->text().toStdString();
     EXPECT_TRUE(rows->index(1, 2).data(Qt::BackgroundRole).isValid());
     EXPECT_FALSE(rows->index(0, 2).data(Qt::BackgroundRole).isValid());
+    EXPECT_EQ(rows->index(0, TImportReviewModel::kCategory).data().toString(), "Food");
+    Find<QCheckBox>(&w, "CbUncategorized")->setChecked(true);
+    ASSERT_EQ(rows->rowCount(), 1);
+    EXPECT_EQ(rows->index(0, TImportReviewModel::kDescription).data().toString(), "Pay");
     Click(Find<QPushButton>(&w, "BtCancel"));
   });
-  EXPECT_FALSE(review.Execute(plan, "statement.csv"));
+  EXPECT_FALSE(review.Execute(plan, "statement.csv", false, &names));
 }
