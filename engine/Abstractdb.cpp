@@ -1,5 +1,6 @@
 #include "Abstractdb.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "Logger.h"
@@ -132,6 +133,46 @@ std::string CAbstractDB::GetString(std::uint32_t stringId) const {
   std::vector<char> slot(slotSize);
   std::size_t n = stream->ReadSomeAt(position + sizeof header, slot.data(), slotSize);
   return std::string(slot.data(), strnlen(slot.data(), n));
+}
+
+void CAbstractDB::ReadStrings(
+    std::vector<std::uint32_t> ids,
+    const std::function<void(std::uint32_t, std::string_view)>& use) const {
+  if (stream == nullptr || !opened) return;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> at;  // position, id
+  at.reserve(ids.size());
+  for (std::uint32_t id : ids)
+    if (id >= kFirstFreeId)
+      if (const std::uint32_t position = strings.Find(id); position != 0)
+        at.emplace_back(position, id);
+  std::sort(at.begin(), at.end());
+  constexpr std::size_t kWindow = 1 << 20;
+  std::vector<char> window(kWindow);
+  std::uint64_t start = 0;  // the file offset of window[0]
+  std::size_t got = 0;      // bytes of the window read
+  for (const auto& [position, id] : at) {
+    // The record must lie in the window whole; else the window moves to it.
+    if (position < start || position + sizeof(RecordHeader) > start + got) {
+      start = position;
+      got = stream->ReadSomeAt(start, window.data(), kWindow);
+    }
+    if (position + sizeof(RecordHeader) > start + got) continue;
+    RecordHeader header;
+    std::memcpy(&header, window.data() + (position - start), sizeof header);
+    if (header.type < kStringRecordFirst || header.type > kStringRecordLast) continue;
+    const std::size_t slotSize = StringSlotSize(header.type);
+    if (position + sizeof header + slotSize > start + got) {
+      // A long text past the window's end: read where it starts.
+      start = position;
+      got = stream->ReadSomeAt(start, window.data(), kWindow);
+      if (sizeof header + slotSize > got) {
+        use(id, GetString(id));  // longer than the window
+        continue;
+      }
+    }
+    const char* data = window.data() + (position - start) + sizeof header;
+    use(id, std::string_view(data, strnlen(data, slotSize)));
+  }
 }
 
 bool CAbstractDB::DelString(std::uint32_t stringId) {

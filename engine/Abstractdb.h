@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -70,6 +71,11 @@ class CAbstractDB {
   // The stored text of `stringId`; empty for ids below 100, while closed, and
   // (with a warning) for ids not in the pool.
   std::string GetString(std::uint32_t stringId) const;
+  // The stored texts of many string ids, handed to `use` in the order they
+  // lie in the file (ids 0 and unknown ids are skipped): a few large reads
+  // instead of one for every text.
+  void ReadStrings(std::vector<std::uint32_t> ids,
+                   const std::function<void(std::uint32_t, std::string_view)>& use) const;
   // Deletes a stored text. True when deleted or the id is below 100; false
   // (with a warning) when the id is not in the pool.
   bool DelString(std::uint32_t stringId);

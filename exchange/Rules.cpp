@@ -162,23 +162,23 @@ int CRuleMatcher::FirstMatch(const CRuleSubject& subject) const {
 
 namespace {
 
-// The words that tell a counterparty: words of the folded description and
-// comment, once each; words with digits (dates, amounts, card and reference
-// numbers) and single letters tell nothing.
-std::vector<std::string> TellingWords(std::string_view description, std::string_view comment) {
-  std::vector<std::string> words;
-  for (std::string_view stored : {description, comment}) {
-    const std::string folded = FoldText(stored);
-    for (std::string_view word : FoldedWords(folded)) {
-      if (word.size() < 2) continue;
-      if (std::any_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        continue;
-      words.emplace_back(word);
-    }
+// The words that tell a counterparty, as hashes: words of the folded text;
+// words with digits (dates, amounts, card and reference numbers) and single
+// letters tell nothing. Appended to `words`.
+void AddTellingWords(std::string_view stored, std::vector<std::uint64_t>& words) {
+  const std::string folded = FoldText(stored);
+  for (std::string_view word : FoldedWords(folded)) {
+    if (word.size() < 2) continue;
+    if (std::any_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; }))
+      continue;
+    words.push_back(std::hash<std::string_view>()(word));
   }
+}
+
+// A transaction's words, once each.
+void Unique(std::vector<std::uint64_t>& words) {
   std::sort(words.begin(), words.end());
   words.erase(std::unique(words.begin(), words.end()), words.end());
-  return words;
 }
 
 struct CWordStats {
@@ -198,7 +198,7 @@ struct CWordStats {
 // Statistics of one kind (expenses or incomes), of all accounts or of one.
 struct CWordBook {
   std::size_t transactions = 0;
-  std::unordered_map<std::string, CWordStats> words;
+  std::unordered_map<std::uint64_t, CWordStats> words;  // by the word's hash
 };
 
 }  // namespace
@@ -216,26 +216,42 @@ struct CCategoryLearner::CData {
     return it->second;
   }
   std::optional<CLearnedProposal> ProposeFrom(const CWordBook& book,
-                                              const std::vector<std::string>& words) const;
+                                              const std::vector<std::uint64_t>& words) const;
 };
 
 CCategoryLearner::CCategoryLearner(CDataBase& db) : data_(std::make_unique<CData>()) {
+  // The expenses and incomes with a category (transfers carry none; a
+  // transaction without one teaches nothing), then their texts read in
+  // file order, a few large reads for all of them.
+  struct CTaught {
+    std::uint32_t label, account;
+    int kind;
+  };
+  std::vector<CTaught> taught;
+  std::vector<std::uint32_t> stringIds;
+  std::unordered_map<std::uint32_t, std::uint32_t> ofString;  // string id -> taught
   for (auto [id, entry] : db.Transactions()) {
     const TransactionRecord& r = entry->record;
-    // Transfers carry no category; a transaction without one teaches nothing.
     const bool expense = r.fromAccount != 0 && r.toAccount == 0;
     const bool income = r.fromAccount == 0 && r.toAccount != 0;
     if ((!expense && !income) || r.categoryId == 0) continue;
-    const std::vector<std::string> words =
-        TellingWords(db.GetString(r.descriptionId), db.GetString(r.commentId));
-    if (words.empty()) continue;
-    const std::uint32_t label = data_->Label(r);
-    const int kind = expense ? 0 : 1;
-    CWordBook* books[] = {&data_->all[kind],
-                          &data_->byAccount[kind][expense ? r.fromAccount : r.toAccount]};
+    const auto index = static_cast<std::uint32_t>(taught.size());
+    taught.push_back({data_->Label(r), expense ? r.fromAccount : r.toAccount, expense ? 0 : 1});
+    for (std::uint32_t text : {r.descriptionId, r.commentId})
+      if (text != 0 && ofString.emplace(text, index).second) stringIds.push_back(text);
+  }
+  std::vector<std::vector<std::uint64_t>> words(taught.size());
+  db.ReadStrings(std::move(stringIds), [&](std::uint32_t text, std::string_view stored) {
+    AddTellingWords(stored, words[ofString[text]]);
+  });
+  for (std::size_t i = 0; i < taught.size(); ++i) {
+    if (words[i].empty()) continue;
+    Unique(words[i]);
+    const CTaught& t = taught[i];
+    CWordBook* books[] = {&data_->all[t.kind], &data_->byAccount[t.kind][t.account]};
     for (CWordBook* book : books) {
       ++book->transactions;
-      for (const std::string& word : words) book->words[word].Add(label);
+      for (std::uint64_t word : words[i]) book->words[word].Add(t.label);
     }
   }
 }
@@ -243,7 +259,7 @@ CCategoryLearner::CCategoryLearner(CDataBase& db) : data_(std::make_unique<CData
 CCategoryLearner::~CCategoryLearner() = default;
 
 std::optional<CLearnedProposal> CCategoryLearner::CData::ProposeFrom(
-    const CWordBook& book, const std::vector<std::string>& words) const {
+    const CWordBook& book, const std::vector<std::uint64_t>& words) const {
   // A word names a label when it was seen at least twice and almost always
   // with that label (a counterparty's name; not "SEPA", a city or "payment",
   // which go with everything). The naming words vote, the rarer the word the
@@ -252,7 +268,7 @@ std::optional<CLearnedProposal> CCategoryLearner::CData::ProposeFrom(
   std::map<std::uint32_t, std::size_t> support;
   double total = 0;
   const double n = static_cast<double>(book.transactions);
-  for (const std::string& word : words) {
+  for (std::uint64_t word : words) {
     auto it = book.words.find(word);
     if (it == book.words.end()) continue;
     const CWordStats& s = it->second;
@@ -275,7 +291,10 @@ std::optional<CLearnedProposal> CCategoryLearner::CData::ProposeFrom(
 }
 
 std::optional<CLearnedProposal> CCategoryLearner::Propose(const CRuleSubject& subject) const {
-  const std::vector<std::string> words = TellingWords(subject.description, subject.comment);
+  std::vector<std::uint64_t> words;
+  AddTellingWords(subject.description, words);
+  AddTellingWords(subject.comment, words);
+  Unique(words);
   if (words.empty()) return std::nullopt;
   const int kind = subject.expense ? 0 : 1;
   const auto account = data_->byAccount[kind].find(subject.account);

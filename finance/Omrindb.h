@@ -219,6 +219,7 @@ class CDataBase : protected CADBEngine {
   using CAbstractDB::GetStringCount;
   using CAbstractDB::GetStringGeneration;
   using CAbstractDB::IsOpened;
+  using CAbstractDB::ReadStrings;
   using CADBEngine::Accounts;
   using CADBEngine::AppendTransactions;
   using CADBEngine::Currencies;

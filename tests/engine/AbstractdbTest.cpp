@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <map>
 
 #include "Adbengine.h"
 #include "EngineTestUtil.h"
@@ -53,6 +54,18 @@ TEST_F(StringPool, SizeClassesFollowTheTextLength) {
     EXPECT_EQ(db.GetFileSize(), end + 12 + c.slot) << c.length;
     EXPECT_EQ(db.GetString(id), text);
   }
+}
+
+// Many texts read at once give what reading each alone gives, across the
+// reads' window (texts of every size class, more than 1 MB of them).
+TEST_F(StringPool, ManyTextsReadAtOnceAsOneByOne) {
+  std::vector<std::uint32_t> ids = {0, 99999};  // no text and an unknown id: skipped
+  for (int i = 0; i < 240; ++i)
+    ids.push_back(db.AddString(std::string(static_cast<std::size_t>(1) << (i % 16), 'a' + i % 26)));
+  std::map<std::uint32_t, std::string> read;
+  db.ReadStrings(ids, [&](std::uint32_t id, std::string_view text) { read[id] = text; });
+  ASSERT_EQ(read.size(), 240u);
+  for (const auto& [id, text] : read) EXPECT_EQ(text, db.GetString(id)) << id;
 }
 
 TEST_F(StringPool, RefusesEmptyAndOverlongTexts) {
