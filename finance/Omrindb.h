@@ -212,6 +212,7 @@ class CDataBase : protected CADBEngine {
   using CAbstractDB::GetStringCount;
   using CAbstractDB::GetStringGeneration;
   using CAbstractDB::IsOpened;
+  using CAbstractDB::ReusedStringsSince;
   using CADBEngine::Accounts;
   using CADBEngine::AppendTransactions;
   using CADBEngine::Currencies;
