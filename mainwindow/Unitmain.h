@@ -35,6 +35,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class TFormExport;
 class TFormImport;
+class TFormFind;
 
 // Indexes of the window's message texts.
 enum TMainText {
@@ -179,6 +180,11 @@ class TFormMain : public QMainWindow {
   // Stores today as the day of the last check, then asks whether to open
   // the page about new versions.
   void AskForUpdates();
+  // The find window over the whole database (Ctrl+F), and what it asks:
+  // the editor on a match, and the match's month with the match selected.
+  void FindClick();
+  void FindOpenTransaction(std::uint32_t id);
+  void FindShowInMonth(std::uint32_t id);
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -248,6 +254,7 @@ class TFormMain : public QMainWindow {
   bool FOpeningFromReopenMenu = false;  // ReopenClick is opening a file
   TFormExport* FExportForm = nullptr;   // children of the window, made on first use
   TFormImport* FImportForm = nullptr;
+  TFormFind* FFindForm = nullptr;  // made on first use, kept with its query
   // Each column's width while shown, kept while it is hidden.
   std::array<int, kFundsColumnCount> FColumnWidths{};
 
@@ -315,6 +322,7 @@ class TFormMain : public QMainWindow {
   QAction* MnDelete = nullptr;
   QAction* MnUndoImport = nullptr;
   QAction* MnFastExpence = nullptr;
+  QAction* MnFind = nullptr;
   QAction* MnCurrences = nullptr;
   QAction* MnAccounts = nullptr;
   QAction* MnTypes = nullptr;
