@@ -48,7 +48,8 @@ CFindResultModel::~CFindResultModel() = default;
 
 void CFindResultModel::Show(CDataBase* db, std::vector<std::uint32_t> ids) {
   beginResetModel();
-  if (db != db_ || !paths_) paths_ = db ? std::make_unique<CSubTypePaths>(*db) : nullptr;
+  // Categories may have been added or renamed since the last search.
+  paths_ = db ? std::make_unique<CSubTypePaths>(*db) : nullptr;
   db_ = db;
   ids_ = std::move(ids);
   if (titles_.isEmpty())
@@ -215,6 +216,7 @@ void TFormFind::Open() {
 }
 
 void TFormFind::FillAccounts() {
+  FFileName = FDataBase.GetFileName();
   const QSignalBlocker block(CbFindAccount);
   const QVariant kept = CbFindAccount->currentData();
   CbFindAccount->clear();
@@ -295,6 +297,11 @@ void TFormFind::SearchChanged() {
 }
 
 void TFormFind::Research() {
+  // Another database opened meanwhile has its own accounts and categories.
+  if (FDataBase.IsOpened() && FDataBase.GetFileName() != FFileName) {
+    FillAccounts();
+    FillCategories();
+  }
   CFindQuery query;
   if (!FDataBase.IsOpened() || !ReadQuery(query)) {
     FModel->Show(FDataBase.IsOpened() ? &FDataBase : nullptr, {});

@@ -78,6 +78,7 @@ class TFormFind : public QDialog {
   CDataBase& FDataBase;
   CFindIndex FIndex;
   CFindResultModel* FModel = nullptr;
+  std::string FFileName;  // the database the account and category boxes were filled from
 
  public:
   QLineEdit* EdFindText = nullptr;
