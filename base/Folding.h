@@ -7,8 +7,8 @@
 #include <vector>
 
 // The stored text (UTF-8, or Windows-1251 for old files) as lower-case UTF-8
-// without accents: "Café MÜNCHEN" -> "cafe munchen", "ß" -> "ss", Cyrillic
-// in lower case ("Ё" -> "е").
+// without accents: Latin, Greek and Cyrillic letters ("Café MÜNCHEN" ->
+// "cafe munchen", "ß" -> "ss", "Ё" -> "е"); a no-break space is a space.
 std::string FoldText(std::string_view stored);
 
 // The words of a folded text: runs of letters and digits (any letter beyond

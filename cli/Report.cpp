@@ -182,6 +182,19 @@ void WriteTransactionsAfter(CJsonWriter& json, const char* key, CDataBase& db,
   json.EndArray();
 }
 
+void WriteTransactions(CJsonWriter& json, const char* key, CDataBase& db,
+                       const std::vector<std::uint32_t>& ids) {
+  json.BeginArray(key);
+  for (std::uint32_t id : ids) {
+    const CTransactionIndex* entry = db.Transactions().Find(id);
+    if (entry == nullptr) continue;
+    json.BeginObject();
+    WriteTransactionFields(json, db, id, entry->record);
+    json.EndObject();
+  }
+  json.EndArray();
+}
+
 std::uint32_t LastTransactionId(CDataBase& db) {
   std::uint32_t last = 0;
   for (auto [id, entry] : db.Transactions()) last = std::max(last, id);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "Omrindb.h"
 
@@ -17,6 +18,11 @@ std::string DumpJson(CDataBase& db);
 // when `afterId` was the largest id), in id order, as an array under `key`.
 void WriteTransactionsAfter(CJsonWriter& json, const char* key, CDataBase& db,
                             std::uint32_t afterId);
+
+// The transactions `ids`, in that order, as an array under `key`, each as
+// the dump writes it.
+void WriteTransactions(CJsonWriter& json, const char* key, CDataBase& db,
+                       const std::vector<std::uint32_t>& ids);
 
 // The largest transaction id stored, 0 when there is none.
 std::uint32_t LastTransactionId(CDataBase& db);

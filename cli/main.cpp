@@ -16,6 +16,7 @@
 #include "Demo.h"
 #include "Edit.h"
 #include "ExchangeCmd.h"
+#include "FindCmd.h"
 #include "Json.h"
 #include "Logger.h"
 #include "Omrindb.h"
@@ -39,7 +40,8 @@ const char kUsage[] =
     "  balance FILE  print the accounts' figures and the total balance\n"
     "  demo FILE [--transactions N] [--seed S]\n"
     "                create the demo database (3000 transactions by default)\n" PARDOW_REPORT_USAGE
-        PARDOW_EDIT_USAGE PARDOW_EXCHANGE_USAGE PARDOW_BANK_CHECK_USAGE PARDOW_RULES_USAGE;
+        PARDOW_EDIT_USAGE PARDOW_EXCHANGE_USAGE PARDOW_BANK_CHECK_USAGE PARDOW_RULES_USAGE
+            PARDOW_FIND_USAGE;
 
 int Fail(const std::string& text) {
   std::cerr << "pardow-cli: " << text << "\n";
@@ -208,6 +210,7 @@ int main(int argc, char** argv) {
   if (command == "rules" || command == "add-rule" || command == "edit-rule" ||
       command == "delete-rule" || command == "apply-rules")
     return RunRulesCommand(command, rest);
+  if (command == "find") return RunFindCommand(rest);
   if (int rc = RunEditCommand(command, rest); rc >= 0) return rc;
   return Fail("bad command or arguments\n" + std::string(kUsage));
 }

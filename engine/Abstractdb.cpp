@@ -100,7 +100,7 @@ std::uint32_t CAbstractDB::AddString(const std::string& value) {
     stream->WriteAt(position + sizeof header, record.data() + sizeof header, slotSize);
     stream->Write(position, header);
     freeStrings[k - 1].pop_back();
-    ++stringGeneration;
+    NoteReusedString(header.id);
   } else {
     WriteAppend(position, record.data(), record.size());
   }
@@ -271,8 +271,29 @@ bool CAbstractDB::EndBatch(const char* operation) {
   return SyncChanges(operation);
 }
 
+void CAbstractDB::NoteReusedString(std::uint32_t stringId) {
+  // A bounded log: past it, caches are told to read everything again.
+  constexpr std::size_t kMaxReuseLog = 1 << 20;
+  if (reusedStrings.size() >= kMaxReuseLog) {
+    reusedStrings.clear();
+    reusedFrom = stringGeneration;
+  }
+  ++stringGeneration;
+  reusedStrings.push_back(stringId);
+}
+
+bool CAbstractDB::ReusedStringsSince(std::uint64_t generation,
+                                     std::vector<std::uint32_t>& ids) const {
+  if (generation < reusedFrom || generation > stringGeneration) return false;
+  ids.assign(reusedStrings.begin() + static_cast<std::ptrdiff_t>(generation - reusedFrom),
+             reusedStrings.end());
+  return true;
+}
+
 void CAbstractDB::ClearStrings() {
   ++stringGeneration;
+  reusedStrings.clear();
+  reusedFrom = stringGeneration;
   strings.clear();
   for (TFreeIndexes& stack : freeStrings) TFreeIndexes().swap(stack);
 }

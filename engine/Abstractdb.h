@@ -116,6 +116,11 @@ class CAbstractDB {
   // opened or closed, a freed slot reused with its old id): caches of texts
   // by string id are valid while it stays the same.
   std::uint64_t GetStringGeneration() const { return stringGeneration; }
+  // The string ids whose freed slots were given to a new text since the
+  // generation was `generation`, oldest first. False when that is not known
+  // (the pool was cleared since, or the log no longer reaches back so far):
+  // then every cached text is to be read again.
+  bool ReusedStringsSince(std::uint64_t generation, std::vector<std::uint32_t>& ids) const;
 
  protected:
   // The file position where a record of `dataSize` bytes would be appended.
@@ -127,6 +132,8 @@ class CAbstractDB {
   void WriteAppend(std::uint32_t position, const void* bytes, std::size_t n);
   // Empties the string directory and the free-slot stacks.
   void ClearStrings();
+  // Steps the generation for a freed slot given to a new text, and logs it.
+  void NoteReusedString(std::uint32_t stringId);
   // Logs "[operation] what" as an error and keeps `what` as the last write
   // error.
   void NoteWriteFailure(const std::string& operation, const std::string& what);
@@ -141,6 +148,8 @@ class CAbstractDB {
   TStringIndexes strings;                                // live strings by id
   std::array<TFreeIndexes, kStringClasses> freeStrings;  // deleted slots per class
   std::uint64_t stringGeneration = 0;                    // see GetStringGeneration
+  std::vector<std::uint32_t> reusedStrings;              // ids reused, one per generation step
+  std::uint64_t reusedFrom = 0;                          // generation before reusedStrings[0]
   std::string lastWriteError;                            // see GetLastWriteError
   int batchDepth = 0;                                    // open batches
   bool syncDue = false;                                  // a change waits for its sync

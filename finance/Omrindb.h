@@ -220,6 +220,7 @@ class CDataBase : protected CADBEngine {
   using CAbstractDB::GetStringGeneration;
   using CAbstractDB::IsOpened;
   using CAbstractDB::ReadStrings;
+  using CAbstractDB::ReusedStringsSince;
   using CADBEngine::Accounts;
   using CADBEngine::AppendTransactions;
   using CADBEngine::Currencies;

@@ -511,6 +511,8 @@ void TFormMain::CreateMenus() {
   MnDelete = action(MnTransaction, "MnDelete", "Delete");
   MnDelete->setShortcut(QKeySequence(Qt::Key_Delete));
   MnFastExpence = action(MnTransaction, "MnFastExpence", "Quick Expense...");
+  MnFind = action(MnTransaction, "MnFind", "Find...");
+  MnFind->setShortcut(QKeySequence::Find);
   MnTransaction->addSeparator();
   MnUndoImport = action(MnTransaction, "MnUndoImport", "Undo import");
   MnUndoImport->setIcon(UndoIcon());
@@ -622,6 +624,7 @@ void TFormMain::CreateMenus() {
   connect(BtImport, &QToolButton::clicked, this, &TFormMain::BtImportClick);
   connect(MnImport, &QAction::triggered, this, &TFormMain::BtImportClick);
   connect(MnUndoImport, &QAction::triggered, this, &TFormMain::UndoImportClick);
+  connect(MnFind, &QAction::triggered, this, &TFormMain::FindClick);
   connect(MnTransaction, &QMenu::aboutToShow, this, &TFormMain::ShowUndoImport);
   connect(MnExit, &QAction::triggered, this, &TFormMain::Exit1Click);
   connect(MnDBManager, &QAction::triggered, this, &TFormMain::BtMenuManagerClick);
@@ -785,6 +788,7 @@ void TFormMain::ApplyLanguage() {
       {CaptionOf(MnReports), 30216, "&Reports"},
       {CaptionOf(MnSettings), 30217, "Se&ttings"},
       {CaptionOf(MnFastExpence), 30218, "&Quick Expense..."},
+      {CaptionOf(MnFind), 30600, "&Find..."},
       {CaptionOf(LbCurrency), 1084, "Base currency"},
       {CaptionOf(LbExchangeRate), 1085, "Exchange rate"},
   };

@@ -36,6 +36,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class TFormExport;
 class TFormImport;
+class TFormFind;
 
 // Indexes of the window's message texts.
 enum TMainText {
@@ -186,6 +187,11 @@ class TFormMain : public QMainWindow {
   // Stores today as the day of the last check, then asks whether to open
   // the page about new versions.
   void AskForUpdates();
+  // The find window over the whole database (Ctrl+F), and what it asks:
+  // the editor on a match, and the match's month with the match selected.
+  void FindClick();
+  void FindOpenTransaction(std::uint32_t id);
+  void FindShowInMonth(std::uint32_t id);
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -264,6 +270,7 @@ class TFormMain : public QMainWindow {
   bool FOpeningFromReopenMenu = false;  // ReopenClick is opening a file
   TFormExport* FExportForm = nullptr;   // children of the window, made on first use
   TFormImport* FImportForm = nullptr;
+  TFormFind* FFindForm = nullptr;  // made on first use, kept with its query
   // Each column's width while shown, kept while it is hidden.
   std::array<int, kFundsColumnCount> FColumnWidths{};
 
@@ -332,6 +339,7 @@ class TFormMain : public QMainWindow {
   QAction* MnDelete = nullptr;
   QAction* MnUndoImport = nullptr;
   QAction* MnFastExpence = nullptr;
+  QAction* MnFind = nullptr;
   QAction* MnCurrences = nullptr;
   QAction* MnAccounts = nullptr;
   QAction* MnTypes = nullptr;

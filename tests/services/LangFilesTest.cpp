@@ -81,7 +81,7 @@ TEST_P(LangFilesTest, MenuTextsCarryDistinctAccessKeys) {
   const std::vector<std::vector<std::uint32_t>> groups = {
       {1030, 1033, 30210, 1063, 12, 4, 10, 5, 6},  // the menu bar and the buttons beside the tree
       {1050, 1031, 1032, 7},                       // File
-      {4, 10, 5, 6, 30218, 24200},                 // Transaction
+      {4, 10, 5, 6, 30218, 24200, 30600},          // Transaction
       {30211, 30212, 30213, 30214, 30215},         // Lists
       {1057, 1062, 1064, 30216, 30217},            // Tools
       {1053, 1034, 1056, 1036}};                   // Help
@@ -111,7 +111,7 @@ TEST_P(LangFilesTest, NamesItselfItsLocaleAndItsTranslator) {
             kit.GetText(30400, ""));
   const std::string rule = kit.GetText(Localization::kPluralRuleId, "");
   const size_t forms = rule == "one-few-many" ? 3 : 2;
-  for (std::uint32_t id : {24101u, 24111u}) {
+  for (std::uint32_t id : {24101u, 24111u, 30621u}) {
     const std::string text = kit.GetText(id, "");
     EXPECT_EQ(static_cast<size_t>(std::count(text.begin(), text.end(), '|')) + 1, forms) << id;
   }

@@ -1,0 +1,235 @@
+#include "Find.h"
+
+#include <string.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <unordered_set>
+
+#include "Textcodec.h"
+
+namespace {
+
+// The words of a folded text.
+std::vector<std::string> WordsOf(const std::string& folded) {
+  std::vector<std::string> words;
+  std::size_t i = 0;
+  while (i < folded.size()) {
+    while (i < folded.size() && std::isspace(static_cast<unsigned char>(folded[i]))) ++i;
+    std::size_t j = i;
+    while (j < folded.size() && !std::isspace(static_cast<unsigned char>(folded[j]))) ++j;
+    if (j > i) words.push_back(folded.substr(i, j - i));
+    i = j;
+  }
+  return words;
+}
+
+// The ids of `category` and, when `withChildren`, of every subtype below it.
+std::vector<std::uint32_t> CategorySet(CDataBase& db, std::uint32_t category, bool withChildren) {
+  std::vector<std::uint32_t> set{category};
+  if (!withChildren) return set;
+  std::unordered_multimap<std::uint32_t, std::uint32_t> children;
+  for (auto [id, entry] : db.SubTypes()) children.emplace(entry->record.parentId, id);
+  for (std::size_t i = 0; i < set.size() && set.size() <= children.size() + 1; ++i) {
+    auto [lo, hi] = children.equal_range(set[i]);
+    for (auto it = lo; it != hi; ++it)
+      if (std::find(set.begin(), set.end(), it->second) == set.end()) set.push_back(it->second);
+  }
+  std::sort(set.begin(), set.end());
+  return set;
+}
+
+bool KindMatches(EFindKind kind, const TransactionRecord& r) {
+  switch (kind) {
+    case EFindKind::kExpenses:
+      return IsExpense(r);
+    case EFindKind::kIncomes:
+      return IsIncome(r);
+    case EFindKind::kTransfers:
+      return IsTransfer(r);
+    case EFindKind::kAll:
+      break;
+  }
+  return true;
+}
+
+Money SignedAmount(const CFindQuery& q, const TransactionRecord& r) {
+  if (q.account != 0 && IsTransfer(r))
+    return (r.toAccount == q.account ? r.amountIn : 0) -
+           (r.fromAccount == q.account ? r.amountOut : 0);
+  if (IsIncome(r)) return r.amountIn;
+  if (IsExpense(r)) return -r.amountOut;
+  return q.kind == EFindKind::kTransfers ? r.amountOut : 0;
+}
+
+std::string Trimmed(const std::string& text) {
+  const std::size_t b = text.find_first_not_of(" \t");
+  if (b == std::string::npos) return {};
+  return text.substr(b, text.find_last_not_of(" \t") - b + 1);
+}
+
+}  // namespace
+
+Money FindAmountOf(const TransactionRecord& r) {
+  return IsIncome(r) ? r.amountIn : r.amountOut;
+}
+
+bool ParseAmountCondition(const std::string& text, const TAmountReader& readAmount,
+                          CFindQuery& query) {
+  const std::string t = Trimmed(text);
+  if (t.empty()) return true;
+  std::optional<Money> lo, hi;
+  auto read = [&](const std::string& part, std::optional<Money>& into) {
+    into = readAmount(Trimmed(part));
+    return into.has_value();
+  };
+  if (const std::size_t dots = t.find(".."); dots != std::string::npos) {
+    const std::string left = Trimmed(t.substr(0, dots)), right = Trimmed(t.substr(dots + 2));
+    if (left.empty() && right.empty()) return false;
+    if (!left.empty() && !read(left, lo)) return false;
+    if (!right.empty() && !read(right, hi)) return false;
+  } else if (t[0] == '>' || t[0] == '<') {
+    const bool orEqual = t.size() > 1 && t[1] == '=';
+    std::optional<Money> bound;
+    if (!read(t.substr(orEqual ? 2 : 1), bound)) return false;
+    // Amounts are whole ten-thousandths, so "more than" is "at least one more".
+    if (t[0] == '>')
+      lo = orEqual ? *bound : *bound + 1;
+    else if (orEqual)
+      hi = *bound;
+    else if (*bound == 0)
+      return false;  // no amount is below nothing
+    else
+      hi = *bound - 1;
+  } else {
+    if (!read(t, lo)) return false;
+    hi = lo;
+  }
+  query.minAmount = lo;
+  query.maxAmount = hi;
+  return true;
+}
+
+void CFindIndex::Clear() {
+  db_ = nullptr;
+  fileName_.clear();
+  generation_ = 0;
+  folded_.clear();
+  liveBytes_ = 0;
+  dense_.clear();
+  sparse_.clear();
+}
+
+void CFindIndex::Refresh(CDataBase& db) {
+  // Dense slots cost 20 bytes per id up to the largest; a file whose ids
+  // jump far ahead uses the map instead.
+  const bool dense = db.GetNextItemId() <= 4 * db.Transactions().size() + (1u << 20);
+  const bool sameFile = db_ == &db && fileName_ == db.GetFileName() && useDense_ == dense;
+  std::vector<std::uint32_t> reused;
+  if (!sameFile || !db.ReusedStringsSince(generation_, reused)) {
+    Clear();
+    db_ = &db;
+    fileName_ = db.GetFileName();
+    useDense_ = dense;
+  } else if (!reused.empty()) {
+    // A freed text id given to a new text may be back in a transaction that
+    // had it before: its folded text is stale though its ids match.
+    std::unordered_set<std::uint32_t> stale(reused.begin(), reused.end());
+    for (auto [id, entry] : db.Transactions())
+      if (stale.count(entry->record.descriptionId) || stale.count(entry->record.commentId))
+        SlotOf(id).filled = false;
+  }
+  generation_ = db.GetStringGeneration();
+  if (useDense_ && dense_.size() < db.GetNextItemId() + 1) dense_.resize(db.GetNextItemId() + 1);
+  if (folded_.size() > 2 * liveBytes_ + (1u << 20)) Compact(db);
+}
+
+CFindIndex::Slot& CFindIndex::SlotOf(std::uint32_t id) {
+  return useDense_ && id < dense_.size() ? dense_[id] : sparse_[id];
+}
+
+std::string_view CFindIndex::TextOf(CDataBase& db, std::uint32_t id, const TransactionRecord& r) {
+  Slot& slot = SlotOf(id);
+  if (!slot.filled || slot.descriptionId != r.descriptionId || slot.commentId != r.commentId) {
+    if (slot.filled) liveBytes_ -= slot.length;
+    const std::string text =
+        FoldText(db.GetString(r.descriptionId)) + '\n' + FoldText(db.GetString(r.commentId));
+    slot = Slot{r.descriptionId, r.commentId, static_cast<std::uint32_t>(folded_.size()),
+                static_cast<std::uint32_t>(text.size()), true};
+    folded_ += text;
+    liveBytes_ += text.size();
+  }
+  return std::string_view(folded_).substr(slot.offset, slot.length);
+}
+
+void CFindIndex::Compact(CDataBase& db) {
+  std::string kept;
+  kept.reserve(liveBytes_);
+  for (auto [id, entry] : db.Transactions()) {
+    Slot& slot = SlotOf(id);
+    if (!slot.filled) continue;
+    const std::string_view text = std::string_view(folded_).substr(slot.offset, slot.length);
+    slot.offset = static_cast<std::uint32_t>(kept.size());
+    kept += text;
+  }
+  // Slots of deleted transactions point at nothing now.
+  if (useDense_) {
+    for (std::uint32_t id = 0; id < dense_.size(); ++id)
+      if (dense_[id].filled && db.Transactions().Find(id) == nullptr) dense_[id] = Slot{};
+  } else {
+    std::erase_if(sparse_,
+                  [&](const auto& p) { return db.Transactions().Find(p.first) == nullptr; });
+  }
+  folded_.swap(kept);
+  liveBytes_ = folded_.size();
+}
+
+CFindResult CFindIndex::Find(CDataBase& db, const CFindQuery& q) {
+  CFindResult result;
+  if (!db.IsOpened()) return result;
+  Refresh(db);
+  const std::vector<std::string> words = WordsOf(FoldText(q.text));
+  const std::vector<std::uint32_t> categories =
+      q.category != 0 ? CategorySet(db, q.category, q.subCategories) : std::vector<std::uint32_t>{};
+  const std::int32_t fromDay = q.from ? DayKeyOf(*q.from) : INT32_MIN;
+  const std::int32_t toDay = q.to ? DayKeyOf(*q.to) : INT32_MAX;
+  std::vector<std::uint64_t> found;  // (day, id), to be put in date order
+  std::unordered_map<std::uint32_t, std::uint32_t> currencyOf;  // by account
+  bool oneCurrency = true;
+  for (auto [id, entry] : db.Transactions()) {
+    const TransactionRecord& r = entry->record;
+    const std::int32_t day = DayKeyOf(r.date);
+    if (day < fromDay || day > toDay || !KindMatches(q.kind, r)) continue;
+    if (q.account != 0 && r.fromAccount != q.account && r.toAccount != q.account) continue;
+    if ((q.member != 0 && r.memberId != q.member) || (q.section != 0 && r.sectionId != q.section))
+      continue;
+    if (!categories.empty() &&
+        !std::binary_search(categories.begin(), categories.end(), r.categoryId))
+      continue;
+    const Money amount = FindAmountOf(r);
+    if ((q.minAmount && amount < *q.minAmount) || (q.maxAmount && amount > *q.maxAmount)) continue;
+    if (!words.empty()) {
+      const std::string_view text = TextOf(db, id, r);
+      const bool all = std::all_of(words.begin(), words.end(), [&](const std::string& w) {
+        return memmem(text.data(), text.size(), w.data(), w.size()) != nullptr;
+      });
+      if (!all) continue;
+    }
+    found.push_back(
+        (static_cast<std::uint64_t>(static_cast<std::uint32_t>(day) ^ 0x80000000u) << 32) | id);
+    result.sum += SignedAmount(q, r);
+    const std::uint32_t account = IsIncome(r) ? r.toAccount : r.fromAccount;
+    auto known = currencyOf.find(account);
+    if (known == currencyOf.end())
+      known = currencyOf.emplace(account, db.GetAccountCurrency(account)).first;
+    if (found.size() == 1) result.currency = known->second;
+    oneCurrency = oneCurrency && known->second == result.currency;
+  }
+  if (!oneCurrency) result.currency = 0;
+  // Ids mostly grow with the date, so this is usually close to sorted already.
+  if (!std::is_sorted(found.begin(), found.end())) std::sort(found.begin(), found.end());
+  result.ids.reserve(found.size());
+  for (std::uint64_t key : found) result.ids.push_back(static_cast<std::uint32_t>(key));
+  return result;
+}
