@@ -186,7 +186,7 @@ TFormImportReview::TFormImportReview(QWidget* parent) : QDialog(parent) {
   layout->addWidget(CbUncategorized);
   layout->addWidget(ReviewGrid, 1);
   layout->addLayout(okCancel.row);
-  resize(1040, 460);
+  resize(1120, 460);
   connect(BtOk, &QPushButton::clicked, this, &QDialog::accept);
 }
 
@@ -214,9 +214,9 @@ bool TFormImportReview::Execute(CImportPlan& plan, const std::string& fileName, 
                              metrics.horizontalAdvance("00/00/0000") + 16);
   ReviewGrid->setColumnWidth(TImportReviewModel::kAmount,
                              metrics.horizontalAdvance("-0,000,000.00") + 16);
-  ReviewGrid->setColumnWidth(TImportReviewModel::kDescription, 200);
-  ReviewGrid->setColumnWidth(TImportReviewModel::kCategory, 150);
-  ReviewGrid->setColumnWidth(TImportReviewModel::kCategoryFrom, 170);
+  ReviewGrid->setColumnWidth(TImportReviewModel::kDescription, 180);
+  ReviewGrid->setColumnWidth(TImportReviewModel::kCategory, 130);
+  ReviewGrid->setColumnWidth(TImportReviewModel::kCategoryFrom, 150);
   ShowCounts();
   const bool confirmed = exec() == QDialog::Accepted;
   ReviewGrid->setModel(nullptr);
