@@ -1,10 +1,10 @@
 #include "BankCheckCmd.h"
 
-#include <charconv>
 #include <iostream>
 #include <nlohmann/json.hpp>
 
 #include "Access.h"
+#include "Args.h"
 #include "BankCheck.h"
 
 namespace {
@@ -35,9 +35,7 @@ int ParseArgs(const std::vector<std::string>& args, CBankCheckArgs& a) {
     if (i + 1 >= args.size()) return Bad(name + " wants a value");
     const std::string& value = args[++i];
     if (name == "--account") {
-      auto [ptr, ec] = std::from_chars(value.data(), value.data() + value.size(), a.account);
-      if (value.empty() || ec != std::errc() || ptr != value.data() + value.size())
-        return Bad("--account wants an account id");
+      if (!ParseWholeNumber(value, a.account)) return Bad("--account wants an account id");
       account = true;
     } else if (name == "--date") {
       if (!ParseIsoDate(value, a.day)) return Bad("--date wants YYYY-MM-DD");

@@ -1,12 +1,12 @@
 #include "ExchangeCmd.h"
 
-#include <charconv>
 #include <iostream>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <optional>
 
 #include "Access.h"
+#include "Args.h"
 #include "Companion.h"
 #include "Exporter.h"
 #include "Importer.h"
@@ -19,12 +19,6 @@ using Json = nlohmann::ordered_json;
 int Bad(const std::string& text) {
   std::cerr << "pardow-cli: " << text << "\n";
   return 2;
-}
-
-bool ParseId(const std::string& text, std::uint32_t& out) {
-  const char* end = text.data() + text.size();
-  auto [ptr, ec] = std::from_chars(text.data(), end, out);
-  return !text.empty() && ec == std::errc() && ptr == end;
 }
 
 bool ParseSeparator(const std::string& text, char& out) {
@@ -125,9 +119,9 @@ int RunExportCommand(const std::vector<std::string>& args) {
     return Bad("--from wants YYYY-MM-DD");
   if (o.Has("--to") && !ParseIsoDate(o.values["--to"], options.end))
     return Bad("--to wants YYYY-MM-DD");
-  if (o.Has("--account") && !ParseId(o.values["--account"], options.account))
+  if (o.Has("--account") && !ParseWholeNumber(o.values["--account"], options.account))
     return Bad("--account wants an account id");
-  if (o.Has("--category") && !ParseId(o.values["--category"], options.category))
+  if (o.Has("--category") && !ParseWholeNumber(o.values["--category"], options.category))
     return Bad("--category wants a category id");
   options.withSubcategories = !o.Has("--no-subcategories");
   if (o.Has("--kind")) {
@@ -214,7 +208,7 @@ int ParseImportArgs(const std::vector<std::string>& args, CImportArgs& a) {
   if (o.positional.size() != 2) return Bad("import wants a database FILE and a statement FILE");
   a.db = o.positional[0];
   a.file = o.positional[1];
-  if (!o.Has("--account") || !ParseId(o.values["--account"], a.options.account))
+  if (!o.Has("--account") || !ParseWholeNumber(o.values["--account"], a.options.account))
     return Bad("import wants --account ID");
   if (o.Has("--columns")) a.columnNames = List(o.values["--columns"]);
   if ((a.separatorGiven = o.Has("--separator")) &&
@@ -232,7 +226,7 @@ int ParseImportArgs(const std::vector<std::string>& args, CImportArgs& a) {
   }
   if ((a.firstRowGiven = o.Has("--first-row"))) {
     std::uint32_t n = 0;
-    if (!ParseId(o.values["--first-row"], n) || n < 1 || n > 32767)
+    if (!ParseWholeNumber(o.values["--first-row"], n) || n < 1 || n > 32767)
       return Bad("--first-row wants a number from 1 to 32767");
     a.options.firstRow = n;
   }

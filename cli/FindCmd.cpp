@@ -1,9 +1,9 @@
 #include "FindCmd.h"
 
-#include <charconv>
 #include <iostream>
 
 #include "Access.h"
+#include "Args.h"
 #include "Find.h"
 #include "Json.h"
 #include "Numbertexts.h"
@@ -16,10 +16,9 @@ int Bad(const std::string& text) {
   return 2;
 }
 
+// An id: a whole number above 0.
 bool ParseId(const std::string& text, std::uint32_t& out) {
-  const char* end = text.data() + text.size();
-  auto [ptr, ec] = std::from_chars(text.data(), end, out);
-  return !text.empty() && ec == std::errc() && ptr == end && out != 0;
+  return ParseWholeNumber(text, out) && out != 0;
 }
 
 // A plain decimal amount ("1234.5"), the same in every locale.

@@ -1,11 +1,11 @@
 #include "RulesCmd.h"
 
-#include <charconv>
 #include <iostream>
 #include <iterator>
 #include <nlohmann/json.hpp>
 
 #include "Access.h"
+#include "Args.h"
 #include "Companion.h"
 #include "Rules.h"
 #include "SubTypePaths.h"
@@ -132,8 +132,7 @@ Json ParseInput(const std::vector<std::string>& args, std::size_t at, std::strin
 }
 
 bool ParseId(const std::string& text, std::uint32_t& id) {
-  auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), id);
-  return !text.empty() && ec == std::errc() && ptr == text.data() + text.size() && id != 0;
+  return ParseWholeNumber(text, id) && id != 0;
 }
 
 int ApplyRules(CDataBase& db, const std::vector<CImportRule>& rules,
