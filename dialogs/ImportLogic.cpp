@@ -399,3 +399,86 @@ std::string StatementBalanceText(const CStatementBalance& balance) {
     text += "\n" + GetLocalizedText(30585, "The highlighted rows most likely explain it.");
   return text;
 }
+
+std::vector<TBulkRefused> CheckPlannedChoice(const CImportPlan& plan,
+                                             const std::vector<std::size_t>& rows,
+                                             const TBulkChange& change,
+                                             const CSubTypePaths& paths) {
+  std::vector<TBulkRefused> refused;
+  const std::uint32_t categoryRoot = change.category != 0 ? paths.RootOf(change.category) : 0;
+  const bool gone = (change.category != 0 && categoryRoot != kExpenseRoot &&
+                     categoryRoot != kIncomeRoot) ||
+                    (change.member != 0 && paths.RootOf(change.member) != kMemberRoot) ||
+                    (change.section != 0 && paths.RootOf(change.section) != kSectionRoot);
+  for (std::size_t at : rows) {
+    const CPlannedRow& row = plan.rows[at];
+    if (row.status == ERowStatus::kRefused) continue;
+    if (gone)
+      refused.push_back({row.line, TBulkRefusal::kNoSuchChoice});
+    else if (change.category != 0 && categoryRoot != CategoryRootFor(row.record))
+      refused.push_back({row.line, TBulkRefusal::kCategoryKind});
+  }
+  return refused;
+}
+
+void SetPlannedChoice(CImportPlan& plan, const std::vector<std::size_t>& rows,
+                      const TBulkChange& change) {
+  const std::uint32_t why = plan.AddText("chosen by you");
+  for (std::size_t at : rows) {
+    CPlannedRow& row = plan.rows[at];
+    if (row.status == ERowStatus::kRefused) continue;
+    const struct {
+      std::uint32_t chosen;
+      std::uint32_t& id;
+      std::uint32_t& path;
+    } fields[] = {{change.category, row.record.categoryId, row.category},
+                  {change.member, row.record.memberId, row.member},
+                  {change.section, row.record.sectionId, row.section}};
+    for (const auto& field : fields)
+      if (field.chosen != 0) {
+        field.id = field.chosen;
+        field.path = 0;  // the file's path is not created for it
+      }
+    row.why = why;
+  }
+}
+
+std::string CategorySourceText(std::string_view why) {
+  // The importer writes the pieces in English ("from the file; rule 3:
+  // 'netflix'"), as the command line reports them; each is said again in
+  // the user's language.
+  std::string out;
+  while (!why.empty()) {
+    // A rule's piece comes last and runs to the end: its text may hold "; ".
+    const std::size_t end = why.starts_with("rule ") ? std::string_view::npos : why.find("; ");
+    const std::string_view piece = why.substr(0, end);
+    why = end == std::string_view::npos ? std::string_view() : why.substr(end + 2);
+    std::string text(piece);
+    long long n = 0;
+    const auto number = [&](std::size_t at) {
+      const char* first = piece.data() + at;
+      const auto [ptr, ec] = std::from_chars(first, piece.data() + piece.size(), n);
+      return ec == std::errc() ? static_cast<std::size_t>(ptr - piece.data()) : 0;
+    };
+    if (piece == "from the file") {
+      text = GetLocalizedText(30686, "from the file");
+    } else if (piece == "chosen by you") {
+      text = GetLocalizedText(30687, "chosen by you");
+    } else if (piece.starts_with("rule ")) {
+      const std::size_t after = number(5);
+      if (after != 0 && piece.substr(after).starts_with(": '") && piece.ends_with('\'')) {
+        text = GetLocalizedText(30688, "rule %1: '%2'");
+        ReplaceAll(text, "%1", std::to_string(n));
+        ReplaceAll(text, "%2",
+                   std::string(piece.substr(after + 3, piece.size() - after - 4)));
+      }
+    } else if (piece.starts_with("like ")) {
+      const std::size_t after = number(5);
+      if (after != 0 && piece.substr(after) == " earlier transactions")
+        text = GetLocalizedCount(
+            30689, "like %1 earlier transaction|like %1 earlier transactions", n);
+    }
+    out += out.empty() ? text : "; " + text;
+  }
+  return out;
+}

@@ -6,10 +6,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "BulkEditLogic.h"
 #include "ExportLogic.h"
 #include "Importer.h"
+#include "SubTypePaths.h"
 
 namespace Settings {
 class CSettingsStorage;
@@ -147,3 +150,19 @@ std::string PlanCountsText(const CImportPlan& plan);
 // The review's line on the bank's balance: agreeing, or the difference and
 // where to look for it; "" when the statement gives no balance.
 std::string StatementBalanceText(const CStatementBalance& balance);
+
+// The user's own category, member and section for planned rows `rows`
+// (indexes of plan.rows; refused rows are left out): the rows whose kind
+// the category does not fit (an income category for an expense), and
+// choices that are no longer stored subtypes, as refusals.
+std::vector<TBulkRefused> CheckPlannedChoice(const CImportPlan& plan,
+                                             const std::vector<std::size_t>& rows,
+                                             const TBulkChange& change,
+                                             const CSubTypePaths& paths);
+// Gives those rows the choice (0 keeps a field) and says where it came from.
+void SetPlannedChoice(CImportPlan& plan, const std::vector<std::size_t>& rows,
+                      const TBulkChange& change);
+
+// Where a planned row's category comes from (CPlannedRow::why) in the
+// user's language.
+std::string CategorySourceText(std::string_view why);

@@ -39,7 +39,7 @@ TFormBulkEdit::TFormBulkEdit(QWidget* parent) : QDialog(parent) {
   CBMember = ChoiceBox(this, "CBMember");
   CBSection = ChoiceBox(this, "CBSection");
   CBAccount = ChoiceBox(this, "CBAccount");
-  auto* form = new QFormLayout;
+  auto* form = FForm = new QFormLayout;
   form->addRow(LocalizedText(30641, "Category:"), CBCategory);
   form->addRow(LocalizedText(30642, "Family member:"), CBMember);
   form->addRow(LocalizedText(30643, "Section:"), CBSection);
@@ -70,8 +70,33 @@ bool TFormBulkEdit::Execute(CDataBase& db, int kind, const std::vector<std::uint
   FKind = kind;
   FIds = ids;
   FResult = TBulkResult();
+  FCheck = nullptr;
   setWindowTitle(QString::fromStdString(GetLocalizedCount(
       30640, "Change %1 transaction|Change %1 transactions", static_cast<long long>(ids.size()))));
+  std::set<std::uint32_t> roots;
+  for (std::uint32_t id : ids)
+    if (const TransactionRecord* record = StoredTransaction(db, kind, id))
+      roots.insert(CategoryRootFor(*record));
+  Fill(db, roots, true);
+  const bool accepted = exec() == QDialog::Accepted;
+  result = FResult;
+  return accepted && !result.stored.empty();
+}
+
+bool TFormBulkEdit::Choose(CDataBase& db, const std::set<std::uint32_t>& roots, std::size_t rows,
+                           const TCheck& check, TBulkChange& change) {
+  FDb = &db;
+  FCheck = check;
+  setWindowTitle(QString::fromStdString(GetLocalizedCount(
+      30683, "Category for %1 row|Category for %1 rows", static_cast<long long>(rows))));
+  Fill(db, roots, false);
+  const bool accepted = exec() == QDialog::Accepted;
+  FCheck = nullptr;
+  change = Change();
+  return accepted && !change.Empty();
+}
+
+void TFormBulkEdit::Fill(CDataBase& db, const std::set<std::uint32_t>& roots, bool accounts) {
   LbHint->setText(
       LocalizedText(30661, "Fields left at (leave as it is) keep each transaction's own value."));
   const QString keep = LocalizedText(30645, "(leave as it is)");
@@ -81,10 +106,6 @@ bool TFormBulkEdit::Execute(CDataBase& db, int kind, const std::vector<std::uint
   }
   // The categories of the kinds among the transactions, each kind's named
   // when there are several.
-  std::set<std::uint32_t> roots;
-  for (std::uint32_t id : ids)
-    if (const TransactionRecord* record = StoredTransaction(db, kind, id))
-      roots.insert(CategoryRootFor(*record));
   for (std::uint32_t root : roots) {
     const QString prefix = roots.size() < 2 ? QString()
                            : root == kIncomeRoot
@@ -99,20 +120,20 @@ bool TFormBulkEdit::Execute(CDataBase& db, int kind, const std::vector<std::uint
     CBMember->addItem(StoredToQString(choice.text), choice.id);
   for (const TBulkChoice& choice : SubTypeChoices(db, kSectionRoot))
     CBSection->addItem(StoredToQString(choice.text), choice.id);
-  const TAccountItems accounts = db.GetAccountItems();  // a copy: GetCurrency below
-  for (const CAccountItem& account : accounts) {
-    CCurrencyItem currency;
-    db.GetCurrency(account.record.currencyId, currency);
-    CBAccount->addItem(
-        StoredToQString(account.name) + QStringLiteral(" (") + StoredToQString(currency.name) + ")",
-        account.id);
+  FForm->setRowVisible(CBAccount, accounts);
+  if (accounts) {
+    const TAccountItems items = db.GetAccountItems();  // a copy: GetCurrency below
+    for (const CAccountItem& account : items) {
+      CCurrencyItem currency;
+      db.GetCurrency(account.record.currencyId, currency);
+      CBAccount->addItem(StoredToQString(account.name) + QStringLiteral(" (") +
+                             StoredToQString(currency.name) + ")",
+                         account.id);
+    }
   }
   ApplyControlIcons(this);
   adjustSize();
   CBCategory->setFocus();
-  const bool accepted = exec() == QDialog::Accepted;
-  result = FResult;
-  return accepted && !result.stored.empty();
 }
 
 void TFormBulkEdit::BtOkClick() {
@@ -121,9 +142,14 @@ void TFormBulkEdit::BtOkClick() {
     reject();
     return;
   }
-  const std::vector<TBulkRefused> refused = CheckBulkEdit(*FDb, FKind, FIds, change);
+  const std::vector<TBulkRefused> refused =
+      FCheck ? FCheck(change) : CheckBulkEdit(*FDb, FKind, FIds, change);
   if (!refused.empty()) {
     ShowMessage(BulkRefusalText(refused));  // the dialog stays for another choice
+    return;
+  }
+  if (FCheck) {  // choosing only: the caller stores
+    accept();
     return;
   }
   FResult = ApplyBulkEdit(*FDb, FKind, FIds, change);

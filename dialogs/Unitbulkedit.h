@@ -5,6 +5,8 @@
 
 #include <QDialog>
 #include <cstdint>
+#include <functional>
+#include <set>
 #include <vector>
 
 #include "BulkEditLogic.h"
@@ -28,22 +30,35 @@ class TFormBulkEdit : public QDialog {
   // an OK without a choice.
   bool Execute(CDataBase& db, int kind, const std::vector<std::uint32_t>& ids, TBulkResult& result);
 
+  // Chooses a category, member and section for rows not yet stored (an
+  // import's): `roots` are the category roots of their kinds, `check`
+  // tells why rows cannot take a choice (the dialog then stays). True with
+  // `change` on OK with a choice.
+  using TCheck = std::function<std::vector<TBulkRefused>(const TBulkChange&)>;
+  bool Choose(CDataBase& db, const std::set<std::uint32_t>& roots, std::size_t rows,
+              const TCheck& check, TBulkChange& change);
+
   // The change the boxes show now.
   TBulkChange Change() const;
 
  private:
   void BtOkClick();
+  // Fills the boxes with the choices for categories under `roots` (and the
+  // accounts when `accounts`).
+  void Fill(CDataBase& db, const std::set<std::uint32_t>& roots, bool accounts);
 
   CDataBase* FDb = nullptr;
   int FKind = kTransactionKind;
   std::vector<std::uint32_t> FIds;
   TBulkResult FResult;
+  TCheck FCheck;  // set while choosing for rows not yet stored
 
   QLabel* LbHint = nullptr;
   QComboBox* CBCategory = nullptr;
   QComboBox* CBMember = nullptr;
   QComboBox* CBSection = nullptr;
   QComboBox* CBAccount = nullptr;
+  class QFormLayout* FForm = nullptr;
   QPushButton* BtOk = nullptr;
   QPushButton* BtCancel = nullptr;
 };

@@ -729,7 +729,7 @@ void TFormImport::BtImportClick() {
   QApplication::restoreOverrideCursor();
   const CSubTypePaths names(*FDb);
   TFormImportReview review(this);
-  if (!review.Execute(plan, QFileInfo(Q(path)).fileName().toStdString(), FOfx, &names)) return;
+  if (!review.Execute(plan, QFileInfo(Q(path)).fileName().toStdString(), FOfx, &names, FDb)) return;
   if (Apply(plan, options, fitIds)) accept();
 }
 

@@ -3,6 +3,7 @@
 #include <QBrush>
 #include <QColor>
 #include <QHeaderView>
+#include <QMenu>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -11,6 +12,7 @@
 #include "Include.h"
 #include "Qtexts.h"
 #include "Skin.h"
+#include "Unitbulkedit.h"
 
 namespace {
 
@@ -54,6 +56,12 @@ void TImportReviewModel::ShowUncategorizedOnly(bool only) {
         (plan_.rows[i].status != ERowStatus::kRefused && plan_.rows[i].record.categoryId == 0))
       order_.push_back(i);
   endResetModel();
+}
+
+void TImportReviewModel::RefreshCategories() {
+  if (!order_.empty())
+    emit dataChanged(index(0, kCategory), index(static_cast<int>(order_.size()) - 1, kCategoryFrom),
+                     {Qt::DisplayRole});
 }
 
 void TImportReviewModel::RefreshSuspects() {
@@ -117,7 +125,7 @@ QVariant TImportReviewModel::data(const QModelIndex& index, int role) const {
       return Q(text);
     }
     case kCategoryFrom:
-      return refused ? QString() : Q(std::string(plan_.Text(row.why)));
+      return refused ? QString() : Q(CategorySourceText(plan_.Text(row.why)));
     case kReason:
       return Q(std::string(plan_.Reason(row)));
     default:
@@ -175,6 +183,12 @@ TFormImportReview::TFormImportReview(QWidget* parent) : QDialog(parent) {
   ReviewGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
   ReviewGrid->horizontalHeader()->setStretchLastSection(true);
   ReviewGrid->setWordWrap(false);
+  ReviewGrid->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(ReviewGrid, &QWidget::customContextMenuRequested, this, &TFormImportReview::GridMenu);
+  BtCategory = Named(new QPushButton(LocalizedText(30684, "Set &category..."), this), "BtCategory");
+  BtCategory->setToolTip(
+      LocalizedText(30685, "Choose the category, member and section of the selected rows"));
+  connect(BtCategory, &QPushButton::clicked, this, &TFormImportReview::BtCategoryClick);
   const TOkCancel okCancel = MakeOkCancel(this);
   BtOk = okCancel.ok;
   BtOk->setText(LocalizedText(30571, "&Import"));
@@ -183,7 +197,11 @@ TFormImportReview::TFormImportReview(QWidget* parent) : QDialog(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(LbCounts);
   layout->addWidget(LbBalance);
-  layout->addWidget(CbUncategorized);
+  auto* tools = new QHBoxLayout;
+  tools->addWidget(CbUncategorized);
+  tools->addStretch(1);
+  tools->addWidget(BtCategory);
+  layout->addLayout(tools);
   layout->addWidget(ReviewGrid, 1);
   layout->addLayout(okCancel.row);
   resize(1120, 460);
@@ -191,8 +209,11 @@ TFormImportReview::TFormImportReview(QWidget* parent) : QDialog(parent) {
 }
 
 bool TFormImportReview::Execute(CImportPlan& plan, const std::string& fileName, bool entries,
-                                const CSubTypePaths* names) {
+                                const CSubTypePaths* names, CDataBase* db) {
   FPlan = &plan;
+  FNames = names;
+  FDb = names != nullptr ? db : nullptr;
+  BtCategory->setVisible(FDb != nullptr);
   FFileName = fileName;
   auto* model = new TImportReviewModel(plan, entries, ReviewGrid);
   model->SetNames(names);
@@ -200,6 +221,9 @@ bool TFormImportReview::Execute(CImportPlan& plan, const std::string& fileName, 
   CbUncategorized->setChecked(false);
   connect(CbUncategorized, &QCheckBox::toggled, model, &TImportReviewModel::ShowUncategorizedOnly);
   ReviewGrid->setModel(model);
+  connect(ReviewGrid->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          &TFormImportReview::SelectionChanged);
+  SelectionChanged();
   connect(model, &TImportReviewModel::IncludedChanged, this, [this]() {
     CheckStatementBalance(*FPlan);
     FModel->RefreshSuspects();
@@ -251,4 +275,41 @@ void TFormImportReview::ShowBalance() {
                                ? QStringLiteral("QLabel { color: #a04000; font-weight: bold; }")
                                : QStringLiteral("QLabel { color: #006000; }"));
   layout()->activate();  // the line may have grown a second one
+}
+
+std::vector<std::size_t> TFormImportReview::SelectedRows() const {
+  std::vector<std::size_t> rows;
+  if (FModel == nullptr) return rows;
+  for (const QModelIndex& index : ReviewGrid->selectionModel()->selectedRows()) {
+    const std::size_t at = FModel->PlanRow(index.row());
+    if (FPlan->rows[at].status != ERowStatus::kRefused) rows.push_back(at);
+  }
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+void TFormImportReview::SelectionChanged() {
+  BtCategory->setEnabled(FDb != nullptr && !SelectedRows().empty());
+}
+
+void TFormImportReview::BtCategoryClick() {
+  const std::vector<std::size_t> rows = SelectedRows();
+  if (FDb == nullptr || rows.empty()) return;
+  std::set<std::uint32_t> roots;
+  for (std::size_t at : rows) roots.insert(CategoryRootFor(FPlan->rows[at].record));
+  TFormBulkEdit choice(this);
+  TBulkChange change;
+  const auto check = [&](const TBulkChange& chosen) {
+    return CheckPlannedChoice(*FPlan, rows, chosen, *FNames);
+  };
+  if (!choice.Choose(*FDb, roots, rows.size(), check, change)) return;
+  SetPlannedChoice(*FPlan, rows, change);
+  FModel->RefreshCategories();
+}
+
+void TFormImportReview::GridMenu(const QPoint& at) {
+  if (FDb == nullptr || SelectedRows().empty()) return;
+  QMenu menu(this);
+  menu.addAction(BtCategory->text(), this, &TFormImportReview::BtCategoryClick);
+  menu.exec(ReviewGrid->viewport()->mapToGlobal(at));
 }

@@ -52,6 +52,10 @@ class TImportReviewModel : public QAbstractTableModel {
   void SetNames(const CSubTypePaths* names) { names_ = names; }
   // Shows only the rows that will be stored without a category, or all.
   void ShowUncategorizedOnly(bool only);
+  // The plan row a table row shows.
+  std::size_t PlanRow(int row) const { return order_[static_cast<std::size_t>(row)]; }
+  // The rows show their category, member, section and its source again.
+  void RefreshCategories();
 
  signals:
   void IncludedChanged();
@@ -74,15 +78,23 @@ class TFormImportReview : public QDialog {
   // Shows the plan of the import of `fileName` (`entries`: an OFX
   // statement's). True when the user confirms; the rows' include flags in
   // `plan` are then those checked.
-  // `names` (may be null) names the categories the rows get.
+  // `names` (may be null) names the categories the rows get; with `db` the
+  // user can choose the category, member and section of rows.
   bool Execute(CImportPlan& plan, const std::string& fileName, bool entries = false,
-               const CSubTypePaths* names = nullptr);
+               const CSubTypePaths* names = nullptr, CDataBase* db = nullptr);
 
  private:
   void ShowCounts();
   void ShowBalance();
+  // The plan rows of the selected table rows that will be stored or could be.
+  std::vector<std::size_t> SelectedRows() const;
+  void SelectionChanged();
+  void BtCategoryClick();
+  void GridMenu(const QPoint& at);
 
   CImportPlan* FPlan = nullptr;  // during Execute
+  const CSubTypePaths* FNames = nullptr;
+  CDataBase* FDb = nullptr;
   std::string FFileName;
 
   // The controls, each named by its objectName.
@@ -91,6 +103,7 @@ class TFormImportReview : public QDialog {
   QLabel* LbBalance = nullptr;  // the bank's balance beside the books'
   TImportReviewModel* FModel = nullptr;
   QTableView* ReviewGrid = nullptr;
+  QPushButton* BtCategory = nullptr;
   QPushButton* BtOk = nullptr;
   QPushButton* BtCancel = nullptr;
 };

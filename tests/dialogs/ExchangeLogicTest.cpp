@@ -169,6 +169,11 @@ TEST(ExchangeLogic, CountTextsTakeTheFormOfTheirNumber) {
     EXPECT_EQ(ExchangeCountText(c.what, c.count), c.text) << c.language;
   }
   EXPECT_EQ(PlanCountsText(plan), "1 neu, 1 Duplikat, 2 abgelehnt");
+  // Where a category comes from, piece by piece; a rule's own text as it is.
+  EXPECT_EQ(CategorySourceText("from the file; rule 12: 'a; b'"),
+            "aus der Datei; Regel 12: 'a; b'");
+  EXPECT_EQ(CategorySourceText("like 14 earlier transactions"), "wie 14 frühere Buchungen");
+  EXPECT_EQ(CategorySourceText("rule x: 'y'"), "rule x: 'y'");
   InitLocalization(PARDOW_SOURCE_DIR "/resources/Lang/english.txt");
   EXPECT_EQ(PlanCountsText(plan), "1 new, 1 duplicate, 2 refused");
   FreeLocalization("");

@@ -20,6 +20,8 @@
 #include "DialogKit.h"
 #include "DialogsTestUtil.h"
 #include "Include.h"
+#include "ImportLogic.h"
+#include "Unitbulkedit.h"
 #include "Unitimport.h"
 #include "Unitimportreview.h"
 
@@ -295,10 +297,11 @@ TEST_F(ImportWindow, ReviewComparesTheBankBalanceAsRowsAreChecked) {
   options.columns[3].type = EColumnType::kBalance;
   CImportPlan plan = PlanImport(base.db, table, options, CFitIdStore(""));
   const std::uint32_t food = base.AddSubType("Food", kExpenseRoot);
+  const std::uint32_t salary = base.AddSubType("Salary", kIncomeRoot);
   plan.rows[0].record.categoryId = food;  // as a rule would give it
   const CSubTypePaths names(base.db);
   TFormImportReview review;
-  OnModalOf<TFormImportReview>([](TFormImportReview& w) {
+  OnModalOf<TFormImportReview>([salary](TFormImportReview& w) {
     auto* balance = Find<QLabel>(&w, "LbBalance");
     EXPECT_TRUE(balance->text().contains("the books agree")) << balance->text().toStdString();
     QAbstractItemModel* rows = Find<QTableView>(&w, "ReviewGrid")->model();
@@ -310,7 +313,25 @@ TEST_F(ImportWindow, ReviewComparesTheBankBalanceAsRowsAreChecked) {
     Find<QCheckBox>(&w, "CbUncategorized")->setChecked(true);
     ASSERT_EQ(rows->rowCount(), 1);
     EXPECT_EQ(rows->index(0, TImportReviewModel::kDescription).data().toString(), "Pay");
+    // The user gives the row a category of its own.
+    auto* category = Find<QPushButton>(&w, "BtCategory");
+    EXPECT_FALSE(category->isEnabled());
+    Find<QTableView>(&w, "ReviewGrid")->selectRow(0);
+    OnModalOf<TFormBulkEdit>([salary](TFormBulkEdit& choice) {
+      auto* box = Find<QComboBox>(&choice, "CBCategory");
+      box->setCurrentIndex(box->findData(salary));
+      Click(Find<QPushButton>(&choice, "BtOk"));
+    });
+    Click(category);
+    EXPECT_EQ(rows->index(0, TImportReviewModel::kCategory).data().toString(), "Salary");
+    EXPECT_EQ(rows->index(0, TImportReviewModel::kCategoryFrom).data().toString(),
+              "chosen by you");
     Click(Find<QPushButton>(&w, "BtCancel"));
   });
-  EXPECT_FALSE(review.Execute(plan, "statement.csv", false, &names));
+  EXPECT_FALSE(review.Execute(plan, "statement.csv", false, &names, &base.db));
+  EXPECT_EQ(plan.rows[1].record.categoryId, salary);
+  // An expense category does not fit the income row: the choice is refused.
+  const auto refused = CheckPlannedChoice(plan, {0, 1}, {food, 0, 0, 0}, names);
+  ASSERT_EQ(refused.size(), 1u);
+  EXPECT_EQ(refused[0].why, TBulkRefusal::kCategoryKind);
 }
