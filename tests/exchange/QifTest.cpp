@@ -1,0 +1,121 @@
+// Reading QIF files: accounts, categories, splits, transfers kept once and
+// the date and amount variants programs write.
+#include <gtest/gtest.h>
+
+#include "Qif.h"
+
+namespace {
+
+const CForeignTransaction* WithPayee(const CForeignBook& book, const std::string& payee) {
+  for (const CForeignTransaction& t : book.transactions)
+    if (t.payee == payee) return &t;
+  return nullptr;
+}
+
+TEST(Qif, MultiAccountFileKeepsEachTransferOnceAndOpeningBalances) {
+  const std::string file =
+      "!Option:AutoSwitch\n!Account\nNChecking\nTBank\n^\nNSavings\nTBank\n^\n"
+      "!Clear:AutoSwitch\n"
+      "!Type:Cat\nNFood:Bakery\nE\n^\nNSalary\nI\n^\n"
+      "!Account\nNChecking\nTBank\n^\n!Type:Bank\n"
+      "D1/ 1'26\nT100.00\nPOpening Balance\nL[Checking]\n^\n"
+      "D1/15'26\nT-1,234.56\nPRent\nLHousing:Rent/Home\n^\n"
+      "D1/20'26\nT-50.00\nPTo savings\nL[Savings]\n^\n"
+      "D1/21'26\nT-30.00\nPMarket\nLFood:Bakery\nSFood:Bakery\nEbread\n$-10.00\n"
+      "S[Savings]\n$-15.00\nSFood:Fruit\n$-5.00\n^\n"
+      "!Account\nNSavings\nTBank\n^\n!Type:Bank\n"
+      "D1/20'26\nT50.00\nPFrom checking\nL[Checking]\n^\n"
+      "D1/31'26\nT2.00\nPInterest\nLInterest income\n^\n"
+      "!Type:Invst\nD1/2'26\nNBuy\n^\n";
+  const CQifRead read = ReadQif(file);
+  ASSERT_TRUE(read.ok) << read.error;
+  const CForeignBook& book = read.book;
+  ASSERT_EQ(book.accounts.size(), 2u);
+  EXPECT_EQ(book.accounts[0].opening, 100 * kMoneyOne);
+  EXPECT_EQ(book.accounts[1].opening, 0);
+  // The transfer of 50.00 is in both lists and kept once, from checking.
+  ASSERT_EQ(book.transactions.size(), 4u);
+  EXPECT_EQ(WithPayee(book, "From checking"), nullptr);
+  const CForeignTransaction* transfer = WithPayee(book, "To savings");
+  ASSERT_NE(transfer, nullptr);
+  EXPECT_EQ(transfer->lines[0].transferAccount, "Savings");
+  EXPECT_EQ(transfer->lines[0].counterAmount, 50 * kMoneyOne);
+  const CForeignTransaction* rent = WithPayee(book, "Rent");
+  ASSERT_NE(rent, nullptr);
+  EXPECT_EQ(rent->date, EncodeDate(2026, 1, 15));
+  EXPECT_EQ(rent->Amount(), -12345600);
+  EXPECT_EQ(rent->lines[0].category, "Housing:Rent");  // the class is not kept
+  // A split: three parts, one of them a transfer, adding up to the total.
+  const CForeignTransaction* market = WithPayee(book, "Market");
+  ASSERT_NE(market, nullptr);
+  ASSERT_EQ(market->lines.size(), 3u);
+  EXPECT_EQ(market->lines[0].memo, "bread");
+  EXPECT_EQ(market->lines[1].transferAccount, "Savings");
+  EXPECT_EQ(market->Amount(), -30 * kMoneyOne);
+  // Listed categories keep their kind; others take the sign of their amount.
+  std::map<std::string, bool> income;
+  for (const CForeignCategory& c : book.categories) income[c.path] = c.income;
+  EXPECT_EQ(income, (std::map<std::string, bool>{{"Food:Bakery", false},
+                                                 {"Salary", true},
+                                                 {"Housing:Rent", false},
+                                                 {"Food:Fruit", false},
+                                                 {"Interest income", true}}));
+  ASSERT_EQ(book.notImported.size(), 1u);
+  EXPECT_NE(book.notImported[0].find("Type:Invst"), std::string::npos);
+}
+
+TEST(Qif, DateAndAmountVariants) {
+  struct Case {
+    const char* dates;  // two D lines' texts
+    const char* amount;
+    std::optional<EDateOrder> order;
+    Date first;
+    Money money;
+    bool undecided;
+  } const cases[] = {
+      {"31.12.1999|01.02.2000", "-1.234,50", {}, EncodeDate(1999, 12, 31), -12345000, false},
+      {"2026-01-31|2026-02-01", "-5,70", {}, EncodeDate(2026, 1, 31), -57000, false},
+      {"12/31/99|1/2/00", "1,000.25", {}, EncodeDate(1999, 12, 31), 10002500, false},
+      {"01/02/2026|03/04/2026", "7", {}, 0, 0, true},
+      {"01/02/2026|03/04/2026", "7", EDateOrder::kDmy, EncodeDate(2026, 2, 1), 70000, false},
+  };
+  for (const Case& c : cases) {
+    const std::string dates = c.dates;
+    const std::size_t bar = dates.find('|');
+    const std::string file = "!Type:Cash\nD" + dates.substr(0, bar) + "\nT" + c.amount +
+                             "\n^\nD" + dates.substr(bar + 1) + "\nT1\n^\n";
+    CQifOptions options;
+    options.dateOrder = c.order;
+    const CQifRead read = ReadQif(file, options);
+    EXPECT_EQ(read.dateOrderUndecided, c.undecided) << c.dates;
+    if (c.undecided) continue;
+    ASSERT_TRUE(read.ok) << c.dates << ": " << read.error;
+    EXPECT_EQ(read.book.accounts[0].name, "QIF account");
+    EXPECT_EQ(read.book.transactions[0].date, c.first) << c.dates;
+    EXPECT_EQ(read.book.transactions[0].Amount(), c.money) << c.dates;
+  }
+}
+
+TEST(Qif, BadFilesAreRefusedWithTheLine) {
+  struct Case {
+    std::string file;
+    const char* error;
+  } const cases[] = {
+      {"Date,Amount\n2026-01-01,5\n", "line 1: this is not a QIF file"},
+      {"!Type:Bank\nD2026-13-45\nT5\n^\n", "line 2: the date '2026-13-45'"},
+      {"!Type:Bank\nD2026-01-01\nT5.00001\n^\n", "line 3: the amount '5.00001'"},
+      {"!Type:Bank\nD2026-01-01\nT5\nL" + std::string(40, 'a') + [] {
+         std::string deep;
+         for (int i = 0; i < 40; ++i) deep += ":x";
+         return deep;
+       }() + "\n^\n",
+       "line 2: the category nests deeper than 32 levels"},
+  };
+  for (const Case& c : cases) {
+    const CQifRead read = ReadQif(c.file);
+    EXPECT_FALSE(read.ok);
+    EXPECT_EQ(read.error.rfind(c.error, 0), 0u) << read.error;
+  }
+}
+
+}  // namespace
