@@ -16,6 +16,7 @@
 #include "Demo.h"
 #include "Edit.h"
 #include "ExchangeCmd.h"
+#include "ConvertCmd.h"
 #include "FindCmd.h"
 #include "Json.h"
 #include "Logger.h"
@@ -41,7 +42,7 @@ const char kUsage[] =
     "  demo FILE [--transactions N] [--seed S]\n"
     "                create the demo database (3000 transactions by default)\n" PARDOW_REPORT_USAGE
         PARDOW_EDIT_USAGE PARDOW_EXCHANGE_USAGE PARDOW_BANK_CHECK_USAGE PARDOW_RULES_USAGE
-            PARDOW_FIND_USAGE;
+            PARDOW_FIND_USAGE PARDOW_CONVERT_USAGE;
 
 int Fail(const std::string& text) {
   std::cerr << "pardow-cli: " << text << "\n";
@@ -211,6 +212,7 @@ int main(int argc, char** argv) {
       command == "delete-rule" || command == "apply-rules")
     return RunRulesCommand(command, rest);
   if (command == "find") return RunFindCommand(rest);
+  if (command == "convert") return RunConvertCommand(rest);
   if (int rc = RunEditCommand(command, rest); rc >= 0) return rc;
   return Fail("bad command or arguments\n" + std::string(kUsage));
 }

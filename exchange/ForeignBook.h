@@ -18,6 +18,7 @@ struct CForeignAccount {
   std::string currency;     // ISO code; "" for the book's own
   std::string description;  // UTF-8
   Money opening = 0;        // the balance before the first transaction
+  Date openingDate = 0;     // the day the source gives it; 0: the first transaction's
 };
 
 struct CForeignCategory {

@@ -1002,33 +1002,6 @@ CImportPlan PlanImport(CDataBase& db, const CSourceTable& table, const CImportOp
 
 // ---- Applying and undoing ----
 
-namespace {
-
-// Creates the missing parts of a path below `root`; 0 when a part could not
-// be stored.
-std::uint32_t CreatePath(CDataBase& db, CSubTypePaths& paths, std::uint32_t root,
-                         const std::string& path, std::vector<std::uint32_t>& created) {
-  std::uint32_t parent = root;
-  std::string sofar;
-  for (const std::string& part : CSubTypePaths::Split(path)) {
-    sofar += (sofar.empty() ? "" : ":") + part;
-    std::uint32_t id = paths.Find(root, sofar);
-    if (id == 0) {
-      CSubTypeItem item;
-      item.name = part;
-      item.record.parentId = parent;
-      id = db.AddSubType(item);
-      if (id == 0) return 0;
-      paths.Add(id, parent, part);
-      created.push_back(id);
-    }
-    parent = id;
-  }
-  return parent;
-}
-
-}  // namespace
-
 CImportResult ApplyImport(CDataBase& db, const CImportPlan& plan, const CImportOptions& options,
                           CFitIdStore& fitIds, TImportProgress progress, void* context) {
   CImportResult result;
@@ -1083,7 +1056,7 @@ CImportResult ApplyImport(CDataBase& db, const CImportPlan& plan, const CImportO
       if (sub.id == 0 && stored && sub.path != 0) {
         const std::string path(plan.Text(sub.path));
         if (CSubTypePaths::Split(path).empty()) continue;
-        sub.id = CreatePath(db, paths, sub.root, path, result.subtypes);
+        sub.id = paths.Create(db, sub.root, path, result.subtypes);
         stored = sub.id != 0;
       }
     if (!stored) {

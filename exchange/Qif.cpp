@@ -124,7 +124,7 @@ void CReader::Record(ESection section, std::vector<CField>& fields) {
       CForeignAccount* account = book_.FindAccount(name);
       if (account == nullptr) {
         book_.accounts.push_back({name, std::string(Trim(value('T'))), "",
-                                  std::string(Trim(value('D'))), 0});
+                                  std::string(Trim(value('D'))), 0, 0});
       }
       // Outside an account list, an account record says whose transactions follow.
       if (!autoSwitch_) account_ = name;
@@ -141,7 +141,7 @@ void CReader::Record(ESection section, std::vector<CField>& fields) {
       CRawTransaction t;
       if (account_.empty()) {
         account_ = options_.accountName;
-        if (book_.FindAccount(account_) == nullptr) book_.accounts.push_back({account_, "Bank", "", "", 0});
+        if (book_.FindAccount(account_) == nullptr) book_.accounts.push_back({account_, "Bank", "", "", 0, 0});
       }
       t.account = account_;
       t.line = fields.front().line;
@@ -327,8 +327,10 @@ bool CReader::Convert(CQifRead& result) {
     }
     // An account's opening balance is written as a transfer to itself.
     if (t.lines.size() == 1 && t.lines[0].transferAccount == t.account) {
-      if (CForeignAccount* account = book_.FindAccount(t.account))
+      if (CForeignAccount* account = book_.FindAccount(t.account)) {
         account->opening += t.lines[0].amount;
+        account->openingDate = t.date;
+      }
       continue;
     }
     book_.transactions.push_back(std::move(t));
@@ -367,7 +369,7 @@ void CReader::PairTransfers() {
     for (const CForeignLine& line : all[i].lines) {
       if (line.transferAccount.empty()) continue;
       if (book_.FindAccount(line.transferAccount) == nullptr) {
-        book_.accounts.push_back({line.transferAccount, "Bank", "", "", 0});
+        book_.accounts.push_back({line.transferAccount, "Bank", "", "", 0, 0});
         book_.notImported.push_back("the account '" + line.transferAccount +
                                     "' has no list of its own in the file; it is made with the "
                                     "transfers to it only");

@@ -78,3 +78,23 @@ std::uint32_t CSubTypePaths::Find(std::uint32_t root, std::string_view path) con
   }
   return id == root ? 0 : id;
 }
+
+std::uint32_t CSubTypePaths::Create(CDataBase& db, std::uint32_t root, const std::string& path,
+                                    std::vector<std::uint32_t>& created) {
+  std::uint32_t parent = root;
+  for (const std::string& part : Split(path)) {
+    auto it = children_.find({parent, part});
+    std::uint32_t id = it == children_.end() ? 0 : it->second;
+    if (id == 0) {
+      CSubTypeItem item;
+      item.name = part;
+      item.record.parentId = parent;
+      id = db.AddSubType(item);
+      if (id == 0) return 0;
+      Add(id, parent, part);
+      created.push_back(id);
+    }
+    parent = id;
+  }
+  return parent == root ? 0 : parent;
+}

@@ -29,6 +29,10 @@ class CSubTypePaths {
   std::uint32_t RootOf(std::uint32_t id) const;
   // Whether `id` is `ancestor` or below it.
   bool IsWithin(std::uint32_t id, std::uint32_t ancestor) const;
+  // The subtype a path names below `root`, its missing parts stored first
+  // (their ids appended to `created`); 0 when a part could not be stored.
+  std::uint32_t Create(CDataBase& db, std::uint32_t root, const std::string& path,
+                       std::vector<std::uint32_t>& created);
   // Records a subtype created after loading.
   void Add(std::uint32_t id, std::uint32_t parent, const std::string& name);
   // The path's trimmed, non-empty parts.

@@ -2,7 +2,14 @@
 // the date and amount variants programs write.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+
+#include "Convert.h"
+#include "Omrindb.h"
+#include "Platform.h"
 #include "Qif.h"
+#include "TempFolder.h"
 
 namespace {
 
@@ -12,8 +19,9 @@ const CForeignTransaction* WithPayee(const CForeignBook& book, const std::string
   return nullptr;
 }
 
-TEST(Qif, MultiAccountFileKeepsEachTransferOnceAndOpeningBalances) {
-  const std::string file =
+// Two accounts, a category list, an opening balance, a transfer in both
+// lists, a split with a transfer part and an investment record.
+const std::string kTwoAccounts =
       "!Option:AutoSwitch\n!Account\nNChecking\nTBank\n^\nNSavings\nTBank\n^\n"
       "!Clear:AutoSwitch\n"
       "!Type:Cat\nNFood:Bakery\nE\n^\nNSalary\nI\n^\n"
@@ -27,7 +35,9 @@ TEST(Qif, MultiAccountFileKeepsEachTransferOnceAndOpeningBalances) {
       "D1/20'26\nT50.00\nPFrom checking\nL[Checking]\n^\n"
       "D1/31'26\nT2.00\nPInterest\nLInterest income\n^\n"
       "!Type:Invst\nD1/2'26\nNBuy\n^\n";
-  const CQifRead read = ReadQif(file);
+
+TEST(Qif, MultiAccountFileKeepsEachTransferOnceAndOpeningBalances) {
+  const CQifRead read = ReadQif(kTwoAccounts);
   ASSERT_TRUE(read.ok) << read.error;
   const CForeignBook& book = read.book;
   ASSERT_EQ(book.accounts.size(), 2u);
@@ -116,6 +126,49 @@ TEST(Qif, BadFilesAreRefusedWithTheLine) {
     EXPECT_FALSE(read.ok);
     EXPECT_EQ(read.error.rfind(c.error, 0), 0u) << read.error;
   }
+}
+
+// The book in a new database: every account's balance as the source's, a
+// split as linked transactions, the opening balance on its day; a failure
+// leaves no file, an existing file is never written over.
+TEST(Qif, ConvertsIntoANewDatabaseWithEqualBalances) {
+  const CQifRead read = ReadQif(kTwoAccounts);
+  ASSERT_TRUE(read.ok) << read.error;
+  CTempFolder folder;
+  const std::string path = folder.Path("new.vlt");
+  CConvertOptions options;
+  options.currency = "EUR";
+  const CConvertResult result = ConvertBook(read.book, path, options);
+  ASSERT_TRUE(result.ok) << result.error;
+  ASSERT_EQ(result.checks.size(), 2u);
+  EXPECT_EQ(result.checks[0].stored, 100 * kMoneyOne - 12345600 - 50 * kMoneyOne - 30 * kMoneyOne);
+  EXPECT_EQ(result.checks[1].stored, 50 * kMoneyOne + 15 * kMoneyOne + 2 * kMoneyOne);
+  EXPECT_EQ(result.transactions, 7u);  // the opening balance, and a split in three
+  CDataBase db;
+  ASSERT_TRUE(db.Open(path));
+  std::vector<std::pair<std::string, std::string>> texts;
+  for (auto [id, entry] : db.Transactions()) {
+    CTransactionItem item;
+    db.GetTransaction(id, item);
+    texts.emplace_back(item.description, item.comment);
+    if (item.description == "Opening balance") {
+      EXPECT_EQ(item.record.date, EncodeDate(2026, 1, 1));
+    }
+    EXPECT_EQ(db.GetAccountCurrency(item.record.fromAccount != 0 ? item.record.fromAccount
+                                                                  : item.record.toAccount), 102u);
+  }
+  EXPECT_NE(std::find(texts.begin(), texts.end(),
+                      std::make_pair(std::string("Market"),
+                                     std::string("split 2 of 3 of 'Market'"))),
+            texts.end());
+  db.Close();
+  EXPECT_FALSE(ConvertBook(read.book, path, options).ok);  // exists: left as it is
+  ASSERT_TRUE(db.Open(path));
+  EXPECT_EQ(db.Transactions().size(), 7u);
+  db.Close();
+  const std::string nowhere = folder.Path("missing/new.vlt");
+  EXPECT_FALSE(ConvertBook(read.book, nowhere, options).ok);
+  EXPECT_FALSE(FileExists(nowhere));
 }
 
 }  // namespace
