@@ -114,7 +114,8 @@ int RunExportCommand(const std::vector<std::string>& args) {
   for (int f = 0; f < kExportFieldCount; ++f)
     options.fields.push_back(static_cast<EExportField>(f));
   const std::string format = o.Has("--format") ? o.values["--format"] : "csv";
-  if (format != "csv" && format != "ledger") return Bad("--format wants csv or ledger");
+  if (format != "csv" && format != "ledger" && format != "qif")
+    return Bad("--format wants csv, ledger or qif");
   if (o.Has("--from") && !ParseIsoDate(o.values["--from"], options.begin))
     return Bad("--from wants YYYY-MM-DD");
   if (o.Has("--to") && !ParseIsoDate(o.values["--to"], options.end))
@@ -146,6 +147,7 @@ int RunExportCommand(const std::vector<std::string>& args) {
   CDataBase db;
   if (int rc = OpenForCommand(db, o.positional[0])) return rc;
   auto write = [&](std::ostream& out) {
+    if (format == "qif") return WriteQif(db, options.begin, options.end, options.account, out);
     return format == "csv" ? WriteDelimited(db, options, out)
                            : WriteJournal(db, options.begin, options.end, options.account, out);
   };

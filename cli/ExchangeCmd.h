@@ -6,10 +6,12 @@
 #include <vector>
 
 #define PARDOW_EXCHANGE_USAGE                                                          \
-  "  export FILE [--format csv|ledger] [--from D] [--to D] [--account ID]\n"           \
+  "  export FILE [--format csv|ledger|qif] [--from D] [--to D] [--account ID]\n"       \
   "              [--kind expenses|incomes|all] [--category ID [--no-subcategories]]\n" \
   "              [--fields date,description,...] [--separator C] [--output OUT]\n"     \
-  "                write the transactions (all by default) as CSV or a journal\n"      \
+  "                write the transactions (all by default) as CSV, a journal or\n"     \
+  "                QIF (for other finance programs; --kind, --category and\n"          \
+  "                --fields apply to CSV only)\n"                                      \
   "  import DB FILE --account ID [--columns date,description,sum,...]\n"               \
   "              [--separator C] [--encoding utf-8|windows-1251|windows-1252|\n"       \
   "              iso-8859-1|utf-16le|utf-16be] [--first-row N]\n"                      \

@@ -327,6 +327,101 @@ bool WriteJournal(CDataBase& db, Date begin, Date end, std::uint32_t account, st
   return static_cast<bool>(out);
 }
 
+namespace {
+
+// A name as QIF can hold it: ':' separates categories, '/' a class and
+// brackets mark an account, so inside a name they become '-' and '()'; a
+// line break would end the field.
+std::string QifName(std::string_view name) {
+  std::string out;
+  for (char c : name) {
+    if (c == ':' || c == '/') c = '-';
+    if (c == '[') c = '(';
+    if (c == ']') c = ')';
+    if (c == '\n' || c == '\r' || c == '\t') c = ' ';
+    out += c;
+  }
+  return out.empty() ? "Unnamed" : out;
+}
+
+// A free text on one line.
+std::string QifText(std::string text) {
+  std::replace_if(
+      text.begin(), text.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+  return text;
+}
+
+std::string QifDate(Date date) {
+  const CivilDate day = DecodeDate(date);
+  char text[16];
+  std::snprintf(text, sizeof text, "%02u/%02u/%04d", day.month, day.day, day.year);
+  return text;
+}
+
+}  // namespace
+
+bool WriteQif(CDataBase& db, Date begin, Date end, std::uint32_t account, std::ostream& out) {
+  CExportOptions options;
+  options.kind = EExportKind::kAll;
+  options.begin = begin > end ? -1e9 : begin;
+  options.end = begin > end ? 1e9 : end;
+  const CSubTypePaths paths(db);
+  std::map<std::uint32_t, std::string> names = AccountNames(db);
+  std::set<std::string> used;
+  for (auto& [id, name] : names) {
+    name = QifName(name);
+    if (!used.insert(name).second) name += " #" + std::to_string(id);
+  }
+  const auto pathOf = [&](std::uint32_t id) {
+    std::string path;
+    for (const std::string& part : paths.PartsOf(id)) path += (path.empty() ? "" : ":") + QifName(part);
+    return path;
+  };
+  const std::vector<std::uint32_t> ids = SelectForExport(db, options);
+  // The lists first: the accounts, and the categories the transactions use.
+  out << "!Option:AutoSwitch\n!Account\n";
+  for (const auto& [id, name] : names)
+    if (account == 0 || id == account) out << "N" << name << "\nTBank\n^\n";
+  out << "!Clear:AutoSwitch\n";
+  std::map<std::string, bool> categories;  // path -> income
+  for (std::uint32_t id : ids) {
+    const TransactionRecord& t = db.Transactions().Find(id)->record;
+    if ((IsExpense(t) || IsIncome(t)) && t.categoryId != 0)
+      categories.emplace(pathOf(t.categoryId), IsIncome(t));
+  }
+  if (!categories.empty()) {
+    out << "!Type:Cat\n";
+    for (const auto& [path, income] : categories)
+      out << "N" << path << "\n" << (income ? "I" : "E") << "\n^\n";
+  }
+  for (const auto& [id, name] : names) {
+    if (account != 0 && id != account) continue;
+    out << "!Account\nN" << name << "\nTBank\n^\n!Type:Bank\n";
+    for (std::uint32_t tid : ids) {
+      const TransactionRecord& t = db.Transactions().Find(tid)->record;
+      const bool from = t.fromAccount == id, to = t.toAccount == id;
+      if (!from && !to) continue;
+      out << "D" << QifDate(t.date) << "\nT"
+          << AmountText(from ? -t.amountOut : t.amountIn, ".") << "\n";
+      if (const std::string payee = QifText(StoredToUtf8(db.GetString(t.descriptionId)));
+          !payee.empty())
+        out << "P" << payee << "\n";
+      if (const std::string memo = QifText(StoredToUtf8(db.GetString(t.commentId)));
+          !memo.empty())
+        out << "M" << memo << "\n";
+      if (IsExpense(t) || IsIncome(t)) {
+        if (t.categoryId != 0) out << "L" << pathOf(t.categoryId) << "\n";
+      } else {
+        const auto other = names.find(from ? t.toAccount : t.fromAccount);
+        out << "L[" << (other != names.end() ? other->second : "Unnamed") << "]\n";
+      }
+      out << "^\n";
+    }
+  }
+  out.flush();
+  return static_cast<bool>(out);
+}
+
 bool WriteFileAtomically(const std::string& path, const std::function<bool(std::ostream&)>& write,
                          std::string& error) {
   std::string temp = path + ".XXXXXX";

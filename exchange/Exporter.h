@@ -72,6 +72,16 @@ bool WriteDelimited(CDataBase& db, const CExportOptions& options, std::ostream& 
 // name part, no doubled blanks). False when the stream fails.
 bool WriteJournal(CDataBase& db, Date begin, Date end, std::uint32_t account, std::ostream& out);
 
+// Writes the transactions of begin..end (all when begin > end) of every
+// account, or of `account` only, as QIF: the account list, the category
+// list with its income and expense flags, then one !Account block per
+// account with its transactions (dates MM/DD/YYYY, amounts with a point,
+// money out negative, categories "Parent:Child", transfers "[Account]",
+// written in both accounts' lists as QIF readers expect). Family members,
+// sections and quantities have no place in QIF and are left out. False when
+// the stream fails.
+bool WriteQif(CDataBase& db, Date begin, Date end, std::uint32_t account, std::ostream& out);
+
 // Writes `path` whole or not at all: into a temporary file beside it that
 // replaces it once written and synced. False with the reason in `error`.
 bool WriteFileAtomically(const std::string& path, const std::function<bool(std::ostream&)>& write,

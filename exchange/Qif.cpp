@@ -354,19 +354,20 @@ bool CReader::Convert(CQifRead& result) {
 
 void CReader::PairTransfers() {
   // A transfer written in both accounts' lists is kept once: the second
-  // writing (same day, the other account, the opposite amount) is dropped.
-  using TKey = std::tuple<std::string, std::string, Date, Money>;  // account, other, day, amount
+  // writing (same day, the other account, money the other way) is dropped
+  // and gives the amount the other account saw, which differs from this
+  // one's when the accounts keep different currencies. The opposite amount
+  // is taken first.
+  using TKey = std::tuple<std::string, std::string, Date>;  // account, other, day
   std::map<TKey, std::vector<std::size_t>> simple;
   std::vector<CForeignTransaction>& all = book_.transactions;
   for (std::size_t i = 0; i < all.size(); ++i)
     if (all[i].lines.size() == 1 && !all[i].lines[0].transferAccount.empty())
-      simple[{all[i].account, all[i].lines[0].transferAccount, all[i].date,
-              all[i].lines[0].amount}]
-          .push_back(i);
+      simple[{all[i].account, all[i].lines[0].transferAccount, all[i].date}].push_back(i);
   std::vector<bool> dropped(all.size(), false);
   for (std::size_t i = 0; i < all.size(); ++i) {
     if (dropped[i]) continue;
-    for (const CForeignLine& line : all[i].lines) {
+    for (CForeignLine& line : all[i].lines) {
       if (line.transferAccount.empty()) continue;
       if (book_.FindAccount(line.transferAccount) == nullptr) {
         book_.accounts.push_back({line.transferAccount, "Bank", "", "", 0, 0});
@@ -374,12 +375,21 @@ void CReader::PairTransfers() {
                                     "' has no list of its own in the file; it is made with the "
                                     "transfers to it only");
       }
-      auto it = simple.find({line.transferAccount, all[i].account, all[i].date, -line.amount});
+      auto it = simple.find({line.transferAccount, all[i].account, all[i].date});
       if (it == simple.end()) continue;
-      auto& candidates = it->second;
-      const auto other = std::find_if(candidates.begin(), candidates.end(),
-                                      [&](std::size_t k) { return k != i && !dropped[k]; });
-      if (other != candidates.end()) dropped[*other] = true;
+      std::size_t best = all.size();
+      for (std::size_t k : it->second) {
+        if (k == i || dropped[k]) continue;
+        const Money other = all[k].lines[0].amount;
+        if (other == -line.amount) {
+          best = k;
+          break;
+        }
+        if (best == all.size() && (other > 0) != (line.amount > 0) && other != 0) best = k;
+      }
+      if (best == all.size()) continue;
+      dropped[best] = true;
+      line.counterAmount = all[best].lines[0].amount;
     }
   }
   std::size_t kept = 0;

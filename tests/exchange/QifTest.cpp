@@ -4,11 +4,16 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
+#include <sstream>
+#include <tuple>
 
 #include "Convert.h"
+#include "Exporter.h"
 #include "Omrindb.h"
 #include "Platform.h"
 #include "Qif.h"
+#include "SubTypePaths.h"
 #include "TempFolder.h"
 
 namespace {
@@ -169,6 +174,39 @@ TEST(Qif, ConvertsIntoANewDatabaseWithEqualBalances) {
   const std::string nowhere = folder.Path("missing/new.vlt");
   EXPECT_FALSE(ConvertBook(read.book, nowhere, options).ok);
   EXPECT_FALSE(FileExists(nowhere));
+}
+
+// Pardow -> QIF -> Pardow keeps every account's balance and every
+// transaction's day, amount, description and category.
+TEST(Qif, RoundTripKeepsBalancesAndCategories) {
+  CTempFolder folder;
+  const CQifRead first = ReadQif(kTwoAccounts);
+  ASSERT_TRUE(first.ok) << first.error;
+  ASSERT_TRUE(ConvertBook(first.book, folder.Path("a.vlt"), {}).ok);
+  const auto contents = [](const std::string& path) {
+    CDataBase db;
+    EXPECT_TRUE(db.Open(path));
+    const CSubTypePaths paths(db);
+    std::multiset<std::tuple<std::string, Date, Money, Money, std::string>> all;
+    for (auto [id, entry] : db.Transactions()) {
+      CTransactionItem item;
+      db.GetTransaction(id, item);
+      all.emplace(item.description, item.record.date, item.record.amountOut,
+                  item.record.amountIn, paths.PathOf(item.record.categoryId));
+    }
+    std::ostringstream qif;
+    EXPECT_TRUE(WriteQif(db, 1, 0, 0, qif));
+    return std::make_pair(all, qif.str());
+  };
+  const auto [before, qif] = contents(folder.Path("a.vlt"));
+  CQifOptions options;
+  options.dateOrder = EDateOrder::kMdy;
+  const CQifRead again = ReadQif(qif, options);
+  ASSERT_TRUE(again.ok) << again.error;
+  const CConvertResult result = ConvertBook(again.book, folder.Path("b.vlt"), {});
+  ASSERT_TRUE(result.ok) << result.error;
+  EXPECT_EQ(result.checks.size(), 2u);
+  EXPECT_EQ(contents(folder.Path("b.vlt")).first, before);
 }
 
 }  // namespace
