@@ -1,5 +1,7 @@
 #include "ExportLogic.h"
 
+#include <cctype>
+
 #include "Include.h"
 #include "Settingsstorage.h"
 
@@ -43,6 +45,7 @@ TExportChoices LoadExportChoices(Settings::CSettingsStorage& settings) {
         settings.GetInt(Settings::kExportField + std::to_string(i), 1) != 0;
   c.isoDates = settings.GetInt(kExportIsoDates, 1) != 0;
   c.pointDecimal = settings.GetInt(kExportPointDecimal, 1) != 0;
+  c.qif = settings.GetInt(kExportQif, 0) != 0;
   return c;
 }
 
@@ -58,6 +61,7 @@ bool StoreExportChoices(Settings::CSettingsStorage& settings, const TExportChoic
                              c.fields[static_cast<std::size_t>(i)] ? 1 : 0) &&
              stored;
   stored = settings.SetInt(kExportIsoDates, c.isoDates ? 1 : 0) && stored;
+  stored = settings.SetInt(kExportQif, c.qif ? 1 : 0) && stored;
   return settings.SetInt(kExportPointDecimal, c.pointDecimal ? 1 : 0) && stored;
 }
 
@@ -118,4 +122,19 @@ std::string ExchangeCountText(EExchangeCount what, std::size_t count) {
   };
   const Text& text = kTexts[static_cast<std::size_t>(what)];
   return GetLocalizedCount(text.id, text.forms, static_cast<long long>(count));
+}
+
+std::string FileNameForFormat(const std::string& name, bool qif) {
+  const auto endsWith = [&](const char* extension) {
+    const std::string e = extension;
+    if (name.size() < e.size()) return false;
+    for (std::size_t i = 0; i < e.size(); ++i)
+      if (std::tolower(static_cast<unsigned char>(name[name.size() - e.size() + i])) != e[i])
+        return false;
+    return true;
+  };
+  const std::string stem = name.substr(0, name.size() - 4);
+  if (qif && (endsWith(".txt") || endsWith(".csv"))) return stem + ".qif";
+  if (!qif && endsWith(".qif")) return stem + ".txt";
+  return name;
 }

@@ -27,6 +27,7 @@ int ChoiceOfSeparator(char separator);
 // Keys kept beside the reserved ones: how dates and amounts are written.
 inline constexpr const char* kExportIsoDates = "ExportIsoDates";
 inline constexpr const char* kExportPointDecimal = "ExportPointDecimal";
+inline constexpr const char* kExportQif = "ExportQif";
 
 // Every field checked (what a new user starts with).
 constexpr std::array<bool, kExportFieldCount> AllExportFields() {
@@ -44,11 +45,13 @@ struct TExportChoices {
   std::array<bool, kExportFieldCount> fields = AllExportFields();
   bool isoDates = true;
   bool pointDecimal = true;
+  bool qif = false;  // QIF for other finance programs instead of delimited text
 };
 
 // The choices as stored under ExportFileName, ExportSeparatorType,
-// ExportCustomSeparator, ExportType, ExportField_0..12, ExportIsoDates and
-// ExportPointDecimal; a value out of its range reads as the default.
+// ExportCustomSeparator, ExportType, ExportField_0..12, ExportIsoDates,
+// ExportPointDecimal and ExportQif; a value out of its range reads as the
+// default.
 TExportChoices LoadExportChoices(Settings::CSettingsStorage& settings);
 // Stores every choice; false when any could not be written.
 bool StoreExportChoices(Settings::CSettingsStorage& settings, const TExportChoices& choices);
@@ -83,3 +86,9 @@ std::string ExchangeCountText(EExchangeCount what, std::size_t count);
 // The export window's file-dialog filter: text files, CSV files, all files.
 inline constexpr const char* kExchangeFileFilter =
     "Text files (*.txt);;CSV files (*.csv);;All files (*)";
+// ... and when QIF is chosen.
+inline constexpr const char* kQifFileFilter = "QIF files (*.qif);;All files (*)";
+
+// The file name for the format: "export.txt" becomes "export.qif" when QIF
+// is chosen, and back; another extension is the user's and stays.
+std::string FileNameForFormat(const std::string& name, bool qif);

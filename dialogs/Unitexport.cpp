@@ -74,10 +74,31 @@ void TFormExport::CreateControls() {
   connect(BtExport, &QPushButton::clicked, this, &TFormExport::BtExportClick);
   connect(BtCancel, &QPushButton::clicked, this, &QDialog::reject);
   EdType->installEventFilter(this);
+  connect(RbFormatQif, &QRadioButton::toggled, this, &TFormExport::FormatChanged);
+}
+
+void TFormExport::FormatChanged() {
+  const bool qif = RbFormatQif->isChecked();
+  GBSeparator->setEnabled(!qif);
+  PageControl->setTabEnabled(PageControl->indexOf(LBFields->parentWidget()), !qif);
+  for (const char* name : {"GBKind", "GBCategory"})
+    if (auto* box = findChild<QGroupBox*>(QString::fromLatin1(name))) box->setEnabled(!qif);
+  EdFileName->setText(Q(FileNameForFormat(EdFileName->text().toStdString(), qif)));
 }
 
 QWidget* TFormExport::CreateFileTab() {
   auto* tab = Named(new QWidget, "FileTab");
+  GBFileFormat = Named(new QGroupBox(QStringLiteral("File Format"), tab), "GBFileFormat");
+  RbFormatText =
+      Named(new QRadioButton(QStringLiteral("&Delimited text"), GBFileFormat), "RbFormatText");
+  RbFormatQif = Named(
+      new QRadioButton(QStringLiteral("&QIF, for other finance programs"), GBFileFormat),
+      "RbFormatQif");
+  RbFormatText->setChecked(true);
+  auto* formats = new QHBoxLayout(GBFileFormat);
+  formats->addWidget(RbFormatText);
+  formats->addWidget(RbFormatQif);
+  formats->addStretch();
   FSeparator = MakeSeparatorGroup(tab);
   std::tie(GBSeparator, RbSeparator1, RbSeparator2, RbSeparator3, RbSeparatorCustom, EdSeparator) =
       std::tie(FSeparator.GBSeparator, FSeparator.RbSeparator1, FSeparator.RbSeparator2,
@@ -111,6 +132,7 @@ QWidget* TFormExport::CreateFileTab() {
   interval->addWidget(BtCalendar);
 
   auto* layout = new QVBoxLayout(tab);
+  layout->addWidget(GBFileFormat);
   layout->addWidget(GBSeparator);
   layout->addWidget(GBFileName);
   layout->addWidget(GBInterval);
@@ -197,6 +219,8 @@ void TFormExport::ShowChoices(const TExportChoices& c) {
   EdFileName->setText(Q(c.fileName));
   EdSeparator->setText(Q(c.customSeparator));
   FSeparator.Show(c.separator);
+  (c.qif ? RbFormatQif : RbFormatText)->setChecked(true);
+  FormatChanged();
   const std::array<QRadioButton*, 3> kinds = {RbExpenses, RbIncomes, RbAll};
   kinds[static_cast<std::size_t>(c.kind)]->setChecked(true);
   for (int i = 0; i < kExportFieldCount; ++i)
@@ -218,6 +242,7 @@ TExportChoices TFormExport::Choices() const {
     c.fields[static_cast<std::size_t>(i)] = LBFields->item(i)->checkState() == Qt::Checked;
   c.isoDates = CBDateFormat->currentIndex() == 0;
   c.pointDecimal = CBDecimal->currentIndex() == 0;
+  c.qif = RbFormatQif->isChecked();
   return c;
 }
 
@@ -283,7 +308,8 @@ void TFormExport::SeparatorClick() {
 
 void TFormExport::BtBrowseClick() {
   const QString path = QFileDialog::getSaveFileName(
-      this, QStringLiteral("Export"), EdFileName->text(), QString::fromLatin1(kExchangeFileFilter));
+      this, QStringLiteral("Export"), EdFileName->text(),
+      QString::fromLatin1(RbFormatQif->isChecked() ? kQifFileFilter : kExchangeFileFilter));
   if (!path.isEmpty()) EdFileName->setText(path);
 }
 
@@ -344,8 +370,15 @@ void TFormExport::BtExportClick() {
   std::string why;
   const std::uint32_t account =
       CBAccounts->currentIndex() > 0 ? CBAccounts->currentData().toUInt() : 0;
-  if (!MakeExportOptions(choices, FBegin, FEnd, account, FCategory, CBSubTypes->isChecked(),
-                         GetSettings().GetNumberFormat(), options, why)) {
+  if (choices.qif) {
+    // QIF holds every kind; the filters of delimited text do not apply.
+    options.kind = EExportKind::kAll;
+    options.begin = FBegin;
+    options.end = FEnd;
+    options.account = account;
+  } else if (!MakeExportOptions(choices, FBegin, FEnd, account, FCategory,
+                                CBSubTypes->isChecked(), GetSettings().GetNumberFormat(), options,
+                                why)) {
     ShowMessage(why);
     return;
   }
@@ -363,7 +396,11 @@ void TFormExport::BtExportClick() {
   const std::size_t count = SelectForExport(*FDb, options).size();
   std::string error;
   if (!WriteFileAtomically(
-          path.toStdString(), [&](std::ostream& out) { return WriteDelimited(*FDb, options, out); },
+          path.toStdString(),
+          [&](std::ostream& out) {
+            return choices.qif ? WriteQif(*FDb, FBegin, FEnd, account, out)
+                               : WriteDelimited(*FDb, options, out);
+          },
           error)) {
     ShowMessage("The file could not be written:\n" + path.toStdString() + "\n\n" + error);
     return;

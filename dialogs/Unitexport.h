@@ -66,6 +66,9 @@ class TFormExport : public QDialog {
   QWidget* CreateFieldsTab();
   void ShowChoices(const TExportChoices& choices);
   void FillAccounts();
+  // Enables what the chosen file format uses (QIF: every transaction of the
+  // period and account, no separator, fields or filters).
+  void FormatChanged();
   void ShowInterval();
   void SetCategory(std::uint32_t id);
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -80,6 +83,9 @@ class TFormExport : public QDialog {
 
   // The controls, each named by its objectName.
   QTabWidget* PageControl = nullptr;
+  QGroupBox* GBFileFormat = nullptr;
+  QRadioButton* RbFormatText = nullptr;
+  QRadioButton* RbFormatQif = nullptr;
   QGroupBox* GBSeparator = nullptr;
   QRadioButton* RbSeparator1 = nullptr;
   QRadioButton* RbSeparator2 = nullptr;

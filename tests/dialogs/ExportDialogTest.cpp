@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -16,6 +17,7 @@
 
 #include "DialogKit.h"
 #include "DialogsTestUtil.h"
+#include "ExportLogic.h"
 #include "Unitexport.h"
 
 namespace {
@@ -135,6 +137,29 @@ TEST_F(ExportWindow, WritesTheCheckedFieldsAndAsksBeforeReplacing) {
   EXPECT_TRUE(asked[0].endsWith("exists already. Replace it?"));
   EXPECT_EQ(Written(), text);
   EXPECT_TRUE(messages.texts.empty());
+}
+
+// QIF writes every transaction of the period for other programs: the
+// delimited text's separator, fields and filters step aside, and the name
+// takes the format's extension.
+TEST_F(ExportWindow, QifChoiceWritesQifAndSetsItsExtension) {
+  path = base.dir.filePath("out.txt");
+  {
+    TFormExport window;
+    ASSERT_TRUE(Export(window, [&](QWidget* w) {
+      TypeInto(Find<QLineEdit>(w, "EdFileName"), path);
+      Click(Find<QRadioButton>(w, "RbFormatQif"));
+      EXPECT_FALSE(Find<QGroupBox>(w, "GBSeparator")->isEnabled());
+      EXPECT_FALSE(Find<QGroupBox>(w, "GBCategory")->isEnabled());
+      path = Find<QLineEdit>(w, "EdFileName")->text();
+    }));
+  }
+  EXPECT_TRUE(path.endsWith("out.qif"));
+  const QByteArray text = Written();
+  EXPECT_TRUE(text.startsWith("!Option:AutoSwitch\n")) << text.toStdString();
+  EXPECT_EQ(text.count("\nPBread; rye\n"), 1) << text.toStdString();
+  EXPECT_EQ(FileNameForFormat("a.QIF", false), "a.txt");
+  EXPECT_EQ(FileNameForFormat("a.dat", true), "a.dat");
 }
 
 TEST_F(ExportWindow, AFailedWriteIsShownWithItsReasonAndTheWindowStays) {
