@@ -145,6 +145,8 @@ TFormRules::TFormRules(QWidget* parent) : QDialog(parent) {
   connect(LvRules, &QTreeWidget::itemDoubleClicked, this, &TFormRules::BtEditClick);
   connect(LvRules, &QTreeWidget::currentItemChanged, this, &TFormRules::EnableButtons);
   LvRules->installEventFilter(this);
+  EdApplyFrom->installEventFilter(this);
+  EdApplyTo->installEventFilter(this);
 }
 
 bool TFormRules::Execute(CDataBase& db, Date from, Date to) {
@@ -316,13 +318,20 @@ bool TFormRules::eventFilter(QObject* watched, QEvent* event) {
   // The list's own keys: Enter edits, Insert adds, Delete deletes, and
   // Ctrl+Up and Ctrl+Down move the rule (the list would only move its
   // cursor).
-  if (watched != LvRules || event->type() != QEvent::KeyPress)
-    return QDialog::eventFilter(watched, event);
+  if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
   const auto* key = static_cast<QKeyEvent*>(event);
+  const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+  if (watched == EdApplyFrom || watched == EdApplyTo) {
+    // Enter in a date applies the rules to the period (not Close).
+    if (!enter) return QDialog::eventFilter(watched, event);
+    BtApplyClick();
+    return true;
+  }
+  if (watched != LvRules) return QDialog::eventFilter(watched, event);
   const bool ctrl = key->modifiers() == Qt::ControlModifier;
   const bool plain = key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier;
   void (TFormRules::*handler)() = nullptr;
-  if (plain && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter))
+  if (plain && enter)
     handler = &TFormRules::BtEditClick;
   else if (plain && key->key() == Qt::Key_Insert)
     handler = &TFormRules::BtAddClick;

@@ -114,7 +114,9 @@ TEST_F(RulesWindow, RulesAreAddedReorderedAppliedAndUndone) {
     EXPECT_EQ(shown.Rules()[0].match.text, "kino");
     EXPECT_EQ(shown.LvRules->currentItem(), shown.LvRules->topLevelItem(0));
 
-    Click(shown.BtApply);
+    // Enter in a date of the period applies the rules.
+    QTest::keyClick(shown.EdApplyTo, Qt::Key_Return);
+    EXPECT_TRUE(shown.isVisible());
     ASSERT_EQ(questions.size(), 1u);
     EXPECT_EQ(questions[0], "Change 3 transactions?");
     EXPECT_EQ(CategoryOf(kino), fun);
