@@ -127,6 +127,7 @@ TFormEditRule::TFormEditRule(QWidget* parent) : QDialog(parent) {
 
 bool TFormEditRule::Execute(CDataBase& db, CImportRule& rule) {
   FDb = &db;
+  FSubjects.reset();
   setWindowTitle(rule.id == 0 ? LocalizedText(30703, "New rule")
                               : LocalizedText(30704, "Edit rule"));
   Show(rule);
@@ -253,7 +254,8 @@ void TFormEditRule::ShowEffect() {
   }
   // The rule alone against every stored transaction.
   const std::vector<CImportRule> alone = {rule};
-  const std::size_t count = PlanRuleChanges(*FDb, CRuleMatcher(alone), -1e9, 1e9).size();
+  if (!FSubjects) FSubjects = std::make_unique<CRuleSubjects>(*FDb, -1e9, 1e9);
+  const std::size_t count = FSubjects->CountChanges(CRuleMatcher(alone));
   LbRuleEffect->setStyleSheet(QString());
   LbRuleEffect->setText(
       Q(GetLocalizedCount(30728, "Would change %1 transaction|Would change %1 transactions",

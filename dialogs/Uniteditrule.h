@@ -4,8 +4,10 @@
 #pragma once
 
 #include <QDialog>
+#include <memory>
 
 #include "Omrindb.h"
+#include "RuleChanges.h"
 #include "RuleTypes.h"
 
 class QCheckBox;
@@ -45,6 +47,9 @@ class TFormEditRule : public QDialog {
   CDataBase* FDb = nullptr;        // during Execute; not owned
   std::uint32_t FId = 0;           // the rule's id
   QTimer* FEffectTimer = nullptr;  // shows the effect once typing pauses
+  // Every stored expense and income with its texts, read once per Execute
+  // for the line that counts what the rule would change.
+  std::unique_ptr<CRuleSubjects> FSubjects;
 
  public:
   // The controls, each named by its objectName.

@@ -67,50 +67,99 @@ CRuleProblem RuleReferenceProblem(CDataBase& db, const CImportRule& rule) {
   return {};
 }
 
-std::vector<CRuleChange> PlanRuleChanges(CDataBase& db, const CRuleMatcher& matcher, Date from,
-                                         Date to) {
+// ---- Trying rules on the transactions ----
+
+struct CRuleSubjects::CEntry {
+  std::uint32_t id = 0;
+  TransactionRecord record;
+  std::size_t description = 0, descriptionSize = 0;  // in texts_
+  std::size_t comment = 0, commentSize = 0;
+};
+
+CRuleSubjects::CRuleSubjects(CDataBase& db, Date from, Date to) : db_(db) {
   // The transactions of the period first, from their records alone; then
   // their texts, read in a few large reads rather than one for each.
-  std::vector<std::uint32_t> candidates, stringIds;
+  std::vector<std::uint32_t> stringIds;
+  std::unordered_map<std::uint32_t, std::pair<std::size_t, bool>> ofString;  // entry, comment?
   const Date first = WholeDay(from), last = WholeDay(to);
   for (auto [id, entry] : db.Transactions()) {
     const TransactionRecord& r = entry->record;
     const Date day = WholeDay(r.date);
     if ((!IsRuleExpense(r) && !IsRuleIncome(r)) || day < first || day > last) continue;
-    candidates.push_back(id);
-    for (std::uint32_t text : {r.descriptionId, r.commentId})
-      if (text != 0) stringIds.push_back(text);
+    for (bool comment : {false, true}) {
+      const std::uint32_t text = comment ? r.commentId : r.descriptionId;
+      if (text != 0 && ofString.emplace(text, std::make_pair(entries_.size(), comment)).second)
+        stringIds.push_back(text);
+    }
+    entries_.push_back({id, r, 0, 0, 0, 0});
   }
-  std::unordered_map<std::uint32_t, std::string> texts;
-  db.ReadStrings(std::move(stringIds),
-                 [&](std::uint32_t text, std::string_view stored) { texts.emplace(text, stored); });
-  const auto textOf = [&](std::uint32_t text) -> std::string_view {
-    const auto it = texts.find(text);
-    return it == texts.end() ? std::string_view() : std::string_view(it->second);
-  };
+  db.ReadStrings(std::move(stringIds), [&](std::uint32_t text, std::string_view stored) {
+    const auto [index, comment] = ofString[text];
+    CEntry& e = entries_[index];
+    (comment ? e.comment : e.description) = texts_.size();
+    (comment ? e.commentSize : e.descriptionSize) = stored.size();
+    texts_.append(stored);
+  });
+}
 
-  std::vector<CRuleChange> changes;
-  for (std::uint32_t id : candidates) {
-    const TransactionRecord& r = db.Transactions().Find(id)->record;
+CRuleSubjects::~CRuleSubjects() = default;
+
+template <class Use>
+void CRuleSubjects::ForEachChange(const CRuleMatcher& matcher, Use use) const {
+  std::unordered_map<std::uint32_t, std::uint32_t> roots;  // category -> its tree's root
+  const auto rootOf = [&](std::uint32_t category) {
+    auto [it, added] = roots.emplace(category, 0);
+    if (added) it->second = category > kFirstFreeId ? db_.SubTypeRoot(category) : 0;
+    return it->second;
+  };
+  const std::string_view texts = texts_;
+  for (const CEntry& e : entries_) {
+    const TransactionRecord& r = e.record;
     const bool expense = IsRuleExpense(r);
-    const int index = matcher.FirstMatch({textOf(r.descriptionId), textOf(r.commentId), r.amountOut,
-                                          expense, expense ? r.fromAccount : r.toAccount});
+    const std::string_view description = texts.substr(e.description, e.descriptionSize);
+    const int index =
+        matcher.FirstMatch({description, texts.substr(e.comment, e.commentSize), r.amountOut,
+                            expense, expense ? r.fromAccount : r.toAccount});
     if (index < 0) continue;
     const CRuleSet& set = matcher.Rule(index).set;
-    CRuleChange change;
-    db.GetTransaction(id, change.before);
-    change.after = change.before;
-    TransactionRecord& changed = change.after.record;
-    if (set.category != 0 && InTree(db, set.category, expense ? kExpenseRoot : kIncomeRoot))
+    TransactionRecord changed = r;
+    if (set.category != 0 && rootOf(set.category) == (expense ? kExpenseRoot : kIncomeRoot))
       changed.categoryId = set.category;
     if (set.member != 0) changed.memberId = set.member;
     if (set.section != 0) changed.sectionId = set.section;
-    if (!set.description.empty()) change.after.description = set.description;
-    if (changed.categoryId != r.categoryId || changed.memberId != r.memberId ||
-        changed.sectionId != r.sectionId || change.after.description != change.before.description)
-      changes.push_back(std::move(change));
+    const bool renamed = !set.description.empty() && set.description != description;
+    if (renamed || changed.categoryId != r.categoryId || changed.memberId != r.memberId ||
+        changed.sectionId != r.sectionId)
+      use(e.id, changed, renamed ? &set.description : nullptr);
   }
+}
+
+std::vector<CRuleChange> CRuleSubjects::Plan(const CRuleMatcher& matcher) const {
+  std::vector<CRuleChange> changes;
+  ForEachChange(matcher, [&](std::uint32_t id, const TransactionRecord& changed,
+                             const std::string* description) {
+    CRuleChange change;
+    db_.GetTransaction(id, change.before);
+    change.after = change.before;
+    change.after.record.categoryId = changed.categoryId;
+    change.after.record.memberId = changed.memberId;
+    change.after.record.sectionId = changed.sectionId;
+    if (description != nullptr) change.after.description = *description;
+    changes.push_back(std::move(change));
+  });
   return changes;
+}
+
+std::size_t CRuleSubjects::CountChanges(const CRuleMatcher& matcher) const {
+  std::size_t count = 0;
+  ForEachChange(matcher,
+                [&](std::uint32_t, const TransactionRecord&, const std::string*) { ++count; });
+  return count;
+}
+
+std::vector<CRuleChange> PlanRuleChanges(CDataBase& db, const CRuleMatcher& matcher, Date from,
+                                         Date to) {
+  return CRuleSubjects(db, from, to).Plan(matcher);
 }
 
 bool StoreRuleChanges(CDataBase& db, const std::vector<CRuleChange>& changes, bool undo,

@@ -52,6 +52,29 @@ struct CRuleChange {
 std::vector<CRuleChange> PlanRuleChanges(CDataBase& db, const CRuleMatcher& matcher, Date from,
                                          Date to);
 
+// The expenses and incomes of a period with their texts, read once, for
+// trying rules on them again and again (a rule while it is edited). Valid
+// while the database holds the same transactions.
+class CRuleSubjects {
+ public:
+  CRuleSubjects(CDataBase& db, Date from, Date to);
+  ~CRuleSubjects();
+  CRuleSubjects(const CRuleSubjects&) = delete;
+  CRuleSubjects& operator=(const CRuleSubjects&) = delete;
+  // What PlanRuleChanges gives for them.
+  std::vector<CRuleChange> Plan(const CRuleMatcher& matcher) const;
+  // How many Plan would list, without reading the transactions again.
+  std::size_t CountChanges(const CRuleMatcher& matcher) const;
+
+ private:
+  struct CEntry;
+  template <class Use>
+  void ForEachChange(const CRuleMatcher& matcher, Use use) const;
+  CDataBase& db_;
+  std::vector<CEntry> entries_;  // in id order
+  std::string texts_;            // every entry's description and comment, one after the other
+};
+
 // Stores every change's `after` (or, with `undo`, its `before`: the values
 // stored before the change) in one batch, synced at its end. Only the
 // category, member, section and description are written; the rest of each

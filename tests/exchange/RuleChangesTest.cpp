@@ -66,6 +66,7 @@ TEST_F(RuleChangesTest, ApplyChangesThePeriodsMatchesAndUndoGivesBackEachValue) 
   const std::vector<CRuleChange> changes =
       PlanRuleChanges(db, matcher, D(2026, 3, 1), D(2026, 3, 31) + 0.9);
   ASSERT_EQ(changes.size(), 3u);
+  EXPECT_EQ(CRuleSubjects(db, D(2026, 3, 1), D(2026, 3, 31)).CountChanges(matcher), 3u);
   EXPECT_EQ(changes[0].after.id, bakery);
   EXPECT_EQ(changes[1].after.id, done);  // the section and description are still new
   EXPECT_EQ(changes[2].after.id, pay);
