@@ -7,8 +7,7 @@
 #include "Access.h"
 #include "Args.h"
 #include "Companion.h"
-#include "Rules.h"
-#include "SubTypePaths.h"
+#include "RuleChanges.h"
 
 namespace {
 
@@ -96,24 +95,6 @@ bool ReadRule(const Json& input, CImportRule& rule, std::size_t& position, std::
   return true;
 }
 
-// Why the rule cannot be kept for this database: RuleProblem's reasons, and
-// subtypes or an account it names that are not there.
-std::string Problem(CDataBase& db, const CImportRule& rule) {
-  std::string problem = RuleProblem(rule);
-  if (!problem.empty()) return problem;
-  const CSubTypePaths paths(db);
-  const std::uint32_t categoryRoot = paths.RootOf(rule.set.category);
-  if (rule.set.category != 0 && categoryRoot != kExpenseRoot && categoryRoot != kIncomeRoot)
-    return "there is no category " + std::to_string(rule.set.category);
-  if (rule.set.member != 0 && paths.RootOf(rule.set.member) != kMemberRoot)
-    return "there is no family member " + std::to_string(rule.set.member);
-  if (rule.set.section != 0 && paths.RootOf(rule.set.section) != kSectionRoot)
-    return "there is no section " + std::to_string(rule.set.section);
-  if (rule.match.account != 0 && db.Accounts().Find(rule.match.account) == nullptr)
-    return "there is no account " + std::to_string(rule.match.account);
-  return {};
-}
-
 Json ParseInput(const std::vector<std::string>& args, std::size_t at, std::string& error) {
   std::string text;
   if (args.size() > at) {
@@ -151,38 +132,13 @@ int ApplyRules(CDataBase& db, const std::vector<CImportRule>& rules,
     }
   }
   const CRuleMatcher matcher(rules);
-  const CSubTypePaths paths(db);
-  std::vector<CTransactionItem> changes;
-  for (auto [id, entry] : db.Transactions()) {
-    const TransactionRecord& r = entry->record;
-    const bool expense = r.fromAccount != 0 && r.toAccount == 0;
-    const bool income = r.fromAccount == 0 && r.toAccount != 0;
-    const Date day = WholeDay(r.date);
-    if ((!expense && !income) || day < WholeDay(from) || day > WholeDay(to)) continue;
-    CTransactionItem item;
-    db.GetTransaction(id, item);
-    const int index = matcher.FirstMatch({item.description, item.comment, r.amountOut, expense,
-                                          expense ? r.fromAccount : r.toAccount});
-    if (index < 0) continue;
-    const CRuleSet& set = matcher.Rule(index).set;
-    CTransactionItem changed = item;
-    if (set.category != 0 && paths.RootOf(set.category) == (expense ? kExpenseRoot : kIncomeRoot))
-      changed.record.categoryId = set.category;
-    if (set.member != 0) changed.record.memberId = set.member;
-    if (set.section != 0) changed.record.sectionId = set.section;
-    if (!set.description.empty()) changed.description = set.description;
-    if (changed.record.categoryId != r.categoryId || changed.record.memberId != r.memberId ||
-        changed.record.sectionId != r.sectionId || changed.description != item.description)
-      changes.push_back(changed);
-  }
+  const std::vector<CRuleChange> changes = PlanRuleChanges(db, matcher, from, to);
+  std::size_t written = 0;
+  const bool stored = dryRun || StoreRuleChanges(db, changes, false, &written);
+  if (dryRun) written = changes.size();
   Json changed = Json::array();
-  bool stored = true;
-  db.BeginBatch();
-  for (CTransactionItem& item : changes) {
-    if (!dryRun && !db.EditTransaction(item)) {
-      stored = false;
-      break;
-    }
+  for (std::size_t i = 0; i < written; ++i) {
+    const CTransactionItem& item = changes[i].after;
     changed.push_back({{"id", item.id},
                        {"date", FormatIsoDate(item.record.date)},
                        {"description", item.description},
@@ -190,7 +146,6 @@ int ApplyRules(CDataBase& db, const std::vector<CImportRule>& rules,
                        {"member", item.record.memberId},
                        {"section", item.record.sectionId}});
   }
-  stored = db.EndBatch("Apply rules") && stored;
   std::cout << Json{{"changed", changed}, {"count", changed.size()}, {"stored", !dryRun && stored}}
                    .dump(2)
             << "\n";
@@ -249,8 +204,8 @@ int RunRulesCommand(const std::string& command, const std::vector<std::string>& 
       rule.id = companion.NextRuleId();
     }
     if (!ReadRule(input, rule, position, error)) return Bad(command, error);
-    if (const std::string problem = Problem(db, rule); !problem.empty())
-      return Bad(command, problem);
+    if (const CRuleProblem problem = RuleReferenceProblem(db, rule))
+      return Bad(command, problem.text);
     if (at != rules.end()) {
       const std::size_t old = static_cast<std::size_t>(at - rules.begin());
       rules.erase(at);

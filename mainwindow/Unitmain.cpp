@@ -531,6 +531,7 @@ void TFormMain::CreateMenus() {
   MnDBSettings = action(MnTools, "MnDBSettings", "DataBase Settings");
   MnExport = action(MnTools, "MnExport", "Export");
   MnImport = action(MnTools, "MnImport", "Import");
+  MnRules = action(MnTools, "MnRules", "Rules...");
   MnTools->addSeparator();
   MnReports = action(MnTools, "MnReports", "Reports");
   MnSettings = action(MnTools, "MnSettings", "Settings");
@@ -552,6 +553,7 @@ void TFormMain::CreateMenus() {
   PmDelete = action(FundsMenu, "PmDelete", "Delete");
   FundsMenu->addSeparator();
   PmCheckBank = action(FundsMenu, "PmCheckBank", "Check against bank...");
+  PmMakeRule = action(FundsMenu, "PmMakeRule", "Make a rule from this row...");
   AccountsMenu = new QMenu(this);
   AccountsMenu->setObjectName(QStringLiteral("AccountsMenu"));
   AccountsMenu->addAction(PmCheckBank);
@@ -625,6 +627,8 @@ void TFormMain::CreateMenus() {
   connect(MnImport, &QAction::triggered, this, &TFormMain::BtImportClick);
   connect(MnUndoImport, &QAction::triggered, this, &TFormMain::UndoImportClick);
   connect(MnFind, &QAction::triggered, this, &TFormMain::FindClick);
+  connect(MnRules, &QAction::triggered, this, &TFormMain::RulesClick);
+  connect(PmMakeRule, &QAction::triggered, this, &TFormMain::MakeRuleClick);
   connect(MnTransaction, &QMenu::aboutToShow, this, &TFormMain::ShowUndoImport);
   connect(MnExit, &QAction::triggered, this, &TFormMain::Exit1Click);
   connect(MnDBManager, &QAction::triggered, this, &TFormMain::BtMenuManagerClick);
@@ -789,6 +793,8 @@ void TFormMain::ApplyLanguage() {
       {CaptionOf(MnSettings), 30217, "Se&ttings"},
       {CaptionOf(MnFastExpence), 30218, "&Quick Expense..."},
       {CaptionOf(MnFind), 30600, "&Find..."},
+      {CaptionOf(MnRules), 30701, "R&ules..."},
+      {CaptionOf(PmMakeRule), 30702, "Make a &rule from this row..."},
       {CaptionOf(LbCurrency), 1084, "Base currency"},
       {CaptionOf(LbExchangeRate), 1085, "Exchange rate"},
   };

@@ -192,6 +192,10 @@ class TFormMain : public QMainWindow {
   void FindClick();
   void FindOpenTransaction(std::uint32_t id);
   void FindShowInMonth(std::uint32_t id);
+  // The categorizing rules (Tools / Rules...), and a rule made from the
+  // selected expense or income row (its menu item).
+  void RulesClick();
+  void MakeRuleClick();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -216,6 +220,9 @@ class TFormMain : public QMainWindow {
   void FormClose();
   // The selected node of the current tab's tree, or nullptr.
   CTransactionNode* SelectedNode();
+  // The transaction of the one selected row when it is an expense or an
+  // income of the Transactions tab (what a rule can be made from), else 0.
+  std::uint32_t RuleRowId();
   int TabKind() const;
   // Shows or hides the member and section columns of the current tab.
   void ApplyColumnToggles();
@@ -359,5 +366,7 @@ class TFormMain : public QMainWindow {
   QAction* PmEdit = nullptr;
   QAction* PmDelete = nullptr;
   QAction* PmCheckBank = nullptr;  // in FundsMenu and AccountsMenu
-  QMenu* AccountsMenu = nullptr;   // the account cards' menu
+  QAction* PmMakeRule = nullptr;
+  QAction* MnRules = nullptr;
+  QMenu* AccountsMenu = nullptr;  // the account cards' menu
 };

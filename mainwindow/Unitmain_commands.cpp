@@ -163,6 +163,7 @@ void TFormMain::FundsTreeMouseDown(const QPoint& position) {
   PmEdit->setEnabled(transaction);
   PmDelete->setEnabled(transaction);
   PmCheckBank->setEnabled(IsDataBaseOpened() && !SummaryPageShown() && SelectedAccountId() != 0);
+  PmMakeRule->setEnabled(RuleRowId() != 0);
   FundsMenu->popup(control->viewport()->mapToGlobal(position));
 }
 

@@ -25,6 +25,7 @@
 #include "Unitimport.h"
 #include "Unitmain.h"
 #include "Unitreports.h"
+#include "Unitrules.h"
 #include "Unittypes.h"
 #include "WebPages.h"
 
@@ -231,4 +232,35 @@ void TFormMain::Pardowhelp1Click() {
 
 void TFormMain::PardowHomePage1Click() {
   if (HasHomePage()) OpenWebPage(QUrl(Q(HomePageUrl())));
+}
+
+void TFormMain::RulesClick() {
+  if (!IsDataBaseOpened()) return;
+  TFormRules window(this);
+  // An apply or its undo shows in the trees at once, behind the window.
+  connect(&window, &TFormRules::TransactionsChanged, this, [this] { RebuildTrees(false); });
+  window.Execute(*FDataBase, FDataBase->GetIntervalBegin(), FDataBase->GetIntervalEnd());
+}
+
+std::uint32_t TFormMain::RuleRowId() {
+  if (!IsDataBaseOpened() || TabKind() != kTransactionKind || SelectedTransactionIds().size() > 1)
+    return 0;
+  const CTransactionNode* node = SelectedNode();
+  if (node == nullptr || node->kind != NodeTransaction) return 0;
+  const CTransactionIndex* entry = FDataBase->Transactions().Find(node->transactionId);
+  if (entry == nullptr || IsTransfer(entry->record)) return 0;
+  return node->transactionId;
+}
+
+void TFormMain::MakeRuleClick() {
+  const std::uint32_t id = RuleRowId();
+  if (id == 0) return;
+  CTransactionItem item;
+  FDataBase->GetTransaction(id, item);
+  const TransactionRecord& r = item.record;
+  const bool expense = IsExpense(r);
+  MakeRuleFromRow(
+      this, *FDataBase,
+      RuleFromRow(item.description, r.amountOut, expense, expense ? r.fromAccount : r.toAccount,
+                  r.categoryId, r.memberId, r.sectionId));
 }

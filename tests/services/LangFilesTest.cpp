@@ -83,7 +83,7 @@ TEST_P(LangFilesTest, MenuTextsCarryDistinctAccessKeys) {
       {1050, 1031, 1032, 7},                       // File
       {4, 10, 5, 6, 30218, 24200, 30600},          // Transaction
       {30211, 30212, 30213, 30214, 30215},         // Lists
-      {1057, 1062, 1064, 30216, 30217},            // Tools
+      {1057, 1062, 1064, 30701, 30216, 30217},     // Tools
       {1053, 1034, 1056, 1036}};                   // Help
   for (const auto& group : groups) {
     std::set<std::string> keys;
