@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "Include.h"
+#include "Rules.h"
 #include "Settingsstorage.h"
 
 namespace {
@@ -481,4 +482,35 @@ std::string CategorySourceText(std::string_view why) {
     out += out.empty() ? text : "; " + text;
   }
   return out;
+}
+
+std::size_t ApplyNewRule(CImportPlan& plan, const CImportRule& rule, std::size_t number,
+                         std::uint32_t account, const CSubTypePaths& paths) {
+  const std::vector<CImportRule> rules{rule};
+  const CRuleMatcher matcher(rules);
+  const std::string why = "rule " + std::to_string(number) + ": '" + rule.match.text + "'";
+  std::size_t changed = 0;
+  for (CPlannedRow& row : plan.rows) {
+    if (row.status == ERowStatus::kRefused) continue;
+    const std::string_view source = plan.Text(row.why);
+    if (source.starts_with("from the file") || source.starts_with("chosen by you") ||
+        source.starts_with("rule "))
+      continue;
+    TransactionRecord& r = row.record;
+    const bool expense = r.fromAccount != 0;
+    if (matcher.FirstMatch({plan.Description(row), plan.Comment(row), r.amountOut, expense,
+                            account}) < 0)
+      continue;
+    // A rule takes the place of what was learned, as it would have at import.
+    if (source.starts_with("like ")) r.categoryId = r.memberId = r.sectionId = 0;
+    const std::uint32_t root = expense ? kExpenseRoot : kIncomeRoot;
+    if (rule.set.category != 0 && paths.RootOf(rule.set.category) == root)
+      r.categoryId = rule.set.category;
+    if (rule.set.member != 0) r.memberId = rule.set.member;
+    if (rule.set.section != 0) r.sectionId = rule.set.section;
+    if (!rule.set.description.empty()) row.description = plan.AddText(rule.set.description);
+    row.why = plan.AddText(why);
+    ++changed;
+  }
+  return changed;
 }

@@ -12,6 +12,7 @@
 #include "BulkEditLogic.h"
 #include "ExportLogic.h"
 #include "Importer.h"
+#include "RuleTypes.h"
 #include "SubTypePaths.h"
 
 namespace Settings {
@@ -166,3 +167,11 @@ void SetPlannedChoice(CImportPlan& plan, const std::vector<std::size_t>& rows,
 // Where a planned row's category comes from (CPlannedRow::why) in the
 // user's language.
 std::string CategorySourceText(std::string_view why);
+
+// A rule just made, number `number` in the rules' order, given to the
+// planned rows it matches that no earlier rule, the file or the user
+// categorized (a proposal learned from history gives way to it), as the
+// import would have given it. Rows of `account`. The number of rows it
+// changed.
+std::size_t ApplyNewRule(CImportPlan& plan, const CImportRule& rule, std::size_t number,
+                         std::uint32_t account, const CSubTypePaths& paths);

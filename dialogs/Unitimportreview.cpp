@@ -12,7 +12,10 @@
 #include "Include.h"
 #include "Qtexts.h"
 #include "Skin.h"
+#include "Companion.h"
+#include "RulesLogic.h"
 #include "Unitbulkedit.h"
+#include "Unitrules.h"
 
 namespace {
 
@@ -60,8 +63,8 @@ void TImportReviewModel::ShowUncategorizedOnly(bool only) {
 
 void TImportReviewModel::RefreshCategories() {
   if (!order_.empty())
-    emit dataChanged(index(0, kCategory), index(static_cast<int>(order_.size()) - 1, kCategoryFrom),
-                     {Qt::DisplayRole});
+    emit dataChanged(index(0, kDescription),
+                     index(static_cast<int>(order_.size()) - 1, kCategoryFrom), {Qt::DisplayRole});
 }
 
 void TImportReviewModel::RefreshSuspects() {
@@ -189,6 +192,9 @@ TFormImportReview::TFormImportReview(QWidget* parent) : QDialog(parent) {
   BtCategory->setToolTip(
       LocalizedText(30685, "Choose the category, member and section of the selected rows"));
   connect(BtCategory, &QPushButton::clicked, this, &TFormImportReview::BtCategoryClick);
+  BtMakeRule = Named(new QPushButton(LocalizedText(30690, "Make a &rule from this row..."), this),
+                     "BtMakeRule");
+  connect(BtMakeRule, &QPushButton::clicked, this, &TFormImportReview::BtMakeRuleClick);
   const TOkCancel okCancel = MakeOkCancel(this);
   BtOk = okCancel.ok;
   BtOk->setText(LocalizedText(30571, "&Import"));
@@ -201,6 +207,7 @@ TFormImportReview::TFormImportReview(QWidget* parent) : QDialog(parent) {
   tools->addWidget(CbUncategorized);
   tools->addStretch(1);
   tools->addWidget(BtCategory);
+  tools->addWidget(BtMakeRule);
   layout->addLayout(tools);
   layout->addWidget(ReviewGrid, 1);
   layout->addLayout(okCancel.row);
@@ -214,6 +221,11 @@ bool TFormImportReview::Execute(CImportPlan& plan, const std::string& fileName, 
   FNames = names;
   FDb = names != nullptr ? db : nullptr;
   BtCategory->setVisible(FDb != nullptr);
+  BtMakeRule->setVisible(FDb != nullptr);
+  FAccount = 0;
+  for (const CPlannedRow& row : plan.rows)
+    if (row.status != ERowStatus::kRefused && FAccount == 0)
+      FAccount = row.record.fromAccount != 0 ? row.record.fromAccount : row.record.toAccount;
   FFileName = fileName;
   auto* model = new TImportReviewModel(plan, entries, ReviewGrid);
   model->SetNames(names);
@@ -289,7 +301,9 @@ std::vector<std::size_t> TFormImportReview::SelectedRows() const {
 }
 
 void TFormImportReview::SelectionChanged() {
-  BtCategory->setEnabled(FDb != nullptr && !SelectedRows().empty());
+  const std::size_t selected = SelectedRows().size();
+  BtCategory->setEnabled(FDb != nullptr && selected > 0);
+  BtMakeRule->setEnabled(FDb != nullptr && selected == 1);
 }
 
 void TFormImportReview::BtCategoryClick() {
@@ -311,5 +325,27 @@ void TFormImportReview::GridMenu(const QPoint& at) {
   if (FDb == nullptr || SelectedRows().empty()) return;
   QMenu menu(this);
   menu.addAction(BtCategory->text(), this, &TFormImportReview::BtCategoryClick);
+  if (BtMakeRule->isEnabled())
+    menu.addAction(BtMakeRule->text(), this, &TFormImportReview::BtMakeRuleClick);
   menu.exec(ReviewGrid->viewport()->mapToGlobal(at));
+}
+
+void TFormImportReview::BtMakeRuleClick() {
+  const std::vector<std::size_t> rows = SelectedRows();
+  if (FDb == nullptr || rows.size() != 1) return;
+  const CPlannedRow& row = FPlan->rows[rows[0]];
+  const TransactionRecord& r = row.record;
+  const bool expense = r.fromAccount != 0;
+  CImportRule made;
+  if (!MakeRuleFromRow(this,
+                       *FDb,
+                       RuleFromRow(FPlan->Description(row), r.amountOut, expense, FAccount,
+                                   r.categoryId, r.memberId, r.sectionId),
+                       &made))
+    return;
+  // The new rule is the last; the rows it matches take it at once.
+  CCompanion companion;
+  companion.Load(FDb->GetFileName());
+  ApplyNewRule(*FPlan, made, companion.Rules().size(), FAccount, *FNames);
+  FModel->RefreshCategories();
 }

@@ -54,7 +54,8 @@ class TImportReviewModel : public QAbstractTableModel {
   void ShowUncategorizedOnly(bool only);
   // The plan row a table row shows.
   std::size_t PlanRow(int row) const { return order_[static_cast<std::size_t>(row)]; }
-  // The rows show their category, member, section and its source again.
+  // The rows show their description, category, member, section and its
+  // source again.
   void RefreshCategories();
 
  signals:
@@ -90,11 +91,13 @@ class TFormImportReview : public QDialog {
   std::vector<std::size_t> SelectedRows() const;
   void SelectionChanged();
   void BtCategoryClick();
+  void BtMakeRuleClick();
   void GridMenu(const QPoint& at);
 
   CImportPlan* FPlan = nullptr;  // during Execute
   const CSubTypePaths* FNames = nullptr;
   CDataBase* FDb = nullptr;
+  std::uint32_t FAccount = 0;  // the account the rows go to
   std::string FFileName;
 
   // The controls, each named by its objectName.
@@ -104,6 +107,7 @@ class TFormImportReview : public QDialog {
   TImportReviewModel* FModel = nullptr;
   QTableView* ReviewGrid = nullptr;
   QPushButton* BtCategory = nullptr;
+  QPushButton* BtMakeRule = nullptr;
   QPushButton* BtOk = nullptr;
   QPushButton* BtCancel = nullptr;
 };

@@ -335,3 +335,32 @@ TEST_F(ImportWindow, ReviewComparesTheBankBalanceAsRowsAreChecked) {
   ASSERT_EQ(refused.size(), 1u);
   EXPECT_EQ(refused[0].why, TBulkRefusal::kCategoryKind);
 }
+
+// A rule made in the review takes the rows it matches at once: over what
+// was learned, never over the file's or the user's own choice.
+TEST_F(ImportWindow, RuleMadeInTheReviewTakesTheRowsItMatches) {
+  const std::uint32_t food = base.AddSubType("Food", kExpenseRoot);
+  CImportPlan plan;
+  const char* whys[] = {"like 3 earlier transactions", "from the file", "", "chosen by you"};
+  for (const char* why : whys) {
+    CPlannedRow row;
+    row.record.fromAccount = base.bank;
+    row.record.amountOut = 10000;
+    row.record.categoryId = *why == 0 ? 0 : 7;
+    row.description = plan.AddText("REWE SAGT DANKE 4711");
+    row.why = plan.AddText(why);
+    plan.rows.push_back(row);
+  }
+  CImportRule rule;
+  rule.match.text = "rewe";
+  rule.set.category = food;
+  rule.set.description = "REWE";
+  const CSubTypePaths names(base.db);
+  EXPECT_EQ(ApplyNewRule(plan, rule, 4, base.bank, names), 2u);
+  for (std::size_t i : {0, 2}) {
+    EXPECT_EQ(plan.rows[i].record.categoryId, food);
+    EXPECT_EQ(plan.Text(plan.rows[i].why), "rule 4: 'rewe'");
+    EXPECT_EQ(plan.Description(plan.rows[i]), "REWE");
+  }
+  for (std::size_t i : {1, 3}) EXPECT_EQ(plan.rows[i].record.categoryId, 7u);
+}
