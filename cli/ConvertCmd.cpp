@@ -6,6 +6,7 @@
 
 #include "Convert.h"
 #include "Delimited.h"
+#include "GnuCash.h"
 #include "Qif.h"
 
 namespace {
@@ -58,7 +59,15 @@ int RunConvertCommand(const std::vector<std::string>& args) {
   }
   std::string bytes, error;
   if (!ReadFileBytes(args[0], 0, bytes, error)) return Failed(args[0] + ": " + error);
-  const CQifRead read = ReadQif(bytes, qif);
+  CQifRead read;
+  if (LooksLikeGnuCash(bytes)) {
+    CGnuCashRead gnucash = ReadGnuCash(bytes);
+    read.ok = gnucash.ok;
+    read.error = std::move(gnucash.error);
+    read.book = std::move(gnucash.book);
+  } else {
+    read = ReadQif(bytes, qif);
+  }
   if (read.dateOrderUndecided)
     return Bad(args[0] + ": " + read.error + "; give --date-order dmy or mdy");
   if (!read.ok) return Failed(args[0] + ": " + read.error);

@@ -117,6 +117,13 @@ bool CStorer::Store(std::string& error, std::size_t& stored) {
     if (id == 0) return failed("the account '" + account.name + "' could not be stored");
     accounts_[account.name] = id;
   }
+  // The source's exchange rates between the currencies of its accounts.
+  for (const CForeignRate& rate : book_.rates) {
+    auto from = currencies_.find(rate.from), to = currencies_.find(rate.to);
+    if (from != currencies_.end() && to != currencies_.end() && from->second != to->second &&
+        !db_.SetExchangeRate(from->second, to->second, rate.rate))
+      return failed("the exchange rate of " + rate.from + " in " + rate.to + " could not be stored");
+  }
   // Categories in the source's order, each under the root of its kind.
   for (const CForeignCategory& category : book_.categories)
     if (paths_.Create(db_, category.income ? kIncomeRoot : kExpenseRoot, category.path, created_) ==

@@ -49,11 +49,19 @@ struct CForeignTransaction {
   }
 };
 
+// One unit of `from` is worth `rate` units of `to` (ISO codes) on `date`.
+struct CForeignRate {
+  std::string from, to;
+  double rate = 0;
+  Date date = 0;
+};
+
 struct CForeignBook {
-  std::string format;  // "QIF", ...
+  std::string format;  // "QIF", "GnuCash", ...
   std::vector<CForeignAccount> accounts;
   std::vector<CForeignCategory> categories;
   std::vector<CForeignTransaction> transactions;
+  std::vector<CForeignRate> rates;
   // What the source holds that does not come over, one line each, with why.
   std::vector<std::string> notImported;
 

@@ -343,9 +343,9 @@ bool CReader::Convert(CQifRead& result) {
     }
   PairTransfers();
   for (const auto& [name, count] : otherRecords_)
-    book_.notImported.push_back(std::to_string(count) + " record(s) of !" + name +
+    book_.notImported.push_back("records of !" + name +
                                 " (investments, prices, classes and memorized transactions are "
-                                "not imported)");
+                                "not imported): " + std::to_string(count));
   book_.format = "QIF";
   result.book = std::move(book_);
   result.ok = true;

@@ -16,6 +16,7 @@ packages=(
   qt6-translations-l10n                        # Qt's own words (Yes, No, file dialogs) in each language
   nlohmann-json3-dev                           # pardow-cli's JSON
   pkg-config libofx-dev                        # reading OFX/QFX bank statements
+  libxml2-dev zlib1g-dev                       # other programs' XML books, compressed ones
   ledger hledger                               # the export test reads the journal back with both
   libgtest-dev                                 # the unit tests
   strace python3                               # the durability sweep

@@ -1,0 +1,482 @@
+// Reading GnuCash XML books into a foreign book.
+#include "GnuCash.h"
+
+#include <libxml/xmlreader.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <charconv>
+#include <map>
+#include <memory>
+#include <set>
+
+#include "Moneytype.h"
+
+namespace {
+
+// ---- Unpacking ----
+
+bool Gunzip(std::string_view in, std::string& out, std::size_t limit, std::string& error) {
+  z_stream z{};
+  if (inflateInit2(&z, 15 + 16) != Z_OK) {
+    error = "the compressed file could not be opened";
+    return false;
+  }
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
+  z.avail_in = static_cast<uInt>(std::min<std::size_t>(in.size(), UINT32_MAX));
+  int rc = Z_OK;
+  while (rc == Z_OK) {
+    if (out.size() >= limit) {
+      inflateEnd(&z);
+      error = "the file unpacks to more than " + std::to_string(limit >> 20) +
+              " MB; it is not taken as a book";
+      return false;
+    }
+    const std::size_t have = out.size();
+    out.resize(have + (std::size_t{1} << 20));
+    z.next_out = reinterpret_cast<Bytef*>(out.data() + have);
+    z.avail_out = 1u << 20;
+    rc = inflate(&z, Z_NO_FLUSH);
+    out.resize(out.size() - z.avail_out);
+    if (rc == Z_BUF_ERROR && z.avail_in == 0) break;
+  }
+  inflateEnd(&z);
+  if (rc != Z_STREAM_END) {
+    error = "the compressed file is damaged or cut short";
+    return false;
+  }
+  return true;
+}
+
+// ---- What the XML holds ----
+
+struct CCommodity {
+  std::string space, id;
+  bool IsCurrency() const { return space == "CURRENCY" || space == "ISO4217"; }
+};
+
+struct CAccountNode {
+  std::string name, type, parent, description;
+  CCommodity commodity;
+  bool used = false;   // a split names it
+  bool parentOf = false;
+};
+
+struct CSplit {
+  std::string account, memo, value, quantity;
+};
+
+struct CTransactionNode {
+  std::string date, description, num;
+  std::vector<CSplit> splits;
+  std::uint32_t line = 0;
+};
+
+struct CPrice {
+  CCommodity commodity, currency;
+  std::string date, value;
+};
+
+// "-123456/100" as ten-thousandths; false for anything else. `exact` turns
+// false when the amount had to be rounded.
+bool ReadRational(const std::string& text, Money& out, bool& exact) {
+  const std::size_t slash = text.find('/');
+  long long num = 0, den = 1;
+  const char* end = text.data() + (slash == std::string::npos ? text.size() : slash);
+  if (std::from_chars(text.data(), end, num).ptr != end) return false;
+  if (slash != std::string::npos) {
+    const char* last = text.data() + text.size();
+    if (std::from_chars(text.data() + slash + 1, last, den).ptr != last || den <= 0) return false;
+  }
+  const WideMoney scaled = static_cast<WideMoney>(num) * kMoneyOne;
+  WideMoney value = scaled / den;
+  const WideMoney rest = scaled % den;
+  if (rest != 0) {
+    exact = false;
+    if ((rest < 0 ? -rest : rest) * 2 >= den) value += rest < 0 ? -1 : 1;
+  }
+  if (!FitsMoney(value)) return false;
+  out = static_cast<Money>(value);
+  return true;
+}
+
+// The day of a GnuCash time ("2026-01-15 10:59:00 +0000": GnuCash keeps a
+// posted day at 10:59 UTC so that it is the same day everywhere), within
+// the years a finance program keeps.
+bool ReadDay(const std::string& text, Date& out) {
+  return text.size() >= 10 && ParseIsoDate(text.substr(0, 10), out) &&
+         out >= EncodeDate(1900, 1, 1) && out <= EncodeDate(2999, 12, 31);
+}
+
+bool IsCurrencyCode(const std::string& code) {
+  return code.size() == 3 &&
+         std::all_of(code.begin(), code.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+}
+
+class CXmlBook {
+ public:
+  bool Read(std::string_view xml, std::string& error);
+
+  std::map<std::string, CAccountNode> accounts;  // by guid
+  std::vector<CTransactionNode> transactions;
+  std::vector<CPrice> prices;
+  std::map<std::string, std::size_t> skipped;  // what is not imported -> how many
+
+ private:
+  void Start(const std::string& name);
+  void End(const std::string& name);
+  const std::string& Parent(std::size_t up = 1) const {
+    static const std::string none;
+    return stack_.size() > up ? stack_[stack_.size() - 1 - up] : none;
+  }
+
+  std::vector<std::string> stack_;
+  std::string text_;
+  int templates_ = 0;  // inside template transactions (of scheduled ones)
+  std::string accountId_;
+  CAccountNode account_;
+  CTransactionNode transaction_;
+  CSplit split_;
+  CPrice price_;
+  CCommodity commodity_;
+  std::uint32_t line_ = 0;
+};
+
+void CXmlBook::Start(const std::string& name) {
+  stack_.push_back(name);
+  text_.clear();
+  if (name == "gnc:template-transactions") ++templates_;
+  if (templates_ > 0) return;
+  if (name == "gnc:account") account_ = {}, accountId_.clear();
+  if (name == "gnc:transaction") transaction_ = {}, transaction_.line = line_;
+  if (name == "trn:split") split_ = {};
+  if (name == "price") price_ = {};
+  if (name == "cmdty:space" || name == "cmdty:id") return;
+  if (name.ends_with(":commodity") || name.ends_with(":currency")) commodity_ = {};
+}
+
+void CXmlBook::End(const std::string& name) {
+  const std::string& parent = Parent();
+  if (name == "gnc:template-transactions") --templates_;
+  if (templates_ == 0) {
+    if (name == "cmdty:space") commodity_.space = text_;
+    if (name == "cmdty:id") commodity_.id = text_;
+    if (name == "act:commodity") account_.commodity = commodity_;
+    if (name == "price:commodity") price_.commodity = commodity_;
+    if (name == "price:currency") price_.currency = commodity_;
+    if (parent == "gnc:account") {
+      if (name == "act:name") account_.name = text_;
+      if (name == "act:id") accountId_ = text_;
+      if (name == "act:type") account_.type = text_;
+      if (name == "act:parent") account_.parent = text_;
+      if (name == "act:description") account_.description = text_;
+    }
+    if (name == "gnc:account" && !accountId_.empty()) accounts[accountId_] = account_;
+    if (parent == "gnc:transaction") {
+      if (name == "trn:description") transaction_.description = text_;
+      if (name == "trn:num") transaction_.num = text_;
+    }
+    if (name == "ts:date" && parent == "trn:date-posted") transaction_.date = text_;
+    if (name == "ts:date" && parent == "price:time") price_.date = text_;
+    if (parent == "trn:split") {
+      if (name == "split:memo") split_.memo = text_;
+      if (name == "split:value") split_.value = text_;
+      if (name == "split:quantity") split_.quantity = text_;
+      if (name == "split:account") split_.account = text_;
+    }
+    if (name == "price:value") price_.value = text_;
+    if (name == "trn:split") transaction_.splits.push_back(std::move(split_));
+    if (name == "gnc:transaction") transactions.push_back(std::move(transaction_));
+    if (name == "price") prices.push_back(price_);
+  }
+  if (name == "gnc:schedxaction") ++skipped["scheduled transactions"];
+  if (name == "gnc:budget") ++skipped["budgets"];
+  if (name.starts_with("gnc:Gnc")) ++skipped["business records (" + name.substr(7) + ")"];
+  stack_.pop_back();
+  text_.clear();
+}
+
+void Quiet(void*, xmlErrorPtr) {}  // errors are taken from the reader
+
+bool CXmlBook::Read(std::string_view xml, std::string& error) {
+  if (xml.size() > static_cast<std::size_t>(INT32_MAX)) {
+    error = "the book is larger than 2 GB";
+    return false;
+  }
+  // No network, no entity substitution, no DTD loading: the book's own
+  // elements and text only.
+  std::unique_ptr<xmlTextReader, void (*)(xmlTextReaderPtr)> reader(
+      xmlReaderForMemory(xml.data(), static_cast<int>(xml.size()), nullptr, nullptr,
+                         XML_PARSE_NONET | XML_PARSE_COMPACT),
+      xmlFreeTextReader);
+  if (!reader) {
+    error = "the XML could not be opened";
+    return false;
+  }
+  xmlTextReaderSetStructuredErrorHandler(reader.get(), Quiet, nullptr);
+  int rc = 0;
+  bool root = true;
+  while ((rc = xmlTextReaderRead(reader.get())) == 1) {
+    line_ = static_cast<std::uint32_t>(std::max(0, xmlTextReaderGetParserLineNumber(reader.get())));
+    const int type = xmlTextReaderNodeType(reader.get());
+    if (type == XML_READER_TYPE_DOCUMENT_TYPE) {
+      error = "the file declares a document type; GnuCash books do not";
+      return false;
+    }
+    if (type == XML_READER_TYPE_ENTITY_REFERENCE) {
+      error = "line " + std::to_string(line_) + ": the file refers to an entity it declares";
+      return false;
+    }
+    if (type == XML_READER_TYPE_ELEMENT) {
+      const std::string name = reinterpret_cast<const char*>(xmlTextReaderConstName(reader.get()));
+      if (root && name != "gnc-v2") {
+        error = "this is not a GnuCash book (its root element is <" + name + ">)";
+        return false;
+      }
+      root = false;
+      if (stack_.size() > 64) {
+        error = "line " + std::to_string(line_) + ": the elements nest deeper than a book's";
+        return false;
+      }
+      Start(name);
+      if (xmlTextReaderIsEmptyElement(reader.get())) End(name);
+    } else if (type == XML_READER_TYPE_END_ELEMENT) {
+      if (!stack_.empty()) End(stack_.back());
+    } else if (type == XML_READER_TYPE_TEXT || type == XML_READER_TYPE_CDATA ||
+               type == XML_READER_TYPE_SIGNIFICANT_WHITESPACE) {
+      if (const xmlChar* value = xmlTextReaderConstValue(reader.get()))
+        text_ += reinterpret_cast<const char*>(value);
+    }
+  }
+  if (rc != 0 || root) {
+    const xmlError* last = xmlGetLastError();
+    error = root ? "the file holds no XML" : "the XML is damaged or cut short";
+    if (last != nullptr && last->message != nullptr) {
+      std::string message = last->message;
+      while (!message.empty() && message.back() == '\n') message.pop_back();
+      error += " (line " + std::to_string(last->line) + ": " + message + ")";
+    }
+    return false;
+  }
+  return true;
+}
+
+// ---- From the XML's accounts and transactions to the book ----
+
+enum class ESide { kBank, kCategory, kEquity, kOther };
+
+ESide SideOf(const CAccountNode& a) {
+  static const std::set<std::string> bank = {"BANK",   "CASH",      "ASSET",     "CREDIT",
+                                             "LIABILITY", "CHECKING", "SAVINGS", "MONEYMRKT",
+                                             "CREDITLINE"};
+  if (a.type == "INCOME" || a.type == "EXPENSE") return ESide::kCategory;
+  if (a.type == "EQUITY") return ESide::kEquity;
+  if (bank.count(a.type) != 0 && a.commodity.IsCurrency()) return ESide::kBank;
+  return ESide::kOther;
+}
+
+class CBuilder {
+ public:
+  explicit CBuilder(CXmlBook& xml) : xml_(xml) {}
+  bool Build(CForeignBook& book, std::string& error);
+
+ private:
+  std::string PathBelowRoot(const std::string& id, bool categories) const;
+  CXmlBook& xml_;
+  std::map<std::string, std::string> accountName_;  // guid -> book account name
+};
+
+std::string CBuilder::PathBelowRoot(const std::string& id, bool categories) const {
+  std::vector<std::string> parts;
+  std::string at = id;
+  for (int steps = 0; steps < 64 && !at.empty(); ++steps) {
+    auto it = xml_.accounts.find(at);
+    if (it == xml_.accounts.end() || it->second.type == "ROOT") break;
+    // A category's path starts below the top income or expense account
+    // ("Expenses:Food" is "Food" under Pardow's own expense tree).
+    auto parent = xml_.accounts.find(it->second.parent);
+    const bool top = parent == xml_.accounts.end() || parent->second.type == "ROOT" ||
+                     SideOf(parent->second) != ESide::kCategory;
+    if (categories && top && !parts.empty()) break;
+    parts.push_back(it->second.name);
+    at = it->second.parent;
+  }
+  std::string path;
+  for (auto it = parts.rbegin(); it != parts.rend(); ++it)
+    path += (path.empty() ? "" : ":") + *it;
+  return path;
+}
+
+bool CBuilder::Build(CForeignBook& book, std::string& error) {
+  for (const CTransactionNode& t : xml_.transactions)
+    for (const CSplit& s : t.splits)
+      if (auto it = xml_.accounts.find(s.account); it != xml_.accounts.end()) it->second.used = true;
+  for (auto& [id, a] : xml_.accounts)
+    if (auto p = xml_.accounts.find(a.parent); p != xml_.accounts.end()) p->second.parentOf = true;
+  // Bank-side accounts with transactions, or leaves, become accounts; a
+  // name found twice is told apart by its path.
+  std::map<std::string, int> seen;
+  for (const auto& [id, a] : xml_.accounts)
+    if (SideOf(a) == ESide::kBank && (a.used || !a.parentOf)) ++seen[a.name];
+  for (const auto& [id, a] : xml_.accounts) {
+    const ESide side = SideOf(a);
+    if (side == ESide::kOther && a.type != "ROOT" && a.used)
+      ++xml_.skipped["accounts of type " + a.type + " or in " + a.commodity.id];
+    if (side != ESide::kBank || !(a.used || !a.parentOf)) continue;
+    if (!IsCurrencyCode(a.commodity.id)) {
+      error = "the account '" + a.name + "' keeps its money in '" + a.commodity.id +
+              "', which is no currency code";
+      return false;
+    }
+    const std::string name = seen[a.name] > 1 ? PathBelowRoot(id, false) : a.name;
+    accountName_[id] = name;
+    book.accounts.push_back({name, a.type, a.commodity.id, a.description, 0, 0});
+  }
+  std::set<std::string> categoryKnown;
+  for (const auto& [id, a] : xml_.accounts)
+    if (SideOf(a) == ESide::kCategory && (a.used || !a.parentOf)) {
+      const std::string path = PathBelowRoot(id, true);
+      if (categoryKnown.insert(path).second) book.categories.push_back({path, a.type == "INCOME"});
+    }
+  std::size_t inexact = 0;
+  for (const CTransactionNode& t : xml_.transactions) {
+    Date day = 0;
+    if (!ReadDay(t.date, day)) {
+      error = "line " + std::to_string(t.line) + ": the transaction's date '" + t.date +
+              "' does not read as a day of the years 1900 to 2999";
+      return false;
+    }
+    struct CPart {
+      const CSplit* split;
+      const CAccountNode* account;
+      ESide side;
+      Money value, quantity;
+    };
+    std::vector<CPart> parts;
+    for (const CSplit& s : t.splits) {
+      auto it = xml_.accounts.find(s.account);
+      if (it == xml_.accounts.end()) {
+        error = "line " + std::to_string(t.line) + ": a split names an account the book lacks";
+        return false;
+      }
+      CPart part{&s, &it->second, SideOf(it->second), 0, 0};
+      bool exact = true;
+      if (!ReadRational(s.value, part.value, exact) ||
+          !ReadRational(s.quantity, part.quantity, exact)) {
+        error = "line " + std::to_string(t.line) + ": a split's amount does not read";
+        return false;
+      }
+      inexact += !exact;
+      parts.push_back(part);
+    }
+    const auto home = std::find_if(parts.begin(), parts.end(),
+                                   [](const CPart& p) { return p.side == ESide::kBank; });
+    const bool other = std::any_of(parts.begin(), parts.end(),
+                                   [](const CPart& p) { return p.side == ESide::kOther; });
+    if (other && home != parts.end())
+      ++xml_.skipped[
+          "transactions with stock, business or trading accounts: the bank side is kept "
+          "without a category"];
+    if (home == parts.end()) {
+      if (!parts.empty()) ++xml_.skipped["transactions between categories only"];
+      continue;
+    }
+    const bool opening =
+        std::all_of(parts.begin(), parts.end(), [&](const CPart& p) {
+          return &p == &*home || p.side == ESide::kEquity;
+        }) &&
+        parts.size() > 1;
+    const std::string& account = accountName_[home->split->account];
+    if (opening) {
+      CForeignAccount* a = book.FindAccount(account);
+      a->opening += home->quantity;
+      if (a->openingDate == 0 || day < a->openingDate) a->openingDate = day;
+      continue;
+    }
+    CForeignTransaction out;
+    out.date = day;
+    out.account = account;
+    out.payee = t.description;
+    out.number = t.num;
+    out.source = t.line;
+    // Each other split, as the home account sees it (its currency), the
+    // rounding left on the last part so that the parts add up exactly.
+    Money left = home->quantity;
+    for (const CPart& p : parts) {
+      if (&p == &*home) continue;
+      CForeignLine line;
+      const WideMoney scaled =
+          home->value != 0 ? static_cast<WideMoney>(-p.value) * home->quantity / home->value
+                           : static_cast<WideMoney>(-p.value);
+      line.amount = ClampMoney(scaled);
+      line.memo = p.split->memo;
+      if (p.side == ESide::kBank) {
+        line.transferAccount = accountName_[p.split->account];
+        line.counterAmount = p.quantity;
+      } else if (p.side == ESide::kCategory) {
+        line.category = PathBelowRoot(p.split->account, true);
+      } else if (p.side == ESide::kOther) {
+        const std::string note = "from " + p.account->name + " (not imported)";
+        line.memo = line.memo.empty() ? note : line.memo + "; " + note;
+      }
+      left -= line.amount;
+      out.lines.push_back(line);
+    }
+    if (out.lines.empty()) {
+      CForeignLine line;
+      line.amount = home->quantity;
+      out.lines.push_back(line);
+      left = 0;
+    }
+    out.lines.back().amount += left;
+    if (out.lines.size() == 1 && out.lines[0].memo.empty()) out.lines[0].memo = home->split->memo;
+    if (out.lines.size() == 1) out.memo = out.lines[0].memo;
+    book.transactions.push_back(std::move(out));
+  }
+  // Prices between currencies become exchange rates, the latest of a pair.
+  std::map<std::pair<std::string, std::string>, CForeignRate> latest;
+  for (const CPrice& p : xml_.prices) {
+    Money value = 0;
+    bool exact = true;
+    Date day = 0;
+    if (!p.commodity.IsCurrency() || !p.currency.IsCurrency() ||
+        !ReadRational(p.value, value, exact) || value <= 0 || !ReadDay(p.date, day))
+      continue;
+    CForeignRate& rate = latest[{p.commodity.id, p.currency.id}];
+    if (rate.from.empty() || day >= rate.date)
+      rate = {p.commodity.id, p.currency.id, static_cast<double>(value) / kMoneyOne, day};
+  }
+  for (auto& [pair, rate] : latest) book.rates.push_back(rate);
+  for (const auto& [what, count] : xml_.skipped)
+    book.notImported.push_back(what + ": " + std::to_string(count));
+  if (inexact > 0)
+    book.notImported.push_back("split amounts with more than four decimals, rounded: " +
+                               std::to_string(inexact));
+  book.format = "GnuCash";
+  return true;
+}
+
+}  // namespace
+
+bool LooksLikeGnuCash(std::string_view bytes) {
+  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0x1f &&
+      static_cast<unsigned char>(bytes[1]) == 0x8b)
+    return true;
+  return bytes.substr(0, 4096).find("<gnc-v2") != std::string_view::npos;
+}
+
+CGnuCashRead ReadGnuCash(std::string_view bytes, std::size_t maxUnpacked) {
+  CGnuCashRead result;
+  std::string unpacked;
+  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0x1f &&
+      static_cast<unsigned char>(bytes[1]) == 0x8b) {
+    if (!Gunzip(bytes, unpacked, maxUnpacked, result.error)) return result;
+    bytes = unpacked;
+  }
+  CXmlBook xml;
+  if (!xml.Read(bytes, result.error)) return result;
+  CBuilder builder(xml);
+  if (!builder.Build(result.book, result.error)) return result;
+  result.ok = true;
+  return result;
+}

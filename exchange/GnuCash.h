@@ -1,0 +1,30 @@
+// GnuCash books in its XML file (plain or gzip-compressed): currencies,
+// the account tree (bank, cash, asset, credit and liability accounts become
+// accounts; income and expense accounts the category tree), transactions
+// and prices. Transactions with more than two splits become one part per
+// split against the first bank-side account. Stocks, business records,
+// scheduled transactions and accounts in other commodities are listed as
+// not imported.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "ForeignBook.h"
+
+struct CGnuCashRead {
+  bool ok = false;
+  std::string error;
+  CForeignBook book;
+};
+
+// The largest size a compressed book may unpack to.
+inline constexpr std::size_t kMaxUnpackedBook = std::size_t{1} << 30;
+
+// Reads a whole GnuCash XML book, compressed ones unpacked up to
+// `maxUnpacked` bytes. The XML is read without fetching or expanding
+// anything it declares: a book with a document type declaration is refused.
+CGnuCashRead ReadGnuCash(std::string_view bytes, std::size_t maxUnpacked = kMaxUnpackedBook);
+
+// Whether the bytes start like a GnuCash XML book, compressed or not.
+bool LooksLikeGnuCash(std::string_view bytes);
