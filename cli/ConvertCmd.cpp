@@ -6,8 +6,6 @@
 
 #include "Convert.h"
 #include "Delimited.h"
-#include "GnuCash.h"
-#include "Qif.h"
 
 namespace {
 
@@ -59,15 +57,7 @@ int RunConvertCommand(const std::vector<std::string>& args) {
   }
   std::string bytes, error;
   if (!ReadFileBytes(args[0], 0, bytes, error)) return Failed(args[0] + ": " + error);
-  CQifRead read;
-  if (LooksLikeGnuCash(bytes)) {
-    CGnuCashRead gnucash = ReadGnuCash(bytes);
-    read.ok = gnucash.ok;
-    read.error = std::move(gnucash.error);
-    read.book = std::move(gnucash.book);
-  } else {
-    read = ReadQif(bytes, qif);
-  }
+  const CForeignRead read = ReadForeignBook(bytes, qif);
   if (read.dateOrderUndecided)
     return Bad(args[0] + ": " + read.error + "; give --date-order dmy or mdy");
   if (!read.ok) return Failed(args[0] + ": " + read.error);

@@ -15,6 +15,7 @@
 #include "Qtexts.h"
 #include "Settingsstorage.h"
 #include "Skin.h"
+#include "Unitconvert.h"
 
 namespace {
 
@@ -70,6 +71,9 @@ TFormDBManager::TFormDBManager(QWidget* parent) : QDialog(parent) {
   BtNew->setObjectName("BtNew");
   BtDel = new QPushButton(GBFiles);
   BtDel->setObjectName("BtDel");
+  BtConvert = new QPushButton(LocalizedText(30770, "New from another program..."), GBFiles);
+  BtConvert->setObjectName("BtConvert");
+  BtConvert->setToolTip(LocalizedText(30797, "A new database from a QIF file or a GnuCash book"));
   BtOpenCustom = new QPushButton(this);
   BtOpenCustom->setObjectName("BtOpenCustom");
   BtClose = new QPushButton(this);
@@ -100,6 +104,7 @@ TFormDBManager::TFormDBManager(QWidget* parent) : QDialog(parent) {
   commands->addWidget(BtNew);
   commands->addWidget(BtDel);
   commands->addStretch();
+  commands->addWidget(BtConvert);
   auto* files = new QHBoxLayout(GBFiles);
   files->addWidget(LBFiles, 1);
   files->addLayout(commands);
@@ -116,6 +121,7 @@ TFormDBManager::TFormDBManager(QWidget* parent) : QDialog(parent) {
   connect(BtOpen, &QPushButton::clicked, this, &TFormDBManager::BtOpenClick);
   connect(BtNew, &QPushButton::clicked, this, &TFormDBManager::BtNewClick);
   connect(BtDel, &QPushButton::clicked, this, &TFormDBManager::BtDelClick);
+  connect(BtConvert, &QPushButton::clicked, this, &TFormDBManager::BtConvertClick);
   connect(BtOpenCustom, &QPushButton::clicked, this, &TFormDBManager::BtOpenCustomClick);
   connect(BtClose, &QPushButton::clicked, this, &QDialog::reject);
   connect(LBFiles, &QListWidget::itemDoubleClicked, this, &TFormDBManager::LBFilesDblClick);
@@ -196,6 +202,16 @@ void TFormDBManager::BtNewClick() {
   }
   FDataBase->Close();
   ShowMessage(CreateError(FCreateError, path));
+}
+
+void TFormDBManager::BtConvertClick() {
+  const std::string path = ConvertFromAnotherProgram(this, FDataFolder);
+  if (path.empty()) {
+    FillFiles();  // a database kept with differing balances shows in the list
+    return;
+  }
+  FResult = path;
+  accept();
 }
 
 void TFormDBManager::BtDelClick() {

@@ -36,6 +36,7 @@ class TFormDBManager : public QDialog {
   void BtNewClick();
   void BtDelClick();
   void LBFilesDblClick(QListWidgetItem* item);
+  void BtConvertClick();
   void UpdateCommands();
 
  private:
@@ -57,6 +58,7 @@ class TFormDBManager : public QDialog {
   QPushButton* BtOpen = nullptr;
   QPushButton* BtNew = nullptr;
   QPushButton* BtDel = nullptr;
+  QPushButton* BtConvert = nullptr;
   QPushButton* BtOpenCustom = nullptr;
   QPushButton* BtClose = nullptr;
   QFileDialog* SaveDialog1 = nullptr;

@@ -10,6 +10,7 @@
 #include "BankCheck.h"
 #include "Companion.h"
 #include "Filestream.h"
+#include "GnuCash.h"
 #include "Platform.h"
 #include "SubTypePaths.h"
 
@@ -189,6 +190,23 @@ bool CStorer::Store(std::string& error, std::size_t& stored) {
 }
 
 }  // namespace
+
+CForeignRead ReadForeignBook(std::string_view bytes, const CQifOptions& qif) {
+  CForeignRead read;
+  if (LooksLikeGnuCash(bytes)) {
+    CGnuCashRead gnucash = ReadGnuCash(bytes);
+    read.ok = gnucash.ok;
+    read.error = std::move(gnucash.error);
+    read.book = std::move(gnucash.book);
+  } else {
+    CQifRead file = ReadQif(bytes, qif);
+    read.ok = file.ok;
+    read.error = std::move(file.error);
+    read.dateOrderUndecided = file.dateOrderUndecided;
+    read.book = std::move(file.book);
+  }
+  return read;
+}
 
 CConvertSummary SummarizeBook(const CForeignBook& book, const CConvertOptions& options) {
   CConvertSummary summary;

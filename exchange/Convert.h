@@ -9,6 +9,17 @@
 #include <vector>
 
 #include "ForeignBook.h"
+#include "Qif.h"
+
+// A QIF file or a GnuCash book, told apart by their first bytes, read
+// whole. `dateOrderUndecided` as for QIF.
+struct CForeignRead {
+  bool ok = false;
+  std::string error;
+  bool dateOrderUndecided = false;
+  CForeignBook book;
+};
+CForeignRead ReadForeignBook(std::string_view bytes, const CQifOptions& qif = {});
 
 struct CConvertOptions {
   // The ISO code of the currency of accounts the source names none for.

@@ -13,6 +13,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
+#include <QTableWidget>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -22,7 +23,10 @@
 #include "Include.h"
 #include "Localizationkit.h"
 #include "Settingsstorage.h"
+#include "Platform.h"
+#include "Qif.h"
 #include "Unitabout.h"
+#include "Unitconvert.h"
 #include "Unitapplicationsettings.h"
 #include "Unitdbmanager.h"
 #include "Unitdbsettings.h"
@@ -160,6 +164,35 @@ class DBSettings : public testing::Test {
   CTestBase base;
   CMessages messages;
 };
+
+// Another program's books: the window shows what comes over, refuses a name
+// in use, stores the new database and shows its balances beside the source's.
+TEST_F(DBManager, ConvertWindowShowsTheBookAndStoresItWithEqualBalances) {
+  const CQifRead read = ReadQif(
+      "!Account\nNChecking\nTBank\n^\n!Type:Bank\nD2026-01-05\nT-4,50\nPBakery\nLFood\n^\n"
+      "D2026-01-06\nT1.000,00\nPEmployer\nLSalary\n^\n!Type:Invst\nD2026-01-02\n^\n");
+  ASSERT_TRUE(read.ok) << read.error;
+  MakeBase("books.vlt");
+  TFormConvert window;
+  OnModalOf<TFormConvert>([&](TFormConvert& w) {
+    EXPECT_EQ(Find<QLabel>(&w, "LbSummary")->text(),
+              "From books.qif (QIF): 1 account, 2 categories, 2 transactions.");
+    EXPECT_TRUE(Find<QLabel>(&w, "LbNotImported")->text().contains("Type:Invst"));
+    auto* grid = Find<QTableWidget>(&w, "AccountsGrid");
+    EXPECT_EQ(grid->item(0, 2)->text(), "995.50");
+    EXPECT_EQ(Find<QLineEdit>(&w, "EdFileName")->text(), "books.vlt");
+    Click(Find<QPushButton>(&w, "BtCreate"));  // the name is in use
+    ASSERT_EQ(messages.texts.size(), 1u);
+    TypeInto(Find<QLineEdit>(&w, "EdFileName"), "moved");
+    Click(Find<QPushButton>(&w, "BtCreate"));
+    EXPECT_EQ(grid->item(0, 3)->text(), "995.50");
+    EXPECT_TRUE(Find<QLabel>(&w, "LbResult")->text().startsWith("Every account's balance"));
+    Click(Find<QPushButton>(&w, "BtCancel"));  // now Open
+  });
+  EXPECT_EQ(window.Execute(read.book, "/somewhere/books.qif", dataFolder),
+            dataFolder + "moved.vlt");
+  EXPECT_TRUE(FileExists(dataFolder + "moved.vlt"));
+}
 
 TEST_F(DBSettings, UncheckingEnabledRemovesThePasswordWhateverTheBoxesHold) {
   bool stayedOpen = true;
