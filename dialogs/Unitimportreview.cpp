@@ -250,9 +250,12 @@ bool TFormImportReview::Execute(CImportPlan& plan, const std::string& fileName, 
                              metrics.horizontalAdvance("00/00/0000") + 16);
   ReviewGrid->setColumnWidth(TImportReviewModel::kAmount,
                              metrics.horizontalAdvance("-0,000,000.00") + 16);
-  ReviewGrid->setColumnWidth(TImportReviewModel::kDescription, 180);
-  ReviewGrid->setColumnWidth(TImportReviewModel::kCategory, 130);
-  ReviewGrid->setColumnWidth(TImportReviewModel::kCategoryFrom, 150);
+  ReviewGrid->setColumnWidth(TImportReviewModel::kDescription, 220);
+  ReviewGrid->setColumnWidth(TImportReviewModel::kCategory, 150);
+  ReviewGrid->setColumnWidth(TImportReviewModel::kCategoryFrom,
+                             metrics.horizontalAdvance(Q(CategorySourceText(
+                                 "like 99 earlier transactions"))) +
+                                 16);
   ShowCounts();
   const bool confirmed = exec() == QDialog::Accepted;
   ReviewGrid->setModel(nullptr);
