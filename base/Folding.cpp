@@ -112,12 +112,14 @@ void FoldCodePoint(std::uint32_t cp, std::string& out) {
   }
 }
 
-}  // namespace
+bool IsAscii(std::string_view text) {
+  unsigned char any = 0;
+  for (char c : text) any |= static_cast<unsigned char>(c);
+  return any < 0x80;
+}
 
-std::string FoldText(std::string_view stored) {
-  const std::string utf8 = StoredToUtf8(stored);
-  std::string out;
-  out.reserve(utf8.size());
+// Folds valid UTF-8 into `out`.
+void FoldUtf8(std::string_view utf8, std::string& out) {
   for (std::size_t i = 0; i < utf8.size();) {
     const auto c = static_cast<unsigned char>(utf8[i]);
     if (c < 0x80) {
@@ -132,6 +134,30 @@ std::string FoldText(std::string_view stored) {
     FoldCodePoint(cp, out);
     i += static_cast<std::size_t>(n);
   }
+}
+
+}  // namespace
+
+void FoldTextInto(std::string_view stored, std::string& out) {
+  out.clear();
+  if (IsAscii(stored)) {
+    // Most bank texts: ASCII is valid UTF-8, and only A-Z change.
+    out.assign(stored);
+    for (char& c : out)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    return;
+  }
+  out.reserve(stored.size());
+  if (IsValidUtf8(stored)) {
+    FoldUtf8(stored, out);
+  } else {
+    FoldUtf8(StoredToUtf8(stored), out);
+  }
+}
+
+std::string FoldText(std::string_view stored) {
+  std::string out;
+  FoldTextInto(stored, out);
   return out;
 }
 
