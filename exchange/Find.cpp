@@ -7,9 +7,12 @@
 #include <cstring>
 #include <unordered_set>
 
+#include "StringIdMap.h"
 #include "Textcodec.h"
 
 namespace {
+
+constexpr std::uint32_t kUnread = 0xFFFFFFFF;  // a text's length before it is read
 
 // The words of a folded text.
 std::vector<std::string> WordsOf(const std::string& folded) {
@@ -163,6 +166,61 @@ std::string_view CFindIndex::TextOf(CDataBase& db, std::uint32_t id, const Trans
   return std::string_view(folded_).substr(slot.offset, slot.length);
 }
 
+void CFindIndex::FillTexts(CDataBase& db) {
+  // The transactions whose slot is out of date.
+  std::vector<std::pair<std::uint32_t, const TransactionRecord*>> pending;
+  for (auto [id, entry] : db.Transactions()) {
+    const Slot& slot = SlotOf(id);
+    const TransactionRecord& r = entry->record;
+    if (!slot.filled || slot.descriptionId != r.descriptionId || slot.commentId != r.commentId)
+      pending.emplace_back(id, &r);
+  }
+  // A few texts are read one by one as the query meets them.
+  if (pending.size() < 256) return;
+  // Every text folded once, into one buffer; a text's place by its id.
+  CStringIdMap placeOf(db.GetNextStringId(), 2 * pending.size());
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> places;  // offset, length
+  std::vector<std::uint32_t> ids;
+  for (const auto& [id, r] : pending) {
+    for (std::uint32_t text : {r->descriptionId, r->commentId})
+      if (text != 0 && placeOf.Emplace(text, static_cast<std::uint32_t>(places.size()))) {
+        places.emplace_back(0, kUnread);
+        ids.push_back(text);
+      }
+  }
+  std::string texts, scratch;
+  auto keep = [&](std::uint32_t text, std::string_view stored) {
+    FoldTextInto(stored, scratch);
+    places[placeOf.Find(text)] = {static_cast<std::uint32_t>(texts.size()),
+                                  static_cast<std::uint32_t>(scratch.size())};
+    texts += scratch;
+  };
+  db.ReadStrings(ids, keep);
+  // A text the bulk read skipped is read as a single text is (which says
+  // why it is missing).
+  for (std::uint32_t text : ids)
+    if (places[placeOf.Find(text)].second == kUnread) keep(text, db.GetString(text));
+  auto folded = [&](std::uint32_t text) {
+    if (text == 0) return std::string_view();
+    const auto [offset, length] = places[placeOf.Find(text)];
+    return std::string_view(texts).substr(offset, length);
+  };
+  // The slots, in the layout TextOf gives them.
+  folded_.reserve(folded_.size() + texts.size() + pending.size());
+  for (const auto& [id, record] : pending) {
+    const TransactionRecord& r = *record;
+    Slot& slot = SlotOf(id);
+    if (slot.filled) liveBytes_ -= slot.length;
+    const std::size_t offset = folded_.size();
+    folded_ += folded(r.descriptionId);
+    folded_ += '\n';
+    folded_ += folded(r.commentId);
+    slot = Slot{r.descriptionId, r.commentId, static_cast<std::uint32_t>(offset),
+                static_cast<std::uint32_t>(folded_.size() - offset), true};
+    liveBytes_ += slot.length;
+  }
+}
+
 void CFindIndex::Compact(CDataBase& db) {
   std::string kept;
   kept.reserve(liveBytes_);
@@ -190,6 +248,7 @@ CFindResult CFindIndex::Find(CDataBase& db, const CFindQuery& q) {
   if (!db.IsOpened()) return result;
   Refresh(db);
   const std::vector<std::string> words = WordsOf(FoldText(q.text));
+  if (!words.empty()) FillTexts(db);
   const std::vector<std::uint32_t> categories =
       q.category != 0 ? CategorySet(db, q.category, q.subCategories) : std::vector<std::uint32_t>{};
   const std::int32_t fromDay = q.from ? DayKeyOf(*q.from) : INT32_MIN;

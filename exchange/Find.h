@@ -88,6 +88,9 @@ class CFindIndex {
   void Refresh(CDataBase& db);
   Slot& SlotOf(std::uint32_t id);
   std::string_view TextOf(CDataBase& db, std::uint32_t id, const TransactionRecord& r);
+  // Folds the texts of every transaction whose slot is out of date, a few
+  // large reads for all of them, when there are many.
+  void FillTexts(CDataBase& db);
   void Compact(CDataBase& db);
 
   const CDataBase* db_ = nullptr;                   // the database the texts are of
