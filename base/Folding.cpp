@@ -112,12 +112,6 @@ void FoldCodePoint(std::uint32_t cp, std::string& out) {
   }
 }
 
-bool IsAscii(std::string_view text) {
-  unsigned char any = 0;
-  for (char c : text) any |= static_cast<unsigned char>(c);
-  return any < 0x80;
-}
-
 // Folds valid UTF-8 into `out`.
 void FoldUtf8(std::string_view utf8, std::string& out) {
   for (std::size_t i = 0; i < utf8.size();) {
@@ -138,26 +132,30 @@ void FoldUtf8(std::string_view utf8, std::string& out) {
 
 }  // namespace
 
-void FoldTextInto(std::string_view stored, std::string& out) {
-  out.clear();
-  if (IsAscii(stored)) {
-    // Most bank texts: ASCII is valid UTF-8, and only A-Z change.
-    out.assign(stored);
-    for (char& c : out)
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    return;
+void AppendFoldedText(std::string_view stored, std::string& out) {
+  // Most bank texts are ASCII, which is valid UTF-8 and folds by lowering
+  // A-Z: copied and lowered in one pass, noting any byte beyond ASCII.
+  const std::size_t start = out.size();
+  out.resize(start + stored.size());
+  char* to = out.data() + start;
+  unsigned char any = 0;
+  for (std::size_t i = 0; i < stored.size(); ++i) {
+    const auto c = static_cast<unsigned char>(stored[i]);
+    any |= c;
+    to[i] = static_cast<char>(c + (static_cast<unsigned char>(c - 'A') < 26 ? 32 : 0));
   }
-  out.reserve(stored.size());
-  if (IsValidUtf8(stored)) {
+  if (any < 0x80) return;
+  out.resize(start);
+  if (IsValidUtf8(stored))
     FoldUtf8(stored, out);
-  } else {
+  else
     FoldUtf8(StoredToUtf8(stored), out);
-  }
 }
 
 std::string FoldText(std::string_view stored) {
   std::string out;
-  FoldTextInto(stored, out);
+  out.reserve(stored.size());
+  AppendFoldedText(stored, out);
   return out;
 }
 

@@ -169,7 +169,8 @@ namespace {
 // reference numbers) and single letters tell nothing.
 template <class F>
 void ForEachTellingWord(std::string_view stored, std::string& scratch, F&& use) {
-  FoldTextInto(stored, scratch);
+  scratch.clear();
+  AppendFoldedText(stored, scratch);
   const char* text = scratch.data();
   const std::size_t size = scratch.size();
   for (std::size_t i = 0; i < size; ++i) {  // each turn ends on a separator
