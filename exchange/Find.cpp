@@ -1,7 +1,5 @@
 #include "Find.h"
 
-#include <string.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -167,33 +165,40 @@ std::string_view CFindIndex::TextOf(CDataBase& db, std::uint32_t id, const Trans
 }
 
 void CFindIndex::FillTexts(CDataBase& db) {
-  // The transactions whose slot is out of date.
+  // The transactions whose slot is out of date, and their texts.
   std::vector<std::pair<std::uint32_t, const TransactionRecord*>> pending;
+  std::vector<std::uint32_t> ids;
   for (auto [id, entry] : db.Transactions()) {
     const Slot& slot = SlotOf(id);
     const TransactionRecord& r = entry->record;
-    if (!slot.filled || slot.descriptionId != r.descriptionId || slot.commentId != r.commentId)
-      pending.emplace_back(id, &r);
+    if (slot.filled && slot.descriptionId == r.descriptionId && slot.commentId == r.commentId)
+      continue;
+    if (pending.empty()) {
+      pending.reserve(db.Transactions().size());
+      ids.reserve(2 * db.Transactions().size());
+    }
+    pending.emplace_back(id, &r);
+    for (std::uint32_t text : {r.descriptionId, r.commentId})
+      if (text != 0) ids.push_back(text);
   }
   // A few texts are read one by one as the query meets them.
   if (pending.size() < 256) return;
   // Every text folded once, into one buffer; a text's place by its id.
-  CStringIdMap placeOf(db.GetNextStringId(), 2 * pending.size());
+  CStringIdMap placeOf(db.GetNextStringId(), ids.size());
   std::vector<std::pair<std::uint32_t, std::uint32_t>> places;  // offset, length
-  std::vector<std::uint32_t> ids;
-  for (const auto& [id, r] : pending) {
-    for (std::uint32_t text : {r->descriptionId, r->commentId})
-      if (text != 0 && placeOf.Emplace(text, static_cast<std::uint32_t>(places.size()))) {
-        places.emplace_back(0, kUnread);
-        ids.push_back(text);
-      }
-  }
-  std::string texts, scratch;
+  places.reserve(ids.size());
+  std::erase_if(ids, [&](std::uint32_t text) {
+    if (!placeOf.Emplace(text, static_cast<std::uint32_t>(places.size()))) return true;
+    places.emplace_back(0, kUnread);
+    return false;
+  });
+  std::string texts;
+  texts.reserve(32 * ids.size());
   auto keep = [&](std::uint32_t text, std::string_view stored) {
-    FoldTextInto(stored, scratch);
-    places[placeOf.Find(text)] = {static_cast<std::uint32_t>(texts.size()),
-                                  static_cast<std::uint32_t>(scratch.size())};
-    texts += scratch;
+    const std::size_t offset = texts.size();
+    AppendFoldedText(stored, texts);
+    places[placeOf.Find(text)] = {static_cast<std::uint32_t>(offset),
+                                  static_cast<std::uint32_t>(texts.size() - offset)};
   };
   db.ReadStrings(ids, keep);
   // A text the bulk read skipped is read as a single text is (which says
@@ -271,7 +276,7 @@ CFindResult CFindIndex::Find(CDataBase& db, const CFindQuery& q) {
     if (!words.empty()) {
       const std::string_view text = TextOf(db, id, r);
       const bool all = std::all_of(words.begin(), words.end(), [&](const std::string& w) {
-        return memmem(text.data(), text.size(), w.data(), w.size()) != nullptr;
+        return text.find(w) != std::string_view::npos;
       });
       if (!all) continue;
     }
