@@ -5,12 +5,15 @@
 #include <cstring>
 #include <unordered_set>
 
-#include "StringIdMap.h"
+#include "BulkTexts.h"
 #include "Textcodec.h"
 
 namespace {
 
-constexpr std::uint32_t kUnread = 0xFFFFFFFF;  // a text's length before it is read
+// A text's length before it is read.
+constexpr std::uint32_t kUnread = 0xFFFFFFFF;
+// From how many texts they are read on two threads.
+constexpr std::size_t kTwoThreadTexts = 1 << 15;
 
 // The words of a folded text.
 std::vector<std::string> WordsOf(const std::string& folded) {
@@ -192,26 +195,30 @@ void CFindIndex::FillTexts(CDataBase& db) {
     places.emplace_back(0, kUnread);
     return false;
   });
-  std::string texts;
-  texts.reserve(32 * ids.size());
-  auto keep = [&](std::uint32_t text, std::string_view stored) {
-    const std::size_t offset = texts.size();
-    AppendFoldedText(stored, texts);
+  // On two threads for many texts, each folding into its own buffer.
+  const std::size_t split = ids.size() >= kTwoThreadTexts ? ids.size() / 2 : ids.size();
+  std::string texts[2];
+  texts[0].reserve(32 * split);
+  texts[1].reserve(32 * (ids.size() - split));
+  auto keep = [&](int part, std::uint32_t text, std::string_view stored) {
+    const std::size_t offset = texts[part].size();
+    AppendFoldedText(stored, texts[part]);
     places[placeOf.Find(text)] = {static_cast<std::uint32_t>(offset),
-                                  static_cast<std::uint32_t>(texts.size() - offset)};
+                                  static_cast<std::uint32_t>(texts[part].size() - offset)};
   };
-  db.ReadStrings(ids, keep);
+  ReadStringsInTwo(db, ids, split, keep);
   // A text the bulk read skipped is read as a single text is (which says
   // why it is missing).
-  for (std::uint32_t text : ids)
-    if (places[placeOf.Find(text)].second == kUnread) keep(text, db.GetString(text));
+  for (std::size_t i = 0; i < ids.size(); ++i)
+    if (places[i].second == kUnread) keep(i < split ? 0 : 1, ids[i], db.GetString(ids[i]));
   auto folded = [&](std::uint32_t text) {
     if (text == 0) return std::string_view();
-    const auto [offset, length] = places[placeOf.Find(text)];
-    return std::string_view(texts).substr(offset, length);
+    const std::uint32_t i = placeOf.Find(text);
+    const auto [offset, length] = places[i];
+    return std::string_view(texts[i < split ? 0 : 1]).substr(offset, length);
   };
   // The slots, in the layout TextOf gives them.
-  folded_.reserve(folded_.size() + texts.size() + pending.size());
+  folded_.reserve(folded_.size() + texts[0].size() + texts[1].size() + pending.size());
   for (const auto& [id, record] : pending) {
     const TransactionRecord& r = *record;
     Slot& slot = SlotOf(id);

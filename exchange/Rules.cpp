@@ -8,8 +8,8 @@
 #include <map>
 #include <regex>
 
+#include "BulkTexts.h"
 #include "Folding.h"
-#include "StringIdMap.h"
 #include "Textcodec.h"
 
 namespace {
@@ -191,9 +191,13 @@ void ForEachTellingWord(std::string_view stored, std::string& scratch, F&& use) 
 // A transaction's words, once each.
 template <class T>
 void Unique(std::vector<T>& words) {
+  if (words.size() == 1) return;
   std::sort(words.begin(), words.end());
   words.erase(std::unique(words.begin(), words.end()), words.end());
 }
+
+// From how many texts learning reads them on two threads.
+constexpr std::size_t kTwoThreadTexts = 1 << 15;
 
 std::uint64_t Mix(std::uint64_t x) {
   return x * 0x9E3779B97F4A7C15ull;
@@ -203,16 +207,24 @@ std::uint64_t Pair(std::uint32_t high, std::uint32_t low) {
 }
 
 // What the learning tables are keyed by: a label (category, member,
-// section), a word in a book with a label.
+// section); a word (its hash) in a book, with a label or without.
 struct CTriple {
   std::uint32_t a = 0, b = 0, c = 0;
   bool operator==(const CTriple&) const = default;
+};
+struct CWordIn {
+  std::uint64_t word = 0;
+  std::uint32_t book = 0, label = 0;
+  bool operator==(const CWordIn&) const = default;
 };
 std::uint64_t MixKey(std::uint64_t key) {
   return Mix(key);
 }
 std::uint64_t MixKey(const CTriple& key) {
   return Mix(Mix(Pair(key.a, key.b)) ^ key.c);
+}
+std::uint64_t MixKey(const CWordIn& key) {
+  return Mix(Mix(key.word) ^ Pair(key.book, key.label));
 }
 
 // Numbers 0, 1, 2, ... for distinct keys in the order they are first added:
@@ -272,10 +284,9 @@ struct CNaming {
 struct CCategoryLearner::CData {
   std::vector<CLearnedProposal> labels;
   CNumbering<CTriple> labelIndex;          // (category, member, section)
-  CNumbering<std::uint64_t> dictionary;    // word numbers by the word's hash
   CNumbering<std::uint64_t> accountBooks;  // (kind, account)
   std::vector<std::size_t> transactions;   // with words, by book
-  CNumbering<std::uint64_t> bookWords;     // (book, word number)
+  CNumbering<CWordIn> bookWords;           // (book, word) without label
   std::vector<CNaming> naming;             // by bookWords number
 
   std::uint32_t Label(const TransactionRecord& r) {
@@ -302,7 +313,8 @@ CCategoryLearner::CCategoryLearner(CDataBase& db) : data_(std::make_unique<CData
     std::uint32_t label, account;
     int kind;
     int texts = 0;                       // of begin and end
-    std::uint32_t begin[2]{}, end[2]{};  // word numbers in textWords, by text
+    int part = 0;                        // of textWords
+    std::uint32_t begin[2]{}, end[2]{};  // words in textWords[part], by text
   };
   std::vector<CTaught> taught;
   std::vector<std::uint32_t> stringIds;
@@ -319,54 +331,67 @@ CCategoryLearner::CCategoryLearner(CDataBase& db) : data_(std::make_unique<CData
     for (std::uint32_t text : {r.descriptionId, r.commentId})
       if (text != 0 && ofString.Emplace(text, index)) stringIds.push_back(text);
   }
-  // Every text is folded once; its telling words become word numbers.
-  std::vector<std::uint32_t> textWords;
-  textWords.reserve(2 * stringIds.size());
-  std::string scratch;
-  db.ReadStrings(std::move(stringIds), [&](std::uint32_t text, std::string_view stored) {
-    CTaught& t = taught[ofString.Find(text)];
-    if (t.texts == 2) return;  // each text is asked for once
-    const int k = t.texts++;
-    t.begin[k] = static_cast<std::uint32_t>(textWords.size());
-    ForEachTellingWord(stored, scratch, [&](std::uint64_t word) {
-      textWords.push_back(data_->dictionary.Add(word));
-    });
-    t.end[k] = static_cast<std::uint32_t>(textWords.size());
-  });
+  // Every text is folded once, on two threads for many: each takes the
+  // texts of one run of transactions.
+  std::size_t split = stringIds.size() >= kTwoThreadTexts ? stringIds.size() / 2 : 0;
+  while (split > 0 && split < stringIds.size() &&
+         ofString.Find(stringIds[split]) == ofString.Find(stringIds[split - 1]))
+    ++split;
+  std::vector<std::uint64_t> textWords[2];  // the telling words by part
+  std::string scratch[2];
+  ReadStringsInTwo(
+      db, stringIds, split, [&](int part, std::uint32_t text, std::string_view stored) {
+        CTaught& t = taught[ofString.Find(text)];
+        if (t.texts == 2) return;  // each text is asked for once
+        const int k = t.texts++;
+        std::vector<std::uint64_t>& to = textWords[part];
+        t.part = part;
+        t.begin[k] = static_cast<std::uint32_t>(to.size());
+        ForEachTellingWord(stored, scratch[part], [&](std::uint64_t word) { to.push_back(word); });
+        t.end[k] = static_cast<std::uint32_t>(to.size());
+      });
   // How many transactions had each word with each label, by book.
   data_->transactions.resize(2);
-  CNumbering<CTriple> counted;  // (book, word, label)
+  CNumbering<CWordIn> counted;  // (book, word, label)
   std::vector<std::uint32_t> counts;
-  std::vector<std::uint32_t> words;
+  std::vector<std::uint64_t> words;
   for (const CTaught& t : taught) {
     words.clear();
+    const std::vector<std::uint64_t>& from = textWords[t.part];
     for (int k = 0; k < t.texts; ++k)
-      words.insert(words.end(), textWords.begin() + t.begin[k], textWords.begin() + t.end[k]);
+      words.insert(words.end(), from.begin() + t.begin[k], from.begin() + t.end[k]);
     if (words.empty()) continue;
     Unique(words);
-    const std::uint32_t books[] = {static_cast<std::uint32_t>(t.kind),
-                                   data_->Book(t.kind, t.account)};
-    for (std::uint32_t book : books) {
-      ++data_->transactions[book];
-      for (std::uint32_t word : words) {
-        const std::uint32_t n = counted.Add({book, word, t.label});
-        if (n == counts.size()) counts.push_back(0);
-        ++counts[n];
-      }
+    // Counted in the account's book; the book of all accounts adds them up.
+    const std::uint32_t book = data_->Book(t.kind, t.account);
+    ++data_->transactions[static_cast<std::size_t>(t.kind)];
+    ++data_->transactions[book];
+    for (std::uint64_t word : words) {
+      const std::uint32_t n = counted.Add({word, book, t.label});
+      if (n == counts.size()) counts.push_back(0);
+      ++counts[n];
     }
+  }
+  const std::size_t ofAccounts = counts.size();
+  for (std::uint32_t n = 0; n < ofAccounts; ++n) {
+    CWordIn key = counted.KeyOf(n);
+    key.book = static_cast<std::uint32_t>(data_->accountBooks.KeyOf(key.book - 2) >> 32);
+    const std::uint32_t all = counted.Add(key);
+    if (all == counts.size()) counts.push_back(0);
+    counts[all] += counts[n];
   }
   // Each word's count and its most frequent label, by book. Two labels
   // that tie for the most never make the clear majority a naming word needs
   // (each would have four fifths of the count), so a tie needs no order.
   for (std::uint32_t n = 0; n < counts.size(); ++n) {
-    const CTriple& key = counted.KeyOf(n);
-    const std::uint32_t at = data_->bookWords.Add(Pair(key.a, key.b));
+    const CWordIn& key = counted.KeyOf(n);
+    const std::uint32_t at = data_->bookWords.Add({key.word, key.book, 0});
     if (at == data_->naming.size()) data_->naming.emplace_back();
     CNaming& naming = data_->naming[at];
     naming.count += counts[n];
     if (counts[n] > naming.most) {
       naming.most = counts[n];
-      naming.label = key.c;
+      naming.label = key.label;
     }
   }
 }
@@ -384,10 +409,8 @@ std::optional<CLearnedProposal> CCategoryLearner::CData::ProposeFrom(
   double total = 0;
   const double n = static_cast<double>(transactions[book]);
   for (std::uint64_t word : words) {
-    const std::uint32_t number = dictionary.Find(word);
-    if (number == CNumbering<std::uint64_t>::kNone) continue;
-    const std::uint32_t at = bookWords.Find(Pair(book, number));
-    if (at == CNumbering<std::uint64_t>::kNone) continue;
+    const std::uint32_t at = bookWords.Find({word, book, 0});
+    if (at == CNumbering<CWordIn>::kNone) continue;
     const CNaming& s = naming[at];
     if (s.most < 2 || s.most * 5 < s.count * 4) continue;
     const double weight = std::log((n + 1) / s.count);
