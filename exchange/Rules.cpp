@@ -338,6 +338,8 @@ CCategoryLearner::CCategoryLearner(CDataBase& db) : data_(std::make_unique<CData
          ofString.Find(stringIds[split]) == ofString.Find(stringIds[split - 1]))
     ++split;
   std::vector<std::uint64_t> textWords[2];  // the telling words by part
+  textWords[0].reserve(2 * split);
+  textWords[1].reserve(2 * (stringIds.size() - split));
   std::string scratch[2];
   ReadStringsInTwo(
       db, stringIds, split, [&](int part, std::uint32_t text, std::string_view stored) {
