@@ -191,8 +191,13 @@ void ForEachTellingWord(std::string_view stored, std::string& scratch, F&& use) 
 // A transaction's words, once each.
 template <class T>
 void Unique(std::vector<T>& words) {
-  if (words.size() == 1) return;
-  std::sort(words.begin(), words.end());
+  if (words.size() > 8) {
+    std::sort(words.begin(), words.end());
+  } else {  // a bank text's few words
+    for (std::size_t i = 1; i < words.size(); ++i)
+      for (std::size_t j = i; j > 0 && words[j] < words[j - 1]; --j)
+        std::swap(words[j], words[j - 1]);
+  }
   words.erase(std::unique(words.begin(), words.end()), words.end());
 }
 
