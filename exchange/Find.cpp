@@ -190,11 +190,13 @@ void CFindIndex::FillTexts(CDataBase& db) {
   CStringIdMap placeOf(db.GetNextStringId(), ids.size());
   std::vector<std::pair<std::uint32_t, std::uint32_t>> places;  // offset, length
   places.reserve(ids.size());
-  std::erase_if(ids, [&](std::uint32_t text) {
-    if (!placeOf.Emplace(text, static_cast<std::uint32_t>(places.size()))) return true;
-    places.emplace_back(0, kUnread);
-    return false;
-  });
+  std::size_t kept = 0;  // ids once each, in the order of places
+  for (std::uint32_t text : ids)
+    if (placeOf.Emplace(text, static_cast<std::uint32_t>(places.size()))) {
+      places.emplace_back(0, kUnread);
+      ids[kept++] = text;
+    }
+  ids.resize(kept);
   // On two threads for many texts, each folding into its own buffer.
   const std::size_t split = ids.size() >= kTwoThreadTexts ? ids.size() / 2 : ids.size();
   std::string texts[2];
