@@ -12,6 +12,8 @@ namespace {
 
 // A text's length before it is read.
 constexpr std::uint32_t kUnread = 0xFFFFFFFF;
+// How many out-of-date texts are few enough to read one by one.
+constexpr std::size_t kFewTexts = 256;
 // From how many texts they are read on two threads.
 constexpr std::size_t kTwoThreadTexts = 1 << 15;
 
@@ -123,6 +125,7 @@ void CFindIndex::Clear() {
   liveBytes_ = 0;
   dense_.clear();
   sparse_.clear();
+  lookedAt_ = 0;
 }
 
 void CFindIndex::Refresh(CDataBase& db) {
@@ -168,6 +171,12 @@ std::string_view CFindIndex::TextOf(CDataBase& db, std::uint32_t id, const Trans
 }
 
 void CFindIndex::FillTexts(CDataBase& db) {
+  // A few changed texts (an edit, a new transaction) are read one by one as
+  // the query meets them; then a look at every slot costs more than it saves.
+  const std::size_t count = db.Transactions().size();
+  lookedAt_ = std::min(lookedAt_, count);  // what is added after deleting counts
+  if (count < lookedAt_ + kFewTexts) return;
+  lookedAt_ = count;
   // The transactions whose slot is out of date, and their texts.
   std::vector<std::pair<std::uint32_t, const TransactionRecord*>> pending;
   std::vector<std::uint32_t> ids;
@@ -184,8 +193,7 @@ void CFindIndex::FillTexts(CDataBase& db) {
     for (std::uint32_t text : {r.descriptionId, r.commentId})
       if (text != 0) ids.push_back(text);
   }
-  // A few texts are read one by one as the query meets them.
-  if (pending.size() < 256) return;
+  if (pending.size() < kFewTexts) return;
   // Every text folded once, into one buffer; a text's place by its id.
   CStringIdMap placeOf(db.GetNextStringId(), ids.size());
   std::vector<std::pair<std::uint32_t, std::uint32_t>> places;  // offset, length
