@@ -112,12 +112,8 @@ void FoldCodePoint(std::uint32_t cp, std::string& out) {
   }
 }
 
-}  // namespace
-
-std::string FoldText(std::string_view stored) {
-  const std::string utf8 = StoredToUtf8(stored);
-  std::string out;
-  out.reserve(utf8.size());
+// Folds valid UTF-8 into `out`.
+void FoldUtf8(std::string_view utf8, std::string& out) {
   for (std::size_t i = 0; i < utf8.size();) {
     const auto c = static_cast<unsigned char>(utf8[i]);
     if (c < 0x80) {
@@ -132,6 +128,34 @@ std::string FoldText(std::string_view stored) {
     FoldCodePoint(cp, out);
     i += static_cast<std::size_t>(n);
   }
+}
+
+}  // namespace
+
+void AppendFoldedText(std::string_view stored, std::string& out) {
+  // Most bank texts are ASCII, which is valid UTF-8 and folds by lowering
+  // A-Z: copied and lowered in one pass, noting any byte beyond ASCII.
+  const std::size_t start = out.size();
+  out.resize(start + stored.size());
+  char* to = out.data() + start;
+  unsigned char any = 0;
+  for (std::size_t i = 0; i < stored.size(); ++i) {
+    const auto c = static_cast<unsigned char>(stored[i]);
+    any |= c;
+    to[i] = static_cast<char>(c + (static_cast<unsigned char>(c - 'A') < 26 ? 32 : 0));
+  }
+  if (any < 0x80) return;
+  out.resize(start);
+  if (IsValidUtf8(stored))
+    FoldUtf8(stored, out);
+  else
+    FoldUtf8(StoredToUtf8(stored), out);
+}
+
+std::string FoldText(std::string_view stored) {
+  std::string out;
+  out.reserve(stored.size());
+  AppendFoldedText(stored, out);
   return out;
 }
 

@@ -10,6 +10,9 @@
 // without accents: Latin, Greek and Cyrillic letters ("Café MÜNCHEN" ->
 // "cafe munchen", "ß" -> "ss", "Ё" -> "е"); a no-break space is a space.
 std::string FoldText(std::string_view stored);
+// FoldText appended to `out`, so that a caller folding many texts fills one
+// buffer instead of a string for each.
+void AppendFoldedText(std::string_view stored, std::string& out);
 
 // The words of a folded text: runs of letters and digits (any letter beyond
 // ASCII counts as a letter).

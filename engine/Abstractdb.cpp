@@ -145,7 +145,8 @@ void CAbstractDB::ReadStrings(
     if (id >= kFirstFreeId)
       if (const std::uint32_t position = strings.Find(id); position != 0)
         at.emplace_back(position, id);
-  std::sort(at.begin(), at.end());
+  // Texts asked for in the order they were added mostly lie in that order.
+  if (!std::is_sorted(at.begin(), at.end())) std::sort(at.begin(), at.end());
   constexpr std::size_t kWindow = 1 << 20;
   std::vector<char> window(kWindow);
   std::uint64_t start = 0;  // the file offset of window[0]

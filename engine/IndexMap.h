@@ -38,9 +38,9 @@ class TIndexMap {
     using pointer = void;
 
     iterator() = default;
-    value_type operator*() const { return {(*slots_)[i_].id, &(*slots_)[i_].entry}; }
+    value_type operator*() const { return {at_->id, &at_->entry}; }
     iterator& operator++() {
-      ++i_;
+      ++at_;
       SkipDead();
       return *this;
     }
@@ -49,24 +49,25 @@ class TIndexMap {
       ++*this;
       return old;
     }
-    bool operator==(const iterator& o) const { return i_ == o.i_; }
+    bool operator==(const iterator& o) const { return at_ == o.at_; }
 
    private:
     friend class TIndexMap;
-    iterator(std::deque<Slot>* all, std::size_t i) : slots_(all), i_(i) { SkipDead(); }
+    // Walks with the deque's own iterator: indexing a deque divides.
+    using Walk = typename std::deque<Slot>::iterator;
+    iterator(Walk at, Walk end) : at_(at), end_(end) { SkipDead(); }
     void SkipDead() {
-      while (i_ < slots_->size() && (*slots_)[i_].entry.position == 0) ++i_;
+      while (at_ != end_ && at_->entry.position == 0) ++at_;
     }
-    std::deque<Slot>* slots_ = nullptr;
-    std::size_t i_ = 0;
+    Walk at_{}, end_{};
   };
 
   TIndexMap() = default;
   TIndexMap(const TIndexMap&) = delete;
   TIndexMap& operator=(const TIndexMap&) = delete;
 
-  iterator begin() { return iterator(&slots_, 0); }
-  iterator end() { return iterator(&slots_, slots_.size()); }
+  iterator begin() { return iterator(slots_.begin(), slots_.end()); }
+  iterator end() { return iterator(slots_.end(), slots_.end()); }
   std::size_t size() const { return live_; }
   bool empty() const { return live_ == 0; }
 

@@ -1,15 +1,21 @@
 #include "Find.h"
 
-#include <string.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <unordered_set>
 
+#include "BulkTexts.h"
 #include "Textcodec.h"
 
 namespace {
+
+// A text's length before it is read.
+constexpr std::uint32_t kUnread = 0xFFFFFFFF;
+// How many out-of-date texts are few enough to read one by one.
+constexpr std::size_t kFewTexts = 256;
+// From how many texts they are read on two threads.
+constexpr std::size_t kTwoThreadTexts = 1 << 15;
 
 // The words of a folded text.
 std::vector<std::string> WordsOf(const std::string& folded) {
@@ -119,6 +125,7 @@ void CFindIndex::Clear() {
   liveBytes_ = 0;
   dense_.clear();
   sparse_.clear();
+  lookedAt_ = 0;
 }
 
 void CFindIndex::Refresh(CDataBase& db) {
@@ -163,6 +170,79 @@ std::string_view CFindIndex::TextOf(CDataBase& db, std::uint32_t id, const Trans
   return std::string_view(folded_).substr(slot.offset, slot.length);
 }
 
+void CFindIndex::FillTexts(CDataBase& db) {
+  // A few changed texts (an edit, a new transaction) are read one by one as
+  // the query meets them; then a look at every slot costs more than it saves.
+  const std::size_t count = db.Transactions().size();
+  lookedAt_ = std::min(lookedAt_, count);  // what is added after deleting counts
+  if (count < lookedAt_ + kFewTexts) return;
+  lookedAt_ = count;
+  // The transactions whose slot is out of date, and their texts.
+  std::vector<std::pair<std::uint32_t, const TransactionRecord*>> pending;
+  std::vector<std::uint32_t> ids;
+  for (auto [id, entry] : db.Transactions()) {
+    const Slot& slot = SlotOf(id);
+    const TransactionRecord& r = entry->record;
+    if (slot.filled && slot.descriptionId == r.descriptionId && slot.commentId == r.commentId)
+      continue;
+    if (pending.empty()) {
+      pending.reserve(db.Transactions().size());
+      ids.reserve(2 * db.Transactions().size());
+    }
+    pending.emplace_back(id, &r);
+    for (std::uint32_t text : {r.descriptionId, r.commentId})
+      if (text != 0) ids.push_back(text);
+  }
+  if (pending.size() < kFewTexts) return;
+  // Every text folded once, into one buffer; a text's place by its id.
+  CStringIdMap placeOf(db.GetNextStringId(), ids.size());
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> places;  // offset, length
+  places.reserve(ids.size());
+  std::size_t kept = 0;  // ids once each, in the order of places
+  for (std::uint32_t text : ids)
+    if (placeOf.Emplace(text, static_cast<std::uint32_t>(places.size()))) {
+      places.emplace_back(0, kUnread);
+      ids[kept++] = text;
+    }
+  ids.resize(kept);
+  // On two threads for many texts, each folding into its own buffer.
+  const std::size_t split = ids.size() >= kTwoThreadTexts ? ids.size() / 2 : ids.size();
+  std::string texts[2];
+  texts[0].reserve(32 * split);
+  texts[1].reserve(32 * (ids.size() - split));
+  auto keep = [&](int part, std::uint32_t text, std::string_view stored) {
+    const std::size_t offset = texts[part].size();
+    AppendFoldedText(stored, texts[part]);
+    places[placeOf.Find(text)] = {static_cast<std::uint32_t>(offset),
+                                  static_cast<std::uint32_t>(texts[part].size() - offset)};
+  };
+  ReadStringsInTwo(db, ids, split, keep);
+  // A text the bulk read skipped is read as a single text is (which says
+  // why it is missing).
+  for (std::size_t i = 0; i < ids.size(); ++i)
+    if (places[i].second == kUnread) keep(i < split ? 0 : 1, ids[i], db.GetString(ids[i]));
+  auto folded = [&](std::uint32_t text) {
+    if (text == 0) return std::string_view();
+    const std::uint32_t i = placeOf.Find(text);
+    const auto [offset, length] = places[i];
+    return std::string_view(texts[i < split ? 0 : 1]).substr(offset, length);
+  };
+  // The slots, in the layout TextOf gives them.
+  folded_.reserve(folded_.size() + texts[0].size() + texts[1].size() + pending.size());
+  for (const auto& [id, record] : pending) {
+    const TransactionRecord& r = *record;
+    Slot& slot = SlotOf(id);
+    if (slot.filled) liveBytes_ -= slot.length;
+    const std::size_t offset = folded_.size();
+    folded_ += folded(r.descriptionId);
+    folded_ += '\n';
+    folded_ += folded(r.commentId);
+    slot = Slot{r.descriptionId, r.commentId, static_cast<std::uint32_t>(offset),
+                static_cast<std::uint32_t>(folded_.size() - offset), true};
+    liveBytes_ += slot.length;
+  }
+}
+
 void CFindIndex::Compact(CDataBase& db) {
   std::string kept;
   kept.reserve(liveBytes_);
@@ -190,6 +270,7 @@ CFindResult CFindIndex::Find(CDataBase& db, const CFindQuery& q) {
   if (!db.IsOpened()) return result;
   Refresh(db);
   const std::vector<std::string> words = WordsOf(FoldText(q.text));
+  if (!words.empty()) FillTexts(db);
   const std::vector<std::uint32_t> categories =
       q.category != 0 ? CategorySet(db, q.category, q.subCategories) : std::vector<std::uint32_t>{};
   const std::int32_t fromDay = q.from ? DayKeyOf(*q.from) : INT32_MIN;
@@ -212,7 +293,7 @@ CFindResult CFindIndex::Find(CDataBase& db, const CFindQuery& q) {
     if (!words.empty()) {
       const std::string_view text = TextOf(db, id, r);
       const bool all = std::all_of(words.begin(), words.end(), [&](const std::string& w) {
-        return memmem(text.data(), text.size(), w.data(), w.size()) != nullptr;
+        return text.find(w) != std::string_view::npos;
       });
       if (!all) continue;
     }

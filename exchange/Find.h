@@ -88,6 +88,10 @@ class CFindIndex {
   void Refresh(CDataBase& db);
   Slot& SlotOf(std::uint32_t id);
   std::string_view TextOf(CDataBase& db, std::uint32_t id, const TransactionRecord& r);
+  // Folds the texts of every transaction whose slot is out of date, a few
+  // large reads for all of them, when there are many: on the first query,
+  // and when many transactions were added since the last look.
+  void FillTexts(CDataBase& db);
   void Compact(CDataBase& db);
 
   const CDataBase* db_ = nullptr;                   // the database the texts are of
@@ -99,4 +103,5 @@ class CFindIndex {
   std::vector<Slot> dense_;                         // slots by transaction id, when ids are dense
   std::unordered_map<std::uint32_t, Slot> sparse_;  // otherwise
   bool useDense_ = true;
+  std::size_t lookedAt_ = 0;  // transactions there were when FillTexts last looked
 };

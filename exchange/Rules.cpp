@@ -3,11 +3,12 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <map>
 #include <regex>
-#include <tuple>
 
+#include "BulkTexts.h"
 #include "Folding.h"
 #include "Textcodec.h"
 
@@ -162,74 +163,169 @@ int CRuleMatcher::FirstMatch(const CRuleSubject& subject) const {
 
 namespace {
 
-// The words that tell a counterparty, as hashes: words of the folded text;
-// words with digits (dates, amounts, card and reference numbers) and single
-// letters tell nothing. Appended to `words`.
-void AddTellingWords(std::string_view stored, std::vector<std::uint64_t>& words) {
-  const std::string folded = FoldText(stored);
-  for (std::string_view word : FoldedWords(folded)) {
-    if (word.size() < 2) continue;
-    if (std::any_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; }))
-      continue;
-    words.push_back(std::hash<std::string_view>()(word));
+// Calls `use` with the hash of every word that tells a counterparty: the
+// words of the folded text (runs of letters and digits, as FoldedWords has
+// them), folded into `scratch`; words with digits (dates, amounts, card and
+// reference numbers) and single letters tell nothing.
+template <class F>
+void ForEachTellingWord(std::string_view stored, std::string& scratch, F&& use) {
+  scratch.clear();
+  AppendFoldedText(stored, scratch);
+  const char* text = scratch.data();
+  const std::size_t size = scratch.size();
+  for (std::size_t i = 0; i < size; ++i) {  // each turn ends on a separator
+    const std::size_t start = i;
+    bool digits = false;
+    for (; i < size; ++i) {
+      const auto b = static_cast<unsigned char>(text[i]);
+      if (b >= '0' && b <= '9')
+        digits = true;
+      else if ((b < 'a' || b > 'z') && b < 0x80)
+        break;
+    }
+    if (i - start >= 2 && !digits)
+      use(std::hash<std::string_view>()(std::string_view(text + start, i - start)));
   }
 }
 
 // A transaction's words, once each.
-void Unique(std::vector<std::uint64_t>& words) {
-  std::sort(words.begin(), words.end());
+template <class T>
+void Unique(std::vector<T>& words) {
+  if (words.size() > 8) {
+    std::sort(words.begin(), words.end());
+  } else {  // a bank text's few words
+    for (std::size_t i = 1; i < words.size(); ++i)
+      for (std::size_t j = i; j > 0 && words[j] < words[j - 1]; --j)
+        std::swap(words[j], words[j - 1]);
+  }
   words.erase(std::unique(words.begin(), words.end()), words.end());
 }
 
-struct CWordStats {
-  std::uint32_t count = 0;                                      // transactions with the word
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> labels;  // label, transactions
-  void Add(std::uint32_t label) {
-    ++count;
-    for (auto& [l, n] : labels)
-      if (l == label) {
-        ++n;
-        return;
-      }
-    labels.emplace_back(label, 1);
+// From how many texts learning reads them on two threads.
+constexpr std::size_t kTwoThreadTexts = 1 << 15;
+
+std::uint64_t Mix(std::uint64_t x) {
+  return x * 0x9E3779B97F4A7C15ull;
+}
+std::uint64_t Pair(std::uint32_t high, std::uint32_t low) {
+  return (std::uint64_t{high} << 32) | low;
+}
+
+// What the learning tables are keyed by: a label (category, member,
+// section); a word (its hash) in a book, with a label or without.
+struct CTriple {
+  std::uint32_t a = 0, b = 0, c = 0;
+  bool operator==(const CTriple&) const = default;
+};
+struct CWordIn {
+  std::uint64_t word = 0;
+  std::uint32_t book = 0, label = 0;
+  bool operator==(const CWordIn&) const = default;
+};
+std::uint64_t MixKey(std::uint64_t key) {
+  return Mix(key);
+}
+std::uint64_t MixKey(const CTriple& key) {
+  return Mix(Mix(Pair(key.a, key.b)) ^ key.c);
+}
+std::uint64_t MixKey(const CWordIn& key) {
+  return Mix(Mix(key.word) ^ Pair(key.book, key.label));
+}
+
+// Numbers 0, 1, 2, ... for distinct keys in the order they are first added:
+// an open-addressing table of the keys' numbers, kept at most half full.
+// Far fewer allocations than a node per key.
+template <class Key>
+class CNumbering {
+ public:
+  static constexpr std::uint32_t kNone = 0xFFFFFFFF;
+
+  // The number of `key`; a new key gets the next number.
+  std::uint32_t Add(const Key& key) {
+    if (2 * (keys_.size() + 1) > slots_.size()) Grow();
+    std::uint32_t& slot = slots_[SlotOf(key)];
+    if (slot == 0) {
+      keys_.push_back(key);
+      slot = static_cast<std::uint32_t>(keys_.size());
+    }
+    return slot - 1;
   }
+  // The number of `key`, or kNone.
+  std::uint32_t Find(const Key& key) const {
+    return slots_.empty() ? kNone : slots_[SlotOf(key)] - 1;
+  }
+  const Key& KeyOf(std::uint32_t number) const { return keys_[number]; }
+  std::size_t size() const { return keys_.size(); }
+
+ private:
+  std::size_t SlotOf(const Key& key) const {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t at = static_cast<std::size_t>(MixKey(key) >> shift_);
+    while (slots_[at] != 0 && !(keys_[slots_[at] - 1] == key)) at = (at + 1) & mask;
+    return at;
+  }
+  void Grow() {
+    slots_.assign(std::max<std::size_t>(16, 2 * slots_.size()), 0);
+    shift_ = 64 - std::countr_zero(slots_.size());
+    for (std::size_t i = 0; i < keys_.size(); ++i)
+      slots_[SlotOf(keys_[i])] = static_cast<std::uint32_t>(i + 1);
+  }
+
+  std::vector<Key> keys_;             // by number
+  std::vector<std::uint32_t> slots_;  // number + 1 of the key there; 0: empty
+  int shift_ = 64;                    // a key's first slot: the top bits of its mix
 };
 
-// Statistics of one kind (expenses or incomes), of all accounts or of one.
-struct CWordBook {
-  std::size_t transactions = 0;
-  std::unordered_map<std::uint64_t, CWordStats> words;  // by the word's hash
+// What one word says in one book (expenses or incomes, of all accounts or of
+// one): how many transactions had it, and the label most of them had.
+struct CNaming {
+  std::uint32_t count = 0, most = 0, label = 0;
 };
 
 }  // namespace
 
+// Books 0 and 1 are the expenses and incomes of all accounts; an account's
+// book of a kind is 2 + its number in accountBooks.
 struct CCategoryLearner::CData {
   std::vector<CLearnedProposal> labels;
-  std::map<std::tuple<std::uint32_t, std::uint32_t, std::uint32_t>, std::uint32_t> labelIndex;
-  CWordBook all[2];                                 // by kind: expense, income
-  std::map<std::uint32_t, CWordBook> byAccount[2];  // by kind and account
+  CNumbering<CTriple> labelIndex;          // (category, member, section)
+  CNumbering<std::uint64_t> accountBooks;  // (kind, account)
+  std::vector<std::size_t> transactions;   // with words, by book
+  CNumbering<CWordIn> bookWords;           // (book, word) without label
+  std::vector<CNaming> naming;             // by bookWords number
 
   std::uint32_t Label(const TransactionRecord& r) {
-    auto [it, added] = labelIndex.emplace(std::make_tuple(r.categoryId, r.memberId, r.sectionId),
-                                          static_cast<std::uint32_t>(labels.size()));
-    if (added) labels.push_back({r.categoryId, r.memberId, r.sectionId, 0});
-    return it->second;
+    const std::uint32_t label = labelIndex.Add({r.categoryId, r.memberId, r.sectionId});
+    if (label == labels.size()) labels.push_back({r.categoryId, r.memberId, r.sectionId, 0});
+    return label;
   }
-  std::optional<CLearnedProposal> ProposeFrom(const CWordBook& book,
+  std::uint32_t Book(int kind, std::uint32_t account) {
+    const std::uint32_t book =
+        2 + accountBooks.Add(Pair(static_cast<std::uint32_t>(kind), account));
+    if (book >= transactions.size()) transactions.resize(book + 1);
+    return book;
+  }
+  std::optional<CLearnedProposal> ProposeFrom(std::uint32_t book,
                                               const std::vector<std::uint64_t>& words) const;
 };
 
 CCategoryLearner::CCategoryLearner(CDataBase& db) : data_(std::make_unique<CData>()) {
   // The expenses and incomes with a category (transfers carry none; a
   // transaction without one teaches nothing), then their texts read in
-  // file order, a few large reads for all of them.
+  // file order, a few large reads for all of them. A text id shared by
+  // several transactions teaches with the first of them.
   struct CTaught {
     std::uint32_t label, account;
     int kind;
+    int texts = 0;                       // of begin and end
+    int part = 0;                        // of textWords
+    std::uint32_t begin[2]{}, end[2]{};  // words in textWords[part], by text
   };
   std::vector<CTaught> taught;
   std::vector<std::uint32_t> stringIds;
-  std::unordered_map<std::uint32_t, std::uint32_t> ofString;  // string id -> taught
+  CStringIdMap ofString(db.GetNextStringId(), 2 * db.Transactions().size());  // -> taught
+  taught.reserve(db.Transactions().size());
+  stringIds.reserve(db.Transactions().size());
   for (auto [id, entry] : db.Transactions()) {
     const TransactionRecord& r = entry->record;
     const bool expense = r.fromAccount != 0 && r.toAccount == 0;
@@ -238,20 +334,71 @@ CCategoryLearner::CCategoryLearner(CDataBase& db) : data_(std::make_unique<CData
     const auto index = static_cast<std::uint32_t>(taught.size());
     taught.push_back({data_->Label(r), expense ? r.fromAccount : r.toAccount, expense ? 0 : 1});
     for (std::uint32_t text : {r.descriptionId, r.commentId})
-      if (text != 0 && ofString.emplace(text, index).second) stringIds.push_back(text);
+      if (text != 0 && ofString.Emplace(text, index)) stringIds.push_back(text);
   }
-  std::vector<std::vector<std::uint64_t>> words(taught.size());
-  db.ReadStrings(std::move(stringIds), [&](std::uint32_t text, std::string_view stored) {
-    AddTellingWords(stored, words[ofString[text]]);
-  });
-  for (std::size_t i = 0; i < taught.size(); ++i) {
-    if (words[i].empty()) continue;
-    Unique(words[i]);
-    const CTaught& t = taught[i];
-    CWordBook* books[] = {&data_->all[t.kind], &data_->byAccount[t.kind][t.account]};
-    for (CWordBook* book : books) {
-      ++book->transactions;
-      for (std::uint64_t word : words[i]) book->words[word].Add(t.label);
+  // Every text is folded once, on two threads for many: each takes the
+  // texts of one run of transactions.
+  std::size_t split = stringIds.size() >= kTwoThreadTexts ? stringIds.size() / 2 : 0;
+  while (split > 0 && split < stringIds.size() &&
+         ofString.Find(stringIds[split]) == ofString.Find(stringIds[split - 1]))
+    ++split;
+  std::vector<std::uint64_t> textWords[2];  // the telling words by part
+  textWords[0].reserve(2 * split);
+  textWords[1].reserve(2 * (stringIds.size() - split));
+  std::string scratch[2];
+  ReadStringsInTwo(
+      db, stringIds, split, [&](int part, std::uint32_t text, std::string_view stored) {
+        CTaught& t = taught[ofString.Find(text)];
+        if (t.texts == 2) return;  // each text is asked for once
+        const int k = t.texts++;
+        std::vector<std::uint64_t>& to = textWords[part];
+        t.part = part;
+        t.begin[k] = static_cast<std::uint32_t>(to.size());
+        ForEachTellingWord(stored, scratch[part], [&](std::uint64_t word) { to.push_back(word); });
+        t.end[k] = static_cast<std::uint32_t>(to.size());
+      });
+  // How many transactions had each word with each label, by book.
+  data_->transactions.resize(2);
+  CNumbering<CWordIn> counted;  // (book, word, label)
+  std::vector<std::uint32_t> counts;
+  std::vector<std::uint64_t> words;
+  for (const CTaught& t : taught) {
+    words.clear();
+    const std::vector<std::uint64_t>& from = textWords[t.part];
+    for (int k = 0; k < t.texts; ++k)
+      words.insert(words.end(), from.begin() + t.begin[k], from.begin() + t.end[k]);
+    if (words.empty()) continue;
+    Unique(words);
+    // Counted in the account's book; the book of all accounts adds them up.
+    const std::uint32_t book = data_->Book(t.kind, t.account);
+    ++data_->transactions[static_cast<std::size_t>(t.kind)];
+    ++data_->transactions[book];
+    for (std::uint64_t word : words) {
+      const std::uint32_t n = counted.Add({word, book, t.label});
+      if (n == counts.size()) counts.push_back(0);
+      ++counts[n];
+    }
+  }
+  const std::size_t ofAccounts = counts.size();
+  for (std::uint32_t n = 0; n < ofAccounts; ++n) {
+    CWordIn key = counted.KeyOf(n);
+    key.book = static_cast<std::uint32_t>(data_->accountBooks.KeyOf(key.book - 2) >> 32);
+    const std::uint32_t all = counted.Add(key);
+    if (all == counts.size()) counts.push_back(0);
+    counts[all] += counts[n];
+  }
+  // Each word's count and its most frequent label, by book. Two labels
+  // that tie for the most never make the clear majority a naming word needs
+  // (each would have four fifths of the count), so a tie needs no order.
+  for (std::uint32_t n = 0; n < counts.size(); ++n) {
+    const CWordIn& key = counted.KeyOf(n);
+    const std::uint32_t at = data_->bookWords.Add({key.word, key.book, 0});
+    if (at == data_->naming.size()) data_->naming.emplace_back();
+    CNaming& naming = data_->naming[at];
+    naming.count += counts[n];
+    if (counts[n] > naming.most) {
+      naming.most = counts[n];
+      naming.label = key.label;
     }
   }
 }
@@ -259,7 +406,7 @@ CCategoryLearner::CCategoryLearner(CDataBase& db) : data_(std::make_unique<CData
 CCategoryLearner::~CCategoryLearner() = default;
 
 std::optional<CLearnedProposal> CCategoryLearner::CData::ProposeFrom(
-    const CWordBook& book, const std::vector<std::uint64_t>& words) const {
+    std::uint32_t book, const std::vector<std::uint64_t>& words) const {
   // A word names a label when it was seen at least twice and almost always
   // with that label (a counterparty's name; not "SEPA", a city or "payment",
   // which go with everything). The naming words vote, the rarer the word the
@@ -267,19 +414,16 @@ std::optional<CLearnedProposal> CCategoryLearner::CData::ProposeFrom(
   std::map<std::uint32_t, double> votes;
   std::map<std::uint32_t, std::size_t> support;
   double total = 0;
-  const double n = static_cast<double>(book.transactions);
+  const double n = static_cast<double>(transactions[book]);
   for (std::uint64_t word : words) {
-    auto it = book.words.find(word);
-    if (it == book.words.end()) continue;
-    const CWordStats& s = it->second;
-    const auto most =
-        std::max_element(s.labels.begin(), s.labels.end(),
-                         [](const auto& a, const auto& b) { return a.second < b.second; });
-    if (most->second < 2 || most->second * 5 < s.count * 4) continue;
+    const std::uint32_t at = bookWords.Find({word, book, 0});
+    if (at == CNumbering<CWordIn>::kNone) continue;
+    const CNaming& s = naming[at];
+    if (s.most < 2 || s.most * 5 < s.count * 4) continue;
     const double weight = std::log((n + 1) / s.count);
-    votes[most->first] += weight;
+    votes[s.label] += weight;
     total += weight;
-    support[most->first] = std::max<std::size_t>(support[most->first], most->second);
+    support[s.label] = std::max<std::size_t>(support[s.label], s.most);
   }
   if (votes.empty()) return std::nullopt;
   const auto best = std::max_element(
@@ -292,13 +436,16 @@ std::optional<CLearnedProposal> CCategoryLearner::CData::ProposeFrom(
 
 std::optional<CLearnedProposal> CCategoryLearner::Propose(const CRuleSubject& subject) const {
   std::vector<std::uint64_t> words;
-  AddTellingWords(subject.description, words);
-  AddTellingWords(subject.comment, words);
+  std::string scratch;
+  const auto add = [&](std::uint64_t word) { words.push_back(word); };
+  ForEachTellingWord(subject.description, scratch, add);
+  ForEachTellingWord(subject.comment, scratch, add);
   Unique(words);
   if (words.empty()) return std::nullopt;
   const int kind = subject.expense ? 0 : 1;
-  const auto account = data_->byAccount[kind].find(subject.account);
-  if (account != data_->byAccount[kind].end())
-    if (auto proposal = data_->ProposeFrom(account->second, words)) return proposal;
-  return data_->ProposeFrom(data_->all[kind], words);
+  const std::uint32_t account =
+      data_->accountBooks.Find(Pair(static_cast<std::uint32_t>(kind), subject.account));
+  if (account != CNumbering<std::uint64_t>::kNone)
+    if (auto proposal = data_->ProposeFrom(2 + account, words)) return proposal;
+  return data_->ProposeFrom(static_cast<std::uint32_t>(kind), words);
 }

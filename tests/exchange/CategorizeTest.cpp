@@ -21,6 +21,8 @@ TEST(Folding, CaseAndAccentsDoNotCount) {
       {"REF\xC2\xA0"
        "42",
        "ref 42"},
+      {"Kaufland [FILIALE] 0815/X", "kaufland [filiale] 0815/x"},
+      {"OOO \xCB\xE5\xED\xE0 Z\xA0\xC1", "ooo лена z б"},  // Windows-1251, its no-break space
   };
   for (const auto& c : cases) EXPECT_EQ(FoldText(c.stored), c.folded) << c.stored;
   const std::string folded = FoldText("SEPA-Lastschrift: REWE/48213 sagt Danke!");

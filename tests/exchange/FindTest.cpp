@@ -135,6 +135,17 @@ TEST_F(FindTest, SumCountsIncomesUpExpensesDownAndTransfersByTheAccount) {
   EXPECT_EQ(index.Find(db, transfers).sum, M(150));
 }
 
+TEST_F(FindTest, ManyNewTextsReadTogetherAreFoundAsSingleOnes) {
+  for (int i = 0; i < 300; ++i)
+    Add(D(2025, 6, 1), giro, 0, 1, "Filler " + std::to_string(i), i % 2 ? "ODD" : "", 0);
+  const std::pair<const char*, Names> cases[] = {
+      {"rolls", {"Bread and rolls", "To savings"}}, {"MÜLLER bread", {"Bread and rolls"}},
+      {"creme brulee", {"Crème brûlée course"}},    {"хлеб елка", {"Хлеб"}},
+      {"filler 299 odd", {"Filler 299"}},           {"filler 298 odd", {}},
+  };
+  for (const auto& [text, expected] : cases) EXPECT_EQ(Found(Text(text)), expected) << text;
+}
+
 TEST_F(FindTest, EditedTextsAreFoundByTheirNewWordsAlsoInReusedTextSlots) {
   const std::uint32_t id = index.Find(db, Text("tyres")).ids.at(0);
   auto edit = [&](const char* text) {
