@@ -187,8 +187,8 @@ void TFormConvert::BtCreateClick() {
 std::string ConvertFromAnotherProgram(QWidget* parent, const std::string& folder) {
   const QString file = QFileDialog::getOpenFileName(
       parent, LocalizedText(30770, "New from another program..."), Q(folder),
-      LocalizedText(30771, "QIF files and GnuCash books") +
-          QStringLiteral(" (*.qif *.QIF *.gnucash *.xml *.gz);;") +
+      LocalizedText(30771, "QIF files, GnuCash and HomeBank books") +
+          QStringLiteral(" (*.qif *.QIF *.gnucash *.xml *.gz *.xhb);;") +
           LocalizedText(30796, "All files") + QStringLiteral(" (*)"));
   if (file.isEmpty()) return {};
   std::string bytes, error;

@@ -11,6 +11,7 @@
 #include "Companion.h"
 #include "Filestream.h"
 #include "GnuCash.h"
+#include "HomeBank.h"
 #include "Platform.h"
 #include "SubTypePaths.h"
 
@@ -193,7 +194,12 @@ bool CStorer::Store(std::string& error, std::size_t& stored) {
 
 CForeignRead ReadForeignBook(std::string_view bytes, const CQifOptions& qif) {
   CForeignRead read;
-  if (LooksLikeGnuCash(bytes)) {
+  if (LooksLikeHomeBank(bytes)) {
+    CHomeBankRead homebank = ReadHomeBank(bytes);
+    read.ok = homebank.ok;
+    read.error = std::move(homebank.error);
+    read.book = std::move(homebank.book);
+  } else if (LooksLikeGnuCash(bytes)) {
     CGnuCashRead gnucash = ReadGnuCash(bytes);
     read.ok = gnucash.ok;
     read.error = std::move(gnucash.error);

@@ -11,8 +11,8 @@
 #include "ForeignBook.h"
 #include "Qif.h"
 
-// A QIF file or a GnuCash book, told apart by their first bytes, read
-// whole. `dateOrderUndecided` as for QIF.
+// A QIF file, a GnuCash book or a HomeBank file, told apart by their first
+// bytes, read whole. `dateOrderUndecided` as for QIF.
 struct CForeignRead {
   bool ok = false;
   std::string error;

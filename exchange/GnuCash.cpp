@@ -1,7 +1,6 @@
 // Reading GnuCash XML books into a foreign book.
 #include "GnuCash.h"
 
-#include <libxml/xmlreader.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -11,6 +10,7 @@
 #include <set>
 
 #include "Moneytype.h"
+#include "XmlReading.h"
 
 namespace {
 
@@ -113,9 +113,16 @@ bool IsCurrencyCode(const std::string& code) {
          std::all_of(code.begin(), code.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
 }
 
-class CXmlBook {
+class CXmlBook : public CXmlHandler {
  public:
   bool Read(std::string_view xml, std::string& error);
+  void Start(const std::string& name, const TXmlAttributes&, std::uint32_t line) override {
+    line_ = line;
+    Start(name);
+  }
+  void End(const std::string& name) override;
+  void Text(std::string_view text) override { text_ += text; }
+  bool WantsAttributes(const std::string&) const override { return false; }
 
   std::map<std::string, CAccountNode> accounts;  // by guid
   std::vector<CTransactionNode> transactions;
@@ -124,7 +131,6 @@ class CXmlBook {
 
  private:
   void Start(const std::string& name);
-  void End(const std::string& name);
   const std::string& Parent(std::size_t up = 1) const {
     static const std::string none;
     return stack_.size() > up ? stack_[stack_.size() - 1 - up] : none;
@@ -196,69 +202,8 @@ void CXmlBook::End(const std::string& name) {
   text_.clear();
 }
 
-void Quiet(void*, xmlErrorPtr) {}  // errors are taken from the reader
-
 bool CXmlBook::Read(std::string_view xml, std::string& error) {
-  if (xml.size() > static_cast<std::size_t>(INT32_MAX)) {
-    error = "the book is larger than 2 GB";
-    return false;
-  }
-  // No network, no entity substitution, no DTD loading: the book's own
-  // elements and text only.
-  std::unique_ptr<xmlTextReader, void (*)(xmlTextReaderPtr)> reader(
-      xmlReaderForMemory(xml.data(), static_cast<int>(xml.size()), nullptr, nullptr,
-                         XML_PARSE_NONET | XML_PARSE_COMPACT),
-      xmlFreeTextReader);
-  if (!reader) {
-    error = "the XML could not be opened";
-    return false;
-  }
-  xmlTextReaderSetStructuredErrorHandler(reader.get(), Quiet, nullptr);
-  int rc = 0;
-  bool root = true;
-  while ((rc = xmlTextReaderRead(reader.get())) == 1) {
-    line_ = static_cast<std::uint32_t>(std::max(0, xmlTextReaderGetParserLineNumber(reader.get())));
-    const int type = xmlTextReaderNodeType(reader.get());
-    if (type == XML_READER_TYPE_DOCUMENT_TYPE) {
-      error = "the file declares a document type; GnuCash books do not";
-      return false;
-    }
-    if (type == XML_READER_TYPE_ENTITY_REFERENCE) {
-      error = "line " + std::to_string(line_) + ": the file refers to an entity it declares";
-      return false;
-    }
-    if (type == XML_READER_TYPE_ELEMENT) {
-      const std::string name = reinterpret_cast<const char*>(xmlTextReaderConstName(reader.get()));
-      if (root && name != "gnc-v2") {
-        error = "this is not a GnuCash book (its root element is <" + name + ">)";
-        return false;
-      }
-      root = false;
-      if (stack_.size() > 64) {
-        error = "line " + std::to_string(line_) + ": the elements nest deeper than a book's";
-        return false;
-      }
-      Start(name);
-      if (xmlTextReaderIsEmptyElement(reader.get())) End(name);
-    } else if (type == XML_READER_TYPE_END_ELEMENT) {
-      if (!stack_.empty()) End(stack_.back());
-    } else if (type == XML_READER_TYPE_TEXT || type == XML_READER_TYPE_CDATA ||
-               type == XML_READER_TYPE_SIGNIFICANT_WHITESPACE) {
-      if (const xmlChar* value = xmlTextReaderConstValue(reader.get()))
-        text_ += reinterpret_cast<const char*>(value);
-    }
-  }
-  if (rc != 0 || root) {
-    const xmlError* last = xmlGetLastError();
-    error = root ? "the file holds no XML" : "the XML is damaged or cut short";
-    if (last != nullptr && last->message != nullptr) {
-      std::string message = last->message;
-      while (!message.empty() && message.back() == '\n') message.pop_back();
-      error += " (line " + std::to_string(last->line) + ": " + message + ")";
-    }
-    return false;
-  }
-  return true;
+  return WalkXml(xml, "gnc-v2", "a GnuCash book", *this, error);
 }
 
 // ---- From the XML's accounts and transactions to the book ----

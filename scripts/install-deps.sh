@@ -17,6 +17,7 @@ packages=(
   nlohmann-json3-dev                           # pardow-cli's JSON
   pkg-config libofx-dev                        # reading OFX/QFX bank statements
   libxml2-dev zlib1g-dev                       # other programs' XML books, compressed ones
+  homebank-data                                # HomeBank's own sample book, read by a conversion test
   ledger hledger                               # the export test reads the journal back with both
   libgtest-dev                                 # the unit tests
   strace python3                               # the durability sweep

@@ -89,7 +89,7 @@ TEST(GnuCash, DamagedAndHostileFilesAreRefused) {
        "\"&a;&a;&a;&a;&a;&a;&a;&a;\">]><gnc-v2>&b;</gnc-v2>",
        "the file declares a document type"},
       {Gzip(std::string(3 << 20, ' ')), "the file unpacks to more than 2 MB"},
-      {deep, "line 1: the elements nest deeper than a book's"},
+      {deep, "line 1: the elements nest deeper than in a GnuCash book"},
       {"<html></html>", "this is not a GnuCash book"},
   };
   for (const Case& c : cases) {
