@@ -44,6 +44,32 @@ void BM_FindFirstQuery(benchmark::State& state) {
 }
 BENCHMARK(BM_FindFirstQuery)->Unit(benchmark::kMillisecond)->Iterations(2);
 
+// The find window reads the texts as it opens; its first key then costs
+// what any later key does.
+void BM_FindWindowOpens(benchmark::State& state) {
+  CDataBase& db = OpenLarge();
+  for (auto _ : state) {
+    CFindIndex index;
+    index.Prepare(db);
+    state.PauseTiming();
+    index.Clear();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_FindWindowOpens)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+void BM_FindFirstKeyAfterOpening(benchmark::State& state) {
+  CDataBase& db = OpenLarge();
+  for (auto _ : state) {
+    state.PauseTiming();
+    CFindIndex index;
+    index.Prepare(db);
+    state.ResumeTiming();
+    Report(state, index.Find(db, Words("p")));
+  }
+}
+BENCHMARK(BM_FindFirstKeyAfterOpening)->Unit(benchmark::kMillisecond)->Iterations(2);
+
 // A query per keystroke on the warm index, from typing to narrowing.
 void BM_FindText(benchmark::State& state, const char* text) {
   CFindIndex& index = WarmIndex();

@@ -265,6 +265,12 @@ void CFindIndex::Compact(CDataBase& db) {
   liveBytes_ = folded_.size();
 }
 
+void CFindIndex::Prepare(CDataBase& db) {
+  if (!db.IsOpened()) return;
+  Refresh(db);
+  FillTexts(db);
+}
+
 CFindResult CFindIndex::Find(CDataBase& db, const CFindQuery& q) {
   CFindResult result;
   if (!db.IsOpened()) return result;

@@ -73,6 +73,9 @@ class CFindIndex {
   // texts of transactions added or changed since (an edit stores new texts
   // under new ids, and the pool logs which freed ids it gave out again).
   CFindResult Find(CDataBase& db, const CFindQuery& query);
+  // Reads and folds every text now, so that the first words typed find at
+  // once (the find window does this as it opens).
+  void Prepare(CDataBase& db);
   // Forgets every folded text.
   void Clear();
 

@@ -1,5 +1,7 @@
 #include "Unitfind.h"
 
+#include <QApplication>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -212,6 +214,10 @@ void TFormFind::Open() {
   activateWindow();
   EdFindText->setFocus();
   EdFindText->selectAll();
+  // The texts are read while the window opens, not at the first key.
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  FIndex.Prepare(FDataBase);
+  QApplication::restoreOverrideCursor();
   Research();
 }
 
