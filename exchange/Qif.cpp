@@ -280,9 +280,11 @@ bool CReader::Convert(CQifRead& result) {
     t.payee = r.payee;
     t.memo = r.memo;
     t.number = r.number;
-    if (!ParseDateCell(dateTexts[i], dateStyle, t.date)) {
+    if (!ParseDateCell(dateTexts[i], dateStyle, t.date) || t.date < EncodeDate(1900, 1, 1) ||
+        t.date > EncodeDate(2999, 12, 31)) {
       result.error = LineText(r.dateLine ? r.dateLine : r.line) + "the date '" +
-                     std::string(r.date) + "' does not read as " + DateStyleText(dateStyle);
+                     std::string(r.date) + "' is no day of the years 1900 to 2999 written as " +
+                     DateStyleText(dateStyle);
       return false;
     }
     Money total = 0;

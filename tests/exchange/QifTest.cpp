@@ -118,6 +118,7 @@ TEST(Qif, BadFilesAreRefusedWithTheLine) {
   } const cases[] = {
       {"Date,Amount\n2026-01-01,5\n", "line 1: this is not a QIF file"},
       {"!Type:Bank\nD2026-13-45\nT5\n^\n", "line 2: the date '2026-13-45'"},
+      {"!Type:Bank\nD1066-10-14\nT5\n^\n", "line 2: the date '1066-10-14'"},
       {"!Type:Bank\nD2026-01-01\nT5.00001\n^\n", "line 3: the amount '5.00001'"},
       {"!Type:Bank\nD2026-01-01\nT5\nL" + std::string(40, 'a') + [] {
          std::string deep;
