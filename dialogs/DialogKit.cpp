@@ -1,5 +1,7 @@
 #include "DialogKit.h"
 
+#include <QComboBox>
+
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -235,4 +237,12 @@ TOkCancel MakeOkCancel(QDialog* dialog) {
   row->addWidget(ok);
   row->addWidget(cancel);
   return {ok, cancel, row};
+}
+
+QComboBox* MakeChoiceBox(QWidget* parent, const char* name, int minimumWidth) {
+  auto* box = Named(new QComboBox(parent), name);
+  box->setMinimumWidth(minimumWidth);
+  box->setMaxVisibleItems(20);
+  box->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+  return box;
 }

@@ -26,6 +26,7 @@ W* Named(W* widget, const char* name) {
 
 // A button or a menu item named `name` (its objectName), captioned later
 // from the language file, with the icon its name calls for (ControlIcon).
+class QComboBox;
 class QPushButton;
 class QAction;
 class QMenu;
@@ -52,6 +53,10 @@ struct TOkCancel {
   QHBoxLayout* row;
 };
 TOkCancel MakeOkCancel(QDialog* dialog);
+
+// A list box of choices named `name`, at least `minimumWidth` wide, whose
+// long lists scroll instead of covering the screen.
+QComboBox* MakeChoiceBox(QWidget* parent, const char* name, int minimumWidth);
 
 // GetLocalizedText as a QString.
 QString LocalizedText(std::uint32_t id, const char* defaultText);

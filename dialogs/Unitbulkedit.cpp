@@ -16,15 +16,6 @@
 
 namespace {
 
-QComboBox* ChoiceBox(QWidget* parent, const char* name) {
-  auto* box = Named(new QComboBox(parent), name);
-  box->setMinimumWidth(320);
-  box->setMaxVisibleItems(20);
-  // A list as long as the categories scrolls instead of covering the screen.
-  box->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
-  return box;
-}
-
 std::uint32_t ChosenId(const QComboBox* box) {
   return box->currentData().toUInt();
 }
@@ -35,10 +26,10 @@ TFormBulkEdit::TFormBulkEdit(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("FormBulkEdit"));
   LbHint = Named(new QLabel(this), "LbHint");
   LbHint->setWordWrap(true);
-  CBCategory = ChoiceBox(this, "CBCategory");
-  CBMember = ChoiceBox(this, "CBMember");
-  CBSection = ChoiceBox(this, "CBSection");
-  CBAccount = ChoiceBox(this, "CBAccount");
+  CBCategory = MakeChoiceBox(this, "CBCategory", 320);
+  CBMember = MakeChoiceBox(this, "CBMember", 320);
+  CBSection = MakeChoiceBox(this, "CBSection", 320);
+  CBAccount = MakeChoiceBox(this, "CBAccount", 320);
   auto* form = FForm = new QFormLayout;
   form->addRow(LocalizedText(30641, "Category:"), CBCategory);
   form->addRow(LocalizedText(30642, "Family member:"), CBMember);

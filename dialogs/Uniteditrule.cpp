@@ -22,15 +22,6 @@
 
 namespace {
 
-QComboBox* ChoiceBox(QWidget* parent, const char* name) {
-  auto* box = Named(new QComboBox(parent), name);
-  box->setMinimumWidth(260);
-  box->setMaxVisibleItems(20);
-  // A list as long as the categories scrolls instead of covering the screen.
-  box->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
-  return box;
-}
-
 void Choose(QComboBox* box, std::uint32_t id) {
   box->setCurrentIndex(std::max(0, box->findData(id)));
 }
@@ -57,10 +48,10 @@ TFormEditRule::TFormEditRule(QWidget* parent) : QDialog(parent) {
   CbRuleKind = Named(new QComboBox(this), "CbRuleKind");
   CbRuleKind->addItems(
       {LocalizedText(30719, "Any"), LocalizedText(14, "Expense"), LocalizedText(13, "Income")});
-  CbRuleAccount = ChoiceBox(this, "CbRuleAccount");
-  CbSetCategory = ChoiceBox(this, "CbSetCategory");
-  CbSetMember = ChoiceBox(this, "CbSetMember");
-  CbSetSection = ChoiceBox(this, "CbSetSection");
+  CbRuleAccount = MakeChoiceBox(this, "CbRuleAccount", 260);
+  CbSetCategory = MakeChoiceBox(this, "CbSetCategory", 260);
+  CbSetMember = MakeChoiceBox(this, "CbSetMember", 260);
+  CbSetSection = MakeChoiceBox(this, "CbSetSection", 260);
   EdSetDescription = Named(new QLineEdit(this), "EdSetDescription");
   LbRuleEffect = Named(new QLabel(this), "LbRuleEffect");
   LbRuleEffect->setWordWrap(true);

@@ -48,13 +48,7 @@ class Bulk : public MainWindow {
     MainWindow::TearDown();
   }
   // The first row of transaction `id`.
-  QTreeWidgetItem* Row(std::uint32_t id) {
-    for (QTreeWidgetItemIterator it(control); *it; ++it)
-      if (const CTransactionNode* node = NodeOf(*it);
-          node != nullptr && node->kind == NodeTransaction && node->transactionId == id)
-        return *it;
-    return nullptr;
-  }
+  QTreeWidgetItem* Row(std::uint32_t id) { return TransactionRow(control, id); }
   // Selects the three expenses: a click on the first of their rows, then
   // Shift+Down twice.
   void SelectExpenses() {

@@ -11,15 +11,27 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <filesystem>
 #include <memory>
 
 #include "EngineTestUtil.h"
 #include "Money.h"
+#include "Node.h"
 #include "Platform.h"
 #include "Unitdbmanager.h"
 #include "Unitmain.h"
 #include "WindowDriver.h"
+
+// The first row of `tree` that shows transaction `id`, or null.
+inline QTreeWidgetItem* TransactionRow(QTreeWidget* tree, std::uint32_t id) {
+  for (QTreeWidgetItemIterator it(tree); *it; ++it)
+    if (const CTransactionNode* node = NodeOf(*it);
+        node != nullptr && node->kind == NodeTransaction && node->transactionId == id)
+      return *it;
+  return nullptr;
+}
 
 class MainWindow : public testing::Test {
  protected:

@@ -38,13 +38,7 @@ class RulesCommands : public MainWindow {
     form.reset();
     MainWindow::TearDown();
   }
-  QTreeWidgetItem* Row(std::uint32_t id) {
-    for (QTreeWidgetItemIterator it(control); *it; ++it)
-      if (const CTransactionNode* node = NodeOf(*it);
-          node != nullptr && node->kind == NodeTransaction && node->transactionId == id)
-        return *it;
-    return nullptr;
-  }
+  QTreeWidgetItem* Row(std::uint32_t id) { return TransactionRow(control, id); }
   // Right-clicks the row and answers whether the menu offers a rule from it.
   bool RuleOffered(QTreeWidgetItem* row) {
     control->scrollToItem(row);
