@@ -37,8 +37,9 @@ const std::string& Book() {
     std::string xml =
         "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n<gnc-v2 xmlns:gnc=\"g\" xmlns:act=\"a\" "
         "xmlns:cmdty=\"c\" xmlns:split=\"s\" xmlns:trn=\"t\" xmlns:ts=\"ts\">\n<gnc:book>\n";
-    xml += "<gnc:account version=\"2.0.0\"><act:name>Root</act:name><act:id type=\"guid\">root"
-           "</act:id><act:type>ROOT</act:type></gnc:account>\n";
+    xml +=
+        "<gnc:account version=\"2.0.0\"><act:name>Root</act:name><act:id type=\"guid\">root"
+        "</act:id><act:type>ROOT</act:type></gnc:account>\n";
     for (int i = 0; i < 3; ++i)
       xml += Account("bank" + std::to_string(i), "Bank " + std::to_string(i), "BANK", "root");
     xml += Account("expenses", "Expenses", "EXPENSE", "root");
@@ -48,13 +49,15 @@ const std::string& Book() {
     for (int i = 0; i < 100000; ++i) {
       const std::string bank = "bank" + std::to_string(i % 3);
       const long long cents = 100 + (i * 37) % 10000;
-      xml += "<gnc:transaction version=\"2.0.0\"><trn:id type=\"guid\">t</trn:id><trn:currency>"
-             "<cmdty:space>CURRENCY</cmdty:space><cmdty:id>EUR</cmdty:id></trn:currency>"
-             "<trn:date-posted><ts:date>20" +
-             std::to_string(10 + i % 16) + "-0" + std::to_string(1 + i % 9) + "-1" +
-             std::to_string(i % 10) + " 10:59:00 +0000</ts:date></trn:date-posted>"
-             "<trn:description>Payee " +
-             std::to_string(i % 500) + "</trn:description><trn:splits>" + Split(bank, -cents);
+      xml +=
+          "<gnc:transaction version=\"2.0.0\"><trn:id type=\"guid\">t</trn:id><trn:currency>"
+          "<cmdty:space>CURRENCY</cmdty:space><cmdty:id>EUR</cmdty:id></trn:currency>"
+          "<trn:date-posted><ts:date>20" +
+          std::to_string(10 + i % 16) + "-0" + std::to_string(1 + i % 9) + "-1" +
+          std::to_string(i % 10) +
+          " 10:59:00 +0000</ts:date></trn:date-posted>"
+          "<trn:description>Payee " +
+          std::to_string(i % 500) + "</trn:description><trn:splits>" + Split(bank, -cents);
       if (i % 10 == 0)
         xml += Split("bank" + std::to_string((i + 1) % 3), cents);
       else if (i % 20 == 1)

@@ -1,10 +1,9 @@
 #include "DialogKit.h"
 
-#include <QComboBox>
-
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QLineEdit>

@@ -407,10 +407,10 @@ std::vector<TBulkRefused> CheckPlannedChoice(const CImportPlan& plan,
                                              const CSubTypePaths& paths) {
   std::vector<TBulkRefused> refused;
   const std::uint32_t categoryRoot = change.category != 0 ? paths.RootOf(change.category) : 0;
-  const bool gone = (change.category != 0 && categoryRoot != kExpenseRoot &&
-                     categoryRoot != kIncomeRoot) ||
-                    (change.member != 0 && paths.RootOf(change.member) != kMemberRoot) ||
-                    (change.section != 0 && paths.RootOf(change.section) != kSectionRoot);
+  const bool gone =
+      (change.category != 0 && categoryRoot != kExpenseRoot && categoryRoot != kIncomeRoot) ||
+      (change.member != 0 && paths.RootOf(change.member) != kMemberRoot) ||
+      (change.section != 0 && paths.RootOf(change.section) != kSectionRoot);
   for (std::size_t at : rows) {
     const CPlannedRow& row = plan.rows[at];
     if (row.status == ERowStatus::kRefused) continue;
@@ -470,14 +470,13 @@ std::string CategorySourceText(std::string_view why) {
       if (after != 0 && piece.substr(after).starts_with(": '") && piece.ends_with('\'')) {
         text = GetLocalizedText(30688, "rule %1: '%2'");
         ReplaceAll(text, "%1", std::to_string(n));
-        ReplaceAll(text, "%2",
-                   std::string(piece.substr(after + 3, piece.size() - after - 4)));
+        ReplaceAll(text, "%2", std::string(piece.substr(after + 3, piece.size() - after - 4)));
       }
     } else if (piece.starts_with("like ")) {
       const std::size_t after = number(5);
       if (after != 0 && piece.substr(after) == " earlier transactions")
-        text = GetLocalizedCount(
-            30689, "like %1 earlier transaction|like %1 earlier transactions", n);
+        text =
+            GetLocalizedCount(30689, "like %1 earlier transaction|like %1 earlier transactions", n);
     }
     out += out.empty() ? text : "; " + text;
   }
@@ -498,8 +497,8 @@ std::size_t ApplyNewRule(CImportPlan& plan, const CImportRule& rule, std::size_t
       continue;
     TransactionRecord& r = row.record;
     const bool expense = r.fromAccount != 0;
-    if (matcher.FirstMatch({plan.Description(row), plan.Comment(row), r.amountOut, expense,
-                            account}) < 0)
+    if (matcher.FirstMatch(
+            {plan.Description(row), plan.Comment(row), r.amountOut, expense, account}) < 0)
       continue;
     // A rule takes the place of what was learned, as it would have at import.
     if (source.starts_with("like ")) r.categoryId = r.memberId = r.sectionId = 0;

@@ -158,8 +158,7 @@ std::string StatementBalanceText(const CStatementBalance& balance);
 // choices that are no longer stored subtypes, as refusals.
 std::vector<TBulkRefused> CheckPlannedChoice(const CImportPlan& plan,
                                              const std::vector<std::size_t>& rows,
-                                             const TBulkChange& change,
-                                             const CSubTypePaths& paths);
+                                             const TBulkChange& change, const CSubTypePaths& paths);
 // Gives those rows the choice (0 keeps a field) and says where it came from.
 void SetPlannedChoice(CImportPlan& plan, const std::vector<std::size_t>& rows,
                       const TBulkChange& change);

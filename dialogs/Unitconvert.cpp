@@ -75,8 +75,7 @@ TFormConvert::TFormConvert(QWidget* parent) : QDialog(parent) {
   // The accounts without a currency of their own show the one chosen.
   connect(CBCurrency, &QComboBox::currentTextChanged, this, [this](const QString& code) {
     if (FBook != nullptr && BtCreate->isEnabled())
-      ShowAccounts(SummarizeBook(*FBook, {code.trimmed().toUpper().toStdString()}).accounts,
-                   false);
+      ShowAccounts(SummarizeBook(*FBook, {code.trimmed().toUpper().toStdString()}).accounts, false);
   });
 }
 
@@ -101,9 +100,8 @@ std::string TFormConvert::Execute(const CForeignBook& book, const std::string& s
   LbSummary->setText(Q(text));
   std::string left;
   for (const std::string& line : summary.notImported) left += "\n\u2022 " + line;
-  LbNotImported->setText(
-      left.empty() ? LocalizedText(30794, "Everything comes over.")
-                   : LocalizedText(30785, "Not coming over:") + Q(left));
+  LbNotImported->setText(left.empty() ? LocalizedText(30794, "Everything comes over.")
+                                      : LocalizedText(30785, "Not coming over:") + Q(left));
   const bool anyWithout = std::any_of(book.accounts.begin(), book.accounts.end(),
                                       [](const CForeignAccount& a) { return a.currency.empty(); });
   CBCurrency->setEnabled(anyWithout);
@@ -132,9 +130,8 @@ void TFormConvert::BtCreateClick() {
   if (FBook == nullptr) return;
   CConvertOptions options;
   options.currency = CBCurrency->currentText().trimmed().toUpper().toStdString();
-  if (options.currency.size() != 3 ||
-      !std::all_of(options.currency.begin(), options.currency.end(),
-                   [](char c) { return c >= 'A' && c <= 'Z'; })) {
+  if (options.currency.size() != 3 || !std::all_of(options.currency.begin(), options.currency.end(),
+                                                   [](char c) { return c >= 'A' && c <= 'Z'; })) {
     ShowMessage(GetLocalizedText(30795, "The currency is a three-letter code, such as EUR."));
     CBCurrency->setFocus();
     return;
@@ -149,8 +146,9 @@ void TFormConvert::BtCreateClick() {
   const std::string path =
       QFileInfo(name).isAbsolute() ? name.toStdString() : FFolder + name.toStdString();
   if (FileExists(path)) {
-    ShowMessage(GetLocalizedText(30792, "A file of that name exists already; choose another name.") +
-                "\n" + path);
+    ShowMessage(
+        GetLocalizedText(30792, "A file of that name exists already; choose another name.") + "\n" +
+        path);
     EdFileName->setFocus();
     return;
   }
@@ -214,8 +212,8 @@ std::string ConvertFromAnotherProgram(QWidget* parent, const std::string& folder
     error = read.error;
   }
   if (!read.ok) {
-    ShowMessage(GetLocalizedText(30772, "The file could not be read:") + "\n" +
-                file.toStdString() + "\n\n" + error);
+    ShowMessage(GetLocalizedText(30772, "The file could not be read:") + "\n" + file.toStdString() +
+                "\n\n" + error);
     return {};
   }
   TFormConvert window(parent);

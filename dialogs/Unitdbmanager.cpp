@@ -73,7 +73,8 @@ TFormDBManager::TFormDBManager(QWidget* parent) : QDialog(parent) {
   BtDel->setObjectName("BtDel");
   BtConvert = new QPushButton(LocalizedText(30770, "New from another program..."), GBFiles);
   BtConvert->setObjectName("BtConvert");
-  BtConvert->setToolTip(LocalizedText(30797, "A new database from a QIF file, a GnuCash or a HomeBank book"));
+  BtConvert->setToolTip(
+      LocalizedText(30797, "A new database from a QIF file, a GnuCash or a HomeBank book"));
   BtOpenCustom = new QPushButton(this);
   BtOpenCustom->setObjectName("BtOpenCustom");
   BtClose = new QPushButton(this);

@@ -91,9 +91,9 @@ QWidget* TFormExport::CreateFileTab() {
   GBFileFormat = Named(new QGroupBox(QStringLiteral("File Format"), tab), "GBFileFormat");
   RbFormatText =
       Named(new QRadioButton(QStringLiteral("&Delimited text"), GBFileFormat), "RbFormatText");
-  RbFormatQif = Named(
-      new QRadioButton(QStringLiteral("&QIF, for other finance programs"), GBFileFormat),
-      "RbFormatQif");
+  RbFormatQif =
+      Named(new QRadioButton(QStringLiteral("&QIF, for other finance programs"), GBFileFormat),
+            "RbFormatQif");
   RbFormatText->setChecked(true);
   auto* formats = new QHBoxLayout(GBFileFormat);
   formats->addWidget(RbFormatText);
@@ -376,9 +376,8 @@ void TFormExport::BtExportClick() {
     options.begin = FBegin;
     options.end = FEnd;
     options.account = account;
-  } else if (!MakeExportOptions(choices, FBegin, FEnd, account, FCategory,
-                                CBSubTypes->isChecked(), GetSettings().GetNumberFormat(), options,
-                                why)) {
+  } else if (!MakeExportOptions(choices, FBegin, FEnd, account, FCategory, CBSubTypes->isChecked(),
+                                GetSettings().GetNumberFormat(), options, why)) {
     ShowMessage(why);
     return;
   }

@@ -7,13 +7,13 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "Companion.h"
 #include "DialogKit.h"
 #include "ImportLogic.h"
 #include "Include.h"
 #include "Qtexts.h"
-#include "Skin.h"
-#include "Companion.h"
 #include "RulesLogic.h"
+#include "Skin.h"
 #include "Unitbulkedit.h"
 #include "Unitrules.h"
 
@@ -252,10 +252,9 @@ bool TFormImportReview::Execute(CImportPlan& plan, const std::string& fileName, 
                              metrics.horizontalAdvance("-0,000,000.00") + 16);
   ReviewGrid->setColumnWidth(TImportReviewModel::kDescription, 220);
   ReviewGrid->setColumnWidth(TImportReviewModel::kCategory, 150);
-  ReviewGrid->setColumnWidth(TImportReviewModel::kCategoryFrom,
-                             metrics.horizontalAdvance(Q(CategorySourceText(
-                                 "like 99 earlier transactions"))) +
-                                 16);
+  ReviewGrid->setColumnWidth(
+      TImportReviewModel::kCategoryFrom,
+      metrics.horizontalAdvance(Q(CategorySourceText("like 99 earlier transactions"))) + 16);
   ShowCounts();
   const bool confirmed = exec() == QDialog::Accepted;
   ReviewGrid->setModel(nullptr);
@@ -340,8 +339,7 @@ void TFormImportReview::BtMakeRuleClick() {
   const TransactionRecord& r = row.record;
   const bool expense = r.fromAccount != 0;
   CImportRule made;
-  if (!MakeRuleFromRow(this,
-                       *FDb,
+  if (!MakeRuleFromRow(this, *FDb,
                        RuleFromRow(FPlan->Description(row), r.amountOut, expense, FAccount,
                                    r.categoryId, r.memberId, r.sectionId),
                        &made))

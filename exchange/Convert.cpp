@@ -124,7 +124,8 @@ bool CStorer::Store(std::string& error, std::size_t& stored) {
     auto from = currencies_.find(rate.from), to = currencies_.find(rate.to);
     if (from != currencies_.end() && to != currencies_.end() && from->second != to->second &&
         !db_.SetExchangeRate(from->second, to->second, rate.rate))
-      return failed("the exchange rate of " + rate.from + " in " + rate.to + " could not be stored");
+      return failed("the exchange rate of " + rate.from + " in " + rate.to +
+                    " could not be stored");
   }
   // Categories in the source's order, each under the root of its kind.
   for (const CForeignCategory& category : book_.categories)
@@ -147,8 +148,8 @@ bool CStorer::Store(std::string& error, std::size_t& stored) {
     TransactionRecord r;
     auto day = firstDay.find(account.name);
     r.date = account.openingDate != 0 ? account.openingDate
-             : day != firstDay.end()    ? day->second
-                                        : Today();
+             : day != firstDay.end()  ? day->second
+                                      : Today();
     const std::uint32_t id = accounts_[account.name];
     (account.opening > 0 ? r.toAccount : r.fromAccount) = id;
     r.amountOut = r.amountIn = account.opening > 0 ? account.opening : -account.opening;
@@ -237,8 +238,9 @@ CConvertResult ConvertBook(const CForeignBook& book, const std::string& path,
   for (const CForeignTransaction& t : book.transactions)
     for (const CForeignLine& line : t.lines)
       for (const std::string* name : {&t.account, &line.transferAccount})
-        if (!name->empty() && std::none_of(book.accounts.begin(), book.accounts.end(),
-                                           [&](const CForeignAccount& a) { return a.name == *name; })) {
+        if (!name->empty() &&
+            std::none_of(book.accounts.begin(), book.accounts.end(),
+                         [&](const CForeignAccount& a) { return a.name == *name; })) {
           result.error = "the book names an account it does not hold: " + *name;
           return result;
         }

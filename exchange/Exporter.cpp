@@ -374,7 +374,8 @@ bool WriteQif(CDataBase& db, Date begin, Date end, std::uint32_t account, std::o
   }
   const auto pathOf = [&](std::uint32_t id) {
     std::string path;
-    for (const std::string& part : paths.PartsOf(id)) path += (path.empty() ? "" : ":") + QifName(part);
+    for (const std::string& part : paths.PartsOf(id))
+      path += (path.empty() ? "" : ":") + QifName(part);
     return path;
   };
   const std::vector<std::uint32_t> ids = SelectForExport(db, options);
@@ -401,13 +402,12 @@ bool WriteQif(CDataBase& db, Date begin, Date end, std::uint32_t account, std::o
       const TransactionRecord& t = db.Transactions().Find(tid)->record;
       const bool from = t.fromAccount == id, to = t.toAccount == id;
       if (!from && !to) continue;
-      out << "D" << QifDate(t.date) << "\nT"
-          << AmountText(from ? -t.amountOut : t.amountIn, ".") << "\n";
+      out << "D" << QifDate(t.date) << "\nT" << AmountText(from ? -t.amountOut : t.amountIn, ".")
+          << "\n";
       if (const std::string payee = QifText(StoredToUtf8(db.GetString(t.descriptionId)));
           !payee.empty())
         out << "P" << payee << "\n";
-      if (const std::string memo = QifText(StoredToUtf8(db.GetString(t.commentId)));
-          !memo.empty())
+      if (const std::string memo = QifText(StoredToUtf8(db.GetString(t.commentId))); !memo.empty())
         out << "M" << memo << "\n";
       if (IsExpense(t) || IsIncome(t)) {
         if (t.categoryId != 0) out << "L" << pathOf(t.categoryId) << "\n";

@@ -58,7 +58,7 @@ struct CCommodity {
 struct CAccountNode {
   std::string name, type, parent, description;
   CCommodity commodity;
-  bool used = false;   // a split names it
+  bool used = false;  // a split names it
   bool parentOf = false;
 };
 
@@ -211,9 +211,9 @@ bool CXmlBook::Read(std::string_view xml, std::string& error) {
 enum class ESide { kBank, kCategory, kEquity, kOther };
 
 ESide SideOf(const CAccountNode& a) {
-  static const std::set<std::string> bank = {"BANK",   "CASH",      "ASSET",     "CREDIT",
-                                             "LIABILITY", "CHECKING", "SAVINGS", "MONEYMRKT",
-                                             "CREDITLINE"};
+  static const std::set<std::string> bank = {"BANK",    "CASH",      "ASSET",
+                                             "CREDIT",  "LIABILITY", "CHECKING",
+                                             "SAVINGS", "MONEYMRKT", "CREDITLINE"};
   if (a.type == "INCOME" || a.type == "EXPENSE") return ESide::kCategory;
   if (a.type == "EQUITY") return ESide::kEquity;
   if (bank.count(a.type) != 0 && a.commodity.IsCurrency()) return ESide::kBank;
@@ -247,15 +247,15 @@ std::string CBuilder::PathBelowRoot(const std::string& id, bool categories) cons
     at = it->second.parent;
   }
   std::string path;
-  for (auto it = parts.rbegin(); it != parts.rend(); ++it)
-    path += (path.empty() ? "" : ":") + *it;
+  for (auto it = parts.rbegin(); it != parts.rend(); ++it) path += (path.empty() ? "" : ":") + *it;
   return path;
 }
 
 bool CBuilder::Build(CForeignBook& book, std::string& error) {
   for (const CTransactionNode& t : xml_.transactions)
     for (const CSplit& s : t.splits)
-      if (auto it = xml_.accounts.find(s.account); it != xml_.accounts.end()) it->second.used = true;
+      if (auto it = xml_.accounts.find(s.account); it != xml_.accounts.end())
+        it->second.used = true;
   for (auto& [id, a] : xml_.accounts)
     if (auto p = xml_.accounts.find(a.parent); p != xml_.accounts.end()) p->second.parentOf = true;
   // Bank-side accounts with transactions, or leaves, become accounts; a
@@ -319,17 +319,16 @@ bool CBuilder::Build(CForeignBook& book, std::string& error) {
     const bool other = std::any_of(parts.begin(), parts.end(),
                                    [](const CPart& p) { return p.side == ESide::kOther; });
     if (other && home != parts.end())
-      ++xml_.skipped[
-          "transactions with stock, business or trading accounts: the bank side is kept "
-          "without a category"];
+      ++xml_.skipped
+            ["transactions with stock, business or trading accounts: the bank side is kept "
+             "without a category"];
     if (home == parts.end()) {
       if (!parts.empty()) ++xml_.skipped["transactions between categories only"];
       continue;
     }
     const bool opening =
-        std::all_of(parts.begin(), parts.end(), [&](const CPart& p) {
-          return &p == &*home || p.side == ESide::kEquity;
-        }) &&
+        std::all_of(parts.begin(), parts.end(),
+                    [&](const CPart& p) { return &p == &*home || p.side == ESide::kEquity; }) &&
         parts.size() > 1;
     const std::string& account = accountName_[home->split->account];
     if (opening) {
@@ -350,9 +349,9 @@ bool CBuilder::Build(CForeignBook& book, std::string& error) {
     for (const CPart& p : parts) {
       if (&p == &*home) continue;
       CForeignLine line;
-      const WideMoney scaled =
-          home->value != 0 ? static_cast<WideMoney>(-p.value) * home->quantity / home->value
-                           : static_cast<WideMoney>(-p.value);
+      const WideMoney scaled = home->value != 0
+                                   ? static_cast<WideMoney>(-p.value) * home->quantity / home->value
+                                   : static_cast<WideMoney>(-p.value);
       line.amount = ClampMoney(scaled);
       line.memo = p.split->memo;
       if (p.side == ESide::kBank) {

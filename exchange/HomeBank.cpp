@@ -193,7 +193,8 @@ bool CReader::Build(CForeignBook& book, std::string& error) {
     t.memo = o.memo;
     if (!o.info.empty()) t.number = o.info;
     Money total = 0;
-    if (!ReadAmount(o.amount, total)) return fail(o.line, "the amount '" + o.amount + "' does not read");
+    if (!ReadAmount(o.amount, total))
+      return fail(o.line, "the amount '" + o.amount + "' does not read");
     CForeignLine line;
     line.amount = total;
     line.counterAmount = -total;

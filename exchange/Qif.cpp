@@ -37,7 +37,8 @@ struct CRawTransaction {
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+    s.remove_suffix(1);
   return s;
 }
 
@@ -70,9 +71,8 @@ CTarget TargetOf(std::string_view text) {
   CTarget target;
   if (!text.empty() && text.front() == '[') {
     const std::size_t close = text.find(']');
-    target.account = std::string(Trim(text.substr(1, close == std::string_view::npos
-                                                          ? std::string_view::npos
-                                                          : close - 1)));
+    target.account = std::string(
+        Trim(text.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1)));
     return target;
   }
   target.category = std::string(Trim(text.substr(0, text.find('/'))));
@@ -123,8 +123,8 @@ void CReader::Record(ESection section, std::vector<CField>& fields) {
       if (name.empty()) break;
       CForeignAccount* account = book_.FindAccount(name);
       if (account == nullptr) {
-        book_.accounts.push_back({name, std::string(Trim(value('T'))), "",
-                                  std::string(Trim(value('D'))), 0, 0});
+        book_.accounts.push_back(
+            {name, std::string(Trim(value('T'))), "", std::string(Trim(value('D'))), 0, 0});
       }
       // Outside an account list, an account record says whose transactions follow.
       if (!autoSwitch_) account_ = name;
@@ -141,7 +141,8 @@ void CReader::Record(ESection section, std::vector<CField>& fields) {
       CRawTransaction t;
       if (account_.empty()) {
         account_ = options_.accountName;
-        if (book_.FindAccount(account_) == nullptr) book_.accounts.push_back({account_, "Bank", "", "", 0, 0});
+        if (book_.FindAccount(account_) == nullptr)
+          book_.accounts.push_back({account_, "Bank", "", "", 0, 0});
       }
       t.account = account_;
       t.line = fields.front().line;
@@ -259,7 +260,8 @@ bool CReader::Convert(CQifRead& result) {
     const CDateDetection found = DetectDateStyle(dates, EDateOrder::kMdy);
     if (found.readsAll && found.ambiguous) {
       result.dateOrderUndecided = true;
-      result.error = "the dates read day-first and month-first alike: say which order the file uses";
+      result.error =
+          "the dates read day-first and month-first alike: say which order the file uses";
       return false;
     }
     dateStyle = found.style;
@@ -347,7 +349,8 @@ bool CReader::Convert(CQifRead& result) {
   for (const auto& [name, count] : otherRecords_)
     book_.notImported.push_back("records of !" + name +
                                 " (investments, prices, classes and memorized transactions are "
-                                "not imported): " + std::to_string(count));
+                                "not imported): " +
+                                std::to_string(count));
   book_.format = "QIF";
   result.book = std::move(book_);
   result.ok = true;

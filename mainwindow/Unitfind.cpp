@@ -1,7 +1,6 @@
 #include "Unitfind.h"
 
 #include <QApplication>
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>

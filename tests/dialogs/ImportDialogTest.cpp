@@ -19,8 +19,8 @@
 
 #include "DialogKit.h"
 #include "DialogsTestUtil.h"
-#include "Include.h"
 #include "ImportLogic.h"
+#include "Include.h"
 #include "Unitbulkedit.h"
 #include "Unitimport.h"
 #include "Unitimportreview.h"
@@ -324,8 +324,7 @@ TEST_F(ImportWindow, ReviewComparesTheBankBalanceAsRowsAreChecked) {
     });
     Click(category);
     EXPECT_EQ(rows->index(0, TImportReviewModel::kCategory).data().toString(), "Salary");
-    EXPECT_EQ(rows->index(0, TImportReviewModel::kCategoryFrom).data().toString(),
-              "chosen by you");
+    EXPECT_EQ(rows->index(0, TImportReviewModel::kCategoryFrom).data().toString(), "chosen by you");
     Click(Find<QPushButton>(&w, "BtCancel"));
   });
   EXPECT_FALSE(review.Execute(plan, "statement.csv", false, &names, &base.db));

@@ -28,8 +28,8 @@ TEST(HomeBank, SampleBookConvertsWithTheBalancesHomeBankShows) {
   for (const CAccountCheck& check : result.checks) stored[check.name] = check.stored;
   // HomeBank's own account list for the file: 513,10 EUR, 1 260,00 EUR, 565 JPY.
   EXPECT_EQ(stored, (std::map<std::string, Money>{{"Cheque account", 5131000},
-                                                   {"Saving account", 12600000},
-                                                   {"Japan account", 5650000}}));
+                                                  {"Saving account", 12600000},
+                                                  {"Japan account", 5650000}}));
   ASSERT_EQ(read.book.rates.size(), 1u);
   EXPECT_DOUBLE_EQ(read.book.rates[0].rate, 130.56);
 }

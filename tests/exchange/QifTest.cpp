@@ -27,19 +27,19 @@ const CForeignTransaction* WithPayee(const CForeignBook& book, const std::string
 // Two accounts, a category list, an opening balance, a transfer in both
 // lists, a split with a transfer part and an investment record.
 const std::string kTwoAccounts =
-      "!Option:AutoSwitch\n!Account\nNChecking\nTBank\n^\nNSavings\nTBank\n^\n"
-      "!Clear:AutoSwitch\n"
-      "!Type:Cat\nNFood:Bakery\nE\n^\nNSalary\nI\n^\n"
-      "!Account\nNChecking\nTBank\n^\n!Type:Bank\n"
-      "D1/ 1'26\nT100.00\nPOpening Balance\nL[Checking]\n^\n"
-      "D1/15'26\nT-1,234.56\nPRent\nLHousing:Rent/Home\n^\n"
-      "D1/20'26\nT-50.00\nPTo savings\nL[Savings]\n^\n"
-      "D1/21'26\nT-30.00\nPMarket\nLFood:Bakery\nSFood:Bakery\nEbread\n$-10.00\n"
-      "S[Savings]\n$-15.00\nSFood:Fruit\n$-5.00\n^\n"
-      "!Account\nNSavings\nTBank\n^\n!Type:Bank\n"
-      "D1/20'26\nT50.00\nPFrom checking\nL[Checking]\n^\n"
-      "D1/31'26\nT2.00\nPInterest\nLInterest income\n^\n"
-      "!Type:Invst\nD1/2'26\nNBuy\n^\n";
+    "!Option:AutoSwitch\n!Account\nNChecking\nTBank\n^\nNSavings\nTBank\n^\n"
+    "!Clear:AutoSwitch\n"
+    "!Type:Cat\nNFood:Bakery\nE\n^\nNSalary\nI\n^\n"
+    "!Account\nNChecking\nTBank\n^\n!Type:Bank\n"
+    "D1/ 1'26\nT100.00\nPOpening Balance\nL[Checking]\n^\n"
+    "D1/15'26\nT-1,234.56\nPRent\nLHousing:Rent/Home\n^\n"
+    "D1/20'26\nT-50.00\nPTo savings\nL[Savings]\n^\n"
+    "D1/21'26\nT-30.00\nPMarket\nLFood:Bakery\nSFood:Bakery\nEbread\n$-10.00\n"
+    "S[Savings]\n$-15.00\nSFood:Fruit\n$-5.00\n^\n"
+    "!Account\nNSavings\nTBank\n^\n!Type:Bank\n"
+    "D1/20'26\nT50.00\nPFrom checking\nL[Checking]\n^\n"
+    "D1/31'26\nT2.00\nPInterest\nLInterest income\n^\n"
+    "!Type:Invst\nD1/2'26\nNBuy\n^\n";
 
 TEST(Qif, MultiAccountFileKeepsEachTransferOnceAndOpeningBalances) {
   const CQifRead read = ReadQif(kTwoAccounts);
@@ -97,8 +97,8 @@ TEST(Qif, DateAndAmountVariants) {
   for (const Case& c : cases) {
     const std::string dates = c.dates;
     const std::size_t bar = dates.find('|');
-    const std::string file = "!Type:Cash\nD" + dates.substr(0, bar) + "\nT" + c.amount +
-                             "\n^\nD" + dates.substr(bar + 1) + "\nT1\n^\n";
+    const std::string file = "!Type:Cash\nD" + dates.substr(0, bar) + "\nT" + c.amount + "\n^\nD" +
+                             dates.substr(bar + 1) + "\nT1\n^\n";
     CQifOptions options;
     options.dateOrder = c.order;
     const CQifRead read = ReadQif(file, options);
@@ -120,11 +120,13 @@ TEST(Qif, BadFilesAreRefusedWithTheLine) {
       {"!Type:Bank\nD2026-13-45\nT5\n^\n", "line 2: the date '2026-13-45'"},
       {"!Type:Bank\nD1066-10-14\nT5\n^\n", "line 2: the date '1066-10-14'"},
       {"!Type:Bank\nD2026-01-01\nT5.00001\n^\n", "line 3: the amount '5.00001'"},
-      {"!Type:Bank\nD2026-01-01\nT5\nL" + std::string(40, 'a') + [] {
-         std::string deep;
-         for (int i = 0; i < 40; ++i) deep += ":x";
-         return deep;
-       }() + "\n^\n",
+      {"!Type:Bank\nD2026-01-01\nT5\nL" + std::string(40, 'a') +
+           [] {
+             std::string deep;
+             for (int i = 0; i < 40; ++i) deep += ":x";
+             return deep;
+           }() +
+           "\n^\n",
        "line 2: the category nests deeper than 32 levels"},
   };
   for (const Case& c : cases) {
@@ -161,12 +163,13 @@ TEST(Qif, ConvertsIntoANewDatabaseWithEqualBalances) {
       EXPECT_EQ(item.record.date, EncodeDate(2026, 1, 1));
     }
     EXPECT_EQ(db.GetAccountCurrency(item.record.fromAccount != 0 ? item.record.fromAccount
-                                                                  : item.record.toAccount), 102u);
+                                                                 : item.record.toAccount),
+              102u);
   }
-  EXPECT_NE(std::find(texts.begin(), texts.end(),
-                      std::make_pair(std::string("Market"),
-                                     std::string("split 2 of 3 of 'Market'"))),
-            texts.end());
+  EXPECT_NE(
+      std::find(texts.begin(), texts.end(),
+                std::make_pair(std::string("Market"), std::string("split 2 of 3 of 'Market'"))),
+      texts.end());
   db.Close();
   EXPECT_FALSE(ConvertBook(read.book, path, options).ok);  // exists: left as it is
   ASSERT_TRUE(db.Open(path));
@@ -192,8 +195,8 @@ TEST(Qif, RoundTripKeepsBalancesAndCategories) {
     for (auto [id, entry] : db.Transactions()) {
       CTransactionItem item;
       db.GetTransaction(id, item);
-      all.emplace(item.description, item.record.date, item.record.amountOut,
-                  item.record.amountIn, paths.PathOf(item.record.categoryId));
+      all.emplace(item.description, item.record.date, item.record.amountOut, item.record.amountIn,
+                  paths.PathOf(item.record.categoryId));
     }
     std::ostringstream qif;
     EXPECT_TRUE(WriteQif(db, 1, 0, 0, qif));
