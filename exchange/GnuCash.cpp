@@ -1,10 +1,13 @@
 // Reading GnuCash XML books into a foreign book.
 #include "GnuCash.h"
 
+#include <sqlite3.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -204,6 +207,149 @@ void CXmlBook::End(const std::string& name) {
 
 bool CXmlBook::Read(std::string_view xml, std::string& error) {
   return WalkXml(xml, "gnc-v2", "a GnuCash book", *this, error);
+}
+
+// ---- GnuCash's SQLite books ----
+
+constexpr std::string_view kSqliteMagic{"SQLite format 3\0", 16};
+
+class CSqlBook {
+ public:
+  explicit CSqlBook(std::string_view bytes) : bytes_(bytes) {}
+  ~CSqlBook() { sqlite3_close(db_); }
+  bool Read(CXmlBook& book, std::string& error);
+
+ private:
+  // Runs `sql`, handing each row to `row`; false with the reason.
+  bool Each(const char* sql, const std::function<void(sqlite3_stmt*)>& row, std::string& error);
+  std::string_view bytes_;
+  sqlite3* db_ = nullptr;
+};
+
+std::string Column(sqlite3_stmt* statement, int column) {
+  const unsigned char* text = sqlite3_column_text(statement, column);
+  return text != nullptr ? reinterpret_cast<const char*>(text) : std::string();
+}
+
+std::string Rational(sqlite3_stmt* statement, int column) {
+  return std::to_string(sqlite3_column_int64(statement, column)) + "/" +
+         std::to_string(sqlite3_column_int64(statement, column + 1));
+}
+
+bool CSqlBook::Each(const char* sql, const std::function<void(sqlite3_stmt*)>& row,
+                    std::string& error) {
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_prepare_v2(db_, sql, -1, &statement, nullptr) != SQLITE_OK) {
+    error = std::string("the book's tables do not read: ") + sqlite3_errmsg(db_);
+    return false;
+  }
+  int rc = SQLITE_ROW;
+  while ((rc = sqlite3_step(statement)) == SQLITE_ROW) row(statement);
+  sqlite3_finalize(statement);
+  if (rc != SQLITE_DONE) {
+    error = std::string("the book's tables do not read: ") + sqlite3_errmsg(db_);
+    return false;
+  }
+  return true;
+}
+
+bool CSqlBook::Read(CXmlBook& book, std::string& error) {
+  // The file is read from memory, never written: a copy SQLite owns.
+  if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY, nullptr) !=
+      SQLITE_OK) {
+    error = "the book could not be opened";
+    return false;
+  }
+  auto* copy = static_cast<unsigned char*>(sqlite3_malloc64(bytes_.size()));
+  if (copy == nullptr) {
+    error = "the book does not fit in memory";
+    return false;
+  }
+  std::memcpy(copy, bytes_.data(), bytes_.size());
+  if (sqlite3_deserialize(db_, "main", copy, static_cast<sqlite3_int64>(bytes_.size()),
+                          static_cast<sqlite3_int64>(bytes_.size()),
+                          SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_READONLY) !=
+      SQLITE_OK) {
+    error = "the book could not be opened";
+    return false;
+  }
+  std::map<std::string, CCommodity> commodities;
+  std::string templateRoot;
+  std::set<std::string> templates;  // the accounts of scheduled transactions' templates
+  std::map<std::string, std::size_t> transactionAt;
+  const bool read =
+      Each(
+          "SELECT guid, namespace, mnemonic FROM commodities",
+          [&](sqlite3_stmt* r) {
+            commodities[Column(r, 0)] = {Column(r, 1), Column(r, 2)};
+          },
+          error) &&
+      Each(
+          "SELECT root_template_guid FROM books",
+          [&](sqlite3_stmt* r) { templateRoot = Column(r, 0); }, error) &&
+      Each(
+          "SELECT guid, name, account_type, commodity_guid, parent_guid, description "
+          "FROM accounts",
+          [&](sqlite3_stmt* r) {
+            CAccountNode& a = book.accounts[Column(r, 0)];
+            a.name = Column(r, 1);
+            a.type = Column(r, 2);
+            a.commodity = commodities[Column(r, 3)];
+            a.parent = Column(r, 4);
+            a.description = Column(r, 5);
+          },
+          error) &&
+      Each(
+          "SELECT guid, num, post_date, description FROM transactions ORDER BY post_date, guid",
+          [&](sqlite3_stmt* r) {
+            transactionAt[Column(r, 0)] = book.transactions.size();
+            CTransactionNode t;
+            t.num = Column(r, 1);
+            t.date = Column(r, 2);
+            t.description = Column(r, 3);
+            book.transactions.push_back(std::move(t));
+          },
+          error) &&
+      Each(
+          "SELECT tx_guid, account_guid, memo, value_num, value_denom, quantity_num, "
+          "quantity_denom FROM splits ORDER BY tx_guid, rowid",
+          [&](sqlite3_stmt* r) {
+            auto at = transactionAt.find(Column(r, 0));
+            if (at == transactionAt.end()) return;
+            book.transactions[at->second].splits.push_back(
+                {Column(r, 1), Column(r, 2), Rational(r, 3), Rational(r, 5)});
+          },
+          error) &&
+      Each(
+          "SELECT commodity_guid, currency_guid, date, value_num, value_denom FROM prices",
+          [&](sqlite3_stmt* r) {
+            book.prices.push_back({commodities[Column(r, 0)], commodities[Column(r, 1)],
+                                   Column(r, 2), Rational(r, 3)});
+          },
+          error) &&
+      Each(
+          "SELECT COUNT(*) FROM schedxactions",
+          [&](sqlite3_stmt* r) {
+            if (const auto n = sqlite3_column_int64(r, 0); n > 0)
+              book.skipped["scheduled transactions"] += static_cast<std::size_t>(n);
+          },
+          error);
+  if (!read) return false;
+  // The templates of scheduled transactions hang below their own root;
+  // neither they nor their transactions are the book's.
+  for (bool grew = true; grew;) {
+    grew = false;
+    for (const auto& [id, a] : book.accounts)
+      if ((id == templateRoot || templates.count(a.parent) != 0 || a.parent == templateRoot) &&
+          templates.insert(id).second)
+        grew = true;
+  }
+  for (const std::string& id : templates) book.accounts.erase(id);
+  std::erase_if(book.transactions, [&](const CTransactionNode& t) {
+    return std::any_of(t.splits.begin(), t.splits.end(),
+                       [&](const CSplit& split) { return templates.count(split.account) != 0; });
+  });
+  return true;
 }
 
 // ---- From the XML's accounts and transactions to the book ----
@@ -406,6 +552,7 @@ bool LooksLikeGnuCash(std::string_view bytes) {
   if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0x1f &&
       static_cast<unsigned char>(bytes[1]) == 0x8b)
     return true;
+  if (bytes.substr(0, kSqliteMagic.size()) == kSqliteMagic) return true;
   return bytes.substr(0, 4096).find("<gnc-v2") != std::string_view::npos;
 }
 
@@ -418,7 +565,12 @@ CGnuCashRead ReadGnuCash(std::string_view bytes, std::size_t maxUnpacked) {
     bytes = unpacked;
   }
   CXmlBook xml;
-  if (!xml.Read(bytes, result.error)) return result;
+  if (bytes.substr(0, kSqliteMagic.size()) == kSqliteMagic) {
+    CSqlBook sql(bytes);
+    if (!sql.Read(xml, result.error)) return result;
+  } else if (!xml.Read(bytes, result.error)) {
+    return result;
+  }
   CBuilder builder(xml);
   if (!builder.Build(result.book, result.error)) return result;
   result.ok = true;

@@ -16,7 +16,7 @@ packages=(
   qt6-translations-l10n                        # Qt's own words (Yes, No, file dialogs) in each language
   nlohmann-json3-dev                           # pardow-cli's JSON
   pkg-config libofx-dev                        # reading OFX/QFX bank statements
-  libxml2-dev zlib1g-dev                       # other programs' XML books, compressed ones
+  libxml2-dev zlib1g-dev libsqlite3-dev        # other programs' books: XML, compressed, SQLite
   homebank-data                                # HomeBank's own sample book, read by a conversion test
   ledger hledger                               # the export test reads the journal back with both
   libgtest-dev                                 # the unit tests

@@ -14,8 +14,8 @@
 
 namespace {
 
-std::string BookBytes() {
-  std::ifstream in(PARDOW_SOURCE_DIR "/tests/data/books/gnucash-book.gnucash", std::ios::binary);
+std::string BookBytes(const char* name = "gnucash-book.gnucash") {
+  std::ifstream in(std::string(PARDOW_SOURCE_DIR "/tests/data/books/") + name, std::ios::binary);
   std::ostringstream bytes;
   bytes << in.rdbuf();
   return bytes.str();
@@ -36,8 +36,11 @@ std::string Gzip(const std::string& text) {
   return out;
 }
 
-TEST(GnuCash, BookWrittenByGnuCashConvertsWithItsBalances) {
-  const CGnuCashRead read = ReadGnuCash(BookBytes());
+// The same book saved by GnuCash as compressed XML and as SQLite.
+class GnuCashBook : public testing::TestWithParam<const char*> {};
+
+TEST_P(GnuCashBook, ConvertsWithTheBalancesGnuCashStates) {
+  const CGnuCashRead read = ReadGnuCash(BookBytes(GetParam()));
   ASSERT_TRUE(read.ok) << read.error;
   const CForeignBook& book = read.book;
   // The category tree starts below GnuCash's Income and Expenses.
@@ -74,6 +77,8 @@ TEST(GnuCash, BookWrittenByGnuCashConvertsWithItsBalances) {
   EXPECT_EQ(parts, 2u);
   EXPECT_EQ(across, 1u);
 }
+INSTANTIATE_TEST_SUITE_P(Files, GnuCashBook,
+                         testing::Values("gnucash-book.gnucash", "gnucash-book.sqlite.gnucash"));
 
 TEST(GnuCash, DamagedAndHostileFilesAreRefused) {
   const std::string book = BookBytes();
@@ -91,6 +96,7 @@ TEST(GnuCash, DamagedAndHostileFilesAreRefused) {
       {Gzip(std::string(3 << 20, ' ')), "the file unpacks to more than 2 MB"},
       {deep, "line 1: the elements nest deeper than in a GnuCash book"},
       {"<html></html>", "this is not a GnuCash book"},
+      {BookBytes("gnucash-book.sqlite.gnucash").substr(0, 8192), "the book's tables do not read"},
   };
   for (const Case& c : cases) {
     const CGnuCashRead read = ReadGnuCash(c.bytes, std::size_t{2} << 20);

@@ -17,7 +17,13 @@ def numeric(value):
 
 
 def make(uri):
-    session = Session(uri, SessionOpenMode.SESSION_NEW_OVERWRITE)
+    if uri.startswith("sqlite3"):
+        # GnuCash 4.13's SQL backend stores nothing into a book it is still
+        # creating: the new file is made first and opened again to fill it.
+        Session(uri, SessionOpenMode.SESSION_NEW_STORE).end()
+        session = Session(uri, SessionOpenMode.SESSION_NORMAL_OPEN)
+    else:
+        session = Session(uri, SessionOpenMode.SESSION_NEW_OVERWRITE)
     book = session.book
     table = book.get_table()
     eur = table.lookup("CURRENCY", "EUR")
@@ -26,11 +32,13 @@ def make(uri):
 
     def account(name, kind, parent, commodity=eur, placeholder=False):
         a = Account(book)
+        a.BeginEdit()
         a.SetName(name)
         a.SetType(kind)
         a.SetCommodity(commodity)
         a.SetPlaceholder(placeholder)
         parent.append_child(a)
+        a.CommitEdit()
         return a
 
     from gnucash.gnucash_core_c import (ACCT_TYPE_ASSET, ACCT_TYPE_BANK, ACCT_TYPE_CASH,
