@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <set>
@@ -58,10 +59,14 @@ class CStorer {
   // False with the reason in `error`.
   bool Store(std::string& error, std::size_t& stored);
   const std::map<std::string, std::uint32_t>& Accounts() const { return accounts_; }
+  std::size_t Planned() const { return planned_; }
 
  private:
   std::uint32_t CurrencyId(const std::string& code);
   bool Append(std::string& error, std::size_t& stored);
+  // The record of one line of `t` (its kind, accounts, amounts, category).
+  bool Record(const CForeignTransaction& t, const CForeignLine& line, TransactionRecord& r,
+              std::string& error);
 
   CDataBase& db_;
   const CForeignBook& book_;
@@ -71,6 +76,7 @@ class CStorer {
   std::vector<std::uint32_t> created_;
   std::vector<TransactionRecord> records_;
   std::vector<std::array<std::string, 2>> texts_;
+  std::size_t planned_ = 0;
 };
 
 std::uint32_t CStorer::CurrencyId(const std::string& code) {
@@ -158,37 +164,79 @@ bool CStorer::Store(std::string& error, std::size_t& stored) {
   }
   constexpr std::size_t kChunk = 4096;
   for (const CForeignTransaction& t : book_.transactions) {
-    const std::uint32_t account = accounts_[t.account];
     for (std::size_t i = 0; i < t.lines.size(); ++i) {
-      const CForeignLine& line = t.lines[i];
       TransactionRecord r;
-      r.date = t.date;
-      if (!line.transferAccount.empty()) {
-        const std::uint32_t other = accounts_[line.transferAccount];
-        const bool out = line.amount < 0 || (line.amount == 0 && line.counterAmount > 0);
-        r.fromAccount = out ? account : other;
-        r.toAccount = out ? other : account;
-        r.amountOut = out ? -line.amount : -line.counterAmount;
-        r.amountIn = out ? line.counterAmount : line.amount;
-      } else {
-        const bool expense = line.amount <= 0;
-        (expense ? r.fromAccount : r.toAccount) = account;
-        r.amountOut = r.amountIn = expense ? -line.amount : line.amount;
-        // A category of the other kind (a refund to an expense category,
-        // a correction of an income) gets a namesake under this kind's root.
-        if (!CSubTypePaths::Split(line.category).empty()) {
-          r.categoryId =
-              paths_.Create(db_, expense ? kExpenseRoot : kIncomeRoot, line.category, created_);
-          if (r.categoryId == 0)
-            return failed("the category '" + line.category + "' could not be stored");
-        }
-      }
+      if (!Record(t, t.lines[i], r, error)) return false;
       records_.push_back(r);
       texts_.push_back({t.payee.empty() ? t.memo : t.payee, CommentOf(t, i)});
       if (records_.size() == kChunk && !Append(error, stored)) return false;
     }
   }
-  return Append(error, stored);
+  if (!Append(error, stored)) return false;
+  // Schedules start after today: what fell due before is the source's to
+  // post, not a backlog for the first start.
+  const Date today = WholeDay(Today());
+  for (const CForeignPlanned& p : book_.planned) {
+    CPlnTransactionItem item;
+    if (!Record(p.transaction, p.transaction.lines.front(), item.record.transaction, error))
+      return false;
+    item.description = p.transaction.payee.empty() ? p.transaction.memo : p.transaction.payee;
+    item.comment = CommentOf(p.transaction, 0);
+    ScheduleRecord& schedule = item.record.schedule;
+    const CivilDate next = DecodeDate(p.transaction.date);
+    if (p.everyDays > 0) {
+      Date first = WholeDay(p.transaction.date);
+      if (first <= today) first += std::ceil((today + 1 - first) / p.everyDays) * p.everyDays;
+      schedule.kind = kScheduleEveryNDays;
+      schedule.period = static_cast<std::uint16_t>(p.everyDays);
+      schedule.lastProcessed = first - p.everyDays;
+    } else {
+      // The month of the next occurrence after today, in steps of the period.
+      int year = next.year, month = static_cast<int>(next.month);
+      const auto dayIn = [&](int y, int m) {
+        return std::min(next.day, DaysInMonth(y, static_cast<unsigned>(m)));
+      };
+      while (EncodeDate(year, static_cast<unsigned>(month), dayIn(year, month)) <= today) {
+        month += p.everyMonths;
+        year += (month - 1) / 12;
+        month = (month - 1) % 12 + 1;
+      }
+      schedule.kind = kScheduleMonthly;
+      schedule.period = static_cast<std::uint16_t>(next.day + 50 * p.everyMonths);
+      schedule.lastProcessed = EncodeDate(year, static_cast<unsigned>(month), 1) - 1;
+    }
+    if (db_.AddPlnTransaction(item) == 0)
+      return failed("the planned transaction '" + item.description + "' could not be stored");
+    ++planned_;
+  }
+  return true;
+}
+
+bool CStorer::Record(const CForeignTransaction& t, const CForeignLine& line, TransactionRecord& r,
+                     std::string& error) {
+  const std::uint32_t account = accounts_[t.account];
+  r.date = t.date;
+  if (!line.transferAccount.empty()) {
+    const std::uint32_t other = accounts_[line.transferAccount];
+    const bool out = line.amount < 0 || (line.amount == 0 && line.counterAmount > 0);
+    r.fromAccount = out ? account : other;
+    r.toAccount = out ? other : account;
+    r.amountOut = out ? -line.amount : -line.counterAmount;
+    r.amountIn = out ? line.counterAmount : line.amount;
+    return true;
+  }
+  const bool expense = line.amount <= 0;
+  (expense ? r.fromAccount : r.toAccount) = account;
+  r.amountOut = r.amountIn = expense ? -line.amount : line.amount;
+  // A category of the other kind (a refund to an expense category, a
+  // correction of an income) gets a namesake under this kind's root.
+  if (CSubTypePaths::Split(line.category).empty()) return true;
+  r.categoryId = paths_.Create(db_, expense ? kExpenseRoot : kIncomeRoot, line.category, created_);
+  if (r.categoryId != 0) return true;
+  const std::string reason = db_.GetLastWriteError();
+  error = "the category '" + line.category + "' could not be stored" +
+          (reason.empty() ? "" : ": " + reason);
+  return false;
 }
 
 }  // namespace
@@ -224,6 +272,7 @@ CConvertSummary SummarizeBook(const CForeignBook& book, const CConvertOptions& o
   summary.categories = book.categories.size();
   for (const CForeignTransaction& t : book.transactions) summary.transactions += t.lines.size();
   for (const CForeignAccount& account : book.accounts) summary.transactions += account.opening != 0;
+  summary.planned = book.planned.size();
   summary.notImported = book.notImported;
   return summary;
 }
@@ -262,6 +311,7 @@ CConvertResult ConvertBook(const CForeignBook& book, const std::string& path,
   CStorer storer(db, book, options);
   db.BeginBatch();
   const bool stored = storer.Store(error, result.transactions);
+  result.planned = storer.Planned();
   const bool synced = db.EndBatch("Convert");
   if (!stored || !synced) {
     result.error = stored ? "the new database could not be synced to the disk" : error;

@@ -37,6 +37,7 @@ struct CConvertSummary {
   std::vector<CAccountCheck> accounts;  // `stored` not yet known
   std::size_t categories = 0;
   std::size_t transactions = 0;  // as they will be stored: a split gives several
+  std::size_t planned = 0;
   std::vector<std::string> notImported;
 };
 
@@ -48,6 +49,7 @@ struct CConvertResult {
   std::string error;
   std::vector<CAccountCheck> checks;  // every account, source beside stored
   std::size_t transactions = 0;       // stored
+  std::size_t planned = 0;            // stored
 };
 
 // Stores `book` in a new database file `path` (never over an existing

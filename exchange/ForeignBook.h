@@ -49,6 +49,14 @@ struct CForeignTransaction {
   }
 };
 
+// A transaction the source repeats on a schedule: from its next day on,
+// every so many days or every so many months on that day of the month.
+struct CForeignPlanned {
+  CForeignTransaction transaction;  // dated its next occurrence
+  int everyDays = 0;
+  int everyMonths = 0;
+};
+
 // One unit of `from` is worth `rate` units of `to` (ISO codes) on `date`.
 struct CForeignRate {
   std::string from, to;
@@ -61,6 +69,7 @@ struct CForeignBook {
   std::vector<CForeignAccount> accounts;
   std::vector<CForeignCategory> categories;
   std::vector<CForeignTransaction> transactions;
+  std::vector<CForeignPlanned> planned;
   std::vector<CForeignRate> rates;
   // What the source holds that does not come over, one line each, with why.
   std::vector<std::string> notImported;

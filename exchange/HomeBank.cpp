@@ -24,6 +24,7 @@ struct COperation {
   long status = 0;  // 3: a reminder, 4: void; HomeBank counts neither in a balance
   std::string amount, memo, info, tags, splitCategories, splitAmounts, splitMemos;
   std::uint32_t line = 0;
+  long every = 0, unit = 0;  // of a scheduled one: the step and its unit (day, week, month, year)
 };
 
 long Number(const std::string& text) {
@@ -81,7 +82,7 @@ class CReader : public CXmlHandler {
                                         (Number(at("flags")) & 2) != 0};
     } else if (name == "tag") {
       tags_[Number(at("key"))] = at("name");
-    } else if (name == "ope") {
+    } else if (name == "ope" || name == "fav") {
       COperation o;
       o.date = Number(at("date"));
       o.account = Number(at("account"));
@@ -98,9 +99,14 @@ class CReader : public CXmlHandler {
       o.splitAmounts = at("samt");
       o.splitMemos = at("smem");
       o.line = line;
-      operations_.push_back(std::move(o));
-    } else if (name == "fav") {
-      ++scheduled_;
+      if (name == "fav") {
+        o.date = Number(at("nextdate"));
+        o.every = Number(at("every"));
+        o.unit = Number(at("unit"));
+        scheduled_.push_back(std::move(o));
+      } else {
+        operations_.push_back(std::move(o));
+      }
     } else if (name == "asg") {
       ++assignments_;
     }
@@ -123,8 +129,8 @@ class CReader : public CXmlHandler {
   std::map<long, CAccount> accounts_;
   std::map<long, std::string> payees_, tags_;
   std::map<long, CCategory> categories_;
-  std::vector<COperation> operations_;
-  std::size_t scheduled_ = 0, assignments_ = 0;
+  std::vector<COperation> operations_, scheduled_;
+  std::size_t assignments_ = 0;
 };
 
 std::string CReader::PathOf(long category) const {
@@ -268,8 +274,49 @@ bool CReader::Build(CForeignBook& book, std::string& error) {
     book.notImported.push_back(
         "transactions marked Remind or Void, which HomeBank counts in no balance: " +
         std::to_string(uncounted));
-  if (scheduled_ > 0)
-    book.notImported.push_back("scheduled transactions: " + std::to_string(scheduled_));
+  // Scheduled transactions whose period a planned transaction can follow.
+  std::size_t unmapped = 0;
+  for (const COperation& o : scheduled_) {
+    CForeignPlanned p;
+    auto account = accountName.find(o.account);
+    auto other = accountName.find(o.destination);
+    Money amount = 0;
+    const int days[] = {1, 7};
+    const int months[] = {1, 12};
+    if (account == accountName.end() || (o.destination != 0 && other == accountName.end()) ||
+        !o.splitAmounts.empty() || o.every < 1 || o.every > 100 || o.unit < 0 || o.unit > 3 ||
+        o.date <= kJulianOf18991230 || o.date > kJulianOf18991230 + 401768 ||
+        !ReadAmount(o.amount, amount)) {
+      ++unmapped;
+      continue;
+    }
+    if (o.unit < 2)
+      p.everyDays = static_cast<int>(o.every) * days[o.unit];
+    else
+      p.everyMonths = static_cast<int>(o.every) * months[o.unit - 2];
+    p.transaction.account = account->second;
+    p.transaction.date = static_cast<Date>(o.date - kJulianOf18991230);
+    if (auto payee = payees_.find(o.payee); payee != payees_.end())
+      p.transaction.payee = payee->second;
+    p.transaction.memo = o.memo;
+    CForeignLine line;
+    line.amount = amount;
+    line.counterAmount = -amount;
+    if (o.destination != 0)
+      line.transferAccount = other->second;
+    else
+      line.category = PathOf(o.category);
+    p.transaction.lines.push_back(line);
+    book.planned.push_back(std::move(p));
+  }
+  if (!book.planned.empty())
+    book.notImported.push_back(
+        "scheduled transactions become planned ones from today on; occurrences already due "
+        "and a limit on how often they run stay behind: " +
+        std::to_string(book.planned.size()));
+  if (unmapped > 0)
+    book.notImported.push_back("scheduled transactions with splits or another period: " +
+                               std::to_string(unmapped));
   if (assignments_ > 0)
     book.notImported.push_back("assignment rules: " + std::to_string(assignments_));
   book.format = "HomeBank";

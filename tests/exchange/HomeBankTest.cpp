@@ -9,6 +9,7 @@
 
 #include "Convert.h"
 #include "HomeBank.h"
+#include "Omrindb.h"
 #include "TempFolder.h"
 
 namespace {
@@ -22,8 +23,31 @@ TEST(HomeBank, SampleBookConvertsWithTheBalancesHomeBankShows) {
   ASSERT_TRUE(read.ok) << read.error;
   EXPECT_EQ(read.book.format, "HomeBank");
   CTempFolder folder;
+  SetClock(EncodeDate(2026, 12, 10));
   const CConvertResult result = ConvertBook(read.book, folder.Path("home.vlt"), {});
   ASSERT_TRUE(result.ok) << result.error;
+  // The fifteen monthly schedules come over as planned transactions that
+  // start after today: opening the database posts none of 2023's backlog.
+  EXPECT_EQ(result.planned, 15u);
+  {
+    CDataBase db;
+    ASSERT_TRUE(db.Open(folder.Path("home.vlt")));
+    const std::size_t before = db.Transactions().size();
+    EXPECT_TRUE(db.ApplyPlnTransactions());
+    EXPECT_EQ(db.Transactions().size(), before);
+    bool netflix = false;
+    for (auto [id, entry] : db.PlnTransactions()) {
+      CPlnTransactionItem item;
+      db.GetPlnTransaction(id, item);
+      if (item.description != "Netflix") continue;
+      netflix = true;
+      EXPECT_EQ(item.record.schedule.kind, kScheduleMonthly);
+      EXPECT_EQ(item.record.schedule.period, 14 + 50);  // the 14th of every month
+      EXPECT_EQ(item.record.schedule.lastProcessed, EncodeDate(2026, 11, 30));
+    }
+    EXPECT_TRUE(netflix);
+  }
+  ResetClock();
   std::map<std::string, Money> stored;
   for (const CAccountCheck& check : result.checks) stored[check.name] = check.stored;
   // HomeBank's own account list for the file: 513,10 EUR, 1 260,00 EUR, 565 JPY.
