@@ -74,9 +74,13 @@ int RunConvertCommand(const std::vector<std::string>& args) {
     if (!dryRun) account["stored"] = result.checks[i].stored;
     accounts.push_back(account);
   }
-  std::cout << Json{{"format", read.book.format},         {"accounts", accounts},
-                    {"categories", summary.categories},   {"transactions", summary.transactions},
-                    {"notImported", summary.notImported}, {"stored", !dryRun}}
+  std::cout << Json{{"format", read.book.format},
+                    {"accounts", accounts},
+                    {"categories", summary.categories},
+                    {"transactions", summary.transactions},
+                    {"planned", summary.planned},
+                    {"notImported", summary.notImported},
+                    {"stored", !dryRun}}
                    .dump(2)
             << "\n";
   if (!dryRun && !result.ok) {
