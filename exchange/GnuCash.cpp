@@ -51,7 +51,7 @@ bool Gunzip(std::string_view in, std::string& out, std::size_t limit, std::strin
   return true;
 }
 
-// ---- What the XML holds ----
+// ---- What a book holds (read from its XML or its SQLite tables) ----
 
 struct CCommodity {
   std::string space, id;
