@@ -76,7 +76,7 @@ void BM_ConvertGnuCash100k(benchmark::State& state) {
   const std::string path = PARDOW_BENCH_DIR "/convert-bench.vlt";
   for (auto _ : state) {
     std::remove(path.c_str());
-    const CGnuCashRead read = ReadGnuCash(xml);
+    const CForeignRead read = ReadGnuCash(xml);
     const CConvertResult result = ConvertBook(read.book, path, {});
     if (!read.ok || !result.ok) state.SkipWithError((read.error + result.error).c_str());
     state.counters["transactions"] = static_cast<double>(result.transactions);

@@ -34,9 +34,7 @@ int RunConvertCommand(const std::vector<std::string>& args) {
       dryRun = true;
     } else if (args[i] == "--currency" && valued) {
       options.currency = args[++i];
-      if (options.currency.size() != 3 ||
-          !std::all_of(options.currency.begin(), options.currency.end(),
-                       [](char c) { return c >= 'A' && c <= 'Z'; }))
+      if (!IsCurrencyCode(options.currency))
         return Bad("--currency wants a three-letter code such as EUR");
     } else if (args[i] == "--date-order" && valued) {
       const std::string& order = args[++i];

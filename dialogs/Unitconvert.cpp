@@ -130,8 +130,7 @@ void TFormConvert::BtCreateClick() {
   if (FBook == nullptr) return;
   CConvertOptions options;
   options.currency = CBCurrency->currentText().trimmed().toUpper().toStdString();
-  if (options.currency.size() != 3 || !std::all_of(options.currency.begin(), options.currency.end(),
-                                                   [](char c) { return c >= 'A' && c <= 'Z'; })) {
+  if (!IsCurrencyCode(options.currency)) {
     ShowMessage(GetLocalizedText(30795, "The currency is a three-letter code, such as EUR."));
     CBCurrency->setFocus();
     return;

@@ -241,26 +241,24 @@ bool CStorer::Record(const CForeignTransaction& t, const CForeignLine& line, Tra
 
 }  // namespace
 
+std::string MissingAccount(const CForeignBook& book) {
+  std::set<std::string> held;
+  for (const CForeignAccount& account : book.accounts) held.insert(account.name);
+  std::string missing;
+  const auto look = [&](const CForeignTransaction& t) {
+    for (const CForeignLine& line : t.lines)
+      for (const std::string* name : {&t.account, &line.transferAccount})
+        if (missing.empty() && !name->empty() && held.count(*name) == 0) missing = *name;
+  };
+  for (const CForeignTransaction& t : book.transactions) look(t);
+  for (const CForeignPlanned& p : book.planned) look(p.transaction);
+  return missing;
+}
+
 CForeignRead ReadForeignBook(std::string_view bytes, const CQifOptions& qif) {
-  CForeignRead read;
-  if (LooksLikeHomeBank(bytes)) {
-    CHomeBankRead homebank = ReadHomeBank(bytes);
-    read.ok = homebank.ok;
-    read.error = std::move(homebank.error);
-    read.book = std::move(homebank.book);
-  } else if (LooksLikeGnuCash(bytes)) {
-    CGnuCashRead gnucash = ReadGnuCash(bytes);
-    read.ok = gnucash.ok;
-    read.error = std::move(gnucash.error);
-    read.book = std::move(gnucash.book);
-  } else {
-    CQifRead file = ReadQif(bytes, qif);
-    read.ok = file.ok;
-    read.error = std::move(file.error);
-    read.dateOrderUndecided = file.dateOrderUndecided;
-    read.book = std::move(file.book);
-  }
-  return read;
+  if (LooksLikeHomeBank(bytes)) return ReadHomeBank(bytes);
+  if (LooksLikeGnuCash(bytes)) return ReadGnuCash(bytes);
+  return ReadQif(bytes, qif);
 }
 
 CConvertSummary SummarizeBook(const CForeignBook& book, const CConvertOptions& options) {
@@ -284,15 +282,10 @@ CConvertResult ConvertBook(const CForeignBook& book, const std::string& path,
     result.error = path + " exists; it is left as it is";
     return result;
   }
-  for (const CForeignTransaction& t : book.transactions)
-    for (const CForeignLine& line : t.lines)
-      for (const std::string* name : {&t.account, &line.transferAccount})
-        if (!name->empty() &&
-            std::none_of(book.accounts.begin(), book.accounts.end(),
-                         [&](const CForeignAccount& a) { return a.name == *name; })) {
-          result.error = "the book names an account it does not hold: " + *name;
-          return result;
-        }
+  if (const std::string missing = MissingAccount(book); !missing.empty()) {
+    result.error = "the book names an account it does not hold: " + missing;
+    return result;
+  }
   CDataBase db;
   std::string error;
   try {

@@ -12,13 +12,7 @@
 #include "Qif.h"
 
 // A QIF file, a GnuCash book or a HomeBank file, told apart by their first
-// bytes, read whole. `dateOrderUndecided` as for QIF.
-struct CForeignRead {
-  bool ok = false;
-  std::string error;
-  bool dateOrderUndecided = false;
-  CForeignBook book;
-};
+// bytes, read whole.
 CForeignRead ReadForeignBook(std::string_view bytes, const CQifOptions& qif = {});
 
 struct CConvertOptions {
@@ -40,6 +34,10 @@ struct CConvertSummary {
   std::size_t planned = 0;
   std::vector<std::string> notImported;
 };
+
+// An account a transaction or planned transaction of `book` names but the
+// book does not hold; "" when there is none.
+std::string MissingAccount(const CForeignBook& book);
 
 // What converting `book` will store.
 CConvertSummary SummarizeBook(const CForeignBook& book, const CConvertOptions& options);

@@ -5,8 +5,10 @@
 // a new database is made from it.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "Dates.h"
@@ -80,3 +82,19 @@ struct CForeignBook {
     return nullptr;
   }
 };
+
+// A book read whole from another program's file, or why not.
+struct CForeignRead {
+  bool ok = false;
+  std::string error;
+  // QIF: the dates read day-first and month-first alike; read again with
+  // the order given.
+  bool dateOrderUndecided = false;
+  CForeignBook book;
+};
+
+// Whether `code` is written as a currency code: three capital letters.
+inline bool IsCurrencyCode(std::string_view code) {
+  return code.size() == 3 &&
+         std::all_of(code.begin(), code.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+}

@@ -111,11 +111,6 @@ bool ReadDay(const std::string& text, Date& out) {
          out >= EncodeDate(1900, 1, 1) && out <= EncodeDate(2999, 12, 31);
 }
 
-bool IsCurrencyCode(const std::string& code) {
-  return code.size() == 3 &&
-         std::all_of(code.begin(), code.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
-}
-
 class CXmlBook : public CXmlHandler {
  public:
   bool Read(std::string_view xml, std::string& error);
@@ -556,8 +551,8 @@ bool LooksLikeGnuCash(std::string_view bytes) {
   return bytes.substr(0, 4096).find("<gnc-v2") != std::string_view::npos;
 }
 
-CGnuCashRead ReadGnuCash(std::string_view bytes, std::size_t maxUnpacked) {
-  CGnuCashRead result;
+CForeignRead ReadGnuCash(std::string_view bytes, std::size_t maxUnpacked) {
+  CForeignRead result;
   std::string unpacked;
   if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0x1f &&
       static_cast<unsigned char>(bytes[1]) == 0x8b) {

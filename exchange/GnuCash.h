@@ -13,19 +13,13 @@
 
 #include "ForeignBook.h"
 
-struct CGnuCashRead {
-  bool ok = false;
-  std::string error;
-  CForeignBook book;
-};
-
 // The largest size a compressed book may unpack to.
 inline constexpr std::size_t kMaxUnpackedBook = std::size_t{1} << 30;
 
 // Reads a whole GnuCash book: XML (compressed ones unpacked up to
 // `maxUnpacked` bytes), read without fetching or expanding anything it
 // declares, or an SQLite file, opened read-only from memory.
-CGnuCashRead ReadGnuCash(std::string_view bytes, std::size_t maxUnpacked = kMaxUnpackedBook);
+CForeignRead ReadGnuCash(std::string_view bytes, std::size_t maxUnpacked = kMaxUnpackedBook);
 
 // Whether the bytes start like a GnuCash book: XML, compressed or not, or
 // SQLite.

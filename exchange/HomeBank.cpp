@@ -329,8 +329,8 @@ bool LooksLikeHomeBank(std::string_view bytes) {
   return bytes.substr(0, 512).find("<homebank") != std::string_view::npos;
 }
 
-CHomeBankRead ReadHomeBank(std::string_view bytes) {
-  CHomeBankRead result;
+CForeignRead ReadHomeBank(std::string_view bytes) {
+  CForeignRead result;
   CReader reader;
   if (!WalkXml(bytes, "homebank", "a HomeBank file", reader, result.error)) return result;
   if (!reader.Build(result.book, result.error)) return result;

@@ -9,15 +9,9 @@
 
 #include "ForeignBook.h"
 
-struct CHomeBankRead {
-  bool ok = false;
-  std::string error;
-  CForeignBook book;
-};
-
 // Reads a whole HomeBank file; like GnuCash books, without fetching or
 // expanding anything it declares.
-CHomeBankRead ReadHomeBank(std::string_view bytes);
+CForeignRead ReadHomeBank(std::string_view bytes);
 
 // Whether the bytes start like a HomeBank file.
 bool LooksLikeHomeBank(std::string_view bytes);

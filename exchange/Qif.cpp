@@ -86,11 +86,11 @@ std::string LineText(std::uint32_t line) {
 class CReader {
  public:
   CReader(const std::string& text, const CQifOptions& options) : text_(text), options_(options) {}
-  bool Read(CQifRead& result);
+  bool Read(CForeignRead& result);
 
  private:
   void Record(ESection section, std::vector<CField>& fields);
-  bool Convert(CQifRead& result);
+  bool Convert(CForeignRead& result);
   void AddCategory(const std::string& path, bool income);
   void PairTransfers();
 
@@ -194,7 +194,7 @@ void CReader::Record(ESection section, std::vector<CField>& fields) {
   fields.clear();
 }
 
-bool CReader::Read(CQifRead& result) {
+bool CReader::Read(CForeignRead& result) {
   ESection section = ESection::kNone;
   std::vector<CField> fields;
   std::uint32_t lineNumber = 0;
@@ -242,7 +242,7 @@ bool CReader::Read(CQifRead& result) {
   return Convert(result);
 }
 
-bool CReader::Convert(CQifRead& result) {
+bool CReader::Convert(CForeignRead& result) {
   // The dates' order and the amounts' decimal mark, from all of them.
   std::vector<std::string> dateTexts;
   std::vector<std::string_view> dates, amounts;
@@ -408,8 +408,8 @@ void CReader::PairTransfers() {
 
 }  // namespace
 
-CQifRead ReadQif(std::string_view bytes, const CQifOptions& options) {
-  CQifRead result;
+CForeignRead ReadQif(std::string_view bytes, const CQifOptions& options) {
+  CForeignRead result;
   std::string text, error;
   if (!DecodeText(bytes, DetectEncoding(bytes), text, error)) {
     result.error = "the file's text does not read: " + error;

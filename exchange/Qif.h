@@ -20,16 +20,8 @@ struct CQifOptions {
   std::optional<EDateOrder> dateOrder;
 };
 
-struct CQifRead {
-  bool ok = false;
-  std::string error;  // why not, with the line
-  // The dates read day-first and month-first alike: give
-  // CQifOptions::dateOrder and read again.
-  bool dateOrderUndecided = false;
-  CForeignBook book;
-};
-
 // Reads a whole QIF file (UTF-8, UTF-16 with its mark, or a Windows code
-// page). A transfer that both accounts' lists hold is kept once; an
-// account's "Opening Balance" entry becomes its opening balance.
-CQifRead ReadQif(std::string_view bytes, const CQifOptions& options = {});
+// page); an error names its line. The dates may read day-first and
+// month-first alike: then give CQifOptions::dateOrder. A transfer that both accounts' lists hold is
+// kept once; an account's "Opening Balance" entry becomes its opening balance.
+CForeignRead ReadQif(std::string_view bytes, const CQifOptions& options = {});

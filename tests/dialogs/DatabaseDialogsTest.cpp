@@ -168,7 +168,7 @@ class DBSettings : public testing::Test {
 // Another program's books: the window shows what comes over, refuses a name
 // in use, stores the new database and shows its balances beside the source's.
 TEST_F(DBManager, ConvertWindowShowsTheBookAndStoresItWithEqualBalances) {
-  const CQifRead read = ReadQif(
+  const CForeignRead read = ReadQif(
       "!Account\nNChecking\nTBank\n^\n!Type:Bank\nD2026-01-05\nT-4,50\nPBakery\nLFood\n^\n"
       "D2026-01-06\nT1.000,00\nPEmployer\nLSalary\n^\n!Type:Invst\nD2026-01-02\n^\n");
   ASSERT_TRUE(read.ok) << read.error;

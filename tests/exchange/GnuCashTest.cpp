@@ -40,7 +40,7 @@ std::string Gzip(const std::string& text) {
 class GnuCashBook : public testing::TestWithParam<const char*> {};
 
 TEST_P(GnuCashBook, ConvertsWithTheBalancesGnuCashStates) {
-  const CGnuCashRead read = ReadGnuCash(BookBytes(GetParam()));
+  const CForeignRead read = ReadGnuCash(BookBytes(GetParam()));
   ASSERT_TRUE(read.ok) << read.error;
   const CForeignBook& book = read.book;
   // The category tree starts below GnuCash's Income and Expenses.
@@ -99,7 +99,7 @@ TEST(GnuCash, DamagedAndHostileFilesAreRefused) {
       {BookBytes("gnucash-book.sqlite.gnucash").substr(0, 8192), "the book's tables do not read"},
   };
   for (const Case& c : cases) {
-    const CGnuCashRead read = ReadGnuCash(c.bytes, std::size_t{2} << 20);
+    const CForeignRead read = ReadGnuCash(c.bytes, std::size_t{2} << 20);
     EXPECT_FALSE(read.ok);
     EXPECT_EQ(read.error.rfind(c.error, 0), 0u) << read.error;
   }

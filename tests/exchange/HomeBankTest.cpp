@@ -71,7 +71,7 @@ TEST(HomeBank, SplitsAndAHalfTransferKeepBalancesExact) {
       "<ope date=\"739601\" amount=\"-20\" account=\"1\" dst_account=\"2\" kxfer=\"7\"/>\n"
       "<ope date=\"739602\" amount=\"1000\" account=\"1\" category=\"3\"/>\n"
       "</homebank>\n";
-  const CHomeBankRead read = ReadHomeBank(file);
+  const CForeignRead read = ReadHomeBank(file);
   ASSERT_TRUE(read.ok) << read.error;
   const CConvertSummary summary = SummarizeBook(read.book, {});
   ASSERT_EQ(summary.accounts.size(), 2u);

@@ -42,7 +42,7 @@ const std::string kTwoAccounts =
     "!Type:Invst\nD1/2'26\nNBuy\n^\n";
 
 TEST(Qif, MultiAccountFileKeepsEachTransferOnceAndOpeningBalances) {
-  const CQifRead read = ReadQif(kTwoAccounts);
+  const CForeignRead read = ReadQif(kTwoAccounts);
   ASSERT_TRUE(read.ok) << read.error;
   const CForeignBook& book = read.book;
   ASSERT_EQ(book.accounts.size(), 2u);
@@ -101,7 +101,7 @@ TEST(Qif, DateAndAmountVariants) {
                              dates.substr(bar + 1) + "\nT1\n^\n";
     CQifOptions options;
     options.dateOrder = c.order;
-    const CQifRead read = ReadQif(file, options);
+    const CForeignRead read = ReadQif(file, options);
     EXPECT_EQ(read.dateOrderUndecided, c.undecided) << c.dates;
     if (c.undecided) continue;
     ASSERT_TRUE(read.ok) << c.dates << ": " << read.error;
@@ -130,7 +130,7 @@ TEST(Qif, BadFilesAreRefusedWithTheLine) {
        "line 2: the category nests deeper than 32 levels"},
   };
   for (const Case& c : cases) {
-    const CQifRead read = ReadQif(c.file);
+    const CForeignRead read = ReadQif(c.file);
     EXPECT_FALSE(read.ok);
     EXPECT_EQ(read.error.rfind(c.error, 0), 0u) << read.error;
   }
@@ -140,7 +140,7 @@ TEST(Qif, BadFilesAreRefusedWithTheLine) {
 // split as linked transactions, the opening balance on its day; a failure
 // leaves no file, an existing file is never written over.
 TEST(Qif, ConvertsIntoANewDatabaseWithEqualBalances) {
-  const CQifRead read = ReadQif(kTwoAccounts);
+  const CForeignRead read = ReadQif(kTwoAccounts);
   ASSERT_TRUE(read.ok) << read.error;
   CTempFolder folder;
   const std::string path = folder.Path("new.vlt");
@@ -184,7 +184,7 @@ TEST(Qif, ConvertsIntoANewDatabaseWithEqualBalances) {
 // transaction's day, amount, description and category.
 TEST(Qif, RoundTripKeepsBalancesAndCategories) {
   CTempFolder folder;
-  const CQifRead first = ReadQif(kTwoAccounts);
+  const CForeignRead first = ReadQif(kTwoAccounts);
   ASSERT_TRUE(first.ok) << first.error;
   ASSERT_TRUE(ConvertBook(first.book, folder.Path("a.vlt"), {}).ok);
   const auto contents = [](const std::string& path) {
@@ -205,7 +205,7 @@ TEST(Qif, RoundTripKeepsBalancesAndCategories) {
   const auto [before, qif] = contents(folder.Path("a.vlt"));
   CQifOptions options;
   options.dateOrder = EDateOrder::kMdy;
-  const CQifRead again = ReadQif(qif, options);
+  const CForeignRead again = ReadQif(qif, options);
   ASSERT_TRUE(again.ok) << again.error;
   const CConvertResult result = ConvertBook(again.book, folder.Path("b.vlt"), {});
   ASSERT_TRUE(result.ok) << result.error;
