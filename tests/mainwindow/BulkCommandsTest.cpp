@@ -14,15 +14,12 @@
 
 namespace {
 
-class Bulk : public MainWindow {
+class Bulk : public DemoTree {
  protected:
   void SetUp() override {
-    MainWindow::SetUp();
-    MakeDemo(DataPath("demo2.vlt"));
-    {
-      CDataBase db;  // the Cash account: Salary, Bread and two more expenses
-      db.Open(DataPath("demo2.vlt"));
-      db.SetSelectedAccount(0);
+    DemoTree::SetUp();
+    // The Cash account: Salary, Bread and two more expenses.
+    StartOnDemo([this](CDataBase& db) {
       CSubTypeItem drinks;
       drinks.name = "Drinks";
       drinks.record.parentId = kExpenseRoot;
@@ -37,18 +34,8 @@ class Bulk : public MainWindow {
         expenses.push_back(db.AddTransaction(t));
       }
       expenses.push_back(bread);
-    }
-    form = std::make_unique<TFormMain>();
-    Start(*form);
-    control = form->findChild<QTreeWidget*>("FundsTree");
+    });
   }
-  void TearDown() override {
-    SetConfirmationHook({});
-    form.reset();
-    MainWindow::TearDown();
-  }
-  // The first row of transaction `id`.
-  QTreeWidgetItem* Row(std::uint32_t id) { return TransactionRow(control, id); }
   // Selects the three expenses: a click on the first of their rows, then
   // Shift+Down twice.
   void SelectExpenses() {
@@ -72,8 +59,6 @@ class Bulk : public MainWindow {
     return form->DataBase().GetTransaction(id, item).record;
   }
 
-  std::unique_ptr<TFormMain> form;
-  QTreeWidget* control = nullptr;
   std::uint32_t drinksId = 0;
   std::vector<std::uint32_t> expenses;
 };

@@ -14,8 +14,10 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
+#include "DialogKit.h"
 #include "EngineTestUtil.h"
 #include "Money.h"
 #include "Node.h"
@@ -23,15 +25,6 @@
 #include "Unitdbmanager.h"
 #include "Unitmain.h"
 #include "WindowDriver.h"
-
-// The first row of `tree` that shows transaction `id`, or null.
-inline QTreeWidgetItem* TransactionRow(QTreeWidget* tree, std::uint32_t id) {
-  for (QTreeWidgetItemIterator it(tree); *it; ++it)
-    if (const CTransactionNode* node = NodeOf(*it);
-        node != nullptr && node->kind == NodeTransaction && node->transactionId == id)
-      return *it;
-  return nullptr;
-}
 
 class MainWindow : public testing::Test {
  protected:
@@ -119,4 +112,38 @@ class MainWindow : public testing::Test {
   std::string appData, documents;
   std::vector<std::string> messages;
   std::uint32_t euroAccount = 0, foodId = 0, salary = 0, bread = 0;
+};
+
+// The main window on the demo database with its Cash account shown (Salary
+// and Bread); `prepare` changes the file before the window opens it.
+class DemoTree : public MainWindow {
+ protected:
+  void StartOnDemo(const std::function<void(CDataBase&)>& prepare) {
+    MakeDemo(DataPath("demo2.vlt"));
+    {
+      CDataBase db;
+      db.Open(DataPath("demo2.vlt"));
+      db.SetSelectedAccount(0);
+      prepare(db);
+    }
+    form = std::make_unique<TFormMain>();
+    Start(*form);
+    control = form->findChild<QTreeWidget*>("FundsTree");
+  }
+  void TearDown() override {
+    SetConfirmationHook({});
+    form.reset();
+    MainWindow::TearDown();
+  }
+  // The first row of transaction `id`, or null.
+  QTreeWidgetItem* Row(std::uint32_t id) {
+    for (QTreeWidgetItemIterator it(control); *it; ++it)
+      if (const CTransactionNode* node = NodeOf(*it);
+          node != nullptr && node->kind == NodeTransaction && node->transactionId == id)
+        return *it;
+    return nullptr;
+  }
+
+  std::unique_ptr<TFormMain> form;
+  QTreeWidget* control = nullptr;
 };

@@ -15,30 +15,17 @@
 
 namespace {
 
-class RulesCommands : public MainWindow {
+class RulesCommands : public DemoTree {
  protected:
   void SetUp() override {
-    MainWindow::SetUp();
-    MakeDemo(DataPath("demo2.vlt"));
-    {
-      CDataBase db;
-      db.Open(DataPath("demo2.vlt"));
-      db.SetSelectedAccount(0);  // Cash, with the bread
+    DemoTree::SetUp();
+    StartOnDemo([this](CDataBase& db) {
       CSubTypeItem bakery;
       bakery.name = "Bakery";
       bakery.record.parentId = kExpenseRoot;
       bakeryId = db.AddSubType(bakery);
-    }
-    form = std::make_unique<TFormMain>();
-    Start(*form);
-    control = form->findChild<QTreeWidget*>("FundsTree");
+    });
   }
-  void TearDown() override {
-    SetConfirmationHook({});
-    form.reset();
-    MainWindow::TearDown();
-  }
-  QTreeWidgetItem* Row(std::uint32_t id) { return TransactionRow(control, id); }
   // Right-clicks the row and answers whether the menu offers a rule from it.
   bool RuleOffered(QTreeWidgetItem* row) {
     control->scrollToItem(row);
@@ -48,8 +35,6 @@ class RulesCommands : public MainWindow {
     return Find<QAction>(*form, "PmMakeRule")->isEnabled();
   }
 
-  std::unique_ptr<TFormMain> form;
-  QTreeWidget* control = nullptr;
   std::uint32_t bakeryId = 0;
 };
 
