@@ -441,6 +441,7 @@ void SetPlannedChoice(CImportPlan& plan, const std::vector<std::size_t>& rows,
         field.path = 0;  // the file's path is not created for it
       }
     row.why = why;
+    row.source = ECategorySource::kUser;
   }
 }
 
@@ -491,17 +492,14 @@ std::size_t ApplyNewRule(CImportPlan& plan, const CImportRule& rule, std::size_t
   std::size_t changed = 0;
   for (CPlannedRow& row : plan.rows) {
     if (row.status == ERowStatus::kRefused) continue;
-    const std::string_view source = plan.Text(row.why);
-    if (source.starts_with("from the file") || source.starts_with("chosen by you") ||
-        source.starts_with("rule "))
-      continue;
+    if (row.source != ECategorySource::kNone && row.source != ECategorySource::kLearned) continue;
     TransactionRecord& r = row.record;
     const bool expense = r.fromAccount != 0;
     if (matcher.FirstMatch(
             {plan.Description(row), plan.Comment(row), r.amountOut, expense, account}) < 0)
       continue;
     // A rule takes the place of what was learned, as it would have at import.
-    if (source.starts_with("like ")) r.categoryId = r.memberId = r.sectionId = 0;
+    if (row.source == ECategorySource::kLearned) r.categoryId = r.memberId = r.sectionId = 0;
     const std::uint32_t root = expense ? kExpenseRoot : kIncomeRoot;
     if (rule.set.category != 0 && paths.RootOf(rule.set.category) == root)
       r.categoryId = rule.set.category;
@@ -509,6 +507,7 @@ std::size_t ApplyNewRule(CImportPlan& plan, const CImportRule& rule, std::size_t
     if (rule.set.section != 0) r.sectionId = rule.set.section;
     if (!rule.set.description.empty()) row.description = plan.AddText(rule.set.description);
     row.why = plan.AddText(why);
+    row.source = ECategorySource::kRule;
     ++changed;
   }
   return changed;

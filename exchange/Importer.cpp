@@ -866,7 +866,10 @@ void CImportPlanner::CImpl::Categorize(CPlannedRow& out, std::array<std::string,
   const std::uint32_t categoryRoot = expense ? kExpenseRoot : kIncomeRoot;
   // What the file gives always stays.
   const bool given[3] = {!texts[2].empty(), !texts[3].empty(), !texts[4].empty()};
-  if (given[0] || given[1] || given[2]) source = "from the file";
+  if (given[0] || given[1] || given[2]) {
+    source = "from the file";
+    out.source = ECategorySource::kFile;
+  }
   if (given[0] && given[1] && given[2]) return;
   const CRuleSubject subject{texts[0], texts[1], r.amountOut, expense, options_.account};
   std::uint32_t category = 0, member = 0, section = 0;
@@ -906,7 +909,10 @@ void CImportPlanner::CImpl::Categorize(CPlannedRow& out, std::array<std::string,
       used = true;
     }
   // A rule that matched says so even when it only cleaned the description.
-  if (used || ruleMatched) source = source.empty() ? found : source + "; " + found;
+  if (!used && !ruleMatched) return;
+  source = source.empty() ? found : source + "; " + found;
+  if (out.source == ECategorySource::kNone)
+    out.source = ruleMatched ? ECategorySource::kRule : ECategorySource::kLearned;
 }
 
 void CImportPlanner::CImpl::Plan(const CDelimitedRow& row, const std::string& fitId,

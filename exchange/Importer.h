@@ -153,20 +153,27 @@ CColumnFormat DetectColumn(const CSourceTable& table, std::size_t column, std::s
 
 enum class ERowStatus : std::uint8_t { kNew, kDuplicate, kRefused };
 
+// Who gave a planned row its category, member and section (the first of
+// them when several did): the file, a rule, earlier transactions, the user
+// in the review, or nobody.
+enum class ECategorySource : std::uint8_t { kNone, kFile, kRule, kLearned, kUser };
+
 // A row of the plan. Its texts are kept by the plan (see CImportPlan::Text),
 // so that a plan of a million rows stays small.
 struct CPlannedRow {
   std::uint32_t line = 0;  // the file's line (1 = first) the row starts on
   ERowStatus status = ERowStatus::kNew;
   bool include = true;  // stored when applied (duplicates: false until chosen)
+  ECategorySource source = ECategorySource::kNone;
   // Texts of the plan: why refused, what it duplicates, or a note; the
   // description and comment; subtype paths "A:B" the row names (the ids in
   // `record` are 0 for paths that do not exist yet and will be created);
   // the financial-institution transaction id.
   std::uint32_t reason = 0, description = 0, comment = 0;
   std::uint32_t category = 0, member = 0, section = 0, fitId = 0;
-  // Where its category, member and section come from: "from the file",
-  // "rule 3: 'netflix'", "like 14 earlier transactions"; 0 for nowhere.
+  // Where its category, member and section come from, in words: "from the
+  // file", "rule 3: 'netflix'", "like 14 earlier transactions"; 0 for
+  // nowhere.
   std::uint32_t why = 0;
   TransactionRecord record;  // the transaction it becomes
   Money amount = 0;          // as the file writes it: money out negative

@@ -340,9 +340,14 @@ TEST_F(ImportWindow, ReviewComparesTheBankBalanceAsRowsAreChecked) {
 TEST_F(ImportWindow, RuleMadeInTheReviewTakesTheRowsItMatches) {
   const std::uint32_t food = base.AddSubType("Food", kExpenseRoot);
   CImportPlan plan;
-  const char* whys[] = {"like 3 earlier transactions", "from the file", "", "chosen by you"};
-  for (const char* why : whys) {
+  const std::pair<const char*, ECategorySource> whys[] = {
+      {"like 3 earlier transactions", ECategorySource::kLearned},
+      {"from the file", ECategorySource::kFile},
+      {"", ECategorySource::kNone},
+      {"chosen by you", ECategorySource::kUser}};
+  for (const auto& [why, source] : whys) {
     CPlannedRow row;
+    row.source = source;
     row.record.fromAccount = base.bank;
     row.record.amountOut = 10000;
     row.record.categoryId = *why == 0 ? 0 : 7;
