@@ -99,7 +99,8 @@ std::string TFormConvert::Execute(const CForeignBook& book, const std::string& s
   replace("%1", QFileInfo(Q(source)).fileName().toStdString() + " (" + book.format + ")");
   LbSummary->setText(Q(text));
   std::string left;
-  for (const std::string& line : summary.notImported) left += "\n\u2022 " + line;
+  for (const CForeignNote& note : summary.notImported)
+    left += "\n\u2022 " + NoteText(note, GetLocalizedCount);
   LbNotImported->setText(left.empty() ? LocalizedText(30794, "Everything comes over.")
                                       : LocalizedText(30785, "Not coming over:") + Q(left));
   const bool anyWithout = std::any_of(book.accounts.begin(), book.accounts.end(),
@@ -208,7 +209,7 @@ std::string ConvertFromAnotherProgram(QWidget* parent, const std::string& folder
       qif.dateOrder = answer == QMessageBox::Yes ? EDateOrder::kDmy : EDateOrder::kMdy;
       read = ReadForeignBook(bytes, qif);
     }
-    error = read.error;
+    error = NoteText(read.error, GetLocalizedCount);
   }
   if (!read.ok) {
     ShowMessage(GetLocalizedText(30772, "The file could not be read:") + "\n" + file.toStdString() +
