@@ -13,6 +13,7 @@ void SetGivenPassword(std::optional<std::string> password) {
 }
 
 int OpenForCommand(CDataBase& db, const std::string& file) {
+  db.EnableUndo(false);  // one command per run: nothing to take back
   if (!db.Open(file)) return kExitNotOpened;
   const std::string password = StoredToUtf8(db.GetPassword());
   if (password.empty() || (given && *given == password)) return 0;

@@ -560,6 +560,7 @@ void CDemoBuilder::Build() {
 
 bool BuildInto(const std::string& path, const CDemoOptions& options) {
   CDataBase db;
+  db.EnableUndo(false);
   try {
     db.Create(path);
   } catch (const CFileError& e) {

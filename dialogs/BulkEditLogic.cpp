@@ -97,6 +97,7 @@ TBulkResult ApplyBulkEdit(CDataBase& db, int kind, const std::vector<std::uint32
   result.refused = CheckBulkEdit(db, kind, ids, change);
   if (!result.refused.empty() || change.Empty()) return result;
   result.stored.reserve(ids.size());
+  CDataBase::CChangeScope step(db, EChangeKind::kChangeMany, {}, ids.size());
   db.BeginBatch();
   for (std::uint32_t id : ids) {
     const TransactionRecord* record = StoredTransaction(db, kind, id);
@@ -116,6 +117,7 @@ TBulkResult ApplyBulkEdit(CDataBase& db, int kind, const std::vector<std::uint32
 TBulkResult ApplyBulkDelete(CDataBase& db, int kind, const std::vector<std::uint32_t>& ids) {
   TBulkResult result;
   result.stored.reserve(ids.size());
+  CDataBase::CChangeScope step(db, EChangeKind::kDeleteMany, {}, ids.size());
   db.BeginBatch();
   for (std::uint32_t id : ids) {
     if (StoredTransaction(db, kind, id) == nullptr) {

@@ -744,6 +744,9 @@ bool TFormImport::Apply(const CImportPlan& plan, const CImportOptions& options,
   const bool big = included >= kBigImport;
   if (big) progress.setValue(0);
   TProgress shown{&progress, {}};
+  // One step to undo, named after the file.
+  CDataBase::CChangeScope step(*FDb, EChangeKind::kImport,
+                               QFileInfo(EdFileName->text()).fileName().toStdString());
   const CImportResult result =
       ApplyImport(*FDb, plan, options, fitIds, big ? ShowProgress : nullptr, &shown);
   progress.reset();

@@ -287,6 +287,7 @@ CConvertResult ConvertBook(const CForeignBook& book, const std::string& path,
     return result;
   }
   CDataBase db;
+  db.EnableUndo(false);  // a new book is written once, never taken back step by step
   std::string error;
   try {
     db.Create(path);

@@ -1045,6 +1045,7 @@ CImportResult ApplyImport(CDataBase& db, const CImportPlan& plan, const CImportO
     if (progress != nullptr) progress(context, result.transactions.size(), total);
     return true;
   };
+  CDataBase::CChangeScope step(db, EChangeKind::kImport);
   db.BeginBatch();
   for (const CPlannedRow& row : plan.rows) {
     if (row.status == ERowStatus::kRefused || !row.include) continue;
@@ -1153,6 +1154,7 @@ bool UndoImport(CDataBase& db, const std::vector<std::uint32_t>& transactions,
                 const std::vector<std::uint32_t>& subtypes, std::string& error,
                 const std::vector<std::uint32_t>& keep) {
   const std::set<std::uint32_t> kept(keep.begin(), keep.end());
+  CDataBase::CChangeScope step(db, EChangeKind::kUndoImport);
   db.BeginBatch();
   bool ok = true;
   for (std::uint32_t id : transactions) {

@@ -166,6 +166,7 @@ bool StoreRuleChanges(CDataBase& db, const std::vector<CRuleChange>& changes, bo
                       std::size_t* written) {
   std::size_t count = 0;
   bool stored = true;
+  CDataBase::CChangeScope step(db, EChangeKind::kApplyRules, {}, changes.size());
   db.BeginBatch();
   for (const CRuleChange& change : changes) {
     const CTransactionItem& wanted = undo ? change.before : change.after;

@@ -278,6 +278,12 @@ class CDataBase : protected CADBEngine {
   // before the first change of that session is written; a session that
   // only reads never calls it.
   void SetBeforeFirstChange(std::function<void(const std::string& fileName)> hook);
+  // Calls `observer` with a step's serial number as the step begins, before
+  // any of its changes: a window keeps what it showed then (its selection,
+  // the expanded rows) to show it again when the step is undone.
+  void SetStepObserver(std::function<void(std::uint64_t serial)> observer) {
+    stepObserver = std::move(observer);
+  }
 
   // The most used descriptions among recent matching transactions, at most
   // `limit`, in byte order.
@@ -337,18 +343,20 @@ class CDataBase : protected CADBEngine {
   bool DelSubTypeLiftChildren(std::uint32_t id);
 
   TExchangeRateItems exchangeRateCache;
-  TCurrencyItems currencyItems;        // buffer of GetCurrencyItems
-  TAccountItems accountItems;          // buffer of GetAccountItems
-  TSubTypeItems subTypeItems;          // buffer of GetSubTypeItems
-  TPlnTransactionInterval plnItems;    // buffer of GetPlnTransactions
-  TLastTransactions lastTransactions;  // buffer of GetLastTransactions
-  CUndoHistory history;                // the steps of this session
-  CChangeStep openStep;                // the step being noted, while changeDepth > 0
-  CChangeJournal looseChanges;         // changes noted outside any step
-  int changeDepth = 0;                 // open BeginChange calls
-  bool undoEnabled = true;             // see EnableUndo
-  std::string applyFailure;            // reason of the last failed apply run
-  bool applyFailureTaken = false;      // TakeApplyFailure has handed it out
+  TCurrencyItems currencyItems;                     // buffer of GetCurrencyItems
+  TAccountItems accountItems;                       // buffer of GetAccountItems
+  TSubTypeItems subTypeItems;                       // buffer of GetSubTypeItems
+  TPlnTransactionInterval plnItems;                 // buffer of GetPlnTransactions
+  TLastTransactions lastTransactions;               // buffer of GetLastTransactions
+  CUndoHistory history;                             // the steps of this session
+  CChangeStep openStep;                             // the step being noted, while changeDepth > 0
+  CChangeJournal looseChanges;                      // changes noted outside any step
+  int changeDepth = 0;                              // open BeginChange calls
+  std::uint64_t stepSerial = 0;                     // serial of the last step begun
+  std::function<void(std::uint64_t)> stepObserver;  // see SetStepObserver
+  bool undoEnabled = true;                          // see EnableUndo
+  std::string applyFailure;                         // reason of the last failed apply run
+  bool applyFailureTaken = false;                   // TakeApplyFailure has handed it out
 };
 
 // `amount` expressed in another currency at `rate` (GetExchangeRate): the

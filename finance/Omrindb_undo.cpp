@@ -42,6 +42,8 @@ void CDataBase::BeginChange(EChangeKind kind, std::string subject, std::size_t c
   if (changeDepth++ > 0) return;
   FlushLooseChanges();
   openStep = CChangeStep();
+  openStep.serial = ++stepSerial;
+  if (stepObserver) stepObserver(openStep.serial);
   openStep.kind = kind;
   openStep.subject = std::move(subject);
   openStep.count = count;
@@ -60,6 +62,7 @@ void CDataBase::EndChange() {
 void CDataBase::FlushLooseChanges() {
   if (looseChanges.empty()) return;
   CChangeStep step;
+  step.serial = ++stepSerial;
   step.journal = std::move(looseChanges);
   looseChanges = CChangeJournal();
   DescribeStep(step);

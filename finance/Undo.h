@@ -29,6 +29,7 @@ enum class EChangeKind : std::uint8_t {
 };
 
 struct CChangeStep {
+  std::uint64_t serial = 0;  // counts the steps of the session, from 1
   EChangeKind kind = EChangeKind::kOther;
   std::string subject;
   std::size_t count = 0;

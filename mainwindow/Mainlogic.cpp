@@ -100,3 +100,45 @@ std::string CommandLineUsage() {
 const char* ProgramVersion() {
   return "v1.62";
 }
+
+std::string ChangeStepText(const CChangeStep& step) {
+  auto named = [&](std::uint32_t id, const char* withName, std::uint32_t bareId, const char* bare) {
+    if (step.subject.empty()) return GetLocalizedText(bareId, bare);
+    std::string text = GetLocalizedText(id, withName);
+    const std::size_t at = text.find("%1");
+    if (at != std::string::npos) text.replace(at, 2, step.subject);
+    return text;
+  };
+  const auto count = static_cast<long long>(step.count);
+  switch (step.kind) {
+    case EChangeKind::kAdd:
+      return named(30904, "Add of '%1'", 30920, "Add");
+    case EChangeKind::kEdit:
+      return named(30905, "Edit of '%1'", 30921, "Edit");
+    case EChangeKind::kDelete:
+      return named(30906, "Delete of '%1'", 30922, "Delete");
+    case EChangeKind::kMove:
+      return named(30907, "Move of '%1'", 30923, "Move");
+    case EChangeKind::kExchangeRate:
+      return named(30908, "Exchange rate %1", 30924, "Exchange rate");
+    case EChangeKind::kSettings:
+      return GetLocalizedText(30909, "Database settings change");
+    case EChangeKind::kChangeMany:
+      return GetLocalizedCount(30910, "Change of %1 transaction|Change of %1 transactions", count);
+    case EChangeKind::kDeleteMany:
+      return GetLocalizedCount(30911, "Delete of %1 transaction|Delete of %1 transactions", count);
+    case EChangeKind::kApplyRules:
+      return GetLocalizedCount(
+          30912, "Rules applied to %1 transaction|Rules applied to %1 transactions", count);
+    case EChangeKind::kImport:
+      return named(30913, "Import of '%1'", 30925, "Import");
+    case EChangeKind::kUndoImport:
+      return named(30914, "Removal of the import '%1'", 30926, "Removal of an import");
+    case EChangeKind::kPlannedPosting:
+      return GetLocalizedCount(
+          30915, "Posting of %1 planned transaction|Posting of %1 planned transactions", count);
+    case EChangeKind::kOther:
+      break;
+  }
+  return GetLocalizedText(30916, "Change");
+}

@@ -63,3 +63,7 @@ std::string CommandLineUsage();
 
 // The program's version, as the window title shows it ("v1.62").
 const char* ProgramVersion();
+
+// The name of a step of changes in the Undo and Redo items: "Delete of
+// 'Bread'", "Change of 3 transactions", in the user's language.
+std::string ChangeStepText(const CChangeStep& step);

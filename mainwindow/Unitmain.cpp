@@ -120,6 +120,11 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
   ApplyLanguage();
   FContainer = std::make_unique<CBaseContainer>();
   FDataBase = &FContainer->GetDataBase();
+  FDataBase->SetStepObserver([this](std::uint64_t serial) {
+    FViewBeforeStep[serial] = CaptureView();
+    while (FViewBeforeStep.size() > CUndoHistory::kMaxSteps + 50)
+      FViewBeforeStep.erase(FViewBeforeStep.begin());
+  });
   EnableDataBaseControls(false);
   FTransactionsTree = std::make_unique<CTransactionsTree>(
       FundsTree, *FDataBase, FTexts[kTextIncomes], FTexts[kTextExpenses]);
@@ -514,6 +519,12 @@ void TFormMain::CreateMenus() {
   MnFind = action(MnTransaction, "MnFind", "Find...");
   MnFind->setShortcut(QKeySequence::Find);
   MnTransaction->addSeparator();
+  MnUndo = action(MnTransaction, "MnUndo", "Undo");
+  MnUndo->setShortcut(QKeySequence::Undo);
+  MnUndo->setIcon(UndoIcon());
+  MnRedo = action(MnTransaction, "MnRedo", "Redo");
+  MnRedo->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
   MnUndoImport = action(MnTransaction, "MnUndoImport", "Undo import");
   MnUndoImport->setIcon(UndoIcon());
 
@@ -626,6 +637,9 @@ void TFormMain::CreateMenus() {
   connect(BtImport, &QToolButton::clicked, this, &TFormMain::BtImportClick);
   connect(MnImport, &QAction::triggered, this, &TFormMain::BtImportClick);
   connect(MnUndoImport, &QAction::triggered, this, &TFormMain::UndoImportClick);
+  connect(MnUndo, &QAction::triggered, this, &TFormMain::UndoClick);
+  connect(MnRedo, &QAction::triggered, this, &TFormMain::RedoClick);
+  connect(MnTransaction, &QMenu::aboutToShow, this, &TFormMain::ShowUndoRedo);
   connect(MnFind, &QAction::triggered, this, &TFormMain::FindClick);
   connect(MnRules, &QAction::triggered, this, &TFormMain::RulesClick);
   connect(PmMakeRule, &QAction::triggered, this, &TFormMain::MakeRuleClick);

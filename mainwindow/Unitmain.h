@@ -174,6 +174,11 @@ class TFormMain : public QMainWindow {
   void UndoImportClick();
   // Shows whether the last import can be undone, naming its file.
   void ShowUndoImport();
+  // Undo and Redo of the last step of changes (Ctrl+Z; Ctrl+Shift+Z or
+  // Ctrl+Y), and their menu items named after the step.
+  void UndoClick();
+  void RedoClick();
+  void ShowUndoRedo();
   // The database manager, the database and application settings, About,
   // Exit, and the web pages: help, home page and the new-version reminder.
   void BtMenuManagerClick();
@@ -245,6 +250,19 @@ class TFormMain : public QMainWindow {
   void BulkDelete(const std::vector<std::uint32_t>& ids);
   // Shows or hides the selection's count and sums in the status line.
   void ShowSelection(const std::vector<std::uint32_t>& ids);
+  // What the trees showed as a step of changes began: the tab, the expanded
+  // rows and the selected transactions. An undone step shows it again.
+  struct CViewState {
+    int tab = 0;
+    std::vector<std::vector<std::uint64_t>> expanded;  // rows as paths of node keys
+    std::vector<std::uint32_t> selected;
+  };
+  CViewState CaptureView();
+  void RestoreView(const CViewState& view);
+  // After an undo or redo: everything shown again from the file.
+  void ShowAfterReplay();
+
+  std::map<std::uint64_t, CViewState> FViewBeforeStep;  // by step serial, recent steps
 
   // Owned for the whole run, in the order they are created.
   std::unique_ptr<CLogger> FLogger;
@@ -345,6 +363,8 @@ class TFormMain : public QMainWindow {
   QAction* MnEdit = nullptr;
   QAction* MnDelete = nullptr;
   QAction* MnUndoImport = nullptr;
+  QAction* MnUndo = nullptr;
+  QAction* MnRedo = nullptr;
   QAction* MnFastExpence = nullptr;
   QAction* MnFind = nullptr;
   QAction* MnCurrences = nullptr;

@@ -178,6 +178,7 @@ void TFormMain::OpenDataBase(const std::string& path) {
   }
   FDataBase->Close();
   FAgreedDays.clear();
+  FViewBeforeStep.clear();
   EnableDataBaseControls(IsDataBaseOpened());
   FillAccountsList();
   FillCurrenciesList();
@@ -300,6 +301,7 @@ void TFormMain::EnableDataBaseControls(bool open) {
   // Edit, Delete and New (as copy) follow the selection, not the open state.
   if (open) FundsTreeGetSelectedIndex();
   ShowUndoImport();
+  ShowUndoRedo();
 }
 
 // ---- The panes ----

@@ -116,8 +116,8 @@ void TFormMain::ShowUndoImport() {
   const TLastImport last = LoadLastImport(GetSettings());
   const bool offered = IsDataBaseOpened() && CanUndoImport(last, FDataBase->GetFileName());
   const QString file = QFileInfo(Q(last.file)).fileName();
-  MnUndoImport->setText(offered ? LocalizedText(24200, "&Undo import of %1").arg(file)
-                                : LocalizedText(24201, "&Undo import"));
+  MnUndoImport->setText(offered ? LocalizedText(24200, "Undo &import of %1").arg(file)
+                                : LocalizedText(24201, "Undo &import"));
   MnUndoImport->setEnabled(offered);
 }
 
@@ -146,6 +146,8 @@ void TFormMain::UndoImportClick() {
       return;
   }
   std::string error;
+  CDataBase::CChangeScope step(*FDataBase, EChangeKind::kUndoImport,
+                               QFileInfo(Q(last.file)).fileName().toStdString());
   const bool undone = UndoImport(*FDataBase, last.transactions, last.subtypes, error, keep);
   if (!undone) {
     // What is left stays the last import, to be undone again.

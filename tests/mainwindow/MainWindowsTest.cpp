@@ -151,7 +151,7 @@ TEST_F(WindowCommands, AnImportShowsAtOnceAndUndoImportRemovesIt) {
   Find<QToolButton>(*form, "BtImport")->click();
   EXPECT_EQ(Total(), "20.00 $");
   EXPECT_TRUE(undo->isEnabled());
-  EXPECT_EQ(undo->text(), "&Undo import of bank.csv");
+  EXPECT_EQ(undo->text(), "Undo &import of bank.csv");
 
   // What undo asks, and keeps, with and without the film changed since.
   CDataBase& db = form->DataBase();
