@@ -1,6 +1,7 @@
 // Changing many transactions at once on the 1,000,000-transaction file: one
 // category given to 10,000 expenses, and 10,000 transactions deleted, each
-// run one batch synced once at its end.
+// run one batch synced once at its end. And taking steps back on that file:
+// one deleted transaction, a category tree, 10,000 deleted transactions.
 #include <benchmark/benchmark.h>
 
 #include <cstring>
@@ -81,6 +82,65 @@ void BM_BulkDelete10k(benchmark::State& state) {
           });
 }
 BENCHMARK(BM_BulkDelete10k)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Times Undo (then Redo, when `redo`) of the step `change` makes on a fresh
+// copy per iteration. The day index is built first, as the window's first
+// month view builds it, so that the undo keeps it in step as well.
+template <class Change>
+void RunUndo(benchmark::State& state, const char* name, bool redo, Change change) {
+  const std::string path = LargeDatabase(kTransactions);
+  const std::string copy = path + "." + name + ".vlt";
+  SetClock(BenchToday());
+  std::size_t records = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    CopyDatabase(path, copy);
+    CDataBase db;
+    db.Open(copy);
+    TTransactionInterval::iterator first, last;
+    db.SetInterval(BenchToday() - 30, BenchToday());
+    db.GetTransactions(first, last);
+    change(db);
+    records = db.NextUndo() ? db.NextUndo()->journal.Ops().size() : 0;
+    if (redo && !db.Undo()) state.SkipWithError("the step was not undone");
+    state.ResumeTiming();
+    if (!(redo ? db.Redo() : db.Undo())) state.SkipWithError("the step was not replayed");
+    state.PauseTiming();
+    db.GetTransactions(first, last);  // the window's next view merges the index
+    db.Close();
+    state.ResumeTiming();
+  }
+  state.counters["changes"] = static_cast<double>(records);
+}
+
+void BM_UndoDeleteOfOneTransaction(benchmark::State& state) {
+  RunUndo(state, "undo-one", false,
+          [](CDataBase& db) { db.DelTransaction(Expenses(db, 1, 0).front()); });
+}
+BENCHMARK(BM_UndoDeleteOfOneTransaction)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_UndoDeleteOfACategoryTree(benchmark::State& state) {
+  RunUndo(state, "undo-tree", false, [](CDataBase& db) {
+    for (auto [id, entry] : db.SubTypes())
+      if (entry->record.parentId == kExpenseRoot) {
+        db.DelSubType(id, true);
+        break;
+      }
+  });
+}
+BENCHMARK(BM_UndoDeleteOfACategoryTree)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_UndoBulkDelete10k(benchmark::State& state) {
+  RunUndo(state, "undo-bulk", false,
+          [](CDataBase& db) { ApplyBulkDelete(db, kTransactionKind, Expenses(db, kChanged, 0)); });
+}
+BENCHMARK(BM_UndoBulkDelete10k)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_RedoBulkDelete10k(benchmark::State& state) {
+  RunUndo(state, "redo-bulk", true,
+          [](CDataBase& db) { ApplyBulkDelete(db, kTransactionKind, Expenses(db, kChanged, 0)); });
+}
+BENCHMARK(BM_RedoBulkDelete10k)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 }  // namespace
 
