@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "Backups.h"
+
 // The path a new database is created at: `chosen` with ".vlt" appended unless
 // its file name already ends with exactly ".vlt" (case-sensitive, so
 // "budget.VLT" becomes "budget.VLT.vlt").
@@ -24,6 +26,9 @@ std::string CreateError(const std::string& prefix, const std::string& path);
 // When only the companion could not be deleted, the answer is true with
 // `companionError` set: the database is gone, the user is told.
 bool DeleteDatabaseFile(const std::string& path, std::string& error, std::string& companionError);
+
+// The backup settings of the application settings storage.
+TBackupPolicy StoredBackupPolicy();
 
 // What OK in the database settings window does.
 enum class TPasswordChoice {

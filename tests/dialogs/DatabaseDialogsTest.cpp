@@ -13,11 +13,16 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTableWidget>
+#include <QTest>
+#include <QTreeWidget>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 
+#include "Backups.h"
+#include "DBManagerLogic.h"
 #include "DialogKit.h"
 #include "DialogsTestUtil.h"
 #include "Include.h"
@@ -140,6 +145,59 @@ TEST_F(DBManager, CancelledSaveDialogLeavesTheWindowAndTheListAsTheyWere) {
   EXPECT_EQ(QDir(QString::fromStdString(dataFolder)).entryList(QDir::Files).size(), 1);
 }
 
+// The selected database's backups, newest first with their counts; a
+// restore asks, has the file released, backs it up and replaces it.
+TEST_F(DBManager, ListsTheSelectedDatabasesBackupsAndRestoresOneAfterAsking) {
+  const std::string backups = dir.path().toStdString() + "/docs/Pardow Backups/";
+  MakeBase("a.vlt");
+  MakeBase("b.vlt");
+  std::string error;
+  ASSERT_FALSE(MakeBackup(dataFolder + "b.vlt", backups, {}, error).empty()) << error;
+  ASSERT_FALSE(MakeBackup(dataFolder + "a.vlt", backups, {}, error).empty()) << error;
+  {
+    CDataBase db;
+    ASSERT_TRUE(db.Open(dataFolder + "a.vlt"));
+    CTransactionItem t;
+    t.record.date = EncodeDate(2026, 11, 30);
+    t.record.fromAccount = 103;
+    t.record.amountOut = t.record.amountIn = 10000;
+    ASSERT_NE(db.AddTransaction(t), 0u);
+  }
+  ASSERT_FALSE(MakeBackup(dataFolder + "a.vlt", backups, {}, error).empty()) << error;
+  for (bool yes : {false, true}) {
+    std::vector<std::string> released;
+    QString asked;
+    SetConfirmationHook([&](QWidget*, const QString& text, QMessageBox::StandardButtons) {
+      asked = text;
+      return yes ? QMessageBox::Yes : QMessageBox::No;
+    });
+    TFormDBManager manager;
+    manager.SetReleaseFile([&](const std::string& path) { released.push_back(path); });
+    CDataBase db;
+    OnModal([&](QWidget* w) {
+      auto* list = Find<QTreeWidget>(w, "LVBackups");
+      auto* restore = Find<QPushButton>(w, "BtRestore");
+      ASSERT_EQ(list->topLevelItemCount(), 2);  // a.vlt's, not b.vlt's
+      EXPECT_FALSE(restore->isEnabled());
+      EXPECT_TRUE(QTest::qWaitFor([&] { return list->topLevelItem(1)->text(2) == "0"; }, 5000));
+      EXPECT_EQ(list->topLevelItem(0)->text(2), "1");
+      EXPECT_FALSE(list->topLevelItem(0)->text(3).isEmpty());
+      EXPECT_TRUE(list->topLevelItem(1)->text(3).isEmpty());
+      list->setCurrentItem(list->topLevelItem(1));
+      EXPECT_TRUE(restore->isEnabled());
+      Click(restore);
+      if (w->isVisible()) Click(Find<QPushButton>(w, "BtClose"));
+    });
+    EXPECT_EQ(manager.Execute(&db), yes ? "..\\a.vlt" : "");
+    EXPECT_TRUE(asked.contains("a.vlt")) << asked.toStdString();
+    EXPECT_EQ(released,
+              yes ? std::vector<std::string>{dataFolder + "a.vlt"} : std::vector<std::string>{});
+    EXPECT_EQ(ListBackups(backups, dataFolder + "a.vlt").size(), yes ? 3u : 2u);
+    EXPECT_EQ(ScanBackupCounts(dataFolder + "a.vlt").transactions, yes ? 0u : 1u);
+  }
+  EXPECT_TRUE(messages.texts.empty());
+}
+
 // The database settings window on a database protected with "old".
 class DBSettings : public testing::Test {
  protected:
@@ -260,6 +318,16 @@ TEST_F(ApplicationSettings, ListsTheLanguagesSelectsTheOneInUseAndKeepsAnUntouch
   EXPECT_TRUE(window.Execute());
   EXPECT_EQ(settings.GetMaximumQuickExpenses(0), 20);
   EXPECT_EQ(settings.GetLocaleFileName(""), "Lang/english.txt");
+  OnModal([](QWidget* w) {
+    auto* kept = Find<QSpinBox>(w, "SpBackupsKept");
+    EXPECT_EQ(kept->value(), 20);
+    EXPECT_EQ(Find<QSpinBox>(w, "SpBackupsSizeLimit")->value(), 2048);
+    kept->setValue(5);
+    Click(Find<QPushButton>(w, "BtOk"));
+  });
+  EXPECT_TRUE(window.Execute());
+  EXPECT_EQ(StoredBackupPolicy().keep, 5);
+  EXPECT_EQ(StoredBackupPolicy().sizeLimit, 2048ull << 20);
 }
 
 TEST(About, ShowsTheTranslatorOfTheLanguageFile) {
