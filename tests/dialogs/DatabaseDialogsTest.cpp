@@ -30,6 +30,7 @@
 #include "Platform.h"
 #include "Qif.h"
 #include "Settingsstorage.h"
+#include "Skin.h"
 #include "Unitabout.h"
 #include "Unitapplicationsettings.h"
 #include "Unitconvert.h"
@@ -146,24 +147,34 @@ TEST_F(DBManager, CancelledSaveDialogLeavesTheWindowAndTheListAsTheyWere) {
 }
 
 // The selected database's backups, newest first with their counts; a
-// restore asks, has the file released, backs it up and replaces it.
+// restore asks, has the file released, backs it up and replaces it. Set
+// PARDOW_PREVIEW_DIR to keep a picture of the list.
 TEST_F(DBManager, ListsTheSelectedDatabasesBackupsAndRestoresOneAfterAsking) {
   const std::string backups = dir.path().toStdString() + "/docs/Pardow Backups/";
-  MakeBase("a.vlt");
-  MakeBase("b.vlt");
-  std::string error;
-  ASSERT_FALSE(MakeBackup(dataFolder + "b.vlt", backups, {}, error).empty()) << error;
-  ASSERT_FALSE(MakeBackup(dataFolder + "a.vlt", backups, {}, error).empty()) << error;
+  const std::string household = dataFolder + "household.vlt";
+  MakeBase("household.vlt");
+  MakeBase("travel.vlt");
+  auto backupAt = [&](const std::string& file, unsigned day) {
+    using namespace std::chrono;
+    std::string error;
+    auto pending = StartBackup(file, backups, {}, sys_days{2026y / 12 / day} + 19h + 5min, error);
+    ASSERT_NE(pending, nullptr) << error;
+    ASSERT_FALSE(pending->Finish(error).empty()) << error;
+  };
+  backupAt(dataFolder + "travel.vlt", 7);
+  backupAt(household, 8);
   {
     CDataBase db;
-    ASSERT_TRUE(db.Open(dataFolder + "a.vlt"));
-    CTransactionItem t;
-    t.record.date = EncodeDate(2026, 11, 30);
-    t.record.fromAccount = 103;
-    t.record.amountOut = t.record.amountIn = 10000;
-    ASSERT_NE(db.AddTransaction(t), 0u);
+    ASSERT_TRUE(db.Open(household));
+    for (unsigned day = 1; day <= 9; ++day) {
+      CTransactionItem t;
+      t.record.date = EncodeDate(2026, 12, day);
+      t.record.fromAccount = 103;
+      t.record.amountOut = t.record.amountIn = 10000;
+      ASSERT_NE(db.AddTransaction(t), 0u);
+    }
   }
-  ASSERT_FALSE(MakeBackup(dataFolder + "a.vlt", backups, {}, error).empty()) << error;
+  backupAt(household, 9);
   for (bool yes : {false, true}) {
     std::vector<std::string> released;
     QString asked;
@@ -177,23 +188,24 @@ TEST_F(DBManager, ListsTheSelectedDatabasesBackupsAndRestoresOneAfterAsking) {
     OnModal([&](QWidget* w) {
       auto* list = Find<QTreeWidget>(w, "LVBackups");
       auto* restore = Find<QPushButton>(w, "BtRestore");
-      ASSERT_EQ(list->topLevelItemCount(), 2);  // a.vlt's, not b.vlt's
+      ASSERT_EQ(list->topLevelItemCount(), 2);  // household's, not travel's
       EXPECT_FALSE(restore->isEnabled());
       EXPECT_TRUE(QTest::qWaitFor([&] { return list->topLevelItem(1)->text(2) == "0"; }, 5000));
-      EXPECT_EQ(list->topLevelItem(0)->text(2), "1");
-      EXPECT_FALSE(list->topLevelItem(0)->text(3).isEmpty());
+      EXPECT_EQ(list->topLevelItem(0)->text(2), "9");
+      EXPECT_EQ(list->topLevelItem(0)->text(3), ShortDateText(EncodeDate(2026, 12, 9)));
       EXPECT_TRUE(list->topLevelItem(1)->text(3).isEmpty());
       list->setCurrentItem(list->topLevelItem(1));
       EXPECT_TRUE(restore->isEnabled());
+      if (const QByteArray preview = qgetenv("PARDOW_PREVIEW_DIR"); !preview.isEmpty() && !yes)
+        w->grab().save(QString::fromUtf8(preview) + "/db-manager-backups.png");
       Click(restore);
       if (w->isVisible()) Click(Find<QPushButton>(w, "BtClose"));
     });
-    EXPECT_EQ(manager.Execute(&db), yes ? "..\\a.vlt" : "");
-    EXPECT_TRUE(asked.contains("a.vlt")) << asked.toStdString();
-    EXPECT_EQ(released,
-              yes ? std::vector<std::string>{dataFolder + "a.vlt"} : std::vector<std::string>{});
-    EXPECT_EQ(ListBackups(backups, dataFolder + "a.vlt").size(), yes ? 3u : 2u);
-    EXPECT_EQ(ScanBackupCounts(dataFolder + "a.vlt").transactions, yes ? 0u : 1u);
+    EXPECT_EQ(manager.Execute(&db), yes ? "..\\household.vlt" : "");
+    EXPECT_TRUE(asked.contains("household.vlt")) << asked.toStdString();
+    EXPECT_EQ(released, yes ? std::vector<std::string>{household} : std::vector<std::string>{});
+    EXPECT_EQ(ListBackups(backups, household).size(), yes ? 3u : 2u);
+    EXPECT_EQ(ScanBackupCounts(household).transactions, yes ? 0u : 9u);
   }
   EXPECT_TRUE(messages.texts.empty());
 }
@@ -323,6 +335,8 @@ TEST_F(ApplicationSettings, ListsTheLanguagesSelectsTheOneInUseAndKeepsAnUntouch
     EXPECT_EQ(kept->value(), 20);
     EXPECT_EQ(Find<QSpinBox>(w, "SpBackupsSizeLimit")->value(), 2048);
     kept->setValue(5);
+    if (const QByteArray preview = qgetenv("PARDOW_PREVIEW_DIR"); !preview.isEmpty())
+      w->grab().save(QString::fromUtf8(preview) + "/application-settings.png");
     Click(Find<QPushButton>(w, "BtOk"));
   });
   EXPECT_TRUE(window.Execute());
