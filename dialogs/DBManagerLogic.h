@@ -1,7 +1,7 @@
 // Decisions of the database manager and the database settings window: the
 // name a new database file gets, the texts of the manager's questions and
-// errors, and what OK in the database settings window does with the two
-// password boxes.
+// errors, the backup settings it trims by, and what OK in the database
+// settings window does with the two password boxes.
 #pragma once
 
 #include <string>

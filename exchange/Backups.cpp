@@ -476,6 +476,10 @@ bool RestoreBackup(const std::string& backupPath, const std::string& databaseFil
   }
   // Held until the end, so that no other window opens the file meanwhile.
   const int lock = ::open(databaseFile.c_str(), O_RDONLY | O_CLOEXEC);
+  if (lock < 0 && errno != ENOENT) {
+    error = SystemError(databaseFile);  // a file that cannot be backed up is not replaced
+    return false;
+  }
   struct stat st {};
   const mode_t mode = lock >= 0 && ::fstat(lock, &st) == 0 ? st.st_mode & 07777 : 0600;
   if (lock >= 0 && ::flock(lock, LOCK_EX | LOCK_NB) != 0) {
