@@ -71,6 +71,7 @@ std::uint32_t CAbstractDB::AddString(const std::string& value) {
     return 0;
   }
   const std::uint32_t slotSize = StringSlotSize(k);
+  NoteWrite();
   RecordHeader header;
   std::uint32_t position = 0;
   const bool reused = !freeStrings[k - 1].empty();
@@ -105,6 +106,9 @@ std::uint32_t CAbstractDB::AddString(const std::string& value) {
     WriteAppend(position, record.data(), record.size());
   }
   strings.Insert(header.id, position, false);
+  if (journal != nullptr)
+    journal->Note(EJournalOp::kStringAdded, header.type, header.id, position, text.data(),
+                  text.size());
   return header.id;
 }
 
@@ -183,11 +187,53 @@ bool CAbstractDB::DelString(std::uint32_t stringId) {
     LogWarning("[DelString] Can't find string ID: " + std::to_string(stringId));
     return false;
   }
+  NoteWrite();
+  const std::string text = journal != nullptr ? GetString(stringId) : std::string();
   RecordHeader header = stream->Read<RecordHeader>(position);
   header.state = kDeletedState;
   stream->Write(position, header);
   strings.Erase(stringId);
+  if (journal != nullptr)
+    journal->Note(EJournalOp::kStringDeleted, header.type, stringId, position, text.data(),
+                  text.size());
   return true;
+}
+
+bool CAbstractDB::RestoreString(std::uint32_t stringId, std::uint32_t position,
+                                std::string_view text) {
+  if (stream == nullptr || strings.Find(stringId) != 0) return false;
+  RecordHeader header = stream->Read<RecordHeader>(position);
+  if (header.state != kDeletedState || header.id != stringId || header.type < kStringRecordFirst ||
+      header.type > kStringRecordLast || text.size() >= StringSlotSize(header.type))
+    return false;
+  NoteWrite();
+  // The text first, then the header that makes the slot live again.
+  std::vector<char> slot(StringSlotSize(header.type), 0);
+  std::memcpy(slot.data(), text.data(), text.size());
+  stream->WriteAt(position + sizeof header, slot.data(), slot.size());
+  header.state = 0;
+  stream->Write(position, header);
+  strings.Insert(stringId, position, false);
+  NoteReusedString(stringId);  // caches may still hold the id's former text
+  if (journal != nullptr)
+    journal->Note(EJournalOp::kStringAdded, header.type, stringId, position, text.data(),
+                  text.size());
+  return true;
+}
+
+void CAbstractDB::WriteHeaderWord(std::uint32_t offset, std::uint32_t value) {
+  const auto before = stream->Read<std::uint32_t>(offset);
+  if (before == value) return;
+  NoteWrite();
+  stream->Write(offset, value);
+  if (journal != nullptr)
+    journal->Note(EJournalOp::kHeaderEdited, 0, 0, offset, &before, sizeof before, &value);
+}
+
+void CAbstractDB::NoteWrite() {
+  if (wroteThisSession) return;
+  wroteThisSession = true;
+  if (beforeFirstWrite) beforeFirstWrite();
 }
 
 std::uint32_t CAbstractDB::EditString(std::uint32_t stringId, const std::string& text) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "Filestream.h"
+#include "Journal.h"
 #include "Records.h"
 
 // TStringIndexes: string id -> file position of the live string record.
@@ -109,6 +110,11 @@ class CAbstractDB {
   void BeginBatch() { ++batchDepth; }
   bool EndBatch(const char* operation);
   std::uint32_t GetNextItemId() const { return nextItemId; }
+  // Every change stored from now on is noted in `journal` (none: nullptr).
+  void SetJournal(CChangeJournal* noteInto) { journal = noteInto; }
+  // Called once for each opened file, right before the first change of that
+  // session reaches it (a session that only reads never calls it).
+  void SetBeforeFirstWrite(std::function<void()> hook) { beforeFirstWrite = std::move(hook); }
   std::uint32_t GetNextStringId() const { return nextStringId; }
   std::size_t GetStringCount() const { return strings.size(); }
   const TStringIndexes& Strings() const { return strings; }
@@ -140,6 +146,16 @@ class CAbstractDB {
   // Gives the file up after a failure that leaves its state on the medium
   // unknown: the engine behaves as closed from then on.
   void GiveUpFile();
+  // Every change primitive calls this before it writes anything.
+  void NoteWrite();
+  // Writes a 4-byte field of the file header that is part of the data (a
+  // text slot); throws CFileError when the write fails.
+  void WriteHeaderWord(std::uint32_t offset, std::uint32_t value);
+  // Makes the dead string slot at `position`, which last held `stringId`,
+  // hold `text` under that id again (taking back a deletion, or making an
+  // addition again). False when the slot is not that string's dead slot or
+  // the id is live; throws CFileError when the write fails.
+  bool RestoreString(std::uint32_t stringId, std::uint32_t position, std::string_view text);
 
   std::uint32_t nextItemId = kFirstFreeId;               // last item id handed out
   std::unique_ptr<CFileStream> stream;                   // the open file, or none
@@ -154,4 +170,7 @@ class CAbstractDB {
   int batchDepth = 0;                                    // open batches
   bool syncDue = false;                                  // a change waits for its sync
   bool countersDue = false;                              // the counters wait for the batch's end
+  CChangeJournal* journal = nullptr;                     // where stored changes are noted
+  std::function<void()> beforeFirstWrite;                // see SetBeforeFirstWrite
+  bool wroteThisSession = true;                          // the hook has run (or must not)
 };

@@ -158,7 +158,6 @@ bool CADBEngine::CheckOpened(const std::string& name) {
 
 template <class Entry, class Record>
 std::uint32_t CADBEngine::AddRecord(const Record& record) {
-  using T = Table<Entry>;
   if (!CheckOpened("AddItem:")) return 0;
   if (nextItemId == UINT32_MAX) {
     // A wrapped counter would hand out the reserved ids 0..100: refused like
@@ -166,6 +165,19 @@ std::uint32_t CADBEngine::AddRecord(const Record& record) {
     NoteWriteFailure("AddItem:", "no item id is left in the file");
     return 0;
   }
+  const std::uint32_t id = nextItemId + 1;
+  if (!StoreRecord<Entry>(id, record, "AddItem:")) return 0;
+  nextItemId = id;
+  // Should the counters fail now, the file is given up; the record is
+  // stored all the same and the next open raises the counters past it.
+  WriteCounters();
+  return id;
+}
+
+template <class Entry, class Record>
+bool CADBEngine::StoreRecord(std::uint32_t id, const Record& record, const char* operation) {
+  using T = Table<Entry>;
+  NoteWrite();
   TFreeIndexes& freeStack = T::Free(*this);
   const bool reused = !freeStack.empty();
   Entry entry;
@@ -173,9 +185,9 @@ std::uint32_t CADBEngine::AddRecord(const Record& record) {
   RecordHeader header;
   header.type = T::kType;
   header.size = T::kSize;
+  header.id = id;
   try {
     entry.position = reused ? freeStack.back() : AppendPosition(T::kSize);
-    header.id = nextItemId + 1;
     if (reused) {
       // Data first, then the header that makes the slot live again: an
       // interrupted write leaves the slot free, never live with old bytes.
@@ -189,16 +201,14 @@ std::uint32_t CADBEngine::AddRecord(const Record& record) {
       WriteAppend(entry.position, bytes, sizeof bytes);
     }
   } catch (const CFileError& e) {
-    NoteWriteFailure("AddItem:", e.what());
-    return 0;
+    NoteWriteFailure(operation, e.what());
+    return false;
   }
-  nextItemId = header.id;
-  T::Map(*this).Insert(header.id, entry);
-  if constexpr (std::is_same_v<Entry, CTransactionIndex>) DayIndexAdd(header.id, record);
-  // Should the counters fail now, the file is given up; the record is
-  // stored all the same and the next open raises the counters past it.
-  WriteCounters();
-  return header.id;
+  T::Map(*this).Insert(id, entry);
+  if constexpr (std::is_same_v<Entry, CTransactionIndex>) DayIndexAdd(id, record);
+  if (journal != nullptr)
+    journal->Note(EJournalOp::kItemAdded, T::kType, id, entry.position, &record, sizeof record);
+  return true;
 }
 
 bool CADBEngine::AppendTransactions(std::vector<TransactionRecord>& records,
@@ -251,6 +261,7 @@ bool CADBEngine::AppendTransactions(std::vector<TransactionRecord>& records,
     ids.push_back(header.id);
   }
   std::uint32_t position = 0;
+  NoteWrite();
   try {
     position = AppendPosition(static_cast<std::uint32_t>(
         std::min<std::size_t>(bytes.size(), UINT32_MAX - sizeof(RecordHeader))));
@@ -263,12 +274,25 @@ bool CADBEngine::AppendTransactions(std::vector<TransactionRecord>& records,
   nextItemId = static_cast<std::uint32_t>(itemId);
   nextStringId = static_cast<std::uint32_t>(stringId);
   for (const auto& [id, at] : stringAt) strings.Insert(id, position + at, false);
+  std::size_t nextString = 0;  // the strings in stringAt lie before their records
   for (std::size_t i = 0; i < records.size(); ++i) {
     CTransactionIndex entry;
     entry.position = position + recordAt[i];
     entry.record = records[i];
     transactions.Insert(ids[i], entry);
     DayIndexAdd(ids[i], records[i]);
+    if (journal == nullptr) continue;
+    for (; nextString < stringAt.size() && stringAt[nextString].second < recordAt[i];
+         ++nextString) {
+      const auto& [textId, at] = stringAt[nextString];
+      RecordHeader header;
+      std::memcpy(&header, bytes.data() + at, sizeof header);
+      const char* text = bytes.data() + at + sizeof header;
+      journal->Note(EJournalOp::kStringAdded, header.type, textId, position + at, text,
+                    strnlen(text, header.size));
+    }
+    journal->Note(EJournalOp::kItemAdded, kTransactionRecord, ids[i], entry.position, &records[i],
+                  sizeof(TransactionRecord));
   }
   WriteCounters();
   return SyncChanges("AddItem:");
@@ -279,6 +303,7 @@ bool CADBEngine::EditRecord(std::uint32_t id, const Record& record) {
   if (!CheckOpened("EditItem")) return false;
   Entry* entry = Table<Entry>::Map(*this).Find(id);
   if (entry == nullptr) return false;
+  NoteWrite();
   try {
     stream->Write(entry->position + sizeof(RecordHeader), record);
   } catch (const CFileError& e) {
@@ -291,6 +316,9 @@ bool CADBEngine::EditRecord(std::uint32_t id, const Record& record) {
       DayIndexAdd(id, record);
     }
   }
+  if (journal != nullptr)
+    journal->Note(EJournalOp::kItemEdited, Table<Entry>::kType, id, entry->position, &entry->record,
+                  sizeof record, &record);
   entry->record = record;
   return true;
 }
@@ -301,6 +329,7 @@ bool CADBEngine::DelItem(std::uint32_t id) {
   if (!CheckOpened("DelItem")) return false;
   Entry* entry = T::Map(*this).Find(id);
   if (entry == nullptr) return false;
+  NoteWrite();
   try {
     RecordHeader header = stream->Read<RecordHeader>(entry->position);
     header.state = kDeletedState;
@@ -311,6 +340,9 @@ bool CADBEngine::DelItem(std::uint32_t id) {
   }
   T::Free(*this).push_back(entry->position);
   if constexpr (std::is_same_v<Entry, CTransactionIndex>) DayIndexRemove(id, entry->record);
+  if (journal != nullptr)
+    journal->Note(EJournalOp::kItemDeleted, T::kType, id, entry->position, &entry->record,
+                  sizeof entry->record);
   T::Map(*this).Erase(id);
   return true;
 }
@@ -321,6 +353,103 @@ template bool CADBEngine::DelItem<CSubTypeIndex>(std::uint32_t);
 template bool CADBEngine::DelItem<CExchangeRateIndex>(std::uint32_t);
 template bool CADBEngine::DelItem<CTransactionIndex>(std::uint32_t);
 template bool CADBEngine::DelItem<CPlnTransactionIndex>(std::uint32_t);
+
+// ---- Taking changes back and making them again ----
+
+namespace {
+
+// Calls f with the index entry type of a record type, as a type tag.
+template <class F>
+bool WithTable(std::uint8_t type, F&& f) {
+  switch (type) {
+    case kCurrencyRecord:
+      return f(std::type_identity<CCurrencyIndex>{});
+    case kAccountRecord:
+      return f(std::type_identity<CAccountIndex>{});
+    case kSubTypeRecord:
+      return f(std::type_identity<CSubTypeIndex>{});
+    case kExchangeRateRecord:
+      return f(std::type_identity<CExchangeRateIndex>{});
+    case kTransactionRecord:
+      return f(std::type_identity<CTransactionIndex>{});
+    case kPlnTransactionRecord:
+      return f(std::type_identity<CPlnTransactionIndex>{});
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+bool CADBEngine::ReplayOp(const CChangeJournal& changes, const CJournalOp& op, bool forward) {
+  switch (op.op) {
+    case EJournalOp::kStringAdded:
+    case EJournalOp::kStringDeleted: {
+      const bool add = (op.op == EJournalOp::kStringAdded) == forward;
+      return add ? RestoreString(op.id, op.position, changes.Bytes(op)) : DelString(op.id);
+    }
+    case EJournalOp::kHeaderEdited: {
+      std::uint32_t value = 0;
+      if (op.size != sizeof value || op.position >= kHeaderLength) return false;
+      std::memcpy(&value, (forward ? changes.After(op) : changes.Bytes(op)).data(), sizeof value);
+      WriteHeaderWord(op.position, value);
+      return true;
+    }
+    default:
+      break;
+  }
+  return WithTable(op.type, [&](auto tag) {
+    using Entry = typename decltype(tag)::type;
+    using Record = decltype(Entry::record);
+    if (op.size != sizeof(Record)) return false;
+    auto image = [](std::string_view bytes) {
+      Record record;
+      std::memcpy(&record, bytes.data(), sizeof record);
+      return record;
+    };
+    if (op.op == EJournalOp::kItemEdited)
+      return EditRecord<Entry>(op.id, image(forward ? changes.After(op) : changes.Bytes(op)));
+    const bool add = (op.op == EJournalOp::kItemAdded) == forward;
+    if (!add) return DelItem<Entry>(op.id);
+    if (Table<Entry>::Map(*this).Find(op.id) != nullptr) return false;
+    return StoreRecord<Entry>(op.id, image(changes.Bytes(op)), forward ? "Redo" : "Undo");
+  });
+}
+
+CADBEngine::EReplay CADBEngine::ReplayJournal(const CChangeJournal& changes, bool undo) {
+  const char* operation = undo ? "Undo" : "Redo";
+  if (!CheckOpened(operation)) return EReplay::kNotDone;
+  CChangeJournal* const noting = journal;
+  journal = nullptr;
+  const std::vector<CJournalOp>& ops = changes.Ops();
+  const std::size_t n = ops.size();
+  auto opAt = [&](std::size_t k) -> const CJournalOp& { return undo ? ops[n - 1 - k] : ops[k]; };
+  auto replay = [&](std::size_t k, bool forward) {
+    try {
+      return ReplayOp(changes, opAt(k), forward);
+    } catch (const CFileError& e) {
+      NoteWriteFailure(operation, e.what());
+      return false;
+    }
+  };
+  BeginBatch();
+  std::size_t done = 0;
+  while (done < n && replay(done, !undo)) ++done;
+  EReplay result = EReplay::kDone;
+  if (done < n) {
+    const std::string reason =
+        lastWriteError.empty() ? "the file no longer matches the change" : lastWriteError;
+    LogError(std::string("[") + operation + "] Stopped at change " + std::to_string(done + 1) +
+             " of " + std::to_string(n) + ": " + reason);
+    result = EReplay::kNotDone;
+    while (done > 0 && replay(done - 1, undo)) --done;
+    if (done > 0) result = EReplay::kBroken;
+    lastWriteError = reason;
+  }
+  if (!EndBatch(operation) && result == EReplay::kDone) result = EReplay::kBroken;
+  journal = noting;
+  return result;
+}
 
 std::uint32_t CADBEngine::AddItem(const CurrencyRecord& r) {
   return AddRecord<CCurrencyIndex>(r);
@@ -388,6 +517,20 @@ bool CADBEngine::GetItemsInterval(Date start, Date end, TTransactionInterval::it
                        dayIndex.end());
     dayPending.clear();
   }
+  if (!dayRemoved.empty()) {
+    // One pass takes out every removed key, each once: a key added again
+    // after its removal is in the index twice by now and stays once.
+    std::sort(dayRemoved.begin(), dayRemoved.end());
+    auto removed = dayRemoved.begin();
+    auto kept = std::remove_if(dayIndex.begin(), dayIndex.end(), [&](const DayKey& key) {
+      while (removed != dayRemoved.end() && *removed < key) ++removed;
+      if (removed == dayRemoved.end() || !(*removed == key)) return false;
+      ++removed;
+      return true;
+    });
+    dayIndex.erase(kept, dayIndex.end());
+    dayRemoved.clear();
+  }
   auto lo = std::lower_bound(dayIndex.begin(), dayIndex.end(), DayKey{DayKeyOf(start), 0});
   auto hi = std::upper_bound(lo, dayIndex.end(), DayKey{DayKeyOf(end), UINT32_MAX});
   intervalResult.clear();
@@ -414,14 +557,9 @@ void CADBEngine::DayIndexAdd(std::uint32_t id, const TransactionRecord& record) 
 
 void CADBEngine::DayIndexRemove(std::uint32_t id, const TransactionRecord& record) {
   if (!dayIndexBuilt) return;
-  DayKey key{DayKeyOf(record.date), id};
-  auto it = std::lower_bound(dayIndex.begin(), dayIndex.end(), key);
-  if (it != dayIndex.end() && *it == key) {
-    dayIndex.erase(it);
-  } else {
-    auto pending = std::find(dayPending.begin(), dayPending.end(), key);
-    if (pending != dayPending.end()) dayPending.erase(pending);
-  }
+  // Taken out by the next query, with every other removal, in one pass: a
+  // run of deletions (an undone import) costs no shifting of the index each.
+  dayRemoved.push_back(DayKey{DayKeyOf(record.date), id});
 }
 
 // ---- Loading ----
@@ -724,6 +862,7 @@ void CADBEngine::CreateFile(const std::string& name) {
   }
   LogEvent("New base created: " + name);
   OpenFile(name);
+  wroteThisSession = true;  // a new file has no earlier state to keep
   BeginBatch();
   CurrencyRecord dollar;
   dollar.nameId = AddString("$");
@@ -877,6 +1016,7 @@ bool CADBEngine::OpenFile(const std::string& name) {
   }
   LogStatistics();
   opened = stream != nullptr;
+  wroteThisSession = !opened;  // the first change of this session is still to come
   return opened;
 }
 
@@ -950,6 +1090,7 @@ void CADBEngine::ClearTables() {
     TFreeIndexes().swap(*stack);
   std::vector<DayKey>().swap(dayIndex);
   std::vector<DayKey>().swap(dayPending);
+  std::vector<DayKey>().swap(dayRemoved);
   dayIndexBuilt = false;
   TTransactionInterval().swap(intervalResult);
   maxItemIdSeen = maxStringIdSeen = 0;

@@ -62,6 +62,16 @@ class CADBEngine : public CAbstractDB {
   template <class Entry>
   bool DelItem(std::uint32_t id);
 
+  // Takes back (undo) or makes again (redo) the changes noted in `journal`:
+  // undoing inverts each change, the last first; redoing stores each again
+  // in its order, under the same item and string ids. The run is synced at
+  // its end. A write that fails midway is answered by turning back what the
+  // run had done, so that the file holds the journal's changes either all or
+  // none (kNotDone); only when that fails too is the file left between the
+  // two (kBroken). Changes made during the run are not noted anywhere.
+  enum class EReplay { kDone, kNotDone, kBroken };
+  EReplay ReplayJournal(const CChangeJournal& changes, bool undo);
+
   // Every planned transaction in id order. False (vector untouched) when the
   // guard fails.
   bool GetItems(TPlnTransactionInterval& out);
@@ -152,6 +162,12 @@ class CADBEngine : public CAbstractDB {
  private:
   template <class Entry, class Record>
   std::uint32_t AddRecord(const Record& record);
+  // Writes a new live record of `id` into a freed slot of its table or at
+  // the end of the file, and enters it into the table.
+  template <class Entry, class Record>
+  bool StoreRecord(std::uint32_t id, const Record& record, const char* operation);
+  // One change of a journal, made (forward) or inverted.
+  bool ReplayOp(const CChangeJournal& changes, const CJournalOp& op, bool forward);
   template <class Entry, class Record>
   bool EditRecord(std::uint32_t id, const Record& record);
   template <class Entry>
@@ -214,7 +230,7 @@ class CADBEngine : public CAbstractDB {
   // on the first range query and kept up to date by every change after it.
   // Added keys wait unsorted in dayPending and are merged in by the next
   // query, so a run of adds (executing a long overdue schedule) costs no
-  // reshuffling of the whole index per add.
+  // reshuffling of the whole index per add; removed keys wait likewise.
   struct DayKey {
     std::int32_t day;
     std::uint32_t id;
@@ -222,6 +238,7 @@ class CADBEngine : public CAbstractDB {
   };
   std::vector<DayKey> dayIndex;
   std::vector<DayKey> dayPending;
+  std::vector<DayKey> dayRemoved;  // keys to take out of dayIndex and dayPending
   bool dayIndexBuilt = false;
   TTransactionInterval intervalResult;  // refilled by GetItemsInterval
   std::uint32_t maxItemIdSeen = 0;      // largest item id met by the load scan

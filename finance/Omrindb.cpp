@@ -34,18 +34,30 @@ CDataBase::~CDataBase() {
 
 void CDataBase::Create(const std::string& name) {
   Close();
-  CADBEngine::CreateFile(name);
+  CADBEngine::CreateFile(name);  // its default items are no step
+  SetJournal(undoEnabled && IsOpened() ? &looseChanges : nullptr);
 }
 
 bool CDataBase::Open(const std::string& name) {
   if (!FileExists(name)) return CADBEngine::OpenFile(name);  // logs; the open file stays open
   exchangeRateCache.clear();
+  ForgetSteps();
   bool ok = CADBEngine::OpenFile(name);
   if (ok) LoadExchangeRates();
+  SetJournal(undoEnabled && ok ? &looseChanges : nullptr);
   return ok;
 }
 
+void CDataBase::ForgetSteps() {
+  SetJournal(nullptr);
+  history.clear();
+  looseChanges.clear();
+  openStep = CChangeStep();
+  changeDepth = 0;
+}
+
 bool CDataBase::Close() {
+  ForgetSteps();
   const bool stored = CADBEngine::CloseFile();
   exchangeRateCache.clear();
   applyFailure.clear();
@@ -157,6 +169,7 @@ bool CDataBase::DeleteWithTexts(std::uint32_t id, StringIds stringIdsOf) {
 // ---- Currencies ----
 
 std::uint32_t CDataBase::AddCurrency(CCurrencyItem item) {
+  CChangeScope change(*this, EChangeKind::kAdd);
   CurrencyRecord& r = item.record;
   return StoreNew(r, {&r.nameId, &r.fullNameId}, {&item.name, &item.fullName});
 }
@@ -178,11 +191,13 @@ TCurrencyItems& CDataBase::GetCurrencyItems() {
 }
 
 int CDataBase::EditCurrency(CCurrencyItem item) {
+  CChangeScope change(*this, EChangeKind::kEdit);
   CurrencyRecord& r = item.record;
   return StoreEdit(item.id, r, {&r.nameId, &r.fullNameId}, {&item.name, &item.fullName});
 }
 
 bool CDataBase::DelCurrency(std::uint32_t id) {
+  CChangeScope change(*this, EChangeKind::kDelete);
   // The currency goes first: when a rate cannot be deleted after it, what
   // stays is a rate between a currency that no longer exists and another,
   // which nothing reads; the other way round a kept currency would lose its
@@ -206,6 +221,7 @@ bool CDataBase::DelCurrency(std::uint32_t id) {
 // ---- Accounts ----
 
 std::uint32_t CDataBase::AddAccount(CAccountItem item) {
+  CChangeScope change(*this, EChangeKind::kAdd);
   AccountRecord& r = item.record;
   return StoreNew(r, {&r.nameId, &r.commentId}, {&item.name, &item.comment});
 }
@@ -218,11 +234,13 @@ CAccountItem& CDataBase::GetAccount(std::uint32_t id, CAccountItem& item) {
 }
 
 int CDataBase::EditAccount(CAccountItem item) {
+  CChangeScope change(*this, EChangeKind::kEdit);
   AccountRecord& r = item.record;
   return StoreEdit(item.id, r, {&r.nameId, &r.commentId}, {&item.name, &item.comment});
 }
 
 bool CDataBase::DelAccount(std::uint32_t id) {
+  CChangeScope change(*this, EChangeKind::kDelete);
   return DeleteWithTexts<CAccountIndex>(id, [](const AccountRecord& r) {
     return std::vector<std::uint32_t>{r.nameId, r.commentId};
   });
@@ -237,6 +255,7 @@ std::uint32_t CDataBase::GetAccountCurrency(std::uint32_t accountId) {
 // ---- Subtypes ----
 
 std::uint32_t CDataBase::AddSubType(CSubTypeItem item) {
+  CChangeScope change(*this, EChangeKind::kAdd);
   SubTypeRecord& r = item.record;
   return StoreNew(r, {&r.nameId}, {&item.name});
 }
@@ -258,11 +277,13 @@ TSubTypeItems& CDataBase::GetSubTypeItems(std::uint32_t parent) {
 }
 
 int CDataBase::EditSubType(CSubTypeItem item) {
+  CChangeScope change(*this, EChangeKind::kEdit);
   SubTypeRecord& r = item.record;
   return StoreEdit(item.id, r, {&r.nameId}, {&item.name});
 }
 
 bool CDataBase::DelSubType(std::uint32_t id, bool withChildren) {
+  CChangeScope change(*this, EChangeKind::kDelete);
   if (!CheckOpened("DelSubType")) return false;
   if (subTypes.Find(id) == nullptr) return false;
   // One sync for the whole change, however many records it touches.
@@ -283,6 +304,7 @@ std::uint32_t CDataBase::SubTypeRoot(std::uint32_t id) {
 }
 
 CDataBase::TSubTypeMove CDataBase::MoveSubType(std::uint32_t id, std::uint32_t newParent) {
+  CChangeScope change(*this, EChangeKind::kMove);
   ClearLastWriteError();
   if (!CheckOpened("MoveSubType"))  // closed, or the file takes no writes any more
     return GetLastWriteError().empty() ? TSubTypeMove::NoSuchItem : TSubTypeMove::WriteFailed;
@@ -351,6 +373,7 @@ bool CDataBase::DelSubTypeTree(std::uint32_t id) {
 // ---- Transactions ----
 
 std::uint32_t CDataBase::AddTransaction(CTransactionItem item) {
+  CChangeScope change(*this, EChangeKind::kAdd);
   TransactionRecord& r = item.record;
   return StoreNew(r, {&r.descriptionId, &r.commentId}, {&item.description, &item.comment});
 }
@@ -369,12 +392,14 @@ bool CDataBase::GetTransactions(TTransactionInterval::iterator& first,
 }
 
 int CDataBase::EditTransaction(CTransactionItem item) {
+  CChangeScope change(*this, EChangeKind::kEdit);
   TransactionRecord& r = item.record;
   return StoreEdit(item.id, r, {&r.descriptionId, &r.commentId},
                    {&item.description, &item.comment});
 }
 
 bool CDataBase::DelTransaction(std::uint32_t id) {
+  CChangeScope change(*this, EChangeKind::kDelete);
   return DeleteWithTexts<CTransactionIndex>(id, [](const TransactionRecord& r) {
     return std::vector<std::uint32_t>{r.descriptionId, r.commentId};
   });
@@ -383,6 +408,7 @@ bool CDataBase::DelTransaction(std::uint32_t id) {
 // ---- Planned transactions ----
 
 std::uint32_t CDataBase::AddPlnTransaction(CPlnTransactionItem item) {
+  CChangeScope change(*this, EChangeKind::kAdd);
   TransactionRecord& r = item.record.transaction;
   return StoreNew(item.record, {&r.descriptionId, &r.commentId},
                   {&item.description, &item.comment});
@@ -405,29 +431,34 @@ bool CDataBase::GetPlnTransactions(TPlnTransactionInterval::iterator& first,
 }
 
 int CDataBase::EditPlnTransaction(CPlnTransactionItem item) {
+  CChangeScope change(*this, EChangeKind::kEdit);
   TransactionRecord& r = item.record.transaction;
   return StoreEdit(item.id, item.record, {&r.descriptionId, &r.commentId},
                    {&item.description, &item.comment});
 }
 
 bool CDataBase::DelPlnTransaction(std::uint32_t id) {
+  CChangeScope change(*this, EChangeKind::kDelete);
   return DeleteWithTexts<CPlnTransactionIndex>(id, [](const PlnTransactionRecord& r) {
     return std::vector<std::uint32_t>{r.transaction.descriptionId, r.transaction.commentId};
   });
 }
 
 bool CDataBase::DelItemByKind(std::uint8_t kind, std::uint32_t id) {
+  CChangeScope change(*this, EChangeKind::kDelete);
   if (kind == kTransactionKind) return DelTransaction(id);
   if (kind == kPlnTransactionKind) return DelPlnTransaction(id);
   return false;
 }
 
 bool CDataBase::DelAnyTransaction(std::uint32_t id) {
+  CChangeScope change(*this, EChangeKind::kDelete);
   return DelTransaction(id) || DelPlnTransaction(id);
 }
 
 int CDataBase::EditTransactionFields(std::uint8_t kind, std::uint32_t id,
                                      TransactionRecord fields) {
+  CChangeScope change(*this, EChangeKind::kEdit);
   ClearLastWriteError();
   bool stored = false;
   if (kind == kTransactionKind) {

@@ -26,11 +26,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "Adbengine.h"
+#include "Undo.h"
 
 // Key of the exchange-rate cache: the lower currency id first.
 struct CurrencyPack {
@@ -236,6 +238,47 @@ class CDataBase : protected CADBEngine {
   using CADBEngine::SubTypes;
   using CADBEngine::Transactions;
 
+  // ---- Undo and redo ----
+  // Every change belongs to a step that can be taken back and made again.
+  // Each change operation above is a step by itself; a command that makes
+  // many changes (a bulk edit, an import) opens a step around them with
+  // BeginChange and closes it with EndChange. Steps nest: the outermost
+  // one names the step. Changes made outside any step become an unnamed
+  // step of their own. The steps live while the file is open: opening,
+  // creating or closing a file forgets them.
+  void BeginChange(EChangeKind kind, std::string subject = {}, std::size_t count = 0);
+  void EndChange();
+  class CChangeScope {
+   public:
+    CChangeScope(CDataBase& db, EChangeKind kind, std::string subject = {}, std::size_t count = 0)
+        : db_(db) {
+      db_.BeginChange(kind, std::move(subject), count);
+    }
+    ~CChangeScope() { db_.EndChange(); }
+    CChangeScope(const CChangeScope&) = delete;
+    CChangeScope& operator=(const CChangeScope&) = delete;
+
+   private:
+    CDataBase& db_;
+  };
+  // The step Undo (Redo) would take back (make again); nullptr when none.
+  const CChangeStep* NextUndo();
+  const CChangeStep* NextRedo();
+  // Takes back the last step (makes the last undone step again), written
+  // and synced like any change. False when there is none, or when it could
+  // not be stored: then GetLastWriteError() says why and the file holds
+  // the step as before (the stacks unchanged), unless the failure left the
+  // file between the two, when the steps are forgotten.
+  bool Undo();
+  bool Redo();
+  // Whether changes are noted for undo at all (on by default). A program
+  // that never undoes (the command-line tool) turns it off to save memory.
+  void EnableUndo(bool enabled);
+  // Calls `hook` with the file's name once for each opened file, right
+  // before the first change of that session is written; a session that
+  // only reads never calls it.
+  void SetBeforeFirstChange(std::function<void(const std::string& fileName)> hook);
+
   // The most used descriptions among recent matching transactions, at most
   // `limit`, in byte order.
   TLastTransactions& GetLastTransactions(std::uint32_t fromAccount, std::uint32_t toAccount,
@@ -281,6 +324,14 @@ class CDataBase : protected CADBEngine {
   // being before `oldest`.
   void WarnSkippedOccurrences(std::uint32_t id, const ScheduleRecord& s, Date oldest,
                               Date end) const;
+  // Forgets every step (a file opened, created or closed).
+  void ForgetSteps();
+  // Closes the changes noted outside any step into a step of their own.
+  void FlushLooseChanges();
+  // The focus, subject and count of a step, from its changes.
+  void DescribeStep(CChangeStep& step);
+  // Stores a header text slot (SetLocalizedString without its own step).
+  bool StoreSlotText(std::int8_t slot, const std::string& text);
   // DelSubType's two ways, without recursion.
   bool DelSubTypeTree(std::uint32_t id);
   bool DelSubTypeLiftChildren(std::uint32_t id);
@@ -291,6 +342,11 @@ class CDataBase : protected CADBEngine {
   TSubTypeItems subTypeItems;          // buffer of GetSubTypeItems
   TPlnTransactionInterval plnItems;    // buffer of GetPlnTransactions
   TLastTransactions lastTransactions;  // buffer of GetLastTransactions
+  CUndoHistory history;                // the steps of this session
+  CChangeStep openStep;                // the step being noted, while changeDepth > 0
+  CChangeJournal looseChanges;         // changes noted outside any step
+  int changeDepth = 0;                 // open BeginChange calls
+  bool undoEnabled = true;             // see EnableUndo
   std::string applyFailure;            // reason of the last failed apply run
   bool applyFailureTaken = false;      // TakeApplyFailure has handed it out
 };

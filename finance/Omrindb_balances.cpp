@@ -90,6 +90,7 @@ double CDataBase::GetExchangeRate(std::uint32_t a, std::uint32_t b) const {
 }
 
 bool CDataBase::SetExchangeRate(std::uint32_t a, std::uint32_t b, double rate) {
+  CChangeScope change(*this, EChangeKind::kExchangeRate);
   ClearLastWriteError();
   if (a == b || !(rate > 0) || !std::isfinite(rate)) return false;
   ExchangeRateRecord record;

@@ -21,6 +21,7 @@ Date OldestExecutedDay() {
 }  // namespace
 
 bool CDataBase::ApplyPlnTransactions() {
+  CChangeScope change(*this, EChangeKind::kPlannedPosting);
   const Date today = Today();
   TPlnSummary unused;
   ClearLastWriteError();
@@ -144,6 +145,7 @@ void CDataBase::AddPlnOccurrence(const Date& begin, const Date& day, TPlnSummary
 }
 
 bool CDataBase::ExecutePlnTransaction(const Date& day, const PlnTransactionRecord& record) {
+  CChangeScope change(*this, EChangeKind::kPlannedPosting);
   CTransactionItem item;
   item.record = record.transaction;
   item.record.date = WholeDay(day);

@@ -57,13 +57,22 @@ std::string CDataBase::GetLocalizedString(std::int8_t slot, const std::string& d
     return {};
   }
   if (stringId < kFirstFreeId) {
-    SetLocalizedString(slot, defaultText);
+    // Filling in a missing default is no change of the person's: no step.
+    CChangeJournal* const noting = journal;
+    journal = nullptr;
+    StoreSlotText(slot, defaultText);
+    journal = noting;
     return defaultText;
   }
   return GetString(stringId);
 }
 
 bool CDataBase::SetLocalizedString(std::int8_t slot, const std::string& text) {
+  CChangeScope change(*this, EChangeKind::kSettings);
+  return StoreSlotText(slot, text);
+}
+
+bool CDataBase::StoreSlotText(std::int8_t slot, const std::string& text) {
   ClearLastWriteError();
   if (slot < 0 || slot >= kSlotCount || !CheckOpened("SetLocalizedString")) return false;
   const std::uint32_t offset = kTextSlotsOffset + 4u * slot;
@@ -72,7 +81,7 @@ bool CDataBase::SetLocalizedString(std::int8_t slot, const std::string& text) {
     // The new text and the slot are written before the old text is freed,
     // so the slot never names a freed text.
     const std::uint32_t newId = AddString(text);
-    stream->Write(offset, newId);
+    WriteHeaderWord(offset, newId);
     FreeTexts({oldId}, true);
   } catch (const CFileError& e) {
     NoteWriteFailure("SetLocalizedString", e.what());
