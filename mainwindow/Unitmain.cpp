@@ -120,6 +120,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
   ApplyLanguage();
   FContainer = std::make_unique<CBaseContainer>();
   FDataBase = &FContainer->GetDataBase();
+  InstallBackupHook();
   EnableDataBaseControls(false);
   FTransactionsTree = std::make_unique<CTransactionsTree>(
       FundsTree, *FDataBase, FTexts[kTextIncomes], FTexts[kTextExpenses]);
@@ -157,8 +158,9 @@ TFormMain::~TFormMain() {
   // of their last signals may reach a handler of a window that is gone.
   for (QObject* child : findChildren<QObject*>()) disconnect(child, nullptr, this, nullptr);
   FormDestroy();
-  FContainer.reset();  // closes the database
-  FLogger.reset();     // last: "DudoDov uninitialized" ends the log
+  FContainer.reset();     // closes the database
+  FBackupRunner.reset();  // waits for the backups still being written
+  FLogger.reset();        // last: "DudoDov uninitialized" ends the log
 }
 
 // Paints the rows of a list through a function of the window.

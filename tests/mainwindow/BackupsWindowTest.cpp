@@ -1,0 +1,71 @@
+// The main window's automatic backups: one before the first change of each
+// session, none for a session that only looks, and a failed one told once
+// while the change is stored.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "Backups.h"
+#include "MainWindowFixture.h"
+
+namespace {
+
+class Backups : public MainWindow {
+ protected:
+  void SetUp() override {
+    MainWindow::SetUp();
+    MakeDemo(DataPath("demo2.vlt"));
+    folder = documents + "/Pardow Backups/";
+  }
+  std::uint32_t AddExpense(TFormMain& form) {
+    CTransactionItem t;
+    t.record.date = EncodeDate(2006, 9, 12);
+    t.record.fromAccount = 103;
+    t.record.amountOut = t.record.amountIn = M(5);
+    return form.DataBase().AddTransaction(t);
+  }
+  // The transaction counts of the database's backups, newest first.
+  std::vector<std::uint64_t> Counts() {
+    std::vector<std::uint64_t> counts;
+    for (const CBackupEntry& e : ListBackups(folder, DataPath("demo2.vlt")))
+      counts.push_back(ScanBackupCounts(e.path).transactions);
+    return counts;
+  }
+  std::string folder;
+};
+
+}  // namespace
+
+TEST_F(Backups, AreMadeBeforeTheFirstChangeOfEachSessionOnly) {
+  TFormMain form;
+  Start(form);
+  form.OpenDataBase("..\\demo2.vlt");  // a session that only looks
+  form.WaitForBackups();
+  EXPECT_EQ(Counts(), std::vector<std::uint64_t>{});
+  ASSERT_NE(AddExpense(form), 0u);
+  ASSERT_NE(AddExpense(form), 0u);
+  form.WaitForBackups();
+  // The file as it was before the first change: the demo's four transactions.
+  EXPECT_EQ(Counts(), std::vector<std::uint64_t>{4});
+  form.OpenDataBase("..\\demo2.vlt");
+  ASSERT_NE(AddExpense(form), 0u);
+  form.WaitForBackups();
+  EXPECT_EQ(Counts(), (std::vector<std::uint64_t>{6, 4}));
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(Backups, AFailedOneIsToldOnceAndTheChangesAreStored) {
+  std::ofstream(documents + "/Pardow Backups") << "a file where the folder belongs";
+  TFormMain form;
+  Start(form);
+  ASSERT_NE(AddExpense(form), 0u);
+  ASSERT_NE(AddExpense(form), 0u);
+  form.WaitForBackups();
+  QCoreApplication::processEvents();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0].rfind("The automatic backup of the database could not be made.", 0), 0u)
+      << messages[0];
+  form.OpenDataBase("..\\demo2.vlt");
+  EXPECT_EQ(form.DataBase().Transactions().size(), 6u);
+}
