@@ -3,6 +3,7 @@
 // while the change is stored.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <filesystem>
 #include <fstream>
 
@@ -68,4 +69,27 @@ TEST_F(Backups, AFailedOneIsToldOnceAndTheChangesAreStored) {
       << messages[0];
   form.OpenDataBase("..\\demo2.vlt");
   EXPECT_EQ(form.DataBase().Transactions().size(), 6u);
+}
+
+TEST_F(Backups, RestoringTheOpenDatabaseReleasesItAndOpensTheBackup) {
+  TFormMain form;
+  Start(form);
+  ASSERT_NE(AddExpense(form), 0u);
+  form.WaitForBackups();
+  SetConfirmationHook(
+      [](QWidget*, const QString&, QMessageBox::StandardButtons) { return QMessageBox::Yes; });
+  OnModalOf<TFormDBManager>([&](TFormDBManager& w) {
+    auto* list = ::Find<QTreeWidget>(&w, "LVBackups");
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    list->setCurrentItem(list->topLevelItem(0));
+    Click(::Find<QPushButton>(&w, "BtRestore"));
+  });
+  Find<QAction>(form, "MnDBManager")->trigger();
+  SetConfirmationHook({});
+  ASSERT_TRUE(form.IsDataBaseOpened());
+  EXPECT_EQ(form.DataBase().GetFileName(), DataPath("demo2.vlt"));
+  EXPECT_EQ(form.DataBase().Transactions().size(), 4u);
+  // The file as it was before the restore is the newest backup.
+  EXPECT_EQ(Counts(), (std::vector<std::uint64_t>{5, 4}));
+  EXPECT_TRUE(messages.empty()) << messages[0];
 }
