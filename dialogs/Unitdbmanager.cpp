@@ -97,9 +97,8 @@ TFormDBManager::TFormDBManager(QWidget* parent) : QDialog(parent) {
   LVBackups->setHeaderLabels({LocalizedText(30805, "Taken"), LocalizedText(30806, "Size"),
                               LocalizedText(30807, "Transactions"),
                               LocalizedText(30808, "Last transaction")});
-  LVBackups->header()->setStretchLastSection(false);
+  // Every column as wide as its texts; the window is wide enough for them.
   LVBackups->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-  LVBackups->header()->setSectionResizeMode(kColumnTaken, QHeaderView::Stretch);
   for (int column : {kColumnSize, kColumnCount, kColumnLastDay})
     LVBackups->headerItem()->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
   BtRestore = Named(new QPushButton(LocalizedText(30809, "Restore..."), GBBackups), "BtRestore");
@@ -157,7 +156,7 @@ TFormDBManager::TFormDBManager(QWidget* parent) : QDialog(parent) {
   layout->addWidget(GBFiles, 1);
   layout->addWidget(GBBackups, 1);
   layout->addLayout(bottom);
-  resize(560, 540);
+  resize(620, 540);
 
   connect(BtOpen, &QPushButton::clicked, this, &TFormDBManager::BtOpenClick);
   connect(BtNew, &QPushButton::clicked, this, &TFormDBManager::BtNewClick);
