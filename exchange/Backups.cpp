@@ -439,8 +439,26 @@ std::string MakeBackup(const std::string& databaseFile, const std::string& folde
   return backup ? backup->Finish(error) : std::string();
 }
 
+namespace {
+
+// Removes the temporary files of backups a process ended before finishing
+// (a day old: a backup being written now is never older than that).
+void RemoveAbandonedCopies(const std::string& folder) {
+  std::error_code error;
+  const auto dayAgo = fs::file_time_type::clock::now() - std::chrono::hours(24);
+  for (const fs::directory_entry& item : fs::directory_iterator(folder, error)) {
+    const std::string name = item.path().filename().string();
+    if (name.rfind(".backup-", 0) == 0 && item.is_regular_file(error) &&
+        item.last_write_time(error) < dayAgo && !error)
+      fs::remove(item.path(), error);
+  }
+}
+
+}  // namespace
+
 bool TrimBackups(const std::string& folder, const std::string& stem, const TBackupPolicy& policy,
                  const std::string& keepPath, std::string& error) {
+  RemoveAbandonedCopies(folder);
   std::vector<CBackupEntry> all = ListBackups(folder, "");
   bool ok = true;
   int kept = 0;

@@ -125,8 +125,9 @@ std::string MakeBackup(const std::string& databaseFile, const std::string& folde
 // Removes the oldest backups of the database named `stem` beyond
 // `policy.keep`, then the oldest of the folder while all of them together
 // are larger than `policy.sizeLimit`. The backup at `keepPath` (the one just
-// made) is never removed, even when it alone is over the limit. False with
-// the reason in `error` when a file could not be removed.
+// made) is never removed, even when it alone is over the limit. Temporary
+// copies left a day ago by a process that ended go as well. False with the
+// reason in `error` when a backup could not be removed.
 bool TrimBackups(const std::string& folder, const std::string& stem, const TBackupPolicy& policy,
                  const std::string& keepPath, std::string& error);
 

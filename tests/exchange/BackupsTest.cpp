@@ -173,6 +173,11 @@ TEST_F(Backups, TrimKeepsTheNewestPerDatabaseAndUnderTheSizeLimit) {
       WriteAll(folder + name, std::string(100, 'x'));
       if (day == 4) WriteAll(CCompanion::PathFor(folder + name), std::string(50, 'c'));
     }
+    // Copies left behind by a process that ended: yesterday's go, a fresh one stays.
+    WriteAll(folder + ".backup-old", "x");
+    WriteAll(folder + ".backup-new", "x");
+    fs::last_write_time(folder + ".backup-old",
+                        fs::file_time_type::clock::now() - std::chrono::hours(25));
     std::string error;
     EXPECT_TRUE(TrimBackups(folder, "f", c.policy, folder + "f-20260107-120000.vlt", error))
         << error;
@@ -180,6 +185,8 @@ TEST_F(Backups, TrimKeepsTheNewestPerDatabaseAndUnderTheSizeLimit) {
     for (const std::string& name : Names(ListBackups(folder, "")))
       left.push_back(name.substr(0, 10));
     EXPECT_EQ(left, c.left) << c.name;
+    EXPECT_FALSE(fs::exists(folder + ".backup-old")) << c.name;
+    EXPECT_TRUE(fs::exists(folder + ".backup-new")) << c.name;
     // A removed backup takes its companion along.
     EXPECT_EQ(fs::exists(folder + "f-20260104-120000.vlt.companion"),
               fs::exists(folder + "f-20260104-120000.vlt"))
