@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "Backups.h"
+#include "FileSizeLimit.h"
 #include "MainWindowFixture.h"
 
 namespace {
@@ -57,18 +58,36 @@ TEST_F(Backups, AreMadeBeforeTheFirstChangeOfEachSessionOnly) {
 }
 
 TEST_F(Backups, AFailedOneIsToldOnceAndTheChangesAreStored) {
-  std::ofstream(documents + "/Pardow Backups") << "a file where the folder belongs";
-  TFormMain form;
-  Start(form);
-  ASSERT_NE(AddExpense(form), 0u);
-  ASSERT_NE(AddExpense(form), 0u);
-  form.WaitForBackups();
-  QCoreApplication::processEvents();
-  ASSERT_EQ(messages.size(), 1u);
-  EXPECT_EQ(messages[0].rfind("The automatic backup of the database could not be made.", 0), 0u)
-      << messages[0];
-  form.OpenDataBase("..\\demo2.vlt");
-  EXPECT_EQ(form.DataBase().Transactions().size(), 6u);
+  struct Case {
+    bool fullDisk;  // else a file stands where the backup folder belongs
+    const char* reason;
+  };
+  for (const Case c : {Case{false, "File exists"}, Case{true, "File too large"}}) {
+    MakeDemo(DataPath("demo2.vlt"));
+    std::filesystem::remove_all(folder);
+    if (!c.fullDisk) std::ofstream(folder.substr(0, folder.size() - 1)) << "not a folder";
+    messages.clear();
+    TFormMain form;
+    Start(form);
+    {
+      // No file may grow to the database's size: the copy fails, while the
+      // deletes, each marking a record in place, fit.
+      CFileSizeLimit full(c.fullDisk ? std::filesystem::file_size(DataPath("demo2.vlt")) - 1 : 0);
+      EXPECT_TRUE(form.DataBase().DelTransaction(salary)) << c.reason;
+      EXPECT_TRUE(form.DataBase().DelTransaction(bread)) << c.reason;
+    }
+    form.WaitForBackups();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(messages.size(), 1u) << c.reason;
+    EXPECT_EQ(messages[0].rfind("The automatic backup of the database could not be made.", 0), 0u)
+        << messages[0];
+    EXPECT_NE(messages[0].find(c.reason), std::string::npos) << messages[0];
+    form.OpenDataBase("..\\demo2.vlt");
+    EXPECT_EQ(form.DataBase().Transactions().size(), 2u) << c.reason;
+    EXPECT_EQ(Counts(), std::vector<std::uint64_t>{}) << c.reason;
+    form.OpenDataBase("");
+    std::filesystem::remove(folder.substr(0, folder.size() - 1));
+  }
 }
 
 TEST_F(Backups, RestoringTheOpenDatabaseReleasesItAndOpensTheBackup) {
