@@ -78,7 +78,7 @@ void BM_ConvertGnuCash100k(benchmark::State& state) {
     std::remove(path.c_str());
     const CForeignRead read = ReadGnuCash(xml);
     const CConvertResult result = ConvertBook(read.book, path, {});
-    if (!read.ok || !result.ok) state.SkipWithError((read.error + result.error).c_str());
+    if (!read.ok || !result.ok) state.SkipWithError((read.ErrorText() + result.error).c_str());
     state.counters["transactions"] = static_cast<double>(result.transactions);
   }
   std::remove(path.c_str());

@@ -57,14 +57,16 @@ int RunConvertCommand(const std::vector<std::string>& args) {
   if (!ReadFileBytes(args[0], 0, bytes, error)) return Failed(args[0] + ": " + error);
   const CForeignRead read = ReadForeignBook(bytes, qif);
   if (read.dateOrderUndecided)
-    return Bad(args[0] + ": " + read.error + "; give --date-order dmy or mdy");
-  if (!read.ok) return Failed(args[0] + ": " + read.error);
+    return Bad(args[0] + ": " + read.ErrorText() + " Give --date-order dmy or mdy.");
+  if (!read.ok) return Failed(args[0] + ": " + read.ErrorText());
   const CConvertSummary summary = SummarizeBook(read.book, options);
   CConvertResult result;
   if (!dryRun) {
     result = ConvertBook(read.book, args[1], options);
     if (result.checks.empty() && !result.ok) return Failed(result.error);
   }
+  Json notImported = Json::array();
+  for (const CForeignNote& note : summary.notImported) notImported.push_back(NoteText(note));
   Json accounts = Json::array();
   for (std::size_t i = 0; i < summary.accounts.size(); ++i) {
     const CAccountCheck& a = summary.accounts[i];
@@ -77,7 +79,7 @@ int RunConvertCommand(const std::vector<std::string>& args) {
                     {"categories", summary.categories},
                     {"transactions", summary.transactions},
                     {"planned", summary.planned},
-                    {"notImported", summary.notImported},
+                    {"notImported", notImported},
                     {"stored", !dryRun}}
                    .dump(2)
             << "\n";

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -47,6 +48,15 @@ TFormConvert::TFormConvert(QWidget* parent) : QDialog(parent) {
   AccountsGrid->setSelectionBehavior(QAbstractItemView::SelectRows);
   LbNotImported = Named(new QLabel(this), "LbNotImported");
   LbNotImported->setWordWrap(true);
+  LbNotImported->setTextFormat(Qt::RichText);
+  LbNotImported->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  // A long list scrolls instead of squeezing the accounts.
+  auto* notImportedArea = new QScrollArea(this);
+  notImportedArea->setWidget(LbNotImported);
+  notImportedArea->setWidgetResizable(true);
+  notImportedArea->setFrameShape(QFrame::NoFrame);
+  notImportedArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  notImportedArea->setMaximumHeight(150);
   CBCurrency = Named(new QComboBox(this), "CBCurrency");
   CBCurrency->setEditable(true);
   CBCurrency->addItems({"EUR", "USD", "GBP", "CHF", "RUB", "PLN", "SEK", "CZK", "JPY", "CAD"});
@@ -66,11 +76,11 @@ TFormConvert::TFormConvert(QWidget* parent) : QDialog(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(LbSummary);
   layout->addWidget(AccountsGrid, 1);
-  layout->addWidget(LbNotImported);
+  layout->addWidget(notImportedArea);
   layout->addLayout(form);
   layout->addWidget(LbResult);
   layout->addLayout(buttons.row);
-  resize(640, 440);
+  resize(680, 480);
   connect(BtCreate, &QPushButton::clicked, this, &TFormConvert::BtCreateClick);
   // The accounts without a currency of their own show the one chosen.
   connect(CBCurrency, &QComboBox::currentTextChanged, this, [this](const QString& code) {
@@ -98,10 +108,18 @@ std::string TFormConvert::Execute(const CForeignBook& book, const std::string& s
   // The file's name last: it may hold "%2" itself.
   replace("%1", QFileInfo(Q(source)).fileName().toStdString() + " (" + book.format + ")");
   LbSummary->setText(Q(text));
-  std::string left;
-  for (const std::string& line : summary.notImported) left += "\n\u2022 " + line;
-  LbNotImported->setText(left.empty() ? LocalizedText(30794, "Everything comes over.")
-                                      : LocalizedText(30785, "Not coming over:") + Q(left));
+  // A list, so that a reason running over a line stays indented.
+  QString left;
+  for (const CForeignNote& note : summary.notImported)
+    left += QStringLiteral("<li>") + Q(NoteText(note, GetLocalizedCount)).toHtmlEscaped() +
+            QStringLiteral("</li>");
+  LbNotImported->setText(
+      left.isEmpty()
+          ? LocalizedText(30794, "Everything comes over.").toHtmlEscaped()
+          : LocalizedText(30785, "Not coming over:").toHtmlEscaped() +
+                QStringLiteral(
+                    "<ul style=\"margin-top: 2px; margin-left: 0px; -qt-list-indent: 1;\">") +
+                left + QStringLiteral("</ul>"));
   const bool anyWithout = std::any_of(book.accounts.begin(), book.accounts.end(),
                                       [](const CForeignAccount& a) { return a.currency.empty(); });
   CBCurrency->setEnabled(anyWithout);
@@ -208,7 +226,7 @@ std::string ConvertFromAnotherProgram(QWidget* parent, const std::string& folder
       qif.dateOrder = answer == QMessageBox::Yes ? EDateOrder::kDmy : EDateOrder::kMdy;
       read = ReadForeignBook(bytes, qif);
     }
-    error = read.error;
+    error = NoteText(read.error, GetLocalizedCount);
   }
   if (!read.ok) {
     ShowMessage(GetLocalizedText(30772, "The file could not be read:") + "\n" + file.toStdString() +

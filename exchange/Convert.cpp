@@ -271,7 +271,7 @@ CConvertSummary SummarizeBook(const CForeignBook& book, const CConvertOptions& o
   for (const CForeignTransaction& t : book.transactions) summary.transactions += t.lines.size();
   for (const CForeignAccount& account : book.accounts) summary.transactions += account.opening != 0;
   summary.planned = book.planned.size();
-  summary.notImported = book.notImported;
+  summary.notImported = GroupNotes(book.notImported);
   return summary;
 }
 

@@ -32,7 +32,7 @@ struct CConvertSummary {
   std::size_t categories = 0;
   std::size_t transactions = 0;  // as they will be stored: a split gives several
   std::size_t planned = 0;
-  std::vector<std::string> notImported;
+  std::vector<CForeignNote> notImported;  // the book's, grouped
 };
 
 // An account a transaction or planned transaction of `book` names but the

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "Dates.h"
+#include "ForeignNote.h"
 #include "Moneytype.h"
 
 struct CForeignAccount {
@@ -73,8 +74,9 @@ struct CForeignBook {
   std::vector<CForeignTransaction> transactions;
   std::vector<CForeignPlanned> planned;
   std::vector<CForeignRate> rates;
-  // What the source holds that does not come over, one line each, with why.
-  std::vector<std::string> notImported;
+  // What the source holds that does not come over, one note for each thing
+  // or each count of things.
+  std::vector<CForeignNote> notImported;
 
   CForeignAccount* FindAccount(const std::string& name) {
     for (CForeignAccount& account : accounts)
@@ -86,11 +88,13 @@ struct CForeignBook {
 // A book read whole from another program's file, or why not.
 struct CForeignRead {
   bool ok = false;
-  std::string error;
+  CForeignNote error;
   // QIF: the dates read day-first and month-first alike; read again with
   // the order given.
   bool dateOrderUndecided = false;
   CForeignBook book;
+
+  std::string ErrorText() const { return NoteText(error); }
 };
 
 // Whether `code` is written as a currency code: three capital letters.

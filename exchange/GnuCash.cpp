@@ -19,10 +19,10 @@ namespace {
 
 // ---- Unpacking ----
 
-bool Gunzip(std::string_view in, std::string& out, std::size_t limit, std::string& error) {
+bool Gunzip(std::string_view in, std::string& out, std::size_t limit, CForeignNote& error) {
   z_stream z{};
   if (inflateInit2(&z, 15 + 16) != Z_OK) {
-    error = "the compressed file could not be opened";
+    error = {EForeignNote::kCannotOpen};
     return false;
   }
   z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
@@ -31,8 +31,7 @@ bool Gunzip(std::string_view in, std::string& out, std::size_t limit, std::strin
   while (rc == Z_OK) {
     if (out.size() >= limit) {
       inflateEnd(&z);
-      error = "the file unpacks to more than " + std::to_string(limit >> 20) +
-              " MB; it is not taken as a book";
+      error = {EForeignNote::kUnpacksTooLarge, limit >> 20, 0, {}, {}};
       return false;
     }
     const std::size_t have = out.size();
@@ -45,7 +44,7 @@ bool Gunzip(std::string_view in, std::string& out, std::size_t limit, std::strin
   }
   inflateEnd(&z);
   if (rc != Z_STREAM_END) {
-    error = "the compressed file is damaged or cut short";
+    error = {EForeignNote::kDamaged};
     return false;
   }
   return true;
@@ -113,7 +112,7 @@ bool ReadDay(const std::string& text, Date& out) {
 
 class CXmlBook : public CXmlHandler {
  public:
-  bool Read(std::string_view xml, std::string& error);
+  bool Read(std::string_view xml, CForeignNote& error);
   void Start(const std::string& name, const TXmlAttributes&, std::uint32_t line) override {
     line_ = line;
     Start(name);
@@ -125,7 +124,7 @@ class CXmlBook : public CXmlHandler {
   std::map<std::string, CAccountNode> accounts;  // by guid
   std::vector<CTransactionNode> transactions;
   std::vector<CPrice> prices;
-  std::map<std::string, std::size_t> skipped;  // what is not imported -> how many
+  std::vector<CForeignNote> skipped;  // what does not come over
 
  private:
   void Start(const std::string& name);
@@ -193,15 +192,16 @@ void CXmlBook::End(const std::string& name) {
     if (name == "gnc:transaction") transactions.push_back(std::move(transaction_));
     if (name == "price") prices.push_back(price_);
   }
-  if (name == "gnc:schedxaction") ++skipped["scheduled transactions"];
-  if (name == "gnc:budget") ++skipped["budgets"];
-  if (name.starts_with("gnc:Gnc")) ++skipped["business records (" + name.substr(7) + ")"];
+  if (name == "gnc:schedxaction") skipped.push_back({EForeignNote::kGnuCashScheduled});
+  if (name == "gnc:budget") skipped.push_back({EForeignNote::kGnuCashBudgets});
+  if (name.starts_with("gnc:Gnc"))
+    skipped.push_back({EForeignNote::kGnuCashBusiness, 1, 0, {}, name.substr(7)});
   stack_.pop_back();
   text_.clear();
 }
 
-bool CXmlBook::Read(std::string_view xml, std::string& error) {
-  return WalkXml(xml, "gnc-v2", "a GnuCash book", *this, error);
+bool CXmlBook::Read(std::string_view xml, CForeignNote& error) {
+  return WalkXml(xml, "gnc-v2", "GnuCash", *this, error);
 }
 
 // ---- GnuCash's SQLite books ----
@@ -212,11 +212,11 @@ class CSqlBook {
  public:
   explicit CSqlBook(std::string_view bytes) : bytes_(bytes) {}
   ~CSqlBook() { sqlite3_close(db_); }
-  bool Read(CXmlBook& book, std::string& error);
+  bool Read(CXmlBook& book, CForeignNote& error);
 
  private:
   // Runs `sql`, handing each row to `row`; false with the reason.
-  bool Each(const char* sql, const std::function<void(sqlite3_stmt*)>& row, std::string& error);
+  bool Each(const char* sql, const std::function<void(sqlite3_stmt*)>& row, CForeignNote& error);
   std::string_view bytes_;
   sqlite3* db_ = nullptr;
 };
@@ -232,32 +232,32 @@ std::string Rational(sqlite3_stmt* statement, int column) {
 }
 
 bool CSqlBook::Each(const char* sql, const std::function<void(sqlite3_stmt*)>& row,
-                    std::string& error) {
+                    CForeignNote& error) {
   sqlite3_stmt* statement = nullptr;
   if (sqlite3_prepare_v2(db_, sql, -1, &statement, nullptr) != SQLITE_OK) {
-    error = std::string("the book's tables do not read: ") + sqlite3_errmsg(db_);
+    error = {EForeignNote::kTablesUnreadable};
     return false;
   }
   int rc = SQLITE_ROW;
   while ((rc = sqlite3_step(statement)) == SQLITE_ROW) row(statement);
   sqlite3_finalize(statement);
   if (rc != SQLITE_DONE) {
-    error = std::string("the book's tables do not read: ") + sqlite3_errmsg(db_);
+    error = {EForeignNote::kTablesUnreadable};
     return false;
   }
   return true;
 }
 
-bool CSqlBook::Read(CXmlBook& book, std::string& error) {
+bool CSqlBook::Read(CXmlBook& book, CForeignNote& error) {
   // The file is read from memory, never written: a copy SQLite owns.
   if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY, nullptr) !=
       SQLITE_OK) {
-    error = "the book could not be opened";
+    error = {EForeignNote::kCannotOpen};
     return false;
   }
   auto* copy = static_cast<unsigned char*>(sqlite3_malloc64(bytes_.size()));
   if (copy == nullptr) {
-    error = "the book does not fit in memory";
+    error = {EForeignNote::kTooLarge, bytes_.size() >> 20, 0, {}, {}};
     return false;
   }
   std::memcpy(copy, bytes_.data(), bytes_.size());
@@ -265,7 +265,7 @@ bool CSqlBook::Read(CXmlBook& book, std::string& error) {
                           static_cast<sqlite3_int64>(bytes_.size()),
                           SQLITE_DESERIALIZE_FREEONCLOSE | SQLITE_DESERIALIZE_READONLY) !=
       SQLITE_OK) {
-    error = "the book could not be opened";
+    error = {EForeignNote::kCannotOpen};
     return false;
   }
   std::map<std::string, CCommodity> commodities;
@@ -326,7 +326,8 @@ bool CSqlBook::Read(CXmlBook& book, std::string& error) {
           "SELECT COUNT(*) FROM schedxactions",
           [&](sqlite3_stmt* r) {
             if (const auto n = sqlite3_column_int64(r, 0); n > 0)
-              book.skipped["scheduled transactions"] += static_cast<std::size_t>(n);
+              book.skipped.push_back(
+                  {EForeignNote::kGnuCashScheduled, static_cast<std::size_t>(n), 0, {}, {}});
           },
           error);
   if (!read) return false;
@@ -364,7 +365,7 @@ ESide SideOf(const CAccountNode& a) {
 class CBuilder {
  public:
   explicit CBuilder(CXmlBook& xml) : xml_(xml) {}
-  bool Build(CForeignBook& book, std::string& error);
+  bool Build(CForeignBook& book, CForeignNote& error);
 
  private:
   std::string PathBelowRoot(const std::string& id, bool categories) const;
@@ -392,7 +393,7 @@ std::string CBuilder::PathBelowRoot(const std::string& id, bool categories) cons
   return path;
 }
 
-bool CBuilder::Build(CForeignBook& book, std::string& error) {
+bool CBuilder::Build(CForeignBook& book, CForeignNote& error) {
   for (const CTransactionNode& t : xml_.transactions)
     for (const CSplit& s : t.splits)
       if (auto it = xml_.accounts.find(s.account); it != xml_.accounts.end())
@@ -407,11 +408,12 @@ bool CBuilder::Build(CForeignBook& book, std::string& error) {
   for (const auto& [id, a] : xml_.accounts) {
     const ESide side = SideOf(a);
     if (side == ESide::kOther && a.type != "ROOT" && a.used)
-      ++xml_.skipped["accounts of type " + a.type + " or in " + a.commodity.id];
+      xml_.skipped.push_back(
+          {EForeignNote::kGnuCashOtherAccount, 1, 0, a.name,
+           a.commodity.IsCurrency() ? a.type : a.type + " (" + a.commodity.id + ")"});
     if (side != ESide::kBank || !(a.used || !a.parentOf)) continue;
     if (!IsCurrencyCode(a.commodity.id)) {
-      error = "the account '" + a.name + "' keeps its money in '" + a.commodity.id +
-              "', which is no currency code";
+      error = {EForeignNote::kNoCurrencyCode, 1, 0, a.name, a.commodity.id};
       return false;
     }
     const std::string name = seen[a.name] > 1 ? PathBelowRoot(id, false) : a.name;
@@ -428,8 +430,7 @@ bool CBuilder::Build(CForeignBook& book, std::string& error) {
   for (const CTransactionNode& t : xml_.transactions) {
     Date day = 0;
     if (!ReadDay(t.date, day)) {
-      error = "line " + std::to_string(t.line) + ": the transaction's date '" + t.date +
-              "' does not read as a day of the years 1900 to 2999";
+      error = {EForeignNote::kDateOutOfRange, 1, t.line, t.date, {}};
       return false;
     }
     struct CPart {
@@ -442,14 +443,14 @@ bool CBuilder::Build(CForeignBook& book, std::string& error) {
     for (const CSplit& s : t.splits) {
       auto it = xml_.accounts.find(s.account);
       if (it == xml_.accounts.end()) {
-        error = "line " + std::to_string(t.line) + ": a split names an account the book lacks";
+        error = {EForeignNote::kAccountMissing, 1, t.line, {}, {}};
         return false;
       }
       CPart part{&s, &it->second, SideOf(it->second), 0, 0};
       bool exact = true;
       if (!ReadRational(s.value, part.value, exact) ||
           !ReadRational(s.quantity, part.quantity, exact)) {
-        error = "line " + std::to_string(t.line) + ": a split's amount does not read";
+        error = {EForeignNote::kAmountUnreadable, 1, t.line, s.value + " / " + s.quantity, {}};
         return false;
       }
       inexact += !exact;
@@ -459,12 +460,9 @@ bool CBuilder::Build(CForeignBook& book, std::string& error) {
                                    [](const CPart& p) { return p.side == ESide::kBank; });
     const bool other = std::any_of(parts.begin(), parts.end(),
                                    [](const CPart& p) { return p.side == ESide::kOther; });
-    if (other && home != parts.end())
-      ++xml_.skipped
-            ["transactions with stock, business or trading accounts: the bank side is kept "
-             "without a category"];
+    if (other && home != parts.end()) xml_.skipped.push_back({EForeignNote::kGnuCashOtherSide});
     if (home == parts.end()) {
-      if (!parts.empty()) ++xml_.skipped["transactions between categories only"];
+      if (!parts.empty()) xml_.skipped.push_back({EForeignNote::kGnuCashCategoriesOnly});
       continue;
     }
     const bool opening =
@@ -532,11 +530,8 @@ bool CBuilder::Build(CForeignBook& book, std::string& error) {
       rate = {p.commodity.id, p.currency.id, static_cast<double>(value) / kMoneyOne, day};
   }
   for (auto& [pair, rate] : latest) book.rates.push_back(rate);
-  for (const auto& [what, count] : xml_.skipped)
-    book.notImported.push_back(what + ": " + std::to_string(count));
-  if (inexact > 0)
-    book.notImported.push_back("split amounts with more than four decimals, rounded: " +
-                               std::to_string(inexact));
+  book.notImported = xml_.skipped;
+  if (inexact > 0) book.notImported.push_back({EForeignNote::kGnuCashRounded, inexact, 0, {}, {}});
   book.format = "GnuCash";
   return true;
 }

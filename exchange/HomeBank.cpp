@@ -111,7 +111,7 @@ class CReader : public CXmlHandler {
       ++assignments_;
     }
   }
-  bool Build(CForeignBook& book, std::string& error);
+  bool Build(CForeignBook& book, CForeignNote& error);
 
  private:
   struct CAccount {
@@ -142,23 +142,23 @@ std::string CReader::PathOf(long category) const {
              : it->second.name;
 }
 
-bool CReader::Build(CForeignBook& book, std::string& error) {
-  const auto fail = [&](std::uint32_t line, const std::string& why) {
-    error = (line != 0 ? "line " + std::to_string(line) + ": " : std::string()) + why;
+bool CReader::Build(CForeignBook& book, CForeignNote& error) {
+  const auto fail = [&](std::uint32_t line, EForeignNote kind, const std::string& name = {}) {
+    error = {kind, 1, line, name, {}};
     return false;
   };
   std::map<long, std::string> accountName;
   for (const auto& [key, a] : accounts_) {
     auto currency = currencies_.find(a.currency);
     if (currency == currencies_.end() || currency->second.iso.size() != 3)
-      return fail(0, "the account '" + a.name + "' names a currency the file does not hold");
+      return fail(0, EForeignNote::kCurrencyMissing, a.name);
     CForeignAccount account;
     account.name = a.name;
     account.kind = a.type;
     account.currency = currency->second.iso;
     account.description = a.notes;
     if (!ReadAmount(a.initial, account.opening))
-      return fail(0, "the opening balance of '" + a.name + "' does not read");
+      return fail(0, EForeignNote::kOpeningUnreadable, a.name);
     if (book.FindAccount(a.name) != nullptr) account.name += " #" + std::to_string(key);
     accountName[key] = account.name;
     book.accounts.push_back(account);
@@ -187,20 +187,19 @@ bool CReader::Build(CForeignBook& book, std::string& error) {
       continue;
     }
     auto account = accountName.find(o.account);
-    if (account == accountName.end())
-      return fail(o.line, "a transaction names an account the file does not hold");
+    if (account == accountName.end()) return fail(o.line, EForeignNote::kAccountMissing);
     CForeignTransaction t;
     t.account = account->second;
     t.source = o.line;
     if (o.date <= kJulianOf18991230 || o.date > kJulianOf18991230 + 401768)  // to 2999-12-31
-      return fail(o.line, "the date " + std::to_string(o.date) + " is out of range");
+      return fail(o.line, EForeignNote::kDateOutOfRange, std::to_string(o.date));
     t.date = static_cast<Date>(o.date - kJulianOf18991230);
     if (auto payee = payees_.find(o.payee); payee != payees_.end()) t.payee = payee->second;
     t.memo = o.memo;
     if (!o.info.empty()) t.number = o.info;
     Money total = 0;
     if (!ReadAmount(o.amount, total))
-      return fail(o.line, "the amount '" + o.amount + "' does not read");
+      return fail(o.line, EForeignNote::kAmountUnreadable, o.amount);
     CForeignLine line;
     line.amount = total;
     line.counterAmount = -total;
@@ -215,7 +214,8 @@ bool CReader::Build(CForeignBook& book, std::string& error) {
         line.transferAccount = other->second;
         Money counter = 0;
         if (!ReadAmount(operations_[second->second].amount, counter))
-          return fail(operations_[second->second].line, "the amount does not read");
+          return fail(operations_[second->second].line, EForeignNote::kAmountUnreadable,
+                      operations_[second->second].amount);
         line.counterAmount = counter;
       }
       t.lines.push_back(line);
@@ -227,7 +227,7 @@ bool CReader::Build(CForeignBook& book, std::string& error) {
       for (std::size_t k = 0; k < amounts.size(); ++k) {
         CForeignLine part;
         if (!ReadAmount(amounts[k], part.amount))
-          return fail(o.line, "a split amount '" + amounts[k] + "' does not read");
+          return fail(o.line, EForeignNote::kAmountUnreadable, amounts[k]);
         if (k < cats.size()) part.category = PathOf(Number(cats[k]));
         if (k < memos.size()) part.memo = memos[k];
         sum += part.amount;
@@ -267,13 +267,9 @@ bool CReader::Build(CForeignBook& book, std::string& error) {
       book.rates.push_back({base->second.iso, c.iso, rate, 0});
   }
   if (unpaired > 0)
-    book.notImported.push_back(
-        "transfers whose other half is missing, kept in their own account: " +
-        std::to_string(unpaired));
+    book.notImported.push_back({EForeignNote::kHomeBankUnpaired, unpaired, 0, {}, {}});
   if (uncounted > 0)
-    book.notImported.push_back(
-        "transactions marked Remind or Void, which HomeBank counts in no balance: " +
-        std::to_string(uncounted));
+    book.notImported.push_back({EForeignNote::kHomeBankUncounted, uncounted, 0, {}, {}});
   // Scheduled transactions whose period a planned transaction can follow.
   std::size_t unmapped = 0;
   for (const COperation& o : scheduled_) {
@@ -311,14 +307,11 @@ bool CReader::Build(CForeignBook& book, std::string& error) {
   }
   if (!book.planned.empty())
     book.notImported.push_back(
-        "scheduled transactions become planned ones from today on; occurrences already due "
-        "and a limit on how often they run stay behind: " +
-        std::to_string(book.planned.size()));
+        {EForeignNote::kHomeBankPlannedFromToday, book.planned.size(), 0, {}, {}});
   if (unmapped > 0)
-    book.notImported.push_back("scheduled transactions with splits or another period: " +
-                               std::to_string(unmapped));
+    book.notImported.push_back({EForeignNote::kHomeBankScheduleOther, unmapped, 0, {}, {}});
   if (assignments_ > 0)
-    book.notImported.push_back("assignment rules: " + std::to_string(assignments_));
+    book.notImported.push_back({EForeignNote::kHomeBankAssignments, assignments_, 0, {}, {}});
   book.format = "HomeBank";
   return true;
 }
@@ -332,7 +325,7 @@ bool LooksLikeHomeBank(std::string_view bytes) {
 CForeignRead ReadHomeBank(std::string_view bytes) {
   CForeignRead result;
   CReader reader;
-  if (!WalkXml(bytes, "homebank", "a HomeBank file", reader, result.error)) return result;
+  if (!WalkXml(bytes, "homebank", "HomeBank", reader, result.error)) return result;
   if (!reader.Build(result.book, result.error)) return result;
   result.ok = true;
   return result;

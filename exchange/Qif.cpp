@@ -79,8 +79,12 @@ CTarget TargetOf(std::string_view text) {
   return target;
 }
 
-std::string LineText(std::uint32_t line) {
-  return "line " + std::to_string(line) + ": ";
+// A long category path cut for a message.
+std::string Shortened(const std::string& path) {
+  if (path.size() <= 60) return path;
+  std::size_t end = 60;
+  while (end > 0 && (static_cast<unsigned char>(path[end]) & 0xC0) == 0x80) --end;
+  return path.substr(0, end) + "\u2026";
 }
 
 class CReader {
@@ -233,7 +237,7 @@ bool CReader::Read(CForeignRead& result) {
       continue;
     }
     if (section == ESection::kNone) {
-      result.error = LineText(lineNumber) + "this is not a QIF file (it does not start with !Type)";
+      result.error = {EForeignNote::kNotThisFormat, 1, lineNumber, {}, "QIF"};
       return false;
     }
     fields.push_back({line.front(), line.substr(1), lineNumber});
@@ -260,8 +264,7 @@ bool CReader::Convert(CForeignRead& result) {
     const CDateDetection found = DetectDateStyle(dates, EDateOrder::kMdy);
     if (found.readsAll && found.ambiguous) {
       result.dateOrderUndecided = true;
-      result.error =
-          "the dates read day-first and month-first alike: say which order the file uses";
+      result.error = {EForeignNote::kDatesAmbiguous};
       return false;
     }
     dateStyle = found.style;
@@ -271,7 +274,7 @@ bool CReader::Convert(CForeignRead& result) {
   const auto amountOf = [&](std::string_view text, std::uint32_t line, Money& out) {
     std::string why;
     if (ParseAmountCell(text, amountStyle, out, why)) return true;
-    result.error = LineText(line) + "the amount '" + std::string(text) + "' does not read: " + why;
+    result.error = {EForeignNote::kAmountUnreadable, 1, line, std::string(text), {}};
     return false;
   };
   for (std::size_t i = 0; i < raw_.size(); ++i) {
@@ -284,9 +287,8 @@ bool CReader::Convert(CForeignRead& result) {
     t.number = r.number;
     if (!ParseDateCell(dateTexts[i], dateStyle, t.date) || t.date < EncodeDate(1900, 1, 1) ||
         t.date > EncodeDate(2999, 12, 31)) {
-      result.error = LineText(r.dateLine ? r.dateLine : r.line) + "the date '" +
-                     std::string(r.date) + "' is no day of the years 1900 to 2999 written as " +
-                     DateStyleText(dateStyle);
+      result.error = {EForeignNote::kDateNotInStyle, 1, r.dateLine ? r.dateLine : r.line,
+                      std::string(r.date), DateStyleText(dateStyle)};
       return false;
     }
     Money total = 0;
@@ -315,16 +317,14 @@ bool CReader::Convert(CForeignRead& result) {
       // without a category, so that the account's balance stays exact.
       if (sum != total && !r.amount.empty()) {
         t.lines.push_back(lineOf({}, total - sum, {}));
-        book_.notImported.push_back(LineText(r.line) +
-                                    "the split's parts do not add up to its total; the rest "
-                                    "is kept without a category");
+        book_.notImported.push_back({EForeignNote::kQifSplitRest, 1, r.line, {}, {}});
       }
     }
     for (const CForeignLine& line : t.lines) {
       if (std::count(line.category.begin(), line.category.end(), ':') >=
           static_cast<std::ptrdiff_t>(kMaxDepth)) {
-        result.error = LineText(r.line) + "the category nests deeper than " +
-                       std::to_string(kMaxDepth) + " levels";
+        result.error = {
+            EForeignNote::kCategoryTooDeep, kMaxDepth, r.line, Shortened(line.category), {}};
         return false;
       }
       AddCategory(line.category, line.amount > 0);
@@ -341,16 +341,12 @@ bool CReader::Convert(CForeignRead& result) {
   }
   for (const CForeignCategory& c : book_.categories)
     if (std::count(c.path.begin(), c.path.end(), ':') >= static_cast<std::ptrdiff_t>(kMaxDepth)) {
-      result.error = "the category '" + c.path.substr(0, 60) + "...' nests deeper than " +
-                     std::to_string(kMaxDepth) + " levels";
+      result.error = {EForeignNote::kCategoryTooDeep, kMaxDepth, 0, Shortened(c.path), {}};
       return false;
     }
   PairTransfers();
   for (const auto& [name, count] : otherRecords_)
-    book_.notImported.push_back("records of !" + name +
-                                " (investments, prices, classes and memorized transactions are "
-                                "not imported): " +
-                                std::to_string(count));
+    book_.notImported.push_back({EForeignNote::kQifOtherRecords, count, 0, {}, name});
   book_.format = "QIF";
   result.book = std::move(book_);
   result.ok = true;
@@ -376,9 +372,8 @@ void CReader::PairTransfers() {
       if (line.transferAccount.empty()) continue;
       if (book_.FindAccount(line.transferAccount) == nullptr) {
         book_.accounts.push_back({line.transferAccount, "Bank", "", "", 0, 0});
-        book_.notImported.push_back("the account '" + line.transferAccount +
-                                    "' has no list of its own in the file; it is made with the "
-                                    "transfers to it only");
+        book_.notImported.push_back(
+            {EForeignNote::kQifAccountWithoutList, 1, 0, line.transferAccount, {}});
       }
       auto it = simple.find({line.transferAccount, all[i].account, all[i].date});
       if (it == simple.end()) continue;
@@ -412,7 +407,7 @@ CForeignRead ReadQif(std::string_view bytes, const CQifOptions& options) {
   CForeignRead result;
   std::string text, error;
   if (!DecodeText(bytes, DetectEncoding(bytes), text, error)) {
-    result.error = "the file's text does not read: " + error;
+    result.error = {EForeignNote::kTextUnreadable, 1, 0, {}, error};
     return result;
   }
   CReader reader(text, options);

@@ -21,10 +21,10 @@ const std::string& AttributeOf(const TXmlAttributes& attributes, std::string_vie
   return none;
 }
 
-bool WalkXml(std::string_view xml, const std::string& root, const std::string& what,
-             CXmlHandler& handler, std::string& error) {
+bool WalkXml(std::string_view xml, const std::string& root, const std::string& format,
+             CXmlHandler& handler, CForeignNote& error) {
   if (xml.size() > static_cast<std::size_t>(INT_MAX)) {
-    error = "the file is larger than 2 GB";
+    error = {EForeignNote::kTooLarge, static_cast<std::size_t>(INT_MAX) >> 20, 0, {}, {}};
     return false;
   }
   // No network, no entity substitution, no DTD loading: the file's own
@@ -34,7 +34,7 @@ bool WalkXml(std::string_view xml, const std::string& root, const std::string& w
                          XML_PARSE_NONET | XML_PARSE_COMPACT),
       xmlFreeTextReader);
   if (!reader) {
-    error = "the XML could not be opened";
+    error = {EForeignNote::kCannotOpen};
     return false;
   }
   xmlTextReaderSetStructuredErrorHandler(reader.get(), Quiet, nullptr);
@@ -47,22 +47,22 @@ bool WalkXml(std::string_view xml, const std::string& root, const std::string& w
         static_cast<std::uint32_t>(std::max(0, xmlTextReaderGetParserLineNumber(reader.get())));
     const int type = xmlTextReaderNodeType(reader.get());
     if (type == XML_READER_TYPE_DOCUMENT_TYPE) {
-      error = "the file declares a document type; " + what + " does not";
+      error = {EForeignNote::kDocumentType, 1, 0, {}, format};
       return false;
     }
     if (type == XML_READER_TYPE_ENTITY_REFERENCE) {
-      error = "line " + std::to_string(line) + ": the file refers to an entity it declares";
+      error = {EForeignNote::kEntity, 1, line, {}, {}};
       return false;
     }
     if (type == XML_READER_TYPE_ELEMENT) {
       const std::string name = reinterpret_cast<const char*>(xmlTextReaderConstName(reader.get()));
       if (first && name != root) {
-        error = "this is not " + what + " (its root element is <" + name + ">)";
+        error = {EForeignNote::kNotThisFormat, 1, 0, {}, format};
         return false;
       }
       first = false;
       if (open.size() > kMaxDepth) {
-        error = "line " + std::to_string(line) + ": the elements nest deeper than in " + what;
+        error = {EForeignNote::kNestingTooDeep, 1, line, {}, format};
         return false;
       }
       const bool empty = xmlTextReaderIsEmptyElement(reader.get()) == 1;
@@ -89,13 +89,13 @@ bool WalkXml(std::string_view xml, const std::string& root, const std::string& w
     }
   }
   if (rc != 0 || first) {
+    // Where the parser stopped; its own words are English and not shown.
     const xmlError* last = xmlGetLastError();
-    error = first ? "the file holds no XML" : "the XML is damaged or cut short";
-    if (last != nullptr && last->message != nullptr) {
-      std::string message = last->message;
-      while (!message.empty() && message.back() == '\n') message.pop_back();
-      error += " (line " + std::to_string(last->line) + ": " + message + ")";
-    }
+    error = {first ? EForeignNote::kNoXml : EForeignNote::kDamaged,
+             1,
+             !first && last != nullptr ? static_cast<std::uint32_t>(std::max(0, last->line)) : 0,
+             {},
+             {}};
     return false;
   }
   return true;

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "ForeignNote.h"
+
 using TXmlAttributes = std::vector<std::pair<std::string, std::string>>;
 
 class CXmlHandler {
@@ -24,10 +26,10 @@ class CXmlHandler {
   virtual bool WantsAttributes(const std::string& name) const = 0;
 };
 
-// Walks `xml`, whose root element must be `root` (`what` names such a file
-// in messages: "a GnuCash book"). False with the reason.
-bool WalkXml(std::string_view xml, const std::string& root, const std::string& what,
-             CXmlHandler& handler, std::string& error);
+// Walks `xml`, whose root element must be `root` (`format` names such a
+// file in notes: "GnuCash"). False with the reason.
+bool WalkXml(std::string_view xml, const std::string& root, const std::string& format,
+             CXmlHandler& handler, CForeignNote& error);
 
 // The value of attribute `name`, or "".
 const std::string& AttributeOf(const TXmlAttributes& attributes, std::string_view name);

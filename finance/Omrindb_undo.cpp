@@ -69,13 +69,15 @@ void CDataBase::FlushLooseChanges() {
 void CDataBase::DescribeStep(CChangeStep& step) {
   const CChangeJournal& changes = step.journal;
   const std::vector<CJournalOp>& ops = changes.Ops();
-  // A delete is about the last item it deleted (a category after the
-  // children it took along); anything else about its first changed item.
+  // A delete is about the last item it deleted of the first one's kind (a
+  // category after the children it took along, a currency before its
+  // rates); anything else about its first changed item.
   const CJournalOp* focus = nullptr;
   for (const CJournalOp& op : ops) {
     if (!IsItemOp(op.op)) continue;
     if (step.kind == EChangeKind::kDelete) {
-      if (op.op == EJournalOp::kItemDeleted) focus = &op;
+      if (op.op == EJournalOp::kItemDeleted && (focus == nullptr || op.type == focus->type))
+        focus = &op;
     } else if (focus == nullptr) {
       focus = &op;
     }

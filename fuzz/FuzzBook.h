@@ -7,7 +7,7 @@
 
 inline void CheckForeignRead(const CForeignRead& read) {
   if (!read.ok) {
-    if (read.error.empty()) __builtin_trap();
+    if (read.error.Empty() || read.ErrorText().empty()) __builtin_trap();
     return;
   }
   if (!MissingAccount(read.book).empty()) __builtin_trap();

@@ -17,6 +17,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTreeWidget>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -25,6 +26,7 @@
 #include "DBManagerLogic.h"
 #include "DialogKit.h"
 #include "DialogsTestUtil.h"
+#include "ForeignNote.h"
 #include "Include.h"
 #include "Localizationkit.h"
 #include "Platform.h"
@@ -241,7 +243,7 @@ TEST_F(DBManager, ConvertWindowShowsTheBookAndStoresItWithEqualBalances) {
   const CForeignRead read = ReadQif(
       "!Account\nNChecking\nTBank\n^\n!Type:Bank\nD2026-01-05\nT-4,50\nPBakery\nLFood\n^\n"
       "D2026-01-06\nT1.000,00\nPEmployer\nLSalary\n^\n!Type:Invst\nD2026-01-02\n^\n");
-  ASSERT_TRUE(read.ok) << read.error;
+  ASSERT_TRUE(read.ok) << read.ErrorText();
   MakeBase("books.vlt");
   TFormConvert window;
   OnModalOf<TFormConvert>([&](TFormConvert& w) {
@@ -359,6 +361,31 @@ TEST(About, ShowsTheTranslatorOfTheLanguageFile) {
   EXPECT_EQ(translator, "Jane Doe");
   EXPECT_EQ(Find<QLabel>(&english, "LbTranslatorName")->text(), "Pardow team");
   EXPECT_EQ(Find<QLabel>(&english, "ProductName")->text(), "Pardow v1.62");
+}
+
+// Every note on another program's books reads in every language: English as
+// the command line prints it, the forms the language's plural rule asks for,
+// and every argument the English text shows.
+TEST(LanguageFile, GivesEveryNoteOnAnotherProgramsBooks) {
+  std::vector<CForeignNoteText> texts = {ForeignNoteLineText()};
+  for (int kind = 1; kind < static_cast<int>(EForeignNote::kCount); ++kind)
+    texts.push_back(ForeignNoteText(static_cast<EForeignNote>(kind)));
+  for (const std::string name :
+       {"english.txt", "german.txt", "french.txt", "spanish.txt", "russian.txt"}) {
+    Localization::CLocalizationKit kit(std::string(PARDOW_LANG_DIR) + "/" + name);
+    const bool threeForms = kit.GetText(Localization::kPluralRuleId, "") == "one-few-many";
+    for (const CForeignNoteText& t : texts) {
+      const std::string english = t.english, text = kit.GetText(t.id, "");
+      if (name == "english.txt") {
+        EXPECT_EQ(text, english) << t.id;
+      }
+      const auto bars = [](const std::string& s) { return std::count(s.begin(), s.end(), '|'); };
+      EXPECT_EQ(bars(text), bars(english) == 0 ? 0 : threeForms ? 2 : 1) << name << " " << t.id;
+      for (const char* mark : {"%1", "%2", "%3"})
+        EXPECT_EQ(text.find(mark) == std::string::npos, english.find(mark) == std::string::npos)
+            << name << " " << t.id << " " << mark;
+    }
+  }
 }
 
 TEST(LanguageFile, DefinesEveryTextOfTheDatabaseAndSettingsWindows) {

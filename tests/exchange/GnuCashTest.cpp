@@ -41,7 +41,7 @@ class GnuCashBook : public testing::TestWithParam<const char*> {};
 
 TEST_P(GnuCashBook, ConvertsWithTheBalancesGnuCashStates) {
   const CForeignRead read = ReadGnuCash(BookBytes(GetParam()));
-  ASSERT_TRUE(read.ok) << read.error;
+  ASSERT_TRUE(read.ok) << read.ErrorText();
   const CForeignBook& book = read.book;
   // The category tree starts below GnuCash's Income and Expenses.
   std::map<std::string, bool> categories;
@@ -88,20 +88,20 @@ TEST(GnuCash, DamagedAndHostileFilesAreRefused) {
     std::string bytes;
     const char* error;
   } const cases[] = {
-      {book.substr(0, book.size() / 2), "the compressed file is damaged or cut short"},
-      {"<gnc-v2><gnc:book>", "the XML is damaged or cut short"},
+      {book.substr(0, book.size() / 2), "The file is damaged or cut short."},
+      {"<gnc-v2><gnc:book>", "Line 1: The file is damaged or cut short."},
       {"<?xml version=\"1.0\"?><!DOCTYPE gnc-v2 [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b "
        "\"&a;&a;&a;&a;&a;&a;&a;&a;\">]><gnc-v2>&b;</gnc-v2>",
-       "the file declares a document type"},
-      {Gzip(std::string(3 << 20, ' ')), "the file unpacks to more than 2 MB"},
-      {deep, "line 1: the elements nest deeper than in a GnuCash book"},
-      {"<html></html>", "this is not a GnuCash book"},
-      {BookBytes("gnucash-book.sqlite.gnucash").substr(0, 8192), "the book's tables do not read"},
+       "The file declares a document type, which a GnuCash file does not."},
+      {Gzip(std::string(3 << 20, ' ')), "The file unpacks to more than 2 MB"},
+      {deep, "Line 1: The elements nest deeper than in a GnuCash file."},
+      {"<html></html>", "This is not a GnuCash file."},
+      {BookBytes("gnucash-book.sqlite.gnucash").substr(0, 8192), "The book's tables do not read."},
   };
   for (const Case& c : cases) {
     const CForeignRead read = ReadGnuCash(c.bytes, std::size_t{2} << 20);
     EXPECT_FALSE(read.ok);
-    EXPECT_EQ(read.error.rfind(c.error, 0), 0u) << read.error;
+    EXPECT_EQ(read.ErrorText().rfind(c.error, 0), 0u) << read.ErrorText();
   }
 }
 

@@ -20,7 +20,7 @@ TEST(HomeBank, SampleBookConvertsWithTheBalancesHomeBankShows) {
   std::ostringstream bytes;
   bytes << in.rdbuf();
   const CForeignRead read = ReadForeignBook(bytes.str());
-  ASSERT_TRUE(read.ok) << read.error;
+  ASSERT_TRUE(read.ok) << read.ErrorText();
   EXPECT_EQ(read.book.format, "HomeBank");
   CTempFolder folder;
   SetClock(EncodeDate(2026, 12, 10));
@@ -72,7 +72,7 @@ TEST(HomeBank, SplitsAndAHalfTransferKeepBalancesExact) {
       "<ope date=\"739602\" amount=\"1000\" account=\"1\" category=\"3\"/>\n"
       "</homebank>\n";
   const CForeignRead read = ReadHomeBank(file);
-  ASSERT_TRUE(read.ok) << read.error;
+  ASSERT_TRUE(read.ok) << read.ErrorText();
   const CConvertSummary summary = SummarizeBook(read.book, {});
   ASSERT_EQ(summary.accounts.size(), 2u);
   EXPECT_EQ(summary.accounts[0].source, (100 - 30 - 20 + 1000) * kMoneyOne);

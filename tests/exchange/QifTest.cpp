@@ -43,7 +43,7 @@ const std::string kTwoAccounts =
 
 TEST(Qif, MultiAccountFileKeepsEachTransferOnceAndOpeningBalances) {
   const CForeignRead read = ReadQif(kTwoAccounts);
-  ASSERT_TRUE(read.ok) << read.error;
+  ASSERT_TRUE(read.ok) << read.ErrorText();
   const CForeignBook& book = read.book;
   ASSERT_EQ(book.accounts.size(), 2u);
   EXPECT_EQ(book.accounts[0].opening, 100 * kMoneyOne);
@@ -76,7 +76,8 @@ TEST(Qif, MultiAccountFileKeepsEachTransferOnceAndOpeningBalances) {
                                                  {"Food:Fruit", false},
                                                  {"Interest income", true}}));
   ASSERT_EQ(book.notImported.size(), 1u);
-  EXPECT_NE(book.notImported[0].find("Type:Invst"), std::string::npos);
+  EXPECT_EQ(book.notImported[0].kind, EForeignNote::kQifOtherRecords);
+  EXPECT_EQ(book.notImported[0].detail, "Type:Invst");
 }
 
 TEST(Qif, DateAndAmountVariants) {
@@ -104,7 +105,7 @@ TEST(Qif, DateAndAmountVariants) {
     const CForeignRead read = ReadQif(file, options);
     EXPECT_EQ(read.dateOrderUndecided, c.undecided) << c.dates;
     if (c.undecided) continue;
-    ASSERT_TRUE(read.ok) << c.dates << ": " << read.error;
+    ASSERT_TRUE(read.ok) << c.dates << ": " << read.ErrorText();
     EXPECT_EQ(read.book.accounts[0].name, "QIF account");
     EXPECT_EQ(read.book.transactions[0].date, c.first) << c.dates;
     EXPECT_EQ(read.book.transactions[0].Amount(), c.money) << c.dates;
@@ -116,10 +117,10 @@ TEST(Qif, BadFilesAreRefusedWithTheLine) {
     std::string file;
     const char* error;
   } const cases[] = {
-      {"Date,Amount\n2026-01-01,5\n", "line 1: this is not a QIF file"},
-      {"!Type:Bank\nD2026-13-45\nT5\n^\n", "line 2: the date '2026-13-45'"},
-      {"!Type:Bank\nD1066-10-14\nT5\n^\n", "line 2: the date '1066-10-14'"},
-      {"!Type:Bank\nD2026-01-01\nT5.00001\n^\n", "line 3: the amount '5.00001'"},
+      {"Date,Amount\n2026-01-01,5\n", "Line 1: This is not a QIF file."},
+      {"!Type:Bank\nD2026-13-45\nT5\n^\n", "Line 2: The date '2026-13-45'"},
+      {"!Type:Bank\nD1066-10-14\nT5\n^\n", "Line 2: The date '1066-10-14'"},
+      {"!Type:Bank\nD2026-01-01\nT5.00001\n^\n", "Line 3: The amount '5.00001'"},
       {"!Type:Bank\nD2026-01-01\nT5\nL" + std::string(40, 'a') +
            [] {
              std::string deep;
@@ -127,13 +128,36 @@ TEST(Qif, BadFilesAreRefusedWithTheLine) {
              return deep;
            }() +
            "\n^\n",
-       "line 2: the category nests deeper than 32 levels"},
+       "Line 2: The category 'aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa:x:x:x:x:x:x:x:x:x:x\u2026' "
+       "nests deeper than 32 levels."},
   };
   for (const Case& c : cases) {
     const CForeignRead read = ReadQif(c.file);
     EXPECT_FALSE(read.ok);
-    EXPECT_EQ(read.error.rfind(c.error, 0), 0u) << read.error;
+    EXPECT_EQ(read.ErrorText().rfind(c.error, 0), 0u) << read.ErrorText();
   }
+}
+
+// What does not come over is told once for each reason, with its count
+// and what it is about.
+TEST(Qif, WhatStaysBehindIsGroupedByReason) {
+  const CForeignRead read = ReadQif(
+      "!Type:Bank\nD2026-01-05\nT-10\nL[Alpha]\n^\nD2026-01-06\nT-20\nL[Beta]\n^\n"
+      "D2026-01-07\nT-30\nSFood\n$-20\n^\nD2026-01-08\nT-9\nL[Alpha]\n^\n"
+      "!Type:Memorized\nT5\n^\nT6\n^\n!Type:Prices\nX\n^\n");
+  ASSERT_TRUE(read.ok) << read.ErrorText();
+  std::vector<std::string> texts;
+  for (const CForeignNote& note : SummarizeBook(read.book, {}).notImported)
+    texts.push_back(NoteText(note));
+  EXPECT_EQ(texts, (std::vector<std::string>{
+                       "1 split whose parts do not add up to its total (line 10): the rest is "
+                       "kept without a category",
+                       "2 accounts have no list of their own in the file and are made from the "
+                       "transfers to them only: Alpha, Beta",
+                       "2 records of !Type:Memorized (investments, prices, classes and memorized "
+                       "transactions do not come over)",
+                       "1 record of !Type:Prices (investments, prices, classes and memorized "
+                       "transactions do not come over)"}));
 }
 
 // The book in a new database: every account's balance as the source's, a
@@ -141,7 +165,7 @@ TEST(Qif, BadFilesAreRefusedWithTheLine) {
 // leaves no file, an existing file is never written over.
 TEST(Qif, ConvertsIntoANewDatabaseWithEqualBalances) {
   const CForeignRead read = ReadQif(kTwoAccounts);
-  ASSERT_TRUE(read.ok) << read.error;
+  ASSERT_TRUE(read.ok) << read.ErrorText();
   CTempFolder folder;
   const std::string path = folder.Path("new.vlt");
   CConvertOptions options;
@@ -185,7 +209,7 @@ TEST(Qif, ConvertsIntoANewDatabaseWithEqualBalances) {
 TEST(Qif, RoundTripKeepsBalancesAndCategories) {
   CTempFolder folder;
   const CForeignRead first = ReadQif(kTwoAccounts);
-  ASSERT_TRUE(first.ok) << first.error;
+  ASSERT_TRUE(first.ok) << first.ErrorText();
   ASSERT_TRUE(ConvertBook(first.book, folder.Path("a.vlt"), {}).ok);
   const auto contents = [](const std::string& path) {
     CDataBase db;
@@ -206,7 +230,7 @@ TEST(Qif, RoundTripKeepsBalancesAndCategories) {
   CQifOptions options;
   options.dateOrder = EDateOrder::kMdy;
   const CForeignRead again = ReadQif(qif, options);
-  ASSERT_TRUE(again.ok) << again.error;
+  ASSERT_TRUE(again.ok) << again.ErrorText();
   const CConvertResult result = ConvertBook(again.book, folder.Path("b.vlt"), {});
   ASSERT_TRUE(result.ok) << result.error;
   EXPECT_EQ(result.checks.size(), 2u);
