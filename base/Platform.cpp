@@ -87,10 +87,11 @@ TProgramFolders ResolveProgramFolders(const TFolderFacts& facts) {
     std::string documents = facts.u3Documents;
     while (!documents.empty() && documents.back() == '/') documents.pop_back();
     folders.data = documents + "/Pardow Data/";
+    folders.backups = documents + "/Pardow Backups/";
   } else {
-    folders.data = beside
-                       ? program + "Data/"
-                       : XdgFolder(facts.xdgDataHome, facts.home, ".local/share/") + "pardow/Data/";
+    const std::string xdgData = XdgFolder(facts.xdgDataHome, facts.home, ".local/share/");
+    folders.data = beside ? program + "Data/" : xdgData + "pardow/Data/";
+    folders.backups = beside ? program + "Backups/" : xdgData + "pardow/backups/";
   }
   return folders;
 }

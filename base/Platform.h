@@ -42,6 +42,7 @@ struct TProgramFolders {
   std::string resources;  // holds Lang/ and docs/
   std::string log;        // holds log.html
   std::string data;       // the databases
+  std::string backups;    // the automatic backups of the databases
 };
 
 // The U3 variables come first: $U3_APP_DATA_PATH holds the resources and the
@@ -53,6 +54,9 @@ struct TProgramFolders {
 // databases), except that the log and the databases go to the XDG folders
 // when its folder cannot be written. An XDG variable that is not an absolute
 // path is ignored for its default under $HOME (.local/state, .local/share).
+// The backups go beside the databases' folder: Backups/ beside a portable
+// program, $XDG_DATA_HOME/pardow/backups/, or $U3_DEVICE_DOCUMENT_PATH/
+// Pardow Backups/.
 TProgramFolders ResolveProgramFolders(const TFolderFacts& facts);
 
 // The folders of the running program.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Access.h"
+#include "BackupsCmd.h"
 #include "BankCheckCmd.h"
 #include "Companion.h"
 #include "ConvertCmd.h"
@@ -42,7 +43,7 @@ const char kUsage[] =
     "  demo FILE [--transactions N] [--seed S]\n"
     "                create the demo database (3000 transactions by default)\n" PARDOW_REPORT_USAGE
         PARDOW_EDIT_USAGE PARDOW_EXCHANGE_USAGE PARDOW_BANK_CHECK_USAGE PARDOW_RULES_USAGE
-            PARDOW_FIND_USAGE PARDOW_CONVERT_USAGE;
+            PARDOW_FIND_USAGE PARDOW_CONVERT_USAGE PARDOW_BACKUPS_USAGE;
 
 int Fail(const std::string& text) {
   std::cerr << "pardow-cli: " << text << "\n";
@@ -213,6 +214,8 @@ int main(int argc, char** argv) {
     return RunRulesCommand(command, rest);
   if (command == "find") return RunFindCommand(rest);
   if (command == "convert") return RunConvertCommand(rest);
+  if (command == "backups" || command == "backup" || command == "restore")
+    return RunBackupsCommand(command, rest);
   if (int rc = RunEditCommand(command, rest); rc >= 0) return rc;
   return Fail("bad command or arguments\n" + std::string(kUsage));
 }

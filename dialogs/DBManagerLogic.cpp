@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "Companion.h"
+#include "Include.h"
+#include "Settingsstorage.h"
 
 std::string DatabaseFileName(const std::string& chosen) {
   const std::string::size_type slash = chosen.find_last_of('/');
@@ -35,6 +37,14 @@ bool DeleteDatabaseFile(const std::string& path, std::string& error, std::string
   }
   DeleteCompanion(path, companionError);
   return true;
+}
+
+TBackupPolicy StoredBackupPolicy() {
+  Settings::CSettingsStorage& settings = GetSettings();
+  TBackupPolicy policy;
+  policy.keep = settings.GetBackupsKept();
+  policy.sizeLimit = static_cast<std::uint64_t>(settings.GetBackupsSizeLimitMb()) * 1024 * 1024;
+  return policy;
 }
 
 TPasswordChoice DecidePassword(bool enabled, const std::string& password,

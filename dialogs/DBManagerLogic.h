@@ -1,10 +1,12 @@
 // Decisions of the database manager and the database settings window: the
 // name a new database file gets, the texts of the manager's questions and
-// errors, and what OK in the database settings window does with the two
-// password boxes.
+// errors, the backup settings it trims by, and what OK in the database
+// settings window does with the two password boxes.
 #pragma once
 
 #include <string>
+
+#include "Backups.h"
 
 // The path a new database is created at: `chosen` with ".vlt" appended unless
 // its file name already ends with exactly ".vlt" (case-sensitive, so
@@ -24,6 +26,9 @@ std::string CreateError(const std::string& prefix, const std::string& path);
 // When only the companion could not be deleted, the answer is true with
 // `companionError` set: the database is gone, the user is told.
 bool DeleteDatabaseFile(const std::string& path, std::string& error, std::string& companionError);
+
+// The backup settings of the application settings storage.
+TBackupPolicy StoredBackupPolicy();
 
 // What OK in the database settings window does.
 enum class TPasswordChoice {

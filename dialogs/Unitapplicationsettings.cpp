@@ -1,6 +1,7 @@
 #include "Unitapplicationsettings.h"
 
 #include <QDir>
+#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 #include <vector>
@@ -54,6 +55,20 @@ TFormApplicationSettings::TFormApplicationSettings(QWidget* parent) : QDialog(pa
   LbQuickExpensesVal->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   CbEmptyCategories = new QCheckBox(GeneralTab);
   CbEmptyCategories->setObjectName("CbEmptyCategories");
+  GBBackups = Named(new QGroupBox(GeneralTab), "GBBackups");
+  LbBackupsKept = Named(new QLabel(GBBackups), "LbBackupsKept");
+  SpBackupsKept = Named(new QSpinBox(GBBackups), "SpBackupsKept");
+  SpBackupsKept->setRange(1, 999);
+  LbBackupsSizeLimit = Named(new QLabel(GBBackups), "LbBackupsSizeLimit");
+  SpBackupsSizeLimit = Named(new QSpinBox(GBBackups), "SpBackupsSizeLimit");
+  SpBackupsSizeLimit->setRange(10, 10'000'000);
+  SpBackupsSizeLimit->setSuffix(QStringLiteral(" MB"));
+  SpBackupsSizeLimit->setGroupSeparatorShown(true);
+  LbBackupsKept->setBuddy(SpBackupsKept);
+  LbBackupsSizeLimit->setBuddy(SpBackupsSizeLimit);
+  LbBackupFolder = Named(new QLabel(GBBackups), "LbBackupFolder");
+  LbBackupFolder->setWordWrap(true);
+  LbBackupFolder->setTextInteractionFlags(Qt::TextSelectableByMouse);
   LanguagesList = new QListWidget(LanguageTab);
   LanguagesList->setObjectName("LanguagesList");
   const TOkCancel okCancel = MakeOkCancel(this);
@@ -67,6 +82,9 @@ TFormApplicationSettings::TFormApplicationSettings(QWidget* parent) : QDialog(pa
       {TabOf(PageControl, 0), 12002, "General"},
       {CaptionOf(CbEmptyCategories), 12003, "Show empty categories"},
       {CaptionOf(LbMaxQuickExpenses), 12004, "Maximum quick expense items:"},
+      {CaptionOf(GBBackups), 30800, "Automatic backups"},
+      {CaptionOf(LbBackupsKept), 30801, "Backups kept per database:"},
+      {CaptionOf(LbBackupsSizeLimit), 30802, "Size limit of all backups:"},
   });
   TBQuickExpenses->setValue(10);
 
@@ -78,13 +96,19 @@ TFormApplicationSettings::TFormApplicationSettings(QWidget* parent) : QDialog(pa
   general->addLayout(quick);
   general->addSpacing(8);
   general->addWidget(CbEmptyCategories);
+  general->addSpacing(8);
+  auto* backups = new QFormLayout(GBBackups);
+  backups->addRow(LbBackupsKept, SpBackupsKept);
+  backups->addRow(LbBackupsSizeLimit, SpBackupsSizeLimit);
+  backups->addRow(LbBackupFolder);
+  general->addWidget(GBBackups);
   general->addStretch();
   auto* languages = new QVBoxLayout(LanguageTab);
   languages->addWidget(LanguagesList);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(PageControl, 1);
   layout->addLayout(okCancel.row);
-  resize(340, 260);
+  resize(380, 360);
 
   connect(TBQuickExpenses, &QSlider::valueChanged, this,
           &TFormApplicationSettings::TBQuickExpensesChange);
@@ -101,6 +125,11 @@ bool TFormApplicationSettings::Execute() {
   TBQuickExpenses->setValue(QuickExpensesPosition(FStoredQuickExpenses));
   TBQuickExpensesChange(TBQuickExpenses->value());
   CbEmptyCategories->setChecked(settings.GetShowEmptyCategories());
+  FStoredBackupsKept = settings.GetBackupsKept();
+  FStoredBackupsSizeLimit = settings.GetBackupsSizeLimitMb();
+  SpBackupsKept->setValue(FStoredBackupsKept);
+  SpBackupsSizeLimit->setValue(FStoredBackupsSizeLimit);
+  LbBackupFolder->setText(LocalizedText(30803, "Folder: %1").arg(Q(settings.GetBackupFolder())));
   PageControl->setCurrentIndex(0);
   return exec() == QDialog::Accepted;
 }
@@ -143,6 +172,10 @@ void TFormApplicationSettings::BtOkClick() {
   if (quickExpenses != FStoredQuickExpenses)
     stored = settings.SetMaximumQuickExpenses(quickExpenses) && stored;
   stored = settings.SetShowEmptyCategories(CbEmptyCategories->isChecked()) && stored;
+  if (SpBackupsKept->value() != FStoredBackupsKept)
+    stored = settings.SetBackupsKept(SpBackupsKept->value()) && stored;
+  if (SpBackupsSizeLimit->value() != FStoredBackupsSizeLimit)
+    stored = settings.SetBackupsSizeLimitMb(SpBackupsSizeLimit->value()) && stored;
   if (!stored) {
     ShowMessage(GetLocalizedText(24147, "The settings could not be stored.") + "\n" +
                 settings.GetFileName());

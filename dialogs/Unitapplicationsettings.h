@@ -1,14 +1,17 @@
 // TFormApplicationSettings: the preferences of the application rather than
 // of a database: how many quick-expense templates the menu lists, whether
-// empty categories are shown, and the user-interface language.
+// empty categories are shown, how many automatic backups are kept, and the
+// user-interface language.
 #pragma once
 
 #include <QCheckBox>
 #include <QDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTabWidget>
 #include <string>
 
@@ -34,6 +37,8 @@ class TFormApplicationSettings : public QDialog {
 
   std::string FLocaleFileName;   // as read when the window was shown
   int FStoredQuickExpenses = 0;  // the quick-expense count read then
+  int FStoredBackupsKept = 0;    // the backup settings read then
+  int FStoredBackupsSizeLimit = 0;
 
   // The controls, each named by its objectName.
   QTabWidget* PageControl = nullptr;
@@ -42,6 +47,12 @@ class TFormApplicationSettings : public QDialog {
   QSlider* TBQuickExpenses = nullptr;
   QLabel* LbQuickExpensesVal = nullptr;
   QCheckBox* CbEmptyCategories = nullptr;
+  QGroupBox* GBBackups = nullptr;
+  QLabel* LbBackupsKept = nullptr;
+  QSpinBox* SpBackupsKept = nullptr;
+  QLabel* LbBackupsSizeLimit = nullptr;
+  QSpinBox* SpBackupsSizeLimit = nullptr;
+  QLabel* LbBackupFolder = nullptr;
   QWidget* LanguageTab = nullptr;
   QListWidget* LanguagesList = nullptr;
   QPushButton* BtOk = nullptr;

@@ -1,6 +1,7 @@
 // TFormDBManager: picks the database file to work with. It lists the
 // database files of the data folder, creates a new one, deletes one, or
-// opens any file through a file dialog, and answers the chosen path.
+// opens any file through a file dialog, and answers the chosen path. It also
+// lists the automatic backups of the selected database and restores one.
 #pragma once
 
 #include <QDialog>
@@ -9,9 +10,14 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTreeWidget>
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
+#include <vector>
 
+#include "Backups.h"
 #include "Omrindb.h"
 
 class TFormDBManager : public QDialog {
@@ -19,6 +25,7 @@ class TFormDBManager : public QDialog {
 
  public:
   explicit TFormDBManager(QWidget* parent = nullptr);
+  ~TFormDBManager() override;
 
   // Shows the data folder's files and answers the path to open: "..\" and
   // a file name of the data folder, a full path, or "" when the window was
@@ -38,9 +45,17 @@ class TFormDBManager : public QDialog {
   void LBFilesDblClick(QListWidgetItem* item);
   void BtConvertClick();
   void UpdateCommands();
+  void BtRestoreClick();
+  void FillBackups();
 
  private:
   void FillFiles();
+  // Counts the listed backups' transactions on a thread of its own and shows
+  // each count when it is ready; StopCounting waits for that thread.
+  void StartCounting();
+  void StopCounting();
+  void ShowCounts(int generation, std::size_t row, const CBackupCounts& counts);
+  std::string SelectedFile() const;
 
   CDataBase* FDataBase = nullptr;
   std::string FDataFolder;  // ends with '/'
@@ -48,6 +63,11 @@ class TFormDBManager : public QDialog {
   std::string FDeleteQuestion;
   std::string FCreateError;
   TReleaseFile FReleaseFile;
+  std::string FBackupFolder;           // ends with '/'
+  std::vector<CBackupEntry> FBackups;  // the rows of LVBackups
+  int FBackupsGeneration = 0;          // counts shown only for the list they were made for
+  std::thread FCounter;
+  std::atomic<bool> FStopCounting{false};
 
   // The controls, each named by its objectName.
   QGroupBox* GBWorkFolder = nullptr;
@@ -59,6 +79,9 @@ class TFormDBManager : public QDialog {
   QPushButton* BtNew = nullptr;
   QPushButton* BtDel = nullptr;
   QPushButton* BtConvert = nullptr;
+  QGroupBox* GBBackups = nullptr;
+  QTreeWidget* LVBackups = nullptr;
+  QPushButton* BtRestore = nullptr;
   QPushButton* BtOpenCustom = nullptr;
   QPushButton* BtClose = nullptr;
   QFileDialog* SaveDialog1 = nullptr;

@@ -125,6 +125,7 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     while (FViewBeforeStep.size() > CUndoHistory::kMaxSteps + 50)
       FViewBeforeStep.erase(FViewBeforeStep.begin());
   });
+  InstallBackupHook();
   EnableDataBaseControls(false);
   FTransactionsTree = std::make_unique<CTransactionsTree>(
       FundsTree, *FDataBase, FTexts[kTextIncomes], FTexts[kTextExpenses]);
@@ -162,8 +163,9 @@ TFormMain::~TFormMain() {
   // of their last signals may reach a handler of a window that is gone.
   for (QObject* child : findChildren<QObject*>()) disconnect(child, nullptr, this, nullptr);
   FormDestroy();
-  FContainer.reset();  // closes the database
-  FLogger.reset();     // last: "DudoDov uninitialized" ends the log
+  FContainer.reset();     // closes the database
+  FBackupRunner.reset();  // waits for the backups still being written
+  FLogger.reset();        // last: "DudoDov uninitialized" ends the log
 }
 
 // Paints the rows of a list through a function of the window.

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "Backups.h"
 #include "Logger.h"
 #include "Mainlogic.h"
 #include "Node.h"
@@ -106,6 +107,9 @@ class TFormMain : public QMainWindow {
   // Whether a start whose last database is not found opens the database
   // manager (on by default; off while nobody is at the screen).
   void SetManagerWhenLastIsMissing(bool open) { FManagerWhenLastIsMissing = open; }
+
+  // Returns once the backups handed to the background are written.
+  void WaitForBackups();
 
   CDataBase& DataBase();
   CTransactionsTree* FundsTreeNodes() { return FTransactionsTree.get(); }
@@ -264,6 +268,13 @@ class TFormMain : public QMainWindow {
 
   std::map<std::uint64_t, CViewState> FViewBeforeStep;  // by step serial, recent steps
 
+  // Automatic backups (Unitmain_backups.cpp): the database's hook that backs
+  // up each opened file before its first change, the copy itself, and the
+  // one message when it fails.
+  void InstallBackupHook();
+  void BackupBeforeFirstChange(const std::string& fileName);
+  void ReportBackupFailure(const std::string& error);
+
   // Owned for the whole run, in the order they are created.
   std::unique_ptr<CLogger> FLogger;
   std::unique_ptr<CBaseContainer> FContainer;
@@ -298,6 +309,8 @@ class TFormMain : public QMainWindow {
   TFormFind* FFindForm = nullptr;  // made on first use, kept with its query
   // Each column's width while shown, kept while it is hidden.
   std::array<int, kFundsColumnCount> FColumnWidths{};
+  // Finishes the backups off the window's thread.
+  std::unique_ptr<CBackupRunner> FBackupRunner;
 
   // Controls, named as the window names them.
   QToolBar* ToolBar1 = nullptr;

@@ -219,6 +219,10 @@ std::string CSettingsStorage::GetDataFolder() const {
   return GetProgramFolders().data;
 }
 
+std::string CSettingsStorage::GetBackupFolder() const {
+  return GetProgramFolders().backups;
+}
+
 void CSettingsStorage::DeriveSeparators() {
   // The money text of 1000 in the user's locale, e.g. "1,000.00": the
   // decimal mark stands before the two decimals, the group separator after

@@ -49,6 +49,8 @@ inline constexpr const char* kLocaleFileName = "LocaleFileName";
 inline constexpr const char* kMaximumQuickExpenses = "MaximumQuickExpenses";
 inline constexpr const char* kColumnWidth = "ColumnWidth_";  // + 0..7
 inline constexpr const char* kLastUpdatesCheck = "LastUpdatesCheck";
+inline constexpr const char* kBackupsKept = "BackupsKept";
+inline constexpr const char* kBackupsSizeLimit = "BackupsSizeLimit";  // megabytes
 // Reserved for the export and import windows.
 inline constexpr const char* kExportFileName = "ExportFileName";
 inline constexpr const char* kExportSeparatorType = "ExportSeparatorType";
@@ -62,6 +64,11 @@ inline constexpr const char* kImportType = "ImportType";
 inline constexpr const char* kImportField = "ImportField_";
 inline constexpr const char* kImportCreateType = "ImportCreateType";
 inline constexpr const char* kImportFirstRow = "ImportFirstRow";
+
+// The backup settings' defaults (exchange/Backups.h holds the same numbers
+// for the command-line tool, which has no settings).
+inline constexpr int kDefaultBackupsKept = 20;
+inline constexpr int kDefaultBackupSizeLimitMb = 2048;
 
 // Defaults the callers pass: the database opened on a first start (the "..\"
 // marker stands for the data folder) and the language file.
@@ -157,6 +164,20 @@ class CSettingsStorage {
   // The day of the last check for a new version (0 = never); stored as whole days.
   Date GetLastUpdatesCheck() { return static_cast<Date>(GetInt(kLastUpdatesCheck, 0)); }
   void SetLastUpdatesCheck(Date date);
+
+  // How many automatic backups are kept per database (1..999, 20 by
+  // default) and how many megabytes the backup folder may hold in all
+  // (10..10000000, 2048 by default); a stored value outside reads as the
+  // default.
+  int GetBackupsKept() { return GetIntInRange(kBackupsKept, kDefaultBackupsKept, 1, 999); }
+  bool SetBackupsKept(int value) { return SetInt(kBackupsKept, value); }
+  int GetBackupsSizeLimitMb() {
+    return GetIntInRange(kBackupsSizeLimit, kDefaultBackupSizeLimitMb, 10, 10'000'000);
+  }
+  bool SetBackupsSizeLimitMb(int value) { return SetInt(kBackupsSizeLimit, value); }
+  // The folder of the automatic backups, ending with '/' (see
+  // ResolveProgramFolders).
+  std::string GetBackupFolder() const;
 
   // The reopen list, most recent first, at most kReopenListSize paths, no
   // duplicates.

@@ -1,5 +1,5 @@
 // Where the program finds its language files and guide, and where it writes
-// its log and databases: U3, portable, installed and read-only layouts.
+// its log, databases and backups: U3, portable, installed and read-only layouts.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -27,56 +27,59 @@ TEST(ProgramFolders, FollowTheU3VariablesThenTheLayoutOfTheProgram) {
        "",
        "",
        "",
-       {"/home/u/build/", "/home/u/build/", "/home/u/build/Data/"}},
+       {"/home/u/build/", "/home/u/build/", "/home/u/build/Data/", "/home/u/build/Backups/"}},
       {"portable read-only",
        "/mnt/cd/",
        "",
        "",
        "/st",
        "/da/",
-       {"/mnt/cd/", "/st/pardow/", "/da/pardow/Data/"}},
+       {"/mnt/cd/", "/st/pardow/", "/da/pardow/Data/", "/da/pardow/backups/"}},
       {"installed",
        "/usr/bin/",
        "",
        "",
        "",
        "",
-       {"/usr/share/pardow/", "/home/u/.local/state/pardow/", "/home/u/.local/share/pardow/Data/"}},
+       {"/usr/share/pardow/", "/home/u/.local/state/pardow/", "/home/u/.local/share/pardow/Data/",
+        "/home/u/.local/share/pardow/backups/"}},
       {"relative XDG values are ignored",
        "/usr/bin/",
        "",
        "",
        "state",
        "data",
-       {"/usr/share/pardow/", "/home/u/.local/state/pardow/", "/home/u/.local/share/pardow/Data/"}},
+       {"/usr/share/pardow/", "/home/u/.local/state/pardow/", "/home/u/.local/share/pardow/Data/",
+        "/home/u/.local/share/pardow/backups/"}},
       {"a bin/ without share/pardow/Lang is portable",
        "/home/u/bin/",
        "",
        "",
        "",
        "",
-       {"/home/u/bin/", "/home/u/bin/", "/home/u/bin/Data/"}},
+       {"/home/u/bin/", "/home/u/bin/", "/home/u/bin/Data/", "/home/u/bin/Backups/"}},
       {"share/pardow without Lang/",
        "/opt/p/bin/",
        "",
        "",
        "",
        "",
-       {"/opt/p/bin/", "/home/u/.local/state/pardow/", "/home/u/.local/share/pardow/Data/"}},
+       {"/opt/p/bin/", "/home/u/.local/state/pardow/", "/home/u/.local/share/pardow/Data/",
+        "/home/u/.local/share/pardow/backups/"}},
       {"U3 first",
        "/usr/bin/",
        "/u3/app",
        "/u3/docs//",
        "/st",
        "/da",
-       {"/u3/app/", "/u3/app/", "/u3/docs/Pardow Data/"}},
+       {"/u3/app/", "/u3/app/", "/u3/docs/Pardow Data/", "/u3/docs/Pardow Backups/"}},
       {"U3 documents alone",
        "/home/u/build/",
        "",
        "/u3/docs",
        "",
        "",
-       {"/home/u/build/", "/home/u/build/", "/u3/docs/Pardow Data/"}},
+       {"/home/u/build/", "/home/u/build/", "/u3/docs/Pardow Data/", "/u3/docs/Pardow Backups/"}},
   };
   for (const Case& c : cases) {
     TFolderFacts facts;
@@ -92,5 +95,6 @@ TEST(ProgramFolders, FollowTheU3VariablesThenTheLayoutOfTheProgram) {
     EXPECT_EQ(got.resources, c.expected.resources) << c.name;
     EXPECT_EQ(got.log, c.expected.log) << c.name;
     EXPECT_EQ(got.data, c.expected.data) << c.name;
+    EXPECT_EQ(got.backups, c.expected.backups) << c.name;
   }
 }

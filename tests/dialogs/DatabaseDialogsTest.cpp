@@ -13,12 +13,17 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTableWidget>
+#include <QTest>
+#include <QTreeWidget>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 
+#include "Backups.h"
+#include "DBManagerLogic.h"
 #include "DialogKit.h"
 #include "DialogsTestUtil.h"
 #include "ForeignNote.h"
@@ -27,6 +32,7 @@
 #include "Platform.h"
 #include "Qif.h"
 #include "Settingsstorage.h"
+#include "Skin.h"
 #include "Unitabout.h"
 #include "Unitapplicationsettings.h"
 #include "Unitconvert.h"
@@ -140,6 +146,70 @@ TEST_F(DBManager, CancelledSaveDialogLeavesTheWindowAndTheListAsTheyWere) {
   });
   EXPECT_EQ(manager.Execute(&db), "");
   EXPECT_EQ(QDir(QString::fromStdString(dataFolder)).entryList(QDir::Files).size(), 1);
+}
+
+// The selected database's backups, newest first with their counts; a
+// restore asks, has the file released, backs it up and replaces it. Set
+// PARDOW_PREVIEW_DIR to keep a picture of the list.
+TEST_F(DBManager, ListsTheSelectedDatabasesBackupsAndRestoresOneAfterAsking) {
+  const std::string backups = dir.path().toStdString() + "/docs/Pardow Backups/";
+  const std::string household = dataFolder + "household.vlt";
+  MakeBase("household.vlt");
+  MakeBase("travel.vlt");
+  auto backupAt = [&](const std::string& file, unsigned day) {
+    using namespace std::chrono;
+    std::string error;
+    auto pending = StartBackup(file, backups, {}, sys_days{2026y / 12 / day} + 19h + 5min, error);
+    ASSERT_NE(pending, nullptr) << error;
+    ASSERT_FALSE(pending->Finish(error).empty()) << error;
+  };
+  backupAt(dataFolder + "travel.vlt", 7);
+  backupAt(household, 8);
+  {
+    CDataBase db;
+    ASSERT_TRUE(db.Open(household));
+    for (unsigned day = 1; day <= 9; ++day) {
+      CTransactionItem t;
+      t.record.date = EncodeDate(2026, 12, day);
+      t.record.fromAccount = 103;
+      t.record.amountOut = t.record.amountIn = 10000;
+      ASSERT_NE(db.AddTransaction(t), 0u);
+    }
+  }
+  backupAt(household, 9);
+  for (bool yes : {false, true}) {
+    std::vector<std::string> released;
+    QString asked;
+    SetConfirmationHook([&](QWidget*, const QString& text, QMessageBox::StandardButtons) {
+      asked = text;
+      return yes ? QMessageBox::Yes : QMessageBox::No;
+    });
+    TFormDBManager manager;
+    manager.SetReleaseFile([&](const std::string& path) { released.push_back(path); });
+    CDataBase db;
+    OnModal([&](QWidget* w) {
+      auto* list = Find<QTreeWidget>(w, "LVBackups");
+      auto* restore = Find<QPushButton>(w, "BtRestore");
+      ASSERT_EQ(list->topLevelItemCount(), 2);  // household's, not travel's
+      EXPECT_FALSE(restore->isEnabled());
+      EXPECT_TRUE(QTest::qWaitFor([&] { return list->topLevelItem(1)->text(2) == "0"; }, 5000));
+      EXPECT_EQ(list->topLevelItem(0)->text(2), "9");
+      EXPECT_EQ(list->topLevelItem(0)->text(3), ShortDateText(EncodeDate(2026, 12, 9)));
+      EXPECT_TRUE(list->topLevelItem(1)->text(3).isEmpty());
+      list->setCurrentItem(list->topLevelItem(1));
+      EXPECT_TRUE(restore->isEnabled());
+      if (const QByteArray preview = qgetenv("PARDOW_PREVIEW_DIR"); !preview.isEmpty() && !yes)
+        w->grab().save(QString::fromUtf8(preview) + "/db-manager-backups.png");
+      Click(restore);
+      if (w->isVisible()) Click(Find<QPushButton>(w, "BtClose"));
+    });
+    EXPECT_EQ(manager.Execute(&db), yes ? "..\\household.vlt" : "");
+    EXPECT_TRUE(asked.contains("household.vlt")) << asked.toStdString();
+    EXPECT_EQ(released, yes ? std::vector<std::string>{household} : std::vector<std::string>{});
+    EXPECT_EQ(ListBackups(backups, household).size(), yes ? 3u : 2u);
+    EXPECT_EQ(ScanBackupCounts(household).transactions, yes ? 0u : 9u);
+  }
+  EXPECT_TRUE(messages.texts.empty());
 }
 
 // The database settings window on a database protected with "old".
@@ -262,6 +332,18 @@ TEST_F(ApplicationSettings, ListsTheLanguagesSelectsTheOneInUseAndKeepsAnUntouch
   EXPECT_TRUE(window.Execute());
   EXPECT_EQ(settings.GetMaximumQuickExpenses(0), 20);
   EXPECT_EQ(settings.GetLocaleFileName(""), "Lang/english.txt");
+  OnModal([](QWidget* w) {
+    auto* kept = Find<QSpinBox>(w, "SpBackupsKept");
+    EXPECT_EQ(kept->value(), 20);
+    EXPECT_EQ(Find<QSpinBox>(w, "SpBackupsSizeLimit")->value(), 2048);
+    kept->setValue(5);
+    if (const QByteArray preview = qgetenv("PARDOW_PREVIEW_DIR"); !preview.isEmpty())
+      w->grab().save(QString::fromUtf8(preview) + "/application-settings.png");
+    Click(Find<QPushButton>(w, "BtOk"));
+  });
+  EXPECT_TRUE(window.Execute());
+  EXPECT_EQ(StoredBackupPolicy().keep, 5);
+  EXPECT_EQ(StoredBackupPolicy().sizeLimit, 2048ull << 20);
 }
 
 TEST(About, ShowsTheTranslatorOfTheLanguageFile) {
