@@ -17,6 +17,7 @@
 
 #include "Companion.h"
 #include "Delimited.h"
+#include "FileKit.h"
 #include "Logger.h"
 #include "Platform.h"
 #include "Records.h"
@@ -28,30 +29,9 @@ namespace fs = std::filesystem;
 constexpr char kVlt[] = ".vlt";
 constexpr std::size_t kVltLength = sizeof kVlt - 1;
 
-std::string SystemError(const std::string& path) {
-  return path + ": " + std::strerror(errno);
-}
-
 std::string WithSlash(std::string folder) {
   if (!folder.empty() && folder.back() != '/') folder += '/';
   return folder;
-}
-
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
-bool SyncFolder(const std::string& folder, std::string& error) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) {
-    error = SystemError(folder);
-    return false;
-  }
-  const bool ok = ::fsync(fd) == 0;
-  if (!ok) error = SystemError(folder);
-  ::close(fd);
-  return ok;
 }
 
 bool AllDigits(const std::string& text, std::size_t from, std::size_t count) {
@@ -397,7 +377,7 @@ std::string CPendingBackup::Finish(std::string& error) {
   ok = hasCompanion_ ? WriteFileAtomically(companion, companion_, error)
                      : ::unlink(companion.c_str()) == 0 || errno == ENOENT;
   if (!hasCompanion_ && !ok) error = SystemError(companion);
-  ok = ok && SyncFolder(FolderOf(path), error);
+  ok = ok && SyncFolderOf(path, error);
   if (!ok) {
     // A backup without the companion it was taken with is no backup.
     ::unlink(path.c_str());
@@ -524,8 +504,7 @@ bool RestoreBackup(const std::string& backupPath, const std::string& databaseFil
       ok = false;
     }
   }
-  ok = ok && SyncFolder(FolderOf(databaseFile), error) &&
-       CopyCompanion(backupPath, databaseFile, error);
+  ok = ok && SyncFolderOf(databaseFile, error) && CopyCompanion(backupPath, databaseFile, error);
   if (lock >= 0) ::close(lock);
   if (ok) LogEvent("Backup restored: " + backupPath + " -> " + databaseFile);
   return ok;

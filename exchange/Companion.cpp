@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "Delimited.h"
+#include "FileKit.h"
 #include "Importer.h"
 #include "Logger.h"
 #include "Platform.h"
@@ -141,15 +142,6 @@ bool IsHeader(std::string_view line) {
          version >= 1;
 }
 
-std::string SystemError(const std::string& path) {
-  return path + ": " + std::strerror(errno);
-}
-
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
 bool WriteAll(int fd, const std::string& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
@@ -162,19 +154,6 @@ bool WriteAll(int fd, const std::string& bytes) {
     done += static_cast<std::size_t>(n);
   }
   return true;
-}
-
-bool SyncFolder(const std::string& path, std::string& error) {
-  const std::string folder = FolderOf(path);
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) {
-    error = SystemError(folder);
-    return false;
-  }
-  const bool ok = ::fsync(fd) == 0;
-  if (!ok) error = SystemError(folder);
-  ::close(fd);
-  return ok;
 }
 
 bool Exists(const std::string& path) {
@@ -196,7 +175,7 @@ bool MoveAside(const std::string& path, std::string& aside, std::string& error) 
     if (Exists(aside)) continue;
     if (::rename(path.c_str(), aside.c_str()) == 0) {
       std::string ignored;  // the move is done; a failed folder sync changes nothing
-      SyncFolder(path, ignored);
+      SyncFolderOf(path, ignored);
       return true;
     }
     error = SystemError(path);
@@ -443,7 +422,7 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
     ::unlink(temp.c_str());
     return false;
   }
-  return SyncFolder(path, error);
+  return SyncFolderOf(path, error);
 }
 
 namespace {
@@ -459,7 +438,7 @@ bool DeleteCompanion(const std::string& databaseFile, std::string& error) {
   bool ok = true;
   for (const std::string& file : CompanionFiles(databaseFile))
     ok = RemoveIfThere(file, error) && ok;
-  return ok && SyncFolder(CCompanion::PathFor(databaseFile), error);
+  return ok && SyncFolderOf(CCompanion::PathFor(databaseFile), error);
 }
 
 bool MoveCompanion(const std::string& fromDatabase, const std::string& toDatabase,
@@ -476,7 +455,7 @@ bool MoveCompanion(const std::string& fromDatabase, const std::string& toDatabas
       return false;
     }
   }
-  return SyncFolder(to[0], error) && SyncFolder(from[0], error);
+  return SyncFolderOf(to[0], error) && SyncFolderOf(from[0], error);
 }
 
 bool CopyCompanion(const std::string& fromDatabase, const std::string& toDatabase,
@@ -492,7 +471,7 @@ bool CopyCompanion(const std::string& fromDatabase, const std::string& toDatabas
       return false;
     }
   }
-  return SyncFolder(to[0], error);
+  return SyncFolderOf(to[0], error);
 }
 
 // ---- The FITID store ----
