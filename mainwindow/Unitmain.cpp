@@ -23,6 +23,7 @@
 #include <QStyledItemDelegate>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTranslator>
@@ -122,6 +123,8 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
   FDataBase = &FContainer->GetDataBase();
   FDataBase->SetStepObserver([this](std::uint64_t serial) {
     FViewBeforeStep[serial] = CaptureView();
+    // Once the change is made, the items (and their shortcuts) offer it.
+    QTimer::singleShot(0, this, &TFormMain::ShowUndoRedo);
     while (FViewBeforeStep.size() > CUndoHistory::kMaxSteps + 50)
       FViewBeforeStep.erase(FViewBeforeStep.begin());
   });

@@ -76,10 +76,8 @@ void TFormMain::ShowUndoRedo() {
                        : LocalizedText(30900, "&Undo"));
   MnRedo->setText(redo ? LocalizedText(30903, "&Redo %1").arg(Q(ChangeStepText(*redo)))
                        : LocalizedText(30901, "&Redo"));
-  // Kept enabled while a file is open, so that the shortcuts always reach
-  // the handlers, which check for a step themselves.
-  MnUndo->setEnabled(open);
-  MnRedo->setEnabled(open);
+  MnUndo->setEnabled(undo != nullptr);
+  MnRedo->setEnabled(redo != nullptr);
 }
 
 void TFormMain::UndoClick() {

@@ -2,6 +2,7 @@
 // the refresh of what the window may have changed.
 #include <QAction>
 #include <QFileInfo>
+#include <algorithm>
 #include <filesystem>
 
 #include "ApplicationLogic.h"
@@ -114,7 +115,13 @@ void TFormMain::BtImportClick() {
 void TFormMain::ShowUndoImport() {
   if (!MnUndoImport) return;  // the menus are not made yet
   const TLastImport last = LoadLastImport(GetSettings());
-  const bool offered = IsDataBaseOpened() && CanUndoImport(last, FDataBase->GetFileName());
+  bool offered = IsDataBaseOpened() && CanUndoImport(last, FDataBase->GetFileName());
+  // Nothing to offer once its rows are gone (deleted, or taken back by Undo).
+  if (offered)
+    offered = std::any_of(last.transactions.begin(), last.transactions.end(),
+                          [&](std::uint32_t id) { return FDataBase->Transactions().Find(id); }) ||
+              std::any_of(last.subtypes.begin(), last.subtypes.end(),
+                          [&](std::uint32_t id) { return FDataBase->SubTypes().Find(id); });
   const QString file = QFileInfo(Q(last.file)).fileName();
   MnUndoImport->setText(offered ? LocalizedText(24200, "Undo &import of %1").arg(file)
                                 : LocalizedText(24201, "Undo &import"));
