@@ -39,19 +39,8 @@ namespace {
 // Data size of the records whose size is fixed by their type; 0 for the
 // types whose size field rules (fillers and unknown types).
 std::uint32_t FixedDataSize(std::uint8_t type) {
+  if (const std::uint32_t size = TableRecordSize(type)) return size;
   switch (type) {
-    case kCurrencyRecord:
-      return sizeof(CurrencyRecord);
-    case kSubTypeRecord:
-      return sizeof(SubTypeRecord);
-    case kAccountRecord:
-      return sizeof(AccountRecord);
-    case kExchangeRateRecord:
-      return sizeof(ExchangeRateRecord);
-    case kTransactionRecord:
-      return sizeof(TransactionRecord);
-    case kPlnTransactionRecord:
-      return sizeof(PlnTransactionRecord);
     case kLegacyAccountRecord:
       return sizeof(LegacyAccountRecord);
     case kLegacyIncomeRecord:

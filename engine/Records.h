@@ -249,6 +249,10 @@ static_assert(offsetof(LegacyTransactionRecord, secondAmount) == 56);
 
 #pragma pack(pop)
 
+// The data size of a record of one of the six tables (whose header may say
+// 0 for it); 0 for every other type.
+std::uint32_t TableRecordSize(std::uint8_t type);
+
 // Today's defaults for a new transaction or planned transaction record.
 TransactionRecord DefaultTransactionRecord();
 ScheduleRecord DefaultScheduleRecord();

@@ -169,26 +169,6 @@ class CScanReader {
   std::size_t length_ = 0;   // bytes held
 };
 
-// The data size of a record of a table, whose header may say 0 for it.
-std::uint32_t TableRecordSize(std::uint8_t type) {
-  switch (type) {
-    case kCurrencyRecord:
-      return sizeof(CurrencyRecord);
-    case kSubTypeRecord:
-      return sizeof(SubTypeRecord);
-    case kAccountRecord:
-      return sizeof(AccountRecord);
-    case kExchangeRateRecord:
-      return sizeof(ExchangeRateRecord);
-    case kTransactionRecord:
-      return sizeof(TransactionRecord);
-    case kPlnTransactionRecord:
-      return sizeof(PlnTransactionRecord);
-    default:
-      return 0;
-  }
-}
-
 }  // namespace
 
 // ---- Names ----

@@ -330,6 +330,8 @@ class CDataBase : protected CADBEngine {
   // being before `oldest`.
   void WarnSkippedOccurrences(std::uint32_t id, const ScheduleRecord& s, Date oldest,
                               Date end) const;
+  // Undo (true) or Redo (false).
+  bool ReplayStep(bool undo);
   // Forgets every step (a file opened, created or closed).
   void ForgetSteps();
   // Closes the changes noted outside any step into a step of their own.

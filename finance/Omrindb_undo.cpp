@@ -125,27 +125,21 @@ const CChangeStep* CDataBase::NextRedo() {
 }
 
 bool CDataBase::Undo() {
-  ClearLastWriteError();
-  const CChangeStep* step = NextUndo();
-  if (step == nullptr || changeDepth > 0) return false;
-  const EReplay result = ReplayJournal(step->journal, true);
-  LoadExchangeRates();
-  if (result == EReplay::kDone) {
-    history.Undone();
-    return true;
-  }
-  if (result == EReplay::kBroken) history.clear();
-  return false;
+  return ReplayStep(true);
 }
 
 bool CDataBase::Redo() {
+  return ReplayStep(false);
+}
+
+bool CDataBase::ReplayStep(bool undo) {
   ClearLastWriteError();
-  const CChangeStep* step = NextRedo();
+  const CChangeStep* step = undo ? NextUndo() : NextRedo();
   if (step == nullptr || changeDepth > 0) return false;
-  const EReplay result = ReplayJournal(step->journal, false);
+  const EReplay result = ReplayJournal(step->journal, undo);
   LoadExchangeRates();
   if (result == EReplay::kDone) {
-    history.Redone();
+    undo ? history.Undone() : history.Redone();
     return true;
   }
   if (result == EReplay::kBroken) history.clear();
