@@ -4,6 +4,7 @@
 // one deleted transaction, a category tree, 10,000 deleted transactions.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "BenchData.h"
@@ -61,6 +62,7 @@ void RunBulk(benchmark::State& state, const char* name, Change change) {
     db.Close();
     state.ResumeTiming();
   }
+  std::remove(copy.c_str());
   state.counters["transactions"] = static_cast<double>(stored);
   state.counters["syncs"] = static_cast<double>(syncs);
 }
@@ -110,6 +112,7 @@ void RunUndo(benchmark::State& state, const char* name, bool redo, Change change
     db.Close();
     state.ResumeTiming();
   }
+  std::remove(copy.c_str());
   state.counters["changes"] = static_cast<double>(records);
 }
 
