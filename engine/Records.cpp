@@ -75,22 +75,3 @@ CPlnTransactionItem MakeItem(const CAbstractDB& db, std::uint32_t id,
   item.comment = db.GetString(entry.record.transaction.commentId);
   return item;
 }
-
-std::uint32_t TableRecordSize(std::uint8_t type) {
-  switch (type) {
-    case kCurrencyRecord:
-      return sizeof(CurrencyRecord);
-    case kSubTypeRecord:
-      return sizeof(SubTypeRecord);
-    case kAccountRecord:
-      return sizeof(AccountRecord);
-    case kExchangeRateRecord:
-      return sizeof(ExchangeRateRecord);
-    case kTransactionRecord:
-      return sizeof(TransactionRecord);
-    case kPlnTransactionRecord:
-      return sizeof(PlnTransactionRecord);
-    default:
-      return 0;
-  }
-}

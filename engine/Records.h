@@ -250,8 +250,26 @@ static_assert(offsetof(LegacyTransactionRecord, secondAmount) == 56);
 #pragma pack(pop)
 
 // The data size of a record of one of the six tables (whose header may say
-// 0 for it); 0 for every other type.
-std::uint32_t TableRecordSize(std::uint8_t type);
+// 0 for it); 0 for every other type. Inline: the load scan asks it for
+// every record.
+constexpr std::uint32_t TableRecordSize(std::uint8_t type) {
+  switch (type) {
+    case kCurrencyRecord:
+      return sizeof(CurrencyRecord);
+    case kSubTypeRecord:
+      return sizeof(SubTypeRecord);
+    case kAccountRecord:
+      return sizeof(AccountRecord);
+    case kExchangeRateRecord:
+      return sizeof(ExchangeRateRecord);
+    case kTransactionRecord:
+      return sizeof(TransactionRecord);
+    case kPlnTransactionRecord:
+      return sizeof(PlnTransactionRecord);
+    default:
+      return 0;
+  }
+}
 
 // Today's defaults for a new transaction or planned transaction record.
 TransactionRecord DefaultTransactionRecord();
