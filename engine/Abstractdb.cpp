@@ -231,6 +231,7 @@ void CAbstractDB::WriteHeaderWord(std::uint32_t offset, std::uint32_t value) {
 }
 
 void CAbstractDB::NoteWrite() {
+  ++writeCount;
   if (wroteThisSession) return;
   wroteThisSession = true;
   if (beforeFirstWrite) beforeFirstWrite();

@@ -110,6 +110,10 @@ class CAbstractDB {
   void BeginBatch() { ++batchDepth; }
   bool EndBatch(const char* operation);
   std::uint32_t GetNextItemId() const { return nextItemId; }
+  // Steps by one before every change is written (whether or not the write
+  // then succeeds): what was computed from the tables while it stays the
+  // same is still right.
+  std::uint64_t GetWriteCount() const { return writeCount; }
   // Every change stored from now on is noted in `journal` (none: nullptr).
   void SetJournal(CChangeJournal* noteInto) { journal = noteInto; }
   // Called once for each opened file, right before the first change of that
@@ -173,4 +177,5 @@ class CAbstractDB {
   CChangeJournal* journal = nullptr;                     // where stored changes are noted
   std::function<void()> beforeFirstWrite;                // see SetBeforeFirstWrite
   bool wroteThisSession = true;                          // the hook has run (or must not)
+  std::uint64_t writeCount = 0;                          // see GetWriteCount
 };

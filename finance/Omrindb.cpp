@@ -49,6 +49,7 @@ bool CDataBase::Open(const std::string& name) {
 }
 
 void CDataBase::ForgetSteps() {
+  accountCache.valid = false;  // the figures of another file
   SetJournal(nullptr);
   history.clear();
   looseChanges.clear();

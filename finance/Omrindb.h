@@ -332,7 +332,8 @@ class CDataBase : protected CADBEngine {
                               Date end) const;
   // Undo (true) or Redo (false).
   bool ReplayStep(bool undo);
-  // Forgets every step (a file opened, created or closed).
+  // Forgets every step, and the figures computed for the file (a file
+  // opened, created or closed).
   void ForgetSteps();
   // Closes the changes noted outside any step into a step of their own.
   void FlushLooseChanges();
@@ -345,8 +346,17 @@ class CDataBase : protected CADBEngine {
   bool DelSubTypeLiftChildren(std::uint32_t id);
 
   TExchangeRateItems exchangeRateCache;
-  TCurrencyItems currencyItems;                     // buffer of GetCurrencyItems
-  TAccountItems accountItems;                       // buffer of GetAccountItems
+  TCurrencyItems currencyItems;  // buffer of GetCurrencyItems
+  TAccountItems accountItems;    // buffer of GetAccountItems
+  // The figures GetAccountItems computed last, and what they were computed
+  // for: a window asks for them several times between two changes, and each
+  // computation reads every transaction.
+  struct CAccountFiguresCache {
+    TAccountItems items;
+    std::uint64_t writeCount = 0;
+    Date intervalStart = 0, intervalEnd = 0, today = 0;
+    bool valid = false;
+  } accountCache;
   TSubTypeItems subTypeItems;                       // buffer of GetSubTypeItems
   TPlnTransactionInterval plnItems;                 // buffer of GetPlnTransactions
   TLastTransactions lastTransactions;               // buffer of GetLastTransactions

@@ -46,6 +46,12 @@ Money ConvertAmount(Money amount, double rate) {
 TAccountItems& CDataBase::GetAccountItems() {
   accountItems.clear();
   if (!CheckOpened("GetAccountItems")) return accountItems;
+  CAccountFiguresCache& cache = accountCache;
+  if (cache.valid && cache.writeCount == GetWriteCount() && cache.intervalStart == intervalStart &&
+      cache.intervalEnd == intervalEnd && cache.today == Today()) {
+    accountItems = cache.items;
+    return accountItems;
+  }
   for (auto [id, entry] : accounts) accountItems.push_back(MakeItem(*this, id, *entry));
   CAccountFigures figures(accountItems);
   const Date endDay = WholeDay(intervalEnd);
@@ -77,6 +83,7 @@ TAccountItems& CDataBase::GetAccountItems() {
   }
   std::stable_sort(accountItems.begin(), accountItems.end(),
                    [](const CAccountItem& a, const CAccountItem& b) { return a.name < b.name; });
+  cache = {accountItems, GetWriteCount(), intervalStart, intervalEnd, Today(), true};
   return accountItems;
 }
 

@@ -211,7 +211,10 @@ TEST_F(Undo, EveryChangeKindIsUndoneAndRedoneExactly) {
 
 TEST_F(Undo, StepsGoBackInOrderAndANewChangeDropsTheRedos) {
   const TState start = State(db);
+  db.SetInterval(D(2026, 5, 1), D(2026, 5, 31));
+  const Money balance = Figures(bank).balance;
   const std::uint32_t cheese = Move(D(2026, 5, 6), bank, 0, 4, -1, "Cheese");
+  EXPECT_EQ(Figures(bank).balance, balance - M(4));
   const TState added = State(db);
   db.DelTransaction(bread);
   ASSERT_EQ(db.NextUndo()->subject, "Bread");
@@ -219,6 +222,7 @@ TEST_F(Undo, StepsGoBackInOrderAndANewChangeDropsTheRedos) {
   EXPECT_EQ(State(db), added);
   ASSERT_TRUE(db.Undo());
   EXPECT_EQ(State(db), start);
+  EXPECT_EQ(Figures(bank).balance, balance) << "the figures follow an undo";
   EXPECT_EQ(db.NextRedo()->subject, "Cheese");
   ASSERT_TRUE(db.Redo());
   EXPECT_TRUE(db.Transactions().Find(cheese) != nullptr) << "the same id comes back";
