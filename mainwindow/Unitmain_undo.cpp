@@ -38,8 +38,18 @@ TFormMain::CViewState TFormMain::CaptureView() {
   CViewState view;
   view.tab = FCurrentTab;
   if (QTreeWidget* control = CurrentTreeControl()) {
-    for (QTreeWidgetItemIterator it(control); *it; ++it)
-      if ((*it)->isExpanded()) view.expanded.push_back(NodePath(*it));
+    // Only the expanded rows are walked into: this runs as every change
+    // begins (the planned transactions looked at by each refresh too), and a
+    // month of a large book holds many collapsed rows.
+    std::vector<QTreeWidgetItem*> open;
+    for (int i = 0; i < control->topLevelItemCount(); ++i) open.push_back(control->topLevelItem(i));
+    while (!open.empty()) {
+      QTreeWidgetItem* item = open.back();
+      open.pop_back();
+      if (!item->isExpanded()) continue;
+      view.expanded.push_back(NodePath(item));
+      for (int i = 0; i < item->childCount(); ++i) open.push_back(item->child(i));
+    }
     std::sort(view.expanded.begin(), view.expanded.end());
   }
   view.selected = SelectedTransactionIds();
