@@ -13,10 +13,10 @@
 
 // What a step did, for naming it ("Undo Delete of 'Bread'").
 enum class EChangeKind : std::uint8_t {
-  kOther,           // changes made outside a named step
-  kAdd,             // subject: the item's name or description
-  kEdit,            //
-  kDelete,          //
+  kOther,  // changes made outside a named step
+  kAdd,    // these three: subject is the item's name or description
+  kEdit,
+  kDelete,
   kMove,            // a category moved in its tree
   kExchangeRate,    // an exchange rate set
   kSettings,        // the database's texts or password

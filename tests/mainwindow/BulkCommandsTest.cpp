@@ -46,14 +46,6 @@ class Bulk : public DemoTree {
     QTest::keyClick(control, Qt::Key_Down, Qt::ShiftModifier);
     QTest::keyClick(control, Qt::Key_Down, Qt::ShiftModifier);
   }
-  // A key on the tree, the window active again after a dialog so that its
-  // menu shortcuts take the key.
-  void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    form->activateWindow();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
-    control->setFocus();
-    QTest::keyClick(control, key, modifiers);
-  }
   TransactionRecord Stored(std::uint32_t id) {
     CTransactionItem item;
     return form->DataBase().GetTransaction(id, item).record;

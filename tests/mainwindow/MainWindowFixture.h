@@ -135,6 +135,14 @@ class DemoTree : public MainWindow {
     form.reset();
     MainWindow::TearDown();
   }
+  // A key on the tree, the window active again after a dialog so that its
+  // menu shortcuts take the key.
+  void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    form->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    control->setFocus();
+    QTest::keyClick(control, key, modifiers);
+  }
   // The first row of transaction `id`, or null.
   QTreeWidgetItem* Row(std::uint32_t id) {
     for (QTreeWidgetItemIterator it(control); *it; ++it)

@@ -27,11 +27,6 @@ class UndoCommands : public DemoTree {
     undo = form->findChild<QAction*>("MnUndo");
     redo = form->findChild<QAction*>("MnRedo");
   }
-  void Key(Qt::Key key, Qt::KeyboardModifiers modifiers) {
-    form->activateWindow();
-    control->setFocus();
-    QTest::keyClick(control, key, modifiers);
-  }
   // The texts of the two items as the Transaction menu shows them.
   std::pair<QString, QString> MenuTexts() {
     QMetaObject::invokeMethod(form->findChild<QMenu*>("MnTransaction"), "aboutToShow");
@@ -88,7 +83,7 @@ TEST_F(UndoCommands, ABulkDeleteIsOneStep) {
   ASSERT_EQ(rows.size(), 2u);
   SetConfirmationHook(
       [](QWidget*, const QString&, QMessageBox::StandardButtons) { return QMessageBox::Yes; });
-  Key(Qt::Key_Delete, Qt::NoModifier);
+  Key(Qt::Key_Delete);
   EXPECT_EQ(form->DataBase().Transactions().Find(bread), nullptr);
   EXPECT_EQ(MenuTexts().first, "&Undo Delete of 2 transactions");
   Key(Qt::Key_Z, Qt::ControlModifier);
