@@ -44,10 +44,6 @@ CivilDate DecodeDate(Date date) {
                    static_cast<unsigned>(ymd.day())};
 }
 
-Date WholeDay(Date date) {
-  return std::trunc(date);
-}
-
 unsigned DayOfWeek(Date date) {
   std::chrono::weekday wd{kEpoch + days{WholeDayNumber(date)}};
   return wd.iso_encoding();

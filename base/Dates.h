@@ -4,6 +4,7 @@
 // std::chrono's civil calendar types.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 
@@ -20,7 +21,9 @@ Date EncodeDate(int year, unsigned month, unsigned day);
 // The calendar day of a date (its whole day).
 CivilDate DecodeDate(Date date);
 // The whole day of a date, truncated toward zero.
-Date WholeDay(Date date);
+inline Date WholeDay(Date date) {
+  return std::trunc(date);
+}
 // ISO weekday of a date: 1 Monday ... 7 Sunday.
 unsigned DayOfWeek(Date date);
 // Number of days of a month of the Gregorian calendar.

@@ -186,7 +186,7 @@ void WriteTransactions(CJsonWriter& json, const char* key, CDataBase& db,
                        const std::vector<std::uint32_t>& ids) {
   json.BeginArray(key);
   for (std::uint32_t id : ids) {
-    const CTransactionIndex* entry = db.Transactions().Find(id);
+    const auto entry = db.Transactions().Find(id);
     if (entry == nullptr) continue;
     json.BeginObject();
     WriteTransactionFields(json, db, id, entry->record);

@@ -16,16 +16,14 @@ std::uint32_t CategoryRootFor(const TransactionRecord& record) {
   }
 }
 
-const TransactionRecord* StoredTransaction(CDataBase& db, int kind, std::uint32_t id) {
+std::optional<TransactionRecord> StoredTransaction(CDataBase& db, int kind, std::uint32_t id) {
   if (kind == kTransactionKind) {
-    const CTransactionIndex* entry = db.Transactions().Find(id);
-    return entry == nullptr ? nullptr : &entry->record;
+    if (const auto entry = db.Transactions().Find(id)) return entry->record;
+  } else if (kind == kPlnTransactionKind) {
+    if (const CPlnTransactionIndex* entry = db.PlnTransactions().Find(id))
+      return entry->record.transaction;
   }
-  if (kind == kPlnTransactionKind) {
-    const CPlnTransactionIndex* entry = db.PlnTransactions().Find(id);
-    return entry == nullptr ? nullptr : &entry->record.transaction;
-  }
-  return nullptr;
+  return std::nullopt;
 }
 
 namespace {
@@ -69,8 +67,8 @@ std::vector<TBulkRefused> CheckBulkEdit(CDataBase& db, int kind,
   const std::uint32_t newCurrency = change.account == 0 ? 0 : CurrencyOf(db, change.account);
   const std::uint32_t categoryRoot = change.category == 0 ? 0 : db.SubTypeRoot(change.category);
   for (std::uint32_t id : ids) {
-    const TransactionRecord* record = StoredTransaction(db, kind, id);
-    if (record == nullptr) {
+    const auto record = StoredTransaction(db, kind, id);
+    if (!record) {
       refused.push_back({id, TBulkRefusal::kGone});
     } else if (!choicesStored) {
       refused.push_back({id, TBulkRefusal::kNoSuchChoice});
@@ -100,7 +98,7 @@ TBulkResult ApplyBulkEdit(CDataBase& db, int kind, const std::vector<std::uint32
   CDataBase::CChangeScope step(db, EChangeKind::kChangeMany, {}, ids.size());
   db.BeginBatch();
   for (std::uint32_t id : ids) {
-    const TransactionRecord* record = StoredTransaction(db, kind, id);
+    const auto record = StoredTransaction(db, kind, id);
     const TransactionRecord changed = Changed(*record, change);
     if (db.EditTransactionFields(static_cast<std::uint8_t>(kind), id, changed) != 1) {
       result.writeError = db.GetLastWriteError();
@@ -120,7 +118,7 @@ TBulkResult ApplyBulkDelete(CDataBase& db, int kind, const std::vector<std::uint
   CDataBase::CChangeScope step(db, EChangeKind::kDeleteMany, {}, ids.size());
   db.BeginBatch();
   for (std::uint32_t id : ids) {
-    if (StoredTransaction(db, kind, id) == nullptr) {
+    if (!StoredTransaction(db, kind, id)) {
       result.refused.push_back({id, TBulkRefusal::kGone});
       continue;
     }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,8 +56,8 @@ struct TBulkResult {
 std::uint32_t CategoryRootFor(const TransactionRecord& record);
 
 // The stored transaction part of transaction `id` of `kind` (204 or 205), or
-// nullptr when there is none.
-const TransactionRecord* StoredTransaction(CDataBase& db, int kind, std::uint32_t id);
+// nothing when there is none.
+std::optional<TransactionRecord> StoredTransaction(CDataBase& db, int kind, std::uint32_t id);
 
 // Every transaction of `ids` that cannot take `change`, with the reason.
 std::vector<TBulkRefused> CheckBulkEdit(CDataBase& db, int kind,

@@ -66,8 +66,7 @@ bool TFormBulkEdit::Execute(CDataBase& db, int kind, const std::vector<std::uint
       30640, "Change %1 transaction|Change %1 transactions", static_cast<long long>(ids.size()))));
   std::set<std::uint32_t> roots;
   for (std::uint32_t id : ids)
-    if (const TransactionRecord* record = StoredTransaction(db, kind, id))
-      roots.insert(CategoryRootFor(*record));
+    if (const auto record = StoredTransaction(db, kind, id)) roots.insert(CategoryRootFor(*record));
   Fill(db, roots, true);
   const bool accepted = exec() == QDialog::Accepted;
   result = FResult;

@@ -290,8 +290,10 @@ bool CADBEngine::AppendTransactions(std::vector<TransactionRecord>& records,
 template <class Entry, class Record>
 bool CADBEngine::EditRecord(std::uint32_t id, const Record& record) {
   if (!CheckOpened("EditItem")) return false;
-  Entry* entry = Table<Entry>::Map(*this).Find(id);
+  auto& map = Table<Entry>::Map(*this);
+  auto entry = map.Find(id);
   if (entry == nullptr) return false;
+  const Record old = entry->record;
   NoteWrite();
   try {
     stream->Write(entry->position + sizeof(RecordHeader), record);
@@ -300,15 +302,15 @@ bool CADBEngine::EditRecord(std::uint32_t id, const Record& record) {
     return false;
   }
   if constexpr (std::is_same_v<Entry, CTransactionIndex>) {
-    if (DayKeyOf(entry->record.date) != DayKeyOf(record.date)) {
-      DayIndexRemove(id, entry->record);
+    if (DayKeyOf(old.date) != DayKeyOf(record.date)) {
+      DayIndexRemove(id, old);
       DayIndexAdd(id, record);
     }
   }
   if (journal != nullptr)
-    journal->Note(EJournalOp::kItemEdited, Table<Entry>::kType, id, entry->position, &entry->record,
+    journal->Note(EJournalOp::kItemEdited, Table<Entry>::kType, id, entry->position, &old,
                   sizeof record, &record);
-  entry->record = record;
+  map.SetRecord(entry, record);
   return true;
 }
 
@@ -316,8 +318,9 @@ template <class Entry>
 bool CADBEngine::DelItem(std::uint32_t id) {
   using T = Table<Entry>;
   if (!CheckOpened("DelItem")) return false;
-  Entry* entry = T::Map(*this).Find(id);
+  auto entry = T::Map(*this).Find(id);
   if (entry == nullptr) return false;
+  const auto old = entry->record;
   NoteWrite();
   try {
     RecordHeader header = stream->Read<RecordHeader>(entry->position);
@@ -328,10 +331,9 @@ bool CADBEngine::DelItem(std::uint32_t id) {
     return false;
   }
   T::Free(*this).push_back(entry->position);
-  if constexpr (std::is_same_v<Entry, CTransactionIndex>) DayIndexRemove(id, entry->record);
+  if constexpr (std::is_same_v<Entry, CTransactionIndex>) DayIndexRemove(id, old);
   if (journal != nullptr)
-    journal->Note(EJournalOp::kItemDeleted, T::kType, id, entry->position, &entry->record,
-                  sizeof entry->record);
+    journal->Note(EJournalOp::kItemDeleted, T::kType, id, entry->position, &old, sizeof old);
   T::Map(*this).Erase(id);
   return true;
 }
@@ -534,7 +536,7 @@ void CADBEngine::BuildDayIndex() {
   const std::size_t n = transactions.size();
   std::int32_t low = INT32_MAX, high = INT32_MIN;
   for (auto [id, entry] : transactions) {
-    const std::int32_t day = DayKeyOf(entry->record.date);
+    const std::int32_t day = DayKeyOf(transactions.DateOf(entry));
     low = std::min(low, day);
     high = std::max(high, day);
   }
@@ -548,15 +550,16 @@ void CADBEngine::BuildDayIndex() {
   const std::int64_t span = n == 0 ? 0 : std::int64_t{high} - low + 1;
   if (span == 0 || span > std::max<std::int64_t>(4 * static_cast<std::int64_t>(n), 1 << 16)) {
     std::size_t at = 0;
-    for (auto [id, entry] : transactions) dayIndex[at++] = DayKey{DayKeyOf(entry->record.date), id};
+    for (auto [id, entry] : transactions)
+      dayIndex[at++] = DayKey{DayKeyOf(transactions.DateOf(entry)), id};
     std::sort(dayIndex.begin(), dayIndex.end());
   } else {
     std::vector<std::uint32_t> next(static_cast<std::size_t>(span) + 1, 0);
     for (auto [id, entry] : transactions)
-      ++next[static_cast<std::size_t>(DayKeyOf(entry->record.date) - low) + 1];
+      ++next[static_cast<std::size_t>(DayKeyOf(transactions.DateOf(entry)) - low) + 1];
     for (std::size_t d = 1; d < next.size(); ++d) next[d] += next[d - 1];
     for (auto [id, entry] : transactions) {
-      const std::int32_t day = DayKeyOf(entry->record.date);
+      const std::int32_t day = DayKeyOf(transactions.DateOf(entry));
       dayIndex[next[static_cast<std::size_t>(day - low)]++] = DayKey{day, id};
     }
   }
@@ -1044,6 +1047,8 @@ void CADBEngine::LogStatistics() {
   line("| Accounts: ", accounts.size(), sizeof(AccountRecord));
   line("| SubTypes: ", subTypes.size(), sizeof(SubTypeRecord));
   line("| Transactions: ", transactions.size(), sizeof(TransactionRecord));
+  LogDetail("| Transactions held whole: " + std::to_string(transactions.OverflowCount()) +
+            "; memory beside the id map: " + std::to_string(transactions.ExtraBytes()) + " bytes");
   line("| PlnTransactions: ", plnTransactions.size(), sizeof(PlnTransactionRecord));
 }
 

@@ -253,7 +253,7 @@ class CADBEngine : public CAbstractDB {
   struct CADBEngine::Table<Entry> {                                  \
     static constexpr std::uint8_t kType = recordType;                \
     static constexpr std::uint32_t kSize = sizeof(Entry::record);    \
-    static TIndexMap<Entry>& Map(CADBEngine& e) { return e.map; }    \
+    static auto& Map(CADBEngine& e) { return e.map; }                \
     static TFreeIndexes& Free(CADBEngine& e) { return e.freeStack; } \
   };
 PARDOW_TABLE(CCurrencyIndex, currencies, freeCurrencies, kCurrencyRecord)

@@ -126,6 +126,13 @@ class TIndexMap {
     live_ = slots_.size();
   }
 
+  // Replaces the record of a live entry (as the compact transaction table
+  // does, which cannot hand out a record to write into).
+  template <class Record>
+  void SetRecord(Entry* entry, const Record& record) {
+    entry->record = record;
+  }
+
   // Removes `id`; false when it is not present.
   bool Erase(std::uint32_t id) {
     Entry* e = Find(id);

@@ -310,8 +310,10 @@ using TCurrencyIndexes = TIndexMap<CCurrencyIndex>;
 using TAccountIndexes = TIndexMap<CAccountIndex>;
 using TSubTypeIndexes = TIndexMap<CSubTypeIndex>;
 using TExchangeRateIndexes = TIndexMap<CExchangeRateIndex>;
-using TTransactionIndexes = TIndexMap<CTransactionIndex>;
 using TPlnTransactionIndexes = TIndexMap<CPlnTransactionIndex>;
+
+// The transactions, the one table that grows to millions, are held compactly.
+#include "TransactionTable.h"  // NOLINT(build/include_order)
 
 // File positions of deleted records, the most recently freed on top.
 using TFreeIndexes = std::vector<std::uint32_t>;
@@ -320,7 +322,7 @@ using TFreeIndexes = std::vector<std::uint32_t>;
 // stay valid only until the next change of their table.
 struct CTransactionRef {
   std::uint32_t id = 0;
-  CTransactionIndex* entry = nullptr;
+  TTransactionIndexes::Ptr entry;
 };
 struct CPlnTransactionRef {
   std::uint32_t id = 0;

@@ -25,7 +25,7 @@ Money BooksBalance(CDataBase& db, std::uint32_t account, Date day) {
   const Date end = WholeDay(day);
   Money balance = 0;
   for (auto [id, entry] : db.Transactions()) {
-    const TransactionRecord& t = entry->record;
+    const TransactionRecord t = entry->record;
     if (Touches(t, account) && !(WholeDay(t.date) > end))
       balance = WrapAdd(balance, SignedAmount(t, account));
   }
@@ -43,7 +43,7 @@ bool CheckAgainstBank(CDataBase& db, const CCompanion& companion, std::uint32_t 
   check.lastAgreed = companion.LastAgreed(account, check.day);
   const Date after = check.lastAgreed ? check.lastAgreed->day : -1e9;
   for (auto [id, entry] : db.Transactions()) {
-    const TransactionRecord& t = entry->record;
+    const TransactionRecord t = entry->record;
     const Date whole = WholeDay(t.date);
     if (!Touches(t, account) || !(whole > after) || whole > check.day) continue;
     check.since.push_back(

@@ -85,7 +85,7 @@ std::vector<std::uint32_t> SelectForExport(CDataBase& db, const CExportOptions& 
   std::vector<std::pair<std::int64_t, std::uint32_t>> picked;  // (day, id)
   const Date begin = WholeDay(options.begin), end = WholeDay(options.end);
   for (auto [id, entry] : db.Transactions()) {
-    const TransactionRecord& t = entry->record;
+    const TransactionRecord t = entry->record;
     const Date day = WholeDay(t.date);
     if (day < begin || day > end) continue;
     if (options.kind == EExportKind::kExpenses && !IsExpense(t)) continue;
@@ -121,7 +121,7 @@ bool WriteDelimited(CDataBase& db, const CExportOptions& options, std::ostream& 
     row += (i ? std::string(1, sep) : "") + QuoteField(ExportFieldName(options.fields[i]), sep);
   endRow(row);
   for (std::uint32_t id : SelectForExport(db, options)) {
-    const TransactionRecord& t = db.Transactions().Find(id)->record;
+    const TransactionRecord t = db.Transactions().Find(id)->record;
     // Money out of the account (or of the `from` account) is negative.
     const bool in = IsIncome(t) || (IsTransfer(t) && options.account != 0 &&
                                     t.toAccount == options.account && t.fromAccount != t.toAccount);
@@ -386,7 +386,7 @@ bool WriteQif(CDataBase& db, Date begin, Date end, std::uint32_t account, std::o
   out << "!Clear:AutoSwitch\n";
   std::map<std::string, bool> categories;  // path -> income
   for (std::uint32_t id : ids) {
-    const TransactionRecord& t = db.Transactions().Find(id)->record;
+    const TransactionRecord t = db.Transactions().Find(id)->record;
     if ((IsExpense(t) || IsIncome(t)) && t.categoryId != 0)
       categories.emplace(pathOf(t.categoryId), IsIncome(t));
   }
@@ -399,7 +399,7 @@ bool WriteQif(CDataBase& db, Date begin, Date end, std::uint32_t account, std::o
     if (account != 0 && id != account) continue;
     out << "!Account\nN" << name << "\nTBank\n^\n!Type:Bank\n";
     for (std::uint32_t tid : ids) {
-      const TransactionRecord& t = db.Transactions().Find(tid)->record;
+      const TransactionRecord t = db.Transactions().Find(tid)->record;
       const bool from = t.fromAccount == id, to = t.toAccount == id;
       if (!from && !to) continue;
       out << "D" << QifDate(t.date) << "\nT" << AmountText(from ? -t.amountOut : t.amountIn, ".")

@@ -182,7 +182,7 @@ void CFindIndex::FillTexts(CDataBase& db) {
   std::vector<std::uint32_t> ids;
   for (auto [id, entry] : db.Transactions()) {
     const Slot& slot = SlotOf(id);
-    const TransactionRecord& r = entry->record;
+    const TransactionRecord r = entry->record;
     if (slot.filled && slot.descriptionId == r.descriptionId && slot.commentId == r.commentId)
       continue;
     if (pending.empty()) {
@@ -285,7 +285,7 @@ CFindResult CFindIndex::Find(CDataBase& db, const CFindQuery& q) {
   std::unordered_map<std::uint32_t, std::uint32_t> currencyOf;  // by account
   bool oneCurrency = true;
   for (auto [id, entry] : db.Transactions()) {
-    const TransactionRecord& r = entry->record;
+    const TransactionRecord r = entry->record;
     const std::int32_t day = DayKeyOf(r.date);
     if (day < fromDay || day > toDay || !KindMatches(q.kind, r)) continue;
     if (q.account != 0 && r.fromAccount != q.account && r.toAccount != q.account) continue;

@@ -622,7 +622,7 @@ class CImportPlanner::CImpl {
 void CImportPlanner::CImpl::CollectCandidates() {
   const std::uint32_t account = options_.account;
   for (auto [id, entry] : db_.Transactions()) {
-    const TransactionRecord& t = entry->record;
+    const TransactionRecord t = entry->record;
     const auto day = static_cast<std::int64_t>(WholeDay(t.date));
     if (t.fromAccount == account) candidates_[{day, -t.amountOut}].push_back(id);
     if (t.toAccount == account && !IsExpense(t)) candidates_[{day, t.amountIn}].push_back(id);

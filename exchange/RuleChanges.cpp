@@ -83,7 +83,7 @@ CRuleSubjects::CRuleSubjects(CDataBase& db, Date from, Date to) : db_(db) {
   std::unordered_map<std::uint32_t, std::pair<std::size_t, bool>> ofString;  // entry, comment?
   const Date first = WholeDay(from), last = WholeDay(to);
   for (auto [id, entry] : db.Transactions()) {
-    const TransactionRecord& r = entry->record;
+    const TransactionRecord r = entry->record;
     const Date day = WholeDay(r.date);
     if ((!IsRuleExpense(r) && !IsRuleIncome(r)) || day < first || day > last) continue;
     for (bool comment : {false, true}) {
@@ -170,7 +170,7 @@ bool StoreRuleChanges(CDataBase& db, const std::vector<CRuleChange>& changes, bo
   db.BeginBatch();
   for (const CRuleChange& change : changes) {
     const CTransactionItem& wanted = undo ? change.before : change.after;
-    const CTransactionIndex* entry = db.Transactions().Find(wanted.id);
+    const auto entry = db.Transactions().Find(wanted.id);
     if (entry == nullptr) {
       stored = false;
       break;

@@ -327,7 +327,7 @@ CCategoryLearner::CCategoryLearner(CDataBase& db) : data_(std::make_unique<CData
   taught.reserve(db.Transactions().size());
   stringIds.reserve(db.Transactions().size());
   for (auto [id, entry] : db.Transactions()) {
-    const TransactionRecord& r = entry->record;
+    const TransactionRecord r = entry->record;
     const bool expense = r.fromAccount != 0 && r.toAccount == 0;
     const bool income = r.fromAccount == 0 && r.toAccount != 0;
     if ((!expense && !income) || r.categoryId == 0) continue;

@@ -159,7 +159,7 @@ int CDataBase::StoreEdit(std::uint32_t id, Record& record,
 template <class Entry, class StringIds>
 bool CDataBase::DeleteWithTexts(std::uint32_t id, StringIds stringIdsOf) {
   ClearLastWriteError();
-  const Entry* entry = Table<Entry>::Map(*this).Find(id);
+  const auto entry = Table<Entry>::Map(*this).Find(id);
   if (entry == nullptr) return false;
   std::vector<std::uint32_t> stringIds = stringIdsOf(entry->record);
   if (!DelItem<Entry>(id)) return false;
@@ -382,7 +382,7 @@ std::uint32_t CDataBase::AddTransaction(CTransactionItem item) {
 CTransactionItem& CDataBase::GetTransaction(std::uint32_t id, CTransactionItem& item) {
   item = CTransactionItem();
   if (!CheckOpened("GetTransaction")) return item;
-  if (const CTransactionIndex* entry = transactions.Find(id)) item = MakeItem(*this, id, *entry);
+  if (const auto entry = transactions.Find(id)) item = MakeItem(*this, id, *entry);
   return item;
 }
 
@@ -463,7 +463,7 @@ int CDataBase::EditTransactionFields(std::uint8_t kind, std::uint32_t id,
   ClearLastWriteError();
   bool stored = false;
   if (kind == kTransactionKind) {
-    const CTransactionIndex* entry = transactions.Find(id);
+    const auto entry = transactions.Find(id);
     if (entry == nullptr) return 0;
     fields.descriptionId = entry->record.descriptionId;
     fields.commentId = entry->record.commentId;

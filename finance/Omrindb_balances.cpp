@@ -56,7 +56,7 @@ TAccountItems& CDataBase::GetAccountItems() {
   CAccountFigures figures(accountItems);
   const Date endDay = WholeDay(intervalEnd);
   for (auto [id, entry] : transactions) {
-    const TransactionRecord& t = entry->record;
+    const TransactionRecord t = transactions.RecordOf(entry);
     const Date day = WholeDay(t.date);
     const std::ptrdiff_t from = figures.Index(t.fromAccount);
     if (!(day > endDay)) {

@@ -54,9 +54,9 @@ bool CDataBase::SavePlnRecord(std::uint32_t id, const PlnTransactionRecord& reco
 
 bool CDataBase::IsStoredOccurrence(std::uint32_t transactionId, Date day,
                                    const PlnTransactionRecord& record) {
-  const CTransactionIndex* entry = transactions.Find(transactionId);
+  const auto entry = transactions.Find(transactionId);
   if (entry == nullptr) return false;
-  const TransactionRecord& t = entry->record;
+  const TransactionRecord t = entry->record;
   const TransactionRecord& p = record.transaction;
   return t.date == WholeDay(day) && t.fromAccount == p.fromAccount && t.toAccount == p.toAccount &&
          t.amountOut == p.amountOut && t.amountIn == p.amountIn &&
@@ -86,7 +86,7 @@ bool CDataBase::CalcPlnTransactions(std::uint8_t mode, const Date& begin, TPlnSu
   // The newest transaction when the run starts: an occurrence equal to it
   // was stored by a run that stopped before saving the schedule's progress.
   std::uint32_t newest = 0;
-  transactions.ForEachDescending([&](std::uint32_t id, CTransactionIndex*) {
+  transactions.ForEachDescending([&](std::uint32_t id, TTransactionIndexes::Ptr) {
     newest = id;
     return false;
   });

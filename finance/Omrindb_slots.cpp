@@ -19,8 +19,8 @@ TLastTransactions& CDataBase::GetLastTransactions(std::uint32_t fromAccount,
   if (!CheckOpened("GetLastTransactions")) return lastTransactions;
   const std::uint64_t maxEntries = 16ull * limit;
   std::uint32_t counted = 0;
-  transactions.ForEachDescending([&](std::uint32_t id, const CTransactionIndex* entry) {
-    const TransactionRecord& t = entry->record;
+  transactions.ForEachDescending([&](std::uint32_t id, TTransactionIndexes::Ptr entry) {
+    const TransactionRecord t = entry->record;
     const bool matches = (fromAccount == 0 && toAccount == 0) ||
                          (t.fromAccount == fromAccount && t.toAccount == toAccount &&
                           (byCategory == 0 || t.categoryId == category));

@@ -97,7 +97,7 @@ TCategoryReport ExpensesByCategory(CDataBase& db, TReportPeriod period) {
   CAccountRates rates(db, report.currency);
   std::unordered_map<std::uint32_t, Money> own;
   for (auto [id, entry] : db.Transactions()) {
-    const TransactionRecord& r = entry->record;
+    const TransactionRecord r = entry->record;
     if (!IsPaidOut(r) || !days.Holds(DayKeyOf(r.date))) continue;
     Money& sum = own[r.categoryId];
     sum = WrapAdd(sum, rates.Convert(r.fromAccount, r.amountOut));
@@ -203,7 +203,7 @@ TMonthlyReport IncomesAndExpensesByMonth(CDataBase& db, TReportPeriod period) {
     report.months.push_back({m / 12, static_cast<unsigned>(m % 12) + 1, 0, 0, 0});
   CAccountRates rates(db, report.currency);
   for (auto [id, entry] : db.Transactions()) {
-    const TransactionRecord& r = entry->record;
+    const TransactionRecord r = entry->record;
     const std::int32_t day = DayKeyOf(r.date);
     if (!days.Holds(day)) continue;
     const bool out = IsPaidOut(r);
@@ -303,7 +303,7 @@ TBalanceReport BalanceOverTime(CDataBase& db, TReportPeriod period, int forecast
     cell = WrapAdd(cell, amount);
   };
   for (auto [id, entry] : db.Transactions()) {
-    const TransactionRecord& r = entry->record;
+    const TransactionRecord r = entry->record;
     const std::int32_t day = DayKeyOf(r.date);
     book(booked, r.fromAccount, day, WrapSub(0, r.amountOut));
     book(booked, r.toAccount, day, r.amountIn);
@@ -369,7 +369,7 @@ TMembersReport ExpensesByMemberAndSection(CDataBase& db, TReportPeriod period) {
   CAccountRates rates(db, report.currency);
   std::unordered_map<std::uint32_t, Money> members, sections;
   for (auto [id, entry] : db.Transactions()) {
-    const TransactionRecord& r = entry->record;
+    const TransactionRecord r = entry->record;
     if (!IsPaidOut(r) || !days.Holds(DayKeyOf(r.date))) continue;
     const Money amount = rates.Convert(r.fromAccount, r.amountOut);
     Money& member = members[r.memberId >= kFirstFreeId ? r.memberId : 0];

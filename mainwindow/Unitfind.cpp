@@ -81,9 +81,9 @@ QVariant CFindResultModel::data(const QModelIndex& index, int role) const {
 }
 
 QString CFindResultModel::Cell(std::uint32_t id, int column) const {
-  const CTransactionIndex* entry = db_->Transactions().Find(id);
+  const auto entry = db_->Transactions().Find(id);
   if (entry == nullptr) return {};
-  const TransactionRecord& r = entry->record;
+  const TransactionRecord r = entry->record;
   switch (column) {
     case kDate:
       return ShortDateText(r.date);

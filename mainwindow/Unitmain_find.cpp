@@ -28,8 +28,7 @@ void TFormMain::FindOpenTransaction(std::uint32_t id) {
 }
 
 void TFormMain::FindShowInMonth(std::uint32_t id) {
-  const CTransactionIndex* entry =
-      IsDataBaseOpened() ? FDataBase->Transactions().Find(id) : nullptr;
+  const auto entry = IsDataBaseOpened() ? FDataBase->Transactions().Find(id) : nullptr;
   if (entry == nullptr) return;
   const TransactionRecord r = entry->record;
   // The trees show one account's transactions: show the match's account

@@ -256,7 +256,7 @@ std::uint32_t TFormMain::RuleRowId() {
     return 0;
   const CTransactionNode* node = SelectedNode();
   if (node == nullptr || node->kind != NodeTransaction) return 0;
-  const CTransactionIndex* entry = FDataBase->Transactions().Find(node->transactionId);
+  const auto entry = FDataBase->Transactions().Find(node->transactionId);
   if (entry == nullptr || IsTransfer(entry->record)) return 0;
   return node->transactionId;
 }

@@ -204,7 +204,7 @@ TEST_F(Files, LegacyFileIsConvertedOnceAndIdsKept) {
   EXPECT_EQ(a.commentId, 0u);
   EXPECT_EQ(a.budgetEnabled, 0);
 
-  const TransactionRecord& in = db.Transactions().Find(112)->record;
+  const TransactionRecord in = db.Transactions().Find(112)->record;
   EXPECT_EQ(in.fromAccount, 0u);
   EXPECT_EQ(in.toAccount, 110u);
   EXPECT_EQ(in.amountOut, 50000);
@@ -213,10 +213,10 @@ TEST_F(Files, LegacyFileIsConvertedOnceAndIdsKept) {
   EXPECT_EQ(in.memberId, 301u);
   EXPECT_EQ(in.categoryId, 302u);
   EXPECT_EQ(in.sectionId, 303u);
-  const TransactionRecord& out = db.Transactions().Find(113)->record;
+  const TransactionRecord out = db.Transactions().Find(113)->record;
   EXPECT_EQ(out.fromAccount, 110u);
   EXPECT_EQ(out.toAccount, 0u);
-  const TransactionRecord& move = db.Transactions().Find(115)->record;
+  const TransactionRecord move = db.Transactions().Find(115)->record;
   EXPECT_EQ(move.fromAccount, 110u);
   EXPECT_EQ(move.toAccount, 111u);
   EXPECT_EQ(move.amountOut, 10000);

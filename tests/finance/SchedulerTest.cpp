@@ -139,7 +139,7 @@ TEST_F(Scheduler, TransfersAreExecutedAsPlanned) {
   db.SetExchangeRate(101, 102, 2);
   db.AddPlnTransaction(p);
   ApplyOn(2007, 5, 16);
-  const TransactionRecord& t = (*db.Transactions().begin()).second->record;
+  const TransactionRecord t = (*db.Transactions().begin()).second->record;
   EXPECT_EQ(t.amountOut, M(100));
   EXPECT_EQ(t.amountIn, M(77));
   EXPECT_EQ(t.quantity, 3.0f);

@@ -78,10 +78,11 @@ TEST_F(Commands, NewStoresAndShowsTheTransactionWithItsTotals) {
   EXPECT_EQ(tree->Expenses()->sum, M(42.5));
   EXPECT_EQ(form->DataBase().Transactions().size(), 5u);
   std::uint32_t milk = 0;
-  form->DataBase().Transactions().ForEachDescending([&](std::uint32_t id, CTransactionIndex*) {
-    milk = id;
-    return false;
-  });
+  form->DataBase().Transactions().ForEachDescending(
+      [&](std::uint32_t id, TTransactionIndexes::Ptr) {
+        milk = id;
+        return false;
+      });
   ASSERT_NE(Leaf(tree->Expenses(), milk), nullptr) << "no category: right under Expenses";
   EXPECT_EQ(Leaf(tree->Expenses(), milk)->sum, M(12.5));
   EXPECT_EQ(form->findChild<QLabel*>("LbBalanceValue")->text(), "-22.50 $")
@@ -357,10 +358,11 @@ TEST_F(Commands, NewAndCopiedTransactionsAreSelectedAndShown) {
   EXPECT_EQ(copy->kind, NodeTransaction);
   EXPECT_NE(copy->transactionId, bread);
   std::uint32_t newest = 0;
-  form->DataBase().Transactions().ForEachDescending([&](std::uint32_t id, CTransactionIndex*) {
-    newest = id;
-    return false;
-  });
+  form->DataBase().Transactions().ForEachDescending(
+      [&](std::uint32_t id, TTransactionIndexes::Ptr) {
+        newest = id;
+        return false;
+      });
   EXPECT_EQ(copy->transactionId, newest);
 }
 

@@ -1,0 +1,197 @@
+#include <array>
+#include <bit>
+#include <cmath>
+#include <cstring>
+
+#include "Records.h"
+
+namespace {
+
+constexpr std::int64_t kMinutesPerDay = 24 * 60;
+
+// minute / 1440 for each minute of a day, as a date's time of day is made;
+// a table, because a division costs more than the rest of reading a record.
+const std::array<double, kMinutesPerDay> kTimeOfDay = [] {
+  std::array<double, kMinutesPerDay> times{};
+  for (std::size_t m = 0; m < times.size(); ++m)
+    times[m] = static_cast<double>(m) / static_cast<double>(kMinutesPerDay);
+  return times;
+}();
+
+double DateOfMinutes(std::int32_t minutes) {
+  std::int64_t day = minutes / kMinutesPerDay;
+  std::int64_t rest = minutes % kMinutesPerDay;
+  if (rest < 0) {
+    rest += kMinutesPerDay;
+    --day;
+  }
+  return static_cast<double>(day) + kTimeOfDay[static_cast<std::size_t>(rest)];
+}
+
+// The whole minutes of `date`, when they give back exactly `date`.
+bool MinutesOfDate(double date, std::int32_t& minutes) {
+  if (!std::isfinite(date) || std::fabs(date) > 1.0e6) return false;
+  const double day = std::floor(date);
+  // The rounding need not be careful: the result is checked below.
+  const std::int64_t m = static_cast<std::int64_t>(day) * kMinutesPerDay +
+                         static_cast<std::int64_t>((date - day) * kMinutesPerDay + 0.5);
+  if (m < INT32_MIN || m > INT32_MAX) return false;
+  minutes = static_cast<std::int32_t>(m);
+  return std::bit_cast<std::uint64_t>(DateOfMinutes(minutes)) == std::bit_cast<std::uint64_t>(date);
+}
+
+}  // namespace
+
+TTransactionIndexes::Ptr::Arrow TTransactionIndexes::Ptr::operator->() const {
+  return Arrow{**this};
+}
+
+CTransactionIndex TTransactionIndexes::Ptr::operator*() const {
+  CTransactionIndex value;
+  value.position = at_->position;
+  value.record = table_->RecordOf(*this);
+  return value;
+}
+
+TTransactionIndexes::Packed TTransactionIndexes::Pack(std::uint32_t position,
+                                                      const TransactionRecord& record) {
+  Packed packed;
+  packed.position = position;
+  const bool oneAmount = record.amountOut == record.amountIn && record.amountOut >= INT32_MIN &&
+                         record.amountOut <= INT32_MAX;
+  if (oneAmount && MinutesOfDate(record.date, packed.minutes)) {
+    const int combination =
+        combinations_.IndexOf(Combination{record.fromAccount, record.toAccount, record.memberId,
+                                          record.categoryId, record.sectionId});
+    const int quantity = quantities_.IndexOf(std::bit_cast<std::uint32_t>(record.quantity));
+    if (combination >= 0 && quantity >= 0) {
+      packed.shape =
+          static_cast<std::uint32_t>(quantity) << 16 | static_cast<std::uint32_t>(combination);
+      packed.amount = static_cast<std::int32_t>(record.amountOut);
+      packed.descriptionId = record.descriptionId;
+      packed.commentId = record.commentId;
+      return packed;
+    }
+  }
+  std::uint32_t at = 0;
+  if (overflowFree_.empty()) {
+    at = static_cast<std::uint32_t>(overflow_.size());
+    overflow_.push_back(record);
+  } else {
+    at = overflowFree_.back();
+    overflowFree_.pop_back();
+    overflow_[at] = record;
+  }
+  packed.minutes = 0;
+  packed.shape = kOverflow;
+  packed.amount = static_cast<std::int32_t>(at);
+  return packed;
+}
+
+namespace {
+
+std::size_t HashOf(std::uint32_t v) {
+  const std::uint64_t h = (v ^ 0x5bd1e995u) * 0x9E3779B97F4A7C15ull;
+  return static_cast<std::size_t>(h ^ (h >> 29));
+}
+
+template <class Value>
+std::size_t HashOf(const Value& v) {
+  std::uint32_t fields[sizeof v / 4];
+  std::memcpy(fields, &v, sizeof v);
+  std::uint64_t h = 0;
+  for (std::uint32_t f : fields) h = (h ^ f) * 0x9E3779B97F4A7C15ull;
+  return static_cast<std::size_t>(h ^ (h >> 29));
+}
+
+}  // namespace
+
+template <class Value>
+int TTransactionIndexes::TPalette<Value>::IndexOf(const Value& value) {
+  if (2 * (values_.size() + 1) > lookup_.size()) {
+    if (values_.size() >= 0xFFFF) return -1;
+    std::vector<std::uint16_t> wider(std::max<std::size_t>(64, 2 * lookup_.size()), 0);
+    const std::size_t mask = wider.size() - 1;
+    for (std::size_t i = 0; i < values_.size(); ++i) {
+      std::size_t at = HashOf(values_[i]) & mask;
+      while (wider[at] != 0) at = (at + 1) & mask;
+      wider[at] = static_cast<std::uint16_t>(i + 1);
+    }
+    lookup_.swap(wider);
+  }
+  const std::size_t mask = lookup_.size() - 1;
+  std::size_t at = HashOf(value) & mask;
+  for (; lookup_[at] != 0; at = (at + 1) & mask)
+    if (values_[lookup_[at] - 1u] == value) return lookup_[at] - 1;
+  values_.push_back(value);
+  lookup_[at] = static_cast<std::uint16_t>(values_.size());
+  return lookup_[at] - 1;
+}
+
+template <class Value>
+void TTransactionIndexes::TPalette<Value>::clear() {
+  std::vector<Value>().swap(values_);
+  std::vector<std::uint16_t>().swap(lookup_);
+}
+
+void TTransactionIndexes::ReleaseOverflow(const Packed& packed) {
+  if (packed.shape == kOverflow) overflowFree_.push_back(static_cast<std::uint32_t>(packed.amount));
+}
+
+bool TTransactionIndexes::Insert(std::uint32_t id, const CTransactionIndex& entry) {
+  const Packed packed = Pack(entry.position, entry.record);
+  if (map_.Insert(id, packed)) return true;
+  ReleaseOverflow(packed);
+  return false;
+}
+
+bool TTransactionIndexes::Erase(std::uint32_t id) {
+  const Packed* at = map_.Find(id);
+  if (at == nullptr) return false;
+  ReleaseOverflow(*at);
+  return map_.Erase(id);
+}
+
+void TTransactionIndexes::clear() {
+  map_.clear();
+  combinations_.clear();
+  quantities_.clear();
+  std::vector<TransactionRecord>().swap(overflow_);
+  std::vector<std::uint32_t>().swap(overflowFree_);
+}
+
+void TTransactionIndexes::SetRecord(Ptr entry, const TransactionRecord& record) {
+  ReleaseOverflow(*entry.at_);
+  *entry.at_ = Pack(entry.at_->position, record);
+}
+
+double TTransactionIndexes::DateOf(Ptr entry) const {
+  const Packed& p = *entry.at_;
+  return p.shape == kOverflow ? overflow_[static_cast<std::uint32_t>(p.amount)].date
+                              : DateOfMinutes(p.minutes);
+}
+
+TransactionRecord TTransactionIndexes::RecordOf(Ptr entry) const {
+  const Packed& p = *entry.at_;
+  if (p.shape == kOverflow) return overflow_[static_cast<std::uint32_t>(p.amount)];
+  const Combination& c = combinations_[p.shape & 0xFFFF];
+  TransactionRecord r;
+  r.date = DateOfMinutes(p.minutes);
+  r.fromAccount = c.fromAccount;
+  r.toAccount = c.toAccount;
+  r.amountOut = p.amount;
+  r.amountIn = p.amount;
+  r.quantity = std::bit_cast<float>(quantities_[p.shape >> 16]);
+  r.memberId = c.memberId;
+  r.categoryId = c.categoryId;
+  r.sectionId = c.sectionId;
+  r.descriptionId = p.descriptionId;
+  r.commentId = p.commentId;
+  return r;
+}
+
+std::size_t TTransactionIndexes::ExtraBytes() const {
+  return combinations_.Bytes() + quantities_.Bytes() +
+         overflow_.capacity() * sizeof(TransactionRecord) +
+         overflowFree_.capacity() * sizeof(std::uint32_t);
+}
