@@ -16,7 +16,12 @@ std::uint32_t TStringIndexes::Find(std::uint32_t id) const {
 bool TStringIndexes::Insert(std::uint32_t id, std::uint32_t position, bool keepExisting) {
   std::uint32_t* slot = nullptr;
   if (id < dense_.size() || id - dense_.size() < kDenseSlack) {
-    if (id >= dense_.size()) dense_.resize(std::max<std::size_t>(id + 1, dense_.size() * 3 / 2));
+    if (id >= dense_.size()) {
+      // Grows by half, but not past room made by Reserve while it suffices.
+      std::size_t grown = std::max<std::size_t>(id + 1, dense_.size() * 3 / 2);
+      if (id < dense_.capacity()) grown = std::min(grown, dense_.capacity());
+      dense_.resize(grown);
+    }
     slot = &dense_[id];
   } else {
     slot = &sparse_[id];

@@ -31,6 +31,8 @@ class TStringIndexes {
   bool Insert(std::uint32_t id, std::uint32_t position, bool keepExisting);
   bool Erase(std::uint32_t id);
   std::size_t size() const { return count_; }
+  // Makes room for the ids below `count` without entering any.
+  void Reserve(std::size_t count) { dense_.reserve(count); }
   void clear();
   // Calls f(id, position) for every present id, in ascending id order.
   template <class F>

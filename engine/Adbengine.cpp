@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <thread>
 
 #include "Logger.h"
 #include "Numbertexts.h"
@@ -107,14 +109,6 @@ TransactionRecord ConvertLegacyTransaction(const LegacyTransactionRecord& old, s
 }
 
 }  // namespace
-
-std::int32_t DayKeyOf(Date date) {
-  if (std::isnan(date)) return INT32_MIN;
-  double day = std::trunc(date);
-  if (day <= INT32_MIN) return INT32_MIN;
-  if (day >= INT32_MAX) return INT32_MAX;
-  return static_cast<std::int32_t>(day);
-}
 
 CADBEngine::CADBEngine() = default;
 
@@ -534,12 +528,7 @@ bool CADBEngine::GetItemsInterval(Date start, Date end, TTransactionInterval::it
 
 void CADBEngine::BuildDayIndex() {
   const std::size_t n = transactions.size();
-  std::int32_t low = INT32_MAX, high = INT32_MIN;
-  for (auto [id, entry] : transactions) {
-    const std::int32_t day = DayKeyOf(transactions.DateOf(entry));
-    low = std::min(low, day);
-    high = std::max(high, day);
-  }
+  const std::int32_t low = transactions.LowestDayKey(), high = transactions.HighestDayKey();
   dayIndex.clear();
   dayIndex.resize(n);
   // The table is walked in id order, so placing each key by its day alone
@@ -548,20 +537,20 @@ void CADBEngine::BuildDayIndex() {
   // as there are transactions (a lifetime of books spans some 30,000). A
   // damaged date far out makes the span huge: then an ordinary sort.
   const std::int64_t span = n == 0 ? 0 : std::int64_t{high} - low + 1;
-  if (span == 0 || span > std::max<std::int64_t>(4 * static_cast<std::int64_t>(n), 1 << 16)) {
+  if (span <= 0 || span > std::max<std::int64_t>(4 * static_cast<std::int64_t>(n), 1 << 16)) {
     std::size_t at = 0;
-    for (auto [id, entry] : transactions)
-      dayIndex[at++] = DayKey{DayKeyOf(transactions.DateOf(entry)), id};
+    transactions.ForEachDayKey([&](std::uint32_t id, std::int32_t day) {
+      dayIndex[at++] = DayKey{day, id};
+    });
     std::sort(dayIndex.begin(), dayIndex.end());
   } else {
     std::vector<std::uint32_t> next(static_cast<std::size_t>(span) + 1, 0);
-    for (auto [id, entry] : transactions)
-      ++next[static_cast<std::size_t>(DayKeyOf(transactions.DateOf(entry)) - low) + 1];
+    transactions.ForEachDayKey(
+        [&](std::uint32_t, std::int32_t day) { ++next[static_cast<std::size_t>(day - low) + 1]; });
     for (std::size_t d = 1; d < next.size(); ++d) next[d] += next[d - 1];
-    for (auto [id, entry] : transactions) {
-      const std::int32_t day = DayKeyOf(transactions.DateOf(entry));
+    transactions.ForEachDayKey([&](std::uint32_t id, std::int32_t day) {
       dayIndex[next[static_cast<std::size_t>(day - low)]++] = DayKey{day, id};
-    }
+    });
   }
   dayIndexBuilt = true;
 }
@@ -783,6 +772,8 @@ bool CADBEngine::LoadRecord(CRecordScanner& scan, std::uint32_t p, RecordHeader 
   if (type >= kStringRecordFirst && type <= kStringRecordLast) {
     if (header.state == kDeletedState)
       freeStrings[type - 1].push_back(p);
+    else if (loadingPart)
+      partStrings.emplace_back(header.id, p);
     else
       strings.Insert(header.id, p, true);
     maxStringIdSeen = std::max(maxStringIdSeen, header.id);
@@ -835,13 +826,105 @@ void CADBEngine::FinishLoad() {
   WriteCounters();
 }
 
+std::uint64_t CADBEngine::parallelLoadFrom = std::uint64_t{64} << 20;
+
+void CADBEngine::SetParallelLoadFrom(std::uint64_t bytes) {
+  parallelLoadFrom = bytes;
+}
+
+bool CADBEngine::LoadCleanPart(const CFileStream& file, std::uint64_t pos, std::uint64_t fileSize) {
+  CRecordScanner scan(file);
+  while (pos < fileSize) {
+    const char* raw = scan.Get(pos, sizeof(RecordHeader));
+    if (raw == nullptr) return false;
+    RecordHeader header;
+    std::memcpy(&header, raw, sizeof header);
+    const std::uint32_t fixedSize = KnownDataSize(header.type);
+    const std::uint64_t dataSize = fixedSize ? fixedSize : header.size;
+    // A record that the scan would repair, skip as damage or convert ends
+    // the part: those are left to the scan of the whole file.
+    if (!IsCleanRecord(header) || header.size == 0 || pos + sizeof header + dataSize > fileSize)
+      return false;
+    LoadRecord(scan, static_cast<std::uint32_t>(pos), header);
+    pos += sizeof header + dataSize;
+  }
+  return true;
+}
+
+void CADBEngine::MergePart(CADBEngine& part) {
+  for (const auto& [id, position] : part.partStrings) strings.Insert(id, position, true);
+  std::vector<std::pair<std::uint32_t, std::uint32_t>>().swap(part.partStrings);
+  for (int k = 0; k < kStringClasses; ++k)
+    freeStrings[k].insert(freeStrings[k].end(), part.freeStrings[k].begin(),
+                          part.freeStrings[k].end());
+  auto merge = [&](auto& map, auto& freeStack, auto& partMap, auto& partFree) {
+    map.LoadAppendFrom(partMap);
+    freeStack.insert(freeStack.end(), partFree.begin(), partFree.end());
+  };
+  merge(currencies, freeCurrencies, part.currencies, part.freeCurrencies);
+  merge(accounts, freeAccounts, part.accounts, part.freeAccounts);
+  merge(subTypes, freeSubTypes, part.subTypes, part.freeSubTypes);
+  merge(exchangeRates, freeExchangeRates, part.exchangeRates, part.freeExchangeRates);
+  merge(transactions, freeTransactions, part.transactions, part.freeTransactions);
+  merge(plnTransactions, freePlnTransactions, part.plnTransactions, part.freePlnTransactions);
+  maxItemIdSeen = std::max(maxItemIdSeen, part.maxItemIdSeen);
+  maxStringIdSeen = std::max(maxStringIdSeen, part.maxStringIdSeen);
+}
+
 void CADBEngine::LoadRecords() {
   CRecordScanner scan(*stream);
   std::uint64_t fileSize = stream->Size();
   std::uint64_t pos = headerSize;
+  // Every string id was handed out once, and a string takes at least 28
+  // bytes of the file: room for the strings' index is made once, not by
+  // growing it (which would hold two copies for a moment).
+  strings.Reserve(std::min<std::uint64_t>(nextStringId, fileSize / 28 + kFirstFreeId) + 1);
+
+  // A large file is read by two threads: another thread reads the second
+  // half, from a record boundary found near its middle, into a part of its
+  // own while this one reads the first half as always. When this scan ends
+  // exactly where the part begins and the part held nothing to repair, the
+  // part is taken over; otherwise it is dropped and this scan reads on, so
+  // damage anywhere is handled exactly as by one scan of the whole file.
+  std::unique_ptr<CADBEngine> part;
+  bool partWhole = false;
+  std::uint64_t partStart = fileSize;
+  std::jthread reader;
+  if (!upgrading && fileSize - headerSize >= parallelLoadFrom &&
+      std::thread::hardware_concurrency() > 1) {
+    partStart = FindNextRecord(scan, headerSize + (fileSize - headerSize) / 2, fileSize);
+    if (partStart < fileSize) {
+      part = std::make_unique<CADBEngine>();
+      part->loadingPart = true;
+      part->partStrings.reserve((fileSize - partStart) / 28 + 1);
+      reader = std::jthread([&, start = partStart, end = fileSize] {
+        try {
+          partWhole = part->LoadCleanPart(*stream, start, end);
+        } catch (const CFileError&) {
+          partWhole = false;
+        }
+      });
+    }
+  }
+  auto dropPart = [&] {
+    if (reader.joinable()) reader.join();
+    part.reset();
+  };
+
   while (pos < fileSize) {
+    if (part != nullptr && pos >= partStart) {
+      reader.join();
+      if (pos == partStart && partWhole) {
+        MergePart(*part);
+        pos = fileSize;
+        LogDetail("| Read by two threads from position " + std::to_string(partStart));
+      }
+      dropPart();
+      continue;
+    }
     const char* raw = scan.Get(static_cast<std::uint32_t>(pos), sizeof(RecordHeader));
     if (raw == nullptr) {
+      dropPart();
       CutTornTail(pos);  // less than a header after the last whole record
       break;
     }
@@ -850,6 +933,7 @@ void CADBEngine::LoadRecords() {
     const std::uint32_t fixedSize = KnownDataSize(header.type);
     const std::uint64_t dataSize = fixedSize ? fixedSize : header.size;
     if (!IsCleanRecord(header) || pos + sizeof header + dataSize > fileSize) {
+      dropPart();  // what follows may be repaired: one scan reads on
       std::uint64_t next = 0;
       const EScanStep step = RecoverAt(scan, pos, fileSize, header, next);
       if (step == EScanStep::kStop) break;
@@ -858,9 +942,11 @@ void CADBEngine::LoadRecords() {
         continue;
       }
     }
+    if (header.size == 0) dropPart();  // repaired in place by LoadRecord
     if (LoadRecord(scan, static_cast<std::uint32_t>(pos), header)) fileSize = stream->Size();
     pos += sizeof header + dataSize;
   }
+  dropPart();
   FinishLoad();
 }
 

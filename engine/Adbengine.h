@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Abstractdb.h"
@@ -125,6 +126,10 @@ class CADBEngine : public CAbstractDB {
   std::int32_t GetSelectedCurrency() const { return selectedCurrency; }
   void SetSelectedAccount(std::int32_t index) { selectedAccount = index; }
   void SetSelectedCurrency(std::int32_t index) { selectedCurrency = index; }
+  // Files of at least this many bytes are read by two threads at open
+  // (when the machine has two cores). For tests of both ways.
+  static void SetParallelLoadFrom(std::uint64_t bytes);
+
   // The current length of the open file (0 while closed).
   std::uint64_t GetFileSize() const;
 
@@ -214,6 +219,17 @@ class CADBEngine : public CAbstractDB {
   // Puts one whole record into its table (strings, items, legacy records).
   // True when it changed the file's length (an upgraded legacy record).
   bool LoadRecord(CRecordScanner& scan, std::uint32_t position, RecordHeader header);
+  // The second half of a large file, read by another thread into a part
+  // engine of its own: reads the records from `pos` (a record boundary) to
+  // `fileSize` into the part's tables without writing anything; false at the
+  // first record that the scan would have to repair or convert.
+  bool LoadCleanPart(const CFileStream& file, std::uint64_t pos, std::uint64_t fileSize);
+  // Takes over a part read by LoadCleanPart, whose records follow this
+  // engine's in the file.
+  void MergePart(CADBEngine& part);
+  static std::uint64_t parallelLoadFrom;
+  bool loadingPart = false;  // a part engine: strings go to partStrings
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> partStrings;  // (id, position)
   // After the scan: sorts the tables and makes the counters cover every id.
   void FinishLoad();
   // Releases the file and empties every table, without logging.
@@ -263,7 +279,3 @@ PARDOW_TABLE(CExchangeRateIndex, exchangeRates, freeExchangeRates, kExchangeRate
 PARDOW_TABLE(CTransactionIndex, transactions, freeTransactions, kTransactionRecord)
 PARDOW_TABLE(CPlnTransactionIndex, plnTransactions, freePlnTransactions, kPlnTransactionRecord)
 #undef PARDOW_TABLE
-
-// The whole day of a date as an ordering key (NaN and out-of-range values of
-// damaged files are clamped).
-std::int32_t DayKeyOf(Date date);

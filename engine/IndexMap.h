@@ -133,6 +133,23 @@ class TIndexMap {
     entry->record = record;
   }
 
+  // Bulk loading: moves the entries of `other`, which was filled by
+  // LoadAppend from later in the same file, behind these, each passed
+  // through `convert`. Entries are freed from `other` as they move, so the
+  // two maps together never hold more than one copy.
+  template <class F>
+  void LoadAppendFrom(TIndexMap& other, F convert) {
+    while (!other.slots_.empty()) {
+      const Slot& slot = other.slots_.front();
+      LoadAppend(slot.id, convert(slot.entry));
+      other.slots_.pop_front();
+    }
+    other.clear();
+  }
+  void LoadAppendFrom(TIndexMap& other) {
+    LoadAppendFrom(other, [](const Entry& entry) { return entry; });
+  }
+
   // Removes `id`; false when it is not present.
   bool Erase(std::uint32_t id) {
     Entry* e = Find(id);

@@ -18,7 +18,9 @@ const std::array<double, kMinutesPerDay> kTimeOfDay = [] {
   return times;
 }();
 
-double DateOfMinutes(std::int32_t minutes) {
+}  // namespace
+
+double TTransactionIndexes::DateOfMinutes(std::int32_t minutes) {
   std::int64_t day = minutes / kMinutesPerDay;
   std::int64_t rest = minutes % kMinutesPerDay;
   if (rest < 0) {
@@ -27,6 +29,8 @@ double DateOfMinutes(std::int32_t minutes) {
   }
   return static_cast<double>(day) + kTimeOfDay[static_cast<std::size_t>(rest)];
 }
+
+namespace {
 
 // The whole minutes of `date`, when they give back exactly `date`.
 bool MinutesOfDate(double date, std::int32_t& minutes) {
@@ -37,10 +41,19 @@ bool MinutesOfDate(double date, std::int32_t& minutes) {
                          static_cast<std::int64_t>((date - day) * kMinutesPerDay + 0.5);
   if (m < INT32_MIN || m > INT32_MAX) return false;
   minutes = static_cast<std::int32_t>(m);
-  return std::bit_cast<std::uint64_t>(DateOfMinutes(minutes)) == std::bit_cast<std::uint64_t>(date);
+  return std::bit_cast<std::uint64_t>(TTransactionIndexes::DateOfMinutes(minutes)) ==
+         std::bit_cast<std::uint64_t>(date);
 }
 
 }  // namespace
+
+std::int32_t DayKeyOf(double date) {
+  if (std::isnan(date)) return INT32_MIN;
+  const double day = std::trunc(date);
+  if (day <= INT32_MIN) return INT32_MIN;
+  if (day >= INT32_MAX) return INT32_MAX;
+  return static_cast<std::int32_t>(day);
+}
 
 TTransactionIndexes::Ptr::Arrow TTransactionIndexes::Ptr::operator->() const {
   return Arrow{**this};
@@ -70,6 +83,7 @@ TTransactionIndexes::Packed TTransactionIndexes::Pack(std::uint32_t position,
       packed.amount = static_cast<std::int32_t>(record.amountOut);
       packed.descriptionId = record.descriptionId;
       packed.commentId = record.commentId;
+      NoteDayKey(DayKeyOf(packed));
       return packed;
     }
   }
@@ -85,6 +99,7 @@ TTransactionIndexes::Packed TTransactionIndexes::Pack(std::uint32_t position,
   packed.minutes = 0;
   packed.shape = kOverflow;
   packed.amount = static_cast<std::int32_t>(at);
+  NoteDayKey(::DayKeyOf(record.date));
   return packed;
 }
 
@@ -134,6 +149,32 @@ void TTransactionIndexes::TPalette<Value>::clear() {
   std::vector<std::uint16_t>().swap(lookup_);
 }
 
+void TTransactionIndexes::LoadAppendFrom(TTransactionIndexes& other) {
+  // Each of the other's combinations and quantities gets its index here; a
+  // full palette (-1) sends the records using it to the overflow list.
+  std::vector<int> combination(other.combinations_.size()), quantity(other.quantities_.size());
+  for (std::size_t i = 0; i < combination.size(); ++i)
+    combination[i] = combinations_.IndexOf(other.combinations_[static_cast<std::uint32_t>(i)]);
+  for (std::size_t i = 0; i < quantity.size(); ++i)
+    quantity[i] = quantities_.IndexOf(other.quantities_[static_cast<std::uint32_t>(i)]);
+  if (!other.empty()) {
+    NoteDayKey(other.lowDay_);
+    NoteDayKey(other.highDay_);
+  }
+  map_.LoadAppendFrom(other.map_, [&](const Packed& packed) {
+    if (packed.shape != kOverflow) {
+      const int c = combination[packed.shape & 0xFFFF], q = quantity[packed.shape >> 16];
+      if (c >= 0 && q >= 0) {
+        Packed moved = packed;
+        moved.shape = static_cast<std::uint32_t>(q) << 16 | static_cast<std::uint32_t>(c);
+        return moved;
+      }
+    }
+    return Pack(packed.position, other.Unpack(packed));
+  });
+  other.clear();
+}
+
 void TTransactionIndexes::ReleaseOverflow(const Packed& packed) {
   if (packed.shape == kOverflow) overflowFree_.push_back(static_cast<std::uint32_t>(packed.amount));
 }
@@ -158,6 +199,8 @@ void TTransactionIndexes::clear() {
   quantities_.clear();
   std::vector<TransactionRecord>().swap(overflow_);
   std::vector<std::uint32_t>().swap(overflowFree_);
+  lowDay_ = INT32_MAX;
+  highDay_ = INT32_MIN;
 }
 
 void TTransactionIndexes::SetRecord(Ptr entry, const TransactionRecord& record) {
@@ -172,7 +215,10 @@ double TTransactionIndexes::DateOf(Ptr entry) const {
 }
 
 TransactionRecord TTransactionIndexes::RecordOf(Ptr entry) const {
-  const Packed& p = *entry.at_;
+  return Unpack(*entry.at_);
+}
+
+TransactionRecord TTransactionIndexes::Unpack(const Packed& p) const {
   if (p.shape == kOverflow) return overflow_[static_cast<std::uint32_t>(p.amount)];
   const Combination& c = combinations_[p.shape & 0xFFFF];
   TransactionRecord r;

@@ -22,12 +22,17 @@
 // Records.h includes this header where the records it holds are defined.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <utility>
 #include <vector>
 
 #include "IndexMap.h"
+
+// The whole day of a date as an ordering key (NaN and out-of-range values of
+// damaged files are clamped).
+std::int32_t DayKeyOf(double date);
 
 class TTransactionIndexes {
  public:
@@ -121,6 +126,9 @@ class TTransactionIndexes {
   void LoadAppend(std::uint32_t id, const CTransactionIndex& entry) {
     map_.LoadAppend(id, Pack(entry.position, entry.record));
   }
+  // Moves the transactions of `other`, loaded from later in the same file,
+  // behind these (see TIndexMap::LoadAppendFrom).
+  void LoadAppendFrom(TTransactionIndexes& other);
   void FinishLoad() { map_.FinishLoad(); }
   bool Erase(std::uint32_t id);
   void clear();
@@ -132,6 +140,50 @@ class TTransactionIndexes {
   double DateOf(Ptr entry) const;
   // The whole record.
   TransactionRecord RecordOf(Ptr entry) const;
+
+  // For sums over many transactions (account balances), without reading
+  // each whole: calls compact(minutes, combination, amount) for each record
+  // held compactly (its accounts are CombinationAt(combination), its date
+  // DateOfMinutes(minutes), amountOut and amountIn both `amount`) and
+  // whole(record) for each record held whole.
+  struct Combination {
+    std::uint32_t fromAccount, toAccount, memberId, categoryId, sectionId;
+    bool operator==(const Combination&) const = default;
+  };
+  template <class Compact, class Whole>
+  void ForEachAmount(Compact compact, Whole whole) {
+    for (auto [id, at] : map_) {
+      if (at->shape == kOverflow)
+        whole(overflow_[static_cast<std::uint32_t>(at->amount)]);
+      else
+        compact(at->minutes, at->shape & 0xFFFF, at->amount);
+    }
+  }
+  // Calls f(id, DayKeyOf(date)) for every transaction, in id order.
+  template <class F>
+  void ForEachDayKey(F f) {
+    for (auto [id, at] : map_) f(id, DayKeyOf(*at));
+  }
+  // Bounds of the day keys of the transactions held (wider than needed
+  // after changes): no day key is outside them. Empty: low above high.
+  std::int32_t LowestDayKey() const { return lowDay_; }
+  std::int32_t HighestDayKey() const { return highDay_; }
+
+  std::size_t CombinationCount() const { return combinations_.size(); }
+  const Combination& CombinationAt(std::uint32_t index) const { return combinations_[index]; }
+  static double DateOfMinutes(std::int32_t minutes);
+  // The last minutes whose date satisfies `holds`, a test that holds up to
+  // some date and not after it; INT32_MIN - 1 when it holds for none.
+  template <class Test>
+  static std::int64_t LastMinutesWhere(Test holds) {
+    std::int64_t lo = std::int64_t{INT32_MIN} - 1, hi = INT32_MAX;  // holds(lo) taken as true
+    if (holds(DateOfMinutes(INT32_MAX))) return INT32_MAX;
+    while (hi - lo > 1) {  // holds(hi) is false
+      const std::int64_t mid = lo + (hi - lo) / 2;
+      (holds(DateOfMinutes(static_cast<std::int32_t>(mid))) ? lo : hi) = mid;
+    }
+    return lo;
+  }
 
   // Bytes held beyond the id map's slots (combinations and overflow), and
   // the number of records held whole; for the statistics.
@@ -160,18 +212,24 @@ class TTransactionIndexes {
     std::vector<std::uint16_t> lookup_;  // open addressing: index + 1, 0 = empty
   };
 
-  // The fields that most records repeat together.
-  struct Combination {
-    std::uint32_t fromAccount, toAccount, memberId, categoryId, sectionId;
-    bool operator==(const Combination&) const = default;
-  };
-
   Packed Pack(std::uint32_t position, const TransactionRecord& record);
+  std::int32_t DayKeyOf(const Packed& packed) const {
+    // The whole minutes divided toward zero: the date's day, truncated.
+    return packed.shape == kOverflow
+               ? ::DayKeyOf(overflow_[static_cast<std::uint32_t>(packed.amount)].date)
+               : packed.minutes / (24 * 60);
+  }
+  TransactionRecord Unpack(const Packed& packed) const;
   void ReleaseOverflow(const Packed& packed);
+  void NoteDayKey(std::int32_t day) {
+    lowDay_ = std::min(lowDay_, day);
+    highDay_ = std::max(highDay_, day);
+  }
 
   TIndexMap<Packed> map_;
   TPalette<Combination> combinations_;
   TPalette<std::uint32_t> quantities_;  // the bits of the float
   std::vector<TransactionRecord> overflow_;
   std::vector<std::uint32_t> overflowFree_;  // overflow_ indexes free for reuse
+  std::int32_t lowDay_ = INT32_MAX, highDay_ = INT32_MIN;
 };

@@ -171,3 +171,119 @@ TEST_F(Damage, UpgradeKilledAtAnyWriteLeavesEveryItemOnce) {
     db.CloseFile();
   }
 }
+
+// A large file is read by two threads, the second from a record boundary
+// near the middle. Whatever the file holds, the tables, the texts, the
+// repairs and the copy kept of a damaged file are those of one scan.
+TEST_F(Damage, TwoThreadsReadAFileAsOneScanDoes) {
+  const std::string path = dir.Path("book.vlt");
+  db.CreateFile(path);
+  TransactionRecord t = DefaultTransactionRecord();
+  t.fromAccount = 103;
+  std::vector<std::uint32_t> ids;
+  std::vector<std::uint32_t> positions;  // where each transaction's text starts
+  for (int i = 0; i < 400; ++i) {
+    positions.push_back(static_cast<std::uint32_t>(db.GetFileSize()));
+    t.descriptionId = db.AddString("text " + std::to_string(i));
+    t.amountOut = t.amountIn = i;
+    t.date = 46000 + i / 7.0;  // some held whole
+    ids.push_back(db.AddItem(t));
+  }
+  // Freed slots in the first half taken again by new items: ids out of order.
+  for (int i = 10; i < 20; ++i) db.DelItem<CTransactionIndex>(ids[i]);
+  for (int i = 0; i < 5; ++i) db.AddItem(t);
+  db.AddItem(AccountRecord{});
+  db.CloseFile();
+  const std::vector<char> good = ReadFileBytes(path);
+
+  auto snapshot = [&] {
+    std::string all =
+        std::to_string(db.GetNextItemId()) + " " + std::to_string(db.GetNextStringId()) + "\n";
+    auto add = [&](std::uint32_t id, std::uint32_t position, const auto& record) {
+      all += std::to_string(id) + "@" + std::to_string(position) + ":";
+      all.append(reinterpret_cast<const char*>(&record), sizeof record);
+    };
+    for (auto [id, e] : db.Currencies()) add(id, e->position, e->record);
+    for (auto [id, e] : db.Accounts()) add(id, e->position, e->record);
+    for (auto [id, e] : db.Transactions()) add(id, e->position, e->record);
+    db.Strings().ForEach([&](std::uint32_t id, std::uint32_t position) {
+      all += std::to_string(id) + "@" + std::to_string(position) + "=" + db.GetString(id);
+    });
+    return all;
+  };
+  struct Case {
+    const char* what;
+    std::size_t at;  // byte to garble (0: none); SIZE_MAX: cut the last 5 bytes
+  };
+  const Case cases[] = {
+      {"a clean file", 0},
+      {"a damaged text in the second half", positions[300] + 1},
+      {"a damaged text in the first half", positions[100] + 1},
+      {"a damaged record header near the middle", positions[200] + 4},
+      {"a torn tail", SIZE_MAX},
+  };
+  for (const Case& c : cases) {
+    std::string seen[2];
+    std::vector<char> after[2];
+    std::size_t copies[2];
+    for (int parallel = 0; parallel < 2; ++parallel) {
+      std::vector<char> bytes = good;
+      if (c.at == SIZE_MAX)
+        bytes.resize(bytes.size() - 5);
+      else if (c.at != 0)
+        bytes[c.at] = static_cast<char>(0x7f);
+      const std::string name = std::string(parallel ? "parallel" : "serial") + ".vlt";
+      WriteFileBytes(dir.Path(name), bytes);
+      CADBEngine::SetParallelLoadFrom(parallel ? 0 : UINT64_MAX);
+      capture.Clear();
+      ASSERT_TRUE(db.OpenFile(dir.Path(name))) << c.what;
+      if (c.at == 0) {
+        EXPECT_EQ(capture.LoggedPrefix("| Read by two threads"), parallel == 1) << c.what;
+      }
+      db.AddItem(t);  // into the slot freed last, wherever that was read
+      seen[parallel] = snapshot();
+      db.CloseFile();
+      after[parallel] = ReadFileBytes(dir.Path(name));
+      copies[parallel] = DamagedCopies(dir, name).size();
+    }
+    CADBEngine::SetParallelLoadFrom(std::uint64_t{64} << 20);
+    EXPECT_EQ(seen[0], seen[1]) << c.what;
+    EXPECT_EQ(after[0], after[1]) << c.what;
+    EXPECT_EQ(copies[0], copies[1]) << c.what;
+  }
+}
+
+// A text may hold bytes that read as records. When the second thread's
+// starting point falls inside such a text, what it read is dropped.
+TEST_F(Damage, RecordsInsideATextAreNeverLoaded) {
+  const std::string path = dir.Path("text.vlt");
+  TransactionRecord t = DefaultTransactionRecord();
+  t.fromAccount = 103;
+  CFileBuilder file;
+  file.Counters(2000, 2000);
+  for (std::uint32_t id = 200; id < 240; ++id) file.Table(kTransactionRecord, id, t);
+  // The text's slot ends with eight fillers and a transaction, end to end,
+  // and the middle of the file lies in the zeros before them.
+  std::vector<char> slot(StringSlotSize(4), 0);
+  slot[0] = 'x';
+  std::size_t at = slot.size() - 8 * 16 - (sizeof(RecordHeader) + sizeof t);
+  RecordHeader fake;
+  fake.size = 4;
+  for (int i = 0; i < 8; ++i, at += 16) std::memcpy(&slot[at], &fake, sizeof fake);
+  fake.type = kTransactionRecord;
+  fake.id = 999;
+  fake.size = sizeof t;
+  std::memcpy(&slot[at], &fake, sizeof fake);
+  std::memcpy(&slot[at + sizeof fake], &t, sizeof t);
+  file.Record(0, 4, 150, static_cast<std::uint32_t>(slot.size()), slot.data(), slot.size());
+  for (std::uint32_t id = 300; id < 340; ++id) file.Table(kTransactionRecord, id, t);
+  file.Save(path);
+
+  CADBEngine::SetParallelLoadFrom(0);
+  ASSERT_TRUE(db.OpenFile(path));
+  CADBEngine::SetParallelLoadFrom(std::uint64_t{64} << 20);
+  EXPECT_EQ(db.Transactions().Find(999), nullptr);
+  EXPECT_EQ(db.Transactions().size(), 80u);
+  EXPECT_EQ(db.GetString(150), "x");
+  EXPECT_FALSE(capture.LoggedPrefix("| Read by two threads"));
+}
