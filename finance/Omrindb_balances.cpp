@@ -55,8 +55,7 @@ TAccountItems& CDataBase::GetAccountItems() {
   for (auto [id, entry] : accounts) accountItems.push_back(MakeItem(*this, id, *entry));
   CAccountFigures figures(accountItems);
   const Date endDay = WholeDay(intervalEnd);
-  for (auto [id, entry] : transactions) {
-    const TransactionRecord t = transactions.RecordOf(entry);
+  auto add = [&](const TransactionRecord& t) {
     const Date day = WholeDay(t.date);
     const std::ptrdiff_t from = figures.Index(t.fromAccount);
     if (!(day > endDay)) {
@@ -68,6 +67,47 @@ TAccountItems& CDataBase::GetAccountItems() {
       CAccountBudget& b = figures.budget[from];
       if (b.enabled && day >= b.from && day <= b.to) b.used = WrapAdd(b.used, t.amountOut);
     }
+  };
+  // Most transactions are held as minutes, a combination of accounts and
+  // one amount: their sums are gathered per combination, with the tests on
+  // the day turned into ranges of minutes once (the day of a date never goes
+  // down as its minutes go up), and spread over the accounts afterwards.
+  // Sums wrap, so the order of adding does not change them.
+  struct CCombinationSums {
+    Money moved = 0, budgeted = 0;
+    std::int64_t budgetFrom = 0, budgetTo = -1;  // minutes counted for the budget
+  };
+  std::vector<CCombinationSums> sums(transactions.CombinationCount());
+  for (std::size_t c = 0; c < sums.size(); ++c) {
+    const std::ptrdiff_t from =
+        figures.Index(transactions.CombinationAt(static_cast<std::uint32_t>(c)).fromAccount);
+    if (from < 0 || !figures.budget[from].enabled) continue;
+    const CAccountBudget& b = figures.budget[from];
+    sums[c].budgetFrom = TTransactionIndexes::LastMinutesWhere(
+                             [&](Date date) { return !(WholeDay(date) >= b.from); }) +
+                         1;
+    sums[c].budgetTo =
+        TTransactionIndexes::LastMinutesWhere([&](Date date) { return WholeDay(date) <= b.to; });
+  }
+  const std::int64_t lastCounted =
+      TTransactionIndexes::LastMinutesWhere([&](Date date) { return !(WholeDay(date) > endDay); });
+  transactions.ForEachAmount(
+      [&](std::int32_t minutes, std::uint32_t c, std::int32_t amount) {
+        CCombinationSums& sum = sums[c];
+        if (minutes <= lastCounted) sum.moved = WrapAdd(sum.moved, amount);
+        if (minutes >= sum.budgetFrom && minutes <= sum.budgetTo)
+          sum.budgeted = WrapAdd(sum.budgeted, amount);
+      },
+      add);
+  for (std::size_t c = 0; c < sums.size(); ++c) {
+    const auto& pair = transactions.CombinationAt(static_cast<std::uint32_t>(c));
+    const std::ptrdiff_t from = figures.Index(pair.fromAccount);
+    const std::ptrdiff_t to = figures.Index(pair.toAccount);
+    if (from >= 0) {
+      figures.balance[from] = WrapSub(figures.balance[from], sums[c].moved);
+      figures.budget[from].used = WrapAdd(figures.budget[from].used, sums[c].budgeted);
+    }
+    if (to >= 0) figures.balance[to] = WrapAdd(figures.balance[to], sums[c].moved);
   }
   TPlnSummary planned;
   CalcPlnTransactions(kPlnSummary, intervalStart, planned, intervalEnd);
