@@ -537,20 +537,29 @@ void CADBEngine::BuildDayIndex() {
   // as there are transactions (a lifetime of books spans some 30,000). A
   // damaged date far out makes the span huge: then an ordinary sort.
   const std::int64_t span = n == 0 ? 0 : std::int64_t{high} - low + 1;
-  if (span <= 0 || span > std::max<std::int64_t>(4 * static_cast<std::int64_t>(n), 1 << 16)) {
+  bool counted =
+      span > 0 && span <= std::max<std::int64_t>(4 * static_cast<std::int64_t>(n), 1 << 16);
+  std::vector<std::uint32_t> next;
+  if (counted) {
+    next.assign(static_cast<std::size_t>(span) + 1, 0);
+    transactions.ForEachDayKey([&](std::uint32_t, std::int32_t day) {
+      if (day < low || day > high)
+        counted = false;  // the bounds are wrong: never write outside `next`
+      else
+        ++next[static_cast<std::size_t>(day - low) + 1];
+    });
+  }
+  if (counted) {
+    for (std::size_t d = 1; d < next.size(); ++d) next[d] += next[d - 1];
+    transactions.ForEachDayKey([&](std::uint32_t id, std::int32_t day) {
+      dayIndex[next[static_cast<std::size_t>(day - low)]++] = DayKey{day, id};
+    });
+  } else {
     std::size_t at = 0;
     transactions.ForEachDayKey([&](std::uint32_t id, std::int32_t day) {
       dayIndex[at++] = DayKey{day, id};
     });
     std::sort(dayIndex.begin(), dayIndex.end());
-  } else {
-    std::vector<std::uint32_t> next(static_cast<std::size_t>(span) + 1, 0);
-    transactions.ForEachDayKey(
-        [&](std::uint32_t, std::int32_t day) { ++next[static_cast<std::size_t>(day - low) + 1]; });
-    for (std::size_t d = 1; d < next.size(); ++d) next[d] += next[d - 1];
-    transactions.ForEachDayKey([&](std::uint32_t id, std::int32_t day) {
-      dayIndex[next[static_cast<std::size_t>(day - low)]++] = DayKey{day, id};
-    });
   }
   dayIndexBuilt = true;
 }

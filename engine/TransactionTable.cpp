@@ -157,7 +157,7 @@ void TTransactionIndexes::LoadAppendFrom(TTransactionIndexes& other) {
     combination[i] = combinations_.IndexOf(other.combinations_[static_cast<std::uint32_t>(i)]);
   for (std::size_t i = 0; i < quantity.size(); ++i)
     quantity[i] = quantities_.IndexOf(other.quantities_[static_cast<std::uint32_t>(i)]);
-  if (!other.empty()) {
+  if (other.lowDay_ <= other.highDay_) {  // (a map being loaded counts no entries yet)
     NoteDayKey(other.lowDay_);
     NoteDayKey(other.highDay_);
   }

@@ -209,6 +209,9 @@ TEST_F(Damage, TwoThreadsReadAFileAsOneScanDoes) {
     db.Strings().ForEach([&](std::uint32_t id, std::uint32_t position) {
       all += std::to_string(id) + "@" + std::to_string(position) + "=" + db.GetString(id);
     });
+    TTransactionInterval::iterator first, last;  // the index by day
+    db.GetItemsInterval(-1e6, 1e6, first, last);
+    for (auto it = first; it != last; ++it) all += " " + std::to_string(it->id);
     return all;
   };
   struct Case {
