@@ -861,8 +861,12 @@ bool CADBEngine::LoadCleanPart(const CFileStream& file, std::uint64_t pos, std::
 }
 
 void CADBEngine::MergePart(CADBEngine& part) {
-  for (const auto& [id, position] : part.partStrings) strings.Insert(id, position, true);
-  std::vector<std::pair<std::uint32_t, std::uint32_t>>().swap(part.partStrings);
+  // The texts' index is filled by another thread meanwhile: nothing below
+  // touches it.
+  std::jthread texts([&] {
+    for (const auto& [id, position] : part.partStrings) strings.Insert(id, position, true);
+    std::vector<std::pair<std::uint32_t, std::uint32_t>>().swap(part.partStrings);
+  });
   for (int k = 0; k < kStringClasses; ++k)
     freeStrings[k].insert(freeStrings[k].end(), part.freeStrings[k].begin(),
                           part.freeStrings[k].end());
@@ -890,7 +894,7 @@ void CADBEngine::LoadRecords() {
   strings.Reserve(std::min<std::uint64_t>(nextStringId, fileSize / 28 + kFirstFreeId) + 1);
 
   // A large file is read by two threads: another thread reads the second
-  // half, from a record boundary found near its middle, into a part of its
+  // half, from a record boundary found near the middle, into a part of its
   // own while this one reads the first half as always. When this scan ends
   // exactly where the part begins and the part held nothing to repair, the
   // part is taken over; otherwise it is dropped and this scan reads on, so
@@ -901,7 +905,8 @@ void CADBEngine::LoadRecords() {
   std::jthread reader;
   if (!upgrading && fileSize - headerSize >= parallelLoadFrom &&
       std::thread::hardware_concurrency() > 1) {
-    partStart = FindNextRecord(scan, headerSize + (fileSize - headerSize) / 2, fileSize);
+    // This thread also takes the part over afterwards: it reads a little less.
+    partStart = FindNextRecord(scan, headerSize + (fileSize - headerSize) / 100 * 47, fileSize);
     if (partStart < fileSize) {
       part = std::make_unique<CADBEngine>();
       part->loadingPart = true;

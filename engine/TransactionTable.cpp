@@ -32,17 +32,19 @@ double TTransactionIndexes::DateOfMinutes(std::int32_t minutes) {
 
 namespace {
 
-// The whole minutes of `date`, when they give back exactly `date`.
+// The whole minutes of `date`, when DateOfMinutes gives back exactly `date`.
 bool MinutesOfDate(double date, std::int32_t& minutes) {
-  if (!std::isfinite(date) || std::fabs(date) > 1.0e6) return false;
+  if (!(std::fabs(date) <= 1.0e6)) return false;  // also NaN and infinities
   const double day = std::floor(date);
   // The rounding need not be careful: the result is checked below.
-  const std::int64_t m = static_cast<std::int64_t>(day) * kMinutesPerDay +
-                         static_cast<std::int64_t>((date - day) * kMinutesPerDay + 0.5);
-  if (m < INT32_MIN || m > INT32_MAX) return false;
-  minutes = static_cast<std::int32_t>(m);
-  return std::bit_cast<std::uint64_t>(TTransactionIndexes::DateOfMinutes(minutes)) ==
-         std::bit_cast<std::uint64_t>(date);
+  const auto minute = static_cast<std::size_t>((date - day) * kMinutesPerDay + 0.5);
+  if (minute >= kTimeOfDay.size()) return false;
+  // As DateOfMinutes makes it, compared bit for bit (minus zero is not kept).
+  if (std::bit_cast<std::uint64_t>(day + kTimeOfDay[minute]) != std::bit_cast<std::uint64_t>(date))
+    return false;
+  minutes = static_cast<std::int32_t>(static_cast<std::int64_t>(day) * kMinutesPerDay +
+                                      static_cast<std::int64_t>(minute));
+  return true;
 }
 
 }  // namespace
@@ -110,13 +112,14 @@ std::size_t HashOf(std::uint32_t v) {
   return static_cast<std::size_t>(h ^ (h >> 29));
 }
 
-template <class Value>
-std::size_t HashOf(const Value& v) {
-  std::uint32_t fields[sizeof v / 4];
-  std::memcpy(fields, &v, sizeof v);
-  std::uint64_t h = 0;
-  for (std::uint32_t f : fields) h = (h ^ f) * 0x9E3779B97F4A7C15ull;
-  return static_cast<std::size_t>(h ^ (h >> 29));
+// The fields are multiplied side by side rather than one after another: the
+// hash is taken for every transaction read.
+std::size_t HashOf(const TTransactionIndexes::Combination& c) {
+  const std::uint64_t h = c.fromAccount * 0x9E3779B97F4A7C15ull +
+                          c.toAccount * 0xC2B2AE3D27D4EB4Full + c.memberId * 0x165667B19E3779F9ull +
+                          c.categoryId * 0xD6E8FEB86659FD93ull +
+                          c.sectionId * 0xFF51AFD7ED558CCDull;
+  return static_cast<std::size_t>(h ^ (h >> 32));
 }
 
 }  // namespace
