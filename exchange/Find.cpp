@@ -177,8 +177,12 @@ void CFindIndex::FillTexts(CDataBase& db) {
   lookedAt_ = std::min(lookedAt_, count);  // what is added after deleting counts
   if (count < lookedAt_ + kFewTexts) return;
   lookedAt_ = count;
-  // The transactions whose slot is out of date, and their texts.
-  std::vector<std::pair<std::uint32_t, const TransactionRecord*>> pending;
+  // The transactions whose slot is out of date (id, description, comment),
+  // and their texts.
+  struct CPending {
+    std::uint32_t id, descriptionId, commentId;
+  };
+  std::vector<CPending> pending;
   std::vector<std::uint32_t> ids;
   for (auto [id, entry] : db.Transactions()) {
     const Slot& slot = SlotOf(id);
@@ -189,7 +193,7 @@ void CFindIndex::FillTexts(CDataBase& db) {
       pending.reserve(db.Transactions().size());
       ids.reserve(2 * db.Transactions().size());
     }
-    pending.emplace_back(id, &r);
+    pending.push_back({id, r.descriptionId, r.commentId});
     for (std::uint32_t text : {r.descriptionId, r.commentId})
       if (text != 0) ids.push_back(text);
   }
@@ -229,9 +233,8 @@ void CFindIndex::FillTexts(CDataBase& db) {
   };
   // The slots, in the layout TextOf gives them.
   folded_.reserve(folded_.size() + texts[0].size() + texts[1].size() + pending.size());
-  for (const auto& [id, record] : pending) {
-    const TransactionRecord& r = *record;
-    Slot& slot = SlotOf(id);
+  for (const CPending& r : pending) {
+    Slot& slot = SlotOf(r.id);
     if (slot.filled) liveBytes_ -= slot.length;
     const std::size_t offset = folded_.size();
     folded_ += folded(r.descriptionId);
