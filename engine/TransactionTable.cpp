@@ -49,14 +49,6 @@ bool MinutesOfDate(double date, std::int32_t& minutes) {
 
 }  // namespace
 
-std::int32_t DayKeyOf(double date) {
-  if (std::isnan(date)) return INT32_MIN;
-  const double day = std::trunc(date);
-  if (day <= INT32_MIN) return INT32_MIN;
-  if (day >= INT32_MAX) return INT32_MAX;
-  return static_cast<std::int32_t>(day);
-}
-
 TTransactionIndexes::Ptr::Arrow TTransactionIndexes::Ptr::operator->() const {
   return Arrow{**this};
 }
@@ -126,8 +118,8 @@ std::size_t HashOf(const TTransactionIndexes::Combination& c) {
 
 template <class Value>
 int TTransactionIndexes::TPalette<Value>::IndexOf(const Value& value) {
-  if (2 * (values_.size() + 1) > lookup_.size()) {
-    if (values_.size() >= 0xFFFF) return -1;
+  constexpr std::size_t kMost = 0xFFFF;  // values; the lookup stays under half full
+  if (2 * (values_.size() + 1) > lookup_.size() && values_.size() < kMost) {
     std::vector<std::uint16_t> wider(std::max<std::size_t>(64, 2 * lookup_.size()), 0);
     const std::size_t mask = wider.size() - 1;
     for (std::size_t i = 0; i < values_.size(); ++i) {
@@ -141,6 +133,7 @@ int TTransactionIndexes::TPalette<Value>::IndexOf(const Value& value) {
   std::size_t at = HashOf(value) & mask;
   for (; lookup_[at] != 0; at = (at + 1) & mask)
     if (values_[lookup_[at] - 1u] == value) return lookup_[at] - 1;
+  if (values_.size() >= kMost) return -1;
   values_.push_back(value);
   lookup_[at] = static_cast<std::uint16_t>(values_.size());
   return lookup_[at] - 1;

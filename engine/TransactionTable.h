@@ -23,6 +23,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <utility>
@@ -31,8 +32,14 @@
 #include "IndexMap.h"
 
 // The whole day of a date as an ordering key (NaN and out-of-range values of
-// damaged files are clamped).
-std::int32_t DayKeyOf(double date);
+// damaged files are clamped). Inline: reports take it for every transaction.
+inline std::int32_t DayKeyOf(double date) {
+  if (std::isnan(date)) return INT32_MIN;
+  const double day = std::trunc(date);
+  if (day <= INT32_MIN) return INT32_MIN;
+  if (day >= INT32_MAX) return INT32_MAX;
+  return static_cast<std::int32_t>(day);
+}
 
 class TTransactionIndexes {
  public:

@@ -104,6 +104,13 @@ TEST(TransactionTable, HoldsRecordsWholeOnceAPaletteIsFull) {
   }
   table.FinishLoad();
   EXPECT_EQ(table.OverflowCount(), 11u);  // 65,535 distinct quantities fit
+  CTransactionIndex known;                // a quantity met before still fits
+  known.position = 9999;
+  known.record = Expense(46000, 1);
+  known.record.quantity = 70.0f;
+  ASSERT_TRUE(table.Insert(1, known));
+  EXPECT_EQ(table.OverflowCount(), 11u);
+  ASSERT_TRUE(table.Erase(1));
   std::uint32_t i = 0;
   for (auto [id, entry] : table) {
     ASSERT_EQ(id, 100 + i);
