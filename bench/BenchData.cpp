@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -21,9 +23,15 @@ void CopyDatabase(const std::string& path, const std::string& copy) {
   std::filesystem::copy_file(path, copy, std::filesystem::copy_options::overwrite_existing);
 }
 
+int LargeDatabaseSize(int transactions) {
+  const char* count = std::getenv("PARDOW_BENCH_TRANSACTIONS");
+  return count == nullptr ? transactions : std::max(1, std::atoi(count));
+}
+
 std::string LargeDatabase(int transactions) {
+  transactions = LargeDatabaseSize(transactions);
   const std::string path =
-      std::string(PARDOW_BENCH_DIR) + "/bench-" + std::to_string(transactions) + "-v2.vlt";
+      std::string(PARDOW_BENCH_DIR) + "/bench-" + std::to_string(transactions) + "-v3.vlt";
   const std::string done = path + ".done";
   if (FileExists(done)) return path;
   std::fprintf(stderr, "building %s ...\n", path.c_str());
@@ -58,7 +66,10 @@ std::string LargeDatabase(int transactions) {
   const Date first = BenchToday() - 3653;
   for (int i = 0; i < transactions; ++i) {
     TransactionRecord t;
-    t.date = first + (i * 3653.0) / transactions;
+    // Whole minutes, as the program gives a date its time of day.
+    const auto minute = static_cast<std::int64_t>(i * (3653.0 * 24 * 60) / transactions);
+    t.date = first + static_cast<double>(minute / (24 * 60)) +
+             static_cast<double>(minute % (24 * 60)) / (24 * 60);
     t.fromAccount = accounts[i % 4];
     t.amountOut = t.amountIn = 10000 + (i * 7919) % 1000000;
     t.categoryId = categories[i % 60];

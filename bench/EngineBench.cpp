@@ -24,7 +24,7 @@ void BM_Open(benchmark::State& state) {
     db.CloseFile();
     state.ResumeTiming();
   }
-  state.counters["transactions"] = kTransactions;
+  state.counters["transactions"] = LargeDatabaseSize(kTransactions);
 }
 BENCHMARK(BM_Open)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
@@ -49,7 +49,7 @@ void BM_OpenResidentBytesPerTransaction(benchmark::State& state) {
     if (std::fscanf(out, "%ld", &grown) != 1) state.SkipWithError("child failed");
     std::fclose(out);
     waitpid(child, nullptr, 0);
-    perTransaction = static_cast<double>(grown) / kTransactions;
+    perTransaction = static_cast<double>(grown) / LargeDatabaseSize(kTransactions);
   }
   state.counters["bytes_per_transaction"] = perTransaction;
 }

@@ -38,6 +38,7 @@ struct CAccountFigures {
 }  // namespace
 
 Money ConvertAmount(Money amount, double rate) {
+  if (rate == 1.0) return amount;  // what the sum below gives, without a wide division
   const double fixed = std::nearbyint(rate * kMoneyOne);
   if (!std::isfinite(fixed) || std::fabs(fixed) > 9e18) return 0;
   return MulDivOrZero(amount, static_cast<Money>(fixed), kMoneyOne);

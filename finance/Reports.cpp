@@ -202,13 +202,22 @@ TMonthlyReport IncomesAndExpensesByMonth(CDataBase& db, TReportPeriod period) {
   for (int m = firstMonth; m <= lastMonth; ++m)
     report.months.push_back({m / 12, static_cast<unsigned>(m % 12) + 1, 0, 0, 0});
   CAccountRates rates(db, report.currency);
-  for (auto [id, entry] : db.Transactions()) {
-    const TransactionRecord r = entry->record;
+  // Transactions come mostly in date order: the month of the day before is
+  // usually the month again, and finding a month from a day is not cheap.
+  std::int32_t lastDay = INT32_MIN;
+  std::size_t monthAt = 0;
+  TTransactionIndexes& transactions = db.Transactions();
+  for (auto [id, entry] : transactions) {
+    const TransactionRecord r = transactions.RecordOf(entry);
     const std::int32_t day = DayKeyOf(r.date);
     if (!days.Holds(day)) continue;
     const bool out = IsPaidOut(r);
     if (!out && !IsPaidIn(r)) continue;
-    TMonthFigure& month = report.months[static_cast<std::size_t>(MonthIndex(day) - firstMonth)];
+    if (day != lastDay) {
+      lastDay = day;
+      monthAt = static_cast<std::size_t>(MonthIndex(day) - firstMonth);
+    }
+    TMonthFigure& month = report.months[monthAt];
     if (out)
       month.expense = WrapAdd(month.expense, rates.Convert(r.fromAccount, r.amountOut));
     else
