@@ -79,6 +79,16 @@ class TIndexMap {
   }
   const Entry* Find(std::uint32_t id) const { return const_cast<TIndexMap*>(this)->Find(id); }
 
+  // The number of slots, live or not, and f(id, entry pointer) for the live
+  // entries of the slots [from, to) in id order: a walk split over threads.
+  std::size_t SlotCount() const { return slots_.size(); }
+  template <class F>
+  void ForEachInSlots(std::size_t from, std::size_t to, F f) const {
+    const auto end = slots_.begin() + static_cast<std::ptrdiff_t>(to);
+    for (auto at = slots_.begin() + static_cast<std::ptrdiff_t>(from); at != end; ++at)
+      if (at->entry.position != 0) f(at->id, &at->entry);
+  }
+
   // Calls f(id, entry pointer) for the live entries from the highest id down,
   // until f returns false.
   template <class F>

@@ -157,14 +157,18 @@ class TTransactionIndexes {
     std::uint32_t fromAccount, toAccount, memberId, categoryId, sectionId;
     bool operator==(const Combination&) const = default;
   };
+  // Part `part` of `parts` walks that share of the table, so that threads
+  // can walk the shares side by side (the table must not change meanwhile).
   template <class Compact, class Whole>
-  void ForEachAmount(Compact compact, Whole whole) {
-    for (auto [id, at] : map_) {
-      if (at->shape == kOverflow)
-        whole(overflow_[static_cast<std::uint32_t>(at->amount)]);
-      else
-        compact(at->minutes, at->shape & 0xFFFF, at->amount);
-    }
+  void ForEachAmount(Compact compact, Whole whole, std::size_t part = 0, std::size_t parts = 1) {
+    const std::size_t n = map_.SlotCount();
+    map_.ForEachInSlots(n * part / parts, n * (part + 1) / parts,
+                        [&](std::uint32_t, const Packed* at) {
+                          if (at->shape == kOverflow)
+                            whole(overflow_[static_cast<std::uint32_t>(at->amount)]);
+                          else
+                            compact(at->minutes, at->shape & 0xFFFF, at->amount);
+                        });
   }
   // Calls f(id, DayKeyOf(date)) for every transaction, in id order.
   template <class F>

@@ -2,6 +2,7 @@
 // exchange-rate cache.
 #include <algorithm>
 #include <cmath>
+#include <thread>
 
 #include "Logger.h"
 #include "Omrindb.h"
@@ -92,14 +93,36 @@ TAccountItems& CDataBase::GetAccountItems() {
   }
   const std::int64_t lastCounted =
       TTransactionIndexes::LastMinutesWhere([&](Date date) { return !(WholeDay(date) > endDay); });
-  transactions.ForEachAmount(
-      [&](std::int32_t minutes, std::uint32_t c, std::int32_t amount) {
-        CCombinationSums& sum = sums[c];
-        if (minutes <= lastCounted) sum.moved = WrapAdd(sum.moved, amount);
-        if (minutes >= sum.budgetFrom && minutes <= sum.budgetTo)
-          sum.budgeted = WrapAdd(sum.budgeted, amount);
-      },
-      add);
+  auto sumInto = [lastCounted](std::vector<CCombinationSums>& into) {
+    return [&into, lastCounted](std::int32_t minutes, std::uint32_t c, std::int32_t amount) {
+      CCombinationSums& sum = into[c];
+      if (minutes <= lastCounted) sum.moved = WrapAdd(sum.moved, amount);
+      if (minutes >= sum.budgetFrom && minutes <= sum.budgetTo)
+        sum.budgeted = WrapAdd(sum.budgeted, amount);
+    };
+  };
+  // A large table is summed by two threads, each over half of it; the
+  // records held whole (few) are all added by this one.
+  const bool twoThreads =
+      transactions.size() >= 1'000'000 && std::thread::hardware_concurrency() > 1;
+  std::vector<CCombinationSums> second = sums;  // the budgets' ranges, no sums yet
+  std::vector<TransactionRecord> wholeInSecond;
+  {
+    std::jthread helper;
+    if (twoThreads)
+      helper = std::jthread([&] {
+        transactions.ForEachAmount(
+            sumInto(second), [&](const TransactionRecord& t) { wholeInSecond.push_back(t); }, 1, 2);
+      });
+    transactions.ForEachAmount(sumInto(sums), add, 0, twoThreads ? 2 : 1);
+  }
+  for (const TransactionRecord& t : wholeInSecond) add(t);
+  if (twoThreads) {
+    for (std::size_t c = 0; c < sums.size(); ++c) {
+      sums[c].moved = WrapAdd(sums[c].moved, second[c].moved);
+      sums[c].budgeted = WrapAdd(sums[c].budgeted, second[c].budgeted);
+    }
+  }
   for (std::size_t c = 0; c < sums.size(); ++c) {
     const auto& pair = transactions.CombinationAt(static_cast<std::uint32_t>(c));
     const std::ptrdiff_t from = figures.Index(pair.fromAccount);
