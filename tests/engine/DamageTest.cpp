@@ -25,6 +25,13 @@ class Damage : public testing::Test {
     return ids;
   }
 
+  // An expense from the cash account the new files hold.
+  static TransactionRecord CashExpense() {
+    TransactionRecord t = DefaultTransactionRecord();
+    t.fromAccount = 103;
+    return t;
+  }
+
   CCapture capture;
   CScratch dir;
   CADBEngine db;
@@ -44,8 +51,7 @@ std::vector<char> RecordArea(const std::vector<char>& bytes) {
 TEST_F(Damage, TypeByteFlipsNeverCostAnotherRecord) {
   const std::string path = dir.Path("flip.vlt");
   db.CreateFile(path);
-  TransactionRecord t = DefaultTransactionRecord();
-  t.fromAccount = 103;
+  TransactionRecord t = CashExpense();
   std::vector<std::uint32_t> ids;
   std::uint32_t middle = 0;
   for (int i = 0; i < 50; ++i) {
@@ -178,8 +184,7 @@ TEST_F(Damage, UpgradeKilledAtAnyWriteLeavesEveryItemOnce) {
 TEST_F(Damage, TwoThreadsReadAFileAsOneScanDoes) {
   const std::string path = dir.Path("book.vlt");
   db.CreateFile(path);
-  TransactionRecord t = DefaultTransactionRecord();
-  t.fromAccount = 103;
+  TransactionRecord t = CashExpense();
   std::vector<std::uint32_t> ids;
   std::vector<std::uint32_t> positions;  // where each transaction's text starts
   for (int i = 0; i < 400; ++i) {
@@ -260,8 +265,7 @@ TEST_F(Damage, TwoThreadsReadAFileAsOneScanDoes) {
 // starting point falls inside such a text, what it read is dropped.
 TEST_F(Damage, RecordsInsideATextAreNeverLoaded) {
   const std::string path = dir.Path("text.vlt");
-  TransactionRecord t = DefaultTransactionRecord();
-  t.fromAccount = 103;
+  TransactionRecord t = CashExpense();
   CFileBuilder file;
   file.Counters(2000, 2000);
   for (std::uint32_t id = 200; id < 240; ++id) file.Table(kTransactionRecord, id, t);
