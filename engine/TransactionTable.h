@@ -183,6 +183,9 @@ class TTransactionIndexes {
   std::size_t CombinationCount() const { return combinations_.size(); }
   const Combination& CombinationAt(std::uint32_t index) const { return combinations_[index]; }
   static double DateOfMinutes(std::int32_t minutes);
+  // The whole day of DateOfMinutes(minutes): the minutes divided toward
+  // zero, as the date's day is truncated.
+  static std::int32_t DayOfMinutes(std::int32_t minutes) { return minutes / (24 * 60); }
   // The last minutes whose date satisfies `holds`, a test that holds up to
   // some date and not after it; INT32_MIN - 1 when it holds for none.
   template <class Test>
@@ -225,10 +228,9 @@ class TTransactionIndexes {
 
   Packed Pack(std::uint32_t position, const TransactionRecord& record);
   std::int32_t DayKeyOf(const Packed& packed) const {
-    // The whole minutes divided toward zero: the date's day, truncated.
     return packed.shape == kOverflow
                ? ::DayKeyOf(overflow_[static_cast<std::uint32_t>(packed.amount)].date)
-               : packed.minutes / (24 * 60);
+               : DayOfMinutes(packed.minutes);
   }
   TransactionRecord Unpack(const Packed& packed) const;
   void ReleaseOverflow(const Packed& packed);

@@ -50,6 +50,7 @@ bool CDataBase::Open(const std::string& name) {
 
 void CDataBase::ForgetSteps() {
   accountCache.valid = false;  // the figures of another file
+  accountCache.sums.valid = false;
   SetJournal(nullptr);
   history.clear();
   looseChanges.clear();

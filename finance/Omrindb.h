@@ -356,7 +356,25 @@ class CDataBase : protected CADBEngine {
     std::uint64_t writeCount = 0;
     Date intervalStart = 0, intervalEnd = 0, today = 0;
     bool valid = false;
+    // What the figures of every interval share until the next write: per
+    // account, the balance up to each day, and the budget use. A step to
+    // another month then reads one row instead of every transaction.
+    struct CSums {
+      bool valid = false;
+      std::uint64_t writeCount = 0;
+      std::vector<std::uint32_t> ids;  // the accounts, sorted
+      bool perDay = false;             // else one row, of the days up to countedTo
+      std::int32_t firstDay = 0;       // the day of row 0
+      std::size_t rows = 0;
+      std::int64_t countedTo = 0;
+      std::vector<Money> upTo;               // rows × ids: moved up to and including the row's day
+      std::vector<Money> budgetUsed;         // by ids
+      std::vector<TransactionRecord> whole;  // records held whole: added per interval
+    } sums;
   } accountCache;
+  // Fills accountCache.sums for the accounts in accountItems; `endDay`
+  // is needed only when the days are too many for a row each.
+  void SumAccountDays(Date endDay);
   TSubTypeItems subTypeItems;                       // buffer of GetSubTypeItems
   TPlnTransactionInterval plnItems;                 // buffer of GetPlnTransactions
   TLastTransactions lastTransactions;               // buffer of GetLastTransactions

@@ -16,6 +16,24 @@ TEST_F(FinanceTest, BalancesCountEverythingUpToTheIntervalEnd) {
   EXPECT_EQ(none.balance, 0);
   EXPECT_EQ(none.plannedIn, 0);
   EXPECT_EQ(none.plannedOut, 0);
+  // Other intervals read the sums kept since the last write, a row per day;
+  // a date thousands of years out makes the days too many for rows.
+  const struct {
+    Date end;
+    std::int64_t cash, euro;
+  } ends[] = {{D(2000, 12, 31), 0, 0},          {D(2001, 1, 1) + 0.5, 500, 0},
+              {D(2007, 5, 9), 503, 0},          {D(2007, 5, 10), 403, 80},
+              {D(2007, 6, 1) + 0.5, -604, 80},  {D(2030, 1, 1), -604, 80},
+              {std::nan(""), -604, 80},         {D(2007, 5, 31), 396, 80}};
+  for (bool farDate : {false, true}) {
+    if (farDate) Move(3e6, 0, 103, 5);
+    for (const auto& [end, cash, inEuro] : ends) {
+      db.SetInterval(D(2000, 1, 1), end);
+      const std::int64_t far = farDate && !(end < 3e6) ? 5 : 0;
+      EXPECT_EQ(Figures(103).balance, M(cash + far)) << end << (farDate ? " far" : "");
+      EXPECT_EQ(Figures(euro).balance, M(inEuro)) << end;
+    }
+  }
 }
 
 TEST_F(FinanceTest, BudgetCountsExpensesWithinItsDays) {
