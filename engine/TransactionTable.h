@@ -170,6 +170,22 @@ class TTransactionIndexes {
                             compact(at->minutes, at->shape & 0xFFFF, at->amount);
                         });
   }
+  // Calls f(id, entry) for the live transactions of share `part` of
+  // `parts`, as ForEachAmount divides the table.
+  template <class F>
+  void ForEachInShare(std::size_t part, std::size_t parts, F f) {
+    const std::size_t n = map_.SlotCount();
+    map_.ForEachInSlots(
+        n * part / parts, n * (part + 1) / parts,
+        [&](std::uint32_t id, const Packed* at) { f(id, Ptr(this, const_cast<Packed*>(at))); });
+  }
+  // The description's and the comment's string ids, without reading the rest.
+  std::pair<std::uint32_t, std::uint32_t> TextIdsOf(Ptr entry) const {
+    const Packed& packed = *entry.at_;
+    if (packed.shape != kOverflow) return {packed.descriptionId, packed.commentId};
+    const TransactionRecord& whole = overflow_[static_cast<std::uint32_t>(packed.amount)];
+    return {whole.descriptionId, whole.commentId};
+  }
   // Calls f(id, DayKeyOf(date)) for every transaction, in id order.
   template <class F>
   void ForEachDayKey(F f) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <thread>
 #include <unordered_set>
 
 #include "BulkTexts.h"
@@ -274,6 +275,21 @@ void CFindIndex::Prepare(CDataBase& db) {
   FillTexts(db);
 }
 
+const CFindIndex::Slot* CFindIndex::FilledSlot(std::uint32_t id, std::uint32_t descriptionId,
+                                               std::uint32_t commentId) const {
+  const Slot* slot = nullptr;
+  if (useDense_ && id < dense_.size()) {
+    slot = &dense_[id];
+  } else {
+    auto it = sparse_.find(id);
+    if (it != sparse_.end()) slot = &it->second;
+  }
+  return slot != nullptr && slot->filled && slot->descriptionId == descriptionId &&
+                 slot->commentId == commentId
+             ? slot
+             : nullptr;
+}
+
 CFindResult CFindIndex::Find(CDataBase& db, const CFindQuery& q) {
   CFindResult result;
   if (!db.IsOpened()) return result;
@@ -284,39 +300,81 @@ CFindResult CFindIndex::Find(CDataBase& db, const CFindQuery& q) {
       q.category != 0 ? CategorySet(db, q.category, q.subCategories) : std::vector<std::uint32_t>{};
   const std::int32_t fromDay = q.from ? DayKeyOf(*q.from) : INT32_MIN;
   const std::int32_t toDay = q.to ? DayKeyOf(*q.to) : INT32_MAX;
-  std::vector<std::uint64_t> found;  // (day, id), to be put in date order
-  std::unordered_map<std::uint32_t, std::uint32_t> currencyOf;  // by account
-  bool oneCurrency = true;
-  for (auto [id, entry] : db.Transactions()) {
-    const TransactionRecord r = entry->record;
+  const auto hasWords = [&](std::string_view text) {
+    return std::all_of(words.begin(), words.end(), [&](const std::string& w) {
+      return text.find(w) != std::string_view::npos;
+    });
+  };
+  // What one share of the transactions gives.
+  struct CShare {
+    std::vector<std::uint64_t> found;  // (day, id), to be put in date order
+    Money sum = 0;
+    std::uint32_t currency = 0;  // of the first match
+    bool oneCurrency = true;
+    std::unordered_map<std::uint32_t, std::uint32_t> currencyOf;  // by account
+    std::vector<std::uint32_t> unread;  // ids whose folded text is out of date
+  };
+  // Everything but the words, on the record.
+  const auto take = [&](CShare& share, std::uint32_t id, const TransactionRecord& r) {
     const std::int32_t day = DayKeyOf(r.date);
-    if (day < fromDay || day > toDay || !KindMatches(q.kind, r)) continue;
-    if (q.account != 0 && r.fromAccount != q.account && r.toAccount != q.account) continue;
+    if (day < fromDay || day > toDay || !KindMatches(q.kind, r)) return;
+    if (q.account != 0 && r.fromAccount != q.account && r.toAccount != q.account) return;
     if ((q.member != 0 && r.memberId != q.member) || (q.section != 0 && r.sectionId != q.section))
-      continue;
+      return;
     if (!categories.empty() &&
         !std::binary_search(categories.begin(), categories.end(), r.categoryId))
-      continue;
+      return;
     const Money amount = FindAmountOf(r);
-    if ((q.minAmount && amount < *q.minAmount) || (q.maxAmount && amount > *q.maxAmount)) continue;
-    if (!words.empty()) {
-      const std::string_view text = TextOf(db, id, r);
-      const bool all = std::all_of(words.begin(), words.end(), [&](const std::string& w) {
-        return text.find(w) != std::string_view::npos;
-      });
-      if (!all) continue;
-    }
-    found.push_back(
+    if ((q.minAmount && amount < *q.minAmount) || (q.maxAmount && amount > *q.maxAmount)) return;
+    share.found.push_back(
         (static_cast<std::uint64_t>(static_cast<std::uint32_t>(day) ^ 0x80000000u) << 32) | id);
-    result.sum += SignedAmount(q, r);
+    share.sum += SignedAmount(q, r);
     const std::uint32_t account = IsIncome(r) ? r.toAccount : r.fromAccount;
-    auto known = currencyOf.find(account);
-    if (known == currencyOf.end())
-      known = currencyOf.emplace(account, db.GetAccountCurrency(account)).first;
-    if (found.size() == 1) result.currency = known->second;
-    oneCurrency = oneCurrency && known->second == result.currency;
+    auto known = share.currencyOf.find(account);
+    if (known == share.currencyOf.end())
+      known = share.currencyOf.emplace(account, db.GetAccountCurrency(account)).first;
+    if (share.found.size() == 1) share.currency = known->second;
+    share.oneCurrency = share.oneCurrency && known->second == share.currency;
+  };
+  // The words are looked for first: most transactions fail there, and
+  // then their records are never read out. A text not folded yet is left
+  // to this thread, which may read the file.
+  TTransactionIndexes& table = db.Transactions();
+  const auto walk = [&](CShare& share, std::size_t part, std::size_t parts) {
+    table.ForEachInShare(part, parts, [&](std::uint32_t id, TTransactionIndexes::Ptr entry) {
+      if (!words.empty()) {
+        const auto [description, comment] = table.TextIdsOf(entry);
+        const Slot* slot = FilledSlot(id, description, comment);
+        if (slot == nullptr) {
+          share.unread.push_back(id);
+          return;
+        }
+        if (!hasWords(std::string_view(folded_).substr(slot->offset, slot->length))) return;
+      }
+      take(share, id, table.RecordOf(entry));
+    });
+  };
+  // A large table is walked by two threads, each over half of it.
+  CShare shares[2];
+  {
+    std::jthread helper;
+    const bool twoThreads = table.size() >= twoThreadsFrom_;
+    if (twoThreads) helper = std::jthread([&] { walk(shares[1], 1, 2); });
+    walk(shares[0], 0, twoThreads ? 2 : 1);
   }
-  if (!oneCurrency) result.currency = 0;
+  for (CShare& share : shares)
+    for (std::uint32_t id : share.unread) {
+      const TransactionRecord r = table.RecordOf(table.Find(id));
+      if (hasWords(TextOf(db, id, r))) take(shares[0], id, r);
+    }
+  const bool any[2] = {!shares[0].found.empty(), !shares[1].found.empty()};
+  result.currency = any[0] ? shares[0].currency : shares[1].currency;
+  if (!shares[0].oneCurrency || !shares[1].oneCurrency ||
+      (any[0] && any[1] && shares[0].currency != shares[1].currency))
+    result.currency = 0;
+  result.sum = shares[0].sum + shares[1].sum;
+  std::vector<std::uint64_t>& found = shares[0].found;
+  found.insert(found.end(), shares[1].found.begin(), shares[1].found.end());
   // Ids mostly grow with the date, so this is usually close to sorted already.
   if (!std::is_sorted(found.begin(), found.end())) std::sort(found.begin(), found.end());
   result.ids.reserve(found.size());

@@ -78,6 +78,9 @@ class CFindIndex {
   void Prepare(CDataBase& db);
   // Forgets every folded text.
   void Clear();
+  // From how many transactions a query walks them on two threads (tests
+  // lower it to compare the two ways).
+  static void SetTwoThreadsFrom(std::size_t transactions) { twoThreadsFrom_ = transactions; }
 
  private:
   struct Slot {
@@ -90,6 +93,9 @@ class CFindIndex {
   // Brings the index in step with `db` before a query.
   void Refresh(CDataBase& db);
   Slot& SlotOf(std::uint32_t id);
+  // The slot of `id` when it holds the folded texts of these ids, else null.
+  const Slot* FilledSlot(std::uint32_t id, std::uint32_t descriptionId,
+                         std::uint32_t commentId) const;
   std::string_view TextOf(CDataBase& db, std::uint32_t id, const TransactionRecord& r);
   // Folds the texts of every transaction whose slot is out of date, a few
   // large reads for all of them, when there are many: on the first query,
@@ -107,4 +113,5 @@ class CFindIndex {
   std::unordered_map<std::uint32_t, Slot> sparse_;  // otherwise
   bool useDense_ = true;
   std::size_t lookedAt_ = 0;  // transactions there were when FillTexts last looked
+  static inline std::size_t twoThreadsFrom_ = std::size_t{1} << 16;
 };

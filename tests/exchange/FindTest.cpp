@@ -146,6 +146,37 @@ TEST_F(FindTest, ManyNewTextsReadTogetherAreFoundAsSingleOnes) {
   for (const auto& [text, expected] : cases) EXPECT_EQ(Found(Text(text)), expected) << text;
 }
 
+TEST_F(FindTest, TwoThreadsFindWhatOneFinds) {
+  const std::uint32_t euro = Account("Euro", 102);
+  Add(D(2026, 4, 1), euro, 0, 7, "Rolls in Paris", "", food);
+  // An edited text is read by the querying thread, not by the walking ones.
+  CTransactionItem t;
+  db.GetTransaction(index.Find(db, Text("tyres")).ids.at(0), t);
+  t.description = "Winter tyres";
+  ASSERT_EQ(db.EditTransaction(t), 1);
+  CFindQuery fromGiro, euros, inFood;
+  fromGiro.account = giro;
+  euros.account = euro;
+  inFood.category = food;
+  for (const CFindQuery& q : {Text(""), Text("rolls"), Text("winter"), Text("zebra"), fromGiro,
+                              euros, inFood, Amount(">50")}) {
+    // Texts not folded yet, then folded ones.
+    CFindIndex::SetTwoThreadsFrom(0);
+    const CFindResult unread = index.Find(db, q);
+    CFindIndex::SetTwoThreadsFrom(SIZE_MAX);
+    const CFindResult one = index.Find(db, q);
+    CFindIndex::SetTwoThreadsFrom(0);
+    for (const CFindResult& two : {unread, index.Find(db, q)}) {
+      EXPECT_EQ(two.ids, one.ids) << q.text;
+      EXPECT_EQ(two.sum, one.sum) << q.text;
+      EXPECT_EQ(two.currency, one.currency) << q.text;
+    }
+  }
+  CFindIndex::SetTwoThreadsFrom(std::size_t{1} << 16);
+  EXPECT_EQ(index.Find(db, euros).currency, 102u);
+  EXPECT_EQ(index.Find(db, Text("rolls")).currency, 0u) << "dollars and euros";
+}
+
 TEST_F(FindTest, EditedTextsAreFoundByTheirNewWordsAlsoInReusedTextSlots) {
   const std::uint32_t id = index.Find(db, Text("tyres")).ids.at(0);
   auto edit = [&](const char* text) {
