@@ -21,15 +21,19 @@ class CStringIdMap {
   static constexpr std::uint32_t kNone = 0xFFFFFFFF;
 
   // `lastId`: the largest id the pool handed out; `expected`: about how many
-  // ids will be kept. The array stays within a few bytes per expected id.
-  CStringIdMap(std::uint32_t lastId, std::size_t expected)
-      : dense_(std::min<std::size_t>(std::size_t{lastId} + 1, 8 * expected + (1u << 20)), kNone) {}
+  // ids will be kept; `firstId`: about the smallest of them. The array stays
+  // within a few bytes per expected id.
+  CStringIdMap(std::uint32_t lastId, std::size_t expected, std::uint32_t firstId = 0)
+      : first_(std::min(firstId, lastId)),
+        dense_(std::min<std::size_t>(std::size_t{lastId - first_} + 1, 8 * expected + (1u << 20)),
+               kNone) {}
 
   // Keeps `value` for `id` unless the id has one; true when it was kept.
   bool Emplace(std::uint32_t id, std::uint32_t value) {
-    if (id < dense_.size()) {
-      if (dense_[id] != kNone) return false;
-      dense_[id] = value;
+    if (InDense(id)) {
+      std::uint32_t& kept = dense_[id - first_];
+      if (kept != kNone) return false;
+      kept = value;
       return true;
     }
     return sparse_.emplace(id, value).second;
@@ -37,12 +41,15 @@ class CStringIdMap {
 
   // The value kept for `id`, or kNone.
   std::uint32_t Find(std::uint32_t id) const {
-    if (id < dense_.size()) return dense_[id];
+    if (InDense(id)) return dense_[id - first_];
     const auto it = sparse_.find(id);
     return it == sparse_.end() ? kNone : it->second;
   }
 
  private:
+  bool InDense(std::uint32_t id) const { return id >= first_ && id - first_ < dense_.size(); }
+
+  std::uint32_t first_ = 0;                                  // the id of dense_[0]
   std::vector<std::uint32_t> dense_;                         // by id; kNone where unset
   std::unordered_map<std::uint32_t, std::uint32_t> sparse_;  // ids past dense_
 };

@@ -309,7 +309,8 @@ struct CCategoryLearner::CData {
                                               const std::vector<std::uint64_t>& words) const;
 };
 
-CCategoryLearner::CCategoryLearner(CDataBase& db) : data_(std::make_unique<CData>()) {
+CCategoryLearner::CCategoryLearner(CDataBase& db, std::size_t newest)
+    : data_(std::make_unique<CData>()) {
   // The expenses and incomes with a category (transfers carry none; a
   // transaction without one teaches nothing), then their texts read in
   // file order, a few large reads for all of them. A text id shared by
@@ -321,21 +322,34 @@ CCategoryLearner::CCategoryLearner(CDataBase& db) : data_(std::make_unique<CData
     int part = 0;                        // of textWords
     std::uint32_t begin[2]{}, end[2]{};  // words in textWords[part], by text
   };
-  std::vector<CTaught> taught;
-  std::vector<std::uint32_t> stringIds;
-  CStringIdMap ofString(db.GetNextStringId(), 2 * db.Transactions().size());  // -> taught
-  taught.reserve(db.Transactions().size());
-  stringIds.reserve(db.Transactions().size());
-  for (auto [id, entry] : db.Transactions()) {
+  // The newest of them, at most `newest`, found from the highest id down
+  // and then taken in id order.
+  std::vector<TransactionRecord> recent;
+  std::uint32_t lowestText = UINT32_MAX;
+  db.Transactions().ForEachDescending([&](std::uint32_t, TTransactionIndexes::Ptr entry) {
     const TransactionRecord r = entry->record;
     const bool expense = r.fromAccount != 0 && r.toAccount == 0;
     const bool income = r.fromAccount == 0 && r.toAccount != 0;
-    if ((!expense && !income) || r.categoryId == 0) continue;
-    const auto index = static_cast<std::uint32_t>(taught.size());
-    taught.push_back({data_->Label(r), expense ? r.fromAccount : r.toAccount, expense ? 0 : 1});
+    if ((!expense && !income) || r.categoryId == 0) return true;
+    if (recent.empty()) recent.reserve(std::min(db.Transactions().size(), newest));
+    recent.push_back(r);
     for (std::uint32_t text : {r.descriptionId, r.commentId})
+      if (text != 0) lowestText = std::min(lowestText, text);
+    return recent.size() < newest;
+  });
+  std::vector<CTaught> taught;
+  std::vector<std::uint32_t> stringIds;
+  CStringIdMap ofString(db.GetNextStringId(), 2 * recent.size(), lowestText);  // -> taught
+  taught.reserve(recent.size());
+  stringIds.reserve(recent.size());
+  for (auto r = recent.rbegin(); r != recent.rend(); ++r) {
+    const bool expense = r->toAccount == 0;
+    const auto index = static_cast<std::uint32_t>(taught.size());
+    taught.push_back({data_->Label(*r), expense ? r->fromAccount : r->toAccount, expense ? 0 : 1});
+    for (std::uint32_t text : {r->descriptionId, r->commentId})
       if (text != 0 && ofString.Emplace(text, index)) stringIds.push_back(text);
   }
+  recent = {};
   // Every text is folded once, on two threads for many: each takes the
   // texts of one run of transactions.
   std::size_t split = stringIds.size() >= kTwoThreadTexts ? stringIds.size() / 2 : 0;

@@ -56,8 +56,12 @@ struct CLearnedProposal {
 
 class CCategoryLearner {
  public:
-  // Learns from every stored transaction with a category.
-  explicit CCategoryLearner(CDataBase& db);
+  // How many transactions learning reads at most, the newest: the habits of
+  // years of the busiest books, learnt in a fraction of a second.
+  static constexpr std::size_t kNewest = 1'000'000;
+
+  // Learns from the newest `newest` stored transactions with a category.
+  explicit CCategoryLearner(CDataBase& db, std::size_t newest = kNewest);
   ~CCategoryLearner();
   CCategoryLearner(const CCategoryLearner&) = delete;
   CCategoryLearner& operator=(const CCategoryLearner&) = delete;

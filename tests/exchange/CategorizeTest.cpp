@@ -195,6 +195,25 @@ class LearningTest : public FinanceTest {
   std::set<std::string> used;  // the words of the names
 };
 
+TEST_F(FinanceTest, LearningReadsTheNewestTransactions) {
+  const std::uint32_t giro = Account("Giro");
+  const std::uint32_t food = SubType("Food", kExpenseRoot), car = SubType("Car", kExpenseRoot);
+  for (std::uint32_t category : {food, food, food, car, car, car}) {
+    CTransactionItem item;
+    item.description = "ACME MARKT 4711";
+    item.record.date = D(2026, 1, 1);
+    item.record.fromAccount = giro;
+    item.record.amountOut = item.record.amountIn = M(5);
+    item.record.categoryId = category;
+    ASSERT_NE(db.AddTransaction(item), 0u);
+  }
+  const CRuleSubject acme{"Acme Markt", "", M(5), true, giro};
+  EXPECT_FALSE(CCategoryLearner(db).Propose(acme)) << "half food, half car";
+  const auto newest = CCategoryLearner(db, 3).Propose(acme);
+  ASSERT_TRUE(newest);
+  EXPECT_EQ(newest->category, car);
+}
+
 TEST_F(LearningTest, KnownCounterpartiesGetTheirCategoryAndNewOnesNone) {
   const CCategoryLearner learner(db);
   std::size_t right = 0, wrong = 0, none = 0, madeUp = 0;
