@@ -311,7 +311,7 @@ CFindResult CFindIndex::Find(CDataBase& db, const CFindQuery& q) {
     Money sum = 0;
     std::uint32_t currency = 0;  // of the first match
     bool oneCurrency = true;
-    std::unordered_map<std::uint32_t, std::uint32_t> currencyOf;  // by account
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> currencyOf;  // (account, currency)
     std::vector<std::uint32_t> unread;  // ids whose folded text is out of date
   };
   // Everything but the words, on the record.
@@ -330,9 +330,11 @@ CFindResult CFindIndex::Find(CDataBase& db, const CFindQuery& q) {
         (static_cast<std::uint64_t>(static_cast<std::uint32_t>(day) ^ 0x80000000u) << 32) | id);
     share.sum += SignedAmount(q, r);
     const std::uint32_t account = IsIncome(r) ? r.toAccount : r.fromAccount;
-    auto known = share.currencyOf.find(account);
+    // A book has few accounts: a short list finds their currencies.
+    auto known = std::find_if(share.currencyOf.begin(), share.currencyOf.end(),
+                              [&](const auto& p) { return p.first == account; });
     if (known == share.currencyOf.end())
-      known = share.currencyOf.emplace(account, db.GetAccountCurrency(account)).first;
+      known = share.currencyOf.insert(known, {account, db.GetAccountCurrency(account)});
     if (share.found.size() == 1) share.currency = known->second;
     share.oneCurrency = share.oneCurrency && known->second == share.currency;
   };
@@ -341,6 +343,10 @@ CFindResult CFindIndex::Find(CDataBase& db, const CFindQuery& q) {
   // to this thread, which may read the file.
   TTransactionIndexes& table = db.Transactions();
   const auto walk = [&](CShare& share, std::size_t part, std::size_t parts) {
+    // Room for every transaction of the walk (and the other share's, which
+    // joins the first): untouched room costs no memory, and a query that
+    // matches millions copies none of them as it grows.
+    share.found.reserve(table.size() / parts + (part == 0 ? table.size() / parts + 1 : 1));
     table.ForEachInShare(part, parts, [&](std::uint32_t id, TTransactionIndexes::Ptr entry) {
       if (!words.empty()) {
         const auto [description, comment] = table.TextIdsOf(entry);
