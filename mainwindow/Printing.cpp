@@ -198,7 +198,8 @@ void CTreePrinter::PrintNode(int indent, QTreeWidgetItem* item) {
     ++counts_.pages;
     PrintHeader();
   }
-  if (leaf) return;  // a group prints as one row
+  if (leaf) return;          // a group prints as one row
+  tree_.ShowChildren(node);  // collapsed rows print too
   for (int i = 0; i < item->childCount(); ++i) PrintNode(x + u, item->child(i));
 }
 

@@ -67,15 +67,14 @@ void TFormMain::ShowAdded(int kind, std::uint32_t id) {
 void TFormMain::SelectTransaction(int kind, std::uint32_t id) {
   if (kind != TabKind() || id == 0) return;
   QTreeWidget* control = CurrentTreeControl();
-  for (QTreeWidgetItemIterator it(control); *it; ++it) {
-    const CTransactionNode* node = NodeOf(*it);
-    if (node == nullptr || node->kind != NodeTransaction || node->transactionId != id) continue;
-    for (QTreeWidgetItem* parent = (*it)->parent(); parent; parent = parent->parent())
-      parent->setExpanded(true);
-    control->setCurrentItem(*it);
-    control->scrollToItem(*it);
-    return;
-  }
+  CTransactionsTree* tree = CurrentTree();
+  // The first row of the transaction on the screen: the incomes come first.
+  QTreeWidgetItem* item = tree->ItemOf(tree->FindTransaction(id));
+  if (item == nullptr) return;
+  for (QTreeWidgetItem* parent = item->parent(); parent; parent = parent->parent())
+    parent->setExpanded(true);
+  control->setCurrentItem(item);
+  control->scrollToItem(item);
 }
 
 void TFormMain::BtNewClick() {
@@ -88,6 +87,7 @@ void TFormMain::BtNewClick() {
 void TFormMain::New_CopyClick() {
   CTransactionNode* node = SelectedNode();
   if (node == nullptr || !IsDataBaseOpened()) return;
+  if (node->kind == NodeGroup) CurrentTree()->ShowChildren(node);
   if (node->kind == NodeGroup && node->item != nullptr && node->item->childCount() > 0) {
     node = NodeOf(node->item->child(0));
     if (node == nullptr) return;
@@ -218,6 +218,15 @@ std::vector<std::uint32_t> TFormMain::SelectedTransactionIds() {
 void TFormMain::SelectTransactions(const std::vector<std::uint32_t>& ids) {
   const std::set<std::uint32_t> wanted(ids.begin(), ids.end());
   QTreeWidget* control = CurrentTreeControl();
+  CTransactionsTree* tree = CurrentTree();
+  // Rows in collapsed categories get their items first.
+  std::vector<CTransactionNode*> open{&tree->Root()};
+  while (!open.empty()) {
+    CTransactionNode* node = open.back();
+    open.pop_back();
+    if (node->kind == NodeTransaction && wanted.count(node->transactionId) != 0) tree->ItemOf(node);
+    for (auto& [key, child] : node->children) open.push_back(child.get());
+  }
   QTreeWidgetItem* first = nullptr;
   QSignalBlocker quiet(control);  // one update of the buttons at the end
   control->clearSelection();

@@ -60,10 +60,14 @@ void TFormMain::RestoreView(const CViewState& view) {
   if (view.tab != FCurrentTab) return;  // the other tab's rows are not shown
   QTreeWidget* control = CurrentTreeControl();
   if (control == nullptr) return;
+  CTransactionsTree* tree = CurrentTree();
   for (QTreeWidgetItemIterator it(control); *it; ++it) {
-    if ((*it)->childCount() == 0) continue;
+    CTransactionNode* node = NodeOf(*it);
+    if (node == nullptr || node->children.empty()) continue;
     const bool expanded =
         std::binary_search(view.expanded.begin(), view.expanded.end(), NodePath(*it));
+    // The children get their items before the walk reaches them.
+    if (expanded) tree->ShowChildren(node);
     if ((*it)->isExpanded() != expanded) (*it)->setExpanded(expanded);
   }
   if (!view.selected.empty()) SelectTransactions(view.selected);

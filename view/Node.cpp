@@ -3,7 +3,9 @@
 #include <QLocale>
 #include <QPointer>
 #include <QTreeWidget>
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "Occurrences.h"
 #include "Qtexts.h"
@@ -60,9 +62,15 @@ CTransactionsTree::CTransactionsTree(QTreeWidget* control, CDataBase& db, std::s
       incomesTitle_(std::move(incomesTitle)),
       expensesTitle_(std::move(expensesTitle)) {
   root_.kind = NodeCategory;  // the invisible root sums its children like a category
+  root_.childItems = true;    // the top nodes are always shown
+  if (control_ != nullptr)
+    expandedConnection_ =
+        QObject::connect(control_.data(), &QTreeWidget::itemExpanded, control_.data(),
+                         [this](QTreeWidgetItem* item) { ShowChildren(NodeOf(item)); });
 }
 
 CTransactionsTree::~CTransactionsTree() {
+  QObject::disconnect(expandedConnection_);
   // The control may outlive the tree: its items must not keep pointers to
   // the nodes about to go.
   if (control_ != nullptr) control_->clear();
@@ -78,6 +86,7 @@ CTransactionNode* CTransactionsTree::FindOrAddChild(CTransactionNode* parent, st
   }
   auto node = std::make_unique<CTransactionNode>();
   node->parent = parent;
+  node->serial = nextSerial_++;
   CTransactionNode* raw = node.get();
   parent->children.emplace(key, std::move(node));
   return raw;
@@ -85,12 +94,117 @@ CTransactionNode* CTransactionsTree::FindOrAddChild(CTransactionNode* parent, st
 
 void CTransactionsTree::GiveItem(CTransactionNode* node, CTransactionNode* parent, TNodeKind k) {
   node->kind = k;
+  // A hidden row gets its item when its parent is expanded.
+  if (control_ == nullptr || !parent->childItems) return;
+  if (parent != &root_ && parent->item == nullptr) return;
   auto* item = new CNodeItem(node);
   if (parent == &root_)
     control_->addTopLevelItem(item);
   else
     parent->item->addChild(item);
   node->item = item;
+}
+
+QTreeWidgetItem* CTransactionsTree::ItemOf(CTransactionNode* node) {
+  if (node == nullptr || node == &root_ || control_ == nullptr) return nullptr;
+  if (node->item == nullptr && node->parent != nullptr) {
+    if (node->parent != &root_ && ItemOf(node->parent) == nullptr) return nullptr;
+    ShowChildren(node->parent);
+  }
+  return node->item;
+}
+
+void CTransactionsTree::ShowChildren(CTransactionNode* node) {
+  if (node == nullptr || node->childItems || control_ == nullptr) return;
+  if (node != &root_ && node->item == nullptr) return;
+  node->childItems = true;
+  if (node->children.empty()) return;
+  std::vector<CTransactionNode*> rows;
+  rows.reserve(node->children.size());
+  for (auto& [key, child] : node->children) rows.push_back(child.get());
+  // The order the control's own sort would give them; equal rows in the
+  // order they were made.
+  auto bySerial = [](const CTransactionNode* a, const CTransactionNode* b) {
+    return a->serial < b->serial;
+  };
+  if (const auto* sorted = dynamic_cast<const CNodeTreeControl*>(control_.data())) {
+    const TTreeOrder order = sorted->Order();
+    if (order.column == ColDescription) {
+      CheckSortKeys();
+      for (CTransactionNode* row : rows) {
+        if (row->displayName.empty()) row->SetDisplayName(NameOf(row));
+        if (!row->sortKeyValid) UpdateSortKey(row);
+      }
+    }
+    std::sort(rows.begin(), rows.end(), [&](const CTransactionNode* a, const CTransactionNode* b) {
+      const int c = CompareNodes(a, b, order, false);
+      return c != 0 ? c < 0 : bySerial(a, b);
+    });
+  } else {
+    std::sort(rows.begin(), rows.end(), bySerial);
+  }
+  QList<QTreeWidgetItem*> items;
+  items.reserve(static_cast<qsizetype>(rows.size()));
+  for (CTransactionNode* row : rows) {
+    auto* item = new CNodeItem(row);
+    if (!row->children.empty()) item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    row->item = item;
+    items.append(item);
+  }
+  if (node == &root_)
+    control_->addTopLevelItems(items);
+  else
+    node->item->addChildren(items);
+}
+
+void CTransactionsTree::UpdateIndicators() {
+  if (control_ == nullptr) return;
+  std::vector<CTransactionNode*> open{&root_};
+  while (!open.empty()) {
+    CTransactionNode* node = open.back();
+    open.pop_back();
+    if (node != &root_) {
+      if (node->item == nullptr) continue;
+      // Expanded without its children being made (while the control's
+      // signals were blocked): they are made now.
+      if (!node->childItems && !node->children.empty() && node->item->isExpanded())
+        ShowChildren(node);
+      const auto policy = !node->childItems && !node->children.empty()
+                              ? QTreeWidgetItem::ShowIndicator
+                              : QTreeWidgetItem::DontShowIndicatorWhenChildless;
+      if (node->item->childIndicatorPolicy() != policy) node->item->setChildIndicatorPolicy(policy);
+    }
+    if (node->childItems)
+      for (auto& [key, child] : node->children) open.push_back(child.get());
+  }
+}
+
+CTransactionNode* CTransactionsTree::FindTransaction(std::uint32_t id) {
+  if (id == 0) return nullptr;
+  for (CTransactionNode* top : {incomes_, expenses_}) {
+    std::vector<CTransactionNode*> open;
+    if (top != nullptr) open.push_back(top);
+    while (!open.empty()) {
+      CTransactionNode* node = open.back();
+      open.pop_back();
+      if (node->kind == NodeTransaction && node->transactionId == id) return node;
+      for (auto& [key, child] : node->children) open.push_back(child.get());
+    }
+  }
+  return nullptr;
+}
+
+void CTransactionsTree::CheckSortKeys() {
+  const QString locale = QLocale().bcp47Name();
+  if (locale == keysLocale_) return;
+  keysLocale_ = locale;
+  std::vector<CTransactionNode*> open{&root_};
+  while (!open.empty()) {
+    CTransactionNode* node = open.back();
+    open.pop_back();
+    node->sortKeyValid = false;
+    for (auto& [key, child] : node->children) open.push_back(child.get());
+  }
 }
 
 const std::string& CTransactionsTree::Text(std::uint32_t stringId) {
@@ -122,12 +236,15 @@ void CTransactionsTree::CheckTextCache() {
 
 void CTransactionsTree::ResolveNames() {
   CheckTextCache();
+  CheckSortKeys();
   std::vector<CTransactionNode*> stack{&root_};
   while (!stack.empty()) {
     CTransactionNode* node = stack.back();
     stack.pop_back();
-    if (node->displayName.empty()) node->displayName = NameOf(node);
-    for (auto& [key, child] : node->children) stack.push_back(child.get());
+    if (node->displayName.empty()) node->SetDisplayName(NameOf(node));
+    if (!node->sortKeyValid) UpdateSortKey(node);
+    if (node->childItems)  // the rows without items are named when they get them
+      for (auto& [key, child] : node->children) stack.push_back(child.get());
   }
 }
 
@@ -149,12 +266,14 @@ void CTransactionsTree::StartBuild(bool full, bool showEmpty) {
   }
   bool existed = false;
   incomes_ = FindOrAddChild(&root_, kIncomesKey, existed);
-  incomes_->displayName = incomesTitle_;
+  incomes_->SetDisplayName(incomesTitle_);
   incomes_->sum = 0;
+  incomes_->childItems = true;  // the top nodes are always expanded
   if (!existed) GiveItem(incomes_, &root_, NodeIncomes);
   expenses_ = FindOrAddChild(&root_, kExpensesKey, existed);
-  expenses_->displayName = expensesTitle_;
+  expenses_->SetDisplayName(expensesTitle_);
   expenses_->sum = 0;
+  expenses_->childItems = true;
   if (!existed) GiveItem(expenses_, &root_, NodeExpenses);
   if (showEmpty) {
     AddCategoryHierarchy(incomes_, kIncomeRoot, 0);
@@ -180,7 +299,7 @@ void CTransactionsTree::AddCategoryHierarchy(CTransactionNode* parent, std::uint
     bool existed = false;
     CTransactionNode* node = FindOrAddChild(parent, subType.id, existed);
     node->subTypeId = subType.id;
-    node->displayName = subType.name;
+    if (node->displayName != subType.name) node->SetDisplayName(subType.name);
     node->depth = depth + 1;
     if (!existed) GiveItem(node, parent, NodeCategory);
     AddCategoryHierarchy(node, subType.id, depth + 1);
@@ -222,7 +341,7 @@ CTransactionNode* CTransactionsTree::PlaceNode(CTransactionNode* top,
         bool existed = false;
         CTransactionNode* first = FindOrAddChild(old, old->transactionId, existed);
         if (!existed) GiveItem(first, old, NodeTransaction);
-        first->displayName = old->displayName;
+        first->SetDisplayName(old->displayName);
         first->nameId = old->nameId;
         first->date = old->date;
         first->percent = old->percent;
@@ -262,7 +381,7 @@ void CTransactionsTree::FillLeaf(CTransactionNode* node, const TransactionRecord
   node->quantity = static_cast<std::int64_t>(std::nearbyint(record.quantity * kMoneyOne));
   node->sum = amount;
   node->date = record.date;
-  node->displayName.clear();
+  if (!node->displayName.empty()) node->SetDisplayName({});
   node->showQuantity = true;
 }
 
@@ -366,6 +485,7 @@ void CTransactionsTree::CalculateTotals() {
   Quantities(&root_);
   for (CTransactionNode* top : {incomes_, expenses_})
     if (top != nullptr && top->item != nullptr) top->item->setExpanded(true);
+  UpdateIndicators();
 }
 
 Money CTransactionsTree::GetSum(CTransactionNode* node, bool recalculate) {
@@ -406,9 +526,12 @@ int CompareNodes(const CTransactionNode* a, const CTransactionNode* b, TTreeOrde
   auto compare = [&](auto x, auto y) { return x < y ? less : (y < x ? -less : 0); };
   switch (order.column) {
     case ColDescription: {
-      const QLocale locale;
-      const QString x = locale.toUpper(StoredToQString(a->displayName));
-      const QString y = locale.toUpper(StoredToQString(b->displayName));
+      // The keys are made before a sort; a node without one is keyed here.
+      QString madeA, madeB;
+      if (!a->sortKeyValid) madeA = QLocale().toUpper(StoredToQString(a->displayName));
+      if (!b->sortKeyValid) madeB = QLocale().toUpper(StoredToQString(b->displayName));
+      const QString& x = a->sortKeyValid ? a->sortKey : madeA;
+      const QString& y = b->sortKeyValid ? b->sortKey : madeB;
       const int c = x.compare(y, Qt::CaseSensitive);
       return c < 0 ? less : (c > 0 ? -less : 0);
     }
@@ -428,6 +551,11 @@ int CompareNodes(const CTransactionNode* a, const CTransactionNode* b, TTreeOrde
     default:
       return 0;
   }
+}
+
+void UpdateSortKey(CTransactionNode* node) {
+  node->sortKey = QLocale().toUpper(StoredToQString(node->displayName));
+  node->sortKeyValid = true;
 }
 
 void SortTree(CTransactionsTree& tree, TTreeOrder order) {

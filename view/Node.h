@@ -5,6 +5,13 @@
 // item of a QTreeWidget that stores the node as its data, so drawing and
 // commands go from a screen item straight to its node.
 //
+// Screen items are made only for rows that can be seen: the top nodes, the
+// children of the top nodes and the children of every node that has been
+// expanded. A node whose children have no items yet shows the expand arrow;
+// expanding it makes their items, in the order the control shows. Whatever
+// needs the item of a hidden row asks the tree for it (ItemOf), which makes
+// the items on the way.
+//
 // A rebuild is either full (every node and item recreated) or incremental:
 // every node is unmarked, the nodes the data needs are found again or
 // created, and what stayed unmarked is pruned, so that the screen items that
@@ -12,6 +19,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QString>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
 #include <cstdint>
@@ -95,13 +103,21 @@ class CTransactionNode {
   bool showQuantity = false;
   std::uint32_t transactionId = 0;     // 0 for a group
   bool used = true;                    // mark of the incremental rebuild
+  bool childItems = false;             // the children have screen items
+  bool sortKeyValid = false;           // sortKey belongs to displayName
+  std::uint32_t serial = 0;            // order of creation: ties keep it
   CTransactionNode* parent = nullptr;  // the node that holds this one; none for the root
+  QString sortKey;                     // displayName upper-cased, for the Description order
   // The tree's cached text of nameId (set by CTransactionsTree::NameOf).
   const std::string* nameText = nullptr;
   std::uint32_t nameTextId = 0;
 
   // Clears the used mark of every node below (not of this node).
   void UnmarkChildren();
+  void SetDisplayName(std::string name) {
+    displayName = std::move(name);
+    sortKeyValid = false;
+  }
 };
 
 // The transaction tree of one tab: an invisible root node whose children are
@@ -154,8 +170,20 @@ class CTransactionsTree {
 
   // The name text of a node (stored bytes), read once from the string pool.
   const std::string& NameOf(CTransactionNode* node);
-  // Fills the display names of every node that has none yet.
+  // Fills the display names of every node with a screen item that has none
+  // yet.
   void ResolveNames();
+
+  // The screen item of `node`, made (with those of its siblings and of the
+  // nodes above) when it has none yet; nullptr for the root or without a
+  // control. Expands nothing.
+  QTreeWidgetItem* ItemOf(CTransactionNode* node);
+  // Gives the children of `node` their screen items, in the control's
+  // order, when they have none yet. Nothing for a node without an item.
+  void ShowChildren(CTransactionNode* node);
+  // The first node (incomes before expenses) of transaction `id`, or
+  // nullptr.
+  CTransactionNode* FindTransaction(std::uint32_t id);
 
   // Called now and then during a build with the elements placed so far and
   // their number, so that a long build can show its progress.
@@ -186,7 +214,14 @@ class CTransactionsTree {
                               std::uint32_t id);
   CTransactionNode* CategoryNode(CTransactionNode* top, std::uint32_t subTypeId, int guard);
   void FillLeaf(CTransactionNode* node, const TransactionRecord& record, Money sum);
+  // Sets the kind of a new node and gives it a screen item when the
+  // parent's children have theirs.
   void GiveItem(CTransactionNode* node, CTransactionNode* parent, TNodeKind kind);
+  // Shows the expand arrow on every item whose node has children without
+  // items, and makes the children of expanded items.
+  void UpdateIndicators();
+  // Drops every sort key when the locale they were made in has changed.
+  void CheckSortKeys();
   void Totals(CTransactionNode* node);
   std::int64_t Quantities(CTransactionNode* node);
   void PruneBelow(CTransactionNode* node);
@@ -207,6 +242,9 @@ class CTransactionsTree {
   // compares names many times, and each costs a file read otherwise.
   std::unordered_map<std::uint32_t, std::string> texts_;
   std::uint64_t textsGeneration_ = 0;  // the database's string generation texts_ belongs to
+  std::uint32_t nextSerial_ = 0;
+  QString keysLocale_;  // the locale the nodes' sort keys were made in
+  QMetaObject::Connection expandedConnection_;
 };
 
 // The order of a transaction tree: the header column it follows and the
@@ -235,8 +273,11 @@ int CompareNodes(const CTransactionNode* a, const CTransactionNode* b, TTreeOrde
                  bool bothTopLevel);
 // Gives the tree's control `order` and sorts its screen items recursively by
 // it, keeping the expansion and selection of every item. A control that
-// cannot hold an order is left as it is.
+// cannot hold an order is left as it is. Rows without items take the order
+// when they get theirs.
 void SortTree(CTransactionsTree& tree, TTreeOrder order);
+// Fills the upper-cased sort key of a node whose name is known.
+void UpdateSortKey(CTransactionNode* node);
 
 // A node of the categories window and the subtype picker.
 struct CSubTypeNode {

@@ -252,7 +252,7 @@ TRowLook ComposeRow(CTransactionsTree& tree, CTransactionNode* node, bool select
     look.cells.push_back({column, std::move(text), right});
   };
 
-  if (node->displayName.empty()) node->displayName = tree.NameOf(node);
+  if (node->displayName.empty()) node->SetDisplayName(tree.NameOf(node));
   add(ColDescription, StoredToQString(node->displayName), false);
   if (node->showQuantity)
     add(ColQuantity, QString::fromStdString(QuantityToStr(node->quantity)), true);

@@ -83,7 +83,7 @@ TEST_F(Bulk, SeveralRowsAreEditedAndDeletedTogether) {
 
   // All rows shown, the income among them: an expense category is refused
   // and the dialog stays until it is cancelled.
-  control->expandAll();
+  ExpandAllRows(control);
   Key(Qt::Key_A, Qt::ControlModifier);
   EXPECT_EQ(form->SelectedTransactionIds().size(), 4u);
   EXPECT_EQ(form->SelectionText(), "4 transactions selected: incomes 100.00 $, expenses 33.70 $");

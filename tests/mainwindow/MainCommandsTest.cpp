@@ -58,7 +58,7 @@ class Commands : public MainWindow {
     auto it = category->children.find(id);
     return it == category->children.end() ? nullptr : it->second.get();
   }
-  void Select(CTransactionNode* node) { control->setCurrentItem(node->item); }
+  void Select(CTransactionNode* node) { control->setCurrentItem(tree->ItemOf(node)); }
 
   std::unique_ptr<TFormMain> form;
   CTransactionsTree* tree = nullptr;
@@ -115,7 +115,7 @@ TEST_F(Commands, EditingTheDateOutOfTheIntervalRemovesTheRow) {
 
 TEST_F(Commands, EditingTheSumKeepsTheRowAndItsScreenItem) {
   CTransactionNode* node = Leaf(Food(tree->Expenses()), bread);
-  QTreeWidgetItem* item = node->item;
+  QTreeWidgetItem* item = tree->ItemOf(node);
   Select(node);
   WhenEditorShows([](TFormTransfer& editor) {
     ::Find<QLineEdit>(&editor, "EdSumm")->setText("31");
@@ -282,6 +282,7 @@ TEST_F(Commands, HeaderClicksSortAndToggleTheDirection) {
   }
   form->RebuildTrees(true);
   QTreeWidgetItem* food = Food(tree->Expenses())->item;
+  food->setExpanded(true);
   auto sums = [&] {
     std::vector<Money> out;
     for (int i = 0; i < food->childCount(); ++i) out.push_back(NodeOf(food->child(i))->sum);
@@ -331,7 +332,7 @@ TEST_F(Commands, SchedulerTabWorksOnPlannedTransactions) {
     return QMessageBox::Yes;
   });
   form->findChild<QTreeWidget*>("ShedulerTree")
-      ->setCurrentItem(Leaf(planned->Expenses(), rent)->item);
+      ->setCurrentItem(planned->ItemOf(Leaf(planned->Expenses(), rent)));
   form->DeleteClick();
   EXPECT_TRUE(form->DataBase().PlnTransactions().empty());
   EXPECT_EQ(Leaf(planned->Expenses(), rent), nullptr);
@@ -364,6 +365,15 @@ TEST_F(Commands, NewAndCopiedTransactionsAreSelectedAndShown) {
         return false;
       });
   EXPECT_EQ(copy->transactionId, newest);
+}
+
+TEST_F(Commands, AFoundRowInACollapsedCategoryIsShownAndSelected) {
+  CTransactionNode* food = Food(tree->Expenses());
+  ASSERT_FALSE(food->item->isExpanded());
+  EXPECT_EQ(Leaf(food, bread)->item, nullptr) << "a hidden row has no item yet";
+  form->FindShowInMonth(bread);
+  EXPECT_EQ(NodeOf(control->currentItem()), Leaf(food, bread));
+  EXPECT_TRUE(food->item->isExpanded());
 }
 
 TEST_F(Commands, DoubleClickOnACategoryTogglesItOnce) {

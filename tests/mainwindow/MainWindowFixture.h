@@ -26,6 +26,12 @@
 #include "Unitmain.h"
 #include "WindowDriver.h"
 
+// Expands every row of a transaction tree. Unlike QTreeView::expandAll, each
+// expansion is announced, so the rows of collapsed nodes get their items.
+inline void ExpandAllRows(QTreeWidget* control) {
+  for (QTreeWidgetItemIterator it(control); *it; ++it) (*it)->setExpanded(true);
+}
+
 class MainWindow : public testing::Test {
  protected:
   void SetUp() override {
@@ -143,13 +149,10 @@ class DemoTree : public MainWindow {
     control->setFocus();
     QTest::keyClick(control, key, modifiers);
   }
-  // The first row of transaction `id`, or null.
+  // The first row of transaction `id` (made when it is hidden), or null.
   QTreeWidgetItem* Row(std::uint32_t id) {
-    for (QTreeWidgetItemIterator it(control); *it; ++it)
-      if (const CTransactionNode* node = NodeOf(*it);
-          node != nullptr && node->kind == NodeTransaction && node->transactionId == id)
-        return *it;
-    return nullptr;
+    CTransactionsTree* nodes = form->FundsTreeNodes();
+    return nodes->ItemOf(nodes->FindTransaction(id));
   }
 
   std::unique_ptr<TFormMain> form;

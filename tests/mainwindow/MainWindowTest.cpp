@@ -106,7 +106,7 @@ TEST_F(MainWindow, OpensTheDemoWithItsSelectionIntervalAndTotals) {
   EXPECT_EQ(tree->Expenses()->sum, M(15 + 50));
   // Set PARDOW_PREVIEW_DIR to keep pictures of both pages and of the Scheduler tab.
   if (const QByteArray preview = qgetenv("PARDOW_PREVIEW_DIR"); !preview.isEmpty()) {
-    form.findChild<QTreeWidget*>("FundsTree")->expandAll();
+    ExpandAllRows(form.findChild<QTreeWidget*>("FundsTree"));
     form.grab().save(QString::fromUtf8(preview) + "/main-summary.png");
     Find<QTabWidget>(form, "AccountsPageControl")->setCurrentIndex(0);
     form.grab().save(QString::fromUtf8(preview) + "/main-accounts.png");

@@ -108,7 +108,7 @@ TEST_F(Report, SelectionOnlyPrintsTheSelectedBranch) {
   EXPECT_EQ(nothing.pages, 1);
   EXPECT_EQ(PdfPages(), 1);
 
-  tree->Expenses()->children.at(food)->children.at(dairy)->item->setSelected(true);
+  tree->ItemOf(tree->Expenses()->children.at(food)->children.at(dairy).get())->setSelected(true);
   EXPECT_EQ(Print(true).rows, 3) << "Dairy and its two transactions";
   EXPECT_EQ(Print(false).rows, 2 + 2 + 3) << "the whole tree ignores the selection";
 }

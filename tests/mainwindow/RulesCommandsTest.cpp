@@ -39,7 +39,7 @@ class RulesCommands : public DemoTree {
 };
 
 TEST_F(RulesCommands, ARowMakesARuleThatTheRulesWindowAppliesAndUndoes) {
-  control->expandAll();
+  ExpandAllRows(control);
   ASSERT_NE(Row(bread), nullptr);
   EXPECT_FALSE(RuleOffered(Row(bread)->parent()));  // a category
   ASSERT_TRUE(RuleOffered(Row(bread)));

@@ -77,7 +77,7 @@ TEST_F(UndoCommands, ADeletedCategoryTreeComesBackAsItWasShown) {
 }
 
 TEST_F(UndoCommands, ABulkDeleteIsOneStep) {
-  control->expandAll();
+  ExpandAllRows(control);
   control->selectAll();
   const std::vector<std::uint32_t> rows = form->SelectedTransactionIds();
   ASSERT_EQ(rows.size(), 2u);

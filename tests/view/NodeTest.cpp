@@ -31,6 +31,13 @@ class Tree : public CTreeFixture {
     return db.AddTransaction(t);
   }
 
+  // The item of `node` with the items of its children made.
+  QTreeWidgetItem* Open(CTransactionNode* node) {
+    QTreeWidgetItem* item = tree->ItemOf(node);
+    tree->ShowChildren(node);
+    return item;
+  }
+
   std::uint32_t food = 0, dairy = 0, salary = 0;
 };
 
@@ -88,8 +95,8 @@ TEST_F(Tree, EqualNamesGroupExactlyAndSumUp) {
   EXPECT_EQ(Child(foodNode, bread)->kind, NodeTransaction) << "a single name makes no group";
   EXPECT_EQ(foodNode->sum, M(12));
   EXPECT_EQ(tree->Expenses()->sum, M(12));
-  EXPECT_EQ(dairyNode->item->childCount(), 2);
-  EXPECT_EQ(group->item->childCount(), 3);
+  EXPECT_EQ(Open(dairyNode)->childCount(), 2);
+  EXPECT_EQ(Open(group)->childCount(), 3);
 }
 
 TEST_F(Tree, PercentagesAreSharesOfTheParent) {
@@ -150,11 +157,11 @@ TEST_F(Tree, IncrementalRebuildKeepsItemsExpansionAndSelection) {
   const std::uint32_t c = Add("Cheese", dairy, 3);
   Build(true);
   CTransactionNode* dairyNode = Child(Child(tree->Expenses(), food), dairy);
-  QTreeWidgetItem* dairyItem = dairyNode->item;
+  QTreeWidgetItem* dairyItem = tree->ItemOf(dairyNode);
+  dairyItem->setExpanded(true);
   QTreeWidgetItem* groupItem = Child(dairyNode, a)->item;
   QTreeWidgetItem* cheeseItem = Child(dairyNode, c)->item;
-  QTreeWidgetItem* firstMilk = Child(Child(dairyNode, a), a)->item;
-  dairyItem->setExpanded(true);
+  QTreeWidgetItem* firstMilk = tree->ItemOf(Child(Child(dairyNode, a), a));
   control.setCurrentItem(cheeseItem);
   cheeseItem->setSelected(true);
 
@@ -211,7 +218,7 @@ TEST_F(Tree, SortKeepsCategoriesFirstInEveryColumnAndDirection) {
   const std::uint32_t cheese = SubType("Cheese", food);
   Add("x", cheese, 100);
   Build(true);
-  QTreeWidgetItem* foodItem = Child(tree->Expenses(), food)->item;
+  QTreeWidgetItem* foodItem = Open(Child(tree->Expenses(), food));
   auto order = [&] {
     std::string names;
     for (int i = 0; i < foodItem->childCount(); ++i) {
@@ -233,6 +240,28 @@ TEST_F(Tree, SortKeepsCategoriesFirstInEveryColumnAndDirection) {
   SortTree(*tree, {ColDate, true});  // Date: all equal days keep their order
   EXPECT_EQ(order(), "[Cheese]cbA");
   EXPECT_EQ(NodeOf(control.topLevelItem(0)), tree->Incomes()) << "top nodes keep their order";
+}
+
+TEST_F(Tree, ACollapsedCategoryMakesItsRowsInTheShownOrderWhenExpanded) {
+  Add("b", food, 5);
+  Add("A", food, 1);
+  Add("c", food, 3);
+  Add("Milk", dairy, 9);
+  for (TTreeOrder order : {TTreeOrder{ColSum, true}, TTreeOrder{ColDescription, false}}) {
+    Build(true);
+    SortTree(*tree, order);
+    CTransactionNode* foodNode = Child(tree->Expenses(), food);
+    QTreeWidgetItem* foodItem = foodNode->item;
+    ASSERT_NE(foodItem, nullptr);
+    EXPECT_EQ(foodItem->childCount(), 0);
+    EXPECT_EQ(foodItem->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+    foodItem->setExpanded(true);
+    std::string names;
+    for (int i = 0; i < foodItem->childCount(); ++i)
+      names += tree->NameOf(NodeOf(foodItem->child(i)));
+    EXPECT_EQ(names, order.column == ColSum ? "DairybcA" : "DairyAbc");
+    EXPECT_EQ(Child(foodNode, dairy)->item->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+  }
 }
 
 TEST(TreeSort, CompareRules) {

@@ -161,6 +161,7 @@ TEST_F(Rows, EverySecondTransactionOnTheScreenIsShadedAndACategoryRestartsTheCou
   Build();
   CTransactionNode* foodNode = Child(tree->Expenses(), food);
   QTreeWidgetItem* foodItem = foodNode->item;
+  tree->ShowChildren(foodNode);
   auto strips = [&] {
     std::vector<int> out;
     for (std::uint32_t id : {a, b, c}) out.push_back(Look(Child(foodNode, id)).strip);
