@@ -141,6 +141,11 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     tree->Progress = [this](std::size_t done, std::size_t total) {
       LoadProgress->setMaximum(static_cast<int>(total));
       LoadProgress->setValue(static_cast<int>(done));
+      if (!RebuildIsSlow()) return;
+      if (LoadProgress->isHidden()) {
+        LoadProgress->show();
+        StatusPanel0->repaint();
+      }
       LoadProgress->repaint();
     };
   }

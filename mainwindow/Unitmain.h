@@ -5,6 +5,7 @@
 // summary in a base currency.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QMainWindow>
 #include <QPixmap>
@@ -85,7 +86,9 @@ class TFormMain : public QMainWindow {
   void ShowBalance();
   // Rebuilds both trees for the current pane selection.
   void RebuildTrees(bool full);
-  void RefreshTotals(bool sort);
+  // `calculated`: the trees' totals are already those of their nodes (a
+  // build has just made them).
+  void RefreshTotals(bool sort, bool calculated = false);
   void SetWorkingInterval(Date begin, Date end, bool rebuild);
   void EnableDataBaseControls(bool open);
   void FillReopenMenu();
@@ -219,7 +222,12 @@ class TFormMain : public QMainWindow {
   QWidget* CreateRightSide();
   // A button of ToolBar1 with `text` under the icon PardowIcon(icon).
   QToolButton* ToolButton(QToolBar* bar, const char* name, const char* text, const char* icon);
-  void SetStatus(TMainText text);
+  // Shows `text` in the status bar; painted at once unless `now` is false,
+  // for states that pass too quickly to be seen.
+  void SetStatus(TMainText text, bool now = true);
+  // The rebuild of the trees has run long enough for its states and its
+  // progress to be worth painting while it goes on.
+  bool RebuildIsSlow() const;
   void SetPathPanel(const QString& path);
   CTransactionsTree* CurrentTree();
   QTreeWidget* CurrentTreeControl();
@@ -286,9 +294,10 @@ class TFormMain : public QMainWindow {
   std::array<std::string, kTextCount> FTexts;
   std::array<std::string, 12> FMonthNames;
   int FCurrentTab = 0;
-  TTreeOrder FOrder;        // the order of both trees, chosen in their header
-  bool FActivated = false;  // FormActivate has run
-  bool FDestroyed = false;  // FormDestroy has run
+  TTreeOrder FOrder;            // the order of both trees, chosen in their header
+  QElapsedTimer FRebuildClock;  // started as the trees begin to be rebuilt
+  bool FActivated = false;      // FormActivate has run
+  bool FDestroyed = false;      // FormDestroy has run
   int FSelectedAccountRow = -1;
   int FSelectedCurrencyRow = -1;
   // Reads the agreed bank checks of the open database for the cards; tells

@@ -56,9 +56,14 @@ QString TFormMain::StatusText() const {
   return StatusPanel0->text();
 }
 
-void TFormMain::SetStatus(TMainText text) {
+void TFormMain::SetStatus(TMainText text, bool now) {
   StatusPanel0->setText(Q(FTexts[text]));
-  StatusPanel0->repaint();  // the thread stays busy: show the state now
+  if (now) StatusPanel0->repaint();  // the thread stays busy: show the state now
+}
+
+bool TFormMain::RebuildIsSlow() const {
+  constexpr qint64 kSlowRebuildMs = 100;
+  return FRebuildClock.isValid() && FRebuildClock.elapsed() >= kSlowRebuildMs;
 }
 
 void TFormMain::SetPathPanel(const QString& path) {
@@ -409,13 +414,16 @@ void TFormMain::RebuildTrees(bool full) {
     FShedulerTree->Clear();
     return;
   }
+  // A month step of a large book takes a few milliseconds: painting the
+  // states and the progress bar would take longer than the work. They are
+  // painted only once the rebuild has run for a noticeable time.
+  FRebuildClock.start();
   TTransactionInterval::iterator first, last;
   TPlnTransactionInterval::iterator plnFirst, plnLast;
   FDataBase->GetTransactions(first, last);
   FDataBase->GetPlnTransactions(plnFirst, plnLast);
-  SetStatus(kTextBuilding);
+  SetStatus(kTextBuilding, RebuildIsSlow());
   LoadProgress->setValue(0);
-  LoadProgress->show();
   const bool showEmpty = GetSettings().GetShowEmptyCategories();
   if (SummaryPageShown()) {
     FTransactionsTree->BuildInCurrency(first, last, BaseCurrencyId(), full, showEmpty);
@@ -425,9 +433,10 @@ void TFormMain::RebuildTrees(bool full) {
     FShedulerTree->BuildForAccount(plnFirst, plnLast, SelectedAccountId(), full, showEmpty);
   }
   LoadProgress->hide();
-  SetStatus(kTextCalculation);
-  RefreshTotals(true);
-  SetStatus(kTextReady);
+  SetStatus(kTextCalculation, RebuildIsSlow());
+  RefreshTotals(true, true);
+  SetStatus(kTextReady, false);  // painted by the event loop
+  FRebuildClock.invalidate();
   // Planned transactions that could not be stored: shown once, not again
   // at every refresh that runs into the same failure.
   const std::string applyFailure = FDataBase->TakeApplyFailure();
@@ -435,9 +444,11 @@ void TFormMain::RebuildTrees(bool full) {
     ShowMessage("Planned transactions could not be stored: " + applyFailure);
 }
 
-void TFormMain::RefreshTotals(bool sort) {
-  FTransactionsTree->CalculateTotals();
-  FShedulerTree->CalculateTotals();
+void TFormMain::RefreshTotals(bool sort, bool calculated) {
+  if (!calculated) {
+    FTransactionsTree->CalculateTotals();
+    FShedulerTree->CalculateTotals();
+  }
   ShowBalance();
   if (sort) {
     // Both trees follow the chosen order, so the Scheduler tab shows its
