@@ -78,8 +78,9 @@ CTransactionsTree::~CTransactionsTree() {
 
 CTransactionNode* CTransactionsTree::FindOrAddChild(CTransactionNode* parent, std::uint32_t key,
                                                     bool& existed) {
-  auto it = parent->children.find(key);
-  existed = it != parent->children.end();
+  // One search finds the child or the place of a new one.
+  auto it = parent->children.lower_bound(key);
+  existed = it != parent->children.end() && it->first == key;
   if (existed) {
     it->second->used = true;
     return it->second.get();
@@ -88,7 +89,7 @@ CTransactionNode* CTransactionsTree::FindOrAddChild(CTransactionNode* parent, st
   node->parent = parent;
   node->serial = nextSerial_++;
   CTransactionNode* raw = node.get();
-  parent->children.emplace(key, std::move(node));
+  parent->children.emplace_hint(it, key, std::move(node));
   return raw;
 }
 
@@ -249,6 +250,7 @@ void CTransactionsTree::ResolveNames() {
 }
 
 void CTransactionsTree::Clear() {
+  categories_.clear();
   if (control_ != nullptr) control_->clear();  // the items go before the nodes they show
   root_.children.clear();
   incomes_ = expenses_ = nullptr;
@@ -258,6 +260,8 @@ void CTransactionsTree::Clear() {
 
 void CTransactionsTree::StartBuild(bool full, bool showEmpty) {
   CheckTextCache();
+  categories_.clear();
+  building_ = true;
   if (full) {
     Clear();
   } else {
@@ -287,6 +291,8 @@ void CTransactionsTree::ReportProgress(std::size_t done, std::size_t total) {
 }
 
 void CTransactionsTree::FinishBuild(bool full) {
+  categories_.clear();  // a transaction placed later finds its category anew
+  building_ = false;
   if (!full) Prune();
   CalculateTotals();
 }
@@ -308,6 +314,21 @@ void CTransactionsTree::AddCategoryHierarchy(CTransactionNode* parent, std::uint
 
 CTransactionNode* CTransactionsTree::CategoryNode(CTransactionNode* top, std::uint32_t subTypeId,
                                                   int guard) {
+  // A category met before in this build is found again with its parents
+  // marked: only its node is needed.
+  // Outside a build (a transaction placed after an edit) nothing is kept:
+  // nodes may be pruned between two placings.
+  const bool cached = building_ && guard == 0;
+  const std::uint64_t cacheKey = (static_cast<std::uint64_t>(top == incomes_) << 32) | subTypeId;
+  if (cached)
+    if (auto it = categories_.find(cacheKey); it != categories_.end()) return it->second;
+  CTransactionNode* node = CategoryChain(top, subTypeId, guard);
+  if (cached) categories_.emplace(cacheKey, node);
+  return node;
+}
+
+CTransactionNode* CTransactionsTree::CategoryChain(CTransactionNode* top, std::uint32_t subTypeId,
+                                                   int guard) {
   const CSubTypeIndex* subType = db_.SubTypes().Find(subTypeId);
   if (subType == nullptr || subTypeId <= kFirstFreeId) {
     top->depth = 0;

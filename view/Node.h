@@ -213,6 +213,7 @@ class CTransactionsTree {
   CTransactionNode* PlaceNode(CTransactionNode* top, const TransactionRecord& record,
                               std::uint32_t id);
   CTransactionNode* CategoryNode(CTransactionNode* top, std::uint32_t subTypeId, int guard);
+  CTransactionNode* CategoryChain(CTransactionNode* top, std::uint32_t subTypeId, int guard);
   void FillLeaf(CTransactionNode* node, const TransactionRecord& record, Money sum);
   // Sets the kind of a new node and gives it a screen item when the
   // parent's children have theirs.
@@ -243,7 +244,11 @@ class CTransactionsTree {
   std::unordered_map<std::uint32_t, std::string> texts_;
   std::uint64_t textsGeneration_ = 0;  // the database's string generation texts_ belongs to
   std::uint32_t nextSerial_ = 0;
-  QString keysLocale_;  // the locale the nodes' sort keys were made in
+  // The category nodes met so far in the build under way, by top node and
+  // category: most transactions of a month fall into categories met before.
+  std::unordered_map<std::uint64_t, CTransactionNode*> categories_;
+  bool building_ = false;  // between StartBuild and FinishBuild
+  QString keysLocale_;     // the locale the nodes' sort keys were made in
   QMetaObject::Connection expandedConnection_;
 };
 
