@@ -376,6 +376,15 @@ TEST_F(Commands, AFoundRowInACollapsedCategoryIsShownAndSelected) {
   EXPECT_TRUE(food->item->isExpanded());
 }
 
+TEST_F(Commands, TheKeysOpenACollapsedCategoryAndWalkIntoItsRows) {
+  CTransactionNode* food = Food(tree->Expenses());
+  control->setCurrentItem(food->item);
+  QTest::keyClick(control, Qt::Key_Right);
+  EXPECT_TRUE(food->item->isExpanded());
+  QTest::keyClick(control, Qt::Key_Down);
+  EXPECT_EQ(NodeOf(control->currentItem()), Leaf(food, bread));
+}
+
 TEST_F(Commands, DoubleClickOnACategoryTogglesItOnce) {
   QTreeWidgetItem* food = Food(tree->Expenses())->item;
   for (bool expanded : {!food->isExpanded(), food->isExpanded()}) {
