@@ -123,27 +123,25 @@ void CTransactionsTree::ShowChildren(CTransactionNode* node) {
   std::vector<CTransactionNode*> rows;
   rows.reserve(node->children.size());
   for (auto& [key, child] : node->children) rows.push_back(child.get());
-  // The order the control's own sort would give them; equal rows in the
-  // order they were made.
-  auto bySerial = [](const CTransactionNode* a, const CTransactionNode* b) {
-    return a->serial < b->serial;
-  };
-  if (const auto* sorted = dynamic_cast<const CNodeTreeControl*>(control_.data())) {
-    const TTreeOrder order = sorted->Order();
-    if (order.column == ColDescription) {
-      CheckSortKeys();
-      for (CTransactionNode* row : rows) {
-        if (row->displayName.empty()) row->SetDisplayName(NameOf(row));
-        if (!row->sortKeyValid) UpdateSortKey(row);
-      }
+  // Where the control's sorts so far would have put them (see sorts_).
+  const bool byName = std::any_of(sorts_.begin(), sorts_.end(), [](const auto& sort) {
+    return sort.first.column == ColDescription;
+  });
+  if (byName) {
+    CheckSortKeys();
+    for (CTransactionNode* row : rows) {
+      if (row->displayName.empty()) row->SetDisplayName(NameOf(row));
+      if (!row->sortKeyValid) UpdateSortKey(row);
     }
-    std::sort(rows.begin(), rows.end(), [&](const CTransactionNode* a, const CTransactionNode* b) {
-      const int c = CompareNodes(a, b, order, false);
-      return c != 0 ? c < 0 : bySerial(a, b);
-    });
-  } else {
-    std::sort(rows.begin(), rows.end(), bySerial);
   }
+  std::sort(rows.begin(), rows.end(), [&](const CTransactionNode* a, const CTransactionNode* b) {
+    const std::uint32_t younger = std::max(a->serial, b->serial);
+    for (const auto& [order, firstAfter] : sorts_) {
+      if (younger >= firstAfter) break;  // one of them came after this sort
+      if (const int c = CompareNodes(a, b, order, false); c != 0) return c < 0;
+    }
+    return a->serial < b->serial;
+  });
   QList<QTreeWidgetItem*> items;
   items.reserve(static_cast<qsizetype>(rows.size()));
   for (CTransactionNode* row : rows) {
@@ -178,6 +176,13 @@ void CTransactionsTree::UpdateIndicators() {
     if (node->childItems)
       for (auto& [key, child] : node->children) open.push_back(child.get());
   }
+}
+
+void CTransactionsTree::NoteSort(TTreeOrder order) {
+  // An order used again counts from its latest use only: equal rows there
+  // were already in the order it gave them the time before.
+  std::erase_if(sorts_, [&](const auto& sort) { return sort.first == order; });
+  sorts_.insert(sorts_.begin(), {order, nextSerial_});
 }
 
 CTransactionNode* CTransactionsTree::FindTransaction(std::uint32_t id) {
@@ -251,6 +256,7 @@ void CTransactionsTree::ResolveNames() {
 
 void CTransactionsTree::Clear() {
   categories_.clear();
+  sorts_.clear();                              // the nodes made from now on have seen no sort
   if (control_ != nullptr) control_->clear();  // the items go before the nodes they show
   root_.children.clear();
   incomes_ = expenses_ = nullptr;
@@ -584,6 +590,7 @@ void SortTree(CTransactionsTree& tree, TTreeOrder order) {
   if (control == nullptr) return;
   if (order.column == ColDescription) tree.ResolveNames();  // names are compared
   control->SetOrder(order);
+  tree.NoteSort(order);
   // The direction is part of the order the items compare by, so the control
   // always sorts "ascending"; its own sort keeps expansion and selection.
   control->sortItems(0, Qt::AscendingOrder);

@@ -28,6 +28,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "Omrindb.h"
 
@@ -54,6 +55,15 @@ enum TFundsColumn {
   ColSection,
   ColNotes,
   kFundsColumnCount
+};
+
+// The order of a transaction tree: the header column it follows and the
+// direction. Categories come first in every order; a column without a rule
+// (member, section, notes) leaves the rows as they are.
+struct TTreeOrder {
+  int column = ColDescription;
+  bool descending = false;
+  bool operator==(const TTreeOrder&) const = default;
 };
 
 // The transaction part of a planned transaction as the Scheduler tree holds
@@ -181,6 +191,9 @@ class CTransactionsTree {
   // Gives the children of `node` their screen items, in the control's
   // order, when they have none yet. Nothing for a node without an item.
   void ShowChildren(CTransactionNode* node);
+  // Records that the screen items have just been sorted by `order`, so
+  // that rows given items later stand where that sort would have put them.
+  void NoteSort(TTreeOrder order);
   // The first node (incomes before expenses) of transaction `id`, or
   // nullptr.
   CTransactionNode* FindTransaction(std::uint32_t id);
@@ -249,16 +262,13 @@ class CTransactionsTree {
   std::unordered_map<std::uint64_t, CTransactionNode*> categories_;
   bool building_ = false;  // between StartBuild and FinishBuild
   QString keysLocale_;     // the locale the nodes' sort keys were made in
+  // The orders the items have been sorted by, the latest first, each once,
+  // with the serial of the first node made after that sort. The control's
+  // sort keeps the order of equal items and a new item comes last, so two
+  // rows stand by the latest sort both were there for, when equal by the
+  // one before, and so on, and else by their age.
+  std::vector<std::pair<TTreeOrder, std::uint32_t>> sorts_;
   QMetaObject::Connection expandedConnection_;
-};
-
-// The order of a transaction tree: the header column it follows and the
-// direction. Categories come first in every order; a column without a rule
-// (member, section, notes) leaves the rows as they are.
-struct TTreeOrder {
-  int column = ColDescription;
-  bool descending = false;
-  bool operator==(const TTreeOrder&) const = default;
 };
 
 // A tree control whose node rows sort by the order it holds.
