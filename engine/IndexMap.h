@@ -180,7 +180,21 @@ class TIndexMap {
 
  private:
   std::size_t LowerBound(std::uint32_t id) const {
-    auto it = std::lower_bound(slots_.begin(), slots_.end(), id,
+    // The ids are distinct and sorted, so slot i holds at least the first
+    // id + i: id's place is at most id - first id, and a slot holding k more
+    // than id is at most k places above it. Ids handed out one after another
+    // leave few gaps, so the search is short, or none at all.
+    std::size_t lo = 0, hi = slots_.size();
+    if (!unordered_ && hi > 0 && id > slots_.front().id) {
+      const std::size_t probe = std::min<std::size_t>(id - slots_.front().id, hi - 1);
+      const std::uint32_t at = slots_[probe].id;
+      if (at < id) return probe + 1;  // the last slot, below id
+      if (at == id) return probe;
+      lo = probe - std::min<std::size_t>(at - id, probe);
+      hi = probe;
+    }
+    auto it = std::lower_bound(slots_.begin() + static_cast<std::ptrdiff_t>(lo),
+                               slots_.begin() + static_cast<std::ptrdiff_t>(hi), id,
                                [](const Slot& s, std::uint32_t v) { return s.id < v; });
     return static_cast<std::size_t>(it - slots_.begin());
   }

@@ -106,6 +106,32 @@ TEST(IndexMap, BulkLoadKeepsTheFirstOfDuplicateIds) {
   EXPECT_EQ(map.size(), 3u);
 }
 
+TEST(IndexMap, FindsEveryIdAcrossRunsAndGaps) {
+  // Runs of ids handed out one after another, with gaps of other items'
+  // ids between them, some wide.
+  TIndexMap<TestEntry> map;
+  std::vector<bool> held(4200, false);
+  for (std::uint32_t id = 7; id < 4100; id += (id % 97 == 0 ? 700 : id % 13 == 0 ? 3 : 1)) {
+    map.LoadAppend(id, Entry(1024 + id, int(id)));
+    held[id] = true;
+  }
+  map.FinishLoad();
+  for (std::uint32_t id = 0; id < held.size(); ++id) {
+    const TestEntry* found = map.Find(id);
+    ASSERT_EQ(found != nullptr, held[id]) << id;
+    if (found != nullptr) {
+      EXPECT_EQ(found->record, int(id));
+    }
+  }
+  // An id put into a gap lands between its neighbours.
+  const std::uint32_t gap = 14 + 1;  // 13 skips to 16
+  ASSERT_FALSE(held[gap]);
+  EXPECT_TRUE(map.Insert(gap, Entry(9000, 15)));
+  EXPECT_EQ(map.Find(gap)->record, 15);
+  const std::vector<std::uint32_t> ids = Ids(map);
+  EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end()));
+}
+
 TEST(IndexMap, EraseHidesEntriesAndAppendsNeverMoveOthers) {
   TIndexMap<TestEntry> map;
   for (std::uint32_t id = 101; id < 5101; ++id) map.Insert(id, Entry(1024 + id, int(id)));
