@@ -26,6 +26,21 @@ bool IsLeafKind(const CTransactionNode* n) {
   return n->kind == NodeTransaction || n->kind == NodeGroup;
 }
 
+// Calls f(node) for `top` and every node below it until f returns true;
+// returns that node, or nullptr when f never did (a walk of them all).
+template <class F>
+CTransactionNode* FindBelow(CTransactionNode* top, F f) {
+  std::vector<CTransactionNode*> open;
+  if (top != nullptr) open.push_back(top);
+  while (!open.empty()) {
+    CTransactionNode* node = open.back();
+    open.pop_back();
+    if (f(node)) return node;
+    for (auto& [key, child] : node->children) open.push_back(child.get());
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 // ---- Screen items ----
@@ -187,16 +202,11 @@ void CTransactionsTree::NoteSort(TTreeOrder order) {
 
 CTransactionNode* CTransactionsTree::FindTransaction(std::uint32_t id) {
   if (id == 0) return nullptr;
-  for (CTransactionNode* top : {incomes_, expenses_}) {
-    std::vector<CTransactionNode*> open;
-    if (top != nullptr) open.push_back(top);
-    while (!open.empty()) {
-      CTransactionNode* node = open.back();
-      open.pop_back();
-      if (node->kind == NodeTransaction && node->transactionId == id) return node;
-      for (auto& [key, child] : node->children) open.push_back(child.get());
-    }
-  }
+  for (CTransactionNode* top : {incomes_, expenses_})
+    if (CTransactionNode* node = FindBelow(top, [&](const CTransactionNode* n) {
+          return n->kind == NodeTransaction && n->transactionId == id;
+        }))
+      return node;
   return nullptr;
 }
 
@@ -204,13 +214,10 @@ void CTransactionsTree::CheckSortKeys() {
   const QString locale = QLocale().bcp47Name();
   if (locale == keysLocale_) return;
   keysLocale_ = locale;
-  std::vector<CTransactionNode*> open{&root_};
-  while (!open.empty()) {
-    CTransactionNode* node = open.back();
-    open.pop_back();
+  FindBelow(&root_, [](CTransactionNode* node) {
     node->sortKeyValid = false;
-    for (auto& [key, child] : node->children) open.push_back(child.get());
-  }
+    return false;
+  });
 }
 
 const std::string& CTransactionsTree::Text(std::uint32_t stringId) {
@@ -231,13 +238,10 @@ void CTransactionsTree::CheckTextCache() {
   if (textsGeneration_ == db_.GetStringGeneration()) return;
   texts_.clear();
   textsGeneration_ = db_.GetStringGeneration();
-  std::vector<CTransactionNode*> stack{&root_};
-  while (!stack.empty()) {
-    CTransactionNode* node = stack.back();
-    stack.pop_back();
+  FindBelow(&root_, [](CTransactionNode* node) {
     node->nameText = nullptr;
-    for (auto& [key, child] : node->children) stack.push_back(child.get());
-  }
+    return false;
+  });
 }
 
 void CTransactionsTree::ResolveNames() {
