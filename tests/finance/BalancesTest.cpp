@@ -21,10 +21,9 @@ TEST_F(FinanceTest, BalancesCountEverythingUpToTheIntervalEnd) {
   const struct {
     Date end;
     std::int64_t cash, euro;
-  } ends[] = {{D(2000, 12, 31), 0, 0},          {D(2001, 1, 1) + 0.5, 500, 0},
-              {D(2007, 5, 9), 503, 0},          {D(2007, 5, 10), 403, 80},
-              {D(2007, 6, 1) + 0.5, -604, 80},  {D(2030, 1, 1), -604, 80},
-              {std::nan(""), -604, 80},         {D(2007, 5, 31), 396, 80}};
+  } ends[] = {{D(2000, 12, 31), 0, 0},   {D(2001, 1, 1) + 0.5, 500, 0},   {D(2007, 5, 9), 503, 0},
+              {D(2007, 5, 10), 403, 80}, {D(2007, 6, 1) + 0.5, -604, 80}, {D(2030, 1, 1), -604, 80},
+              {std::nan(""), -604, 80},  {D(2007, 5, 31), 396, 80}};
   for (bool farDate : {false, true}) {
     if (farDate) Move(3e6, 0, 103, 5);
     for (const auto& [end, cash, inEuro] : ends) {
