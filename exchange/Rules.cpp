@@ -90,14 +90,14 @@ struct CRuleMatcher::CCompiled {
   std::optional<std::regex> regex;
 };
 
-CRuleMatcher::CRuleMatcher(const std::vector<CImportRule>& rules) {
-  compiled_.resize(rules.size());
-  for (std::size_t i = 0; i < rules.size(); ++i) {
+CRuleMatcher::CRuleMatcher(const std::vector<CImportRule>& rules) : rules_(rules) {
+  compiled_.resize(rules_.size());
+  for (std::size_t i = 0; i < rules_.size(); ++i) {
     CCompiled& c = compiled_[i];
-    c.rule = &rules[i];
-    c.usable = RuleProblem(rules[i]).empty();
+    c.rule = &rules_[i];
+    c.usable = RuleProblem(rules_[i]).empty();
     if (!c.usable) continue;
-    const CRuleMatch& m = rules[i].match;
+    const CRuleMatch& m = rules_[i].match;
     c.text = m.caseSensitive ? m.text : FoldText(m.text);
     if (m.mode == ERuleMode::kRegex) {
       auto flags = std::regex::ECMAScript;

@@ -40,6 +40,7 @@ class CRuleMatcher {
 
  private:
   struct CCompiled;
+  std::vector<CImportRule> rules_;  // a copy: the caller's may be gone before a match
   std::vector<CCompiled> compiled_;
 };
 
