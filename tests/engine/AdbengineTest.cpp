@@ -114,7 +114,7 @@ TEST_F(Engine, EditAndDeleteRefuseUnknownIdsAndOtherTables) {
   changed.amountOut = 123456;
   ASSERT_TRUE(db.EditItem(t, changed));
   Reopen();
-  EXPECT_EQ(db.Transactions().Find(t)->record.amountOut, 123456);
+  EXPECT_EQ(Money{db.Transactions().Find(t)->record.amountOut}, 123456);
 }
 
 TEST_F(Engine, ClosedEngineRefusesEveryOperation) {

@@ -62,7 +62,7 @@ std::uint32_t FinanceTest::Plan(const ScheduleRecord& schedule, std::uint32_t fr
 std::vector<std::pair<Date, Money>> FinanceTest::Stored() {
   std::vector<std::pair<Date, Money>> out;
   for (auto [id, entry] : db.Transactions())
-    out.emplace_back(WholeDay(entry->record.date), entry->record.amountOut);
+    out.emplace_back(WholeDay(entry->record.date), Money{entry->record.amountOut});
   return out;
 }
 

@@ -153,7 +153,7 @@ TEST_F(Scheduler, GetTransactionsShowsDueOccurrencesAtOnce) {
   TTransactionInterval::iterator first, last;
   ASSERT_TRUE(db.GetTransactions(first, last));
   ASSERT_EQ(last - first, 1);
-  EXPECT_EQ(first->entry->record.date, D(2007, 5, 14));
+  EXPECT_EQ(Date{first->entry->record.date}, D(2007, 5, 14));
   TPlnTransactionInterval::iterator a, b;
   ASSERT_TRUE(db.GetPlnTransactions(a, b));
   EXPECT_EQ(b - a, 1);
