@@ -159,7 +159,7 @@ CFindIndex::Slot& CFindIndex::SlotOf(std::uint32_t id) {
 
 std::string_view CFindIndex::TextOf(CDataBase& db, std::uint32_t id, const TransactionRecord& r) {
   Slot& slot = SlotOf(id);
-  if (!slot.filled || slot.descriptionId != r.descriptionId || slot.commentId != r.commentId) {
+  if (!slot.Holds(r.descriptionId, r.commentId)) {
     if (slot.filled) liveBytes_ -= slot.length;
     const std::string text =
         FoldText(db.GetString(r.descriptionId)) + '\n' + FoldText(db.GetString(r.commentId));
@@ -188,8 +188,7 @@ void CFindIndex::FillTexts(CDataBase& db) {
   for (auto [id, entry] : db.Transactions()) {
     const Slot& slot = SlotOf(id);
     const TransactionRecord r = entry->record;
-    if (slot.filled && slot.descriptionId == r.descriptionId && slot.commentId == r.commentId)
-      continue;
+    if (slot.Holds(r.descriptionId, r.commentId)) continue;
     if (pending.empty()) {
       pending.reserve(db.Transactions().size());
       ids.reserve(2 * db.Transactions().size());
@@ -284,10 +283,7 @@ const CFindIndex::Slot* CFindIndex::FilledSlot(std::uint32_t id, std::uint32_t d
     auto it = sparse_.find(id);
     if (it != sparse_.end()) slot = &it->second;
   }
-  return slot != nullptr && slot->filled && slot->descriptionId == descriptionId &&
-                 slot->commentId == commentId
-             ? slot
-             : nullptr;
+  return slot != nullptr && slot->Holds(descriptionId, commentId) ? slot : nullptr;
 }
 
 CFindResult CFindIndex::Find(CDataBase& db, const CFindQuery& q) {

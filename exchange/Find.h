@@ -89,6 +89,10 @@ class CFindIndex {
     std::uint32_t offset = 0;
     std::uint32_t length = 0;
     bool filled = false;
+    // Whether it holds the folded texts of these ids.
+    bool Holds(std::uint32_t description, std::uint32_t comment) const {
+      return filled && descriptionId == description && commentId == comment;
+    }
   };
   // Brings the index in step with `db` before a query.
   void Refresh(CDataBase& db);
