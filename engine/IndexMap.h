@@ -3,8 +3,8 @@
 //
 // Ids only grow while a file is open, so entries are kept in one sequence
 // sorted by id: lookups are binary searches, iteration walks the sequence and
-// an add appends. A std::deque holds the entries so that an append never moves
-// the entries already there. A deleted entry becomes a tombstone (position 0:
+// an add appends. A TPageArray holds the entries, so that growing never holds
+// two copies of them. A deleted entry becomes a tombstone (position 0:
 // no record can start inside the file header) that iteration skips; the
 // tombstones are swept out only when they outnumber the live entries. Entry
 // pointers handed out stay valid until the next change of the table. An entry
@@ -14,9 +14,10 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <iterator>
 #include <utility>
+
+#include "PageArray.h"
 
 template <class Entry>
 class TIndexMap {
@@ -53,8 +54,7 @@ class TIndexMap {
 
    private:
     friend class TIndexMap;
-    // Walks with the deque's own iterator: indexing a deque divides.
-    using Walk = typename std::deque<Slot>::iterator;
+    using Walk = Slot*;
     iterator(Walk at, Walk end) : at_(at), end_(end) { SkipDead(); }
     void SkipDead() {
       while (at_ != end_ && at_->entry.position == 0) ++at_;
@@ -84,8 +84,8 @@ class TIndexMap {
   std::size_t SlotCount() const { return slots_.size(); }
   template <class F>
   void ForEachInSlots(std::size_t from, std::size_t to, F f) const {
-    const auto end = slots_.begin() + static_cast<std::ptrdiff_t>(to);
-    for (auto at = slots_.begin() + static_cast<std::ptrdiff_t>(from); at != end; ++at)
+    const Slot* end = slots_.begin() + to;
+    for (const Slot* at = slots_.begin() + from; at != end; ++at)
       if (at->entry.position != 0) f(at->id, &at->entry);
   }
 
@@ -111,7 +111,7 @@ class TIndexMap {
       if (slots_[i].entry.position != 0) return false;
       slots_[i].entry = entry;
     } else {
-      slots_.insert(slots_.begin() + static_cast<std::ptrdiff_t>(i), Slot{id, entry});
+      slots_.insert(i, Slot{id, entry});
     }
     ++live_;
     return true;
@@ -130,7 +130,7 @@ class TIndexMap {
                        [](const Slot& a, const Slot& b) { return a.id < b.id; });
       auto last = std::unique(slots_.begin(), slots_.end(),
                               [](const Slot& a, const Slot& b) { return a.id == b.id; });
-      slots_.erase(last, slots_.end());
+      slots_.resize_down(static_cast<std::size_t>(last - slots_.begin()));
       unordered_ = false;
     }
     live_ = slots_.size();
@@ -149,10 +149,15 @@ class TIndexMap {
   // two maps together never hold more than one copy.
   template <class F>
   void LoadAppendFrom(TIndexMap& other, F convert) {
+    slots_.reserve(slots_.size() + other.slots_.size());
     while (!other.slots_.empty()) {
-      const Slot& slot = other.slots_.front();
-      LoadAppend(slot.id, convert(slot.entry));
-      other.slots_.pop_front();
+      // A block at a time: the other's pages are given back as they empty.
+      const std::size_t n = std::min<std::size_t>(other.slots_.size(), 1u << 16);
+      for (std::size_t i = 0; i < n; ++i) {
+        const Slot& slot = other.slots_[i];
+        LoadAppend(slot.id, convert(slot.entry));
+      }
+      other.slots_.pop_front(n);
     }
     other.clear();
   }
@@ -173,7 +178,7 @@ class TIndexMap {
   }
 
   void clear() {
-    std::deque<Slot>().swap(slots_);
+    slots_.clear();
     live_ = 0;
     unordered_ = false;
   }
@@ -193,20 +198,19 @@ class TIndexMap {
       lo = probe - std::min<std::size_t>(at - id, probe);
       hi = probe;
     }
-    auto it = std::lower_bound(slots_.begin() + static_cast<std::ptrdiff_t>(lo),
-                               slots_.begin() + static_cast<std::ptrdiff_t>(hi), id,
+    auto it = std::lower_bound(slots_.begin() + lo, slots_.begin() + hi, id,
                                [](const Slot& s, std::uint32_t v) { return s.id < v; });
     return static_cast<std::size_t>(it - slots_.begin());
   }
 
   void Sweep() {
-    std::deque<Slot> kept;
+    TPageArray<Slot> kept;
     for (const Slot& s : slots_)
       if (s.entry.position != 0) kept.push_back(s);
     slots_.swap(kept);
   }
 
-  std::deque<Slot> slots_;  // sorted by id (after FinishLoad); dead slots keep their id
+  TPageArray<Slot> slots_;  // sorted by id (after FinishLoad); dead slots keep their id
   std::size_t live_ = 0;    // number of live slots
   bool unordered_ = false;  // a LoadAppend broke the id order
 };

@@ -2,6 +2,8 @@
 // in-memory index map.
 #include <gtest/gtest.h>
 
+#include <deque>
+
 #include "Adbengine.h"
 #include "EngineTestUtil.h"
 
@@ -132,12 +134,10 @@ TEST(IndexMap, FindsEveryIdAcrossRunsAndGaps) {
   EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end()));
 }
 
-TEST(IndexMap, EraseHidesEntriesAndAppendsNeverMoveOthers) {
+TEST(IndexMap, EraseHidesEntriesAndSweepsKeepTheRest) {
   TIndexMap<TestEntry> map;
-  for (std::uint32_t id = 101; id < 5101; ++id) map.Insert(id, Entry(1024 + id, int(id)));
-  TestEntry* kept = map.Find(4000);
-  for (std::uint32_t id = 5101; id < 20101; ++id) map.Insert(id, Entry(1024 + id, int(id)));
-  EXPECT_EQ(kept, map.Find(4000)) << "appends must not move entries";
+  for (std::uint32_t id = 101; id < 20101; ++id) map.Insert(id, Entry(1024 + id, int(id)));
+  EXPECT_EQ(map.Find(4000)->record, 4000) << "growing keeps the entries";
   EXPECT_TRUE(map.Erase(102));
   EXPECT_FALSE(map.Erase(102));
   EXPECT_EQ(map.Find(102), nullptr);
@@ -151,4 +151,44 @@ TEST(IndexMap, EraseHidesEntriesAndAppendsNeverMoveOthers) {
   EXPECT_EQ(map.Find(20100)->record, 20100);
   EXPECT_TRUE(map.Insert(20101, Entry(9999, 1)));
   EXPECT_EQ(Ids(map).back(), 20101u);
+}
+
+TEST(PageArray, KeepsTheValuesOfADequeThroughGrowthAndFrontDrops) {
+  // The same operations on the array and on a deque, across growths by
+  // remapping, drops from the front that give pages back (over 1 MB), and
+  // the move down of the rest when it grows after such drops.
+  TPageArray<std::uint64_t> array;
+  std::deque<std::uint64_t> model;
+  auto same = [&](const char* step) {
+    ASSERT_EQ(array.size(), model.size()) << step;
+    EXPECT_TRUE(std::equal(model.begin(), model.end(), array.begin())) << step;
+  };
+  std::uint64_t next = 1;
+  auto push = [&](std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i, ++next) {
+      array.push_back(next);
+      model.push_back(next);
+    }
+  };
+  push(300'000);  // 2.4 MB: grown several times
+  same("after pushing");
+  array.pop_front(200'000);
+  model.erase(model.begin(), model.begin() + 200'000);
+  same("after dropping 1.6 MB from the front");
+  push(500'000);  // grows: the rest moves down first
+  same("after growing past dropped pages");
+  array.insert(5, 7);
+  model.insert(model.begin() + 5, 7);
+  array.resize_down(1000);
+  model.resize(1000);
+  same("after an insert and cutting back");
+  TPageArray<std::uint64_t> moved(std::move(array));
+  EXPECT_TRUE(array.empty());
+  array.swap(moved);
+  same("after a move and a swap");
+  array.pop_front(array.size());
+  model.clear();
+  same("emptied from the front");
+  push(3);
+  same("filled again");
 }

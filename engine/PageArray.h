@@ -1,0 +1,140 @@
+// TPageArray: a growable array of plain values in pages mapped for it alone.
+//
+// The id maps of a large book hold hundreds of megabytes. Grown as a vector
+// they would hold two copies while growing; grown as a deque they cost a
+// heap block per few dozen entries. This array asks the kernel for its own
+// pages and, to grow, moves the page mappings (mremap) instead of copying:
+// no copy is ever held twice and the entries stay in one run, so indexing is
+// a pointer offset. Arrays of two megabytes and more ask for huge pages, which
+// fill with far fewer page faults. Pointers to elements stay valid until the
+// next change of the array.
+#pragma once
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <new>
+#include <type_traits>
+#include <utility>
+
+template <class T>
+class TPageArray {
+  static_assert(std::is_trivially_copyable_v<T>, "elements are moved as bytes");
+
+ public:
+  TPageArray() = default;
+  TPageArray(const TPageArray&) = delete;
+  TPageArray& operator=(const TPageArray&) = delete;
+  TPageArray(TPageArray&& o) noexcept { swap(o); }
+  TPageArray& operator=(TPageArray&& o) noexcept {
+    TPageArray(std::move(o)).swap(*this);
+    return *this;
+  }
+  ~TPageArray() { Release(); }
+
+  std::size_t size() const { return end_ - begin_; }
+  bool empty() const { return end_ == begin_; }
+  T* begin() { return data_ + begin_; }
+  T* end() { return data_ + end_; }
+  const T* begin() const { return data_ + begin_; }
+  const T* end() const { return data_ + end_; }
+  T& operator[](std::size_t i) { return data_[begin_ + i]; }
+  const T& operator[](std::size_t i) const { return data_[begin_ + i]; }
+  T& front() { return data_[begin_]; }
+  T& back() { return data_[end_ - 1]; }
+  const T& front() const { return data_[begin_]; }
+  const T& back() const { return data_[end_ - 1]; }
+
+  void push_back(const T& value) {
+    if (end_ == capacity_) Grow(size() + 1);
+    data_[end_++] = value;
+  }
+  void pop_back() { --end_; }
+  // Drops the first `count` elements. The pages wholly before the first
+  // element left are given back to the system at once, so an array emptied
+  // from the front while another fills (a merge) holds each entry once.
+  void pop_front(std::size_t count = 1) {
+    begin_ += count;
+    if (begin_ == end_) {
+      Release();
+      return;
+    }
+    const std::size_t page = PageSize();
+    const std::size_t done = begin_ * sizeof(T) / page * page;
+    if (done >= released_ + (std::size_t{1} << 20)) {
+      madvise(reinterpret_cast<char*>(data_) + released_, done - released_, MADV_DONTNEED);
+      released_ = done;
+    }
+  }
+  // Inserts `value` before element `i`, moving the ones after it.
+  void insert(std::size_t i, const T& value) {
+    if (end_ == capacity_) Grow(size() + 1);
+    T* at = data_ + begin_ + i;
+    std::memmove(static_cast<void*>(at + 1), at, (end_ - begin_ - i) * sizeof(T));
+    *at = value;
+    ++end_;
+  }
+  // Keeps the first `count` elements.
+  void resize_down(std::size_t count) { end_ = begin_ + std::min(count, size()); }
+  // Makes room for `count` elements in all, so that pushing up to it does not
+  // remap.
+  void reserve(std::size_t count) {
+    if (begin_ + count > capacity_) Grow(count);
+  }
+  void clear() { Release(); }
+  void swap(TPageArray& o) noexcept {
+    std::swap(data_, o.data_);
+    std::swap(begin_, o.begin_);
+    std::swap(end_, o.end_);
+    std::swap(capacity_, o.capacity_);
+    std::swap(bytes_, o.bytes_);
+    std::swap(released_, o.released_);
+  }
+
+ private:
+  static std::size_t PageSize() {
+    static const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    return page;
+  }
+
+  // Room for at least `count` elements from the first live one on.
+  void Grow(std::size_t count) {
+    if (begin_ > 0) {
+      // Elements were dropped at the front: move the live ones down first,
+      // which may make room enough (the pages given back come again as
+      // zero pages when written).
+      std::memmove(static_cast<void*>(data_), data_ + begin_, size() * sizeof(T));
+      end_ -= begin_;
+      begin_ = 0;
+      released_ = 0;
+      if (count <= capacity_) return;
+    }
+    const std::size_t page = PageSize();
+    std::size_t bytes = std::max(bytes_ * 2, page);
+    while (bytes / sizeof(T) < count) bytes *= 2;
+    void* at = bytes_ == 0 ? mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
+                                  MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)
+                           : mremap(data_, bytes_, bytes, MREMAP_MAYMOVE);
+    if (at == MAP_FAILED) throw std::bad_alloc();
+    constexpr std::size_t kHugePage = std::size_t{2} << 20;
+    if (bytes >= kHugePage) madvise(at, bytes, MADV_HUGEPAGE);  // a hint: failure is harmless
+    data_ = static_cast<T*>(at);
+    bytes_ = bytes;
+    capacity_ = bytes / sizeof(T);
+  }
+
+  void Release() {
+    if (data_ != nullptr) munmap(data_, bytes_);
+    data_ = nullptr;
+    begin_ = end_ = capacity_ = bytes_ = released_ = 0;
+  }
+
+  T* data_ = nullptr;
+  std::size_t begin_ = 0, end_ = 0;  // the live elements, as indexes into data_
+  std::size_t capacity_ = 0;         // elements the mapping holds
+  std::size_t bytes_ = 0;            // bytes mapped
+  std::size_t released_ = 0;         // bytes at the start given back by pop_front
+};
