@@ -220,13 +220,10 @@ void TFormMain::SelectTransactions(const std::vector<std::uint32_t>& ids) {
   QTreeWidget* control = CurrentTreeControl();
   CTransactionsTree* tree = CurrentTree();
   // Rows in collapsed categories get their items first.
-  std::vector<CTransactionNode*> open{&tree->Root()};
-  while (!open.empty()) {
-    CTransactionNode* node = open.back();
-    open.pop_back();
+  FindNodeBelow(&tree->Root(), [&](CTransactionNode* node) {
     if (node->kind == NodeTransaction && wanted.count(node->transactionId) != 0) tree->ItemOf(node);
-    for (auto& [key, child] : node->children) open.push_back(child.get());
-  }
+    return false;
+  });
   QTreeWidgetItem* first = nullptr;
   QSignalBlocker quiet(control);  // one update of the buttons at the end
   control->clearSelection();

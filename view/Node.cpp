@@ -26,21 +26,6 @@ bool IsLeafKind(const CTransactionNode* n) {
   return n->kind == NodeTransaction || n->kind == NodeGroup;
 }
 
-// Calls f(node) for `top` and every node below it until f returns true;
-// returns that node, or nullptr when f never did (a walk of them all).
-template <class F>
-CTransactionNode* FindBelow(CTransactionNode* top, F f) {
-  std::vector<CTransactionNode*> open;
-  if (top != nullptr) open.push_back(top);
-  while (!open.empty()) {
-    CTransactionNode* node = open.back();
-    open.pop_back();
-    if (f(node)) return node;
-    for (auto& [key, child] : node->children) open.push_back(child.get());
-  }
-  return nullptr;
-}
-
 }  // namespace
 
 // ---- Screen items ----
@@ -203,7 +188,7 @@ void CTransactionsTree::NoteSort(TTreeOrder order) {
 CTransactionNode* CTransactionsTree::FindTransaction(std::uint32_t id) {
   if (id == 0) return nullptr;
   for (CTransactionNode* top : {incomes_, expenses_})
-    if (CTransactionNode* node = FindBelow(top, [&](const CTransactionNode* n) {
+    if (CTransactionNode* node = FindNodeBelow(top, [&](const CTransactionNode* n) {
           return n->kind == NodeTransaction && n->transactionId == id;
         }))
       return node;
@@ -214,7 +199,7 @@ void CTransactionsTree::CheckSortKeys() {
   const QString locale = QLocale().bcp47Name();
   if (locale == keysLocale_) return;
   keysLocale_ = locale;
-  FindBelow(&root_, [](CTransactionNode* node) {
+  FindNodeBelow(&root_, [](CTransactionNode* node) {
     node->sortKeyValid = false;
     return false;
   });
@@ -238,7 +223,7 @@ void CTransactionsTree::CheckTextCache() {
   if (textsGeneration_ == db_.GetStringGeneration()) return;
   texts_.clear();
   textsGeneration_ = db_.GetStringGeneration();
-  FindBelow(&root_, [](CTransactionNode* node) {
+  FindNodeBelow(&root_, [](CTransactionNode* node) {
     node->nameText = nullptr;
     return false;
   });

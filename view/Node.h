@@ -130,6 +130,21 @@ class CTransactionNode {
   }
 };
 
+// Calls f(node) for `top` and every node below it until f returns true;
+// returns that node, or nullptr when f never did (a walk of them all).
+template <class F>
+CTransactionNode* FindNodeBelow(CTransactionNode* top, F f) {
+  std::vector<CTransactionNode*> open;
+  if (top != nullptr) open.push_back(top);
+  while (!open.empty()) {
+    CTransactionNode* node = open.back();
+    open.pop_back();
+    if (f(node)) return node;
+    for (auto& [key, child] : node->children) open.push_back(child.get());
+  }
+  return nullptr;
+}
+
 // The transaction tree of one tab: an invisible root node whose children are
 // the incomes and expenses top nodes, and the screen control that shows it.
 class CTransactionsTree {
