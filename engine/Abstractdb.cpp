@@ -20,7 +20,7 @@ bool TStringIndexes::Insert(std::uint32_t id, std::uint32_t position, bool keepE
       // Grows by half, but not past room made by Reserve while it suffices.
       std::size_t grown = std::max<std::size_t>(id + 1, dense_.size() * 3 / 2);
       if (id < dense_.capacity()) grown = std::min(grown, dense_.capacity());
-      dense_.resize(grown);
+      dense_.resize_zeroed(grown);
     }
     slot = &dense_[id];
   } else {
@@ -44,7 +44,7 @@ bool TStringIndexes::Erase(std::uint32_t id) {
 }
 
 void TStringIndexes::clear() {
-  std::vector<std::uint32_t>().swap(dense_);
+  dense_.clear();
   sparse_.clear();
   count_ = 0;
 }

@@ -14,12 +14,14 @@
 
 #include "Filestream.h"
 #include "Journal.h"
+#include "PageArray.h"
 #include "Records.h"
 
 // TStringIndexes: string id -> file position of the live string record.
 // String ids are handed out one after another and every id ever handed out
 // took a record in the file, so the ids of a file are dense: they are held in
-// a plain array indexed by id (4 bytes a string). An id far beyond the array
+// a plain array indexed by id (4 bytes a string), in pages of its own, so that
+// the room reserved for a large file costs nothing until it is used. An id far beyond the array
 // (only a damaged file has one) goes to a small ordered map instead.
 class TStringIndexes {
  public:
@@ -45,7 +47,7 @@ class TStringIndexes {
  private:
   static constexpr std::uint32_t kDenseSlack = 1u
                                                << 20;  // how far past the array an id may grow it
-  std::vector<std::uint32_t> dense_;                   // index = id; 0 = absent
+  TPageArray<std::uint32_t> dense_;                    // index = id; 0 = absent
   std::map<std::uint32_t, std::uint32_t> sparse_;      // ids too far beyond dense_
   std::size_t count_ = 0;                              // live ids in both
 };

@@ -782,7 +782,7 @@ bool CADBEngine::LoadRecord(CRecordScanner& scan, std::uint32_t p, RecordHeader 
     if (header.state == kDeletedState)
       freeStrings[type - 1].push_back(p);
     else if (loadingPart)
-      partStrings.emplace_back(header.id, p);
+      partStrings.push_back({header.id, p});
     else
       strings.Insert(header.id, p, true);
     maxStringIdSeen = std::max(maxStringIdSeen, header.id);
@@ -865,7 +865,7 @@ void CADBEngine::MergePart(CADBEngine& part) {
   // touches it.
   std::jthread texts([&] {
     for (const auto& [id, position] : part.partStrings) strings.Insert(id, position, true);
-    std::vector<std::pair<std::uint32_t, std::uint32_t>>().swap(part.partStrings);
+    part.partStrings.clear();
   });
   for (int k = 0; k < kStringClasses; ++k)
     freeStrings[k].insert(freeStrings[k].end(), part.freeStrings[k].begin(),
@@ -914,6 +914,7 @@ void CADBEngine::LoadRecords() {
     if (partStart < near) {
       part = std::make_unique<CADBEngine>();
       part->loadingPart = true;
+      part->transactions.SharePalettesOf(transactions);
       part->partStrings.reserve((fileSize - partStart) / 28 + 1);
       reader = std::jthread([&, start = partStart, end = fileSize] {
         // Whatever stops the part (a read error, no memory) leaves the

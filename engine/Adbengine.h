@@ -229,7 +229,10 @@ class CADBEngine : public CAbstractDB {
   void MergePart(CADBEngine& part);
   static std::uint64_t parallelLoadFrom;
   bool loadingPart = false;  // a part engine: strings go to partStrings
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> partStrings;  // (id, position)
+  struct CPartString {
+    std::uint32_t id, position;
+  };
+  TPageArray<CPartString> partStrings;  // room for all reserved, paid for as used
   // After the scan: sorts the tables and makes the counters cover every id.
   void FinishLoad();
   // Releases the file and empties every table, without logging.

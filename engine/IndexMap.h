@@ -112,6 +112,7 @@ class TIndexMap {
       slots_[i].entry = entry;
     } else {
       slots_.insert(i, Slot{id, entry});
+      if (gapLength_ > 0 && i <= gapFrom_) ++gapFrom_;
     }
     ++live_;
     return true;
@@ -128,12 +129,14 @@ class TIndexMap {
     if (unordered_) {
       std::stable_sort(slots_.begin(), slots_.end(),
                        [](const Slot& a, const Slot& b) { return a.id < b.id; });
+      // (the gap repeats the id of a live slot before it: it goes too)
       auto last = std::unique(slots_.begin(), slots_.end(),
                               [](const Slot& a, const Slot& b) { return a.id == b.id; });
       slots_.resize_down(static_cast<std::size_t>(last - slots_.begin()));
+      gapFrom_ = gapLength_ = 0;
       unordered_ = false;
     }
-    live_ = slots_.size();
+    live_ = slots_.size() - gapLength_;
   }
 
   // Replaces the record of a live entry (as the compact transaction table
@@ -144,26 +147,32 @@ class TIndexMap {
   }
 
   // Bulk loading: moves the entries of `other`, which was filled by
-  // LoadAppend from later in the same file, behind these, each passed
-  // through `convert`. Entries are freed from `other` as they move, so the
-  // two maps together never hold more than one copy.
-  template <class F>
-  void LoadAppendFrom(TIndexMap& other, F convert) {
-    slots_.reserve(slots_.size() + other.slots_.size());
-    while (!other.slots_.empty()) {
-      // A block at a time: the other's pages are given back as they empty.
-      const std::size_t n = std::min<std::size_t>(other.slots_.size(), 1u << 16);
-      for (std::size_t i = 0; i < n; ++i) {
-        const Slot& slot = other.slots_[i];
-        LoadAppend(slot.id, convert(slot.entry));
-      }
-      other.slots_.pop_front(n);
+  // LoadAppend from later in the same file, behind these and returns the
+  // slot index of its first entry here. A large map's pages are moved, not
+  // copied: the slots between the two runs (the gap) become dead slots that
+  // repeat the last id before them, and the searches step over them.
+  std::size_t LoadAppendFrom(TIndexMap& other) {
+    const std::size_t from = slots_.size();
+    if (other.unordered_ ||
+        (from > 0 && !other.slots_.empty() && other.slots_.front().id <= slots_.back().id))
+      unordered_ = true;
+    std::size_t at = from;
+    if (from == 0) {
+      slots_.swap(other.slots_);
+    } else if (other.slots_.MappedBytes() < TPageArray<Slot>::kHugePage || gapLength_ != 0) {
+      for (const Slot& slot : other.slots_) slots_.push_back(slot);  // small, or a gap held
+    } else {
+      at = slots_.TakePagesOf(other.slots_);
+      const std::uint32_t last = slots_[from - 1].id;
+      for (std::size_t i = from; i < at; ++i) slots_[i] = Slot{last, Entry{}};
+      gapFrom_ = from;
+      gapLength_ = at - from;
     }
     other.clear();
+    return at;
   }
-  void LoadAppendFrom(TIndexMap& other) {
-    LoadAppendFrom(other, [](const Entry& entry) { return entry; });
-  }
+  // The entry in slot `i` (live or not), as LoadAppendFrom counts slots.
+  Entry& SlotEntry(std::size_t i) { return slots_[i].entry; }
 
   // Removes `id`; false when it is not present.
   bool Erase(std::uint32_t id) {
@@ -171,8 +180,8 @@ class TIndexMap {
     if (e == nullptr) return false;
     e->position = 0;
     --live_;
-    while (!slots_.empty() && slots_.front().entry.position == 0) slots_.pop_front();
-    while (!slots_.empty() && slots_.back().entry.position == 0) slots_.pop_back();
+    while (!slots_.empty() && slots_.front().entry.position == 0) PopFront();
+    while (!slots_.empty() && slots_.back().entry.position == 0) PopBack();
     if (slots_.size() > 1024 && slots_.size() > 2 * live_) Sweep();
     return true;
   }
@@ -180,22 +189,25 @@ class TIndexMap {
   void clear() {
     slots_.clear();
     live_ = 0;
+    gapFrom_ = gapLength_ = 0;
     unordered_ = false;
   }
 
  private:
   std::size_t LowerBound(std::uint32_t id) const {
-    // The ids are distinct and sorted, so slot i holds at least the first
-    // id + i: id's place is at most id - first id, and a slot holding k more
-    // than id is at most k places above it. Ids handed out one after another
-    // leave few gaps, so the search is short, or none at all.
+    // The ids are distinct and sorted, so (leaving out the gap) slot i holds
+    // at least the first id + i: id's place is at most id - first id, and a
+    // slot holding k more than id is at most k places above it. Ids handed
+    // out one after another leave few gaps, so the search is short, or none.
     std::size_t lo = 0, hi = slots_.size();
     if (!unordered_ && hi > 0 && id > slots_.front().id) {
-      const std::size_t probe = std::min<std::size_t>(id - slots_.front().id, hi - 1);
+      const auto slot = [&](std::size_t i) { return i < gapFrom_ ? i : i + gapLength_; };
+      const std::size_t i = std::min<std::size_t>(id - slots_.front().id, hi - gapLength_ - 1);
+      const std::size_t probe = slot(i);
       const std::uint32_t at = slots_[probe].id;
       if (at < id) return probe + 1;  // the last slot, below id
       if (at == id) return probe;
-      lo = probe - std::min<std::size_t>(at - id, probe);
+      lo = slot(i - std::min<std::size_t>(at - id, i));
       hi = probe;
     }
     auto it = std::lower_bound(slots_.begin() + lo, slots_.begin() + hi, id,
@@ -203,14 +215,32 @@ class TIndexMap {
     return static_cast<std::size_t>(it - slots_.begin());
   }
 
+  // Removes the first or the last slot, keeping the gap's place.
+  void PopFront() {
+    slots_.pop_front();
+    if (gapFrom_ > 0)
+      --gapFrom_;
+    else if (gapLength_ > 0)
+      --gapLength_;
+  }
+  void PopBack() {
+    slots_.pop_back();
+    if (gapLength_ > 0 && gapFrom_ + gapLength_ >= slots_.size())
+      gapLength_ = slots_.size() - std::min(gapFrom_, slots_.size());
+  }
+
   void Sweep() {
     TPageArray<Slot> kept;
     for (const Slot& s : slots_)
       if (s.entry.position != 0) kept.push_back(s);
     slots_.swap(kept);
+    gapFrom_ = gapLength_ = 0;
   }
 
   TPageArray<Slot> slots_;  // sorted by id (after FinishLoad); dead slots keep their id
   std::size_t live_ = 0;    // number of live slots
+  // The gap left by LoadAppendFrom: dead slots [gapFrom_, gapFrom_ + gapLength_)
+  // that repeat the id before them.
+  std::size_t gapFrom_ = 0, gapLength_ = 0;
   bool unordered_ = false;  // a LoadAppend broke the id order
 };

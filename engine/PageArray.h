@@ -15,10 +15,12 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 template <class T>
 class TPageArray {
@@ -51,6 +53,16 @@ class TPageArray {
   void push_back(const T& value) {
     if (end_ == capacity_) Grow(size() + 1);
     data_[end_++] = value;
+    written_ = std::max(written_, end_);
+  }
+  // Appends `count` elements left as they are and returns the first; the
+  // caller writes them.
+  T* append(std::size_t count) {
+    if (end_ + count > capacity_) Grow(size() + count);
+    T* first = data_ + end_;
+    end_ += count;
+    written_ = std::max(written_, end_);
+    return first;
   }
   void pop_back() { --end_; }
   // Drops the first `count` elements. The pages wholly before the first
@@ -76,9 +88,60 @@ class TPageArray {
     std::memmove(static_cast<void*>(at + 1), at, (end_ - begin_ - i) * sizeof(T));
     *at = value;
     ++end_;
+    written_ = std::max(written_, end_);
   }
   // Keeps the first `count` elements.
   void resize_down(std::size_t count) { end_ = begin_ + std::min(count, size()); }
+  // Makes the array `count` elements long; the elements added are zero
+  // bytes. Elements never written since their pages were mapped are zero
+  // already: only those once written are cleared, so growing into reserved
+  // room touches no page.
+  void resize_zeroed(std::size_t count) {
+    if (count <= size()) return resize_down(count);
+    if (begin_ + count > capacity_) Grow(count);
+    const std::size_t to = begin_ + count;
+    if (written_ > end_)
+      std::memset(static_cast<void*>(data_ + end_), 0, (std::min(written_, to) - end_) * sizeof(T));
+    end_ = to;
+    written_ = std::max(written_, end_);
+  }
+  std::size_t capacity() const { return capacity_ - begin_; }
+
+  // Moves the pages of `other` (which must not have dropped elements at its
+  // front) behind these, nothing copied, and returns the index of its first
+  // element here. Its first element goes where its pages keep their place
+  // within huge pages (a huge page split into small ones costs a fault per
+  // small page at its next use, dearly so in virtual machines): the elements
+  // between the end and there (fewer than a huge page has bytes) are left as
+  // they are. `other` is left empty.
+  std::size_t TakePagesOf(TPageArray& other) {
+    if (other.data_ == nullptr) return size();
+    const std::size_t room = size() + kHugePage + other.bytes_ / sizeof(T) + 1;
+    if (begin_ + room > capacity_) Grow(room);
+    const auto address = [](const void* p) { return reinterpret_cast<std::uintptr_t>(p); };
+    std::size_t at = size();
+    const std::size_t most = at + kHugePage;
+    while (at < most && (address(data_ + begin_ + at) - address(other.data_)) % kHugePage != 0)
+      ++at;
+    if (at == most) {  // (not met: every placement is tried)
+      at = size();
+      while (address(data_ + begin_ + at) % PageSize() != 0) ++at;
+    }
+    if (mremap(other.data_, other.bytes_, other.bytes_, MREMAP_MAYMOVE | MREMAP_FIXED,
+               data_ + begin_ + at) == MAP_FAILED)
+      throw std::bad_alloc();
+    const std::size_t seam = (begin_ + at) * sizeof(T);
+    AddSeam(seam);
+    AddSeam(seam + other.bytes_);
+    end_ = begin_ + at + other.size();
+    written_ = std::max(written_, begin_ + at + other.written_);
+    other.data_ = nullptr;  // the pages are these now
+    other.Release();
+    return at;
+  }
+  // Bytes mapped; an array this large may be taken by TakePagesOf.
+  std::size_t MappedBytes() const { return bytes_; }
+  static constexpr std::size_t kHugePage = std::size_t{2} << 20;
   // Makes room for `count` elements in all, so that pushing up to it does not
   // remap.
   void reserve(std::size_t count) {
@@ -92,6 +155,8 @@ class TPageArray {
     std::swap(capacity_, o.capacity_);
     std::swap(bytes_, o.bytes_);
     std::swap(released_, o.released_);
+    std::swap(written_, o.written_);
+    seams_.swap(o.seams_);
   }
 
  private:
@@ -115,21 +180,46 @@ class TPageArray {
     const std::size_t page = PageSize();
     std::size_t bytes = std::max(bytes_ * 2, page);
     while (bytes / sizeof(T) < count) bytes *= 2;
-    void* at = bytes_ == 0 ? mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
-                                  MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)
-                           : mremap(data_, bytes_, bytes, MREMAP_MAYMOVE);
-    if (at == MAP_FAILED) throw std::bad_alloc();
-    constexpr std::size_t kHugePage = std::size_t{2} << 20;
+    void* at = MAP_FAILED;
+    if (bytes_ == 0 || !seams_.empty()) {
+      at = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+      if (at == MAP_FAILED) throw std::bad_alloc();
+      // Pages taken from other arrays are mappings of their own, which one
+      // mremap cannot move together: each piece is moved on its own into
+      // the new mapping, which leaves nothing at the old place. (Moving a
+      // whole mapping into room mapped for it does not fail.)
+      for (std::size_t k = 0; k <= seams_.size() && bytes_ != 0; ++k) {
+        const std::size_t from = k == 0 ? 0 : seams_[k - 1];
+        const std::size_t to = k == seams_.size() ? bytes_ : seams_[k];
+        if (mremap(reinterpret_cast<char*>(data_) + from, to - from, to - from,
+                   MREMAP_MAYMOVE | MREMAP_FIXED, static_cast<char*>(at) + from) == MAP_FAILED)
+          throw std::bad_alloc();
+      }
+    } else {
+      at = mremap(data_, bytes_, bytes, MREMAP_MAYMOVE);
+      if (at == MAP_FAILED) throw std::bad_alloc();
+    }
     if (bytes >= kHugePage) madvise(at, bytes, MADV_HUGEPAGE);  // a hint: failure is harmless
+    const std::size_t oldBytes = bytes_;
     data_ = static_cast<T*>(at);
     bytes_ = bytes;
     capacity_ = bytes / sizeof(T);
+    if (!seams_.empty()) AddSeam(oldBytes);  // the new pages beyond are a mapping of their own
+  }
+
+  // Notes a boundary between mappings (a superset of them does no harm:
+  // moving part of one mapping works alike).
+  void AddSeam(std::size_t offset) {
+    const auto at = std::lower_bound(seams_.begin(), seams_.end(), offset);
+    if (offset != 0 && offset < bytes_ && (at == seams_.end() || *at != offset))
+      seams_.insert(at, offset);
   }
 
   void Release() {
     if (data_ != nullptr) munmap(data_, bytes_);
     data_ = nullptr;
-    begin_ = end_ = capacity_ = bytes_ = released_ = 0;
+    begin_ = end_ = capacity_ = bytes_ = released_ = written_ = 0;
+    seams_.clear();
   }
 
   T* data_ = nullptr;
@@ -137,4 +227,6 @@ class TPageArray {
   std::size_t capacity_ = 0;         // elements the mapping holds
   std::size_t bytes_ = 0;            // bytes mapped
   std::size_t released_ = 0;         // bytes at the start given back by pop_front
+  std::size_t written_ = 0;          // elements from here on were never written: zero
+  std::vector<std::size_t> seams_;   // byte offsets where pages taken by TakePagesOf start and end
 };

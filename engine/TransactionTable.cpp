@@ -1,7 +1,10 @@
+#include <sys/mman.h>
+
 #include <array>
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <new>
 
 #include "Records.h"
 
@@ -67,10 +70,11 @@ TTransactionIndexes::Packed TTransactionIndexes::Pack(std::uint32_t position,
   const bool oneAmount = record.amountOut == record.amountIn && record.amountOut >= INT32_MIN &&
                          record.amountOut <= INT32_MAX;
   if (oneAmount && MinutesOfDate(record.date, packed.minutes)) {
-    const int combination =
-        combinations_.IndexOf(Combination{record.fromAccount, record.toAccount, record.memberId,
-                                          record.categoryId, record.sectionId});
-    const int quantity = quantities_.IndexOf(std::bit_cast<std::uint32_t>(record.quantity));
+    CPalettes& palettes = *palettes_;
+    const int combination = palettes.combinations.IndexOf(
+        Combination{record.fromAccount, record.toAccount, record.memberId, record.categoryId,
+                    record.sectionId});
+    const int quantity = palettes.quantities.IndexOf(std::bit_cast<std::uint32_t>(record.quantity));
     if (combination >= 0 && quantity >= 0) {
       packed.shape =
           static_cast<std::uint32_t>(quantity) << 16 | static_cast<std::uint32_t>(combination);
@@ -116,58 +120,89 @@ std::size_t HashOf(const TTransactionIndexes::Combination& c) {
 
 }  // namespace
 
+namespace {
+
+// Zeroed room of its own: pages not used cost nothing.
+void* MapZeroed(std::size_t bytes) {
+  void* at = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (at == MAP_FAILED) throw std::bad_alloc();
+  return at;
+}
+
+}  // namespace
+
 template <class Value>
-int TTransactionIndexes::TPalette<Value>::IndexOf(const Value& value) {
-  constexpr std::size_t kMost = 0xFFFF;  // values; the lookup stays under half full
-  if (2 * (values_.size() + 1) > lookup_.size() && values_.size() < kMost) {
-    std::vector<std::uint16_t> wider(std::max<std::size_t>(64, 2 * lookup_.size()), 0);
-    const std::size_t mask = wider.size() - 1;
-    for (std::size_t i = 0; i < values_.size(); ++i) {
-      std::size_t at = HashOf(values_[i]) & mask;
-      while (wider[at] != 0) at = (at + 1) & mask;
-      wider[at] = static_cast<std::uint16_t>(i + 1);
-    }
-    lookup_.swap(wider);
-  }
-  const std::size_t mask = lookup_.size() - 1;
-  std::size_t at = HashOf(value) & mask;
-  for (; lookup_[at] != 0; at = (at + 1) & mask)
-    if (values_[lookup_[at] - 1u] == value) return lookup_[at] - 1;
-  if (values_.size() >= kMost) return -1;
-  values_.push_back(value);
-  lookup_[at] = static_cast<std::uint16_t>(values_.size());
-  return lookup_[at] - 1;
+TTransactionIndexes::TPalette<Value>::TPalette()
+    : values_(static_cast<Value*>(MapZeroed(kMost * sizeof(Value)))),
+      lookup_(static_cast<std::atomic<std::uint16_t>*>(
+          MapZeroed(kLookup * sizeof(std::atomic<std::uint16_t>)))) {}
+
+template <class Value>
+TTransactionIndexes::TPalette<Value>::~TPalette() {
+  munmap(values_, kMost * sizeof(Value));
+  munmap(lookup_, kLookup * sizeof(std::atomic<std::uint16_t>));
 }
 
 template <class Value>
-void TTransactionIndexes::TPalette<Value>::clear() {
-  std::vector<Value>().swap(values_);
-  std::vector<std::uint16_t>().swap(lookup_);
+int TTransactionIndexes::TPalette<Value>::IndexOf(const Value& value) {
+  constexpr std::size_t mask = kLookup - 1;
+  const std::size_t start = HashOf(value) & mask;
+  // A slot, once set, never changes, and its value was written before it.
+  for (std::size_t at = start;; at = (at + 1) & mask) {
+    const std::uint16_t held = lookup_[at].load(std::memory_order_acquire);
+    if (held == 0) break;
+    if (values_[held - 1u] == value) return held - 1;
+  }
+  const std::lock_guard<std::mutex> lock(entering_);
+  std::size_t at = start;
+  for (;; at = (at + 1) & mask) {  // again: the other thread may have entered it
+    const std::uint16_t held = lookup_[at].load(std::memory_order_relaxed);
+    if (held == 0) break;
+    if (values_[held - 1u] == value) return held - 1;
+  }
+  const std::size_t n = count_.load(std::memory_order_relaxed);
+  if (n >= kMost) return -1;
+  values_[n] = value;
+  lookup_[at].store(static_cast<std::uint16_t>(n + 1), std::memory_order_release);
+  count_.store(n + 1, std::memory_order_release);
+  return static_cast<int>(n);
 }
 
 void TTransactionIndexes::LoadAppendFrom(TTransactionIndexes& other) {
-  // Each of the other's combinations and quantities gets its index here; a
-  // full palette (-1) sends the records using it to the overflow list.
-  std::vector<int> combination(other.combinations_.size()), quantity(other.quantities_.size());
-  for (std::size_t i = 0; i < combination.size(); ++i)
-    combination[i] = combinations_.IndexOf(other.combinations_[static_cast<std::uint32_t>(i)]);
-  for (std::size_t i = 0; i < quantity.size(); ++i)
-    quantity[i] = quantities_.IndexOf(other.quantities_[static_cast<std::uint32_t>(i)]);
   if (other.lowDay_ <= other.highDay_) {  // (a map being loaded counts no entries yet)
     NoteDayKey(other.lowDay_);
     NoteDayKey(other.highDay_);
   }
-  map_.LoadAppendFrom(other.map_, [&](const Packed& packed) {
-    if (packed.shape != kOverflow) {
-      const int c = combination[packed.shape & 0xFFFF], q = quantity[packed.shape >> 16];
-      if (c >= 0 && q >= 0) {
-        Packed moved = packed;
-        moved.shape = static_cast<std::uint32_t>(q) << 16 | static_cast<std::uint32_t>(c);
-        return moved;
-      }
-    }
-    return Pack(packed.position, other.Unpack(packed));
-  });
+  const bool shared = other.palettes_ == palettes_;
+  std::vector<std::uint32_t> whole;
+  whole.swap(other.loadedWhole_);
+  const std::size_t at = map_.LoadAppendFrom(other.map_);
+  // The records held whole refer to the other's overflow list. Records whose
+  // combination and quantity the other entered in tables of its own get the
+  // indexes of these tables; a full table (-1) sends them to the overflow
+  // list.
+  std::vector<int> combination, quantity;
+  if (!shared) {
+    for (std::size_t i = 0; i < other.palettes_->combinations.size(); ++i)
+      combination.push_back(palettes_->combinations.IndexOf(
+          other.palettes_->combinations[static_cast<std::uint32_t>(i)]));
+    for (std::size_t i = 0; i < other.palettes_->quantities.size(); ++i)
+      quantity.push_back(palettes_->quantities.IndexOf(
+          other.palettes_->quantities[static_cast<std::uint32_t>(i)]));
+  }
+  for (std::size_t slot = at; !shared && slot < map_.SlotCount(); ++slot) {
+    Packed& packed = map_.SlotEntry(slot);
+    if (packed.shape == kOverflow) continue;
+    const int c = combination[packed.shape & 0xFFFF], q = quantity[packed.shape >> 16];
+    if (c >= 0 && q >= 0)
+      packed.shape = static_cast<std::uint32_t>(q) << 16 | static_cast<std::uint32_t>(c);
+    else
+      packed = Pack(packed.position, other.Unpack(packed));
+  }
+  for (std::uint32_t slot : whole) {
+    Packed& packed = map_.SlotEntry(at + slot);
+    packed = Pack(packed.position, other.overflow_[static_cast<std::uint32_t>(packed.amount)]);
+  }
   other.clear();
 }
 
@@ -191,8 +226,8 @@ bool TTransactionIndexes::Erase(std::uint32_t id) {
 
 void TTransactionIndexes::clear() {
   map_.clear();
-  combinations_.clear();
-  quantities_.clear();
+  palettes_ = std::make_shared<CPalettes>();
+  std::vector<std::uint32_t>().swap(loadedWhole_);
   std::vector<TransactionRecord>().swap(overflow_);
   std::vector<std::uint32_t>().swap(overflowFree_);
   lowDay_ = INT32_MAX;
@@ -216,14 +251,14 @@ TransactionRecord TTransactionIndexes::RecordOf(Ptr entry) const {
 
 TransactionRecord TTransactionIndexes::Unpack(const Packed& p) const {
   if (p.shape == kOverflow) return overflow_[static_cast<std::uint32_t>(p.amount)];
-  const Combination& c = combinations_[p.shape & 0xFFFF];
+  const Combination& c = palettes_->combinations[p.shape & 0xFFFF];
   TransactionRecord r;
   r.date = DateOfMinutes(p.minutes);
   r.fromAccount = c.fromAccount;
   r.toAccount = c.toAccount;
   r.amountOut = p.amount;
   r.amountIn = p.amount;
-  r.quantity = std::bit_cast<float>(quantities_[p.shape >> 16]);
+  r.quantity = std::bit_cast<float>(palettes_->quantities[p.shape >> 16]);
   r.memberId = c.memberId;
   r.categoryId = c.categoryId;
   r.sectionId = c.sectionId;
@@ -233,7 +268,10 @@ TransactionRecord TTransactionIndexes::Unpack(const Packed& p) const {
 }
 
 std::size_t TTransactionIndexes::ExtraBytes() const {
-  return combinations_.Bytes() + quantities_.Bytes() +
+  return palettes_->combinations.Bytes() + palettes_->quantities.Bytes() +
          overflow_.capacity() * sizeof(TransactionRecord) +
          overflowFree_.capacity() * sizeof(std::uint32_t);
 }
+
+template class TTransactionIndexes::TPalette<TTransactionIndexes::Combination>;
+template class TTransactionIndexes::TPalette<std::uint32_t>;

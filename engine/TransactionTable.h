@@ -23,9 +23,12 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -131,12 +134,21 @@ class TTransactionIndexes {
   // As TIndexMap::Insert, LoadAppend, FinishLoad and Erase.
   bool Insert(std::uint32_t id, const CTransactionIndex& entry);
   void LoadAppend(std::uint32_t id, const CTransactionIndex& entry) {
-    map_.LoadAppend(id, Pack(entry.position, entry.record));
+    const Packed packed = Pack(entry.position, entry.record);
+    if (packed.shape == kOverflow) loadedWhole_.push_back(map_.SlotCount());
+    map_.LoadAppend(id, packed);
   }
+  // Lets this table, empty, enter combinations and quantities into the
+  // tables of `other` while it loads, from another thread: the transactions
+  // of the two then move from one to the other as they are.
+  void SharePalettesOf(const TTransactionIndexes& other) { palettes_ = other.palettes_; }
   // Moves the transactions of `other`, loaded from later in the same file,
   // behind these (see TIndexMap::LoadAppendFrom).
   void LoadAppendFrom(TTransactionIndexes& other);
-  void FinishLoad() { map_.FinishLoad(); }
+  void FinishLoad() {
+    map_.FinishLoad();
+    std::vector<std::uint32_t>().swap(loadedWhole_);
+  }
   bool Erase(std::uint32_t id);
   void clear();
 
@@ -196,8 +208,10 @@ class TTransactionIndexes {
   std::int32_t LowestDayKey() const { return lowDay_; }
   std::int32_t HighestDayKey() const { return highDay_; }
 
-  std::size_t CombinationCount() const { return combinations_.size(); }
-  const Combination& CombinationAt(std::uint32_t index) const { return combinations_[index]; }
+  std::size_t CombinationCount() const { return palettes_->combinations.size(); }
+  const Combination& CombinationAt(std::uint32_t index) const {
+    return palettes_->combinations[index];
+  }
   static double DateOfMinutes(std::int32_t minutes);
   // The whole day of DateOfMinutes(minutes): the minutes divided toward
   // zero, as the date's day is truncated.
@@ -224,22 +238,34 @@ class TTransactionIndexes {
   static constexpr std::uint32_t kOverflow = UINT32_MAX;
 
   // The distinct values of one kind met so far, each under a 16-bit index
-  // (0xFFFF is never handed out, so that no shape equals kOverflow).
+  // (0xFFFF is never handed out, so that no shape equals kOverflow). Two
+  // threads loading the halves of a file may enter values at once: a value
+  // found is read without a lock, a new one is entered under one. The room
+  // is mapped whole at first and filled as values come.
   template <class Value>
   class TPalette {
    public:
+    TPalette();
+    ~TPalette();
+    TPalette(const TPalette&) = delete;
+    TPalette& operator=(const TPalette&) = delete;
     // The index of `value`, entered when new; -1 when the palette is full.
     int IndexOf(const Value& value);
     const Value& operator[](std::uint32_t index) const { return values_[index]; }
-    std::size_t size() const { return values_.size(); }
-    std::size_t Bytes() const {
-      return values_.capacity() * sizeof(Value) + lookup_.capacity() * sizeof(std::uint16_t);
-    }
-    void clear();
+    std::size_t size() const { return count_.load(std::memory_order_acquire); }
+    std::size_t Bytes() const { return size() * (sizeof(Value) + 2 * sizeof(std::uint16_t)); }
 
    private:
-    std::vector<Value> values_;
-    std::vector<std::uint16_t> lookup_;  // open addressing: index + 1, 0 = empty
+    static constexpr std::size_t kMost = 0xFFFF;      // values
+    static constexpr std::size_t kLookup = 1u << 17;  // under half full
+    Value* values_ = nullptr;                         // kMost of them
+    std::atomic<std::uint16_t>* lookup_ = nullptr;    // open addressing: index + 1, 0 = empty
+    std::atomic<std::size_t> count_{0};
+    std::mutex entering_;
+  };
+  struct CPalettes {
+    TPalette<Combination> combinations;
+    TPalette<std::uint32_t> quantities;  // the bits of the float
   };
 
   Packed Pack(std::uint32_t position, const TransactionRecord& record);
@@ -256,8 +282,8 @@ class TTransactionIndexes {
   }
 
   TIndexMap<Packed> map_;
-  TPalette<Combination> combinations_;
-  TPalette<std::uint32_t> quantities_;  // the bits of the float
+  std::shared_ptr<CPalettes> palettes_ = std::make_shared<CPalettes>();
+  std::vector<std::uint32_t> loadedWhole_;  // slots of records held whole, while loading
   std::vector<TransactionRecord> overflow_;
   std::vector<std::uint32_t> overflowFree_;  // overflow_ indexes free for reuse
   std::int32_t lowDay_ = INT32_MAX, highDay_ = INT32_MIN;

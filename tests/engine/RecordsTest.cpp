@@ -153,6 +153,48 @@ TEST(IndexMap, EraseHidesEntriesAndSweepsKeepTheRest) {
   EXPECT_EQ(Ids(map).back(), 20101u);
 }
 
+TEST(IndexMap, TakesOverALargeMapAndFindsAcrossTheGap) {
+  // The later map is large enough for its pages to be moved: dead slots lie
+  // between the two runs. Every search, insert, erase from either end and
+  // growth afterwards must step over them.
+  TIndexMap<TestEntry> map, later;
+  std::vector<bool> held(330'000, false);
+  auto load = [&](TIndexMap<TestEntry>& into, std::uint32_t from, std::uint32_t to) {
+    for (std::uint32_t id = from; id < to; ++id) {
+      into.LoadAppend(id, Entry(1024 + id, int(id)));
+      held[id] = true;
+    }
+  };
+  load(map, 100, 1100);
+  load(later, 1105, 301105);
+  EXPECT_GE(map.LoadAppendFrom(later), 1000u);
+  map.FinishLoad();
+  EXPECT_TRUE(later.empty());
+  EXPECT_EQ(map.size(), 301000u);
+  auto findsAll = [&](const char* step) {
+    for (std::uint32_t id = 0; id < held.size(); ++id) {
+      const TestEntry* found = map.Find(id);
+      ASSERT_EQ(found != nullptr, held[id]) << step << ", id " << id;
+      if (found != nullptr) {
+        ASSERT_EQ(found->record, int(id)) << step;
+      }
+    }
+    const std::vector<std::uint32_t> ids = Ids(map);
+    ASSERT_EQ(ids.size(), map.size()) << step;
+    EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end())) << step;
+  };
+  findsAll("taken over");
+  ASSERT_TRUE(map.Insert(1102, Entry(9000, 1102)));
+  held[1102] = true;
+  EXPECT_FALSE(map.Insert(1099, Entry(9001, 0))) << "the id before the gap is held";
+  for (std::uint32_t id = 301104; id > 301000; --id) held[id] = !map.Erase(id);
+  findsAll("inserted between, erased at the end");
+  for (std::uint32_t id = 100; id < 1100; ++id) held[id] = !map.Erase(id);
+  for (std::uint32_t id = 310'000; id < 330'000; ++id)
+    held[id] = map.Insert(id, Entry(1024 + id, int(id)));
+  findsAll("the first run erased, grown past the moved pages");
+}
+
 TEST(PageArray, KeepsTheValuesOfADequeThroughGrowthAndFrontDrops) {
   // The same operations on the array and on a deque, across growths by
   // remapping, drops from the front that give pages back (over 1 MB), and
@@ -191,4 +233,21 @@ TEST(PageArray, KeepsTheValuesOfADequeThroughGrowthAndFrontDrops) {
   same("emptied from the front");
   push(3);
   same("filled again");
+  // Growing by resize_zeroed clears what was written before, and nothing else.
+  array.resize_down(1);
+  array.resize_zeroed(1'000'000);
+  model.resize(1);
+  model.resize(1'000'000, 0);
+  same("cut back and grown with zeros");
+  // Pages taken from another array follow these; growth moves both.
+  TPageArray<std::uint64_t> other;
+  for (std::uint64_t i = 0; i < 400'000; ++i) other.push_back(i * 3);
+  const std::size_t at = array.TakePagesOf(other);
+  ASSERT_GE(at, model.size());
+  model.resize(at, 0);  // (what lies between is left as it was: zeros here)
+  for (std::uint64_t i = 0; i < 400'000; ++i) model.push_back(i * 3);
+  EXPECT_TRUE(other.empty());
+  same("after taking the pages of another");
+  push(3'000'000);
+  same("grown past the pages taken");
 }

@@ -120,4 +120,40 @@ TEST(TransactionTable, HoldsRecordsWholeOnceAPaletteIsFull) {
   EXPECT_EQ(i, 0x10000u + 10);
 }
 
+TEST(TransactionTable, TakesOverALaterHalfExactly) {
+  // The second half of a file, loaded on its own (sharing the tables of
+  // combinations and quantities, or with tables of its own), then taken
+  // over: large enough for its pages to be moved, with records held whole.
+  auto record = [](std::uint32_t i) {
+    TransactionRecord r = Expense(46000 + i % 700 + (i % 3) / 1440.0, 1 + i);
+    r.quantity = static_cast<float>(i % 301);
+    r.categoryId = 140 + i % 7;
+    if (i % 997 == 0) r.amountIn = 5;  // two amounts: held whole
+    return r;
+  };
+  for (const bool shared : {true, false}) {
+    TTransactionIndexes first, second;
+    if (shared) second.SharePalettesOf(first);
+    constexpr std::uint32_t kHalf = 120'000;
+    for (std::uint32_t i = 0; i < 2 * kHalf; ++i) {
+      CTransactionIndex entry;
+      entry.position = 1024 + i;
+      entry.record = record(i);
+      (i < kHalf ? first : second).LoadAppend(100 + i, entry);
+    }
+    first.LoadAppendFrom(second);
+    first.FinishLoad();
+    ASSERT_EQ(first.size(), 2 * kHalf) << shared;
+    EXPECT_EQ(first.OverflowCount(), 2 * kHalf / 997 + 1) << shared;
+    std::uint32_t i = 0;
+    for (auto [id, entry] : first) {
+      ASSERT_EQ(id, 100 + i) << shared;
+      ASSERT_EQ(entry->position, 1024 + i) << shared;
+      ASSERT_TRUE(SameBytes(entry->record, record(i))) << shared << ", record " << i;
+      ++i;
+    }
+    EXPECT_TRUE(SameBytes(first.Find(100 + kHalf + 997 * 3)->record, record(kHalf + 997 * 3)));
+  }
+}
+
 }  // namespace
