@@ -10,6 +10,7 @@
 
 #include "BulkTexts.h"
 #include "Folding.h"
+#include "PageArray.h"
 #include "Textcodec.h"
 
 namespace {
@@ -324,7 +325,9 @@ CCategoryLearner::CCategoryLearner(CDataBase& db, std::size_t newest)
   };
   // The newest of them, at most `newest`, found from the highest id down
   // and then taken in id order.
-  std::vector<TransactionRecord> recent;
+  // (Lists of a million and more are kept in page arrays: they fill huge
+  // pages rather than faulting in 4 KB ones.)
+  TPageArray<TransactionRecord> recent;
   std::uint32_t lowestText = UINT32_MAX;
   db.Transactions().ForEachDescending([&](std::uint32_t, TTransactionIndexes::Ptr entry) {
     const TransactionRecord r = entry->record;
@@ -337,35 +340,37 @@ CCategoryLearner::CCategoryLearner(CDataBase& db, std::size_t newest)
       if (text != 0) lowestText = std::min(lowestText, text);
     return recent.size() < newest;
   });
-  std::vector<CTaught> taught;
+  TPageArray<CTaught> taught;
   std::vector<std::uint32_t> stringIds;
   CStringIdMap ofString(db.GetNextStringId(), 2 * recent.size(), lowestText);  // -> taught
   taught.reserve(recent.size());
   stringIds.reserve(recent.size());
-  for (auto r = recent.rbegin(); r != recent.rend(); ++r) {
+  for (const TransactionRecord* r = recent.end(); r-- != recent.begin();) {
     const bool expense = r->toAccount == 0;
     const auto index = static_cast<std::uint32_t>(taught.size());
     taught.push_back({data_->Label(*r), expense ? r->fromAccount : r->toAccount, expense ? 0 : 1});
     for (std::uint32_t text : {r->descriptionId, r->commentId})
       if (text != 0 && ofString.Emplace(text, index)) stringIds.push_back(text);
   }
-  recent = {};
+  recent.clear();
   // Every text is folded once, on two threads for many: each takes the
   // texts of one run of transactions.
   std::size_t split = stringIds.size() >= kTwoThreadTexts ? stringIds.size() / 2 : 0;
   while (split > 0 && split < stringIds.size() &&
          ofString.Find(stringIds[split]) == ofString.Find(stringIds[split - 1]))
     ++split;
-  std::vector<std::uint64_t> textWords[2];  // the telling words by part
-  textWords[0].reserve(2 * split);
-  textWords[1].reserve(2 * (stringIds.size() - split));
+  struct alignas(64) CPartWords {  // (apart: each thread writes its own)
+    TPageArray<std::uint64_t> words;
+  } textWords[2];  // the telling words by part
+  textWords[0].words.reserve(2 * split);
+  textWords[1].words.reserve(2 * (stringIds.size() - split));
   std::string scratch[2];
   ReadStringsInTwo(
       db, stringIds, split, [&](int part, std::uint32_t text, std::string_view stored) {
         CTaught& t = taught[ofString.Find(text)];
         if (t.texts == 2) return;  // each text is asked for once
         const int k = t.texts++;
-        std::vector<std::uint64_t>& to = textWords[part];
+        TPageArray<std::uint64_t>& to = textWords[part].words;
         t.part = part;
         t.begin[k] = static_cast<std::uint32_t>(to.size());
         ForEachTellingWord(stored, scratch[part], [&](std::uint64_t word) { to.push_back(word); });
@@ -378,7 +383,7 @@ CCategoryLearner::CCategoryLearner(CDataBase& db, std::size_t newest)
   std::vector<std::uint64_t> words;
   for (const CTaught& t : taught) {
     words.clear();
-    const std::vector<std::uint64_t>& from = textWords[t.part];
+    const TPageArray<std::uint64_t>& from = textWords[t.part].words;
     for (int k = 0; k < t.texts; ++k)
       words.insert(words.end(), from.begin() + t.begin[k], from.begin() + t.end[k]);
     if (words.empty()) continue;
