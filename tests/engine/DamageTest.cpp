@@ -261,6 +261,52 @@ TEST_F(Damage, TwoThreadsReadAFileAsOneScanDoes) {
   }
 }
 
+// A second half of over a hundred thousand transactions is taken over by
+// moving its pages. Deleting at the start and at the seam and adding after
+// it then give what one scan gives.
+TEST_F(Damage, TwoThreadsTakeOverALargeHalfAsOneScanReadsIt) {
+  CFileBuilder file;
+  file.Counters(300'000, 300'000);
+  file.String(150, "shop");
+  TransactionRecord t = CashExpense();
+  t.descriptionId = 150;
+  constexpr std::uint32_t kCount = 220'000;
+  for (std::uint32_t i = 0; i < kCount; ++i) {
+    t.date = 46000 + i / 500.0;  // some with seconds: held whole
+    t.amountOut = i;
+    t.amountIn = i % 1000 == 0 ? i + 7 : i;  // two amounts: held whole
+    t.quantity = static_cast<float>(i % 50);
+    file.Table(kTransactionRecord, 200 + i, t);
+  }
+  std::string seen[2];
+  std::vector<char> after[2];
+  for (int parallel = 0; parallel < 2; ++parallel) {
+    const std::string path = dir.Path(parallel ? "parallel.vlt" : "serial.vlt");
+    file.Save(path);
+    CADBEngine::SetParallelLoadFrom(parallel ? 0 : UINT64_MAX);
+    capture.Clear();
+    ASSERT_TRUE(db.OpenFile(path));
+    CADBEngine::SetParallelLoadFrom(std::uint64_t{64} << 20);
+    EXPECT_EQ(capture.LoggedPrefix("| Read by two threads"), parallel == 1);
+    db.DelItem<CTransactionIndex>(200);
+    for (std::uint32_t id = 200 + kCount * 47 / 100 - 300; id < 200 + kCount * 53 / 100; id += 97)
+      db.DelItem<CTransactionIndex>(id);  // around the seam
+    for (int i = 0; i < 3; ++i) db.AddItem(t);
+    std::string& all = seen[parallel];
+    for (auto [id, e] : db.Transactions()) {
+      all += std::to_string(id) + "@" + std::to_string(e->position) + ":";
+      all.append(reinterpret_cast<const char*>(&e->record), sizeof e->record);
+    }
+    TTransactionInterval::iterator first, last;
+    db.GetItemsInterval(-1e6, 1e6, first, last);
+    for (auto it = first; it != last; ++it) all += " " + std::to_string(it->id);
+    db.CloseFile();
+    after[parallel] = ReadFileBytes(path);
+  }
+  EXPECT_TRUE(seen[0] == seen[1]);
+  EXPECT_TRUE(after[0] == after[1]);
+}
+
 // A text may hold bytes that read as records. When the second thread's
 // starting point falls inside such a text, what it read is dropped.
 TEST_F(Damage, RecordsInsideATextAreNeverLoaded) {
