@@ -406,7 +406,7 @@ CADBEngine::EReplay CADBEngine::ReplayJournal(const CChangeJournal& changes, boo
   if (!CheckOpened(operation)) return EReplay::kNotDone;
   CChangeJournal* const noting = journal;
   journal = nullptr;
-  const std::vector<CJournalOp>& ops = changes.Ops();
+  const TPageArray<CJournalOp>& ops = changes.Ops();
   const std::size_t n = ops.size();
   auto opAt = [&](std::size_t k) -> const CJournalOp& { return undo ? ops[n - 1 - k] : ops[k]; };
   auto replay = [&](std::size_t k, bool forward) {

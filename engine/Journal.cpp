@@ -13,15 +13,15 @@ void CChangeJournal::Note(EJournalOp op, std::uint8_t type, std::uint32_t id,
   entry.offset = static_cast<std::uint32_t>(bytes_.size());
   entry.size = static_cast<std::uint32_t>(size);
   const std::size_t images = after != nullptr ? 2 : 1;
-  bytes_.resize(bytes_.size() + images * size);
   if (size != 0) {
-    std::memcpy(bytes_.data() + entry.offset, bytes, size);
-    if (after != nullptr) std::memcpy(bytes_.data() + entry.offset + size, after, size);
+    char* to = bytes_.append(images * size);
+    std::memcpy(to, bytes, size);
+    if (after != nullptr) std::memcpy(to + size, after, size);
   }
   ops_.push_back(entry);
 }
 
 void CChangeJournal::clear() {
-  std::vector<CJournalOp>().swap(ops_);
-  std::vector<char>().swap(bytes_);
+  ops_.clear();
+  bytes_.clear();
 }

@@ -12,7 +12,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
-#include <vector>
+
+#include "PageArray.h"
 
 enum class EJournalOp : std::uint8_t {
   kItemAdded,      // bytes: the record as added
@@ -37,21 +38,23 @@ class CChangeJournal {
   void Note(EJournalOp op, std::uint8_t type, std::uint32_t id, std::uint32_t position,
             const void* bytes, std::size_t size, const void* after = nullptr);
 
-  const std::vector<CJournalOp>& Ops() const { return ops_; }
+  const TPageArray<CJournalOp>& Ops() const { return ops_; }
   bool empty() const { return ops_.empty(); }
   // The image of an op: the record or text (for an edit, the one before).
   std::string_view Bytes(const CJournalOp& op) const {
-    return {bytes_.data() + op.offset, op.size};
+    return {bytes_.begin() + op.offset, op.size};
   }
   // The record after an edit.
   std::string_view After(const CJournalOp& op) const {
-    return {bytes_.data() + op.offset + op.size, op.size};
+    return {bytes_.begin() + op.offset + op.size, op.size};
   }
   // The memory the journal holds, for limiting how many runs are kept.
   std::size_t MemoryUse() const { return ops_.capacity() * sizeof(CJournalOp) + bytes_.capacity(); }
   void clear();
 
  private:
-  std::vector<CJournalOp> ops_;
-  std::vector<char> bytes_;
+  // In pages of their own: the journal of a large import holds a hundred
+  // megabytes, which grow without a second copy.
+  TPageArray<CJournalOp> ops_;
+  TPageArray<char> bytes_;
 };

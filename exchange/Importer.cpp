@@ -491,13 +491,13 @@ std::vector<CColumnFormat> SuggestColumns(const CSourceTable& table, std::size_t
 std::string_view CImportPlan::Text(std::uint32_t text) const {
   if (text == 0 || text > spans_.size()) return {};
   const CSpan& span = spans_[text - 1];
-  return std::string_view(texts_).substr(span.at, span.size);
+  return std::string_view(texts_.begin() + span.at, span.size);
 }
 
 std::uint32_t CImportPlan::AddText(std::string_view text) {
   if (text.empty()) return 0;
   spans_.push_back({texts_.size(), static_cast<std::uint32_t>(text.size())});
-  texts_.append(text);
+  std::memcpy(texts_.append(text.size()), text.data(), text.size());
   return static_cast<std::uint32_t>(spans_.size());
 }
 

@@ -19,6 +19,7 @@
 #include "Delimited.h"
 #include "Formats.h"
 #include "Omrindb.h"
+#include "PageArray.h"
 
 // What a column holds, in the order the import window lists them.
 enum class EColumnType : std::uint8_t {
@@ -196,7 +197,8 @@ struct CStatementBalance {
 
 class CImportPlan {
  public:
-  std::vector<CPlannedRow> rows;
+  // (Page arrays: a million rows grow without a second copy.)
+  TPageArray<CPlannedRow> rows;
   CStatementBalance balance;
 
   std::size_t CountOf(ERowStatus status) const;
@@ -213,8 +215,8 @@ class CImportPlan {
     std::uint64_t at;
     std::uint32_t size;
   };
-  std::string texts_;
-  std::vector<CSpan> spans_;
+  TPageArray<char> texts_;  // (a million rows' texts grow without a second copy)
+  TPageArray<CSpan> spans_;
 };
 
 // Works out the plan's books balance, difference and suspects again from

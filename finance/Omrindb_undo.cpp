@@ -71,7 +71,7 @@ void CDataBase::FlushLooseChanges() {
 
 void CDataBase::DescribeStep(CChangeStep& step) {
   const CChangeJournal& changes = step.journal;
-  const std::vector<CJournalOp>& ops = changes.Ops();
+  const TPageArray<CJournalOp>& ops = changes.Ops();
   // A delete is about the last item it deleted of the first one's kind (a
   // category after the children it took along, a currency before its
   // rates); anything else about its first changed item.

@@ -145,7 +145,7 @@ TEST(ExchangeLogic, UndoQuestionCountsWhatGoesAndWhatChangedSince) {
 
 TEST(ExchangeLogic, CountTextsTakeTheFormOfTheirNumber) {
   CImportPlan plan;
-  plan.rows.resize(4);
+  for (int i = 0; i < 4; ++i) plan.rows.push_back(CPlannedRow{});
   plan.rows[1].status = ERowStatus::kDuplicate;
   plan.rows[2].status = plan.rows[3].status = ERowStatus::kRefused;
   struct Case {
