@@ -22,6 +22,15 @@
 #include <utility>
 #include <vector>
 
+// Asks for huge pages for the whole 2 MB blocks of [at, at + bytes), memory
+// of a large buffer not touched yet (a hint: failure is harmless).
+inline void AdviseHugePages(void* at, std::size_t bytes) {
+  constexpr std::uintptr_t kBlock = std::uintptr_t{2} << 20;
+  const auto begin = (reinterpret_cast<std::uintptr_t>(at) + kBlock - 1) & ~(kBlock - 1);
+  const auto end = (reinterpret_cast<std::uintptr_t>(at) + bytes) & ~(kBlock - 1);
+  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+}
+
 template <class T>
 class TPageArray {
   static_assert(std::is_trivially_copyable_v<T>, "elements are moved as bytes");

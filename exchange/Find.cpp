@@ -382,6 +382,7 @@ CFindResult CFindIndex::Find(CDataBase& db, const CFindQuery& q) {
   // Ids mostly grow with the date, so this is usually close to sorted already.
   if (!std::is_sorted(found.begin(), found.end())) std::sort(found.begin(), found.end());
   result.ids.reserve(found.size());
+  AdviseHugePages(result.ids.data(), found.size() * sizeof(std::uint32_t));
   for (std::uint64_t key : found) result.ids.push_back(static_cast<std::uint32_t>(key));
   return result;
 }
