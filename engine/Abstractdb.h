@@ -21,8 +21,9 @@
 // String ids are handed out one after another and every id ever handed out
 // took a record in the file, so the ids of a file are dense: they are held in
 // a plain array indexed by id (4 bytes a string), in pages of its own, so that
-// the room reserved for a large file costs nothing until it is used. An id far beyond the array
-// (only a damaged file has one) goes to a small ordered map instead.
+// the room reserved for a large file costs nothing until it is used. An id
+// far beyond the array (only a damaged file has one) goes to a small ordered
+// map instead.
 class TStringIndexes {
  public:
   // The position of `id`, or 0 when it is not present.

@@ -24,8 +24,9 @@
 
 // Asks for huge pages for the whole 2 MB blocks of [at, at + bytes), memory
 // of a large buffer not touched yet (a hint: failure is harmless).
+inline constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;
 inline void AdviseHugePages(void* at, std::size_t bytes) {
-  constexpr std::uintptr_t kBlock = std::uintptr_t{2} << 20;
+  constexpr std::uintptr_t kBlock = kHugePageBytes;
   const auto begin = (reinterpret_cast<std::uintptr_t>(at) + kBlock - 1) & ~(kBlock - 1);
   const auto end = (reinterpret_cast<std::uintptr_t>(at) + bytes) & ~(kBlock - 1);
   if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
@@ -150,7 +151,7 @@ class TPageArray {
   }
   // Bytes mapped; an array this large may be taken by TakePagesOf.
   std::size_t MappedBytes() const { return bytes_; }
-  static constexpr std::size_t kHugePage = std::size_t{2} << 20;
+  static constexpr std::size_t kHugePage = kHugePageBytes;
   // Makes room for `count` elements in all, so that pushing up to it does not
   // remap.
   void reserve(std::size_t count) {
@@ -208,7 +209,7 @@ class TPageArray {
       at = mremap(data_, bytes_, bytes, MREMAP_MAYMOVE);
       if (at == MAP_FAILED) throw std::bad_alloc();
     }
-    if (bytes >= kHugePage) madvise(at, bytes, MADV_HUGEPAGE);  // a hint: failure is harmless
+    AdviseHugePages(at, bytes);
     const std::size_t oldBytes = bytes_;
     data_ = static_cast<T*>(at);
     bytes_ = bytes;
