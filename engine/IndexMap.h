@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <utility>
 
@@ -73,9 +74,10 @@ class TIndexMap {
 
   // The entry of `id`, or nullptr.
   Entry* Find(std::uint32_t id) {
-    std::size_t i = LowerBound(id);
-    bool found = i < slots_.size() && slots_[i].id == id && slots_[i].entry.position != 0;
-    return found ? &slots_[i].entry : nullptr;
+    const std::size_t k = LowerBound(id);
+    if (k == Count()) return nullptr;
+    Slot& slot = slots_[SlotOf(k)];
+    return slot.id == id && slot.entry.position != 0 ? &slot.entry : nullptr;
   }
   const Entry* Find(std::uint32_t id) const { return const_cast<TIndexMap*>(this)->Find(id); }
 
@@ -99,20 +101,21 @@ class TIndexMap {
 
   // Adds `entry` (whose position must not be 0) under `id`. Returns false and
   // adds nothing when the id is present. An id above every held id appends in
-  // O(1); a smaller one is inserted in its place in linear time.
+  // O(1); a smaller one takes its dead slot when it left one, else a new slot
+  // in its place (see OpenSlot).
   bool Insert(std::uint32_t id, const Entry& entry) {
     if (slots_.empty() || id > slots_.back().id) {
       slots_.push_back(Slot{id, entry});
       ++live_;
       return true;
     }
-    std::size_t i = LowerBound(id);
-    if (i < slots_.size() && slots_[i].id == id) {
-      if (slots_[i].entry.position != 0) return false;
-      slots_[i].entry = entry;
+    const std::size_t k = LowerBound(id);
+    Slot& slot = slots_[SlotOf(k)];  // (k is below Count(): the last id is above id)
+    if (slot.id == id) {
+      if (slot.entry.position != 0) return false;
+      slot.entry = entry;
     } else {
-      slots_.insert(i, Slot{id, entry});
-      if (gapLength_ > 0 && i <= gapFrom_) ++gapFrom_;
+      slots_[OpenSlot(k)] = Slot{id, entry};
     }
     ++live_;
     return true;
@@ -194,25 +197,78 @@ class TIndexMap {
   }
 
  private:
+  // Searches count the slots outside the gap: slot k of them is
+  // SlotOf(k) in slots_.
+  std::size_t Count() const { return slots_.size() - gapLength_; }
+  std::size_t SlotOf(std::size_t k) const { return k < gapFrom_ ? k : k + gapLength_; }
+  std::uint32_t IdAt(std::size_t k) const { return slots_[SlotOf(k)].id; }
+
+  // The first of the slots outside the gap whose id is `id` or above, as
+  // counted there (Count() when there is none).
   std::size_t LowerBound(std::uint32_t id) const {
-    // The ids are distinct and sorted, so (leaving out the gap) slot i holds
-    // at least the first id + i: id's place is at most id - first id, and a
-    // slot holding k more than id is at most k places above it. Ids handed
-    // out one after another leave few gaps, so the search is short, or none.
-    std::size_t lo = 0, hi = slots_.size();
-    if (!unordered_ && hi > 0 && id > slots_.front().id) {
-      const auto slot = [&](std::size_t i) { return i < gapFrom_ ? i : i + gapLength_; };
-      const std::size_t i = std::min<std::size_t>(id - slots_.front().id, hi - gapLength_ - 1);
-      const std::size_t probe = slot(i);
-      const std::uint32_t at = slots_[probe].id;
-      if (at < id) return probe + 1;  // the last slot, below id
-      if (at == id) return probe;
-      lo = slot(i - std::min<std::size_t>(at - id, i));
-      hi = probe;
+    // The ids are distinct and sorted, so slot k holds at least the first
+    // id + k: id's place is at most id - first id, and a slot holding j
+    // more than id is at most j places above it. Ids handed out one after
+    // another leave few gaps, so the search is short, or none.
+    std::size_t lo = 0, hi = Count();
+    if (!unordered_ && hi > 0 && id > IdAt(0)) {
+      const std::size_t k = std::min<std::size_t>(id - IdAt(0), hi - 1);
+      const std::uint32_t at = IdAt(k);
+      if (at < id) return k + 1;  // the last slot, below id
+      if (at == id) return k;
+      lo = k - std::min<std::size_t>(at - id, k);
+      hi = k;
     }
-    auto it = std::lower_bound(slots_.begin() + lo, slots_.begin() + hi, id,
-                               [](const Slot& s, std::uint32_t v) { return s.id < v; });
-    return static_cast<std::size_t>(it - slots_.begin());
+    while (lo < hi) {
+      const std::size_t mid = lo + (hi - lo) / 2;
+      if (IdAt(mid) < id)
+        lo = mid + 1;
+      else
+        hi = mid;
+    }
+    return lo;
+  }
+
+  // A new slot (its contents to be written) before slot k as searches count
+  // them; its index in slots_. Inserting one by one in the middle of
+  // millions would move them all each time (undoing the delete of many old
+  // transactions takes them back one after another): a far insert opens a
+  // run of spare slots, the gap, and later ones take a slot of it after
+  // moving it to their place. Inserts that go on up or down the ids move it
+  // past each slot once in all.
+  std::size_t OpenSlot(std::size_t k) {
+    const std::size_t after = Count() - k;
+    const std::size_t shift = slots_.front_room() > 0 ? std::min(k, after) : after;
+    const std::size_t toGap = gapFrom_ > k ? gapFrom_ - k : k - gapFrom_;
+    if (gapLength_ > 0 && toGap < shift) {
+      MoveGap(k);
+    } else if (gapLength_ == 0 && shift > kShortShift) {
+      const std::size_t length = std::max(kShortShift, Count() / 64);
+      Slot* room = slots_.open(k, length);
+      for (std::size_t i = 0; i < length; ++i) room[i].entry = Entry{};
+      gapFrom_ = k;
+      gapLength_ = length;
+    } else {
+      const std::size_t i = SlotOf(k);
+      slots_.open(i, 1);
+      if (gapLength_ > 0 && i <= gapFrom_) ++gapFrom_;
+      return i;
+    }
+    --gapLength_;
+    return gapFrom_++;
+  }
+  // Moves the gap to just before slot k as searches count them.
+  void MoveGap(std::size_t k) {
+    Slot* const at = slots_.begin();
+    const std::size_t from = gapFrom_, length = gapLength_;
+    if (k < from) {  // the slots [k, from) move up behind the gap
+      std::memmove(static_cast<void*>(at + k + length), at + k, (from - k) * sizeof(Slot));
+      for (std::size_t i = k; i < std::min(from, k + length); ++i) at[i].entry = Entry{};
+    } else if (k > from) {  // the slots after the gap move down before it
+      std::memmove(static_cast<void*>(at + from), at + from + length, (k - from) * sizeof(Slot));
+      for (std::size_t i = std::max(k, from + length); i < k + length; ++i) at[i].entry = Entry{};
+    }
+    gapFrom_ = k;
   }
 
   // Removes the first or the last slot, keeping the gap's place.
@@ -239,8 +295,11 @@ class TIndexMap {
 
   TPageArray<Slot> slots_;  // sorted by id (after FinishLoad); dead slots keep their id
   std::size_t live_ = 0;    // number of live slots
-  // The gap left by LoadAppendFrom: dead slots [gapFrom_, gapFrom_ + gapLength_)
-  // that repeat the id before them.
+  // The gap: dead slots [gapFrom_, gapFrom_ + gapLength_) that searches step
+  // over, left by LoadAppendFrom (repeating the id before them, which the
+  // sort of FinishLoad relies on) or opened by OpenSlot (any ids).
   std::size_t gapFrom_ = 0, gapLength_ = 0;
+  // Inserts that move at most this many slots move them; others use the gap.
+  static constexpr std::size_t kShortShift = 4096;
   bool unordered_ = false;  // a LoadAppend broke the id order
 };

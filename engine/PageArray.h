@@ -91,15 +91,30 @@ class TPageArray {
       released_ = done;
     }
   }
-  // Inserts `value` before element `i`, moving the ones after it.
-  void insert(std::size_t i, const T& value) {
-    if (end_ == capacity_) Grow(size() + 1);
+  // Inserts `value` before element `i` (see open).
+  void insert(std::size_t i, const T& value) { *open(i, 1) = value; }
+  // Inserts `count` elements left as they are before element `i` and
+  // returns the first; the caller writes them. The elements before `i` move
+  // down into room dropped at the front when there is enough and they are
+  // the fewer, else the ones after `i` move up.
+  T* open(std::size_t i, std::size_t count) {
+    if (begin_ >= count && i < size() / 2) {
+      std::memmove(static_cast<void*>(data_ + begin_ - count), data_ + begin_, i * sizeof(T));
+      begin_ -= count;
+      // (pages written again below what pop_front gave back are counted
+      // as held)
+      released_ = std::min(released_, begin_ * sizeof(T) / PageSize() * PageSize());
+      return data_ + begin_ + i;
+    }
+    if (end_ + count > capacity_) Grow(size() + count);
     T* at = data_ + begin_ + i;
-    std::memmove(static_cast<void*>(at + 1), at, (end_ - begin_ - i) * sizeof(T));
-    *at = value;
-    ++end_;
+    std::memmove(static_cast<void*>(at + count), at, (end_ - begin_ - i) * sizeof(T));
+    end_ += count;
     written_ = std::max(written_, end_);
+    return at;
   }
+  // Elements dropped at the front whose room open can use.
+  std::size_t front_room() const { return begin_; }
   // Keeps the first `count` elements.
   void resize_down(std::size_t count) { end_ = begin_ + std::min(count, size()); }
   // Makes the array `count` elements long; the elements added are zero

@@ -2,7 +2,10 @@
 // in-memory index map.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
+#include <functional>
+#include <random>
 
 #include "Adbengine.h"
 #include "EngineTestUtil.h"
@@ -195,6 +198,57 @@ TEST(IndexMap, TakesOverALargeMapAndFindsAcrossTheGap) {
   findsAll("the first run erased, grown past the moved pages");
 }
 
+TEST(IndexMap, InsertsAmongManyIdsInAnyOrder) {
+  // Ids missing from a large map come back one by one, as undoing a large
+  // delete brings them: going down, going up, in no order, and mixed with
+  // erases. The inserts far from the end go through the spare slots moved
+  // to their place; every id must be found or not, and the walk stay sorted.
+  struct Case {
+    const char* order;
+    std::function<std::vector<std::uint32_t>(std::vector<std::uint32_t>)> arrange;
+  };
+  const std::vector<Case> cases = {
+      {"down", [](auto ids) { return std::vector<std::uint32_t>(ids.rbegin(), ids.rend()); }},
+      {"up", [](auto ids) { return ids; }},
+      {"no order",
+       [](auto ids) {
+         std::shuffle(ids.begin(), ids.end(), std::mt19937(7));
+         return ids;
+       }},
+  };
+  for (const Case& c : cases) {
+    TIndexMap<TestEntry> map;
+    std::vector<bool> held(400'010, false);
+    for (std::uint32_t id = 10; id < held.size(); id += 2) {
+      map.LoadAppend(id, Entry(1024 + id, int(id)));
+      held[id] = true;
+    }
+    map.FinishLoad();
+    std::vector<std::uint32_t> missing;
+    for (std::uint32_t id = 1001; id < 390'000; id += 6) missing.push_back(id);
+    std::size_t step = 0;
+    for (std::uint32_t id : c.arrange(missing)) {
+      ASSERT_TRUE(map.Insert(id, Entry(1024 + id, int(id)))) << c.order << " " << id;
+      held[id] = true;
+      if (++step % 1000 == 0) {  // an erase now and then, near and far
+        const std::uint32_t gone = id % 2 == 0 ? id : id + 1;
+        held[gone] = held[gone] && !map.Erase(gone);
+      }
+    }
+    for (std::uint32_t id = 0; id < held.size(); ++id) {
+      const TestEntry* found = map.Find(id);
+      ASSERT_EQ(found != nullptr, held[id]) << c.order << ", id " << id;
+      if (found != nullptr) {
+        ASSERT_EQ(found->record, int(id)) << c.order;
+      }
+    }
+    const std::vector<std::uint32_t> ids = Ids(map);
+    EXPECT_EQ(ids.size(), map.size()) << c.order;
+    EXPECT_EQ(ids.size(), static_cast<std::size_t>(std::count(held.begin(), held.end(), true)));
+    EXPECT_TRUE(std::is_sorted(ids.begin(), ids.end())) << c.order;
+  }
+}
+
 TEST(PageArray, KeepsTheValuesOfADequeThroughGrowthAndFrontDrops) {
   // The same operations on the array and on a deque, across growths by
   // remapping, drops from the front that give pages back (over 1 MB), and
@@ -221,6 +275,11 @@ TEST(PageArray, KeepsTheValuesOfADequeThroughGrowthAndFrontDrops) {
   same("after growing past dropped pages");
   array.insert(5, 7);
   model.insert(model.begin() + 5, 7);
+  array.pop_front(10);
+  model.erase(model.begin(), model.begin() + 10);
+  array.insert(3, 8);  // into the room dropped at the front
+  model.insert(model.begin() + 3, 8);
+  same("after inserts at either end of the array");
   array.resize_down(1000);
   model.resize(1000);
   same("after an insert and cutting back");
