@@ -18,16 +18,6 @@ PlnTransactionRecord DefaultPlnTransactionRecord() {
   return PlnTransactionRecord{DefaultScheduleRecord(), DefaultTransactionRecord()};
 }
 
-bool IsExpense(const TransactionRecord& r) {
-  return r.toAccount < kFirstFreeId;
-}
-bool IsTransfer(const TransactionRecord& r) {
-  return !IsExpense(r) && r.fromAccount >= kFirstFreeId;
-}
-bool IsIncome(const TransactionRecord& r) {
-  return !IsExpense(r) && !IsTransfer(r);
-}
-
 CTransactionItem::CTransactionItem() : record(DefaultTransactionRecord()) {}
 CPlnTransactionItem::CPlnTransactionItem() : record(DefaultPlnTransactionRecord()) {}
 

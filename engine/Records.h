@@ -276,10 +276,17 @@ TransactionRecord DefaultTransactionRecord();
 ScheduleRecord DefaultScheduleRecord();
 PlnTransactionRecord DefaultPlnTransactionRecord();
 
-// Transaction kinds follow from the two account fields.
-bool IsExpense(const TransactionRecord& r);
-bool IsIncome(const TransactionRecord& r);
-bool IsTransfer(const TransactionRecord& r);
+// Transaction kinds follow from the two account fields (inline: reports and
+// find ask for every transaction).
+inline bool IsExpense(const TransactionRecord& r) {
+  return r.toAccount < kFirstFreeId;
+}
+inline bool IsTransfer(const TransactionRecord& r) {
+  return !IsExpense(r) && r.fromAccount >= kFirstFreeId;
+}
+inline bool IsIncome(const TransactionRecord& r) {
+  return !IsExpense(r) && !IsTransfer(r);
+}
 
 // ---- Index entries: one per live record, owned by the table's map. ----
 

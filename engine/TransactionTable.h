@@ -157,6 +157,8 @@ class TTransactionIndexes {
 
   // The date alone, without reading the rest.
   double DateOf(Ptr entry) const;
+  // ::DayKeyOf(DateOf(entry)), without reading the date of most records.
+  std::int32_t DayKeyOf(Ptr entry) const { return DayKeyOf(*entry.at_); }
   // The whole record.
   TransactionRecord RecordOf(Ptr entry) const;
 

@@ -312,8 +312,8 @@ CFindResult CFindIndex::Find(CDataBase& db, const CFindQuery& q) {
     std::vector<std::uint32_t> unread;  // ids whose folded text is out of date
   };
   // Everything but the words, on the record.
-  const auto take = [&](CShare& share, std::uint32_t id, const TransactionRecord& r) {
-    const std::int32_t day = DayKeyOf(r.date);
+  const auto take = [&](CShare& share, std::uint32_t id, std::int32_t day,
+                        const TransactionRecord& r) {
     if (day < fromDay || day > toDay || !KindMatches(q.kind, r)) return;
     if (q.account != 0 && r.fromAccount != q.account && r.toAccount != q.account) return;
     if ((q.member != 0 && r.memberId != q.member) || (q.section != 0 && r.sectionId != q.section))
@@ -355,7 +355,7 @@ CFindResult CFindIndex::Find(CDataBase& db, const CFindQuery& q) {
         }
         if (!hasWords(std::string_view(folded_).substr(slot->offset, slot->length))) return;
       }
-      take(share, id, table.RecordOf(entry));
+      take(share, id, table.DayKeyOf(entry), table.RecordOf(entry));
     });
   };
   // A large table is walked by two threads, each over half of it.
@@ -368,8 +368,9 @@ CFindResult CFindIndex::Find(CDataBase& db, const CFindQuery& q) {
   }
   for (CShare& share : shares)
     for (std::uint32_t id : share.unread) {
-      const TransactionRecord r = table.RecordOf(table.Find(id));
-      if (hasWords(TextOf(db, id, r))) take(shares[0], id, r);
+      const TTransactionIndexes::Ptr entry = table.Find(id);
+      const TransactionRecord r = table.RecordOf(entry);
+      if (hasWords(TextOf(db, id, r))) take(shares[0], id, table.DayKeyOf(entry), r);
     }
   const bool any[2] = {!shares[0].found.empty(), !shares[1].found.empty()};
   result.currency = any[0] ? shares[0].currency : shares[1].currency;
