@@ -23,7 +23,9 @@
 #include <vector>
 
 // Asks for huge pages for the whole 2 MB blocks of [at, at + bytes), memory
-// of a large buffer not touched yet (a hint: failure is harmless).
+// of a large buffer not touched yet (a hint: failure is harmless). The
+// advice splits the mapping around those blocks: not for memory that is
+// remapped whole later (TPageArray advises its mappings whole).
 inline constexpr std::size_t kHugePageBytes = std::size_t{2} << 20;
 inline void AdviseHugePages(void* at, std::size_t bytes) {
   constexpr std::uintptr_t kBlock = kHugePageBytes;
@@ -224,7 +226,9 @@ class TPageArray {
       at = mremap(data_, bytes_, bytes, MREMAP_MAYMOVE);
       if (at == MAP_FAILED) throw std::bad_alloc();
     }
-    AdviseHugePages(at, bytes);
+    // The whole mapping, never a part: advice on a part splits the mapping
+    // in the kernel, and the next mremap of the whole then fails.
+    if (bytes >= kHugePage) madvise(at, bytes, MADV_HUGEPAGE);  // (a hint: failure is harmless)
     const std::size_t oldBytes = bytes_;
     data_ = static_cast<T*>(at);
     bytes_ = bytes;
