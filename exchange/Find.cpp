@@ -299,7 +299,8 @@ CFindResult CFindIndex::Find(CDataBase& db, const CFindQuery& q) {
   const std::int32_t toDay = q.to ? DayKeyOf(*q.to) : INT32_MAX;
   const auto hasWords = [&](std::string_view text) {
     return std::all_of(words.begin(), words.end(), [&](const std::string& w) {
-      return text.find(w) != std::string_view::npos;
+      // (one letter, as typing starts: no comparing after finding it)
+      return (w.size() == 1 ? text.find(w[0]) : text.find(w)) != std::string_view::npos;
     });
   };
   // What one share of the transactions gives.
