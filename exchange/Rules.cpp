@@ -345,7 +345,8 @@ CCategoryLearner::CCategoryLearner(CDataBase& db, std::size_t newest)
   CStringIdMap ofString(db.GetNextStringId(), 2 * recent.size(), lowestText);  // -> taught
   taught.reserve(recent.size());
   stringIds.reserve(recent.size());
-  for (const TransactionRecord* r = recent.end(); r-- != recent.begin();) {
+  for (std::size_t i = recent.size(); i-- > 0;) {  // (an empty array has no pointer to step)
+    const TransactionRecord* r = &recent[i];
     const bool expense = r->toAccount == 0;
     const auto index = static_cast<std::uint32_t>(taught.size());
     taught.push_back({data_->Label(*r), expense ? r->fromAccount : r->toAccount, expense ? 0 : 1});
