@@ -162,7 +162,7 @@ class TIndexMap {
     std::size_t at = from;
     if (from == 0) {
       slots_.swap(other.slots_);
-    } else if (other.slots_.MappedBytes() < TPageArray<Slot>::kHugePage || gapLength_ != 0) {
+    } else if (other.slots_.MappedBytes() < kHugePageBytes || gapLength_ != 0) {
       for (const Slot& slot : other.slots_) slots_.push_back(slot);  // small, or a gap held
     } else {
       at = slots_.TakePagesOf(other.slots_);
@@ -237,8 +237,7 @@ class TIndexMap {
   // moving it to their place. Inserts that go on up or down the ids move it
   // past each slot once in all.
   std::size_t OpenSlot(std::size_t k) {
-    const std::size_t after = Count() - k;
-    const std::size_t shift = slots_.front_room() > 0 ? std::min(k, after) : after;
+    const std::size_t shift = slots_.MovedByOpen(SlotOf(k), 1);
     const std::size_t toGap = gapFrom_ > k ? gapFrom_ - k : k - gapFrom_;
     if (gapLength_ > 0 && toGap < shift) {
       MoveGap(k);

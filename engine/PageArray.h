@@ -93,14 +93,12 @@ class TPageArray {
       released_ = done;
     }
   }
-  // Inserts `value` before element `i` (see open).
-  void insert(std::size_t i, const T& value) { *open(i, 1) = value; }
   // Inserts `count` elements left as they are before element `i` and
   // returns the first; the caller writes them. The elements before `i` move
   // down into room dropped at the front when there is enough and they are
   // the fewer, else the ones after `i` move up.
   T* open(std::size_t i, std::size_t count) {
-    if (begin_ >= count && i < size() / 2) {
+    if (OpensAtFront(i, count)) {
       std::memmove(static_cast<void*>(data_ + begin_ - count), data_ + begin_, i * sizeof(T));
       begin_ -= count;
       // (pages written again below what pop_front gave back are counted
@@ -115,8 +113,10 @@ class TPageArray {
     written_ = std::max(written_, end_);
     return at;
   }
-  // Elements dropped at the front whose room open can use.
-  std::size_t front_room() const { return begin_; }
+  // How many elements open(i, count) moves.
+  std::size_t MovedByOpen(std::size_t i, std::size_t count) const {
+    return OpensAtFront(i, count) ? i : size() - i;
+  }
   // Keeps the first `count` elements.
   void resize_down(std::size_t count) { end_ = begin_ + std::min(count, size()); }
   // Makes the array `count` elements long; the elements added are zero
@@ -143,12 +143,12 @@ class TPageArray {
   // they are. `other` is left empty.
   std::size_t TakePagesOf(TPageArray& other) {
     if (other.data_ == nullptr) return size();
-    const std::size_t room = size() + kHugePage + other.bytes_ / sizeof(T) + 1;
+    const std::size_t room = size() + kHugePageBytes + other.bytes_ / sizeof(T) + 1;
     if (begin_ + room > capacity_) Grow(room);
     const auto address = [](const void* p) { return reinterpret_cast<std::uintptr_t>(p); };
     std::size_t at = size();
-    const std::size_t most = at + kHugePage;
-    while (at < most && (address(data_ + begin_ + at) - address(other.data_)) % kHugePage != 0)
+    const std::size_t most = at + kHugePageBytes;
+    while (at < most && (address(data_ + begin_ + at) - address(other.data_)) % kHugePageBytes != 0)
       ++at;
     if (at == most) {  // (not met: every placement is tried)
       at = size();
@@ -168,7 +168,6 @@ class TPageArray {
   }
   // Bytes mapped; an array this large may be taken by TakePagesOf.
   std::size_t MappedBytes() const { return bytes_; }
-  static constexpr std::size_t kHugePage = kHugePageBytes;
   // Makes room for `count` elements in all, so that pushing up to it does not
   // remap.
   void reserve(std::size_t count) {
@@ -187,6 +186,10 @@ class TPageArray {
   }
 
  private:
+  bool OpensAtFront(std::size_t i, std::size_t count) const {
+    return begin_ >= count && i < size() / 2;
+  }
+
   static std::size_t PageSize() {
     static const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
     return page;
@@ -228,7 +231,8 @@ class TPageArray {
     }
     // The whole mapping, never a part: advice on a part splits the mapping
     // in the kernel, and the next mremap of the whole then fails.
-    if (bytes >= kHugePage) madvise(at, bytes, MADV_HUGEPAGE);  // (a hint: failure is harmless)
+    if (bytes >= kHugePageBytes)
+      madvise(at, bytes, MADV_HUGEPAGE);  // (a hint: failure is harmless)
     const std::size_t oldBytes = bytes_;
     data_ = static_cast<T*>(at);
     bytes_ = bytes;

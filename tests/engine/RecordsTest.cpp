@@ -275,11 +275,11 @@ TEST(PageArray, KeepsTheValuesOfADequeThroughGrowthAndFrontDrops) {
   same("after dropping 1.6 MB from the front");
   push(500'000);  // grows: the rest moves down first
   same("after growing past dropped pages");
-  array.insert(5, 7);
+  *array.open(5, 1) = 7;
   model.insert(model.begin() + 5, 7);
   array.pop_front(10);
   model.erase(model.begin(), model.begin() + 10);
-  array.insert(3, 8);  // into the room dropped at the front
+  *array.open(3, 1) = 8;  // into the room dropped at the front
   model.insert(model.begin() + 3, 8);
   same("after inserts at either end of the array");
   array.resize_down(1000);
